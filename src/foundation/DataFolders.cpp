@@ -1,0 +1,191 @@
+#include "foundation/DataFolders.h"
+
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace qor {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct DataFolderNames {
+    std::mutex mutex;
+    std::string company = "Veltrane";
+    std::string product;
+};
+
+DataFolderNames& Names()
+{
+    static DataFolderNames names;
+    return names;
+}
+
+std::string Environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string HomeFolder()
+{
+    std::string home = Environment("HOME");
+    if (!home.empty() && home.front() == '/')
+        return home;
+    if (const passwd* entry = getpwuid(geteuid()); entry && entry->pw_dir)
+        return entry->pw_dir;
+    return {};
+}
+
+// An XDG base-directory variable counts only when it holds an absolute path.
+std::optional<std::string> XdgFolder(const char* variable, const char* homeRelativeDefault)
+{
+    std::string value = Environment(variable);
+    if (!value.empty() && value.front() == '/')
+        return value;
+    const std::string home = HomeFolder();
+    if (home.empty())
+        return std::nullopt;
+    return home + "/" + homeRelativeDefault;
+}
+
+bool IsWritableFolder(const std::string& path)
+{
+    std::error_code error;
+    return fs::is_directory(path, error) && access(path.c_str(), W_OK) == 0;
+}
+
+// Shared data goes to /var/lib once an administrator has prepared the company folder there;
+// otherwise it stays in the user's data folder so the program works without root.
+std::optional<std::string> MachineDataFolder()
+{
+    std::string overridden = Environment("QOR_MACHINE_DATA_DIR");
+    if (!overridden.empty())
+        return overridden;
+    std::string company, product;
+    GetDataFolderNames(company, product);
+    if (!company.empty() && IsWritableFolder("/var/lib/" + company))
+        return std::string("/var/lib");
+    return XdgFolder("XDG_DATA_HOME", ".local/share");
+}
+
+std::optional<std::string> BaseFolder(int kind)
+{
+    switch (kind) {
+    case kFolderUserAppData:
+        return XdgFolder("XDG_CONFIG_HOME", ".config");
+    case kFolderMachineAppData:
+        return MachineDataFolder();
+    case kFolderMachineStartup:
+        return std::string("/etc/xdg/autostart");
+    case kFolderUserDesktop:
+        return XdgFolder("XDG_DESKTOP_DIR", "Desktop");
+    case kFolderUserLocalAppData:
+        return XdgFolder("XDG_DATA_HOME", ".local/share");
+    case kFolderUserDocuments:
+        return XdgFolder("XDG_DOCUMENTS_DIR", "Documents");
+    case kFolderProgramFiles:
+    case kFolderProgramFilesX86:
+        return std::string("/opt");
+    case kFolderCommonProgramFiles:
+    case kFolderCommonProgramFilesX86:
+    case kFolderSystem:
+    case kFolderSystemX86:
+        return std::string("/usr/lib");
+    case kFolderUserStartup:
+        if (auto config = XdgFolder("XDG_CONFIG_HOME", ".config"))
+            return *config + "/autostart";
+        return std::nullopt;
+    default: // no all-users desktop or documents and no Windows folder here
+        return std::nullopt;
+    }
+}
+
+std::string WithoutTrailingSlashes(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+std::string BuildDataFolder(int baseKind, const std::string& company, const std::string& product, const char* leaf)
+{
+    std::string path;
+    GetSpecialFolderPath(baseKind, path);
+    if (path == "/")
+        path.clear();
+    path += "/" + company;
+    if (!product.empty())
+        path += "/" + product;
+    path += "/";
+    path += leaf;
+    std::error_code error;
+    if (!fs::is_directory(path, error))
+        fs::create_directories(path, error); // a failure shows up in the caller's first write
+    return path + "/";
+}
+
+} // namespace
+
+void SetDataFolderNames(const std::string& company, const std::string& product)
+{
+    DataFolderNames& names = Names();
+    std::lock_guard guard(names.mutex);
+    names.company = company;
+    names.product = product;
+}
+
+void GetDataFolderNames(std::string& company, std::string& product)
+{
+    DataFolderNames& names = Names();
+    std::lock_guard guard(names.mutex);
+    company = names.company;
+    product = names.product;
+}
+
+bool GetSpecialFolderPath(int kind, std::string& path)
+{
+    const std::optional<std::string> base = BaseFolder(kind);
+    if (!base)
+        return false;
+    std::error_code error;
+    if (!fs::is_directory(*base, error))
+        fs::create_directories(*base, error);
+    if (!fs::is_directory(*base, error))
+        return false;
+    path = WithoutTrailingSlashes(*base);
+    return true;
+}
+
+std::string GetLogFolder()
+{
+    std::string company, product;
+    GetDataFolderNames(company, product);
+    return BuildDataFolder(kFolderMachineAppData, company, product, "Log");
+}
+
+std::string GetConfigurationFolder(bool common)
+{
+    std::string company, product;
+    GetDataFolderNames(company, product);
+    return GetConfigurationFolder(common, company, product);
+}
+
+std::string GetConfigurationFolder(bool common, const std::string& company, const std::string& product)
+{
+    return BuildDataFolder(common ? kFolderMachineAppData : kFolderUserAppData, company, product, "Configuration");
+}
+
+std::string GetModuleFolder()
+{
+    std::error_code error;
+    const std::string program = fs::read_symlink("/proc/self/exe", error).string();
+    const auto slash = program.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : program.substr(0, slash);
+}
+
+} // namespace qor

@@ -1,0 +1,46 @@
+// Where the program keeps its own files: a per-machine and a per-user tree, each named after the
+// company and product, resolved (and created when missing) on every call; nothing is cached.
+#pragma once
+
+#include <string>
+
+namespace qor {
+
+// Folder kinds. The program itself uses the first two; the rest map to the nearest Linux folder.
+enum FolderKind : int {
+    kFolderUserAppData = 0,
+    kFolderMachineAppData = 1,
+    kFolderMachineDesktop = 2,
+    kFolderMachineDocuments = 3,
+    kFolderMachineStartup = 4,
+    kFolderUserDesktop = 5,
+    kFolderUserLocalAppData = 6,
+    kFolderUserDocuments = 7,
+    kFolderProgramFiles = 8,
+    kFolderProgramFilesX86 = 9,
+    kFolderCommonProgramFiles = 10,
+    kFolderCommonProgramFilesX86 = 11,
+    kFolderUserStartup = 12,
+    kFolderWindows = 13,
+    kFolderSystem = 14,
+    kFolderSystemX86 = 15,
+};
+
+void SetDataFolderNames(const std::string& company, const std::string& product);
+void GetDataFolderNames(std::string& company, std::string& product);
+
+// Resolves one folder kind, creating the folder when it is missing. On failure returns false and
+// leaves path as it was.
+bool GetSpecialFolderPath(int kind, std::string& path);
+
+// The per-machine log folder, ending in "/".
+std::string GetLogFolder();
+
+// The configuration folder, per-machine when common is set, per-user otherwise; ends in "/".
+std::string GetConfigurationFolder(bool common);
+std::string GetConfigurationFolder(bool common, const std::string& company, const std::string& product);
+
+// The folder of the running program file, without a trailing "/".
+std::string GetModuleFolder();
+
+} // namespace qor

@@ -1,0 +1,18 @@
+// The program's numbered message and name texts. Branding may later replace them; until then the
+// built-in table answers.
+#pragma once
+
+#include <string>
+
+namespace qor {
+
+enum ResourceStringId : int {
+    IDS_PRODUCT_NAME = 128,
+    IDS_CONFIG_TOOL_NAME = 159,
+    IDS_COMPANY_NAME = 1000,
+};
+
+// The text of a numbered string; empty for a number the table does not hold.
+std::string LoadResourceString(int id);
+
+} // namespace qor

@@ -1,0 +1,77 @@
+// The application's settings: list column widths, the play-history switch, the remembered
+// passphrase and two administrator restrictions. Read from four small XML files at start-up; the
+// user's own config.xml is written back at exit.
+#pragma once
+
+#include "foundation/LoggedSemaphore.h"
+
+#include <array>
+#include <mutex>
+#include <string>
+
+namespace qor {
+
+class CSettings {
+public:
+    static constexpr std::size_t kColumnCount = 9;
+    static constexpr std::array<int, kColumnCount> kDefaultColumnWidths = { 40, 25, 100, 100, 58, 130, 100, 40, 225 };
+
+    // File names, the section every file keeps its values in, and the keys of that section.
+    static constexpr const char* kBrandingFile = "branding.xml";
+    static constexpr const char* kGlobalFile = "global.xml";
+    static constexpr const char* kConfigFile = "config.xml";
+    static constexpr const char* kSectionName = "settings";
+    static constexpr const char* kKeyResourceFile = "ResourceFile";
+    static constexpr const char* kKeyGlobalSettings = "GlobalSettings";
+    static constexpr const char* kKeyBlockExport = "BlockExport";
+    static constexpr const char* kKeyDisableDelete = "DisableDelete";
+    static constexpr const char* kKeyColumnFormat = "Col%d";
+    static constexpr const char* kKeyShowHistory = "ShowHistory";
+    static constexpr const char* kKeySavePassphrase = "SavePassphrase";
+    static constexpr const char* kKeyPassphrase = "Passphrase";
+
+    CSettings();
+
+    // Reads global.xml, the administrator's config.xml and the user's config.xml. Missing or
+    // malformed files leave the values they would have set as they are.
+    void Load();
+    // Writes the user's config.xml; false when it could not be written.
+    bool Save();
+    // The replacement resource library named in branding.xml, or empty.
+    std::string GetResourceFile();
+
+    int GetColumnWidth(int index) const;
+    void SetColumnWidth(int index, int width);
+
+    bool IsDeleteDisabled() const { return m_deleteDisabled != 0; }
+    bool IsExportBlocked() const { return m_exportBlocked != 0; }
+    bool GetShowHistory() const { return m_showHistory != 0; }
+    void SetShowHistory(bool show) { m_showHistory = show ? 1 : 0; }
+    bool GetSavePassphrase() const { return m_savePassphrase != 0; }
+    void SetSavePassphrase(bool save) { m_savePassphrase = save ? 1 : 0; }
+
+    // The passphrase without leading and trailing white space. Safe to call from worker threads.
+    std::string GetPassphrase() const;
+    void SetPassphrase(const std::string& passphrase);
+
+    // A file in the configuration folder of the program's own names, per-machine when common is set.
+    static std::string GetConfigFilePath(bool common, const std::string& fileName);
+    // The same in the folder of the separate configuration tool that writes the administrator's file.
+    static std::string GetAdminConfigFilePath(bool common, const std::string& fileName);
+
+private:
+    void LoadAdministratorRestrictions(bool machineWide);
+    void LoadUserSettings();
+
+    CRvLoggedSemaphore m_lock{ "SETTINGS" };
+    std::array<int, kColumnCount> m_columnWidths = kDefaultColumnWidths;
+    int m_deleteDisabled = 0;
+    int m_exportBlocked = 0;
+    int m_showHistory = 1;
+    int m_savePassphrase = 0;
+    // The decryption dialog may set the passphrase while a search or archive worker reads it.
+    mutable std::mutex m_passphraseMutex;
+    std::string m_passphrase;
+};
+
+} // namespace qor

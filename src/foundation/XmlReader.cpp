@@ -1,0 +1,388 @@
+#include "foundation/XmlReader.h"
+
+#include "foundation/AtomicFile.h"
+
+#include <cctype>
+#include <cstdint>
+#include <vector>
+
+namespace qor {
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool IsNameStart(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return std::isalpha(byte) || c == '_' || c == ':' || byte >= 0x80;
+}
+
+bool IsNameChar(char c)
+{
+    return IsNameStart(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
+}
+
+void AppendUtf8(std::string& out, std::uint32_t code)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// Decodes one "&...;" reference at the start of text into out; returns the length it used, or 0
+// when it is not a reference we know, in which case the "&" stands for itself.
+std::size_t DecodeReference(std::string_view text, std::string& out)
+{
+    static constexpr std::pair<std::string_view, char> kNamed[]
+        = { { "&amp;", '&' }, { "&lt;", '<' }, { "&gt;", '>' }, { "&quot;", '"' }, { "&apos;", '\'' } };
+    for (const auto& [entity, character] : kNamed) {
+        if (text.substr(0, entity.size()) == entity) {
+            out += character;
+            return entity.size();
+        }
+    }
+    if (text.size() < 4 || text[1] != '#')
+        return 0;
+    const bool hex = text[2] == 'x' || text[2] == 'X';
+    std::size_t index = hex ? 3 : 2;
+    std::uint32_t code = 0;
+    const std::size_t firstDigit = index;
+    for (; index < text.size() && index < firstDigit + 8; ++index) {
+        const auto c = static_cast<unsigned char>(text[index]);
+        if (hex && std::isxdigit(c))
+            code = code * 16 + static_cast<std::uint32_t>(std::isdigit(c) ? c - '0' : std::tolower(c) - 'a' + 10);
+        else if (!hex && std::isdigit(c))
+            code = code * 10 + static_cast<std::uint32_t>(c - '0');
+        else
+            break;
+    }
+    if (index == firstDigit || index >= text.size() || text[index] != ';' || code == 0 || code > 0x10FFFF)
+        return 0;
+    AppendUtf8(out, code);
+    return index + 1;
+}
+
+// Text as the program means it: references decoded, every kind of line end turned into "\n".
+std::string DecodeText(std::string_view raw)
+{
+    std::string out;
+    out.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size();) {
+        const char c = raw[i];
+        if (c == '&') {
+            const std::size_t used = DecodeReference(raw.substr(i), out);
+            if (used > 0) {
+                i += used;
+                continue;
+            }
+        }
+        if (c == '\r') {
+            // CR CR LF, CR LF and a lone CR each end one line.
+            std::size_t next = i + 1;
+            if (next < raw.size() && raw[next] == '\r' && next + 1 < raw.size() && raw[next + 1] == '\n')
+                ++next;
+            if (next < raw.size() && raw[next] == '\n')
+                ++next;
+            out += '\n';
+            i = next;
+            continue;
+        }
+        out += c;
+        ++i;
+    }
+    return out;
+}
+
+class Parser {
+public:
+    Parser(std::string_view text, CXmlNode& root, CXmlError& error)
+        : m_text(text)
+        , m_error(error)
+    {
+        m_open.push_back(&root);
+    }
+
+    bool Run()
+    {
+        while (m_pos < m_text.size()) {
+            const bool ok = m_text[m_pos] == '<' ? Markup() : Text();
+            if (!ok)
+                return false;
+        }
+        if (m_open.size() > 1)
+            return Fail(
+                m_text.size(), CXmlReader::kErrorUnexpectedEnd, "Element <" + m_open.back()->name + "> is not closed.");
+        return true;
+    }
+
+private:
+    bool StartsWith(std::string_view prefix) const { return m_text.substr(m_pos, prefix.size()) == prefix; }
+
+    void SkipBlanks()
+    {
+        while (m_pos < m_text.size() && IsBlank(m_text[m_pos]))
+            ++m_pos;
+    }
+
+    std::string_view Name()
+    {
+        const std::size_t start = m_pos;
+        if (m_pos < m_text.size() && IsNameStart(m_text[m_pos]))
+            while (m_pos < m_text.size() && IsNameChar(m_text[m_pos]))
+                ++m_pos;
+        return m_text.substr(start, m_pos - start);
+    }
+
+    // Skips from the current position to just after terminator; fails at the end of the text.
+    bool SkipPast(std::string_view terminator, std::size_t start, const char* what)
+    {
+        const std::size_t found = m_text.find(terminator, m_pos);
+        if (found == std::string_view::npos)
+            return Fail(start, CXmlReader::kErrorUnexpectedEnd, std::string(what) + " is not closed.");
+        m_pos = found + terminator.size();
+        return true;
+    }
+
+    bool Markup()
+    {
+        const std::size_t start = m_pos;
+        if (StartsWith("<!--"))
+            return SkipPast("-->", start, "Comment");
+        if (StartsWith("<![CDATA[")) {
+            m_pos += 9;
+            const std::size_t contentStart = m_pos;
+            if (!SkipPast("]]>", start, "CDATA section"))
+                return false;
+            AddText(std::string(m_text.substr(contentStart, m_pos - 3 - contentStart)));
+            return true;
+        }
+        if (StartsWith("<?"))
+            return SkipPast("?>", start, "Processing instruction");
+        if (StartsWith("<!"))
+            return Declaration(start);
+        if (StartsWith("</"))
+            return EndTag(start);
+        return StartTag(start);
+    }
+
+    // A DOCTYPE or similar declaration, possibly with an internal subset in brackets.
+    bool Declaration(std::size_t start)
+    {
+        int brackets = 0;
+        for (; m_pos < m_text.size(); ++m_pos) {
+            const char c = m_text[m_pos];
+            if (c == '[')
+                ++brackets;
+            else if (c == ']')
+                --brackets;
+            else if (c == '>' && brackets <= 0) {
+                ++m_pos;
+                return true;
+            }
+        }
+        return Fail(start, CXmlReader::kErrorUnexpectedEnd, "Declaration is not closed.");
+    }
+
+    bool EndTag(std::size_t start)
+    {
+        m_pos += 2;
+        const std::string_view name = Name();
+        SkipBlanks();
+        if (m_pos >= m_text.size())
+            return Fail(start, CXmlReader::kErrorUnexpectedEnd, "End tag is not closed.");
+        if (name.empty() || m_text[m_pos] != '>')
+            return Fail(start, CXmlReader::kErrorMalformedTag, "Malformed end tag.");
+        ++m_pos;
+        if (m_open.size() == 1)
+            return Fail(
+                start, CXmlReader::kErrorUnexpectedEndTag, "End tag </" + std::string(name) + "> has no start tag.");
+        if (!EqualsIgnoringCase(name, m_open.back()->name))
+            return Fail(start, CXmlReader::kErrorMismatchedEndTag,
+                "End tag </" + std::string(name) + "> does not close <" + m_open.back()->name + ">.");
+        m_open.pop_back();
+        return true;
+    }
+
+    bool StartTag(std::size_t start)
+    {
+        ++m_pos;
+        const std::string_view name = Name();
+        if (name.empty())
+            return Fail(start, CXmlReader::kErrorMalformedTag, "A tag must start with a name.");
+        CXmlNode element;
+        element.name = std::string(name);
+        for (;;) {
+            SkipBlanks();
+            if (m_pos >= m_text.size())
+                return Fail(start, CXmlReader::kErrorUnexpectedEnd, "Tag <" + element.name + "> is not closed.");
+            if (m_text[m_pos] == '>') {
+                ++m_pos;
+                return OpenElement(std::move(element), start);
+            }
+            if (StartsWith("/>")) {
+                m_pos += 2;
+                m_open.back()->children.push_back(std::move(element));
+                return true;
+            }
+            if (!Attribute(element, start))
+                return false;
+        }
+    }
+
+    bool Attribute(CXmlNode& element, std::size_t tagStart)
+    {
+        const std::size_t start = m_pos;
+        const std::string_view name = Name();
+        if (name.empty())
+            return Fail(start, CXmlReader::kErrorMalformedTag, "Malformed attribute in <" + element.name + ">.");
+        SkipBlanks();
+        std::string value;
+        if (m_pos < m_text.size() && m_text[m_pos] == '=') {
+            ++m_pos;
+            SkipBlanks();
+            if (m_pos >= m_text.size())
+                return Fail(tagStart, CXmlReader::kErrorUnexpectedEnd, "Tag <" + element.name + "> is not closed.");
+            const char quote = m_text[m_pos];
+            if (quote == '"' || quote == '\'') {
+                const std::size_t close = m_text.find(quote, m_pos + 1);
+                if (close == std::string_view::npos)
+                    return Fail(start, CXmlReader::kErrorUnexpectedEnd, "Attribute value is not closed.");
+                value = DecodeText(m_text.substr(m_pos + 1, close - m_pos - 1));
+                m_pos = close + 1;
+            } else {
+                // Tolerated: a value without quotes runs to the next blank or the end of the tag.
+                const std::size_t valueStart = m_pos;
+                while (m_pos < m_text.size() && !IsBlank(m_text[m_pos]) && m_text[m_pos] != '>' && !StartsWith("/>"))
+                    ++m_pos;
+                value = DecodeText(m_text.substr(valueStart, m_pos - valueStart));
+            }
+        }
+        element.attributes.emplace_back(std::string(name), std::move(value));
+        return true;
+    }
+
+    bool OpenElement(CXmlNode&& element, std::size_t start)
+    {
+        if (m_open.size() > CXmlReader::kMaxDepth)
+            return Fail(start, CXmlReader::kErrorTooDeep, "Elements are nested too deeply.");
+        CXmlNode& parent = *m_open.back();
+        parent.children.push_back(std::move(element));
+        // Only the innermost open element gains children, so pointers to its ancestors stay valid.
+        m_open.push_back(&parent.children.back());
+        return true;
+    }
+
+    bool Text()
+    {
+        const std::size_t start = m_pos;
+        const std::size_t end = m_text.find('<', m_pos);
+        if (end == std::string_view::npos && m_open.size() > 1) {
+            // Text cut off by the end of the file is incomplete; it is not kept.
+            m_pos = m_text.size();
+            return true;
+        }
+        m_pos = end == std::string_view::npos ? m_text.size() : end;
+        const std::string_view raw = m_text.substr(start, m_pos - start);
+        bool blank = true;
+        for (const char c : raw)
+            blank = blank && IsBlank(c);
+        if (!blank)
+            AddText(DecodeText(raw));
+        return true;
+    }
+
+    void AddText(std::string text)
+    {
+        CXmlNode node;
+        node.type = CXmlNode::Type::Text;
+        node.text = std::move(text);
+        m_open.back()->children.push_back(std::move(node));
+    }
+
+    bool Fail(std::size_t offset, int code, std::string message)
+    {
+        int line = 1;
+        int column = 1;
+        for (std::size_t i = 0; i < offset && i < m_text.size(); ++i) {
+            const char c = m_text[i];
+            const bool crBeforeLineEnd = c == '\r' && i + 1 < m_text.size()
+                && (m_text[i + 1] == '\n' || (m_text[i + 1] == '\r' && i + 2 < m_text.size() && m_text[i + 2] == '\n'));
+            if (crBeforeLineEnd)
+                continue;
+            if (c == '\n' || c == '\r') {
+                ++line;
+                column = 1;
+            } else {
+                ++column;
+            }
+        }
+        m_error = { line, column, code, std::move(message) };
+        return false;
+    }
+
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    std::vector<CXmlNode*> m_open; // the document node, then every element not yet closed
+    CXmlError& m_error;
+};
+
+} // namespace
+
+bool CXmlReader::Parse(std::string_view text)
+{
+    m_root = CXmlNode{};
+    m_root.name = kRootName;
+    m_error = CXmlError{};
+    return Parser(text, m_root, m_error).Run();
+}
+
+bool CXmlReader::ParseFile(const std::string& path)
+{
+    std::string content;
+    if (!ReadWholeFile(path, content)) {
+        m_root = CXmlNode{};
+        m_root.name = kRootName;
+        m_error = { 0, 0, kErrorCannotRead, "Cannot read " + path + "." };
+        return false;
+    }
+    return Parse(content);
+}
+
+const char* CXmlReader::ErrorText(int code)
+{
+    switch (code) {
+    case kNoError:
+        return "No error";
+    case kErrorUnexpectedEnd:
+        return "Unexpected end of file";
+    case kErrorMalformedTag:
+        return "Malformed tag";
+    case kErrorMismatchedEndTag:
+        return "Mismatched end tag";
+    case kErrorUnexpectedEndTag:
+        return "End tag without start tag";
+    case kErrorTooDeep:
+        return "Nesting too deep";
+    case kErrorCannotRead:
+        return "File cannot be read";
+    default:
+        return "Unknown error";
+    }
+}
+
+} // namespace qor

@@ -1,0 +1,52 @@
+// A small, forgiving XML reader for the files the program writes line by line without escaping:
+// recording lists, the play history, the archive log and the schedule. It accepts CR CR LF, CR LF
+// and LF line ends, a bare "&" or ">" in text, and end tags that differ from their start tags in
+// case. On malformed input it reports where and why, and keeps everything it read before.
+#pragma once
+
+#include "foundation/XmlNode.h"
+
+#include <string>
+#include <string_view>
+
+namespace qor {
+
+struct CXmlError {
+    int line = 0; // 1-based; 0 when the error has no position (a file that cannot be read)
+    int column = 0; // 1-based, in bytes
+    int code = 0; // 0: no error
+    std::string message;
+};
+
+class CXmlReader {
+public:
+    static constexpr const char* kRootName = "[Root]";
+    static constexpr std::size_t kMaxDepth = 256;
+
+    enum ErrorCode : int {
+        kNoError = 0,
+        kErrorUnexpectedEnd = 1,
+        kErrorMalformedTag = 2,
+        kErrorMismatchedEndTag = 3,
+        kErrorUnexpectedEndTag = 4,
+        kErrorTooDeep = 5,
+        kErrorCannotRead = 6,
+    };
+
+    // Parses text into a new tree under the "[Root]" node; false on malformed input.
+    bool Parse(std::string_view text);
+    // Reads a whole file and parses it.
+    bool ParseFile(const std::string& path);
+
+    const CXmlNode& Root() const { return m_root; }
+    const CXmlError& Error() const { return m_error; }
+
+    // The fixed text for an error number.
+    static const char* ErrorText(int code);
+
+private:
+    CXmlNode m_root;
+    CXmlError m_error;
+};
+
+} // namespace qor

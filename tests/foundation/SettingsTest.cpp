@@ -1,0 +1,225 @@
+#include "foundation/Settings.h"
+
+#include "support/TestFolders.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace qor {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileText;
+using test::WriteFileText;
+
+std::string SettingsFile(const std::string& body, const std::string& sectionName = "settings")
+{
+    return "<?xml version=\"1.0\"?>\r\n<profile version=\"1\">\r\n  <section name=\"" + sectionName + "\">" + body
+        + "</section>\r\n</profile>\r\n";
+}
+
+std::vector<int> Widths(const CSettings& settings)
+{
+    std::vector<int> widths;
+    for (int column = 0; column < static_cast<int>(CSettings::kColumnCount); ++column)
+        widths.push_back(settings.GetColumnWidth(column));
+    return widths;
+}
+
+const std::vector<int> kDefaultWidths = { 40, 25, 100, 100, 58, 130, 100, 40, 225 };
+
+class Settings : public ::testing::Test {
+protected:
+    std::string UserConfig() const { return CSettings::GetConfigFilePath(false, "config.xml"); }
+
+    test::CDataFolderSandbox sandbox;
+    CSettings settings;
+};
+
+TEST_F(Settings, WithoutAnyFileEverythingKeepsItsDefault)
+{
+    EXPECT_EQ(settings.GetResourceFile(), "");
+    settings.Load();
+    EXPECT_EQ(Widths(settings), kDefaultWidths);
+    EXPECT_TRUE(settings.GetShowHistory());
+    EXPECT_FALSE(settings.GetSavePassphrase());
+    EXPECT_EQ(settings.GetPassphrase(), "");
+    EXPECT_FALSE(settings.IsExportBlocked());
+    EXPECT_FALSE(settings.IsDeleteDisabled());
+}
+
+TEST_F(Settings, FilePathsFollowTheProgramsOwnNames)
+{
+    EXPECT_EQ(UserConfig(), sandbox.UserBase() + "/Veltrane/Qor Tolvane/Configuration/config.xml");
+    EXPECT_EQ(CSettings::GetConfigFilePath(true, "hotlist.xml"),
+        sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Configuration/hotlist.xml");
+    EXPECT_EQ(CSettings::GetAdminConfigFilePath(true, "config.xml"),
+        sandbox.MachineBase() + "/Veltrane/Qor Config/Configuration/config.xml");
+    EXPECT_EQ(CSettings::GetAdminConfigFilePath(false, "config.xml"),
+        sandbox.UserBase() + "/Veltrane/Qor Config/Configuration/config.xml");
+}
+
+TEST_F(Settings, ColumnWidthsAreReadUpToTheFirstMissingOne)
+{
+    WriteFileText(UserConfig(), SettingsFile("<Col0>11</Col0><Col1>12</Col1><Col2>13</Col2><Col3>14</Col3>"));
+    settings.Load();
+    EXPECT_EQ(Widths(settings), (std::vector<int>{ 11, 12, 13, 14, 58, 130, 100, 40, 225 }));
+
+    CSettings gap;
+    WriteFileText(UserConfig(), SettingsFile("<Col0>11</Col0><Col1>12</Col1><Col3>14</Col3><Col4>15</Col4>"));
+    gap.Load();
+    EXPECT_EQ(Widths(gap), (std::vector<int>{ 11, 12, 100, 100, 58, 130, 100, 40, 225 }));
+
+    CSettings notANumber;
+    WriteFileText(UserConfig(), SettingsFile("<Col0> 7px</Col0><Col1>wide</Col1><Col2>13</Col2>"));
+    notANumber.Load();
+    EXPECT_EQ(Widths(notANumber), (std::vector<int>{ 7, 25, 100, 100, 58, 130, 100, 40, 225 }));
+}
+
+TEST_F(Settings, ShowHistoryIsOffWhenAnExistingSectionLacksIt)
+{
+    WriteFileText(UserConfig(), SettingsFile("<Col0>50</Col0>"));
+    settings.Load();
+    EXPECT_FALSE(settings.GetShowHistory());
+}
+
+TEST_F(Settings, OnlyTheSectionNamedExactlySettingsIsRead)
+{
+    WriteFileText(UserConfig(), SettingsFile("<Col0>1</Col0><ShowHistory>0</ShowHistory>", "Settings"));
+    settings.Load();
+    EXPECT_EQ(Widths(settings), kDefaultWidths);
+    EXPECT_TRUE(settings.GetShowHistory());
+
+    CSettings second;
+    WriteFileText(UserConfig(),
+        "<profile><section name=\"other\"><Col0>1</Col0></section><section "
+        "name=\"settings\"><Col0>2</Col0></section></profile>");
+    second.Load();
+    EXPECT_EQ(second.GetColumnWidth(0), 2);
+}
+
+TEST_F(Settings, MalformedUserFileLeavesTheDefaults)
+{
+    WriteFileText(UserConfig(), "<profile><section name=\"settings\"><Col0>5</Col0>");
+    settings.Load();
+    EXPECT_EQ(Widths(settings), kDefaultWidths);
+    EXPECT_TRUE(settings.GetShowHistory());
+}
+
+TEST_F(Settings, PassphraseIsReadOnlyWhenSavingIsOn)
+{
+    WriteFileText(UserConfig(), SettingsFile("<SavePassphrase>0</SavePassphrase><Passphrase>secret</Passphrase>"));
+    settings.Load();
+    EXPECT_EQ(settings.GetPassphrase(), "");
+    ASSERT_TRUE(settings.Save());
+    EXPECT_NE(ReadFileText(UserConfig()).find("<Passphrase/>"), std::string::npos);
+    EXPECT_EQ(ReadFileText(UserConfig()).find("secret"), std::string::npos);
+
+    CSettings saving;
+    WriteFileText(UserConfig(), SettingsFile("<SavePassphrase>1</SavePassphrase><Passphrase>  secret \t</Passphrase>"));
+    saving.Load();
+    EXPECT_TRUE(saving.GetSavePassphrase());
+    EXPECT_EQ(saving.GetPassphrase(), "secret");
+}
+
+TEST_F(Settings, SaveWritesTheWholeSectionInOrder)
+{
+    settings.SetColumnWidth(8, 300);
+    settings.SetColumnWidth(9, 1);
+    settings.SetColumnWidth(-1, 1);
+    settings.SetShowHistory(false);
+    settings.SetSavePassphrase(true);
+    settings.SetPassphrase("  pass phrase  ");
+    ASSERT_TRUE(settings.Save());
+    EXPECT_EQ(ReadFileText(UserConfig()),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<profile version=\"1\">\n"
+        "    <section name=\"settings\">\n"
+        "        <Col0>40</Col0>\n"
+        "        <Col1>25</Col1>\n"
+        "        <Col2>100</Col2>\n"
+        "        <Col3>100</Col3>\n"
+        "        <Col4>58</Col4>\n"
+        "        <Col5>130</Col5>\n"
+        "        <Col6>100</Col6>\n"
+        "        <Col7>40</Col7>\n"
+        "        <Col8>300</Col8>\n"
+        "        <ShowHistory>0</ShowHistory>\n"
+        "        <SavePassphrase>1</SavePassphrase>\n"
+        "        <Passphrase>pass phrase</Passphrase>\n"
+        "    </section>\n"
+        "</profile>\n");
+
+    CSettings reloaded;
+    reloaded.Load();
+    EXPECT_EQ(reloaded.GetColumnWidth(8), 300);
+    EXPECT_EQ(reloaded.GetColumnWidth(9), -1);
+    EXPECT_FALSE(reloaded.GetShowHistory());
+    EXPECT_EQ(reloaded.GetPassphrase(), "pass phrase");
+}
+
+TEST_F(Settings, UserFileIsPrivateAndReplacedInOneStep)
+{
+    settings.SetSavePassphrase(true);
+    settings.SetPassphrase("secret");
+    ASSERT_TRUE(settings.Save());
+    struct stat status { };
+    ASSERT_EQ(stat(UserConfig().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+
+    // When the new file cannot take the old one's place, the old one stays and nothing is left over.
+    fs::remove(UserConfig());
+    WriteFileText(UserConfig() + "/keep", "x");
+    EXPECT_FALSE(settings.Save());
+    EXPECT_TRUE(fs::is_directory(UserConfig()));
+    EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(UserConfig()).parent_path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(Settings, GlobalSettingsChoosesTheAdministratorFile)
+{
+    const std::string machineAdmin = CSettings::GetAdminConfigFilePath(true, "config.xml");
+    const std::string userAdmin = CSettings::GetAdminConfigFilePath(false, "config.xml");
+    const std::string global = CSettings::GetConfigFilePath(true, "global.xml");
+    WriteFileText(machineAdmin, SettingsFile("<BlockExport>1</BlockExport>"));
+    WriteFileText(userAdmin, SettingsFile("<DisableDelete>1</DisableDelete>"));
+
+    const std::pair<const char*, bool> cases[] = { { "1", true }, { "2", false }, { "0", false } };
+    for (const auto& [value, machineWide] : cases) {
+        WriteFileText(global, SettingsFile(std::string("<GlobalSettings>") + value + "</GlobalSettings>"));
+        CSettings loaded;
+        loaded.Load();
+        EXPECT_EQ(loaded.IsExportBlocked(), machineWide) << "GlobalSettings " << value;
+        EXPECT_EQ(loaded.IsDeleteDisabled(), !machineWide) << "GlobalSettings " << value;
+    }
+
+    fs::remove(global);
+    WriteFileText(userAdmin, "<profile><section name=\"other\"><DisableDelete>1</DisableDelete></section></profile>");
+    settings.Load();
+    EXPECT_FALSE(settings.IsDeleteDisabled()) << "an administrator file without a settings section restricts nothing";
+}
+
+TEST_F(Settings, ResourceFileComesFromBranding)
+{
+    WriteFileText(CSettings::GetConfigFilePath(true, "branding.xml"),
+        SettingsFile("<ResourceFile>/opt/brand/strings.qm</ResourceFile>"));
+    EXPECT_EQ(settings.GetResourceFile(), "/opt/brand/strings.qm");
+}
+
+TEST_F(Settings, PassphraseMayBeSetWhileWorkersReadIt)
+{
+    std::thread reader([&] {
+        for (int i = 0; i < 2000; ++i) {
+            const std::string passphrase = settings.GetPassphrase();
+            ASSERT_TRUE(passphrase.empty() || passphrase == "a fairly long passphrase, longer than SSO"
+                || passphrase == "short");
+        }
+    });
+    for (int i = 0; i < 2000; ++i)
+        settings.SetPassphrase(i % 2 ? "short" : "a fairly long passphrase, longer than SSO");
+    reader.join();
+}
+
+} // namespace
+} // namespace qor
