@@ -2,29 +2,13 @@
 
 #include "foundation/LoggedSemaphore.h"
 #include "foundation/Logger.h"
+#include "foundation/ThreadPriority.h"
 
-#include <algorithm>
 #include <future>
 #include <memory>
-#include <sys/resource.h>
 #include <system_error>
 
 namespace qor {
-namespace {
-
-// Windows-style priorities below normal become a higher nice value; raising priority needs
-// privileges a desktop program does not have, so it is left alone.
-void LowerPriority(std::uint32_t threadId, int priority)
-{
-    if (priority >= 0)
-        return;
-    const auto thread = static_cast<id_t>(threadId);
-    const int niceValue = std::min(19, getpriority(PRIO_PROCESS, thread) - priority * 5);
-    setpriority(PRIO_PROCESS, thread, niceValue);
-}
-
-} // namespace
-
 CRvThread::CRvThread(std::string name)
     : m_name(std::move(name))
 {
@@ -69,7 +53,7 @@ bool CRvThread::Start(int priority)
     try {
         m_thread = std::thread([this, priority, started, resumed] {
             const std::uint32_t id = CurrentThreadId();
-            LowerPriority(id, priority);
+            LowerCurrentThreadPriority(priority);
             started->set_value(id);
             resumed.wait();
             Entry();

@@ -5,6 +5,8 @@
 // longer run its Run().
 #pragma once
 
+#include "foundation/ThreadPriority.h"
+
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -15,9 +17,6 @@ namespace qor {
 
 class CRvThread {
 public:
-    static constexpr int kPriorityNormal = 0;
-    static constexpr int kPriorityBelowNormal = -1;
-
     explicit CRvThread(std::string name);
     virtual ~CRvThread();
 

@@ -162,7 +162,7 @@ TEST_F(Thread, BelowNormalPriorityRaisesTheNiceValue)
         observed = getpriority(PRIO_PROCESS, static_cast<id_t>(CurrentThreadId()));
         return 0;
     });
-    ASSERT_TRUE(worker.Start(CRvThread::kPriorityBelowNormal));
+    ASSERT_TRUE(worker.Start(kPriorityBelowNormal));
     worker.Wait();
     EXPECT_EQ(observed, std::min(19, base + 5));
 }

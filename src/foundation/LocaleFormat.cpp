@@ -1,0 +1,25 @@
+#include "foundation/LocaleFormat.h"
+
+namespace qor {
+namespace {
+
+std::string Format(const char* format, const std::tm& time)
+{
+    char text[32];
+    const std::size_t length = std::strftime(text, sizeof text, format, &time);
+    return std::string(text, length);
+}
+
+} // namespace
+
+std::string FormatLocaleDate(const std::tm& time)
+{
+    return Format("%x", time);
+}
+
+std::string FormatLocaleTime(const std::tm& time)
+{
+    return Format("%X", time);
+}
+
+} // namespace qor

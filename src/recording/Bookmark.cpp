@@ -1,0 +1,137 @@
+#include "recording/Bookmark.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace qor {
+namespace {
+
+constexpr std::string_view kLinePrefix = "Bookmark at: ";
+constexpr std::string_view kWarning = "\r\n\r\n### System information do no edit! ###\r\n";
+constexpr std::string_view kWarningTitle = "### System information do no edit! ###";
+constexpr std::string_view kBookmarkTag = "<bookmark>";
+constexpr std::string_view kStartTag = "<bstart>";
+constexpr std::string_view kEndTag = "<bend>";
+constexpr std::size_t kTimeLength = 8;
+constexpr std::string_view kBlanks = " \t\r\n";
+
+std::string BookmarkLine(int start)
+{
+    return std::string(kLinePrefix) + " " + FormatHhMmSs(start) + "\r\n";
+}
+
+std::string SystemBlock(int start, int end)
+{
+    return std::string(kWarning) + std::string(kBookmarkTag) + "\r\n" + std::string(kStartTag) + FormatHhMmSs(start)
+        + "</bstart>\r\n" + std::string(kEndTag) + FormatHhMmSs(end) + "</bend>\r\n" + std::string(kBookmarkTag);
+}
+
+// Reads "h?m?s" with optional leading blanks from the eight characters after a tag.
+bool ParseTime(std::string_view comment, std::size_t at, int& seconds)
+{
+    const std::string field(comment.substr(at, kTimeLength));
+    int hours = 0, minutes = 0, secs = 0;
+    if (std::sscanf(field.c_str(), "%d%*c%d%*c%d", &hours, &minutes, &secs) != 3)
+        return false;
+    const long long total = hours * 3600LL + minutes * 60LL + secs;
+    if (total < INT32_MIN || total > INT32_MAX)
+        return false;
+    seconds = static_cast<int>(total);
+    return true;
+}
+
+std::string_view Trim(std::string_view text)
+{
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+void PadOrCut(std::string& comment)
+{
+    comment.resize(kCommentCapacity, ' ');
+}
+
+bool RemoveBookmark(std::string& comment)
+{
+    bool found = false;
+    // Only a line at the very start is ours; the same words further on are the user's.
+    if (comment.starts_with(kLinePrefix)) {
+        const auto lineEnd = comment.find("\r\n");
+        comment.erase(0, lineEnd == std::string::npos ? comment.size() : lineEnd + 2);
+        found = true;
+    }
+    if (const auto warning = comment.find(kWarning); warning != std::string::npos) {
+        comment.erase(warning);
+        found = true;
+    }
+    if (found)
+        PadOrCut(comment);
+    return true;
+}
+
+} // namespace
+
+std::string FormatHhMmSs(long long seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", seconds / 3600, seconds % 3600 / 60, seconds % 60);
+    return text;
+}
+
+bool ParseBookmark(std::string_view comment, int& start, int& end)
+{
+    const auto first = comment.find(kBookmarkTag);
+    if (first == std::string_view::npos || first == 0)
+        return false;
+    if (comment.find(kBookmarkTag, first + kBookmarkTag.size()) == std::string_view::npos)
+        return false;
+    const auto startTag = comment.find(kStartTag, first);
+    if (startTag == std::string_view::npos)
+        return false;
+    const auto endTag = comment.find(kEndTag, startTag);
+    if (endTag == std::string_view::npos)
+        return false;
+    int parsedStart = 0, parsedEnd = 0;
+    if (!ParseTime(comment, startTag + kStartTag.size(), parsedStart)
+        || !ParseTime(comment, endTag + kEndTag.size(), parsedEnd))
+        return false;
+    start = parsedStart;
+    end = parsedEnd;
+    return true;
+}
+
+bool WriteBookmark(std::string& comment, int start, int end)
+{
+    if (start == -1 && end == -1)
+        return RemoveBookmark(comment);
+    if (start < 0 || start >= end)
+        return false;
+    std::string text = comment;
+    if (text.starts_with(kLinePrefix)) {
+        const auto lineEnd = text.find("\r\n");
+        text.erase(0, lineEnd == std::string::npos ? text.size() : lineEnd + 2);
+    }
+    text.insert(0, BookmarkLine(start));
+    PadOrCut(text);
+    const std::string block = SystemBlock(start, end);
+    text.replace(text.size() - block.size(), block.size(), block);
+    comment = std::move(text);
+    return true;
+}
+
+std::string CommentUserText(std::string_view comment)
+{
+    std::string_view text = Trim(comment);
+    if (const auto line = text.find(kLinePrefix); line != std::string_view::npos) {
+        text = line + 23 < text.size() ? Trim(text.substr(line + 23)) : std::string_view();
+        if (text.starts_with(kWarningTitle))
+            text = {};
+    }
+    return std::string(Trim(text.substr(0, text.find_first_of("\r\n"))));
+}
+
+} // namespace qor

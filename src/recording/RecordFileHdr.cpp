@@ -1,0 +1,278 @@
+#include "recording/RecordFileHdr.h"
+
+#include "foundation/AtomicFile.h"
+#include "foundation/LocaleFormat.h"
+#include "recording/Bookmark.h"
+
+#include <cstring>
+#include <ctime>
+#include <sys/stat.h>
+
+namespace qor {
+namespace {
+
+constexpr std::size_t kKeyCheckField = 40;
+
+std::int32_t ReadLittleEndian(const std::uint8_t* bytes)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8
+        | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+void WriteLittleEndian(std::uint8_t* bytes, std::int32_t value)
+{
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+}
+
+std::size_t ReadUpTo(std::FILE* stream, std::uint8_t* buffer, std::size_t count)
+{
+    return std::fread(buffer, 1, count, stream);
+}
+
+} // namespace
+
+std::string_view CutOnCharacterBoundary(std::string_view text, std::size_t maxBytes)
+{
+    if (text.size() <= maxBytes)
+        return text;
+    std::size_t cut = maxBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.substr(0, cut);
+}
+
+CRvRecordFileHdr::CRvRecordFileHdr()
+{
+    ResetImage("Unknown");
+    SetStartTime(static_cast<std::int32_t>(std::time(nullptr)));
+}
+
+void CRvRecordFileHdr::ResetImage(std::string_view recorderType)
+{
+    m_image.fill(0);
+    SetVersion(4);
+    SetInt(4, static_cast<std::int32_t>(kImageSize));
+    SetCodecTag(kCodecNone);
+    SetExtraCode(-1);
+    SetRecorderType(recorderType);
+}
+
+std::int32_t CRvRecordFileHdr::Int(std::size_t offset) const
+{
+    return ReadLittleEndian(m_image.data() + offset);
+}
+
+void CRvRecordFileHdr::SetInt(std::size_t offset, std::int32_t value)
+{
+    WriteLittleEndian(m_image.data() + offset, value);
+}
+
+std::string CRvRecordFileHdr::Text(std::size_t offset, std::size_t size) const
+{
+    const auto* begin = reinterpret_cast<const char*>(m_image.data() + offset);
+    return std::string(begin, strnlen(begin, size - 1));
+}
+
+void CRvRecordFileHdr::SetText(std::size_t offset, std::size_t size, std::string_view text)
+{
+    const std::string_view kept = CutOnCharacterBoundary(text, size - 1);
+    // The rest of the field is cleared so no earlier, longer text lingers in the file.
+    std::memset(m_image.data() + offset, 0, size);
+    std::memcpy(m_image.data() + offset, kept.data(), kept.size());
+}
+
+int CRvRecordFileHdr::Read(std::FILE* stream, const std::string& passphrase)
+{
+    m_image.fill(0);
+    SetRecorderType("n/a");
+    m_encrypted = false;
+    if (!stream || std::fseek(stream, 0, SEEK_SET) != 0 || ReadUpTo(stream, m_image.data(), 8) < 8) {
+        m_image.fill(0);
+        SetCallerId("ERROR!");
+        SetComment("Disk or network error occured while reading file!");
+        return 0;
+    }
+    const std::int32_t version = Version();
+    if (version <= 0 || version > 5)
+        return -1;
+    if (version == 5) {
+        m_encrypted = true;
+        SetInt(4, 0);
+        return ReadEnvelope(stream, passphrase);
+    }
+    // The stored length is not trusted: the version alone decides where the body starts.
+    const std::size_t length = version == 1 ? kVersion1Size : kImageSize;
+    SetInt(4, static_cast<std::int32_t>(length));
+    ReadUpTo(stream, m_image.data() + 8, length - 8);
+    if (version == 4 && Duration() == 0)
+        DeriveDurationFromFileSize(stream, length);
+    return static_cast<int>(length);
+}
+
+int CRvRecordFileHdr::ReadEnvelope(std::FILE* stream, const std::string& passphrase)
+{
+    std::uint8_t prefix[kEnvelopePrefixSize] = {};
+    if (std::fseek(stream, 0, SEEK_SET) != 0 || ReadUpTo(stream, prefix, sizeof prefix) < sizeof prefix)
+        return 0;
+    m_keyType = ReadLittleEndian(prefix + 4);
+    char check[kKeyCheckField + 1] = {};
+    for (std::size_t i = 0; i < kKeyCheckField; ++i)
+        check[i] = static_cast<char>(prefix[8 + i] ^ 0x80);
+    m_keyCheck = check;
+    m_passphrase = passphrase.substr(0, kPassphraseCapacity);
+    if (passphrase.empty() || m_keyType < CRvAESCipher::kKeyTypeNone || m_keyType > 2
+        || CRvAESCipher::MakeCheckString(passphrase) != m_keyCheck)
+        return 0;
+    std::uint8_t encrypted[kImageSize];
+    if (ReadUpTo(stream, encrypted, kImageSize) < kImageSize)
+        return 0;
+    return static_cast<int>(m_cipher.DecryptBuffer(kImageSize, encrypted, m_image.data(), m_keyCheck, m_keyType));
+}
+
+void CRvRecordFileHdr::DeriveDurationFromFileSize(std::FILE* stream, std::size_t headerLength)
+{
+    struct stat status { };
+    if (fstat(fileno(stream), &status) != 0)
+        return;
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    const std::uint64_t body = size > headerLength ? size - headerLength : 0;
+    std::uint64_t seconds = 0;
+    switch (GetCodecTag()) {
+    case kCodecALaw:
+    case kCodecMuLaw:
+        seconds = body / 8000;
+        break;
+    case kCodecImaAdpcm:
+        seconds = body / 256 * 504 / 8000;
+        break;
+    case kCodecGsm:
+        seconds = body / 33 * 160 / 8000;
+        break;
+    default:
+        break;
+    }
+    SetDuration(static_cast<std::int32_t>(std::min<std::uint64_t>(seconds, INT32_MAX)));
+}
+
+int CRvRecordFileHdr::Load(const std::string& path, const std::string& passphrase)
+{
+    if (m_loaded)
+        return 1;
+    if (path.empty())
+        return 0;
+    std::FILE* stream = std::fopen(path.c_str(), "rb");
+    if (!stream) {
+        ResetImage("Load failed");
+        m_loaded = 1;
+        return 0;
+    }
+    const int result = Read(stream, passphrase);
+    std::fclose(stream);
+    m_loaded = result;
+    return result;
+}
+
+std::vector<std::uint8_t> CRvRecordFileHdr::Serialize()
+{
+    if (Version() == 1)
+        return { m_image.begin(), m_image.begin() + kVersion1Size };
+    // Versions 2 and 3 are upgraded: the record is the same size and the new fields default sensibly.
+    SetVersion(4);
+    SetInt(4, static_cast<std::int32_t>(kImageSize));
+    if (!m_encrypted)
+        return { m_image.begin(), m_image.end() };
+    std::vector<std::uint8_t> bytes(kEnvelopeSize);
+    if (m_cipher.EncryptHeader(m_image.data(), bytes.data() + kEnvelopePrefixSize, m_keyCheck, m_keyType) != kImageSize)
+        return {};
+    WriteLittleEndian(bytes.data(), 5);
+    WriteLittleEndian(bytes.data() + 4, m_keyType);
+    for (std::size_t i = 0; i < kKeyCheckField; ++i) {
+        const auto character = i < m_keyCheck.size() ? static_cast<std::uint8_t>(m_keyCheck[i]) : 0;
+        bytes[8 + i] = static_cast<std::uint8_t>(character ^ 0x80);
+    }
+    return bytes;
+}
+
+bool CRvRecordFileHdr::Write(std::FILE* stream)
+{
+    const std::vector<std::uint8_t> bytes = Serialize();
+    if (!stream || bytes.empty() || std::fseek(stream, 0, SEEK_SET) != 0)
+        return false;
+    return std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() && std::fflush(stream) == 0;
+}
+
+bool CRvRecordFileHdr::Save(const std::string& path)
+{
+    // Only an existing recording is updated: a vanished file is not recreated as a bare header.
+    std::FILE* stream = std::fopen(path.c_str(), "r+b");
+    if (!stream)
+        return false;
+    const bool written = Write(stream);
+    return std::fclose(stream) == 0 && written;
+}
+
+bool CRvRecordFileHdr::RemoveAudio(const std::string& path, const std::string& passphrase)
+{
+    m_loaded = 0;
+    if (Load(path, passphrase) <= 0)
+        return false;
+    const std::vector<std::uint8_t> bytes = Serialize();
+    struct stat status { };
+    if (bytes.empty() || stat(path.c_str(), &status) != 0)
+        return false;
+    return WriteFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), status.st_mode & 07777);
+}
+
+void CRvRecordFileHdr::SetEncryption(const std::string& passphrase, int keyType)
+{
+    m_encrypted = true;
+    m_keyType = keyType;
+    m_passphrase = passphrase.substr(0, kPassphraseCapacity);
+    m_keyCheck = CRvAESCipher::MakeCheckString(passphrase);
+}
+
+std::int64_t CRvRecordFileHdr::DisplayTime() const
+{
+    const std::string recorder = RecorderType();
+    if (recorder != "DRAV" && recorder != "LEmOX")
+        return StartTime();
+    tzset();
+    return static_cast<std::int64_t>(StartTime()) + timezone;
+}
+
+std::string CRvRecordFileHdr::FormatStartTime() const
+{
+    const auto seconds = static_cast<std::time_t>(DisplayTime());
+    std::tm broken{};
+    gmtime_r(&seconds, &broken);
+    return (FormatLocaleDate(broken) + " " + FormatLocaleTime(broken)).substr(0, 20);
+}
+
+std::string CRvRecordFileHdr::FormatDuration() const
+{
+    return FormatHhMmSs(Duration());
+}
+
+std::string CRvRecordFileHdr::FormatExtraSeconds() const
+{
+    return FormatHhMmSs(ExtraSeconds());
+}
+
+bool CRvRecordFileHdr::ParseBookmark(int& start, int& end) const
+{
+    return qor::ParseBookmark(Comment(), start, end);
+}
+
+bool CRvRecordFileHdr::WriteBookmark(int start, int end)
+{
+    std::string comment = Comment();
+    if (!qor::WriteBookmark(comment, start, end))
+        return false;
+    SetComment(comment);
+    return true;
+}
+
+} // namespace qor
