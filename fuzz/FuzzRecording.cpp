@@ -1,0 +1,48 @@
+// Feeds arbitrary bytes as a recording file to the header reader and to opening and decoding.
+#include "recording/RecordFile.h"
+#include "recording/RecordFileHdr.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+const std::string& InputPath()
+{
+    static const std::string path
+        = (std::filesystem::temp_directory_path() / ("qorfuzz-" + std::to_string(getpid()) + ".qor")).string();
+    return path;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace qor;
+    std::FILE* file = std::fopen(InputPath().c_str(), "wb");
+    if (!file)
+        return 0;
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+
+    for (const char* passphrase : { "", "demo" }) {
+        CRvRecordFileHdr header;
+        if (header.Load(InputPath(), passphrase) != 0) {
+            int start = 0, end = 0;
+            header.ParseBookmark(start, end);
+            header.FormatStartTime();
+            header.FormatDuration();
+            header.Serialize();
+        }
+        CRvRecordFile recording;
+        if (recording.OpenAndWait(InputPath(), passphrase) == 1) {
+            const auto samples = recording.GetSamples(recording.GetSampleCount() - 1, 10);
+            if (samples.size() != 1)
+                std::abort();
+        }
+    }
+    return 0;
+}
