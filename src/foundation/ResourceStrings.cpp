@@ -8,6 +8,11 @@ std::string LoadResourceString(int id)
 {
     static const std::map<int, std::string> table = {
         { IDS_PRODUCT_NAME, "Qor Tolvane" },
+        { IDS_CALLS_MAIL_SUBJECT, "My Recorded Calls" },
+        { IDS_CALLS_MAIL_BODY,
+            "Please find attached, one or more telephone calls I have recorded\r\n\r\n"
+            "These files are in compressed format.\r\nA free player is available from" },
+        { IDS_PLAYER_DOWNLOAD_ADDRESS, "https://www.example.com/player" },
         { IDS_CONFIG_TOOL_NAME, "Qor Config" },
         { IDS_COMPANY_NAME, "Veltrane" },
     };

@@ -8,6 +8,9 @@ namespace qor {
 
 enum ResourceStringId : int {
     IDS_PRODUCT_NAME = 128,
+    IDS_CALLS_MAIL_SUBJECT = 137,
+    IDS_CALLS_MAIL_BODY = 146,
+    IDS_PLAYER_DOWNLOAD_ADDRESS = 147,
     IDS_CONFIG_TOOL_NAME = 159,
     IDS_COMPANY_NAME = 1000,
 };

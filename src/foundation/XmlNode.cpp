@@ -29,6 +29,16 @@ const CXmlNode* CXmlNode::FirstChildElement(std::string_view elementName) const
     return nullptr;
 }
 
+void CXmlNode::VisitTexts(const std::function<void(const std::string& text, const CXmlNode& parent)>& visit) const
+{
+    for (const CXmlNode& child : children) {
+        if (child.IsText())
+            visit(child.text, *this);
+        else
+            child.VisitTexts(visit);
+    }
+}
+
 bool EqualsIgnoringCase(std::string_view left, std::string_view right)
 {
     return std::equal(left.begin(), left.end(), right.begin(), right.end(), [](char a, char b) {

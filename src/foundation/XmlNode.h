@@ -2,6 +2,7 @@
 // children, or a piece of text.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -27,6 +28,8 @@ struct CXmlNode {
     std::string FirstText() const;
     // The first child element with exactly this name, or null.
     const CXmlNode* FirstChildElement(std::string_view elementName) const;
+    // Every text below this node, depth first in document order, with the element that holds it.
+    void VisitTexts(const std::function<void(const std::string& text, const CXmlNode& parent)>& visit) const;
 };
 
 // ASCII comparison without regard to case, as element names of hand-written files need.

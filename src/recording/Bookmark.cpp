@@ -75,10 +75,16 @@ bool RemoveBookmark(std::string& comment)
 
 std::string FormatHhMmSs(long long seconds)
 {
+    // Formatted by hand: lists format two of these for every call they read.
     if (seconds < 0)
         seconds = 0;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", seconds / 3600, seconds % 3600 / 60, seconds % 60);
+    std::string text = std::to_string(seconds / 3600);
+    if (text.size() < 2)
+        text.insert(text.begin(), '0');
+    const auto minutes = static_cast<char>(seconds % 3600 / 60);
+    const auto secs = static_cast<char>(seconds % 60);
+    text += { ':', static_cast<char>('0' + minutes / 10), static_cast<char>('0' + minutes % 10), ':',
+        static_cast<char>('0' + secs / 10), static_cast<char>('0' + secs % 10) };
     return text;
 }
 

@@ -6,7 +6,9 @@
 
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qor {
 namespace {
@@ -24,11 +26,6 @@ void WriteLittleEndian(std::uint8_t* bytes, std::int32_t value)
     const auto bits = static_cast<std::uint32_t>(value);
     for (int i = 0; i < 4; ++i)
         bytes[i] = static_cast<std::uint8_t>(bits >> (8 * i));
-}
-
-std::size_t ReadUpTo(std::FILE* stream, std::uint8_t* buffer, std::size_t count)
-{
-    return std::fread(buffer, 1, count, stream);
 }
 
 } // namespace
@@ -85,59 +82,66 @@ void CRvRecordFileHdr::SetText(std::size_t offset, std::size_t size, std::string
 
 int CRvRecordFileHdr::Read(std::FILE* stream, const std::string& passphrase)
 {
+    std::uint8_t bytes[kEnvelopeSize];
+    std::size_t count = 0;
+    struct stat status { };
+    if (stream && std::fseek(stream, 0, SEEK_SET) == 0)
+        count = std::fread(bytes, 1, sizeof bytes, stream);
+    const auto size = stream && fstat(fileno(stream), &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+    return Parse(std::span(bytes, count), size, passphrase);
+}
+
+int CRvRecordFileHdr::Parse(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const std::string& passphrase)
+{
     m_image.fill(0);
     SetRecorderType("n/a");
     m_encrypted = false;
-    if (!stream || std::fseek(stream, 0, SEEK_SET) != 0 || ReadUpTo(stream, m_image.data(), 8) < 8) {
+    if (bytes.size() < 8) {
         m_image.fill(0);
         SetCallerId("ERROR!");
         SetComment("Disk or network error occured while reading file!");
         return 0;
     }
+    std::memcpy(m_image.data(), bytes.data(), 8);
     const std::int32_t version = Version();
     if (version <= 0 || version > 5)
         return -1;
     if (version == 5) {
         m_encrypted = true;
         SetInt(4, 0);
-        return ReadEnvelope(stream, passphrase);
+        return ParseEnvelope(bytes, passphrase);
     }
     // The stored length is not trusted: the version alone decides where the body starts.
     const std::size_t length = version == 1 ? kVersion1Size : kImageSize;
     SetInt(4, static_cast<std::int32_t>(length));
-    ReadUpTo(stream, m_image.data() + 8, length - 8);
+    std::memcpy(m_image.data() + 8, bytes.data() + 8, std::min(bytes.size(), length) - 8);
     if (version == 4 && Duration() == 0)
-        DeriveDurationFromFileSize(stream, length);
+        DeriveDurationFromFileSize(fileSize, length);
     return static_cast<int>(length);
 }
 
-int CRvRecordFileHdr::ReadEnvelope(std::FILE* stream, const std::string& passphrase)
+int CRvRecordFileHdr::ParseEnvelope(std::span<const std::uint8_t> bytes, const std::string& passphrase)
 {
-    std::uint8_t prefix[kEnvelopePrefixSize] = {};
-    if (std::fseek(stream, 0, SEEK_SET) != 0 || ReadUpTo(stream, prefix, sizeof prefix) < sizeof prefix)
+    if (bytes.size() < kEnvelopePrefixSize)
         return 0;
-    m_keyType = ReadLittleEndian(prefix + 4);
+    m_keyType = ReadLittleEndian(bytes.data() + 4);
     char check[kKeyCheckField + 1] = {};
     for (std::size_t i = 0; i < kKeyCheckField; ++i)
-        check[i] = static_cast<char>(prefix[8 + i] ^ 0x80);
+        check[i] = static_cast<char>(bytes[8 + i] ^ 0x80);
     m_keyCheck = check;
     m_passphrase = passphrase.substr(0, kPassphraseCapacity);
     if (passphrase.empty() || m_keyType < CRvAESCipher::kKeyTypeNone || m_keyType > 2
         || CRvAESCipher::MakeCheckString(passphrase) != m_keyCheck)
         return 0;
-    std::uint8_t encrypted[kImageSize];
-    if (ReadUpTo(stream, encrypted, kImageSize) < kImageSize)
+    if (bytes.size() < kEnvelopeSize)
         return 0;
-    return static_cast<int>(m_cipher.DecryptBuffer(kImageSize, encrypted, m_image.data(), m_keyCheck, m_keyType));
+    return static_cast<int>(
+        m_cipher.DecryptBuffer(kImageSize, bytes.data() + kEnvelopePrefixSize, m_image.data(), m_keyCheck, m_keyType));
 }
 
-void CRvRecordFileHdr::DeriveDurationFromFileSize(std::FILE* stream, std::size_t headerLength)
+void CRvRecordFileHdr::DeriveDurationFromFileSize(std::uint64_t fileSize, std::size_t headerLength)
 {
-    struct stat status { };
-    if (fstat(fileno(stream), &status) != 0)
-        return;
-    const auto size = static_cast<std::uint64_t>(status.st_size);
-    const std::uint64_t body = size > headerLength ? size - headerLength : 0;
+    const std::uint64_t body = fileSize > headerLength ? fileSize - headerLength : 0;
     std::uint64_t seconds = 0;
     switch (GetCodecTag()) {
     case kCodecALaw:
@@ -162,14 +166,21 @@ int CRvRecordFileHdr::Load(const std::string& path, const std::string& passphras
         return 1;
     if (path.empty())
         return 0;
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
-    if (!stream) {
+    // One read of the largest header and one size query: lists read thousands of these.
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status { };
+    if (descriptor < 0 || fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+        if (descriptor >= 0)
+            close(descriptor);
         ResetImage("Load failed");
         m_loaded = 1;
         return 0;
     }
-    const int result = Read(stream, passphrase);
-    std::fclose(stream);
+    std::uint8_t bytes[kEnvelopeSize];
+    const ssize_t count = pread(descriptor, bytes, sizeof bytes, 0);
+    close(descriptor);
+    const int result = Parse(std::span(bytes, count > 0 ? static_cast<std::size_t>(count) : 0),
+        static_cast<std::uint64_t>(status.st_size), passphrase);
     m_loaded = result;
     return result;
 }
@@ -232,6 +243,14 @@ void CRvRecordFileHdr::SetEncryption(const std::string& passphrase, int keyType)
     m_keyType = keyType;
     m_passphrase = passphrase.substr(0, kPassphraseCapacity);
     m_keyCheck = CRvAESCipher::MakeCheckString(passphrase);
+}
+
+void CRvRecordFileHdr::ClearEncryption()
+{
+    m_encrypted = false;
+    m_keyType = CRvAESCipher::kKeyTypeNone;
+    m_passphrase.clear();
+    m_keyCheck.clear();
 }
 
 std::int64_t CRvRecordFileHdr::DisplayTime() const

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,8 @@ public:
 
     // Makes the header write itself as an encrypted envelope for this passphrase and key type.
     void SetEncryption(const std::string& passphrase, int keyType);
+    // Makes the header write itself as a plain record again, for a copy whose body is not encrypted.
+    void ClearEncryption();
 
     std::int32_t Version() const { return Int(0); }
     void SetVersion(std::int32_t version) { SetInt(0, version); }
@@ -103,8 +106,10 @@ private:
     std::string Text(std::size_t offset, std::size_t size) const;
     void SetText(std::size_t offset, std::size_t size, std::string_view text);
     void ResetImage(std::string_view recorderType);
-    int ReadEnvelope(std::FILE* stream, const std::string& passphrase);
-    void DeriveDurationFromFileSize(std::FILE* stream, std::size_t headerLength);
+    // Reads the header from the first bytes of a file of the given size.
+    int Parse(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const std::string& passphrase);
+    int ParseEnvelope(std::span<const std::uint8_t> bytes, const std::string& passphrase);
+    void DeriveDurationFromFileSize(std::uint64_t fileSize, std::size_t headerLength);
 
     std::array<std::uint8_t, kImageSize> m_image{};
     CRvAESCipher m_cipher;

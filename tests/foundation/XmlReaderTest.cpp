@@ -8,21 +8,10 @@
 namespace qor {
 namespace {
 
-// The texts of a tree in document order, as the list readers walk it.
-void CollectTexts(const CXmlNode& node, std::vector<std::string>& texts)
-{
-    for (const CXmlNode& child : node.children) {
-        if (child.IsText())
-            texts.push_back(child.text);
-        else
-            CollectTexts(child, texts);
-    }
-}
-
 std::vector<std::string> Texts(const CXmlReader& reader)
 {
     std::vector<std::string> texts;
-    CollectTexts(reader.Root(), texts);
+    reader.Root().VisitTexts([&](const std::string& text, const CXmlNode&) { texts.push_back(text); });
     return texts;
 }
 

@@ -1,6 +1,7 @@
 #include "recording/BookmarkRecordFile.h"
 
 #include "samplegen/SampleRecording.h"
+#include "support/RecordingFolder.h"
 #include "support/TestFolders.h"
 
 #include <filesystem>
@@ -11,14 +12,9 @@ namespace {
 
 class BookmarkRecordFile : public ::testing::Test {
 protected:
-    std::string Write(const samplegen::CSampleCall& call)
-    {
-        const std::string path = folder.File("User-20160129-134525.qor");
-        EXPECT_TRUE(samplegen::WriteRecording(path, call));
-        return path;
-    }
+    std::string Write(const samplegen::CSampleCall& call) { return folder.Write("User-20160129-134525.qor", call); }
 
-    test::CTempFolder folder;
+    test::CRecordingFolder folder;
 };
 
 TEST_F(BookmarkRecordFile, CroppingKeepsOnlyTheBookmarkedPart)

@@ -1,7 +1,7 @@
 #include "recording/RecordFileHdr.h"
 
 #include "samplegen/SampleRecording.h"
-#include "support/TestFolders.h"
+#include "support/RecordingFolder.h"
 #include "support/Unprivileged.h"
 
 #include <cstdlib>
@@ -30,14 +30,7 @@ std::string HeaderOnly(int version, std::int32_t codec, std::int32_t duration, s
 
 class RecordFileHdr : public ::testing::Test {
 protected:
-    std::string Write(const std::string& name, const CSampleCall& call)
-    {
-        const std::string path = folder.File(name);
-        EXPECT_TRUE(samplegen::WriteRecording(path, call));
-        return path;
-    }
-
-    test::CTempFolder folder;
+    test::CRecordingFolder folder;
 };
 
 TEST_F(RecordFileHdr, EveryVersionReadsBackItsFields)
@@ -54,7 +47,7 @@ TEST_F(RecordFileHdr, EveryVersionReadsBackItsFields)
     call.passphrase = "demo";
     for (int version = 1; version <= 5; ++version) {
         call.version = version;
-        const std::string path = Write("v" + std::to_string(version) + ".qor", call);
+        const std::string path = folder.Write("v" + std::to_string(version) + ".qor", call);
         CRvRecordFileHdr header;
         ASSERT_EQ(header.Load(path, "demo"), version == 1 ? 1176 : 1440) << version;
         EXPECT_EQ(header.CallerId(), "<0123456789");
@@ -77,7 +70,7 @@ TEST_F(RecordFileHdr, WritingBackRewritesOnlyHeaderBytes)
         call.version = version;
         call.passphrase = "demo";
         call.keyType = 1;
-        const std::string path = Write("call.qor", call);
+        const std::string path = folder.Write("call.qor", call);
         const std::string before = ReadFileText(path);
         const std::size_t headerBytes = version == 1 ? 1176 : version == 5 ? 1488 : 1440;
 
@@ -102,7 +95,7 @@ TEST_F(RecordFileHdr, VersionTwoKeepsEveryOtherByteWhenUpgraded)
 {
     CSampleCall call;
     call.version = 2;
-    const std::string path = Write("v2.qor", call);
+    const std::string path = folder.Write("v2.qor", call);
     const std::string before = ReadFileText(path);
     CRvRecordFileHdr header;
     ASSERT_EQ(header.Load(path, ""), 1440);
@@ -184,7 +177,7 @@ TEST_F(RecordFileHdr, EncryptedHeadersNeedTheRightPassphraseAndAKnownKeyType)
     call.passphrase = "Secret";
     call.keyType = 2;
     call.callerId = ">999";
-    const std::string path = Write("enc.qor", call);
+    const std::string path = folder.Write("enc.qor", call);
 
     CRvRecordFileHdr right;
     EXPECT_EQ(right.Load(path, "Secret"), 1440);
@@ -275,7 +268,7 @@ TEST_F(RecordFileHdr, RemoveAudioLeavesAHeaderThatStillListsTheCall)
         call.passphrase = "demo";
         call.comment = "keep me";
         call.durationSeconds = 12;
-        const std::string path = Write("strip.qor", call);
+        const std::string path = folder.Write("strip.qor", call);
         chmod(path.c_str(), 0640);
         CRvRecordFileHdr header;
         ASSERT_TRUE(header.RemoveAudio(path, "demo")) << c.version;
@@ -291,7 +284,7 @@ TEST_F(RecordFileHdr, RemoveAudioLeavesAHeaderThatStillListsTheCall)
     CSampleCall encrypted;
     encrypted.version = 5;
     encrypted.passphrase = "demo";
-    const std::string path = Write("locked.qor", encrypted);
+    const std::string path = folder.Write("locked.qor", encrypted);
     const std::string before = ReadFileText(path);
     EXPECT_FALSE(CRvRecordFileHdr().RemoveAudio(path, "wrong"));
     WriteFileText(folder.File("notes.qor"), std::string(3000, 'z'));
@@ -306,7 +299,7 @@ TEST_F(RecordFileHdr, SaveReportsFilesItCannotUpdate)
     EXPECT_FALSE(header.Save(folder.File("vanished.qor")));
     EXPECT_FALSE(fs::exists(folder.File("vanished.qor"))) << "a bare header is never created";
 
-    const std::string path = Write("readonly.qor", CSampleCall{});
+    const std::string path = folder.Write("readonly.qor", CSampleCall{});
     chmod(folder.Path().c_str(), 0755);
     chmod(path.c_str(), 0444);
     const std::string before = ReadFileText(path);

@@ -3,7 +3,7 @@
 #include "samplegen/AudioEncoders.h"
 #include "samplegen/SampleRecording.h"
 #include "samplegen/SpeechSignal.h"
-#include "support/TestFolders.h"
+#include "support/RecordingFolder.h"
 #include "support/Unprivileged.h"
 
 #include <cstdlib>
@@ -37,14 +37,7 @@ std::vector<std::int16_t> AllSamples(const CRvRecordFile& file)
 
 class RecordFile : public ::testing::Test {
 protected:
-    std::string Write(const std::string& name, const CSampleCall& call)
-    {
-        const std::string path = folder.File(name);
-        EXPECT_TRUE(samplegen::WriteRecording(path, call));
-        return path;
-    }
-
-    test::CTempFolder folder;
+    test::CRecordingFolder folder;
 };
 
 TEST_F(RecordFile, EveryVersionAndCodecDecodesToTheExpectedLength)
@@ -57,7 +50,7 @@ TEST_F(RecordFile, EveryVersionAndCodecDecodesToTheExpectedLength)
             call.durationSeconds = 3;
             call.passphrase = "demo";
             call.keyType = version % 3;
-            const std::string path = Write("call.qor", call);
+            const std::string path = folder.Write("call.qor", call);
             CRvRecordFile file;
             ASSERT_EQ(file.OpenAndWait(path, "demo"), 1) << codec << " v" << version;
             const std::int32_t expected = codec == kCodecImaAdpcm ? 48 * 504 : 24'000; // whole blocks
@@ -76,10 +69,10 @@ TEST_F(RecordFile, EncryptedBodiesDecodeLikeTheirPlainTwins)
 {
     CSampleCall call;
     call.durationSeconds = 2;
-    const std::string plain = Write("plain.qor", call);
+    const std::string plain = folder.Write("plain.qor", call);
     call.version = 5;
     call.passphrase = "demo";
-    const std::string encrypted = Write("encrypted.qor", call);
+    const std::string encrypted = folder.Write("encrypted.qor", call);
 
     CRvRecordFile plainFile, encryptedFile, wrong;
     ASSERT_EQ(plainFile.OpenAndWait(plain, ""), 1);
@@ -160,7 +153,7 @@ TEST_F(RecordFile, SamplesPointIntoTheDecodedSound)
     CSampleCall call;
     call.codecTag = kCodecALaw;
     call.durationSeconds = 2;
-    const std::string path = Write("a.qor", call);
+    const std::string path = folder.Write("a.qor", call);
     CRvRecordFile file;
     ASSERT_EQ(file.Open(path, ""), 1);
     EXPECT_EQ(file.GetSamples(file.GetSampleCount() - 10, 8000).size(), 10u);
@@ -170,7 +163,7 @@ TEST_F(RecordFile, SamplesPointIntoTheDecodedSound)
 
     const auto before = AllSamples(file);
     call.seed = 99;
-    Write("a.qor", call);
+    folder.Write("a.qor", call);
     EXPECT_EQ(file.Open(path, ""), 1);
     EXPECT_EQ(AllSamples(file), before) << "the same path open with samples is not read again";
 }
@@ -180,7 +173,7 @@ TEST_F(RecordFile, StoppingADecoderMidWayAndClosingAreSafe)
     CSampleCall call;
     call.durationSeconds = 300;
     call.codecTag = kCodecGsm;
-    const std::string path = Write("long.qor", call);
+    const std::string path = folder.Write("long.qor", call);
     for (int round = 0; round < 3; ++round) {
         CRvRecordFile file;
         ASSERT_EQ(file.Open(path, ""), 1);
@@ -202,7 +195,7 @@ TEST_F(RecordFile, CommitWritesOnlyAChangedHeader)
 {
     CSampleCall call;
     call.comment = "first";
-    const std::string path = Write("c.qor", call);
+    const std::string path = folder.Write("c.qor", call);
     const std::string before = ReadFileText(path);
     CRvRecordFile file;
     ASSERT_EQ(file.OpenAndWait(path, ""), 1);
@@ -231,7 +224,7 @@ TEST_F(RecordFile, CommitWritesOnlyAChangedHeader)
 
 TEST_F(RecordFile, BookmarkChangesMarkTheRecordingOnce)
 {
-    const std::string path = Write("b.qor", CSampleCall{});
+    const std::string path = folder.Write("b.qor", CSampleCall{});
     CRvRecordFile file;
     ASSERT_EQ(file.OpenAndWait(path, ""), 1);
     EXPECT_FALSE(file.SetBookmark(-1, -1)) << "no bookmark to remove";
@@ -250,7 +243,7 @@ TEST_F(RecordFile, BookmarkChangesMarkTheRecordingOnce)
 
 TEST_F(RecordFile, CommitReportsAFileThatCannotBeWritten)
 {
-    const std::string path = Write("r.qor", CSampleCall{});
+    const std::string path = folder.Write("r.qor", CSampleCall{});
     CRvRecordFile file;
     ASSERT_EQ(file.OpenAndWait(path, ""), 1);
     file.SetComment("lost?");

@@ -6,6 +6,8 @@
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "foundation/XMLSettings.h"
+#include "review/HotLists.h"
+#include "review/ShortCuts.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -66,6 +68,8 @@ CDataFolderSandbox::~CDataFolderSandbox()
 void CDataFolderSandbox::ReleaseSingletons()
 {
     Singleton<CSettings>::Release();
+    Singleton<CHotLists>::Release();
+    Singleton<CShortCuts>::Release();
     Singleton<CRvXMLSettings>::Release();
     Singleton<CRvLogger>::Release();
 }

@@ -23,7 +23,7 @@ private:
 };
 
 // Sets the folder environment to a temporary folder and restores it afterwards; drops the
-// process-wide logger, settings and XML store so they pick up the new folders.
+// process-wide logger, settings, XML store and review stores so they pick up the new folders.
 class CDataFolderSandbox {
 public:
     CDataFolderSandbox();

@@ -1,0 +1,105 @@
+#include "lists/FileListEntry.h"
+
+#include "recording/Bookmark.h"
+#include "recording/RecordFileHdr.h"
+
+#include <sys/stat.h>
+
+namespace qor {
+namespace {
+
+std::string Cut(std::string_view text, std::size_t capacity)
+{
+    return std::string(CutOnCharacterBoundary(text, capacity));
+}
+
+} // namespace
+
+void CRvFileListEntry::SetPath(const std::string& path)
+{
+    m_path = path;
+    m_userIdText = "?";
+    m_dateTimeText = "?";
+    const auto slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    // The whole path is searched, so a folder named like "-2..." makes the guess start there.
+    const auto dash = path.find("-2");
+    if (dash == std::string::npos)
+        return;
+    m_dateTimeText = Cut(std::string_view(path).substr(dash + 1), kTextCapacity);
+    m_userIdText = dash > nameStart ? Cut(std::string_view(path).substr(nameStart, dash - nameStart), kTextCapacity)
+                                    : std::string();
+}
+
+void CRvFileListEntry::LoadDetails(const std::string& passphrase)
+{
+    if (m_loaded)
+        return;
+    m_loaded = 1;
+    CRvRecordFileHdr header;
+    if (header.Load(m_path, passphrase) != 0) {
+        m_important = header.Important();
+        m_displayTime = static_cast<std::int32_t>(header.DisplayTime());
+        m_durationSeconds = header.Duration();
+        m_callerIdText = Cut(header.CallerId(), kTextCapacity);
+        m_userIdText = Cut(header.UserId(), kTextCapacity);
+        m_dateTimeText = Cut(header.FormatStartTime(), kTextCapacity);
+        m_durationText = Cut(header.FormatDuration(), kTextCapacity);
+        m_commentText = Cut(header.Comment(), kCommentCapacity);
+        m_encrypted = header.IsEncrypted() ? 1 : 0;
+        int start = 0, end = 0;
+        m_hasBookmark = header.ParseBookmark(start, end) ? 1 : 0;
+        m_extraSeconds = header.ExtraSeconds();
+        m_extraSecondsText = header.FormatExtraSeconds();
+        m_extraCode = header.ExtraCode();
+    } else if (header.IsEncrypted()) {
+        SetErrorTexts(
+            "Decryption error!", "Decryption error! Unable to decrypt the file using the passphrase specified!");
+        m_encrypted = 1;
+    } else {
+        SetErrorTexts("File error!", "File error! Unable to find or open the filename specified!");
+    }
+}
+
+void CRvFileListEntry::SetErrorTexts(const char* shortText, const char* comment)
+{
+    m_commentText = comment;
+    m_callerIdText = shortText;
+    m_durationText = shortText;
+    m_dateTimeText = shortText;
+    m_userIdText = shortText;
+}
+
+void CRvFileListEntry::UpdateBookmark(const std::string& passphrase, int start, int end)
+{
+    if (!m_loaded) {
+        CRvRecordFileHdr header;
+        if (header.Load(m_path, passphrase) == 0)
+            return;
+    }
+    m_hasBookmark = start >= 0 && start < end ? 1 : 0;
+}
+
+std::uint64_t CRvFileListEntry::FileSize() const
+{
+    struct stat status { };
+    if (stat(m_path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return 0;
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+CallDirection CRvFileListEntry::Direction() const
+{
+    if (m_callerIdText.starts_with('>'))
+        return CallDirection::Incoming;
+    if (m_callerIdText.starts_with('<') && m_callerIdText.find('>', 1) == std::string::npos)
+        return CallDirection::Outgoing;
+    return CallDirection::None;
+}
+
+void CRvFileListEntry::SetComment(const std::string& comment)
+{
+    m_commentText = Cut(comment, kCommentCapacity);
+}
+
+} // namespace qor

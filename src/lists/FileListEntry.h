@@ -1,0 +1,76 @@
+// One call in a recording list: the path of its file and its details as ready-made column texts,
+// so that lists of thousands of calls are drawn, sorted and searched without reopening files.
+// An entry starts from a path (guessing user and date from the file name) and reads the header
+// once, when its details are first needed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qor {
+
+enum class CallDirection { None, Incoming, Outgoing };
+
+class CRvFileListEntry {
+public:
+    static constexpr std::size_t kTextCapacity = 127;
+    static constexpr std::size_t kCommentCapacity = 1023;
+
+    CRvFileListEntry() = default;
+    virtual ~CRvFileListEntry() = default;
+    CRvFileListEntry(const CRvFileListEntry&) = default;
+    CRvFileListEntry& operator=(const CRvFileListEntry&) = default;
+
+    // Sets the path and guesses the user and date texts from a name like "Line1-20160129-134525.qor".
+    void SetPath(const std::string& path);
+    // Reads the header once and fills every detail; failures become the error texts of the columns.
+    void LoadDetails(const std::string& passphrase);
+    // Recomputes the bookmark flag after the caller has changed the recording's bookmark.
+    void UpdateBookmark(const std::string& passphrase, int start, int end);
+    // The file's size in bytes; 0 when it cannot be read.
+    std::uint64_t FileSize() const;
+
+    CallDirection Direction() const;
+
+    const std::string& GetPath() const { return m_path; }
+    std::int32_t GetImportant() const { return m_important; }
+    void SetImportant(std::int32_t important) { m_important = important; }
+    std::int32_t GetDisplayTime() const { return m_displayTime; }
+    std::int32_t GetDurationSeconds() const { return m_durationSeconds; }
+    std::int32_t GetExtraSeconds() const { return m_extraSeconds; }
+    std::int32_t GetExtraCode() const { return m_extraCode; }
+    bool IsLoaded() const { return m_loaded != 0; }
+    const std::string& GetCallerIdText() const { return m_callerIdText; }
+    const std::string& GetUserIdText() const { return m_userIdText; }
+    const std::string& GetDurationText() const { return m_durationText; }
+    const std::string& GetDateTimeText() const { return m_dateTimeText; }
+    const std::string& GetCommentText() const { return m_commentText; }
+    void SetComment(const std::string& comment);
+    const std::string& GetExtraSecondsText() const { return m_extraSecondsText; }
+    bool HasBookmark() const { return m_hasBookmark != 0; }
+    bool IsEncrypted() const { return m_encrypted != 0; }
+
+    // Lets a list built from a log (the archive's) carry a start time without reading the file.
+    void SetDisplayTime(std::int32_t displayTime) { m_displayTime = displayTime; }
+
+private:
+    void SetErrorTexts(const char* shortText, const char* comment);
+
+    std::int32_t m_important = 0;
+    std::int32_t m_displayTime = 0;
+    std::int32_t m_durationSeconds = 0;
+    std::int32_t m_extraSeconds = 0;
+    std::int32_t m_extraCode = 0;
+    std::int32_t m_loaded = 0;
+    std::int32_t m_hasBookmark = 0;
+    std::int32_t m_encrypted = 0;
+    std::string m_path;
+    std::string m_callerIdText = "?";
+    std::string m_userIdText = "?";
+    std::string m_durationText = "?";
+    std::string m_dateTimeText = "?";
+    std::string m_commentText;
+    std::string m_extraSecondsText = "?";
+};
+
+} // namespace qor

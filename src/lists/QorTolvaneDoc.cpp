@@ -1,0 +1,146 @@
+#include "lists/QorTolvaneDoc.h"
+
+#include "foundation/AtomicFile.h"
+#include "lists/EntrySort.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace qor {
+namespace {
+
+bool FileExists(const std::string& path)
+{
+    struct stat status { };
+    return stat(path.c_str(), &status) == 0;
+}
+
+} // namespace
+
+bool CQorTolvaneDoc::AddEntry(std::unique_ptr<CRvFileListEntry> entry)
+{
+    return entry && FileExists(entry->GetPath()) && Insert(std::move(entry));
+}
+
+bool CQorTolvaneDoc::AddFoundEntry(std::unique_ptr<CRvFileListEntry> entry)
+{
+    return entry && Insert(std::move(entry));
+}
+
+bool CQorTolvaneDoc::Insert(std::unique_ptr<CRvFileListEntry> entry)
+{
+    const auto [position, inserted] = m_index.emplace(entry->GetPath(), entry.get());
+    if (!inserted)
+        return false;
+    TakeIntoTotals(*entry, +1);
+    m_entries.push_back(std::move(entry));
+    m_modified = true;
+    return true;
+}
+
+bool CQorTolvaneDoc::AddCopy(const CRvFileListEntry& entry)
+{
+    return AddEntry(std::make_unique<CRvFileListEntry>(entry));
+}
+
+void CQorTolvaneDoc::RemoveEntry(int index)
+{
+    if (index < 0 || index >= GetCount())
+        return;
+    const auto position = m_entries.begin() + index;
+    TakeIntoTotals(**position, -1);
+    m_index.erase((*position)->GetPath());
+    m_entries.erase(position);
+    m_modified = true;
+}
+
+void CQorTolvaneDoc::Clear()
+{
+    if (!m_entries.empty())
+        m_modified = true;
+    m_entries.clear();
+    m_index.clear();
+    m_importantCount = 0;
+    m_totalDuration = 0;
+}
+
+CRvFileListEntry* CQorTolvaneDoc::GetEntry(int index) const
+{
+    return index >= 0 && index < GetCount() ? m_entries[static_cast<std::size_t>(index)].get() : nullptr;
+}
+
+void CQorTolvaneDoc::NoteImportantChange(int index, int newFlag)
+{
+    const CRvFileListEntry* entry = GetEntry(index);
+    if (!entry || (entry->GetImportant() != 0) == (newFlag != 0))
+        return;
+    m_importantCount += newFlag != 0 ? 1 : -1;
+}
+
+void CQorTolvaneDoc::TakeIntoTotals(const CRvFileListEntry& entry, int sign)
+{
+    if (entry.GetImportant() != 0)
+        m_importantCount += sign;
+    m_totalDuration += sign * static_cast<std::int64_t>(entry.GetDurationSeconds());
+}
+
+void CQorTolvaneDoc::SortBy(int column, bool naturalOrder, IArchiveLookup* archive)
+{
+    SortEntries(m_entries, column, naturalOrder, archive);
+}
+
+bool CQorTolvaneDoc::Save(const std::string& path, const std::function<void(int index)>& progress)
+{
+    std::string text;
+    if (!m_entries.empty()) {
+        text = "<root>\r\n";
+        for (std::size_t i = 0; i < m_entries.size(); ++i) {
+            text += "   <rec>" + m_entries[i]->GetPath() + "</rec>\r\n";
+            if (progress)
+                progress(static_cast<int>(i));
+        }
+        text += "   <Folder>" + m_folder + "</Folder>\r\n</root>\r\n";
+    }
+    if (!WriteFileAtomically(path, text, 0644))
+        return false;
+    m_modified = false;
+    return true;
+}
+
+bool CQorTolvaneDoc::Load(const std::string& path, const std::string& passphrase, CXmlError* error)
+{
+    CXmlReader reader;
+    const bool parsed = reader.ParseFile(path);
+    if (error)
+        *error = reader.Error();
+    if (reader.Error().code == CXmlReader::kErrorCannotRead)
+        return false;
+    reader.Root().VisitTexts([&](const std::string& text, const CXmlNode& parent) {
+        if (parent.name == "Folder") {
+            m_folder = text;
+            return;
+        }
+        auto entry = std::make_unique<CRvFileListEntry>();
+        entry->SetPath(text);
+        if (Contains(text) || !FileExists(text))
+            return;
+        entry->LoadDetails(passphrase);
+        AddEntry(std::move(entry));
+    });
+    return parsed;
+}
+
+std::string CQorTolvaneDoc::ParseErrorMessage(const std::string& path, const CXmlError& error)
+{
+    char text[4096];
+    if (path.empty())
+        std::snprintf(text, sizeof text, "Error parsing file.\n\nLine %d, Column %d. Error %d: %s\n\n%s", error.line,
+            error.column, error.code, CXmlReader::ErrorText(error.code), error.message.c_str());
+    else
+        std::snprintf(text, sizeof text, "Error parsing file %s.\n\nLine %d, Column %d. Error %d: %s\n\n%s",
+            path.c_str(), error.line, error.column, error.code, CXmlReader::ErrorText(error.code),
+            error.message.c_str());
+    return text;
+}
+
+} // namespace qor

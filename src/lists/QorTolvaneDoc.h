@@ -1,0 +1,94 @@
+// One recording list: owner of its entries in list order, with a path index that refuses a second
+// entry for the same file, running totals for the status line, the criteria that compiled it, and
+// its ".reclist" file.
+#pragma once
+
+#include "foundation/XmlReader.h"
+#include "lists/FileListEntry.h"
+#include "lists/SearchCriteria.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qor {
+
+class IArchiveLookup;
+
+enum ListKind : int {
+    kListFolder = 0,
+    kListCustom = 1,
+    kListPlayHistory = 2,
+};
+
+class CQorTolvaneDoc {
+public:
+    using EntryList = std::vector<std::unique_ptr<CRvFileListEntry>>;
+
+    CQorTolvaneDoc() = default;
+    virtual ~CQorTolvaneDoc() = default;
+    CQorTolvaneDoc(const CQorTolvaneDoc&) = delete;
+    CQorTolvaneDoc& operator=(const CQorTolvaneDoc&) = delete;
+
+    // Adds the entry unless its path is listed already or its file does not exist; a refused
+    // entry is destroyed.
+    bool AddEntry(std::unique_ptr<CRvFileListEntry> entry);
+    bool AddCopy(const CRvFileListEntry& entry);
+    // The same for an entry whose file the search read a moment ago, without asking again whether
+    // the file exists.
+    bool AddFoundEntry(std::unique_ptr<CRvFileListEntry> entry);
+    void RemoveEntry(int index);
+    void Clear();
+
+    int GetCount() const { return static_cast<int>(m_entries.size()); }
+    CRvFileListEntry* GetEntry(int index) const;
+    bool Contains(const std::string& path) const { return m_index.contains(path); }
+    const EntryList& Entries() const { return m_entries; }
+
+    // Called before an entry's important mark changes, to keep the count in line.
+    void NoteImportantChange(int index, int newFlag);
+    int GetImportantCount() const { return m_importantCount; }
+    std::int64_t GetTotalDuration() const { return m_totalDuration; }
+
+    void SortBy(int column, bool naturalOrder, IArchiveLookup* archive);
+
+    int GetKind() const { return m_kind; }
+    void SetKind(int kind) { m_kind = kind; }
+    const std::string& GetFolder() const { return m_folder; }
+    void SetFolder(const std::string& folder) { m_folder = folder; }
+    const SearchCriteria& GetCriteria() const { return m_criteria; }
+    void SetCriteria(const SearchCriteria& criteria) { m_criteria = criteria; }
+    bool IsSearchCompiled() const { return m_searchCompiled; }
+    void SetSearchCompiled(bool compiled) { m_searchCompiled = compiled; }
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+
+    // Writes the list as a ".reclist" file (nothing at all for an empty list), replacing the file
+    // in one step; progress hears the index of each entry as it is written.
+    bool Save(const std::string& path, const std::function<void(int index)>& progress = {});
+    // Reads a ".reclist" file into this list: every piece of text names a recording, except the
+    // text of a "Folder" element. Listed paths and vanished files are skipped. On malformed input
+    // what was read before the error stays and the error is returned.
+    bool Load(const std::string& path, const std::string& passphrase, CXmlError* error = nullptr);
+
+    // The message a window shows for a file that could not be parsed.
+    static std::string ParseErrorMessage(const std::string& path, const CXmlError& error);
+
+private:
+    bool Insert(std::unique_ptr<CRvFileListEntry> entry);
+    void TakeIntoTotals(const CRvFileListEntry& entry, int sign);
+
+    int m_kind = kListFolder;
+    std::string m_folder;
+    EntryList m_entries;
+    std::map<std::string, CRvFileListEntry*> m_index;
+    int m_importantCount = 0;
+    std::int64_t m_totalDuration = 0;
+    SearchCriteria m_criteria;
+    bool m_searchCompiled = false;
+    bool m_modified = false;
+};
+
+} // namespace qor

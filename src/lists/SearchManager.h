@@ -1,0 +1,71 @@
+// Compiles recording lists: the calling thread counts the candidate files, a worker thread reads
+// and filters them and sorts the result, and the caller, polling GetStatus, hands the result to a
+// list document. The worker holds the manager's lock for the whole scan, so no one sees a
+// half-sorted result.
+#pragma once
+
+#include "foundation/LoggedSemaphore.h"
+#include "foundation/Thread.h"
+#include "lists/EntrySort.h"
+#include "lists/FileListEntry.h"
+#include "lists/SearchCriteria.h"
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+namespace qor {
+
+class CQorTolvaneDoc;
+class IArchiveLookup;
+
+class CSearchManager : public CRvThread {
+public:
+    struct Status {
+        bool sourceMissing = false;
+        std::int32_t scanned = 0;
+        std::int32_t total = 0;
+    };
+
+    CSearchManager();
+    ~CSearchManager() override;
+
+    // Clears the results, takes the criteria and counts the recordings of every source. A source
+    // that is empty or does not exist stops the count and blocks the start.
+    void Prepare(const SearchCriteria& criteria, int sortColumn = kColumnDateTime, bool naturalOrder = true);
+    void SetReplaceList(bool replace) { m_replaceList = replace; }
+    bool GetReplaceList() const { return m_replaceList; }
+    Status GetStatus() const;
+    // Starts the worker; false when a source was missing.
+    bool StartSearch();
+    void StopSearch();
+    // Moves the results into the document, which refuses listed paths and vanished files.
+    void MoveResultsTo(CQorTolvaneDoc* document);
+    // The hand-off after a finished search: empties the list first when asked to replace it.
+    void HandOffTo(CQorTolvaneDoc* document);
+    SearchCriteria GetCriteria() const;
+    // The results as they stand (for a cancelled run, unsorted); only while no worker runs.
+    std::size_t GetResultCount();
+    std::vector<std::string> GetResultPaths();
+
+    // Where the "Archived" column looks up archive times.
+    void SetArchiveLookup(std::shared_ptr<IArchiveLookup> archive);
+
+protected:
+    int Run() override;
+
+private:
+    CRvLoggedSemaphore m_lock{ "SEARCH_MANAGER" };
+    std::vector<std::string> m_candidates; // the recordings counted by Prepare, in walk order
+    std::vector<std::unique_ptr<CRvFileListEntry>> m_results;
+    std::atomic<bool> m_sourceMissing{ false };
+    std::atomic<std::int32_t> m_scanned{ 0 };
+    std::atomic<std::int32_t> m_total{ 0 };
+    SearchCriteria m_criteria;
+    int m_sortColumn = kColumnDateTime;
+    bool m_naturalOrder = true;
+    bool m_replaceList = false;
+    std::shared_ptr<IArchiveLookup> m_archive;
+};
+
+} // namespace qor

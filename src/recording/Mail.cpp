@@ -1,0 +1,61 @@
+#include "recording/Mail.h"
+
+#include "foundation/ResourceStrings.h"
+#include "foundation/TempFolder.h"
+#include "recording/WavWriter.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace qor {
+
+CMailMessage MakeCallMailMessage(const CRvRecordFileHdr& header, const std::string& attachmentPath)
+{
+    const std::string callerId = header.CallerId();
+    const std::string startTime = header.FormatStartTime();
+    const std::string comment = header.Comment();
+    CMailMessage message;
+    message.subject = "Recording With " + callerId + " at " + startTime;
+    message.body = "Please find attached a telephone conversation recorded by me as follows:\r\n"
+                   "Conversation With: "
+        + callerId + "\r\nDate & Time: " + startTime + "\r\n";
+    if (!comment.empty())
+        message.body += "My comments: " + comment + "\r\n";
+    message.attachments = { attachmentPath };
+    return message;
+}
+
+CMailMessage MakeCallsMailMessage(const std::vector<std::string>& paths)
+{
+    CMailMessage message;
+    message.subject = LoadResourceString(IDS_CALLS_MAIL_SUBJECT);
+    message.body = LoadResourceString(IDS_CALLS_MAIL_BODY) + " " + LoadResourceString(IDS_PLAYER_DOWNLOAD_ADDRESS);
+    message.attachments = paths;
+    return message;
+}
+
+CMailResult MailAsAttachment(
+    IMailer& mailer, const CRvRecordFileHdr& header, const std::string& path, bool deleteAfterwards)
+{
+    const CMailResult result = mailer.Send(MakeCallMailMessage(header, path));
+    if (deleteAfterwards) {
+        std::error_code error;
+        std::filesystem::remove(path, error);
+    }
+    return result;
+}
+
+CMailResult MailWav(IMailer& mailer, CRvRecordFile& recording, bool forcePcm)
+{
+    const std::string folder = PrivateTempFolder();
+    if (folder.empty())
+        return CMailResult::kFailed;
+    const std::string path = folder + std::filesystem::path(recording.GetPath()).stem().string() + ".wav";
+    if (!WriteWav(path, recording, forcePcm))
+        return CMailResult::kFailed;
+    // The file stays until the program exits and its private folder goes: a mail program may read
+    // an attachment only after it has taken the message and the launcher has returned.
+    return MailAsAttachment(mailer, recording.GetHeader(), path, false);
+}
+
+} // namespace qor

@@ -1,0 +1,41 @@
+#include "recording/NativeExport.h"
+
+#include "foundation/AtomicFile.h"
+#include "recording/GsmEncoder.h"
+#include "recording/WholeSound.h"
+
+#include <optional>
+#include <vector>
+
+namespace qor {
+
+bool ExportNativeCopy(const std::string& recordingPath, const std::string& destination)
+{
+    std::string content;
+    return ReadWholeFile(recordingPath, content) && WriteFileAtomically(destination, content);
+}
+
+bool WriteNative(const std::string& path, const CRvRecordFileHdr& header, std::int32_t durationSeconds,
+    std::span<const std::int16_t> samples)
+{
+    const std::optional<std::vector<std::uint8_t>> frames = EncodeGsmFrames(samples);
+    if (!frames)
+        return false;
+    CRvRecordFileHdr copy = header;
+    copy.ClearEncryption();
+    copy.SetCodecTag(kCodecGsm);
+    copy.SetDuration(durationSeconds);
+    std::vector<std::uint8_t> bytes = copy.Serialize();
+    bytes.insert(bytes.end(), frames->begin(), frames->end());
+    return WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+bool WriteNative(const std::string& path, CRvRecordFile& recording)
+{
+    if (!WaitForWholeSound(recording))
+        return false;
+    const CRvRecordFileHdr& header = recording.GetHeader();
+    return WriteNative(path, header, header.Duration(), recording.GetSamples(0, recording.GetSampleCount()));
+}
+
+} // namespace qor

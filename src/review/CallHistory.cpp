@@ -1,0 +1,91 @@
+#include "review/CallHistory.h"
+
+#include "foundation/AtomicFile.h"
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+#include "foundation/XmlReader.h"
+#include "lists/EntrySort.h"
+#include "lists/QorTolvaneDoc.h"
+
+#include <sys/stat.h>
+
+namespace qor {
+
+std::string CCallHistory::FilePath()
+{
+    return CSettings::GetConfigFilePath(false, kFileName);
+}
+
+void CCallHistory::AddPlayed(const std::string& path)
+{
+    struct stat status { };
+    if (stat(path.c_str(), &status) != 0)
+        return;
+    auto entry = std::make_unique<CRvFileListEntry>();
+    entry->SetPath(path);
+    entry->LoadDetails(Singleton<CSettings>::Instance()->GetPassphrase());
+    QOR_SEMAPHORE_GUARD(m_lock);
+    m_entries.push_back(std::move(entry));
+}
+
+void CCallHistory::Clear()
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    m_entries.clear();
+}
+
+void CCallHistory::SortNewestFirst()
+{
+    SortEntries(m_entries, kColumnDateTime, true, nullptr);
+}
+
+void CCallHistory::FillDocument(CQorTolvaneDoc& document)
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    SortNewestFirst();
+    for (const auto& entry : m_entries)
+        document.AddCopy(*entry);
+}
+
+void CCallHistory::Load()
+{
+    Clear();
+    CXmlReader reader;
+    if (!reader.ParseFile(FilePath()))
+        return;
+    // Every text names a played call, whatever element holds it.
+    reader.Root().VisitTexts([this](const std::string& path, const CXmlNode&) { AddPlayed(path); });
+}
+
+bool CCallHistory::Save()
+{
+    std::string text;
+    {
+        QOR_SEMAPHORE_GUARD(m_lock);
+        if (m_entries.empty())
+            return false;
+        // Lines end in CR CR LF, as the file has always been written; readers accept any line end.
+        text = "<root>\r\r\n";
+        for (const auto& entry : m_entries)
+            text += "   <rec>" + entry->GetPath() + "</rec>\r\r\n";
+        text += "</root>\r\r\n";
+    }
+    return WriteFileAtomically(FilePath(), text, 0600);
+}
+
+std::size_t CCallHistory::GetCount()
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    return m_entries.size();
+}
+
+std::vector<std::string> CCallHistory::GetPaths()
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    std::vector<std::string> paths;
+    for (const auto& entry : m_entries)
+        paths.push_back(entry->GetPath());
+    return paths;
+}
+
+} // namespace qor

@@ -1,0 +1,247 @@
+#include "review/TreeStore.h"
+
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+#include "foundation/XMLSettings.h"
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace qor {
+
+CTreeStore::CTreeStore(
+    const char* lockName, const char* elementName, const char* fileName, std::vector<CTreeStoreEntry> defaults)
+    : m_lock(lockName)
+    , m_elementName(elementName)
+    , m_fileName(fileName)
+    , m_defaults(std::move(defaults))
+{
+}
+
+std::int32_t CTreeStore::NewId() const
+{
+    std::int32_t next = -1;
+    for (const auto& entry : m_entries) {
+        // A file may hold the largest id; rather than wrap around, NewId then repeats it and Add refuses it.
+        if (entry.id >= next)
+            next = entry.id == std::numeric_limits<std::int32_t>::max() ? entry.id : entry.id + 1;
+    }
+    return next;
+}
+
+bool CTreeStore::Add(const CTreeStoreEntry& entry)
+{
+    if (Exists(entry.id))
+        return false;
+    m_entries.push_back(entry);
+    return true;
+}
+
+bool CTreeStore::Remove(std::int32_t id)
+{
+    if (!Exists(id))
+        return false;
+    std::unordered_set<std::int32_t> doomed{ id };
+    for (const std::size_t index : IndexesBelow(id))
+        doomed.insert(m_entries[index].id);
+    std::erase_if(m_entries, [&doomed](const CTreeStoreEntry& entry) { return doomed.contains(entry.id); });
+    return true;
+}
+
+bool CTreeStore::Move(std::int32_t id, std::int32_t newParentId)
+{
+    const std::ptrdiff_t index = IndexOf(id);
+    const std::ptrdiff_t parentIndex = IndexOf(newParentId);
+    if (index < 0 || parentIndex < 0 || newParentId == id || !m_entries[static_cast<std::size_t>(parentIndex)].isGroup)
+        return false;
+    for (const std::size_t below : IndexesBelow(id)) {
+        if (m_entries[below].id == newParentId)
+            return false;
+    }
+    CTreeStoreEntry moved = std::move(m_entries[static_cast<std::size_t>(index)]);
+    moved.parentId = newParentId;
+    m_entries.erase(m_entries.begin() + index);
+    m_entries.push_back(std::move(moved));
+    return true;
+}
+
+bool CTreeStore::Rename(std::int32_t id, const std::string& name)
+{
+    const std::ptrdiff_t index = IndexOf(id);
+    if (index < 0 || name.empty())
+        return false;
+    m_entries[static_cast<std::size_t>(index)].name = name;
+    return true;
+}
+
+bool CTreeStore::Exists(std::int32_t id) const
+{
+    return IndexOf(id) >= 0;
+}
+
+std::optional<CTreeStoreEntry> CTreeStore::Find(std::int32_t id)
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    const std::ptrdiff_t index = IndexOf(id);
+    if (index < 0)
+        return std::nullopt;
+    return m_entries[static_cast<std::size_t>(index)];
+}
+
+bool CTreeStore::GetCopy(std::int32_t id, CTreeStoreEntry& entry)
+{
+    auto found = Find(id);
+    if (!found)
+        return false;
+    entry = std::move(*found);
+    return true;
+}
+
+bool CTreeStore::HasChildren(std::int32_t id) const
+{
+    return std::ranges::any_of(m_entries, [id](const CTreeStoreEntry& entry) { return entry.parentId == id; });
+}
+
+bool CTreeStore::HasGroupChildren(std::int32_t id) const
+{
+    return std::ranges::any_of(
+        m_entries, [id](const CTreeStoreEntry& entry) { return entry.parentId == id && entry.isGroup; });
+}
+
+std::optional<CTreeStoreEntry> CTreeStore::FindFirst(std::int32_t key, FindBy mode)
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    m_cursor = -1;
+    return ScanFromCursor(key, mode);
+}
+
+std::optional<CTreeStoreEntry> CTreeStore::FindNext(std::int32_t key, FindBy mode)
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    return ScanFromCursor(key, mode);
+}
+
+std::optional<CTreeStoreEntry> CTreeStore::ScanFromCursor(std::int32_t key, FindBy mode)
+{
+    for (auto index = static_cast<std::size_t>(m_cursor + 1); index < m_entries.size(); ++index) {
+        const CTreeStoreEntry& entry = m_entries[index];
+        if ((mode == FindBy::kId ? entry.id : entry.parentId) == key) {
+            m_cursor = static_cast<std::ptrdiff_t>(index);
+            return entry;
+        }
+    }
+    m_cursor = -1;
+    return std::nullopt;
+}
+
+std::vector<CTreeStoreEntry> CTreeStore::Children(std::int32_t id) const
+{
+    std::vector<CTreeStoreEntry> children;
+    std::ranges::copy_if(
+        m_entries, std::back_inserter(children), [id](const CTreeStoreEntry& entry) { return entry.parentId == id; });
+    return children;
+}
+
+std::vector<std::string> CTreeStore::LinksBelow(std::int32_t id) const
+{
+    std::vector<std::string> targets;
+    for (const std::size_t index : IndexesBelow(id)) {
+        if (!m_entries[index].isGroup)
+            targets.push_back(m_entries[index].target);
+    }
+    return targets;
+}
+
+void CTreeStore::Clear()
+{
+    m_entries.clear();
+    m_cursor = -1;
+}
+
+bool CTreeStore::Load()
+{
+    Clear();
+    auto xml = Singleton<CRvXMLSettings>::Instance();
+    std::string rootName, version;
+    if (!xml->LoadDocument(FilePath(), rootName, version)) {
+        m_entries = m_defaults;
+        return false;
+    }
+    QOR_SEMAPHORE_GUARD(m_lock);
+    std::unordered_set<std::int32_t> seen;
+    for (auto* element = xml->FirstChild(m_elementName, xml->GetRootElement()); element;
+         element = xml->NextSibling(m_elementName, element)) {
+        CTreeStoreEntry entry;
+        xml->GetAttributeInt(element, kAttributeId, 0, entry.id);
+        // Of two elements with the same id (or none, which reads as 0) the first one wins.
+        if (!seen.insert(entry.id).second)
+            continue;
+        xml->GetInt(xml->FirstChild(kKeyParentId, element), 0, entry.parentId);
+        xml->GetText(xml->FirstChild(kKeyName, element), "", entry.name);
+        xml->GetText(xml->FirstChild(kKeyTarget, element), "", entry.target);
+        int isGroup = 0;
+        xml->GetInt(xml->FirstChild(kKeyIsGroup, element), 0, isGroup);
+        entry.isGroup = isGroup != 0;
+        m_entries.push_back(std::move(entry));
+    }
+    return true;
+}
+
+bool CTreeStore::Save()
+{
+    if (m_entries.empty())
+        return false;
+    auto xml = Singleton<CRvXMLSettings>::Instance();
+    auto* root = xml->CreateDocument(FilePath(), kRootName, kVersion);
+    for (const CTreeStoreEntry& entry : m_entries) {
+        auto* element = xml->AddElement(root, m_elementName);
+        xml->SetAttribute(element, kAttributeId, std::to_string(entry.id));
+        xml->AddIntText(entry.parentId, xml->AddElement(element, kKeyParentId));
+        xml->AddText(xml->AddElement(element, kKeyName), entry.name);
+        xml->AddText(xml->AddElement(element, kKeyTarget), entry.target);
+        xml->AddIntText(entry.isGroup ? 1 : 0, xml->AddElement(element, kKeyIsGroup));
+    }
+    return xml->SaveDocument();
+}
+
+std::string CTreeStore::FilePath() const
+{
+    return CSettings::GetConfigFilePath(true, m_fileName);
+}
+
+std::ptrdiff_t CTreeStore::IndexOf(std::int32_t id) const
+{
+    const auto found = std::ranges::find(m_entries, id, &CTreeStoreEntry::id);
+    return found == m_entries.end() ? -1 : found - m_entries.begin();
+}
+
+std::vector<std::size_t> CTreeStore::IndexesBelow(std::int32_t id) const
+{
+    std::unordered_map<std::int32_t, std::vector<std::size_t>> children;
+    for (std::size_t index = 0; index < m_entries.size(); ++index)
+        children[m_entries[index].parentId].push_back(index);
+
+    // Depth first without recursion, so a deep tree from a hand-edited file cannot exhaust the stack.
+    std::vector<std::size_t> below;
+    std::vector<std::size_t> pending;
+    const auto pushChildren = [&](std::int32_t parentId) {
+        if (const auto found = children.find(parentId); found != children.end())
+            pending.insert(pending.end(), found->second.rbegin(), found->second.rend());
+    };
+    pushChildren(id);
+    while (!pending.empty()) {
+        const std::size_t index = pending.back();
+        pending.pop_back();
+        // With unique ids, a parent loop can only lead back to the starting entry; it is not below itself.
+        if (m_entries[index].id == id)
+            continue;
+        below.push_back(index);
+        pushChildren(m_entries[index].id);
+    }
+    return below;
+}
+
+} // namespace qor

@@ -1,0 +1,158 @@
+#include "lists/SearchFilters.h"
+
+#include "lists/ArchiveLookup.h"
+#include "lists/EntrySort.h"
+#include "samplegen/SampleRecording.h"
+#include "support/TestFolders.h"
+
+#include <gtest/gtest.h>
+#include <map>
+
+namespace qor {
+namespace {
+
+constexpr std::int64_t kDay = 86'400;
+constexpr std::int64_t kLastMidnight = 1'700'006'400; // a UTC midnight
+constexpr std::int64_t kNow = kLastMidnight + 5 * 3600;
+
+TEST(SearchFilters, RecordingPathsEndInQorInAnyCase)
+{
+    EXPECT_TRUE(IsRecordingPath("/calls/notes.QOR"));
+    EXPECT_TRUE(IsRecordingPath("/calls/xqor"));
+    EXPECT_FALSE(IsRecordingPath("/calls/a.qo"));
+    EXPECT_FALSE(IsRecordingPath("or"));
+}
+
+TEST(SearchFilters, NamePatternMatchesAnywhereInTheNameWithoutCase)
+{
+    EXPECT_TRUE(PassesNameFilter("*", "/x/anything.qor"));
+    EXPECT_TRUE(PassesNameFilter("", "/x/anything.qor"));
+    EXPECT_TRUE(PassesNameFilter("lice-2016", "/x/Alice-20160129-134525.qor"));
+    EXPECT_TRUE(PassesNameFilter("a?ice*", "/x/Alice-20160129.qor"));
+    EXPECT_FALSE(PassesNameFilter("qor", "/x/Alice.qor")) << "the extension is not part of the name";
+    EXPECT_FALSE(PassesNameFilter("calls", "/calls/Alice.qor")) << "nor is the folder";
+}
+
+TEST(SearchFilters, DateRangesCountFromTheLastUtcMidnight)
+{
+    SearchCriteria criteria;
+    criteria.dateRange = kDateRangeWithin30Days;
+    EXPECT_TRUE(PassesDateFilter(criteria, kLastMidnight - 30 * kDay, kNow));
+    EXPECT_FALSE(PassesDateFilter(criteria, kLastMidnight - 30 * kDay - 1, kNow));
+    EXPECT_TRUE(PassesDateFilter(criteria, std::nullopt, kNow)) << "an unreadable time passes";
+
+    criteria.dateRange = kDateRangeYesterdayAndToday;
+    EXPECT_TRUE(PassesDateFilter(criteria, kLastMidnight - kDay, kNow));
+    EXPECT_FALSE(PassesDateFilter(criteria, kLastMidnight - kDay - 1, kNow));
+    criteria.dateRange = kDateRangeWithin7Days;
+    EXPECT_FALSE(PassesDateFilter(criteria, kLastMidnight - 7 * kDay - 1, kNow));
+    criteria.dateRange = kDateRangeAll;
+    EXPECT_TRUE(PassesDateFilter(criteria, 0, kNow));
+    criteria.dateRange = 9;
+    EXPECT_TRUE(PassesDateFilter(criteria, 0, kNow));
+}
+
+TEST(SearchFilters, SpecificRangeRunsToTheUtcMidnightAfterItsEnd)
+{
+    SearchCriteria criteria;
+    criteria.dateRange = kDateRangeSpecific;
+    criteria.rangeStart = static_cast<std::int32_t>(kLastMidnight - 3 * 3600); // a local midnight west of UTC
+    criteria.rangeEnd = static_cast<std::int32_t>(kLastMidnight + 21 * 3600 - 1);
+    EXPECT_FALSE(PassesDateFilter(criteria, criteria.rangeStart - 1, kNow));
+    EXPECT_TRUE(PassesDateFilter(criteria, criteria.rangeStart, kNow));
+    EXPECT_TRUE(PassesDateFilter(criteria, kLastMidnight + kDay - 1, kNow));
+    EXPECT_FALSE(PassesDateFilter(criteria, kLastMidnight + kDay, kNow));
+
+    criteria.rangeEnd = criteria.rangeStart;
+    EXPECT_TRUE(PassesDateFilter(criteria, 0, kNow)) << "an empty range filters nothing";
+}
+
+TEST(SearchFilters, LengthAndCallerIdLoadTheDetails)
+{
+    test::CTempFolder folder;
+    samplegen::CSampleCall call;
+    call.callerId = ">0123456";
+    call.durationSeconds = 59;
+    call.codecTag = kCodecALaw;
+    ASSERT_TRUE(samplegen::WriteRecording(folder.File("a.qor"), call));
+    call.callerId = "<1234";
+    call.durationSeconds = 60;
+    ASSERT_TRUE(samplegen::WriteRecording(folder.File("b.qor"), call));
+    CRvFileListEntry shortCall, minuteCall;
+    shortCall.SetPath(folder.File("a.qor"));
+    minuteCall.SetPath(folder.File("b.qor"));
+
+    SearchCriteria criteria;
+    EXPECT_TRUE(PassesLengthFilter(criteria, shortCall, ""));
+    EXPECT_FALSE(shortCall.IsLoaded()) << "no limit, no reading";
+    criteria.lengthLimit = true;
+    criteria.minimumMinutes = 0;
+    EXPECT_FALSE(PassesLengthFilter(criteria, shortCall, ""));
+    EXPECT_TRUE(PassesLengthFilter(criteria, minuteCall, ""));
+    criteria.minimumMinutes = 1;
+    EXPECT_FALSE(PassesLengthFilter(criteria, minuteCall, "")) << "longer than, not as long as";
+
+    criteria.callerIdPattern = "123";
+    EXPECT_TRUE(PassesCallerIdFilter(criteria, shortCall, ""));
+    EXPECT_TRUE(PassesCallerIdFilter(criteria, minuteCall, ""));
+    criteria.callerIdPattern = "1235";
+    EXPECT_FALSE(PassesCallerIdFilter(criteria, minuteCall, ""));
+}
+
+class CMapArchive : public IArchiveLookup {
+public:
+    std::map<std::string, std::int64_t> times;
+    std::optional<std::int64_t> ArchivedTime(const CRvFileListEntry& entry) override
+    {
+        const auto found = times.find(entry.GetPath());
+        return found == times.end() ? std::nullopt : std::optional(found->second);
+    }
+};
+
+TEST(EntrySort, ColumnsHaveTheirNaturalOrders)
+{
+    test::CTempFolder folder;
+    std::vector<std::unique_ptr<CRvFileListEntry>> entries;
+    const std::tuple<const char*, int, std::int32_t, bool> calls[]
+        = { { "b", 30, 1'700'000'000, false }, { "a", 90, 1'600'000'000, true }, { "c", 60, 1'800'000'000, false } };
+    for (const auto& [user, seconds, start, important] : calls) {
+        samplegen::CSampleCall call;
+        call.userId = user;
+        call.durationSeconds = seconds;
+        call.startTime = start;
+        call.important = important;
+        call.codecTag = kCodecALaw;
+        const std::string path = folder.File(std::string(user) + ".qor");
+        ASSERT_TRUE(samplegen::WriteRecording(path, call));
+        entries.push_back(std::make_unique<CRvFileListEntry>());
+        entries.back()->SetPath(path);
+        entries.back()->LoadDetails("");
+    }
+    auto users = [&] {
+        std::string order;
+        for (const auto& entry : entries)
+            order += entry->GetUserIdText();
+        return order;
+    };
+    SortEntries(entries, kColumnDateTime, true, nullptr);
+    EXPECT_EQ(users(), "cba") << "newest first";
+    SortEntries(entries, kColumnDuration, true, nullptr);
+    EXPECT_EQ(users(), "acb") << "longest first";
+    SortEntries(entries, kColumnDuration, false, nullptr);
+    EXPECT_EQ(users(), "bca");
+    SortEntries(entries, kColumnUserId, true, nullptr);
+    EXPECT_EQ(users(), "abc");
+    SortEntries(entries, kColumnImportant, true, nullptr);
+    EXPECT_EQ(users().front(), 'a');
+
+    CMapArchive archive;
+    archive.times[folder.File("b.qor")] = 100;
+    archive.times[folder.File("c.qor")] = 200;
+    SortEntries(entries, kColumnArchived, true, &archive);
+    EXPECT_EQ(users(), "cba") << "latest archive first, never archived last";
+    SortEntries(entries, kColumnArchived, false, &archive);
+    EXPECT_EQ(users(), "abc");
+}
+
+} // namespace
+} // namespace qor

@@ -1,0 +1,203 @@
+#include "lists/SearchManager.h"
+
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+#include "lists/QorTolvaneDoc.h"
+#include "samplegen/SampleRecording.h"
+#include "support/RecordingFolder.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+#include <thread>
+
+namespace qor {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using samplegen::CSampleCall;
+
+class SearchManager : public ::testing::Test {
+protected:
+    // Runs a whole search the way the main window does and hands the result to the document.
+    CSearchManager::Status Compile(const SearchCriteria& criteria, CQorTolvaneDoc& document, bool replace = false)
+    {
+        manager.Prepare(criteria);
+        const CSearchManager::Status counted = manager.GetStatus();
+        if (counted.sourceMissing || counted.total == 0)
+            return counted;
+        manager.SetReplaceList(replace);
+        EXPECT_TRUE(manager.StartSearch());
+        while (manager.IsRunning())
+            std::this_thread::sleep_for(1ms);
+        manager.HandOffTo(&document);
+        return manager.GetStatus();
+    }
+
+    SearchCriteria AllOf(std::vector<std::string> sources, bool subFolders = true) const
+    {
+        SearchCriteria criteria;
+        criteria.sources = std::move(sources);
+        criteria.includeSubFolders = subFolders;
+        criteria.dateRange = kDateRangeAll;
+        return criteria;
+    }
+
+    test::CDataFolderSandbox sandbox;
+    test::CRecordingFolder folder;
+    CSearchManager manager;
+};
+
+TEST_F(SearchManager, FindsRecordingsInFoldersAndSortsThemNewestFirst)
+{
+    CSampleCall call;
+    call.startTime = 1'500'000'000;
+    folder.Write("calls/notes.QOR", call);
+    call.startTime = 1'600'000'000;
+    folder.Write("calls/xqor", call);
+    call.startTime = 1'700'000'000;
+    folder.Write("calls/2016/deep/Alice-20160129-134525.qor", call);
+    test::WriteFileText(folder.File("calls/readme.txt"), "not a call");
+
+    CQorTolvaneDoc flat;
+    EXPECT_EQ(Compile(AllOf({ folder.File("calls") }, false), flat).total, 2);
+    EXPECT_EQ(flat.GetCount(), 2);
+
+    CQorTolvaneDoc deep;
+    const auto status = Compile(AllOf({ folder.File("calls") }), deep);
+    EXPECT_EQ(status.total, 3);
+    EXPECT_EQ(status.scanned, 3);
+    ASSERT_EQ(deep.GetCount(), 3);
+    EXPECT_EQ(deep.GetEntry(0)->GetDisplayTime(), 1'700'000'000);
+    EXPECT_EQ(deep.GetEntry(2)->GetDisplayTime(), 1'500'000'000);
+    EXPECT_TRUE(deep.GetEntry(0)->IsLoaded());
+    EXPECT_EQ(deep.GetCriteria().sources, std::vector<std::string>{ folder.File("calls") });
+}
+
+TEST_F(SearchManager, ASingleRecordingIsASourceOfItsOwn)
+{
+    const std::string path = folder.Write("one/call.qor");
+    folder.Write("one/other.qor");
+    CQorTolvaneDoc document;
+    EXPECT_EQ(Compile(AllOf({ path }), document).total, 1);
+    ASSERT_EQ(document.GetCount(), 1);
+    EXPECT_EQ(document.GetEntry(0)->GetPath(), path);
+}
+
+TEST_F(SearchManager, AMissingSourceStopsTheSearchBeforeItStarts)
+{
+    folder.Write("calls/a.qor");
+    for (const std::string& missing : { folder.File("nowhere"), std::string() }) {
+        manager.Prepare(AllOf({ folder.File("calls"), missing }));
+        const auto status = manager.GetStatus();
+        EXPECT_TRUE(status.sourceMissing);
+        EXPECT_EQ(status.total, 1) << "the sources before it were counted";
+        EXPECT_FALSE(manager.StartSearch());
+        EXPECT_FALSE(manager.IsRunning());
+    }
+}
+
+TEST_F(SearchManager, FiltersApplyInTheirOrder)
+{
+    CSampleCall call;
+    call.callerId = ">0123456";
+    call.durationSeconds = 70;
+    call.codecTag = kCodecALaw;
+    folder.Write("f/Alice-1.qor", call);
+    call.callerId = "<1234";
+    call.durationSeconds = 30;
+    folder.Write("f/Bruno-1.qor", call);
+    call.callerId = "<999";
+    folder.Write("f/Alice-2.qor", call);
+
+    SearchCriteria criteria = AllOf({ folder.File("f") });
+    criteria.fileNamePattern = "alice";
+    CQorTolvaneDoc byName;
+    Compile(criteria, byName);
+    EXPECT_EQ(byName.GetCount(), 2);
+
+    criteria.fileNamePattern = "*";
+    criteria.callerIdPattern = "123";
+    CQorTolvaneDoc byCaller;
+    Compile(criteria, byCaller);
+    EXPECT_EQ(byCaller.GetCount(), 2);
+
+    criteria.lengthLimit = true;
+    criteria.minimumMinutes = 0;
+    CQorTolvaneDoc byLength;
+    const auto status = Compile(criteria, byLength);
+    ASSERT_EQ(byLength.GetCount(), 1);
+    EXPECT_EQ(byLength.GetEntry(0)->GetCallerIdText(), ">0123456");
+    EXPECT_EQ(status.scanned, 3) << "rejected files count as scanned";
+
+    criteria = AllOf({ folder.File("f") });
+    criteria.dateRange = kDateRangeWithin30Days;
+    CQorTolvaneDoc recent;
+    Compile(criteria, recent);
+    EXPECT_EQ(recent.GetCount(), 3) << "files made just now are within 30 days, whatever their headers say";
+}
+
+TEST_F(SearchManager, UnreadableAndEncryptedFilesAreListedWithTheirTexts)
+{
+    test::WriteFileText(folder.File("m/broken.qor"), std::string(100, '\x07'));
+    CSampleCall call;
+    call.version = 5;
+    call.passphrase = "demo";
+    call.callerId = ">42";
+    folder.Write("m/secret.qor", call);
+    Singleton<CSettings>::Instance()->SetPassphrase("demo");
+
+    CQorTolvaneDoc document;
+    Compile(AllOf({ folder.File("m") }), document);
+    ASSERT_EQ(document.GetCount(), 2);
+    std::set<std::string> callers;
+    for (const auto& entry : document.Entries())
+        callers.insert(entry->GetCallerIdText());
+    EXPECT_EQ(callers, (std::set<std::string>{ "", ">42" })) << "an unknown header version reads as empty details";
+}
+
+TEST_F(SearchManager, CancellingLeavesTheResultsUnsortedAndUnhanded)
+{
+    CSampleCall call;
+    call.durationSeconds = 0;
+    for (int i = 0; i < 3000; ++i) {
+        call.startTime = 1'000'000 + i; // later names are newer: sorting would reverse the walk order
+        char name[32];
+        std::snprintf(name, sizeof name, "many/%04d.qor", i);
+        folder.Write(name, call);
+    }
+    manager.Prepare(AllOf({ folder.File("many") }));
+    ASSERT_TRUE(manager.StartSearch());
+    manager.StopSearch();
+    EXPECT_FALSE(manager.IsRunning());
+    const auto status = manager.GetStatus();
+    ASSERT_LT(status.scanned, status.total) << "the worker finished before it could be stopped";
+    const auto paths = manager.GetResultPaths();
+    EXPECT_TRUE(std::is_sorted(paths.begin(), paths.end())) << "still in the order of the walk";
+    EXPECT_EQ(paths.size(), static_cast<std::size_t>(status.scanned));
+}
+
+TEST_F(SearchManager, ReRunReplacesAndADropAdds)
+{
+    folder.Write("r/a.qor");
+    folder.Write("r/b.qor");
+    CQorTolvaneDoc document;
+    Compile(AllOf({ folder.File("r") }), document);
+    ASSERT_EQ(document.GetCount(), 2);
+
+    fs::remove(folder.File("r/a.qor"));
+    folder.Write("r/c.qor");
+    Compile(AllOf({ folder.File("r") }), document, true);
+    EXPECT_EQ(document.GetCount(), 2) << "a re-run replaces the list";
+    EXPECT_FALSE(document.Contains(folder.File("r/a.qor")));
+    EXPECT_FALSE(manager.GetReplaceList());
+
+    folder.Write("dropped/d.qor");
+    Compile(AllOf({ folder.File("r"), folder.File("dropped") }), document, false);
+    EXPECT_EQ(document.GetCount(), 3) << "a drop adds, skipping calls already listed";
+}
+
+} // namespace
+} // namespace qor

@@ -1,0 +1,109 @@
+#include "recording/Mail.h"
+
+#include "foundation/TempFolder.h"
+#include "samplegen/SampleRecording.h"
+#include "support/TestFolders.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace qor {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Stands in for the mail system, which cannot run here: keeps each message and what its
+// attachments held at the moment of sending.
+class CRecordingMailer : public IMailer {
+public:
+    CMailResult Send(const CMailMessage& message) override
+    {
+        messages.push_back(message);
+        for (const std::string& path : message.attachments)
+            attachmentBytes.push_back(fs::exists(path) ? test::ReadFileText(path) : std::string());
+        return result;
+    }
+
+    CMailResult result = CMailResult::kSent;
+    std::vector<CMailMessage> messages;
+    std::vector<std::string> attachmentBytes;
+};
+
+class Mail : public ::testing::Test {
+protected:
+    samplegen::CSampleCall call;
+    test::CTempFolder folder;
+    CRecordingMailer mailer;
+};
+
+TEST_F(Mail, OneCallNamesCallerTimeAndComment)
+{
+    call.callerId = ">0123456";
+    call.comment = "Call back Monday\nabout the invoice";
+    const std::string time = samplegen::MakeHeader(call).FormatStartTime();
+    ASSERT_FALSE(time.empty());
+    const std::string intro = "Please find attached a telephone conversation recorded by me as follows:\r\n"
+                              "Conversation With: >0123456\r\nDate & Time: "
+        + time + "\r\n";
+
+    const CMailMessage message = MakeCallMailMessage(samplegen::MakeHeader(call), "/calls/a.wav");
+    EXPECT_EQ(message.subject, "Recording With >0123456 at " + time);
+    EXPECT_EQ(message.body, intro + "My comments: Call back Monday\nabout the invoice\r\n");
+    EXPECT_EQ(message.attachments, std::vector<std::string>{ "/calls/a.wav" });
+
+    call.comment.clear();
+    EXPECT_EQ(MakeCallMailMessage(samplegen::MakeHeader(call), "/calls/a.wav").body, intro);
+}
+
+TEST_F(Mail, SeveralCallsPointToThePlayer)
+{
+    const std::vector<std::string> paths{ "/calls/b.qor", "/calls/a.qor", "/other/c.qor" };
+    const CMailMessage message = MakeCallsMailMessage(paths);
+    EXPECT_EQ(message.subject, "My Recorded Calls");
+    EXPECT_EQ(message.body,
+        "Please find attached, one or more telephone calls I have recorded\r\n\r\n"
+        "These files are in compressed format.\r\nA free player is available from "
+            + std::string("https://www.example.com/player"));
+    EXPECT_EQ(message.attachments, paths);
+}
+
+TEST_F(Mail, AttachmentIsRemovedAfterSendingOnlyWhenAsked)
+{
+    const CRvRecordFileHdr header = samplegen::MakeHeader(call);
+    const std::string kept = folder.File("kept.qor");
+    const std::string temporary = folder.File("temporary.wav");
+    test::WriteFileText(kept, "call");
+    test::WriteFileText(temporary, "call");
+    EXPECT_EQ(MailAsAttachment(mailer, header, kept, false), CMailResult::kSent);
+    mailer.result = CMailResult::kCancelled;
+    EXPECT_EQ(MailAsAttachment(mailer, header, temporary, true), CMailResult::kCancelled);
+    EXPECT_TRUE(fs::exists(kept));
+    EXPECT_FALSE(fs::exists(temporary));
+    EXPECT_EQ(mailer.attachmentBytes, (std::vector<std::string>{ "call", "call" }));
+}
+
+TEST_F(Mail, WavGoesThroughThePrivateTemporaryFolder)
+{
+    const std::string source = folder.File("User-20160129-134525.qor");
+    ASSERT_TRUE(samplegen::WriteRecording(source, call));
+    CRvRecordFile recording;
+    ASSERT_EQ(recording.Open(source, ""), 1);
+    ASSERT_EQ(MailWav(mailer, recording, false), CMailResult::kSent);
+
+    ASSERT_EQ(mailer.messages.size(), 1u);
+    EXPECT_EQ(mailer.messages[0].subject, MakeCallMailMessage(recording.GetHeader(), "").subject);
+    EXPECT_EQ(
+        mailer.messages[0].attachments, std::vector<std::string>{ PrivateTempFolder() + "User-20160129-134525.wav" });
+    struct stat status { };
+    ASSERT_EQ(stat(PrivateTempFolder().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0077, 0u) << "nobody else can read or swap the attachment";
+    EXPECT_EQ(mailer.attachmentBytes.at(0).size(), 60u + 16'250u) << "the whole call, as GSM";
+
+    CRvRecordFile closed;
+    EXPECT_EQ(MailWav(mailer, closed, true), CMailResult::kFailed);
+    EXPECT_EQ(mailer.messages.size(), 1u) << "nothing is sent without the WAV file";
+}
+
+} // namespace
+} // namespace qor

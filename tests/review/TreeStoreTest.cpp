@@ -1,0 +1,198 @@
+#include "foundation/Settings.h"
+#include "review/HotLists.h"
+#include "support/TestFolders.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace qor {
+
+static void PrintTo(const CTreeStoreEntry& entry, std::ostream* out)
+{
+    *out << "{" << entry.id << ", " << entry.parentId << ", \"" << entry.name << "\", \"" << entry.target << "\", "
+         << entry.isGroup << "}";
+}
+
+namespace {
+
+using test::ReadFileText;
+using test::WriteFileText;
+using FindBy = CTreeStore::FindBy;
+
+CTreeStoreEntry Group(std::int32_t id, std::int32_t parentId)
+{
+    return { id, parentId, "group " + std::to_string(id), "", true };
+}
+
+CTreeStoreEntry Link(std::int32_t id, std::int32_t parentId, const std::string& target)
+{
+    return { id, parentId, LinkNameForFile(target), target, false };
+}
+
+std::vector<std::int32_t> Ids(const std::vector<CTreeStoreEntry>& entries)
+{
+    std::vector<std::int32_t> ids;
+    ids.reserve(entries.size());
+    for (const auto& entry : entries)
+        ids.push_back(entry.id);
+    return ids;
+}
+
+std::string Profile(const std::string& body)
+{
+    return "<?xml version=\"1.0\"?>\r\n<profile version=\"1\">" + body + "</profile>\r\n";
+}
+
+// Exercised through the calls-for-review store; the shortcut store shares every line of it.
+class TreeStore : public ::testing::Test {
+protected:
+    // 0 { 1 { 3, 4 { 5 } }, 2 }, 6
+    void SetUp() override
+    {
+        for (const auto& entry : { Group(0, -1), Group(1, 0), Link(2, 0, "/calls/b.qor"), Link(3, 1, "/calls/a.qor"),
+                 Group(4, 1), Link(5, 4, "/calls/c.qor"), Group(6, -1) })
+            ASSERT_TRUE(tree.Add(entry));
+    }
+
+    test::CDataFolderSandbox sandbox;
+    CHotLists tree;
+    CHotLists store;
+};
+
+TEST_F(TreeStore, IdsStayUnique)
+{
+    EXPECT_EQ(store.NewId(), -1);
+    for (const std::int32_t id : { 5, 2, 9 })
+        ASSERT_TRUE(store.Add(Group(id, -1)));
+    EXPECT_EQ(store.NewId(), 10);
+    EXPECT_FALSE(store.Add(Link(2, 5, "/calls/x.qor")));
+    EXPECT_EQ(store.Find(2), Group(2, -1));
+
+    // No id lies above the largest one; NewId must not wrap around into ids already taken.
+    ASSERT_TRUE(store.Add(Group(std::numeric_limits<std::int32_t>::max(), -1)));
+    EXPECT_FALSE(store.Add(Group(store.NewId(), -1)));
+    EXPECT_EQ(store.Entries().size(), 4u);
+}
+
+TEST_F(TreeStore, RemovingAGroupTakesEverythingBelowIt)
+{
+    EXPECT_TRUE(tree.Remove(1));
+    EXPECT_EQ(Ids(tree.Entries()), (std::vector<std::int32_t>{ 0, 2, 6 }));
+    EXPECT_FALSE(tree.Remove(1));
+    EXPECT_FALSE(tree.Remove(99));
+
+    // A hand-edited file may hold a parent loop; removal still ends and takes the whole loop.
+    for (const auto& entry : { Group(10, 11), Group(11, 10), Link(12, 11, "/calls/d.qor") })
+        ASSERT_TRUE(tree.Add(entry));
+    EXPECT_TRUE(tree.Remove(10));
+    EXPECT_EQ(Ids(tree.Entries()), (std::vector<std::int32_t>{ 0, 2, 6 }));
+}
+
+TEST_F(TreeStore, MoveKeepsTheTreeATree)
+{
+    const std::pair<std::int32_t, std::int32_t> refused[] = {
+        { 1, 1 }, // into itself
+        { 1, 4 }, // into its own sub-group
+        { 0, 5 }, // under a link below itself
+        { 2, 3 }, // under a link
+        { 99, 0 },
+        { 2, 99 },
+    };
+    for (const auto& [id, parentId] : refused)
+        EXPECT_FALSE(tree.Move(id, parentId)) << id << " into " << parentId;
+    EXPECT_EQ(Ids(tree.Entries()), (std::vector<std::int32_t>{ 0, 1, 2, 3, 4, 5, 6 }));
+    EXPECT_EQ(tree.Find(1)->parentId, 0);
+
+    EXPECT_TRUE(tree.Move(2, 4));
+    EXPECT_EQ(Ids(tree.Children(4)), (std::vector<std::int32_t>{ 5, 2 })) << "a moved entry follows its new siblings";
+    EXPECT_TRUE(tree.Move(4, 6));
+    EXPECT_EQ(tree.LinksBelow(6), (std::vector<std::string>{ "/calls/c.qor", "/calls/b.qor" }));
+    EXPECT_EQ(tree.LinksBelow(0), (std::vector<std::string>{ "/calls/a.qor" }));
+}
+
+TEST_F(TreeStore, QueriesFollowTheTreeDepthFirst)
+{
+    EXPECT_EQ(tree.LinksBelow(0), (std::vector<std::string>{ "/calls/a.qor", "/calls/c.qor", "/calls/b.qor" }));
+    EXPECT_EQ(Ids(tree.Children(0)), (std::vector<std::int32_t>{ 1, 2 }));
+    EXPECT_TRUE(tree.HasGroupChildren(1));
+    EXPECT_FALSE(tree.HasGroupChildren(4));
+    EXPECT_TRUE(tree.HasChildren(4));
+    EXPECT_FALSE(tree.HasChildren(5));
+
+    CTreeStoreEntry copy;
+    EXPECT_FALSE(tree.GetCopy(99, copy));
+    EXPECT_FALSE(tree.Rename(3, ""));
+    EXPECT_TRUE(tree.Rename(3, "Call back"));
+    ASSERT_TRUE(tree.GetCopy(3, copy));
+    EXPECT_EQ(copy, (CTreeStoreEntry{ 3, 1, "Call back", "/calls/a.qor", false }));
+}
+
+TEST_F(TreeStore, FindWalksByIdOrParentAndStartsOverWhenDone)
+{
+    EXPECT_EQ(tree.FindFirst(1, FindBy::kParent)->id, 3);
+    EXPECT_EQ(tree.FindNext(1, FindBy::kParent)->id, 4);
+    EXPECT_EQ(tree.FindNext(1, FindBy::kParent), std::nullopt);
+    EXPECT_EQ(tree.FindNext(1, FindBy::kParent)->id, 3) << "the cursor went back to the start";
+
+    EXPECT_EQ(tree.FindFirst(-1, FindBy::kParent)->id, 0);
+    EXPECT_EQ(tree.FindFirst(-1, FindBy::kParent)->id, 0) << "FindFirst starts over";
+    EXPECT_EQ(tree.FindNext(-1, FindBy::kParent)->id, 6);
+
+    EXPECT_EQ(tree.FindFirst(4, FindBy::kId)->name, "group 4");
+    EXPECT_EQ(tree.FindNext(4, FindBy::kId), std::nullopt);
+    EXPECT_EQ(tree.FindFirst(99, FindBy::kId), std::nullopt);
+}
+
+TEST_F(TreeStore, SavedTreeLoadsBackUnchanged)
+{
+    ASSERT_TRUE(tree.Add({ 7, 6, "Tom & Jerry <Sales> Müller – 東京", "/calls/R&D <2016>/Zoë \"1\".qor", false }));
+    ASSERT_TRUE(tree.Add({ -3, 6, "negative", "", true }));
+    ASSERT_TRUE(tree.Save());
+    EXPECT_EQ(store.FilePath(), CSettings::GetConfigFilePath(true, "hotlist.xml"));
+    EXPECT_TRUE(store.Load());
+    EXPECT_EQ(store.Entries(), tree.Entries());
+}
+
+TEST_F(TreeStore, FirstElementOfAnIdWins)
+{
+    WriteFileText(store.FilePath(),
+        Profile("<hotlist><Name>without id</Name></hotlist>"
+                "<hotlist ID=\"0\"><Name>zero</Name></hotlist>"
+                "<hotlist ID=\"x8\"><Name>not a number</Name></hotlist>"
+                "<shortcut ID=\"3\"><Name>other store</Name></shortcut>"
+                "<hotlist ID=\" 7\"><IsGroup>2</IsGroup><Target>/t</Target><ParentID>-1</ParentID></hotlist>"
+                "<hotlist ID=\"7\"><Name>second</Name></hotlist>"));
+    EXPECT_TRUE(store.Load());
+    EXPECT_EQ(store.Entries(),
+        (std::vector<CTreeStoreEntry>{ { 0, 0, "without id", "", false }, { 7, -1, "", "/t", true } }));
+}
+
+TEST_F(TreeStore, UnreadableFileGivesTheDefaultsAndAnEmptyOneStaysEmpty)
+{
+    WriteFileText(tree.FilePath(), Profile("<hotlist ID=\"9\">"));
+    EXPECT_FALSE(tree.Load());
+    EXPECT_EQ(Ids(tree.Entries()), (std::vector<std::int32_t>{ 0, 1, 2, 3, 4 }));
+
+    WriteFileText(tree.FilePath(), Profile(""));
+    EXPECT_TRUE(tree.Load());
+    EXPECT_TRUE(tree.Entries().empty());
+
+    // Neither the root's name nor its version is looked at.
+    WriteFileText(tree.FilePath(), "<list version=\"7\"><hotlist ID=\"9\"/></list>");
+    EXPECT_TRUE(tree.Load());
+    EXPECT_EQ(Ids(tree.Entries()), (std::vector<std::int32_t>{ 9 }));
+}
+
+TEST_F(TreeStore, EmptyStoreLeavesThePreviousFile)
+{
+    EXPECT_FALSE(store.Save());
+    EXPECT_FALSE(std::filesystem::exists(store.FilePath()));
+    ASSERT_TRUE(tree.Save());
+    const std::string saved = ReadFileText(tree.FilePath());
+    EXPECT_FALSE(store.Save());
+    EXPECT_EQ(ReadFileText(store.FilePath()), saved);
+}
+
+} // namespace
+} // namespace qor
