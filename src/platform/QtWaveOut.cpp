@@ -1,0 +1,91 @@
+#include "platform/QtWaveOut.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QMediaDevices>
+#include <algorithm>
+
+namespace qor {
+
+CQtWaveOut::CQtWaveOut()
+{
+    m_pump.setInterval(10);
+    QObject::connect(&m_pump, &QTimer::timeout, [this] { Push(); });
+}
+
+CQtWaveOut::~CQtWaveOut()
+{
+    Close();
+}
+
+int CQtWaveOut::Open(IWaveOutListener* listener)
+{
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull())
+        return kNoDevice;
+    QAudioFormat format;
+    format.setSampleRate(kSampleRate);
+    format.setChannelCount(1);
+    format.setSampleFormat(QAudioFormat::Int16);
+    if (!device.isFormatSupported(format))
+        return kError;
+    m_sink = std::make_unique<QAudioSink>(device, format);
+    m_output = m_sink->start();
+    if (!m_output || m_sink->error() != QAudio::NoError) {
+        const int result = m_sink->error() == QAudio::OpenError ? kDeviceBusy : kError;
+        m_sink.reset();
+        m_output = nullptr;
+        return result;
+    }
+    BeginSession(listener);
+    m_pump.start();
+    return kOk;
+}
+
+int CQtWaveOut::GetPosition(std::uint64_t& bytes)
+{
+    if (!IsOpen() || !m_sink)
+        return kError;
+    bytes = static_cast<std::uint64_t>(m_sink->processedUSecs()) * kBytesPerSecond / 1'000'000 / 2 * 2;
+    return kOk;
+}
+
+int CQtWaveOut::Close()
+{
+    m_pump.stop();
+    m_queue.clear();
+    if (m_sink)
+        m_sink->stop();
+    m_sink.reset();
+    m_output = nullptr;
+    EndSession();
+    return kOk;
+}
+
+void CQtWaveOut::OnReset()
+{
+    if (m_sink)
+        m_sink->reset();
+    m_output = nullptr;
+}
+
+void CQtWaveOut::Push()
+{
+    if (!m_sink || !m_output)
+        return;
+    qint64 room = m_sink->bytesFree();
+    while (!m_queue.empty() && room > 0) {
+        CQueued& front = m_queue.front();
+        const auto* bytes = reinterpret_cast<const char*>(front.header->data) + front.consumed;
+        const qint64 wanted = std::min<qint64>(room, static_cast<qint64>(front.header->bytes - front.consumed));
+        const qint64 written = m_output->write(bytes, wanted);
+        if (written <= 0)
+            break;
+        front.consumed += static_cast<std::size_t>(written);
+        room -= written;
+        if (front.consumed >= front.header->bytes)
+            FinishFront();
+    }
+}
+
+} // namespace qor
