@@ -3,9 +3,17 @@
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "lists/QorTolvaneDoc.h"
+#include "lists/SearchManager.h"
+#include "recording/Bookmark.h"
+#include "recording/RecordFile.h"
+#include "recording/WavWriter.h"
 
+#include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -13,12 +21,20 @@ using namespace qor;
 
 void PrintUsage(std::FILE* out)
 {
-    std::fputs("Usage: qortolvane-cli COMMAND\n"
+    std::fputs("Usage: qortolvane-cli COMMAND [ARGUMENTS]\n"
                "\n"
                "Commands:\n"
+               "  list [--sub] [--save LIST.reclist] SOURCE...\n"
+               "             list the calls in folders (with --sub, their sub-folders too) or recordings,\n"
+               "             newest first; --save also writes them as a recording list\n"
+               "  export [--pcm] CALL.qor OUT.wav\n"
+               "             write a call as a WAV file (GSM compressed, or 16-bit PCM with --pcm)\n"
                "  paths      show where the program keeps its log and configuration files\n"
                "  settings   show the settings as the desktop program would load them\n"
-               "  help       show this text\n",
+               "  help       show this text\n"
+               "\n"
+               "Encrypted calls are read with the passphrase saved in the settings, or with the one given\n"
+               "as --passphrase TEXT anywhere after the command.\n",
         out);
 }
 
@@ -38,7 +54,6 @@ void PrintSettings()
 {
     auto settings = Singleton<CSettings>::Instance();
     const std::string resourceFile = settings->GetResourceFile();
-    settings->Load();
     std::printf("Resource library:    %s\n", resourceFile.empty() ? "(built in)" : resourceFile.c_str());
     std::printf("Column widths:      ");
     for (int column = 0; column < static_cast<int>(CSettings::kColumnCount); ++column)
@@ -49,25 +64,109 @@ void PrintSettings()
     std::printf("Delete disabled:     %s\n", settings->IsDeleteDisabled() ? "yes" : "no");
 }
 
+int Fail(const std::string& message)
+{
+    std::fprintf(stderr, "qortolvane-cli: %s\n", message.c_str());
+    return 1;
+}
+
+int ListCalls(const std::vector<std::string>& arguments)
+{
+    SearchCriteria criteria;
+    criteria.dateRange = kDateRangeAll;
+    std::string savePath;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--sub")
+            criteria.includeSubFolders = true;
+        else if (arguments[i] == "--save" && i + 1 < arguments.size())
+            savePath = arguments[++i];
+        else
+            criteria.sources.push_back(arguments[i]);
+    }
+    if (criteria.sources.empty())
+        return Fail("list needs at least one folder or recording");
+
+    CSearchManager search;
+    search.Prepare(criteria);
+    const auto counted = search.GetStatus();
+    if (counted.sourceMissing || counted.total == 0)
+        return Fail("No recordings found which match your specified criteria.");
+    search.StartSearch();
+    while (search.IsRunning())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    CQorTolvaneDoc list;
+    search.HandOffTo(&list);
+
+    std::printf("%-3s %-1s %-16s %-18s %-20s %-9s %s\n", "ENC", "!", "User ID", "Caller ID", "Date + Time", "Duration",
+        "Comment");
+    for (const auto& entry : list.Entries()) {
+        std::printf("%-3s %-1s %-16s %-18s %-20s %-9s %s\n", entry->IsEncrypted() ? "*" : "",
+            entry->GetImportant() ? "!" : "", entry->GetUserIdText().c_str(), entry->GetCallerIdText().c_str(),
+            entry->GetDateTimeText().c_str(), entry->GetDurationText().c_str(),
+            CommentUserText(entry->GetCommentText()).c_str());
+    }
+    const std::int64_t total = list.GetTotalDuration();
+    std::printf("%d calls, %d important, %02lld:%02lld:%02lld in all\n", list.GetCount(), list.GetImportantCount(),
+        static_cast<long long>(total / 3600), static_cast<long long>(total % 3600 / 60),
+        static_cast<long long>(total % 60));
+    if (!savePath.empty() && !list.Save(savePath))
+        return Fail("cannot write " + savePath);
+    return 0;
+}
+
+int ExportCall(const std::vector<std::string>& arguments)
+{
+    bool forcePcm = false;
+    std::vector<std::string> paths;
+    for (const std::string& argument : arguments) {
+        if (argument == "--pcm")
+            forcePcm = true;
+        else
+            paths.push_back(argument);
+    }
+    if (paths.size() != 2)
+        return Fail("export needs a recording and the WAV file to write");
+    if (Singleton<CSettings>::Instance()->IsExportBlocked())
+        return Fail("exporting calls is blocked by the administrator");
+    CRvRecordFile recording;
+    if (recording.OpenAndWait(paths[0], Singleton<CSettings>::Instance()->GetPassphrase()) != 1)
+        return Fail("cannot open the call " + paths[0]);
+    if (!WriteWav(paths[1], recording, forcePcm))
+        return Fail("cannot write " + paths[1]);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     SetDataFolderNames(LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME));
-    const char* command = argc > 1 ? argv[1] : "help";
-    if (std::strcmp(command, "paths") == 0) {
+    Singleton<CSettings>::Instance()->Load();
+    const std::string command = argc > 1 ? argv[1] : "help";
+    std::vector<std::string> arguments;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string(argv[i]) == "--passphrase" && i + 1 < argc)
+            Singleton<CSettings>::Instance()->SetPassphrase(argv[++i]);
+        else
+            arguments.emplace_back(argv[i]);
+    }
+    if (command == "list")
+        return ListCalls(arguments);
+    if (command == "export")
+        return ExportCall(arguments);
+    if (command == "paths") {
         PrintPaths();
         return 0;
     }
-    if (std::strcmp(command, "settings") == 0) {
+    if (command == "settings") {
         PrintSettings();
         return 0;
     }
-    if (std::strcmp(command, "help") == 0 || std::strcmp(command, "--help") == 0) {
+    if (command == "help" || command == "--help") {
         PrintUsage(stdout);
         return 0;
     }
-    std::fprintf(stderr, "qortolvane-cli: unknown command '%s'\n\n", command);
+    std::fprintf(stderr, "qortolvane-cli: unknown command '%s'\n\n", command.c_str());
     PrintUsage(stderr);
     return 2;
 }

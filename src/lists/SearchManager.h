@@ -39,7 +39,7 @@ public:
     // Starts the worker; false when a source was missing.
     bool StartSearch();
     void StopSearch();
-    // Moves the results into the document, which refuses listed paths and vanished files.
+    // Moves the results into the document, which refuses paths it already lists.
     void MoveResultsTo(CQorTolvaneDoc* document);
     // The hand-off after a finished search: empties the list first when asked to replace it.
     void HandOffTo(CQorTolvaneDoc* document);
