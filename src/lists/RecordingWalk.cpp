@@ -29,7 +29,9 @@ std::vector<CFolderItem> ReadFolder(const std::string& folder)
         bool isFolder = item->d_type == DT_DIR;
         if (item->d_type == DT_UNKNOWN) {
             struct stat status { };
-            isFolder = lstat((folder + "/" + name).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+            std::string path = folder;
+            path.append("/").append(name);
+            isFolder = lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
         }
         items.push_back({ name, isFolder });
     }

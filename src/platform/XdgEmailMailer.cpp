@@ -30,6 +30,7 @@ CMailResult CXdgEmailMailer::Send(const CMailMessage& message)
 {
     std::vector<std::string> arguments = MakeArguments(message);
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);

@@ -38,7 +38,9 @@ int WriteDemoLibrary(const std::string& folder, int callCount)
         call.userId = kUsers[static_cast<std::size_t>(index) % kUsers.size()];
         const int month = index % 12;
         const auto day = static_cast<std::int32_t>(random() % 28);
-        const auto secondOfDay = static_cast<std::int32_t>(8 * 3600 + random() % (10 * 3600));
+        constexpr std::uint32_t kDayStart = 8 * 3600;
+        constexpr std::uint32_t kWorkingDay = 10 * 3600;
+        const auto secondOfDay = static_cast<std::int32_t>(kDayStart + random() % kWorkingDay);
         call.startTime = kFirstDay + (month * 30 + day) * 86'400 + secondOfDay;
         call.codecTag = kCodecs[static_cast<std::size_t>(index / 5) % kCodecs.size()];
         call.durationSeconds = 5 + static_cast<std::int32_t>(random() % 85);
