@@ -46,19 +46,28 @@ protected:
 
 TEST_F(LoggedSemaphore, WaiterLogsEachTimedOutRoundAndThenGetsTheLock)
 {
-    // Held for 65 "seconds" with rounds of 30: the waiter logs two time-outs, then obtains the lock.
+    // Held for a little over two rounds (65 seconds with rounds of 30): the waiter logs two
+    // time-outs, then obtains the lock. The holder lets go once the second line is there, so a
+    // slow machine cannot make the waiter miss a round.
     semaphore.Lock(10, "/src/lists/Holder.cpp");
     const std::uint32_t holder = CurrentThreadId();
-    std::promise<void> waiting;
     std::atomic<bool> obtained{ false };
     std::thread waiter([&] {
-        waiting.set_value();
         semaphore.Lock(20, "/src/lists/Waiter.cpp");
         obtained = true;
         semaphore.Unlock("/src/lists/Waiter.cpp", 21);
     });
-    waiting.get_future().wait();
-    std::this_thread::sleep_for(kRound * 65 / 30);
+    const auto giveUp = std::chrono::steady_clock::now() + 20s;
+    auto completeTimeOutLines = [] {
+        const std::string log = test::ReadFileText(Singleton<CRvLogger>::Instance()->CurrentFile());
+        std::size_t count = 0;
+        for (auto at = log.find("has it\n"); at != std::string::npos; at = log.find("has it\n", at + 1))
+            ++count;
+        return count;
+    };
+    while (completeTimeOutLines() < 2 && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(kRound / 20);
+    std::this_thread::sleep_for(kRound / 6);
     EXPECT_FALSE(obtained);
     semaphore.Unlock("/src/lists/Holder.cpp", 11);
     waiter.join();
