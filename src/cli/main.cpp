@@ -106,9 +106,8 @@ int ListCalls(const std::vector<std::string>& arguments)
             CommentUserText(entry->GetCommentText()).c_str());
     }
     const std::int64_t total = list.GetTotalDuration();
-    std::printf("%d calls, %d important, %02lld:%02lld:%02lld in all\n", list.GetCount(), list.GetImportantCount(),
-        static_cast<long long>(total / 3600), static_cast<long long>(total % 3600 / 60),
-        static_cast<long long>(total % 60));
+    std::printf(
+        "%d calls, %d important, %s in all\n", list.GetCount(), list.GetImportantCount(), FormatHhMmSs(total).c_str());
     if (!savePath.empty() && !list.Save(savePath))
         return Fail("cannot write " + savePath);
     return 0;

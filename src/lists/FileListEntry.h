@@ -14,7 +14,6 @@ enum class CallDirection { None, Incoming, Outgoing };
 class CRvFileListEntry {
 public:
     static constexpr std::size_t kTextCapacity = 127;
-    static constexpr std::size_t kCommentCapacity = 1023;
 
     CRvFileListEntry() = default;
     virtual ~CRvFileListEntry() = default;
@@ -49,9 +48,6 @@ public:
     const std::string& GetExtraSecondsText() const { return m_extraSecondsText; }
     bool HasBookmark() const { return m_hasBookmark != 0; }
     bool IsEncrypted() const { return m_encrypted != 0; }
-
-    // Lets a list built from a log (the archive's) carry a start time without reading the file.
-    void SetDisplayTime(std::int32_t displayTime) { m_displayTime = displayTime; }
 
 private:
     void SetErrorTexts(const char* shortText, const char* comment);

@@ -44,8 +44,7 @@ public:
     // The hand-off after a finished search: empties the list first when asked to replace it.
     void HandOffTo(CQorTolvaneDoc* document);
     SearchCriteria GetCriteria() const;
-    // The results as they stand (for a cancelled run, unsorted); only while no worker runs.
-    std::size_t GetResultCount();
+    // The paths of the results as they stand (for a cancelled run, unsorted).
     std::vector<std::string> GetResultPaths();
 
     // Where the "Archived" column looks up archive times.

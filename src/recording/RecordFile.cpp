@@ -122,10 +122,15 @@ bool CRvRecordFile::ReadBody(std::FILE* stream, std::uint64_t offset, std::uint6
 int CRvRecordFile::OpenAndWait(const std::string& path, const std::string& passphrase)
 {
     const int result = Open(path, passphrase);
+    WaitForDecoding();
+    return result;
+}
+
+void CRvRecordFile::WaitForDecoding()
+{
     std::lock_guard guard(m_lock);
     if (m_decodeThread.joinable())
         m_decodeThread.join();
-    return result;
 }
 
 void CRvRecordFile::Close()

@@ -48,6 +48,8 @@ public:
     bool IsReady() const;
     // Stops the decoder and returns only once it can no longer touch the buffers.
     void StopDecoding();
+    // Returns once the decoder, if one runs, has decoded the whole body.
+    void WaitForDecoding();
 
     CRvRecordFileHdr& GetHeader() { return m_header; }
     const CRvRecordFileHdr& GetHeader() const { return m_header; }

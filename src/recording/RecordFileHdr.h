@@ -87,7 +87,6 @@ public:
     // The check string stored in (or made for) the envelope; the key material of the body.
     const std::string& KeyCheck() const { return m_keyCheck; }
     const std::string& Passphrase() const { return m_passphrase; }
-    int Loaded() const { return m_loaded; }
     const std::array<std::uint8_t, kImageSize>& Image() const { return m_image; }
 
     // The start time as the recorder meant it: two recorder types store UTC instead of local time.
