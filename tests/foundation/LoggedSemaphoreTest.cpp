@@ -16,8 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::size_t kPrefixLength = 26;
-
 std::string Hex(std::uint32_t value)
 {
     char text[16];
@@ -29,15 +27,6 @@ class LoggedSemaphore : public ::testing::Test {
 protected:
     LoggedSemaphore() { CRvLoggedSemaphore::SetWaitRound(kRound); }
     ~LoggedSemaphore() override { CRvLoggedSemaphore::SetWaitRound(30s); }
-
-    // The log's entries without their time stamps.
-    std::vector<std::string> LogEntries() const
-    {
-        std::vector<std::string> entries;
-        for (const std::string& line : test::ReadFileLines(Singleton<CRvLogger>::Instance()->CurrentFile()))
-            entries.push_back(line.substr(kPrefixLength));
-        return entries;
-    }
 
     static constexpr std::chrono::milliseconds kRound = 200ms;
     test::CDataFolderSandbox sandbox;
@@ -75,7 +64,7 @@ TEST_F(LoggedSemaphore, WaiterLogsEachTimedOutRoundAndThenGetsTheLock)
 
     const std::string timeout
         = "Semaphore <TEST> timeout from [Waiter.cpp(20)] as thread " + Hex(holder) + " [Holder.cpp(10)] has it";
-    EXPECT_EQ(LogEntries(), (std::vector<std::string>{ timeout, timeout }));
+    EXPECT_EQ(test::LogEntries(), (std::vector<std::string>{ timeout, timeout }));
 }
 
 TEST_F(LoggedSemaphore, UnlockFromAnotherThreadIsLoggedAndFreesTheLock)
@@ -90,7 +79,7 @@ TEST_F(LoggedSemaphore, UnlockFromAnotherThreadIsLoggedAndFreesTheLock)
     const std::vector<std::string> expected
         = { "Unlocking semaphore <TEST> from [PlaybackManager.cpp(40)], locked by thread " + Hex(locker)
               + " [Settings.cpp(30)]" };
-    EXPECT_EQ(LogEntries(), expected);
+    EXPECT_EQ(test::LogEntries(), expected);
 
     auto relock = std::async(std::launch::async, [&] {
         semaphore.Lock(50, __FILE__);
@@ -127,7 +116,7 @@ TEST_F(LoggedSemaphore, GuardsSharedStateAcrossThreads)
     first.join();
     second.join();
     EXPECT_EQ(counter, 4000);
-    EXPECT_TRUE(LogEntries().empty());
+    EXPECT_TRUE(test::LogEntries().empty());
 }
 
 TEST_F(LoggedSemaphore, NamedLocksWithTheSameNameAreOneLock)

@@ -15,8 +15,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::size_t kPrefixLength = 26;
-
 std::string Format(const char* format, auto... arguments)
 {
     char text[256];
@@ -43,13 +41,6 @@ private:
 
 class Thread : public ::testing::Test {
 protected:
-    std::vector<std::string> LogEntries() const
-    {
-        std::vector<std::string> entries;
-        for (const std::string& line : test::ReadFileLines(Singleton<CRvLogger>::Instance()->CurrentFile()))
-            entries.push_back(line.substr(kPrefixLength));
-        return entries;
-    }
     // Lets the run end by itself, so its lines come before the waiting lines of the join.
     static void AwaitEnd(const CRvThread& worker)
     {
@@ -88,14 +79,14 @@ TEST_F(Thread, RunResultIsLoggedAndBecomesTheExitCode)
         Waiting(id),
         DoneWaiting(id),
     };
-    EXPECT_EQ(LogEntries(), expected);
+    EXPECT_EQ(test::LogEntries(), expected);
 }
 
 TEST_F(Thread, WaitOnANeverStartedThreadLogsOnlyTheWaitingLines)
 {
     CTestWorker worker([](CTestWorker&) { return 0; });
     worker.Wait();
-    EXPECT_EQ(LogEntries(), (std::vector<std::string>{ Waiting(0), DoneWaiting(0) }));
+    EXPECT_EQ(test::LogEntries(), (std::vector<std::string>{ Waiting(0), DoneWaiting(0) }));
     EXPECT_FALSE(worker.ExitCode().has_value());
 }
 
@@ -121,7 +112,7 @@ TEST_F(Thread, StartAfterAFinishedRunJoinsItBeforeTheNewRunEnters)
         Waiting(second),
         DoneWaiting(second),
     };
-    EXPECT_EQ(LogEntries(), expected);
+    EXPECT_EQ(test::LogEntries(), expected);
 }
 
 TEST_F(Thread, WaitStopsARunThatPollsIsRunning)

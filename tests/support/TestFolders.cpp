@@ -100,4 +100,13 @@ std::vector<std::string> ReadFileLines(const std::string& path)
     return lines;
 }
 
+std::vector<std::string> LogEntries()
+{
+    constexpr std::size_t kTimeStampLength = 26; // "2024/01/31 17:05:09.042 : "
+    std::vector<std::string> entries;
+    for (const std::string& line : ReadFileLines(Singleton<CRvLogger>::Instance()->CurrentFile()))
+        entries.push_back(line.size() > kTimeStampLength ? line.substr(kTimeStampLength) : std::string());
+    return entries;
+}
+
 } // namespace qor::test

@@ -47,4 +47,7 @@ void WriteFileText(const std::string& path, const std::string& content);
 // The file's lines without their line ends.
 std::vector<std::string> ReadFileLines(const std::string& path);
 
+// The entries of the process's log, without their time stamps.
+std::vector<std::string> LogEntries();
+
 } // namespace qor::test
