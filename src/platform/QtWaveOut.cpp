@@ -29,11 +29,16 @@ int CQtWaveOut::Open(IWaveOutListener* listener)
     format.setSampleFormat(QAudioFormat::Int16);
     if (!device.isFormatSupported(format))
         return kError;
-    m_sink = std::make_unique<QAudioSink>(device, format);
+    if (m_sink && m_sinkDevice != device)
+        DiscardSink(); // the user chose another output since the last session
+    if (!m_sink) {
+        m_sink = std::make_unique<QAudioSink>(device, format);
+        m_sinkDevice = device;
+    }
     m_output = m_sink->start();
     if (!m_output || m_sink->error() != QAudio::NoError) {
         const int result = m_sink->error() == QAudio::OpenError ? kDeviceBusy : kError;
-        m_sink.reset();
+        DiscardSink();
         m_output = nullptr;
         return result;
     }
@@ -52,14 +57,24 @@ int CQtWaveOut::GetPosition(std::uint64_t& bytes)
 
 int CQtWaveOut::Close()
 {
+    // Ended before the sink stops, so nothing is written to it on its way out and no notice of
+    // this session reaches the listener any more.
+    EndSession();
     m_pump.stop();
-    m_queue.clear();
+    m_output = nullptr;
     if (m_sink)
         m_sink->stop();
-    m_sink.reset();
-    m_output = nullptr;
-    EndSession();
     return kOk;
+}
+
+void CQtWaveOut::DiscardSink()
+{
+    // Deleted from the event loop itself, where running it again inside Qt harms nobody.
+    if (m_sink) {
+        m_sink->stop();
+        m_sink.release()->deleteLater();
+    }
+    m_sinkDevice = QAudioDevice();
 }
 
 void CQtWaveOut::OnReset()

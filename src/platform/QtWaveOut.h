@@ -5,6 +5,7 @@
 
 #include "platform/QueuedWaveOut.h"
 
+#include <QAudioDevice>
 #include <QAudioSink>
 #include <QIODevice>
 #include <QTimer>
@@ -26,8 +27,12 @@ private:
     void OnWritten() override { Push(); }
     void OnReset() override;
     void Push();
+    void DiscardSink();
 
+    // Kept from one session to the next: destroying a sink runs the event loop inside Qt, and
+    // nothing may run there while the player is half-way through stopping.
     std::unique_ptr<QAudioSink> m_sink;
+    QAudioDevice m_sinkDevice;
     QIODevice* m_output = nullptr; // owned by the sink
     QTimer m_pump;
 };

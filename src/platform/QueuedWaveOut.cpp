@@ -13,11 +13,14 @@ void CQueuedWaveOut::BeginSession(IWaveOutListener* listener)
 {
     m_listener = listener;
     m_open = true;
+    ++m_session;
 }
 
 void CQueuedWaveOut::EndSession()
 {
     m_open = false;
+    ++m_session;
+    m_queue.clear();
 }
 
 int CQueuedWaveOut::Prepare(CWaveHeader& header)
@@ -51,8 +54,10 @@ int CQueuedWaveOut::Reset()
 {
     if (!m_open)
         return kError;
-    while (!m_queue.empty())
-        FinishFront();
+    // Every buffer comes back at once; whoever reset the device takes them back itself, so the
+    // notices of this session are void from here on.
+    m_queue.clear();
+    ++m_session;
     OnReset();
     return kOk;
 }
@@ -60,10 +65,16 @@ int CQueuedWaveOut::Reset()
 void CQueuedWaveOut::FinishFront()
 {
     m_queue.pop_front();
-    IWaveOutListener* listener = m_listener;
-    if (listener)
-        QMetaObject::invokeMethod(
-            &m_notifier, [listener] { listener->OnBufferDone(); }, Qt::QueuedConnection);
+    if (!m_listener)
+        return;
+    // The notifier is a member: when the device goes, Qt drops the notices still pending.
+    QMetaObject::invokeMethod(
+        &m_notifier,
+        [this, session = m_session] {
+            if (m_open && session == m_session && m_listener)
+                m_listener->OnBufferDone();
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace qor

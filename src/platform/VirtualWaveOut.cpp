@@ -32,9 +32,8 @@ int CVirtualWaveOut::GetPosition(std::uint64_t& bytes)
 
 int CVirtualWaveOut::Close()
 {
-    m_clock.stop();
-    m_queue.clear();
     EndSession();
+    m_clock.stop();
     return kOk;
 }
 

@@ -170,6 +170,9 @@ void CPlaybackManager::StartPlaying()
 
 void CPlaybackManager::OnBufferDone()
 {
+    // A notice from a device that is closed or closing belongs to a run that is over.
+    if (!DeviceOpen())
+        return;
     {
         QOR_SEMAPHORE_GUARD(m_lock);
         if (!m_buffers.empty() && DeviceOpen() && m_device->Unprepare(*m_buffers.front()) == IWaveOut::kOk) {

@@ -148,11 +148,20 @@ void CRvRecordFile::Close()
 
 std::span<const std::int16_t> CRvRecordFile::GetSamples(std::int32_t position, std::int32_t wanted) const
 {
-    // The acquire load orders everything the decoder has published before this read.
-    m_decoded.load(std::memory_order_acquire);
     if (position < 0 || position >= m_sampleCount || wanted <= 0)
         return {};
-    const std::int32_t count = std::min(wanted, m_sampleCount - position);
+    std::int32_t count = std::min(wanted, m_sampleCount - position);
+    // While the decoder writes, only what it has published may be read; what lies beyond plays
+    // as silence from a buffer of its own. The acquire loads order the decoder's writes first.
+    if (m_decoding.load(std::memory_order_acquire)) {
+        const std::int32_t decoded = m_decoded.load(std::memory_order_acquire);
+        if (position >= decoded) {
+            static const std::vector<std::int16_t> silence(kSampleRate);
+            count = std::min(count, kSampleRate);
+            return { silence.data(), static_cast<std::size_t>(count) };
+        }
+        count = std::min(count, decoded - position);
+    }
     return { m_pcm.data() + position, static_cast<std::size_t>(count) };
 }
 

@@ -39,7 +39,8 @@ public:
     const std::string& GetPath() const { return m_path; }
     std::int32_t GetSampleCount() const { return m_sampleCount; }
     // Up to wanted samples from position, pointing into the decoded array (no copy). Valid until
-    // the next Open or Close; parts not yet decoded read as silence.
+    // the next Open or Close. While decoding runs, the span stops where the decoded part ends, and
+    // a position beyond it gets up to one second of silence that is not part of the array.
     std::span<const std::int16_t> GetSamples(std::int32_t position, std::int32_t wanted) const;
     // Samples decoded so far; everything below it is final.
     std::int32_t GetDecodedCount() const { return m_decoded.load(std::memory_order_acquire); }

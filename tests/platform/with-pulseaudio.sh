@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the sound-device tests: first against a private PulseAudio server with a null sink (started
-# and stopped here), then with no server reachable at all.
+# Runs the sound-device tests: first against a private PulseAudio server with a null sink named
+# "calls" at the program's own 8 kHz mono, so what its monitor records is the very samples played
+# (started and stopped here), then with no server reachable at all.
 set -u
 program=$1
 runtime=$(mktemp -d)
@@ -13,13 +14,13 @@ trap cleanup EXIT
 
 export XDG_RUNTIME_DIR=$runtime HOME=$runtime
 unset PULSE_SERVER
-pulseaudio -n --daemonize=yes --exit-idle-time=-1 --load=module-null-sink \
+pulseaudio -n --daemonize=yes --exit-idle-time=-1 --load='module-null-sink sink_name=calls rate=8000 channels=1' \
     --load=module-native-protocol-unix 2>/dev/null || { echo "cannot start pulseaudio"; exit 1; }
 for _ in $(seq 100); do
     pulseaudio --check && [ -S "$runtime/pulse/native" ] && break
     sleep 0.1
 done
-"$program" --gtest_filter='QtWaveOutWithServer.*'
+"$program" --gtest_filter='QtWaveOutWithServer.*:PlaybackOnSink.*'
 with_server=$?
 
 pulseaudio --kill

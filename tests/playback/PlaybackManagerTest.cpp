@@ -5,6 +5,7 @@
 #include "support/EventLoop.h"
 #include "support/RecordingFolder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -48,6 +49,26 @@ protected:
         std::memcpy(bytes.data() + 1172, &stored, 4);
         const std::string path = folder.File("call" + std::to_string(++m_calls) + ".qor");
         test::WriteFileText(path, std::string(bytes.begin(), bytes.end()));
+        return path;
+    }
+
+    // A long IMA ADPCM call made of one 63-second call's sound over and over, quick to write. (Our
+    // own decoder, so the sanitizers see its writes; libgsm's are out of their sight.) 63 seconds
+    // are exactly 1,000 blocks, so the sound ends where the header says.
+    std::string WriteLongCall(int pieces)
+    {
+        samplegen::CSampleCall call;
+        call.codecTag = kCodecImaAdpcm;
+        call.durationSeconds = 63;
+        const std::vector<std::uint8_t> piece = samplegen::MakeRecording(call);
+        const auto bodyStart = piece.begin() + CRvRecordFileHdr::kImageSize;
+        std::string bytes(piece.begin(), bodyStart);
+        for (int part = 0; part < pieces; ++part)
+            bytes.append(bodyStart, piece.end());
+        const std::int32_t seconds = 63 * pieces;
+        bytes.replace(1172, 4, reinterpret_cast<const char*>(&seconds), 4);
+        const std::string path = folder.File("long.qor");
+        test::WriteFileText(path, bytes);
         return path;
     }
 
@@ -174,7 +195,8 @@ TEST_F(PlaybackManager, LateDoneNoticesReleaseNothingOfANewRun)
     manager.Play(true, false);
     ASSERT_EQ(manager.GetQueuedCount(), 4);
     RunEventsFor(50);
-    EXPECT_EQ(manager.GetQueuedCount(), 8) << "none of the new run was released; each late notice fed one slice";
+    EXPECT_EQ(manager.GetQueuedCount(), 4) << "late notices of the stopped runs neither release nor feed";
+    EXPECT_EQ(manager.GetReadPosition(), 32'000);
     EXPECT_TRUE(manager.IsPlaying());
 }
 
@@ -219,6 +241,30 @@ TEST_F(PlaybackManager, PlaysAGsmCallWhileItIsStillDecoding)
     ASSERT_TRUE(RunEventsUntil([&] { return device.PlayedSamples() >= 8000u * 200; }, 60'000));
     manager.CloseRecording(); // stops the decoder if it is still at work
     EXPECT_FALSE(manager.IsOpen());
+}
+
+TEST_F(PlaybackManager, PlayingPastTheDecodedPartPlaysSilenceWithoutTouchingTheDecoder)
+{
+    CVirtualWaveOut& device = UseVirtualDevice(200.0);
+    ASSERT_EQ(manager.OpenRecording(WriteLongCall(60)), 1);
+    const CRvRecordFile& recording = manager.GetRecording();
+    ASSERT_EQ(recording.GetSampleCount(), 63 * 60 * 8000);
+    const std::int32_t nearTheEnd = recording.GetSampleCount() - 24'000;
+    manager.Seek(nearTheEnd);
+    manager.Play(true, false);
+    ASSERT_TRUE(recording.IsDecoding()) << "the decoder was to be still at work";
+    EXPECT_EQ(manager.GetQueuedCount(), 3);
+    const auto ahead = recording.GetSamples(nearTheEnd, 8000);
+    EXPECT_TRUE(std::all_of(ahead.begin(), ahead.end(), [](std::int16_t s) { return s == 0; }));
+    ASSERT_TRUE(RunEventsUntil([&] { return device.PlayedSamples() == 24'000u; }));
+    EXPECT_EQ(device.PlayedSum(), 0) << "what was not decoded when it was queued plays as silence";
+
+    manager.Play(false, true);
+    manager.GetRecording().WaitForDecoding();
+    manager.Seek(nearTheEnd);
+    manager.Play(true, false);
+    ASSERT_TRUE(RunEventsUntil([&] { return device.PlayedSamples() == 48'000u; }));
+    EXPECT_NE(device.PlayedSum(), 0) << "once decoded, the same part plays its sound";
 }
 
 } // namespace

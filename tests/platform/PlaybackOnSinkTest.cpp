@@ -1,0 +1,166 @@
+// The playback manager on the real sound device, heard through the PulseAudio null sink's monitor:
+// what reached the sink is lined up with the decoded call, so pauses, steps and restarts are
+// checked by ear, and the reported positions against what was heard. with-pulseaudio.sh starts
+// the server with an 8 kHz mono null sink named "calls", which passes the samples unchanged.
+#include "platform/QtWaveOut.h"
+#include "playback/PlaybackManager.h"
+#include "samplegen/SampleRecording.h"
+#include "support/EventLoop.h"
+#include "support/PlayedStretches.h"
+#include "support/RecordingFolder.h"
+#include "support/SinkCapture.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace qor {
+namespace {
+
+using test::RunEventsFor;
+using test::RunEventsUntil;
+
+constexpr std::int64_t kTolerance = 800; // 100 ms
+
+struct CExpectedStretch {
+    std::int64_t callStart;
+    std::int64_t callEnd;
+};
+
+class PlaybackOnSink : public ::testing::Test {
+protected:
+    void Open(int seconds)
+    {
+        samplegen::CSampleCall call;
+        call.durationSeconds = seconds;
+        ASSERT_EQ(manager.OpenRecording(folder.Write("call.qor", call)), 1);
+        manager.GetRecording().WaitForDecoding();
+        manager.SetErrorReporter([](const std::string& message) { ADD_FAILURE() << message; });
+        capture = std::make_unique<test::CSinkCapture>("calls", folder.Path());
+        ASSERT_TRUE(capture->Started()) << "parec could not record the null sink";
+    }
+
+    std::int32_t PlayUntil(std::int32_t position)
+    {
+        EXPECT_TRUE(RunEventsUntil([&] { return manager.GetPosition() >= position; }, 30'000))
+            << "stuck at " << manager.GetPosition();
+        return manager.GetPosition();
+    }
+
+    // Pauses, moves by the given samples and resumes, as the player's step buttons do; returns the
+    // position at the pause.
+    std::int32_t Step(std::int32_t samples)
+    {
+        ExpectNoEventLoopDuring([&] { manager.TogglePause(); });
+        const std::int32_t pausedAt = manager.GetPosition();
+        manager.Seek(pausedAt + samples);
+        manager.TogglePause();
+        return pausedAt;
+    }
+
+    // A stop that ran the event loop inside would let timers and notices act on a half-stopped
+    // player; a notice posted before must still be waiting afterwards.
+    static void ExpectNoEventLoopDuring(const std::function<void()>& action)
+    {
+        bool ran = false;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [&ran] { ran = true; }, Qt::QueuedConnection);
+        action();
+        EXPECT_FALSE(ran) << "the event loop ran inside";
+        RunEventsUntil([&ran] { return ran; }, 1000);
+    }
+
+    void PlayToTheEnd()
+    {
+        const std::int32_t end = manager.GetRecording().GetSampleCount();
+        EXPECT_TRUE(
+            RunEventsUntil([&] { return manager.GetPosition() >= end && manager.GetQueuedCount() == 0; }, 30'000));
+        RunEventsFor(300); // the sink's own latency
+    }
+
+    void ExpectHeard(const std::vector<CExpectedStretch>& expected)
+    {
+        manager.Play(false, true);
+        RunEventsFor(200);
+        const std::vector<std::int16_t> played = capture->Stop();
+        const CRvRecordFile& call = manager.GetRecording();
+        const test::CPlayedSound heard = test::LineUpPlayedSound(played, call.GetSamples(0, call.GetSampleCount()));
+        EXPECT_EQ(heard.strangeSamples, 0) << "sound that is no part of the call";
+        ASSERT_EQ(heard.stretches.size(), expected.size()) << Describe(heard);
+        std::printf("heard against reported (ms):");
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            std::printf(" start %+lld end %+lld;",
+                static_cast<long long>(heard.stretches[i].callStart - expected[i].callStart) / 8,
+                static_cast<long long>(heard.stretches[i].CallEnd() - expected[i].callEnd) / 8);
+        std::printf("\n");
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_LE(std::abs(heard.stretches[i].callStart - expected[i].callStart), kTolerance)
+                << i << Describe(heard);
+            EXPECT_LE(std::abs(heard.stretches[i].CallEnd() - expected[i].callEnd), kTolerance) << i << Describe(heard);
+        }
+    }
+
+    static std::string Describe(const test::CPlayedSound& heard)
+    {
+        std::string text = "\nheard:";
+        for (const test::CPlayedStretch& stretch : heard.stretches)
+            text += " [" + std::to_string(stretch.callStart) + ", " + std::to_string(stretch.CallEnd()) + ")";
+        return text;
+    }
+
+    test::CDataFolderSandbox sandbox;
+    test::CRecordingFolder folder;
+    CPlaybackManager manager;
+    std::unique_ptr<test::CSinkCapture> capture;
+
+    void SetUp() override { manager.SetWaveOut(std::make_unique<CQtWaveOut>()); }
+};
+
+TEST_F(PlaybackOnSink, PauseAndResumeContinueWhereTheSoundStopped)
+{
+    Open(8);
+    manager.Play(true, false);
+    PlayUntil(24'000);
+    manager.TogglePause();
+    const std::int32_t pausedAt = manager.GetPosition();
+    RunEventsFor(1500);
+    EXPECT_EQ(manager.GetPosition(), pausedAt);
+    manager.TogglePause();
+    PlayToTheEnd();
+    EXPECT_EQ(manager.GetPosition(), 64'000);
+    ExpectHeard({ { 0, pausedAt }, { pausedAt, 64'000 } });
+}
+
+TEST_F(PlaybackOnSink, StepsPlayTheSoughtPartsAndNothingElse)
+{
+    Open(24);
+    manager.Play(true, false);
+    PlayUntil(16'000);
+    const std::int32_t first = Step(80'000); // +10 s
+    PlayUntil(first + 80'000 + 16'000);
+    const std::int32_t second = Step(-80'000); // -10 s
+    PlayUntil(second - 80'000 + 12'000);
+    const std::int32_t third = Step(240'000); // +30 s: the end of the call
+    RunEventsFor(500);
+    ExpectHeard({ { 0, first }, { first + 80'000, second }, { second - 80'000, third } });
+}
+
+TEST_F(PlaybackOnSink, StopThenPlayAgainMidCall)
+{
+    Open(8);
+    manager.Play(true, false);
+    const std::int32_t stoppedAt = PlayUntil(24'000);
+    ExpectNoEventLoopDuring([&] { manager.Play(false, true); });
+    EXPECT_EQ(manager.GetPosition(), 0);
+    manager.Play(true, false);
+    const std::int32_t stoppedAgainAt = PlayUntil(8'000);
+    manager.Play(false, false);
+    manager.Seek(40'000);
+    manager.Play(true, false);
+    PlayToTheEnd();
+    ExpectHeard({ { 0, stoppedAt }, { 0, stoppedAgainAt }, { 40'000, 64'000 } });
+}
+
+} // namespace
+} // namespace qor
