@@ -1,5 +1,7 @@
 #include "foundation/AtomicFile.h"
 
+#include "foundation/RegularFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -57,7 +59,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, mode
 
 bool ReadWholeFile(const std::string& path, std::string& content)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenRegularFileStream(path);
     if (!file)
         return false;
     content.clear();

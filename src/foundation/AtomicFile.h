@@ -12,7 +12,7 @@ namespace qor {
 // Returns false, leaving any previous file untouched, when the content cannot be written in full.
 bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode = 0666);
 
-// Reads a whole file; false when it cannot be opened or read.
+// Reads a whole regular file; false when it cannot be opened or read, or is no regular file.
 bool ReadWholeFile(const std::string& path, std::string& content);
 
 } // namespace qor

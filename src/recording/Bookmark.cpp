@@ -1,12 +1,15 @@
 #include "recording/Bookmark.h"
 
+#include "foundation/Utf8Text.h"
+
 #include <cstdint>
 #include <cstdio>
 
 namespace qor {
 namespace {
 
-constexpr std::string_view kLinePrefix = "Bookmark at: ";
+// The line's own text: "Bookmark at: " and one more blank before the time.
+constexpr std::string_view kLineLead = "Bookmark at:  ";
 constexpr std::string_view kWarning = "\r\n\r\n### System information do no edit! ###\r\n";
 constexpr std::string_view kWarningTitle = "### System information do no edit! ###";
 constexpr std::string_view kBookmarkTag = "<bookmark>";
@@ -17,7 +20,7 @@ constexpr std::string_view kBlanks = " \t\r\n";
 
 std::string BookmarkLine(int start)
 {
-    return std::string(kLinePrefix) + " " + FormatHhMmSs(start) + "\r\n";
+    return std::string(kLineLead) + FormatHhMmSs(start) + "\r\n";
 }
 
 std::string SystemBlock(int start, int end)
@@ -48,25 +51,55 @@ std::string_view Trim(std::string_view text)
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-void PadOrCut(std::string& comment)
+// The field holds at most this much; a cut never splits a character.
+void PadOrCut(std::string& comment, std::size_t size = kCommentCapacity)
 {
-    comment.resize(kCommentCapacity, ' ');
+    comment.resize(CutOnCharacterBoundary(comment, size).size());
+    comment.resize(size, ' ');
 }
 
-bool RemoveBookmark(std::string& comment)
+bool IsDigits(std::string_view text)
+{
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The length of the bookmark line the comment starts with, or 0. Only the exact shape this
+// program writes counts ("Bookmark at: " + " " + HH:MM:SS + CR LF), so a user's text that merely
+// starts with the same words is left alone.
+std::size_t BookmarkLineLength(std::string_view comment)
+{
+    if (!comment.starts_with(kLineLead))
+        return 0;
+    const auto lineEnd = comment.find("\r\n", kLineLead.size());
+    if (lineEnd == std::string_view::npos)
+        return 0;
+    const std::string_view time = comment.substr(kLineLead.size(), lineEnd - kLineLead.size());
+    const auto firstColon = time.find(':');
+    if (firstColon == std::string_view::npos || firstColon < 2 || time.size() != firstColon + 6
+        || !IsDigits(time.substr(0, firstColon)) || time[firstColon + 3] != ':'
+        || !IsDigits(time.substr(firstColon + 1, 2)) || !IsDigits(time.substr(firstColon + 4, 2)))
+        return 0;
+    return lineEnd + 2;
+}
+
+// Takes the bookmark line and the system block out of the comment; true when either was there.
+bool StripBookmark(std::string& comment)
 {
     bool found = false;
-    // Only a line at the very start is ours; the same words further on are the user's.
-    if (comment.starts_with(kLinePrefix)) {
-        const auto lineEnd = comment.find("\r\n");
-        comment.erase(0, lineEnd == std::string::npos ? comment.size() : lineEnd + 2);
+    if (const std::size_t line = BookmarkLineLength(comment); line > 0) {
+        comment.erase(0, line);
         found = true;
     }
     if (const auto warning = comment.find(kWarning); warning != std::string::npos) {
         comment.erase(warning);
         found = true;
     }
-    if (found)
+    return found;
+}
+
+bool RemoveBookmark(std::string& comment)
+{
+    if (StripBookmark(comment))
         PadOrCut(comment);
     return true;
 }
@@ -117,23 +150,20 @@ bool WriteBookmark(std::string& comment, int start, int end)
     if (start < 0 || start >= end)
         return false;
     std::string text = comment;
-    if (text.starts_with(kLinePrefix)) {
-        const auto lineEnd = text.find("\r\n");
-        text.erase(0, lineEnd == std::string::npos ? text.size() : lineEnd + 2);
-    }
+    StripBookmark(text);
     text.insert(0, BookmarkLine(start));
-    PadOrCut(text);
+    // The block takes the field's last characters; user text that reaches into them gives way.
     const std::string block = SystemBlock(start, end);
-    text.replace(text.size() - block.size(), block.size(), block);
-    comment = std::move(text);
+    PadOrCut(text, kCommentCapacity - block.size());
+    comment = std::move(text) + block;
     return true;
 }
 
 std::string CommentUserText(std::string_view comment)
 {
     std::string_view text = Trim(comment);
-    if (const auto line = text.find(kLinePrefix); line != std::string_view::npos) {
-        text = line + 23 < text.size() ? Trim(text.substr(line + 23)) : std::string_view();
+    if (const std::size_t line = BookmarkLineLength(text); line > 0) {
+        text = Trim(text.substr(line));
         if (text.starts_with(kWarningTitle))
             text = {};
     }

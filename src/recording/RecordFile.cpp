@@ -1,5 +1,6 @@
 #include "recording/RecordFile.h"
 
+#include "foundation/RegularFile.h"
 #include "foundation/ThreadPriority.h"
 #include "recording/Bookmark.h"
 #include "recording/G711.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <gsm.h>
+#include <new>
 #include <strings.h>
 #include <sys/stat.h>
 
@@ -38,39 +40,52 @@ int CRvRecordFile::Open(const std::string& path, const std::string& passphrase)
     // The same recording is not read again, unless its decoding was stopped part-way.
     if (m_path == path && m_sampleCount > 0 && (IsDecoding() || GetDecodedCount() == m_sampleCount))
         return 1;
-    const bool isRecording = HasExtension(path, "qor");
     Close();
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
+    struct stat status { };
+    std::FILE* stream = OpenRegularFileStream(path, false, &status);
     if (!stream)
         return 0;
-    struct stat status { };
-    const auto size = fstat(fileno(stream), &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
-    // A recording shorter than one header cannot hold audio; other files are raw audio of any size.
-    if (size == 0 || (isRecording && size < CRvRecordFileHdr::kImageSize)) {
-        std::fclose(stream);
-        return 0;
-    }
     m_path = path;
+    bool opened = false;
+    try {
+        opened = ReadAndDecode(stream, path, static_cast<std::uint64_t>(status.st_size), passphrase);
+    } catch (const std::bad_alloc&) {
+        opened = false; // a body too large for the memory at hand is a file that cannot be opened
+    }
+    std::fclose(stream);
+    if (!opened) {
+        // The path stays, as the file itself could be opened; the sound does not.
+        StopDecoding();
+        m_pcm = {};
+        m_encoded = {};
+        m_sampleCount = 0;
+        m_decoded = 0;
+    }
+    return opened ? 1 : 0;
+}
+
+bool CRvRecordFile::ReadAndDecode(
+    std::FILE* stream, const std::string& path, std::uint64_t size, const std::string& passphrase)
+{
+    const bool isRecording = HasExtension(path, "qor");
+    // A recording shorter than one header cannot hold audio; other files are raw audio of any size.
+    if (size == 0 || (isRecording && size < CRvRecordFileHdr::kImageSize))
+        return false;
     std::uint64_t bodyStart = 0;
     if (isRecording) {
         m_header = CRvRecordFileHdr();
         const int headerLength = m_header.Read(stream, passphrase);
+        if (headerLength <= 0)
+            return false;
+        // Only a header read in full may ever be written back over the file.
         m_hasOwnHeader = true;
-        if (headerLength <= 0) {
-            std::fclose(stream);
-            return 0;
-        }
         bodyStart = m_header.IsEncrypted() ? CRvRecordFileHdr::kEnvelopeSize : static_cast<std::uint64_t>(headerLength);
     } else {
         TakeRawAudio(path);
     }
     const std::uint64_t bodyLength = size > bodyStart ? size - bodyStart : 0;
-    const bool read = ReadBody(stream, bodyStart, bodyLength);
-    std::fclose(stream);
-    if (!read) {
-        m_encoded = {};
-        return 0;
-    }
+    if (!ReadBody(stream, bodyStart, bodyLength))
+        return false;
     if (m_header.IsEncrypted()) {
         const std::size_t plain = m_bodyCipher.DecryptBuffer(
             m_encoded.size(), m_encoded.data(), m_encoded.data(), m_header.KeyCheck(), m_header.KeyType());
@@ -86,11 +101,7 @@ int CRvRecordFile::Open(const std::string& path, const std::string& passphrase)
     } else {
         m_sampleCount = Decode(m_header.GetCodecTag());
     }
-    if (m_sampleCount == 0) {
-        m_encoded = {};
-        return 0;
-    }
-    return 1;
+    return m_sampleCount > 0;
 }
 
 void CRvRecordFile::TakeRawAudio(const std::string& path)

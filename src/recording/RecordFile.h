@@ -29,7 +29,8 @@ public:
     CRvRecordFile& operator=(const CRvRecordFile&) = delete;
 
     // Opens and decodes a recording (or, for other names, raw µ-law audio or a ".wav" file's bytes
-    // as PCM). 1 on success with at least one sample, 0 on failure. An empty path closes.
+    // as PCM). 1 on success with at least one sample, 0 on failure (the path stays set when the
+    // file itself could be opened). Only regular files are read. An empty path closes.
     int Open(const std::string& path, const std::string& passphrase);
     // Open, then wait until the whole sound is decoded.
     int OpenAndWait(const std::string& path, const std::string& passphrase);
@@ -67,7 +68,8 @@ public:
     void SetSamples(std::vector<std::int16_t> samples);
 
     // Writes a changed header back into the file, header bytes only. 0 when nothing is open, the
-    // open file has no recording header of its own, or the file cannot be written.
+    // file's header was not read in full (wrong passphrase, not a recording), the open file has no
+    // recording header of its own, or the file cannot be written.
     int Commit();
 
 protected:
@@ -76,6 +78,7 @@ protected:
     virtual std::int32_t DecodeImaAdpcm();
 
 private:
+    bool ReadAndDecode(std::FILE* stream, const std::string& path, std::uint64_t size, const std::string& passphrase);
     bool ReadBody(std::FILE* stream, std::uint64_t offset, std::uint64_t length);
     void TakeRawAudio(const std::string& path);
     std::int32_t StartThreadedDecode(std::uint64_t sampleCount, void (CRvRecordFile::*worker)());

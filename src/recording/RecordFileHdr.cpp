@@ -2,8 +2,10 @@
 
 #include "foundation/AtomicFile.h"
 #include "foundation/LocaleFormat.h"
+#include "foundation/RegularFile.h"
 #include "recording/Bookmark.h"
 
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -29,16 +31,6 @@ void WriteLittleEndian(std::uint8_t* bytes, std::int32_t value)
 }
 
 } // namespace
-
-std::string_view CutOnCharacterBoundary(std::string_view text, std::size_t maxBytes)
-{
-    if (text.size() <= maxBytes)
-        return text;
-    std::size_t cut = maxBytes;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    return text.substr(0, cut);
-}
 
 CRvRecordFileHdr::CRvRecordFileHdr()
 {
@@ -92,6 +84,15 @@ int CRvRecordFileHdr::Read(std::FILE* stream, const std::string& passphrase)
 }
 
 int CRvRecordFileHdr::Parse(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const std::string& passphrase)
+{
+    const int result = ParseImage(bytes, fileSize, passphrase);
+    m_readable = result > 0;
+    m_fileMissing = false;
+    return result;
+}
+
+int CRvRecordFileHdr::ParseImage(
+    std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const std::string& passphrase)
 {
     m_image.fill(0);
     SetRecorderType("n/a");
@@ -167,12 +168,12 @@ int CRvRecordFileHdr::Load(const std::string& path, const std::string& passphras
     if (path.empty())
         return 0;
     // One read of the largest header and one size query: lists read thousands of these.
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat status { };
-    if (descriptor < 0 || fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
-        if (descriptor >= 0)
-            close(descriptor);
+    const int descriptor = OpenRegularFile(path, false, &status);
+    if (descriptor < 0) {
+        m_fileMissing = errno == ENOENT || errno == ENOTDIR || errno == ELOOP;
         ResetImage("Load failed");
+        m_readable = false;
         m_loaded = 1;
         return 0;
     }
@@ -187,11 +188,20 @@ int CRvRecordFileHdr::Load(const std::string& path, const std::string& passphras
 
 std::vector<std::uint8_t> CRvRecordFileHdr::Serialize()
 {
-    if (Version() == 1)
+    // A header that could not be read is a half-filled image; written back it would destroy the
+    // file's real header (or, for a wrong passphrase, re-encrypt garbage over it).
+    if (!m_readable)
+        return {};
+    // An encrypted header always goes back as an envelope: a plain record would leave the body
+    // encrypted behind it and put the caller and comment on disk in clear.
+    if (Version() == 1 && !m_encrypted)
         return { m_image.begin(), m_image.begin() + kVersion1Size };
     // Versions 2 and 3 are upgraded: the record is the same size and the new fields default sensibly.
-    SetVersion(4);
-    SetInt(4, static_cast<std::int32_t>(kImageSize));
+    // An encrypted record that says version 1 keeps saying so; its envelope decides the layout.
+    if (Version() != 1) {
+        SetVersion(4);
+        SetInt(4, static_cast<std::int32_t>(kImageSize));
+    }
     if (!m_encrypted)
         return { m_image.begin(), m_image.end() };
     std::vector<std::uint8_t> bytes(kEnvelopeSize);
@@ -217,7 +227,7 @@ bool CRvRecordFileHdr::Write(std::FILE* stream)
 bool CRvRecordFileHdr::Save(const std::string& path)
 {
     // Only an existing recording is updated: a vanished file is not recreated as a bare header.
-    std::FILE* stream = std::fopen(path.c_str(), "r+b");
+    std::FILE* stream = OpenRegularFileStream(path, true);
     if (!stream)
         return false;
     const bool written = Write(stream);

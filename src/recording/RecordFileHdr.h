@@ -3,6 +3,7 @@
 // envelope around a version-4 record. Writing touches only header bytes, never the audio body.
 #pragma once
 
+#include "foundation/Utf8Text.h"
 #include "recording/AESCipher.h"
 
 #include <array>
@@ -46,8 +47,13 @@ public:
     virtual bool Save(const std::string& path);
 
     // The bytes Write puts at the start of a file: the version-1 record, the 1440-byte record, or
-    // the encrypted envelope. Empty when the header cannot be encrypted.
+    // the encrypted envelope. Empty when the header cannot be encrypted, or when the last read
+    // failed: such a header is never written anywhere.
     std::vector<std::uint8_t> Serialize();
+    // False after a read that failed; a header made from scratch counts as read.
+    bool IsReadable() const { return m_readable; }
+    // True when the last load failed because there was no file at the path (or a dangling link).
+    bool FileMissing() const { return m_fileMissing; }
 
     // Replaces the recording at path by its header alone, in one step; false (file untouched) when
     // the header cannot be read with the passphrase or the new file cannot be written.
@@ -107,6 +113,7 @@ private:
     void ResetImage(std::string_view recorderType);
     // Reads the header from the first bytes of a file of the given size.
     int Parse(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const std::string& passphrase);
+    int ParseImage(std::span<const std::uint8_t> bytes, std::uint64_t fileSize, const std::string& passphrase);
     int ParseEnvelope(std::span<const std::uint8_t> bytes, const std::string& passphrase);
     void DeriveDurationFromFileSize(std::uint64_t fileSize, std::size_t headerLength);
 
@@ -116,10 +123,9 @@ private:
     std::string m_keyCheck;
     std::string m_passphrase;
     bool m_encrypted = false;
+    bool m_readable = true;
+    bool m_fileMissing = false;
     int m_loaded = 0;
 };
-
-// Cuts text to at most maxBytes without splitting a UTF-8 character.
-std::string_view CutOnCharacterBoundary(std::string_view text, std::size_t maxBytes);
 
 } // namespace qor

@@ -1,5 +1,7 @@
 #include "recording/Bookmark.h"
 
+#include "foundation/Utf8Text.h"
+
 #include <gtest/gtest.h>
 
 namespace qor {
@@ -59,6 +61,44 @@ TEST(Bookmark, RemovingLeavesTheTextPaddedAndTouchesNothingWithoutOne)
     std::string typed = "Note: Bookmark at: the start of the call";
     ASSERT_TRUE(WriteBookmark(typed, -1, -1));
     EXPECT_EQ(typed, "Note: Bookmark at: the start of the call");
+}
+
+TEST(Bookmark, OnlyTheProgramsOwnLineIsTakenForABookmarkLine)
+{
+    const std::string note = "Bookmark at: reception desk - call Anna back Monday\r\nsecond line";
+    std::string comment = note;
+    ASSERT_TRUE(WriteBookmark(comment, 10, 20));
+    EXPECT_EQ(comment.substr(0, 24 + note.size()), "Bookmark at:  00:00:10\r\n" + note);
+    EXPECT_EQ(CommentUserText(comment), "Bookmark at: reception desk - call Anna back Monday");
+    ASSERT_TRUE(WriteBookmark(comment, -1, -1));
+    EXPECT_EQ(comment, note + std::string(1023 - note.size(), ' '));
+
+    std::string noLineEnd = "Bookmark at: the desk";
+    ASSERT_TRUE(WriteBookmark(noLineEnd, -1, -1));
+    EXPECT_EQ(noLineEnd, "Bookmark at: the desk");
+
+    // The user edited the line's CR LF away: the text stays, the block still goes.
+    std::string edited = "Call back Monday";
+    ASSERT_TRUE(WriteBookmark(edited, 10, 20));
+    edited.erase(22, 2);
+    ASSERT_TRUE(WriteBookmark(edited, -1, -1));
+    EXPECT_EQ(edited.substr(0, 38), "Bookmark at:  00:00:10Call back Monday");
+    EXPECT_EQ(edited.find("<bookmark>"), std::string::npos);
+}
+
+TEST(Bookmark, TheBlockNeverSplitsACharacter)
+{
+    std::string accents;
+    for (int i = 0; i < 450; ++i)
+        accents += "\xC3\xA9"; // é
+    std::string comment = accents;
+    ASSERT_TRUE(WriteBookmark(comment, 10, 20));
+    ASSERT_EQ(comment.size(), 1023u);
+    const std::string before = comment.substr(0, 1023 - 116);
+    EXPECT_TRUE(IsValidUtf8(before)) << "no lone lead byte before the block";
+    EXPECT_EQ(before.substr(before.find_last_not_of(' ') - 1, 2), "\xC3\xA9");
+    ASSERT_TRUE(WriteBookmark(comment, -1, -1));
+    EXPECT_TRUE(IsValidUtf8(comment));
 }
 
 TEST(Bookmark, InvalidPairsAreRefused)

@@ -3,6 +3,7 @@
 #include "samplegen/AudioEncoders.h"
 #include "samplegen/SampleRecording.h"
 #include "samplegen/SpeechSignal.h"
+#include "support/MemoryLimit.h"
 #include "support/RecordingFolder.h"
 #include "support/Unprivileged.h"
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qor {
 namespace {
@@ -279,6 +281,94 @@ TEST_F(RecordFile, GsmDecodingMatchesSox)
     std::vector<std::int16_t> theirs(ours.size());
     std::memcpy(theirs.data(), soxBytes.data(), soxBytes.size());
     EXPECT_EQ(ours, theirs);
+}
+
+TEST_F(RecordFile, AFileWhoseHeaderCouldNotBeReadIsNeverWritten)
+{
+    CSampleCall call;
+    call.version = 5;
+    call.passphrase = "demo";
+    const std::string encrypted = folder.Write("locked.qor", call);
+    WriteFileText(folder.File("wave.qor"), "RIFF" + std::string(2996, 'w'));
+    WriteFileText(folder.File("zero.qor"), std::string(3000, '\0'));
+    for (const std::string& path : { encrypted, folder.File("wave.qor"), folder.File("zero.qor") }) {
+        const std::string before = ReadFileText(path);
+        CRvRecordFile file;
+        ASSERT_EQ(file.Open(path, "wrong"), 0) << path;
+        file.SetComment("overwritten?");
+        file.SetImportant(1);
+        EXPECT_EQ(file.Commit(), 0) << path;
+        CRvRecordFileHdr header;
+        EXPECT_LE(header.Load(path, "wrong"), 0);
+        header.SetComment("overwritten?");
+        EXPECT_FALSE(header.Save(path)) << path;
+        EXPECT_TRUE(header.Serialize().empty());
+        EXPECT_EQ(ReadFileText(path), before) << path;
+    }
+    CRvRecordFile file;
+    EXPECT_EQ(file.OpenAndWait(encrypted, "demo"), 1) << "still plays with the right passphrase";
+}
+
+TEST_F(RecordFile, AnEncryptedVersionOneHeaderIsWrittenBackEncrypted)
+{
+    CSampleCall call;
+    call.version = 5;
+    call.innerVersion = 1;
+    call.passphrase = "demo";
+    call.callerId = ">5550199";
+    const std::string path = folder.Write("old.qor", call);
+    const std::string before = ReadFileText(path);
+    CRvRecordFile file;
+    ASSERT_EQ(file.OpenAndWait(path, "demo"), 1);
+    const auto sound = AllSamples(file);
+    file.SetComment("Secret note");
+    ASSERT_EQ(file.Commit(), 1);
+    const std::string after = ReadFileText(path);
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.substr(CRvRecordFileHdr::kEnvelopeSize), before.substr(CRvRecordFileHdr::kEnvelopeSize));
+    EXPECT_EQ(after.find("Secret note"), std::string::npos) << "the comment is never on disk in clear";
+    EXPECT_EQ(after.find("5550199"), std::string::npos);
+    CRvRecordFile reopened;
+    ASSERT_EQ(reopened.OpenAndWait(path, "demo"), 1);
+    EXPECT_EQ(reopened.GetComment(), "Secret note");
+    EXPECT_EQ(AllSamples(reopened), sound);
+
+    ASSERT_TRUE(CRvRecordFileHdr().RemoveAudio(path, "demo"));
+    const std::string stripped = ReadFileText(path);
+    EXPECT_EQ(stripped.size(), CRvRecordFileHdr::kEnvelopeSize);
+    EXPECT_EQ(stripped.find("5550199"), std::string::npos);
+    CRvRecordFileHdr header;
+    EXPECT_GT(header.Load(path, "demo"), 0);
+    EXPECT_EQ(header.CallerId(), ">5550199");
+}
+
+TEST_F(RecordFile, OnlyRegularFilesAreOpenedAndNeverWaitedOn)
+{
+    const std::string fifo = folder.File("pipe.qor");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    fs::create_directory(folder.File("folder.qor"));
+    for (const std::string& path : { fifo, folder.File("folder.qor"), std::string("/dev/zero") }) {
+        CRvRecordFile file;
+        EXPECT_EQ(file.Open(path, ""), 0) << path;
+        CRvRecordFileHdr header;
+        EXPECT_EQ(header.Load(path, ""), 0) << path;
+        EXPECT_FALSE(header.Save(path)) << path;
+    }
+}
+
+TEST_F(RecordFile, ABodyTooLargeForTheMemoryAtHandFailsCleanly)
+{
+    if (!test::CanLimitMemory())
+        GTEST_SKIP() << "the sanitizers reserve too much address space for a memory limit";
+    const std::string path = folder.File("huge.qor");
+    WriteFileText(path, PlainHeader(kCodecGsm));
+    fs::resize_file(path, 330'000'000); // sparse: costs no disk
+    EXPECT_EQ(test::RunWithMemoryLimit(200'000'000,
+                  [&] {
+                      CRvRecordFile file;
+                      return file.Open(path, "") == 0 && file.GetSampleCount() == 0 ? 1 : 0;
+                  }),
+        1);
 }
 
 } // namespace

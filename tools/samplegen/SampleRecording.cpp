@@ -35,8 +35,10 @@ CRvRecordFileHdr MakeHeader(const CSampleCall& call)
     header.SetRecorderType(call.recorderType);
     if (call.bookmarkStart >= 0)
         header.WriteBookmark(call.bookmarkStart, call.bookmarkEnd);
-    if (call.version == 5)
+    if (call.version == 5) {
+        header.SetVersion(call.innerVersion);
         header.SetEncryption(call.passphrase, call.keyType);
+    }
     return header;
 }
 

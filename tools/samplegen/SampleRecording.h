@@ -26,6 +26,7 @@ struct CSampleCall {
     bool important = false;
     std::string passphrase; // for version 5
     int keyType = 0; // for version 5: 0, 1 or 2 for AES-128, -192, -256
+    int innerVersion = 4; // for version 5: the version the encrypted record claims (1 or 4)
     std::uint32_t seed = 1; // chooses the sound
 };
 
