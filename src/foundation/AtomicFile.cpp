@@ -3,6 +3,7 @@
 #include "foundation/RegularFile.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -39,29 +40,72 @@ mode_t CurrentUmask()
     return static_cast<mode_t>(mask);
 }
 
+// The file a path finally names: a symbolic link is followed (however many in a row), so that a
+// save replaces the shared file it points to rather than the link itself.
+std::string FollowLinks(const std::string& path)
+{
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat status { };
+        if (lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+            break;
+        std::string target(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t length = readlink(current.c_str(), target.data(), target.size());
+        if (length <= 0)
+            break;
+        target.resize(static_cast<std::size_t>(length));
+        if (!target.starts_with('/')) {
+            const auto slash = current.rfind('/');
+            target = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + target;
+        }
+        current = std::move(target);
+    }
+    return current;
+}
+
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode)
 {
-    std::string temporary = path + ".XXXXXX";
+    const std::string target = FollowLinks(path);
+    struct stat existing { };
+    const bool exists = stat(target.c_str(), &existing) == 0;
+    // An existing file keeps its permissions and, where allowed, its owner and group; a file that
+    // is meant to be private never becomes readable by others.
+    mode_t permissions = mode & ~CurrentUmask();
+    if (exists) {
+        permissions = existing.st_mode & 07777;
+        if ((mode & 077) == 0)
+            permissions &= 07700;
+    }
+    std::string temporary = target + ".XXXXXX";
     const int descriptor = mkstemp(temporary.data());
     if (descriptor < 0)
         return false;
+    if (exists) {
+        // Not permitted for another user's file: the copy is then ours, as any new file would be.
+        [[maybe_unused]] const int owned = fchown(descriptor, existing.st_uid, existing.st_gid);
+    }
     const bool written
-        = fchmod(descriptor, mode & ~CurrentUmask()) == 0 && WriteAll(descriptor, content) && fsync(descriptor) == 0;
+        = fchmod(descriptor, permissions) == 0 && WriteAll(descriptor, content) && fsync(descriptor) == 0;
     const bool closed = close(descriptor) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!written || !closed || std::rename(temporary.c_str(), target.c_str()) != 0) {
         unlink(temporary.c_str());
         return false;
     }
     return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content)
+bool ReadWholeFile(const std::string& path, std::string& content, std::uint64_t maxBytes)
 {
-    std::FILE* file = OpenRegularFileStream(path);
+    struct stat status { };
+    std::FILE* file = OpenRegularFileStream(path, false, &status);
     if (!file)
         return false;
+    if (static_cast<std::uint64_t>(status.st_size) > maxBytes) {
+        std::fclose(file);
+        return false;
+    }
     content.clear();
     char buffer[65536];
     std::size_t count = 0;

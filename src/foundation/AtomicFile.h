@@ -2,17 +2,21 @@
 // same folder, which then takes the file's name, so a crash leaves either the old or the new file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
 
 namespace qor {
 
-// Writes content to path atomically; the file gets the given permission bits (less the umask).
-// Returns false, leaving any previous file untouched, when the content cannot be written in full.
+// Writes content to path atomically. A symbolic link is followed and the file it names replaced. A
+// new file gets the given permission bits (less the umask); an existing one keeps its own, less
+// the group and other bits when the given ones are private (no group or other bits). Returns
+// false, leaving any previous file untouched, when the content cannot be written in full.
 bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode = 0666);
 
-// Reads a whole regular file; false when it cannot be opened or read, or is no regular file.
-bool ReadWholeFile(const std::string& path, std::string& content);
+// Reads a whole regular file; false when it cannot be opened or read, is no regular file, or is
+// larger than maxBytes.
+bool ReadWholeFile(const std::string& path, std::string& content, std::uint64_t maxBytes = UINT64_MAX);
 
 } // namespace qor

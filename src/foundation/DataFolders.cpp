@@ -1,10 +1,12 @@
 #include "foundation/DataFolders.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <mutex>
 #include <optional>
 #include <pwd.h>
 #include <unistd.h>
+#include <vector>
 
 namespace qor {
 namespace {
@@ -61,8 +63,9 @@ bool IsWritableFolder(const std::string& path)
 // otherwise it stays in the user's data folder so the program works without root.
 std::optional<std::string> MachineDataFolder()
 {
+    // Like the XDG variables, the override counts only when it holds an absolute path.
     std::string overridden = Environment("QOR_MACHINE_DATA_DIR");
-    if (!overridden.empty())
+    if (!overridden.empty() && overridden.front() == '/')
         return overridden;
     std::string company, product;
     GetDataFolderNames(company, product);
@@ -116,9 +119,9 @@ std::string BuildDataFolder(int baseKind, const std::string& company, const std:
     GetSpecialFolderPath(baseKind, path);
     if (path == "/")
         path.clear();
-    path += "/" + company;
-    if (!product.empty())
-        path += "/" + product;
+    for (const std::string* name : { &company, &product })
+        if (!name->empty())
+            path += "/" + *name;
     path += "/";
     path += leaf;
     std::error_code error;
@@ -176,6 +179,32 @@ std::string GetConfigurationFolder(bool common)
 std::string GetConfigurationFolder(bool common, const std::string& company, const std::string& product)
 {
     return BuildDataFolder(common ? kFolderMachineAppData : kFolderUserAppData, company, product, "Configuration");
+}
+
+std::string GetSystemConfigurationFile(
+    const std::string& company, const std::string& product, const std::string& fileName)
+{
+    std::string relative;
+    for (const std::string* name : { &company, &product })
+        if (!name->empty())
+            relative += "/" + *name;
+    relative += "/Configuration/" + fileName;
+    std::vector<std::string> folders;
+    const std::string list = Environment("XDG_CONFIG_DIRS");
+    for (std::size_t start = 0; start <= list.size();) {
+        const auto colon = std::min(list.find(':', start), list.size());
+        const std::string folder = WithoutTrailingSlashes(list.substr(start, colon - start));
+        if (!folder.empty() && folder.front() == '/')
+            folders.push_back(folder == "/" ? std::string() : folder);
+        start = colon + 1;
+    }
+    if (folders.empty())
+        folders.emplace_back("/etc/xdg");
+    std::error_code error;
+    for (const std::string& folder : folders)
+        if (fs::exists(folder + relative, error))
+            return folder + relative;
+    return folders.front() + relative;
 }
 
 std::string GetModuleFolder()

@@ -40,6 +40,13 @@ std::string GetLogFolder();
 std::string GetConfigurationFolder(bool common);
 std::string GetConfigurationFolder(bool common, const std::string& company, const std::string& product);
 
+// A file the administrator provides and the program only reads (branding, global settings,
+// restrictions): in the system configuration folder, which users cannot write. The first
+// $XDG_CONFIG_DIRS entry (default /etc/xdg) that holds <company>/<product>/Configuration/fileName
+// wins; when none does, the path under the first entry.
+std::string GetSystemConfigurationFile(
+    const std::string& company, const std::string& product, const std::string& fileName);
+
 // The folder of the running program file, without a trailing "/".
 std::string GetModuleFolder();
 

@@ -5,7 +5,9 @@ namespace {
 
 std::string Format(const char* format, const std::tm& time)
 {
-    char text[32];
+    // Room for the longest forms locales have (a date with the weekday and month spelt out in a
+    // script of three bytes a character).
+    char text[256];
     const std::size_t length = std::strftime(text, sizeof text, format, &time);
     return std::string(text, length);
 }

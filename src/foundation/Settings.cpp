@@ -55,11 +55,20 @@ std::string CSettings::GetConfigFilePath(bool common, const std::string& fileNam
         + fileName;
 }
 
+std::string CSettings::GetSystemConfigFilePath(const std::string& fileName)
+{
+    return GetSystemConfigurationFile(
+        LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME), fileName);
+}
+
 std::string CSettings::GetAdminConfigFilePath(bool common, const std::string& fileName)
 {
-    return GetConfigurationFolder(
-               common, LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_CONFIG_TOOL_NAME))
-        + fileName;
+    const std::string company = LoadResourceString(IDS_COMPANY_NAME);
+    const std::string tool = LoadResourceString(IDS_CONFIG_TOOL_NAME);
+    // The machine's restrictions live where users cannot change them.
+    if (common)
+        return GetSystemConfigurationFile(company, tool, fileName);
+    return GetConfigurationFolder(false, company, tool) + fileName;
 }
 
 std::string CSettings::GetResourceFile()
@@ -67,7 +76,7 @@ std::string CSettings::GetResourceFile()
     QOR_SEMAPHORE_GUARD(m_lock);
     auto xml = Singleton<CRvXMLSettings>::Instance();
     std::string resourceFile;
-    if (auto* section = LoadSettingsSection(*xml, GetConfigFilePath(true, kBrandingFile)))
+    if (auto* section = LoadSettingsSection(*xml, GetSystemConfigFilePath(kBrandingFile)))
         xml->GetText(xml->FirstChild(kKeyResourceFile, section), "", resourceFile);
     return resourceFile;
 }
@@ -77,7 +86,7 @@ void CSettings::Load()
     QOR_SEMAPHORE_GUARD(m_lock);
     auto xml = Singleton<CRvXMLSettings>::Instance();
     int globalSettings = 0;
-    if (auto* section = LoadSettingsSection(*xml, GetConfigFilePath(true, kGlobalFile)))
+    if (auto* section = LoadSettingsSection(*xml, GetSystemConfigFilePath(kGlobalFile)))
         globalSettings = ReadInt(*xml, section, kKeyGlobalSettings, 0);
     LoadAdministratorRestrictions(globalSettings == 1);
     LoadUserSettings();

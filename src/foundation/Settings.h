@@ -1,6 +1,7 @@
 // The application's settings: list column widths, the play-history switch, the remembered
-// passphrase and two administrator restrictions. Read from four small XML files at start-up; the
-// user's own config.xml is written back at exit.
+// passphrase and two administrator restrictions. Read from four small XML files at start-up (the
+// administrator's from the system configuration folder); the user's own config.xml is written back
+// at exit.
 #pragma once
 
 #include "foundation/LoggedSemaphore.h"
@@ -56,7 +57,10 @@ public:
 
     // A file in the configuration folder of the program's own names, per-machine when common is set.
     static std::string GetConfigFilePath(bool common, const std::string& fileName);
-    // The same in the folder of the separate configuration tool that writes the administrator's file.
+    // A file the administrator provides (branding.xml, global.xml) in the system configuration folder.
+    static std::string GetSystemConfigFilePath(const std::string& fileName);
+    // The administrator's config.xml of the separate configuration tool: the machine's in the
+    // system configuration folder when common is set, otherwise the user's own.
     static std::string GetAdminConfigFilePath(bool common, const std::string& fileName);
 
 private:

@@ -39,6 +39,12 @@ std::optional<int> CRvThread::ExitCode() const
 
 bool CRvThread::Start(int priority)
 {
+    // A run cannot wait for itself to end, and a second run beside it would share the object.
+    if (m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id()) {
+        Singleton<CRvLogger>::Instance()->Write(
+            "Thread: Thread '%s' cannot be started again from its own run\n", m_name.c_str());
+        return false;
+    }
     if (m_thread.joinable())
         Wait();
     m_stopSignalled = false;

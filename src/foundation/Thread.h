@@ -30,8 +30,8 @@ public:
     virtual void SignalStop();
 
     // Starts a new run of Run() on a new thread, joining a previous run first. Negative priorities
-    // lower the thread's scheduling priority. Returns false when no thread could be created; the
-    // object then counts as stopped.
+    // lower the thread's scheduling priority. Returns false when no thread could be created (the
+    // object then counts as stopped) and when called from the running Run() itself, which goes on.
     bool Start(int priority = kPriorityNormal);
 
     const std::string& Name() const { return m_name; }

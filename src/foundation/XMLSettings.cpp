@@ -1,6 +1,7 @@
 #include "foundation/XMLSettings.h"
 
 #include "foundation/AtomicFile.h"
+#include "foundation/XmlEscape.h"
 
 #include <cctype>
 #include <charconv>
@@ -36,7 +37,10 @@ bool CRvXMLSettings::LoadDocument(const std::string& path, std::string& rootName
     m_path = path;
     m_document = std::make_shared<tinyxml2::XMLDocument>();
     std::string content;
-    if (!ReadWholeFile(path, content))
+    // A settings file holds a few dozen values; anything far larger is not one, and parsing it
+    // into a tree would cost many times its size.
+    constexpr std::uint64_t kLargestSettingsFile = 1 << 20;
+    if (!ReadWholeFile(path, content, kLargestSettingsFile))
         return false;
     if (m_document->Parse(content.data(), content.size()) != tinyxml2::XML_SUCCESS)
         return false;
@@ -61,9 +65,26 @@ CRvXMLSettings::Element* CRvXMLSettings::CreateDocument(
     return root;
 }
 
+namespace {
+
+// tinyxml2's printer leaves CR and other control characters raw, and its reader turns a raw CR
+// into LF; written as references they read back as they were.
+class CExactTextPrinter : public tinyxml2::XMLPrinter {
+public:
+    bool Visit(const tinyxml2::XMLText& text) override
+    {
+        PushText("", false); // closes the start tag and keeps the text on the element's line
+        const std::string escaped = EscapeXmlText(text.Value());
+        Write(escaped.data(), escaped.size());
+        return true;
+    }
+};
+
+} // namespace
+
 bool CRvXMLSettings::SaveDocument(mode_t mode)
 {
-    tinyxml2::XMLPrinter printer;
+    CExactTextPrinter printer;
     m_document->Print(&printer);
     const std::size_t length = printer.CStrSize() > 0 ? static_cast<std::size_t>(printer.CStrSize()) - 1 : 0;
     return WriteFileAtomically(m_path, std::string_view(printer.CStr(), length), mode);

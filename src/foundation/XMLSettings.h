@@ -15,7 +15,8 @@ public:
     using Element = tinyxml2::XMLElement;
 
     // Remembers the path and replaces the document by the file's content. False when the file
-    // cannot be read or parsed or holds no element; rootName and version then stay as they were.
+    // cannot be read or parsed, holds no element or is larger than any settings file (1 MiB);
+    // rootName and version then stay as they were.
     bool LoadDocument(const std::string& path, std::string& rootName, std::string& version);
     // Remembers the path and starts a new document with a declaration and a root element.
     Element* CreateDocument(const std::string& path, const std::string& rootName, const std::string& version);

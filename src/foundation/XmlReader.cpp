@@ -110,11 +110,12 @@ std::string DecodeText(std::string_view raw)
 
 class Parser {
 public:
-    Parser(std::string_view text, CXmlNode& root, CXmlError& error)
+    Parser(std::string_view text, IXmlHandler& handler, CXmlError& error)
         : m_text(text)
+        , m_handler(handler)
         , m_error(error)
     {
-        m_open.push_back(&root);
+        m_open.emplace_back(CXmlReader::kRootName);
     }
 
     bool Run()
@@ -126,7 +127,7 @@ public:
         }
         if (m_open.size() > 1)
             return Fail(
-                m_text.size(), CXmlReader::kErrorUnexpectedEnd, "Element <" + m_open.back()->name + "> is not closed.");
+                m_text.size(), CXmlReader::kErrorUnexpectedEnd, "Element <" + m_open.back() + "> is not closed.");
         return true;
     }
 
@@ -211,10 +212,11 @@ private:
         if (m_open.size() == 1)
             return Fail(
                 start, CXmlReader::kErrorUnexpectedEndTag, "End tag </" + std::string(name) + "> has no start tag.");
-        if (!EqualsIgnoringCase(name, m_open.back()->name))
+        if (!EqualsIgnoringCase(name, m_open.back()))
             return Fail(start, CXmlReader::kErrorMismatchedEndTag,
-                "End tag </" + std::string(name) + "> does not close <" + m_open.back()->name + ">.");
+                "End tag </" + std::string(name) + "> does not close <" + m_open.back() + ">.");
         m_open.pop_back();
+        m_handler.EndElement();
         return true;
     }
 
@@ -236,7 +238,8 @@ private:
             }
             if (StartsWith("/>")) {
                 m_pos += 2;
-                m_open.back()->children.push_back(std::move(element));
+                m_handler.StartElement(std::move(element));
+                m_handler.EndElement();
                 return true;
             }
             if (!Attribute(element, start))
@@ -280,10 +283,8 @@ private:
     {
         if (m_open.size() > CXmlReader::kMaxDepth)
             return Fail(start, CXmlReader::kErrorTooDeep, "Elements are nested too deeply.");
-        CXmlNode& parent = *m_open.back();
-        parent.children.push_back(std::move(element));
-        // Only the innermost open element gains children, so pointers to its ancestors stay valid.
-        m_open.push_back(&parent.children.back());
+        m_open.push_back(element.name);
+        m_handler.StartElement(std::move(element));
         return true;
     }
 
@@ -306,13 +307,7 @@ private:
         return true;
     }
 
-    void AddText(std::string text)
-    {
-        CXmlNode node;
-        node.type = CXmlNode::Type::Text;
-        node.text = std::move(text);
-        m_open.back()->children.push_back(std::move(node));
-    }
+    void AddText(std::string text) { m_handler.Text(std::move(text), m_open.back()); }
 
     bool Fail(std::size_t offset, int code, std::string message)
     {
@@ -337,30 +332,99 @@ private:
 
     std::string_view m_text;
     std::size_t m_pos = 0;
-    std::vector<CXmlNode*> m_open; // the document node, then every element not yet closed
+    std::vector<std::string> m_open; // names of the document node, then of every element not yet closed
+    IXmlHandler& m_handler;
     CXmlError& m_error;
+};
+
+// Builds the tree under the document node.
+class CTreeBuilder : public IXmlHandler {
+public:
+    explicit CTreeBuilder(CXmlNode& root) { m_open.push_back(&root); }
+
+    void StartElement(CXmlNode&& element) override
+    {
+        CXmlNode& parent = *m_open.back();
+        parent.children.push_back(std::move(element));
+        // Only the innermost open element gains children, so pointers to its ancestors stay valid.
+        m_open.push_back(&parent.children.back());
+    }
+
+    void EndElement() override { m_open.pop_back(); }
+
+    void Text(std::string&& text, const std::string&) override
+    {
+        CXmlNode node;
+        node.type = CXmlNode::Type::Text;
+        node.text = std::move(text);
+        m_open.back()->children.push_back(std::move(node));
+    }
+
+private:
+    std::vector<CXmlNode*> m_open;
+};
+
+// Hands each text to a visitor and keeps nothing.
+class CTextVisitor : public IXmlHandler {
+public:
+    explicit CTextVisitor(const CXmlReader::TextVisitor& visit)
+        : m_visit(visit)
+    {
+    }
+
+    void StartElement(CXmlNode&&) override { }
+    void EndElement() override { }
+    void Text(std::string&& text, const std::string& parentName) override { m_visit(text, parentName); }
+
+private:
+    const CXmlReader::TextVisitor& m_visit;
 };
 
 } // namespace
 
 bool CXmlReader::Parse(std::string_view text)
 {
-    m_root = CXmlNode{};
-    m_root.name = kRootName;
-    m_error = CXmlError{};
-    return Parser(text, m_root, m_error).Run();
+    CTreeBuilder builder(m_root);
+    return Read(text, builder); // Read resets the tree first
 }
 
 bool CXmlReader::ParseFile(const std::string& path)
 {
+    CTreeBuilder builder(m_root);
+    return ReadFile(path, builder);
+}
+
+bool CXmlReader::VisitTexts(std::string_view text, const TextVisitor& visit)
+{
+    CTextVisitor visitor(visit);
+    return Read(text, visitor);
+}
+
+bool CXmlReader::VisitFileTexts(const std::string& path, const TextVisitor& visit)
+{
+    CTextVisitor visitor(visit);
+    return ReadFile(path, visitor);
+}
+
+bool CXmlReader::Read(std::string_view text, IXmlHandler& handler)
+{
+    m_root.children.clear();
+    m_root.attributes.clear();
+    m_root.name = kRootName;
+    m_error = CXmlError{};
+    return Parser(text, handler, m_error).Run();
+}
+
+bool CXmlReader::ReadFile(const std::string& path, IXmlHandler& handler)
+{
     std::string content;
-    if (!ReadWholeFile(path, content)) {
-        m_root = CXmlNode{};
-        m_root.name = kRootName;
-        m_error = { 0, 0, kErrorCannotRead, "Cannot read " + path + "." };
-        return false;
-    }
-    return Parse(content);
+    if (ReadWholeFile(path, content))
+        return Read(content, handler);
+    m_root.children.clear();
+    m_root.attributes.clear();
+    m_root.name = kRootName;
+    m_error = { 0, 0, kErrorCannotRead, "Cannot read " + path + "." };
+    return false;
 }
 
 const char* CXmlReader::ErrorText(int code)

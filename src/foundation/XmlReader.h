@@ -6,6 +6,7 @@
 
 #include "foundation/XmlNode.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,8 +19,22 @@ struct CXmlError {
     std::string message;
 };
 
+// What the parser reports as it reads, in document order.
+class IXmlHandler {
+public:
+    virtual void StartElement(CXmlNode&& element) = 0; // name and attributes, no children
+    virtual void EndElement() = 0;
+    // A piece of text, entities decoded, with the name of the element that holds it.
+    virtual void Text(std::string&& text, const std::string& parentName) = 0;
+
+protected:
+    ~IXmlHandler() = default;
+};
+
 class CXmlReader {
 public:
+    using TextVisitor = std::function<void(const std::string& text, const std::string& parentName)>;
+
     static constexpr const char* kRootName = "[Root]";
     static constexpr std::size_t kMaxDepth = 256;
 
@@ -37,12 +52,21 @@ public:
     bool Parse(std::string_view text);
     // Reads a whole file and parses it.
     bool ParseFile(const std::string& path);
+    // Reads like Parse but builds no tree: each text goes to visit with the name of the element
+    // that holds it ("[Root]" at the top), so a file costs memory for what the caller keeps, not
+    // for its markup. What was visited before an error stays visited.
+    bool VisitTexts(std::string_view text, const TextVisitor& visit);
+    bool VisitFileTexts(const std::string& path, const TextVisitor& visit);
 
     const CXmlNode& Root() const { return m_root; }
     const CXmlError& Error() const { return m_error; }
 
     // The fixed text for an error number.
     static const char* ErrorText(int code);
+
+    // Reads with a handler of the caller's, building nothing; the tree stays empty.
+    bool Read(std::string_view text, IXmlHandler& handler);
+    bool ReadFile(const std::string& path, IXmlHandler& handler);
 
 private:
     CXmlNode m_root;

@@ -1,7 +1,6 @@
 #include "lists/CallFinder.h"
 
-#include "foundation/WildcardMatch.h"
-#include "lists/SearchFilters.h"
+#include "foundation/CaseFolding.h"
 
 namespace qor {
 namespace {
@@ -18,9 +17,9 @@ bool DirectionMatches(const CRvFileListEntry& entry, FindDirection direction)
     }
 }
 
-bool FieldMatches(const CRvFileListEntry& entry, FindField field, const std::string& pattern)
+bool FieldMatches(const CRvFileListEntry& entry, FindField field, const std::u32string& pattern)
 {
-    auto matches = [&](const std::string& text) { return WildcardMatch(pattern, UpperCase(text)); };
+    auto matches = [&](const std::string& text) { return MatchesFoldedPattern(pattern, text); };
     switch (field) {
     case FindField::UserId:
         return matches(entry.GetUserIdText());
@@ -41,7 +40,7 @@ std::vector<const CRvFileListEntry*> FindCalls(const std::vector<std::unique_ptr
     std::vector<const CRvFileListEntry*> found;
     if (text.empty())
         return found;
-    const std::string pattern = WrapPattern(text);
+    const std::u32string pattern = FoldedPattern(text);
     for (const auto& entry : entries)
         if (DirectionMatches(*entry, direction) && FieldMatches(*entry, field, pattern))
             found.push_back(entry.get());

@@ -1,5 +1,6 @@
 #include "lists/FileListEntry.h"
 
+#include "foundation/Utf8Text.h"
 #include "recording/Bookmark.h"
 #include "recording/RecordFileHdr.h"
 
@@ -36,16 +37,18 @@ void CRvFileListEntry::LoadDetails(const std::string& passphrase)
     if (m_loaded)
         return;
     m_loaded = 1;
+    const std::int32_t durationBefore = m_durationSeconds;
+    const std::int32_t importantBefore = m_important;
     CRvRecordFileHdr header;
     if (header.Load(m_path, passphrase) != 0) {
         m_important = header.Important();
         m_displayTime = static_cast<std::int32_t>(header.DisplayTime());
         m_durationSeconds = header.Duration();
-        m_callerIdText = Cut(header.CallerId(), kTextCapacity);
-        m_userIdText = Cut(header.UserId(), kTextCapacity);
+        m_callerIdText = Cut(DisplayText(header.CallerId()), kTextCapacity);
+        m_userIdText = Cut(DisplayText(header.UserId()), kTextCapacity);
         m_dateTimeText = Cut(header.FormatStartTime(), kTextCapacity);
         m_durationText = Cut(header.FormatDuration(), kTextCapacity);
-        m_commentText = Cut(header.Comment(), kCommentCapacity);
+        m_commentText = Cut(DisplayText(header.Comment()), kCommentCapacity);
         m_encrypted = header.IsEncrypted() ? 1 : 0;
         int start = 0, end = 0;
         m_hasBookmark = header.ParseBookmark(start, end) ? 1 : 0;
@@ -57,8 +60,25 @@ void CRvFileListEntry::LoadDetails(const std::string& passphrase)
             "Decryption error!", "Decryption error! Unable to decrypt the file using the passphrase specified!");
         m_encrypted = 1;
     } else {
+        m_missing = header.FileMissing();
         SetErrorTexts("File error!", "File error! Unable to find or open the filename specified!");
     }
+    ReportTotals(durationBefore, importantBefore);
+}
+
+void CRvFileListEntry::SetImportant(std::int32_t important)
+{
+    const std::int32_t before = m_important;
+    m_important = important;
+    ReportTotals(m_durationSeconds, before);
+}
+
+void CRvFileListEntry::ReportTotals(std::int32_t durationBefore, std::int32_t importantBefore)
+{
+    const int importantChange = (m_important != 0 ? 1 : 0) - (importantBefore != 0 ? 1 : 0);
+    const std::int64_t durationChange = static_cast<std::int64_t>(m_durationSeconds) - durationBefore;
+    if (m_owner.owner && (importantChange != 0 || durationChange != 0))
+        m_owner.owner->OnEntryTotalsChanged(durationChange, importantChange);
 }
 
 void CRvFileListEntry::SetErrorTexts(const char* shortText, const char* comment)

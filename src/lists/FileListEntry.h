@@ -11,6 +11,18 @@ namespace qor {
 
 enum class CallDirection { None, Incoming, Outgoing };
 
+class CRvFileListEntry;
+
+// Told when an entry's duration or important mark changes, so a list's totals stay the sums over
+// its entries whoever changes them.
+class IListEntryOwner {
+public:
+    virtual void OnEntryTotalsChanged(std::int64_t durationChange, int importantChange) = 0;
+
+protected:
+    ~IListEntryOwner() = default;
+};
+
 class CRvFileListEntry {
 public:
     static constexpr std::size_t kTextCapacity = 127;
@@ -23,7 +35,10 @@ public:
     // Sets the path and guesses the user and date texts from a name like "Line1-20160129-134525.qor".
     void SetPath(const std::string& path);
     // Reads the header once and fills every detail; failures become the error texts of the columns.
+    // Header texts are kept as shown: UTF-8, or converted from Windows-1252.
     void LoadDetails(const std::string& passphrase);
+    // True when loading found no regular file at the path (gone, a dangling link, a FIFO).
+    bool IsMissing() const { return m_missing; }
     // Recomputes the bookmark flag after the caller has changed the recording's bookmark.
     void UpdateBookmark(const std::string& passphrase, int start, int end);
     // The file's size in bytes; 0 when it cannot be read.
@@ -33,7 +48,7 @@ public:
 
     const std::string& GetPath() const { return m_path; }
     std::int32_t GetImportant() const { return m_important; }
-    void SetImportant(std::int32_t important) { m_important = important; }
+    void SetImportant(std::int32_t important);
     std::int32_t GetDisplayTime() const { return m_displayTime; }
     std::int32_t GetDurationSeconds() const { return m_durationSeconds; }
     std::int32_t GetExtraSeconds() const { return m_extraSeconds; }
@@ -49,8 +64,20 @@ public:
     bool HasBookmark() const { return m_hasBookmark != 0; }
     bool IsEncrypted() const { return m_encrypted != 0; }
 
+    // The list that holds the entry, told of changes to its totals; copies belong to nobody.
+    void SetOwner(IListEntryOwner* owner) { m_owner.owner = owner; }
+
 private:
+    // A pointer that a copied entry does not take along.
+    struct COwnerLink {
+        IListEntryOwner* owner = nullptr;
+        COwnerLink() = default;
+        COwnerLink(const COwnerLink&) { }
+        COwnerLink& operator=(const COwnerLink&) { return *this; }
+    };
+
     void SetErrorTexts(const char* shortText, const char* comment);
+    void ReportTotals(std::int32_t durationBefore, std::int32_t importantBefore);
 
     std::int32_t m_important = 0;
     std::int32_t m_displayTime = 0;
@@ -60,6 +87,8 @@ private:
     std::int32_t m_loaded = 0;
     std::int32_t m_hasBookmark = 0;
     std::int32_t m_encrypted = 0;
+    bool m_missing = false;
+    COwnerLink m_owner;
     std::string m_path;
     std::string m_callerIdText = "?";
     std::string m_userIdText = "?";

@@ -1,5 +1,6 @@
 #include "lists/ListTitles.h"
 
+#include "foundation/Utf8Text.h"
 #include "lists/QorTolvaneDoc.h"
 
 namespace qor {
@@ -23,7 +24,7 @@ std::string ListTitle(int kind, const std::string& folder, const std::string& fi
     switch (EffectiveListKind(kind, folder)) {
     case kListFolder: {
         const std::string name = LastPathElement(folder);
-        return name.size() > 20 ? name.substr(0, 17) + "..." : name;
+        return CountCharacters(name) > 20 ? std::string(FirstCharacters(name, 17)) + "..." : name;
     }
     case kListPlayHistory:
         return "Play History";

@@ -1,6 +1,7 @@
 #include "lists/QorTolvaneDoc.h"
 
 #include "foundation/AtomicFile.h"
+#include "foundation/XmlEscape.h"
 #include "lists/EntrySort.h"
 
 #include <cstdio>
@@ -16,6 +17,11 @@ bool FileExists(const std::string& path)
 }
 
 } // namespace
+
+CQorTolvaneDoc::~CQorTolvaneDoc()
+{
+    Clear();
+}
 
 bool CQorTolvaneDoc::AddEntry(std::unique_ptr<CRvFileListEntry> entry)
 {
@@ -33,6 +39,7 @@ bool CQorTolvaneDoc::Insert(std::unique_ptr<CRvFileListEntry> entry)
     if (!inserted)
         return false;
     TakeIntoTotals(*entry, +1);
+    entry->SetOwner(this);
     m_entries.push_back(std::move(entry));
     m_modified = true;
     return true;
@@ -49,6 +56,7 @@ void CQorTolvaneDoc::RemoveEntry(int index)
         return;
     const auto position = m_entries.begin() + index;
     TakeIntoTotals(**position, -1);
+    (*position)->SetOwner(nullptr);
     m_index.erase((*position)->GetPath());
     m_entries.erase(position);
     m_modified = true;
@@ -58,6 +66,8 @@ void CQorTolvaneDoc::Clear()
 {
     if (!m_entries.empty())
         m_modified = true;
+    for (const auto& entry : m_entries)
+        entry->SetOwner(nullptr);
     m_entries.clear();
     m_index.clear();
     m_importantCount = 0;
@@ -69,12 +79,10 @@ CRvFileListEntry* CQorTolvaneDoc::GetEntry(int index) const
     return index >= 0 && index < GetCount() ? m_entries[static_cast<std::size_t>(index)].get() : nullptr;
 }
 
-void CQorTolvaneDoc::NoteImportantChange(int index, int newFlag)
+void CQorTolvaneDoc::OnEntryTotalsChanged(std::int64_t durationChange, int importantChange)
 {
-    const CRvFileListEntry* entry = GetEntry(index);
-    if (!entry || (entry->GetImportant() != 0) == (newFlag != 0))
-        return;
-    m_importantCount += newFlag != 0 ? 1 : -1;
+    m_totalDuration += durationChange;
+    m_importantCount += importantChange;
 }
 
 void CQorTolvaneDoc::TakeIntoTotals(const CRvFileListEntry& entry, int sign)
@@ -95,11 +103,12 @@ bool CQorTolvaneDoc::Save(const std::string& path, const std::function<void(int 
     if (!m_entries.empty()) {
         text = "<root>\r\n";
         for (std::size_t i = 0; i < m_entries.size(); ++i) {
-            text += "   <rec>" + m_entries[i]->GetPath() + "</rec>\r\n";
+            // Escaped, so that any path Linux allows ("<", "&amp;" or a CR in a name) reads back as it is.
+            text += "   <rec>" + EscapeXmlText(m_entries[i]->GetPath()) + "</rec>\r\n";
             if (progress)
                 progress(static_cast<int>(i));
         }
-        text += "   <Folder>" + m_folder + "</Folder>\r\n</root>\r\n";
+        text += "   <Folder>" + EscapeXmlText(m_folder) + "</Folder>\r\n</root>\r\n";
     }
     if (!WriteFileAtomically(path, text, 0644))
         return false;
@@ -109,24 +118,27 @@ bool CQorTolvaneDoc::Save(const std::string& path, const std::function<void(int 
 
 bool CQorTolvaneDoc::Load(const std::string& path, const std::string& passphrase, CXmlError* error)
 {
+    const bool wasEmpty = m_entries.empty();
+    const bool wasModified = m_modified;
     CXmlReader reader;
-    const bool parsed = reader.ParseFile(path);
-    if (error)
-        *error = reader.Error();
-    if (reader.Error().code == CXmlReader::kErrorCannotRead)
-        return false;
-    reader.Root().VisitTexts([&](const std::string& text, const CXmlNode& parent) {
-        if (parent.name == "Folder") {
+    const bool parsed = reader.VisitFileTexts(path, [&](const std::string& text, const std::string& parentName) {
+        if (parentName == "Folder") {
             m_folder = text;
             return;
         }
+        if (Contains(text))
+            return;
         auto entry = std::make_unique<CRvFileListEntry>();
         entry->SetPath(text);
-        if (Contains(text) || !FileExists(text))
-            return;
+        // One read of the header tells whether the file is still there.
         entry->LoadDetails(passphrase);
-        AddEntry(std::move(entry));
+        if (!entry->IsMissing())
+            Insert(std::move(entry));
     });
+    if (error)
+        *error = reader.Error();
+    if (wasEmpty)
+        m_modified = wasModified;
     return parsed;
 }
 

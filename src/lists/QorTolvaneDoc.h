@@ -23,12 +23,12 @@ enum ListKind : int {
     kListPlayHistory = 2,
 };
 
-class CQorTolvaneDoc {
+class CQorTolvaneDoc : public IListEntryOwner {
 public:
     using EntryList = std::vector<std::unique_ptr<CRvFileListEntry>>;
 
     CQorTolvaneDoc() = default;
-    virtual ~CQorTolvaneDoc() = default;
+    virtual ~CQorTolvaneDoc();
     CQorTolvaneDoc(const CQorTolvaneDoc&) = delete;
     CQorTolvaneDoc& operator=(const CQorTolvaneDoc&) = delete;
 
@@ -47,8 +47,7 @@ public:
     bool Contains(const std::string& path) const { return m_index.contains(path); }
     const EntryList& Entries() const { return m_entries; }
 
-    // Called before an entry's important mark changes, to keep the count in line.
-    void NoteImportantChange(int index, int newFlag);
+    // Always the sums over the entries: entries report their own changes (see IListEntryOwner).
     int GetImportantCount() const { return m_importantCount; }
     std::int64_t GetTotalDuration() const { return m_totalDuration; }
 
@@ -70,11 +69,14 @@ public:
     bool Save(const std::string& path, const std::function<void(int index)>& progress = {});
     // Reads a ".reclist" file into this list: every piece of text names a recording, except the
     // text of a "Folder" element. Listed paths and vanished files are skipped. On malformed input
-    // what was read before the error stays and the error is returned.
+    // what was read before the error stays and the error is returned. Loading into an empty list
+    // leaves it unmodified; appending to one with entries modifies it.
     bool Load(const std::string& path, const std::string& passphrase, CXmlError* error = nullptr);
 
     // The message a window shows for a file that could not be parsed.
     static std::string ParseErrorMessage(const std::string& path, const CXmlError& error);
+
+    void OnEntryTotalsChanged(std::int64_t durationChange, int importantChange) override;
 
 private:
     bool Insert(std::unique_ptr<CRvFileListEntry> entry);

@@ -4,18 +4,52 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <set>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace qor {
 namespace {
 
+enum class ItemKind { Folder, File, Other };
+
 struct CFolderItem {
     std::string name;
-    bool isFolder;
+    ItemKind kind;
 };
 
-// The folder's items in name order; readdir's file types save a stat per item.
+using FolderIdentity = std::pair<dev_t, ino_t>;
+
+ItemKind KindOf(const struct stat& status)
+{
+    if (S_ISDIR(status.st_mode))
+        return ItemKind::Folder;
+    return S_ISREG(status.st_mode) ? ItemKind::File : ItemKind::Other;
+}
+
+// What an item is; readdir's file types save a stat for all but links and unknown types.
+ItemKind KindOf(const std::string& folder, const dirent& item)
+{
+    switch (item.d_type) {
+    case DT_DIR:
+        return ItemKind::Folder;
+    case DT_REG:
+        return ItemKind::File;
+    case DT_LNK:
+    case DT_UNKNOWN: {
+        struct stat status { };
+        std::string path = folder;
+        path.append("/").append(item.d_name);
+        // A link counts as what it points to; a dangling one as nothing.
+        return stat(path.c_str(), &status) == 0 ? KindOf(status) : ItemKind::Other;
+    }
+    default:
+        return ItemKind::Other;
+    }
+}
+
+// The folder's items in name order.
 std::vector<CFolderItem> ReadFolder(const std::string& folder)
 {
     std::vector<CFolderItem> items;
@@ -26,34 +60,45 @@ std::vector<CFolderItem> ReadFolder(const std::string& folder)
         const std::string name = item->d_name;
         if (name == "." || name == "..")
             continue;
-        bool isFolder = item->d_type == DT_DIR;
-        if (item->d_type == DT_UNKNOWN) {
-            struct stat status { };
-            std::string path = folder;
-            path.append("/").append(name);
-            isFolder = lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-        }
-        items.push_back({ name, isFolder });
+        items.push_back({ name, KindOf(folder, *item) });
     }
     closedir(directory);
     std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
     return items;
 }
 
-bool WalkFolder(const std::string& folder, bool includeSubFolders, const std::function<bool(const std::string&)>& visit)
-{
-    const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
-    for (const CFolderItem& item : ReadFolder(folder)) {
-        const std::string path = prefix + item.name;
-        if (item.isFolder) {
-            if (includeSubFolders && !WalkFolder(path, includeSubFolders, visit))
-                return false;
-        } else if (IsRecordingPath(path) && !visit(path)) {
-            return false;
-        }
+class CWalk {
+public:
+    CWalk(bool includeSubFolders, const std::function<bool(const std::string&)>& visit)
+        : m_includeSubFolders(includeSubFolders)
+        , m_visit(visit)
+    {
     }
-    return true;
-}
+
+    bool Folder(const std::string& folder)
+    {
+        struct stat status { };
+        // A folder reached a second time (through a link, or a link loop) is not walked again.
+        if (stat(folder.c_str(), &status) != 0 || !m_seen.insert({ status.st_dev, status.st_ino }).second)
+            return true;
+        const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
+        for (const CFolderItem& item : ReadFolder(folder)) {
+            const std::string path = prefix + item.name;
+            if (item.kind == ItemKind::Folder) {
+                if (m_includeSubFolders && !Folder(path))
+                    return false;
+            } else if (item.kind == ItemKind::File && IsRecordingPath(path) && !m_visit(path)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    bool m_includeSubFolders;
+    const std::function<bool(const std::string&)>& m_visit;
+    std::set<FolderIdentity> m_seen;
+};
 
 } // namespace
 
@@ -64,8 +109,8 @@ bool WalkRecordings(
     if (stat(source.c_str(), &status) != 0)
         return true;
     if (S_ISDIR(status.st_mode))
-        return WalkFolder(source, includeSubFolders, visit);
-    return !IsRecordingPath(source) || visit(source);
+        return CWalk(includeSubFolders, visit).Folder(source);
+    return !S_ISREG(status.st_mode) || !IsRecordingPath(source) || visit(source);
 }
 
 } // namespace qor

@@ -1,6 +1,7 @@
 // Walks a search source for recording files: a folder (optionally with its sub-folders) or a
 // single recording. Folders are read in name order so runs are repeatable; unreadable folders are
-// skipped and folder links are not followed, so a link loop cannot trap the walk.
+// skipped. Linked folders are followed, each folder at most once (by device and inode), so a link
+// loop cannot trap the walk; FIFOs, devices and dangling links are no recordings.
 #pragma once
 
 #include <functional>

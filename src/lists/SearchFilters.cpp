@@ -1,8 +1,7 @@
 #include "lists/SearchFilters.h"
 
-#include "foundation/WildcardMatch.h"
+#include "foundation/CaseFolding.h"
 
-#include <cctype>
 #include <fcntl.h>
 #include <filesystem>
 #include <strings.h>
@@ -25,25 +24,11 @@ bool IsRecordingPath(const std::string& path)
     return path.size() >= 3 && strcasecmp(path.c_str() + path.size() - 3, "qor") == 0;
 }
 
-std::string UpperCase(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string WrapPattern(const std::string& pattern)
-{
-    const char* before = pattern.starts_with('*') ? "" : "*";
-    const char* after = pattern.ends_with('*') ? "" : "*";
-    return UpperCase(before + pattern + after);
-}
-
 bool PassesNameFilter(const std::string& pattern, const std::string& path)
 {
     if (IsEverything(pattern))
         return true;
-    return WildcardMatch(WrapPattern(pattern), UpperCase(std::filesystem::path(path).stem().string()));
+    return MatchesFoldedPattern(FoldedPattern(pattern), std::filesystem::path(path).stem().string());
 }
 
 bool DateFilterApplies(const SearchCriteria& criteria)
@@ -97,7 +82,7 @@ bool PassesCallerIdFilter(const SearchCriteria& criteria, CRvFileListEntry& entr
     if (IsEverything(criteria.callerIdPattern))
         return true;
     entry.LoadDetails(passphrase);
-    return WildcardMatch(WrapPattern(criteria.callerIdPattern), UpperCase(entry.GetCallerIdText()));
+    return MatchesFoldedPattern(FoldedPattern(criteria.callerIdPattern), entry.GetCallerIdText());
 }
 
 std::optional<std::int64_t> FileCreationTime(const std::string& path)

@@ -14,7 +14,8 @@ namespace qor {
 // Any path whose last three characters are "qor" in any case (the dot is not tested).
 bool IsRecordingPath(const std::string& path);
 
-// A pattern matches anywhere in the file name without folder and extension, without regard to case.
+// A pattern matches anywhere in the file name without folder and extension, without regard to case
+// in any script.
 bool PassesNameFilter(const std::string& pattern, const std::string& path);
 
 // Whether the date filter can reject anything, so that a search need not read file times.
@@ -27,10 +28,6 @@ bool PassesDateFilter(const SearchCriteria& criteria, std::optional<std::int64_t
 // Loads the entry's details when the filter needs them.
 bool PassesLengthFilter(const SearchCriteria& criteria, CRvFileListEntry& entry, const std::string& passphrase);
 bool PassesCallerIdFilter(const SearchCriteria& criteria, CRvFileListEntry& entry, const std::string& passphrase);
-
-// The pattern as the filters use it: "*" around it unless already there, upper case.
-std::string WrapPattern(const std::string& pattern);
-std::string UpperCase(std::string text);
 
 // When a file was created: its birth time, or its modification time on file systems without one.
 std::optional<std::int64_t> FileCreationTime(const std::string& path);

@@ -41,7 +41,9 @@ void CSearchManager::Prepare(const SearchCriteria& criteria, int sortColumn, boo
             return;
         }
         // The files counted are the files scanned: the worker does not walk the folders again.
-        WalkRecordings(source, criteria.includeSubFolders, [this](const std::string& path) {
+        // Lists name recordings by their full paths, whatever the source was given as.
+        const std::string root = std::filesystem::absolute(source, error).lexically_normal().string();
+        WalkRecordings(root.empty() ? source : root, criteria.includeSubFolders, [this](const std::string& path) {
             m_candidates.push_back(path);
             ++m_total;
             return true;
@@ -93,7 +95,9 @@ int CSearchManager::Run()
             && PassesCallerIdFilter(m_criteria, *entry, passphrase);
         if (passes) {
             entry->LoadDetails(passphrase);
-            m_results.push_back(std::move(entry));
+            // A file deleted since it was counted (an archive job may be at work) is no call to list.
+            if (!entry->IsMissing())
+                m_results.push_back(std::move(entry));
         }
         ++m_scanned;
     }

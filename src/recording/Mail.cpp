@@ -5,7 +5,6 @@
 #include "recording/WavWriter.h"
 
 #include <filesystem>
-#include <system_error>
 
 namespace qor {
 
@@ -34,15 +33,9 @@ CMailMessage MakeCallsMailMessage(const std::vector<std::string>& paths)
     return message;
 }
 
-CMailResult MailAsAttachment(
-    IMailer& mailer, const CRvRecordFileHdr& header, const std::string& path, bool deleteAfterwards)
+CMailResult MailAsAttachment(IMailer& mailer, const CRvRecordFileHdr& header, const std::string& path)
 {
-    const CMailResult result = mailer.Send(MakeCallMailMessage(header, path));
-    if (deleteAfterwards) {
-        std::error_code error;
-        std::filesystem::remove(path, error);
-    }
-    return result;
+    return mailer.Send(MakeCallMailMessage(header, path));
 }
 
 CMailResult MailWav(IMailer& mailer, CRvRecordFile& recording, bool forcePcm)
@@ -53,9 +46,7 @@ CMailResult MailWav(IMailer& mailer, CRvRecordFile& recording, bool forcePcm)
     const std::string path = folder + std::filesystem::path(recording.GetPath()).stem().string() + ".wav";
     if (!WriteWav(path, recording, forcePcm))
         return CMailResult::kFailed;
-    // The file stays until the program exits and its private folder goes: a mail program may read
-    // an attachment only after it has taken the message and the launcher has returned.
-    return MailAsAttachment(mailer, recording.GetHeader(), path, false);
+    return MailAsAttachment(mailer, recording.GetHeader(), path);
 }
 
 } // namespace qor

@@ -17,10 +17,10 @@ CMailMessage MakeCallMailMessage(const CRvRecordFileHdr& header, const std::stri
 // The message for several native recordings, pointing to the player.
 CMailMessage MakeCallsMailMessage(const std::vector<std::string>& paths);
 
-// Mails the file at path as the call the header describes; removes the file after sending when
-// deleteAfterwards, whatever the result.
-CMailResult MailAsAttachment(
-    IMailer& mailer, const CRvRecordFileHdr& header, const std::string& path, bool deleteAfterwards);
+// Mails the file at path as the call the header describes. The file is left where it is: a mail
+// program may read it only after the launcher has returned, so attachments made for a message
+// belong in the private temporary folder, which goes when the program exits.
+CMailResult MailAsAttachment(IMailer& mailer, const CRvRecordFileHdr& header, const std::string& path);
 
 // Writes the whole call as a WAV file into the process's private temporary folder, named after the
 // recording, and mails it. kFailed when the WAV file cannot be written.

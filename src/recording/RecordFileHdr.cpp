@@ -171,7 +171,8 @@ int CRvRecordFileHdr::Load(const std::string& path, const std::string& passphras
     struct stat status { };
     const int descriptor = OpenRegularFile(path, false, &status);
     if (descriptor < 0) {
-        m_fileMissing = errno == ENOENT || errno == ENOTDIR || errno == ELOOP;
+        // Nothing there to list: gone, a dangling link, or no regular file at all (a FIFO).
+        m_fileMissing = errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == EINVAL;
         ResetImage("Load failed");
         m_readable = false;
         m_loaded = 1;
@@ -277,7 +278,7 @@ std::string CRvRecordFileHdr::FormatStartTime() const
     const auto seconds = static_cast<std::time_t>(DisplayTime());
     std::tm broken{};
     gmtime_r(&seconds, &broken);
-    return (FormatLocaleDate(broken) + " " + FormatLocaleTime(broken)).substr(0, 20);
+    return std::string(FirstCharacters(FormatLocaleDate(broken) + " " + FormatLocaleTime(broken), 20));
 }
 
 std::string CRvRecordFileHdr::FormatDuration() const

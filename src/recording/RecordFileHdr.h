@@ -52,7 +52,8 @@ public:
     std::vector<std::uint8_t> Serialize();
     // False after a read that failed; a header made from scratch counts as read.
     bool IsReadable() const { return m_readable; }
-    // True when the last load failed because there was no file at the path (or a dangling link).
+    // True when the last load failed because there was no regular file at the path (gone, a
+    // dangling link, a FIFO); false when there was one that could not be read.
     bool FileMissing() const { return m_fileMissing; }
 
     // Replaces the recording at path by its header alone, in one step; false (file untouched) when
@@ -97,7 +98,7 @@ public:
 
     // The start time as the recorder meant it: two recorder types store UTC instead of local time.
     std::int64_t DisplayTime() const;
-    // Locale date and time of the display time, at most 20 characters.
+    // Locale date and time of the display time, at most 20 characters (not bytes).
     std::string FormatStartTime() const;
     std::string FormatDuration() const;
     std::string FormatExtraSeconds() const;

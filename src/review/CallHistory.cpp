@@ -1,13 +1,13 @@
 #include "review/CallHistory.h"
 
 #include "foundation/AtomicFile.h"
+#include "foundation/DamagedFile.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "foundation/XmlEscape.h"
 #include "foundation/XmlReader.h"
 #include "lists/EntrySort.h"
 #include "lists/QorTolvaneDoc.h"
-
-#include <sys/stat.h>
 
 namespace qor {
 
@@ -18,12 +18,11 @@ std::string CCallHistory::FilePath()
 
 void CCallHistory::AddPlayed(const std::string& path)
 {
-    struct stat status { };
-    if (stat(path.c_str(), &status) != 0)
-        return;
     auto entry = std::make_unique<CRvFileListEntry>();
     entry->SetPath(path);
     entry->LoadDetails(Singleton<CSettings>::Instance()->GetPassphrase());
+    if (entry->IsMissing())
+        return;
     QOR_SEMAPHORE_GUARD(m_lock);
     m_entries.push_back(std::move(entry));
 }
@@ -51,10 +50,13 @@ void CCallHistory::Load()
 {
     Clear();
     CXmlReader reader;
-    if (!reader.ParseFile(FilePath()))
-        return;
     // Every text names a played call, whatever element holds it.
-    reader.Root().VisitTexts([this](const std::string& path, const CXmlNode&) { AddPlayed(path); });
+    const bool parsed
+        = reader.VisitFileTexts(FilePath(), [this](const std::string& path, const std::string&) { AddPlayed(path); });
+    // A damaged history keeps what could be read, and the file itself is kept for whoever can
+    // mend it, since the history saved at exit will hold only that part.
+    if (!parsed && reader.Error().code != CXmlReader::kErrorCannotRead)
+        KeepDamagedFileAside(FilePath());
 }
 
 bool CCallHistory::Save()
@@ -67,7 +69,7 @@ bool CCallHistory::Save()
         // Lines end in CR CR LF, as the file has always been written; readers accept any line end.
         text = "<root>\r\r\n";
         for (const auto& entry : m_entries)
-            text += "   <rec>" + entry->GetPath() + "</rec>\r\r\n";
+            text += "   <rec>" + EscapeXmlText(entry->GetPath()) + "</rec>\r\r\n";
         text += "</root>\r\r\n";
     }
     return WriteFileAtomically(FilePath(), text, 0600);

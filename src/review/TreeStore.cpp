@@ -1,8 +1,10 @@
 #include "review/TreeStore.h"
 
+#include "foundation/DamagedFile.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "foundation/XMLSettings.h"
+#include "foundation/XmlReader.h"
 
 #include <algorithm>
 #include <iterator>
@@ -161,32 +163,104 @@ void CTreeStore::Clear()
     m_cursor = -1;
 }
 
+namespace {
+
+// Reads the store's entries as the parser meets them, keeping only the entries: a store costs
+// memory for what it holds, never for its markup. Depth 1 is the root element, 2 an entry, 3 one
+// of its fields.
+class CStoreReader : public IXmlHandler {
+public:
+    explicit CStoreReader(const char* elementName)
+        : m_elementName(elementName)
+    {
+    }
+
+    void StartElement(CXmlNode&& element) override
+    {
+        ++m_depth;
+        if (m_depth == 1)
+            m_sawRoot = true;
+        if (m_depth == 2) {
+            m_inEntry = element.name == m_elementName;
+            if (m_inEntry) {
+                m_entry = CTreeStoreEntry{};
+                m_entry.parentId = 0; // what a missing field reads as
+                m_fieldsSeen.clear();
+                const std::string* id = element.Attribute(CTreeStore::kAttributeId);
+                if (!id || !ParseLeadingInt(id->c_str(), m_entry.id))
+                    m_entry.id = 0;
+            }
+        }
+        if (m_depth == 3 && m_inEntry) {
+            m_field = element.name;
+            // Only the first of each field counts.
+            m_fieldOpen = m_fieldsSeen.insert(m_field).second;
+        }
+    }
+
+    void EndElement() override
+    {
+        if (m_depth == 3)
+            m_fieldOpen = false;
+        if (m_depth == 2 && m_inEntry) {
+            // Of two entries with the same id (or none, which reads as 0) the first one wins.
+            if (m_ids.insert(m_entry.id).second)
+                entries.push_back(std::move(m_entry));
+            m_inEntry = false;
+        }
+        --m_depth;
+    }
+
+    void Text(std::string&& text, const std::string&) override
+    {
+        if (m_depth != 3 || !m_fieldOpen)
+            return;
+        m_fieldOpen = false; // the field's first text is its value
+        if (m_field == CTreeStore::kKeyParentId) {
+            if (!ParseLeadingInt(text.c_str(), m_entry.parentId))
+                m_entry.parentId = 0;
+        } else if (m_field == CTreeStore::kKeyName) {
+            m_entry.name = std::move(text);
+        } else if (m_field == CTreeStore::kKeyTarget) {
+            m_entry.target = std::move(text);
+        } else if (m_field == CTreeStore::kKeyIsGroup) {
+            int isGroup = 0;
+            m_entry.isGroup = ParseLeadingInt(text.c_str(), isGroup) && isGroup != 0;
+        }
+    }
+
+    bool SawRoot() const { return m_sawRoot; }
+
+    std::vector<CTreeStoreEntry> entries;
+
+private:
+    const char* m_elementName;
+    int m_depth = 0;
+    bool m_sawRoot = false;
+    bool m_inEntry = false;
+    bool m_fieldOpen = false;
+    std::string m_field;
+    std::unordered_set<std::string> m_fieldsSeen;
+    std::unordered_set<std::int32_t> m_ids;
+    CTreeStoreEntry m_entry;
+};
+
+} // namespace
+
 bool CTreeStore::Load()
 {
     Clear();
-    auto xml = Singleton<CRvXMLSettings>::Instance();
-    std::string rootName, version;
-    if (!xml->LoadDocument(FilePath(), rootName, version)) {
+    const std::string path = FilePath();
+    CStoreReader store(m_elementName);
+    CXmlReader reader;
+    if (!reader.ReadFile(path, store) || !store.SawRoot()) {
+        // A file that is there but cannot be read is kept, so the defaults saved at exit lose nothing.
+        KeepDamagedFileAside(path);
         m_entries = m_defaults;
         return false;
     }
     QOR_SEMAPHORE_GUARD(m_lock);
-    std::unordered_set<std::int32_t> seen;
-    for (auto* element = xml->FirstChild(m_elementName, xml->GetRootElement()); element;
-         element = xml->NextSibling(m_elementName, element)) {
-        CTreeStoreEntry entry;
-        xml->GetAttributeInt(element, kAttributeId, 0, entry.id);
-        // Of two elements with the same id (or none, which reads as 0) the first one wins.
-        if (!seen.insert(entry.id).second)
-            continue;
-        xml->GetInt(xml->FirstChild(kKeyParentId, element), 0, entry.parentId);
-        xml->GetText(xml->FirstChild(kKeyName, element), "", entry.name);
-        xml->GetText(xml->FirstChild(kKeyTarget, element), "", entry.target);
-        int isGroup = 0;
-        xml->GetInt(xml->FirstChild(kKeyIsGroup, element), 0, isGroup);
-        entry.isGroup = isGroup != 0;
-        m_entries.push_back(std::move(entry));
-    }
+    m_entries = std::move(store.entries);
     return true;
 }
 

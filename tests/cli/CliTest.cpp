@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace qor {
@@ -15,10 +16,11 @@ struct CRun {
     std::string output;
 };
 
-// Runs the command-line program with the arguments (quoted for the shell) and its error output.
-CRun RunCli(const std::vector<std::string>& arguments)
+// Runs the command-line program with the arguments (quoted for the shell) and its error output,
+// in the given working folder.
+CRun RunCli(const std::vector<std::string>& arguments, const std::string& folder = ".")
 {
-    std::string command = QOR_CLI_PATH;
+    std::string command = "cd '" + folder + "' && " + QOR_CLI_PATH;
     for (const std::string& argument : arguments)
         command += " '" + argument + "'";
     command += " 2>&1";
@@ -67,6 +69,16 @@ TEST_F(Cli, ListsCallsNewestFirstAndSavesTheList)
     EXPECT_NE(deep.output.find("Call back Monday"), std::string::npos);
     EXPECT_NE(deep.output.find("3 calls, 2 important, 00:00:30 in all"), std::string::npos) << deep.output;
     EXPECT_EQ(test::ReadFileLines(folder.File("l.reclist")).size(), 6u) << "root, three calls, folder, root";
+}
+
+TEST_F(Cli, ASavedListNamesFullPathsAndAFifoHangsNothing)
+{
+    folder.Write("calls/a.qor");
+    ASSERT_EQ(mkfifo(folder.File("calls/pipe.qor").c_str(), 0644), 0);
+    const CRun run = RunCli({ "list", "--sub", "--save", "l.reclist", "calls" }, folder.Path());
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("1 calls"), std::string::npos) << run.output;
+    EXPECT_EQ(test::ReadFileLines(folder.File("l.reclist"))[1], "   <rec>" + folder.File("calls/a.qor") + "</rec>\r");
 }
 
 TEST_F(Cli, ReportsWhatItCannotDo)

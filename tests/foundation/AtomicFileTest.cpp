@@ -28,6 +28,31 @@ TEST(AtomicFile, ReplacesContentAndPermissionsAndLeavesNoTemporaryFile)
     EXPECT_EQ(content.size(), 9u);
 }
 
+TEST(AtomicFile, SavingThroughALinkReplacesTheSharedFileAndKeepsItsPermissions)
+{
+    test::CTempFolder folder;
+    fs::create_directories(folder.File("shared"));
+    fs::create_directories(folder.File("mine"));
+    const std::string shared = folder.File("shared/week.reclist");
+    test::WriteFileText(shared, "old");
+    chmod(shared.c_str(), 0664);
+    fs::create_symlink("../shared/week.reclist", folder.File("mine/week.reclist"));
+    fs::create_symlink("week.reclist", folder.File("mine/again.reclist"));
+
+    ASSERT_TRUE(WriteFileAtomically(folder.File("mine/again.reclist"), "new", 0644));
+    EXPECT_TRUE(fs::is_symlink(folder.File("mine/week.reclist")));
+    EXPECT_TRUE(fs::is_symlink(folder.File("mine/again.reclist")));
+    EXPECT_EQ(test::ReadFileText(shared), "new");
+    struct stat status { };
+    ASSERT_EQ(stat(shared.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0664u) << "a shared list stays writable by its group";
+
+    ASSERT_TRUE(WriteFileAtomically(shared, "secret", 0600));
+    ASSERT_EQ(stat(shared.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u) << "a private file never stays readable by others";
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.File("shared")), fs::directory_iterator()), 1);
+}
+
 TEST(AtomicFile, FailureLeavesTheOldFileAlone)
 {
     test::CTempFolder folder;

@@ -33,11 +33,14 @@ TEST_F(DataFolders, LogAndConfigurationFoldersAreBuiltAndCreated)
     EXPECT_TRUE(fs::is_directory(machine));
 }
 
-TEST_F(DataFolders, EmptyProductNameLeavesNoEmptyPathElement)
+TEST_F(DataFolders, EmptyNamesLeaveNoEmptyPathElement)
 {
     SetDataFolderNames("Veltrane", "");
     EXPECT_EQ(GetLogFolder(), sandbox.MachineBase() + "/Veltrane/Log/");
     EXPECT_EQ(GetConfigurationFolder(false, "Other", ""), sandbox.UserBase() + "/Other/Configuration/");
+    SetDataFolderNames("", "Qor Tolvane");
+    EXPECT_EQ(GetLogFolder(), sandbox.MachineBase() + "/Qor Tolvane/Log/");
+    EXPECT_EQ(GetConfigurationFolder(true, "", ""), sandbox.MachineBase() + "/Configuration/");
 }
 
 TEST_F(DataFolders, NamesAreReplacedAndCopiedOut)
@@ -82,6 +85,9 @@ TEST_F(DataFolders, RelativeXdgVariablesAreIgnored)
     std::string path;
     ASSERT_TRUE(GetSpecialFolderPath(kFolderUserAppData, path));
     EXPECT_EQ(path, sandbox.Home() + "/.config");
+    setenv("QOR_MACHINE_DATA_DIR", "relative/machine", 1);
+    ASSERT_TRUE(GetSpecialFolderPath(kFolderMachineAppData, path));
+    EXPECT_EQ(path, sandbox.UserData()) << "a relative machine folder is ignored as well";
 }
 
 TEST_F(DataFolders, MachineDataUsesVarLibOnlyWhenTheCompanyFolderIsPrepared)

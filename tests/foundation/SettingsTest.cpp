@@ -1,11 +1,13 @@
 #include "foundation/Settings.h"
 
 #include "support/TestFolders.h"
+#include "support/Unprivileged.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace qor {
 namespace {
@@ -56,7 +58,9 @@ TEST_F(Settings, FilePathsFollowTheProgramsOwnNames)
     EXPECT_EQ(CSettings::GetConfigFilePath(true, "hotlist.xml"),
         sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Configuration/hotlist.xml");
     EXPECT_EQ(CSettings::GetAdminConfigFilePath(true, "config.xml"),
-        sandbox.MachineBase() + "/Veltrane/Qor Config/Configuration/config.xml");
+        sandbox.SystemConfig() + "/Veltrane/Qor Config/Configuration/config.xml");
+    EXPECT_EQ(CSettings::GetSystemConfigFilePath("global.xml"),
+        sandbox.SystemConfig() + "/Veltrane/Qor Tolvane/Configuration/global.xml");
     EXPECT_EQ(CSettings::GetAdminConfigFilePath(false, "config.xml"),
         sandbox.UserBase() + "/Veltrane/Qor Config/Configuration/config.xml");
 }
@@ -181,7 +185,7 @@ TEST_F(Settings, GlobalSettingsChoosesTheAdministratorFile)
 {
     const std::string machineAdmin = CSettings::GetAdminConfigFilePath(true, "config.xml");
     const std::string userAdmin = CSettings::GetAdminConfigFilePath(false, "config.xml");
-    const std::string global = CSettings::GetConfigFilePath(true, "global.xml");
+    const std::string global = CSettings::GetSystemConfigFilePath("global.xml");
     WriteFileText(machineAdmin, SettingsFile("<BlockExport>1</BlockExport>"));
     WriteFileText(userAdmin, SettingsFile("<DisableDelete>1</DisableDelete>"));
 
@@ -200,9 +204,45 @@ TEST_F(Settings, GlobalSettingsChoosesTheAdministratorFile)
     EXPECT_FALSE(settings.IsDeleteDisabled()) << "an administrator file without a settings section restricts nothing";
 }
 
+TEST_F(Settings, TheAdministratorsRestrictionsHoldForAnOrdinaryUser)
+{
+    // The administrator's files sit in a root-owned system folder that users can read, not write.
+    const std::string admin = CSettings::GetAdminConfigFilePath(true, "config.xml");
+    WriteFileText(admin, SettingsFile("<BlockExport>1</BlockExport><DisableDelete>1</DisableDelete>"));
+    WriteFileText(CSettings::GetSystemConfigFilePath("global.xml"), SettingsFile("<GlobalSettings>1</GlobalSettings>"));
+    for (const auto& item : fs::recursive_directory_iterator(sandbox.SystemConfig()))
+        fs::permissions(item.path(), item.is_directory() ? fs::perms(0755) : fs::perms(0644));
+    fs::permissions(sandbox.Root(), fs::perms(0755));
+    fs::permissions(sandbox.SystemConfig(), fs::perms(0755));
+
+    const int result = test::RunUnprivileged([&] {
+        CSettings user;
+        user.Load();
+        const bool unchangeable
+            = access(admin.c_str(), W_OK) != 0 && access(fs::path(admin).parent_path().c_str(), W_OK) != 0;
+        return (user.IsExportBlocked() ? 1 : 0) | (user.IsDeleteDisabled() ? 2 : 0) | (unchangeable ? 4 : 0);
+    });
+    EXPECT_EQ(result, 7) << "both restrictions apply and the user cannot change the file";
+}
+
+TEST_F(Settings, TheFirstSystemFolderThatHoldsAFileWins)
+{
+    const std::string first = sandbox.Root() + "/first";
+    const std::string second = sandbox.Root() + "/second";
+    setenv("XDG_CONFIG_DIRS", ("relative:" + first + ":" + second + "/").c_str(), 1);
+    const std::string leaf = "/Veltrane/Qor Tolvane/Configuration/branding.xml";
+    EXPECT_EQ(CSettings::GetSystemConfigFilePath("branding.xml"), first + leaf) << "none holds it: the first";
+    WriteFileText(second + leaf, SettingsFile("<ResourceFile>second</ResourceFile>"));
+    EXPECT_EQ(settings.GetResourceFile(), "second");
+    WriteFileText(first + leaf, SettingsFile("<ResourceFile>first</ResourceFile>"));
+    EXPECT_EQ(settings.GetResourceFile(), "first");
+    unsetenv("XDG_CONFIG_DIRS");
+    EXPECT_EQ(CSettings::GetSystemConfigFilePath("branding.xml"), "/etc/xdg" + leaf);
+}
+
 TEST_F(Settings, ResourceFileComesFromBranding)
 {
-    WriteFileText(CSettings::GetConfigFilePath(true, "branding.xml"),
+    WriteFileText(CSettings::GetSystemConfigFilePath("branding.xml"),
         SettingsFile("<ResourceFile>/opt/brand/strings.qm</ResourceFile>"));
     EXPECT_EQ(settings.GetResourceFile(), "/opt/brand/strings.qm");
 }

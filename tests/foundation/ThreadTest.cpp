@@ -4,6 +4,7 @@
 #include "foundation/Logger.h"
 #include "support/TestFolders.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -134,15 +135,21 @@ TEST_F(Thread, WaitStopsARunThatPollsIsRunning)
     EXPECT_EQ(worker.ExitCode(), 7);
 }
 
-TEST_F(Thread, WaitFromTheWorkerItselfOnlySignals)
+TEST_F(Thread, WaitOrStartFromTheWorkerItselfNeitherJoinsNorRestarts)
 {
     CTestWorker worker([](CTestWorker& self) {
+        if (self.Start())
+            return 2; // a second run beside this one
         self.Wait(); // must not join itself
         return self.IsRunning() ? 1 : 0;
     });
     ASSERT_TRUE(worker.Start());
     worker.Wait();
     EXPECT_EQ(worker.ExitCode(), 0);
+    const auto entries = test::LogEntries();
+    EXPECT_NE(std::find(entries.begin(), entries.end(),
+                  "Thread: Thread 'Test Worker' cannot be started again from its own run"),
+        entries.end());
 }
 
 TEST_F(Thread, BelowNormalPriorityRaisesTheNiceValue)

@@ -61,6 +61,11 @@ TEST_F(XMLSettings, FailsOnMissingMalformedOrEmptyDocuments)
     EXPECT_EQ(xml.GetRootElement(), nullptr) << "a failed load leaves no stale document";
     WriteFileText(folder.File("empty.xml"), "<?xml version=\"1.0\"?>");
     EXPECT_FALSE(xml.LoadDocument(folder.File("empty.xml"), root, version));
+    std::string huge = "<profile>";
+    while (huge.size() < (2 << 20))
+        huge += "<a/>";
+    WriteFileText(folder.File("huge.xml"), huge + "</profile>");
+    EXPECT_FALSE(xml.LoadDocument(folder.File("huge.xml"), root, version)) << "no settings file is that large";
     EXPECT_EQ(root, "kept");
 }
 

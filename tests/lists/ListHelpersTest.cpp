@@ -22,6 +22,12 @@ TEST(ListTitles, EachKindHasItsTitleAndLabel)
     EXPECT_EQ(ListLabel(kListCustom, "", "then"), "Custom Recordings - then");
     EXPECT_EQ(ListLabel(kListPlayHistory, "", "now"), "Play History - now");
     EXPECT_EQ(LastPathElement("/"), "/");
+
+    // Counted in characters, not bytes.
+    EXPECT_EQ(ListTitle(kListFolder, "/calls/\u0411\u0443\u0445\u0433\u0430\u043B\u0442\u0435\u0440\u0438\u044F", ""),
+        "\u0411\u0443\u0445\u0433\u0430\u043B\u0442\u0435\u0440\u0438\u044F");
+    EXPECT_EQ(ListTitle(kListFolder, "/calls/\u00C4rzte \u00FCber \u00D6sterreich und Co", ""),
+        "\u00C4rzte \u00FCber \u00D6sterr...");
 }
 
 class CallFinder : public ::testing::Test {
@@ -66,6 +72,18 @@ TEST_F(CallFinder, MatchesAnywhereWithoutCaseInTheChosenField)
         << "<0999> has no direction";
     EXPECT_EQ(Users(FindCalls(entries, FindField::Comment, "c?ll", FindDirection::Both)), "bc");
     EXPECT_TRUE(FindCalls(entries, FindField::All, "", FindDirection::Both).empty());
+}
+
+TEST_F(CallFinder, MatchesTheShownTextWithUnicodeCaseFolding)
+{
+    Add("m\u00FCller", ">0123", "Stra\u00DFe");
+    Add("nobody", ">M\xFCnchen office", ""); // Windows-1252 from an old recorder
+    EXPECT_EQ(Users(FindCalls(entries, FindField::UserId, "M\u00DCLLER", FindDirection::Both)), "m");
+    EXPECT_EQ(Users(FindCalls(entries, FindField::UserId, "m?ller", FindDirection::Both)), "m")
+        << "? stands for one character, however many bytes it takes";
+    EXPECT_EQ(Users(FindCalls(entries, FindField::Comment, "STRASSE", FindDirection::Both)), "m");
+    EXPECT_EQ(Users(FindCalls(entries, FindField::CallerId, "m\u00FCnchen", FindDirection::Both)), "n");
+    EXPECT_EQ(entries[1]->GetCallerIdText(), ">M\u00FCnchen office") << "shown as UTF-8";
 }
 
 } // namespace

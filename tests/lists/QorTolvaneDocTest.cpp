@@ -1,6 +1,7 @@
 #include "lists/QorTolvaneDoc.h"
 
 #include "samplegen/SampleRecording.h"
+#include "support/MemoryLimit.h"
 #include "support/RecordingFolder.h"
 #include "support/TestFolders.h"
 
@@ -45,16 +46,62 @@ TEST_F(QorTolvaneDoc, SavesFiveExactLinesForTwoRecordings)
     std::vector<int> progress;
     ASSERT_TRUE(document.Save(folder.File("list.reclist"), [&](int index) { progress.push_back(index); }));
     EXPECT_EQ(ReadFileText(folder.File("list.reclist")),
-        "<root>\r\n   <rec>" + first + "</rec>\r\n   <rec>" + second
-            + "</rec>\r\n   <Folder>/calls/<all></Folder>\r\n</root>\r\n");
+        "<root>\r\n   <rec>" + folder.Path() + "/Tom &amp; Jerry.qor</rec>\r\n   <rec>" + second
+            + "</rec>\r\n   <Folder>/calls/&lt;all&gt;</Folder>\r\n</root>\r\n");
     EXPECT_EQ(progress, (std::vector<int>{ 0, 1 }));
     EXPECT_FALSE(document.IsModified());
 
     CQorTolvaneDoc reloaded;
-    CXmlError error;
-    EXPECT_FALSE(reloaded.Load(folder.File("list.reclist"), "", &error))
-        << "the unescaped '<' of the folder is malformed, as such a folder always was";
-    EXPECT_EQ(reloaded.GetCount(), 2) << "what came before the error stays";
+    EXPECT_TRUE(reloaded.Load(folder.File("list.reclist"), ""));
+    ASSERT_EQ(reloaded.GetCount(), 2);
+    EXPECT_EQ(reloaded.GetEntry(0)->GetPath(), first);
+    EXPECT_EQ(reloaded.GetFolder(), "/calls/<all>");
+    EXPECT_FALSE(reloaded.IsModified()) << "a list just loaded has nothing to save";
+    reloaded.SetFolder("");
+    EXPECT_TRUE(reloaded.Load(folder.File("list.reclist"), ""));
+    EXPECT_FALSE(reloaded.IsModified()) << "appending only paths it lists already adds nothing";
+    ASSERT_TRUE(reloaded.AddEntry(EntryFor(Write("c.qor"))));
+    reloaded.SetModifiedFlag(false);
+    CQorTolvaneDoc appended;
+    ASSERT_TRUE(appended.AddEntry(EntryFor(folder.File("c.qor"))));
+    appended.SetModifiedFlag(false);
+    EXPECT_TRUE(appended.Load(folder.File("list.reclist"), ""));
+    EXPECT_EQ(appended.GetCount(), 3);
+    EXPECT_TRUE(appended.IsModified()) << "appending to a list changes it";
+}
+
+TEST_F(QorTolvaneDoc, EveryPathLinuxAllowsReadsBackExactly)
+{
+    const std::vector<std::string> names = { "a<b.qor", "x&amp;y.qor", "&lt;.qor", "&#65;.qor", "cr\rlf\n.qor",
+        "tab\tand\x01.qor", "caf\xE9-latin1.qor", " spaced .qor", "]]>.qor" };
+    for (const std::string& name : names)
+        ASSERT_TRUE(document.AddEntry(EntryFor(Write(name)))) << name;
+    document.SetFolder("/calls/&amp;<x>");
+    ASSERT_TRUE(document.Save(folder.File("odd.reclist")));
+    CQorTolvaneDoc reloaded;
+    ASSERT_TRUE(reloaded.Load(folder.File("odd.reclist"), ""));
+    ASSERT_EQ(reloaded.GetCount(), static_cast<int>(names.size()));
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(reloaded.GetEntry(static_cast<int>(i))->GetPath(), folder.File(names[i]));
+    EXPECT_EQ(reloaded.GetFolder(), "/calls/&amp;<x>");
+}
+
+TEST_F(QorTolvaneDoc, LoadingCostsMemoryForTheEntriesNotTheMarkup)
+{
+    if (!test::CanLimitMemory())
+        GTEST_SKIP() << "the sanitizers reserve too much address space for a memory limit";
+    std::string markup = "<root>";
+    markup.reserve(20'000'100);
+    while (markup.size() < 20'000'000)
+        markup += "<a/>";
+    markup += "<rec>" + Write("a.qor") + "</rec></root>";
+    WriteFileText(folder.File("huge.reclist"), markup);
+    EXPECT_EQ(test::RunWithMemoryLimit(120'000'000,
+                  [&] {
+                      CQorTolvaneDoc list;
+                      return list.Load(folder.File("huge.reclist"), "") && list.GetCount() == 1 ? 1 : 0;
+                  }),
+        1);
 }
 
 TEST_F(QorTolvaneDoc, AnEmptyListIsAnEmptyFile)
@@ -120,12 +167,10 @@ TEST_F(QorTolvaneDoc, TotalsFollowEveryChange)
     EXPECT_EQ(document.GetTotalDuration(), 4);
     EXPECT_TRUE(document.IsModified());
 
-    document.NoteImportantChange(1, 1);
     document.GetEntry(1)->SetImportant(1);
     EXPECT_EQ(document.GetImportantCount(), 2);
-    document.NoteImportantChange(1, 1);
+    document.GetEntry(1)->SetImportant(1);
     EXPECT_EQ(document.GetImportantCount(), 2) << "no change, no count";
-    document.NoteImportantChange(7, 0);
 
     document.RemoveEntry(0);
     document.RemoveEntry(5);
@@ -141,6 +186,27 @@ TEST_F(QorTolvaneDoc, TotalsFollowEveryChange)
     EXPECT_EQ(document.GetCount(), 0);
     EXPECT_EQ(document.GetImportantCount(), 0);
     EXPECT_EQ(document.GetTotalDuration(), 0);
+}
+
+TEST_F(QorTolvaneDoc, TotalsStayTheSumsWhenDetailsArriveLater)
+{
+    CSampleCall call;
+    call.durationSeconds = 66;
+    call.important = true;
+    auto entry = std::make_unique<CRvFileListEntry>();
+    entry->SetPath(folder.Write("late.qor", call));
+    CRvFileListEntry* added = entry.get();
+    ASSERT_TRUE(document.AddEntry(std::move(entry)));
+    EXPECT_EQ(document.GetTotalDuration(), 0);
+    added->LoadDetails("");
+    EXPECT_EQ(document.GetTotalDuration(), 66);
+    EXPECT_EQ(document.GetImportantCount(), 1);
+    CRvFileListEntry copy = *added;
+    copy.SetImportant(0);
+    EXPECT_EQ(document.GetImportantCount(), 1) << "a copy is no part of the list";
+    document.RemoveEntry(0);
+    EXPECT_EQ(document.GetTotalDuration(), 0);
+    EXPECT_EQ(document.GetImportantCount(), 0);
 }
 
 TEST_F(QorTolvaneDoc, SaveIntoAMissingFolderFails)

@@ -31,6 +31,9 @@ TEST(SearchFilters, NamePatternMatchesAnywhereInTheNameWithoutCase)
     EXPECT_TRUE(PassesNameFilter("a?ice*", "/x/Alice-20160129.qor"));
     EXPECT_FALSE(PassesNameFilter("qor", "/x/Alice.qor")) << "the extension is not part of the name";
     EXPECT_FALSE(PassesNameFilter("calls", "/calls/Alice.qor")) << "nor is the folder";
+    EXPECT_TRUE(PassesNameFilter("M\u00DCLLER", "/x/m\u00FCller-2016.qor")) << "case folding in any script";
+    EXPECT_TRUE(PassesNameFilter("\u0431\u0443\u0445", "/x/\u0411\u0423\u0425-1.qor"));
+    EXPECT_TRUE(PassesNameFilter("m\u00FCller", "/x/M\xDCLLER.qor")) << "a Windows-1252 name as shown";
 }
 
 TEST(SearchFilters, DateRangesCountFromTheLastUtcMidnight)

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 
 namespace qor {
@@ -197,6 +198,45 @@ TEST_F(SearchManager, ReRunReplacesAndADropAdds)
     folder.Write("dropped/d.qor");
     Compile(AllOf({ folder.File("r"), folder.File("dropped") }), document, false);
     EXPECT_EQ(document.GetCount(), 3) << "a drop adds, skipping calls already listed";
+}
+
+TEST_F(SearchManager, LinkedFoldersFifosAndVanishedFilesAreHandledAsAUserExpects)
+{
+    folder.Write("w/a.qor");
+    folder.Write("shared/b.qor");
+    folder.Write("w/gone.qor");
+    fs::create_directory_symlink("../shared", folder.File("w/link"));
+    fs::create_directory_symlink(".", folder.File("w/loop"));
+    fs::create_symlink("nothing.qor", folder.File("w/dangling.qor"));
+    ASSERT_EQ(mkfifo(folder.File("w/pipe.qor").c_str(), 0644), 0);
+
+    manager.Prepare(AllOf({ folder.File("w") }));
+    EXPECT_EQ(manager.GetStatus().total, 3) << "a, gone and b through the link, each once";
+    fs::remove(folder.File("w/gone.qor")); // an archive job deletes it meanwhile
+    ASSERT_TRUE(manager.StartSearch());
+    while (manager.IsRunning())
+        std::this_thread::sleep_for(1ms);
+    CQorTolvaneDoc document;
+    manager.HandOffTo(&document);
+    ASSERT_EQ(document.GetCount(), 2);
+    std::set<std::string> paths;
+    for (const auto& entry : document.Entries()) {
+        paths.insert(entry->GetPath());
+        EXPECT_NE(entry->GetCallerIdText(), "File error!");
+    }
+    EXPECT_EQ(paths, (std::set<std::string>{ folder.File("w/a.qor"), folder.File("w/link/b.qor") }));
+}
+
+TEST_F(SearchManager, ARelativeSourceGivesFullPaths)
+{
+    folder.Write("rel/a.qor");
+    const fs::path before = fs::current_path();
+    fs::current_path(folder.Path());
+    CQorTolvaneDoc document;
+    Compile(AllOf({ "rel" }), document);
+    fs::current_path(before);
+    ASSERT_EQ(document.GetCount(), 1);
+    EXPECT_EQ(document.GetEntry(0)->GetPath(), folder.File("rel/a.qor"));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "recording/RecordFileHdr.h"
 
 #include "samplegen/SampleRecording.h"
+#include "support/Locales.h"
 #include "support/RecordingFolder.h"
 #include "support/Unprivileged.h"
 
@@ -239,6 +240,26 @@ TEST_F(RecordFileHdr, TextsOfStartTimeAndDurations)
         EXPECT_EQ(header.FormatDuration(), text);
         header.SetExtraSeconds(seconds);
         EXPECT_EQ(header.FormatExtraSeconds(), text);
+    }
+}
+
+TEST_F(RecordFileHdr, StartTimesInLongLocalesAreCutByCharacters)
+{
+    CRvRecordFileHdr header;
+    header.SetStartTime(1'454'075'125);
+    {
+        test::CLocale japanese("ja_JP");
+        ASSERT_TRUE(japanese.Active()) << "localedef could not compile ja_JP; scripts/setup installs locales";
+        EXPECT_EQ(header.FormatStartTime(), "2016\u5E7401\u670829\u65E5 13\u664245\u520625")
+            << "twenty characters, date and time both there";
+    }
+    {
+        test::CLocale arabic("ar_SA");
+        ASSERT_TRUE(arabic.Active());
+        const std::string text = header.FormatStartTime();
+        EXPECT_EQ(CountCharacters(text), 20u);
+        EXPECT_TRUE(IsValidUtf8(text));
+        EXPECT_NE(text.find("29"), std::string::npos) << "the long date is no longer lost";
     }
 }
 

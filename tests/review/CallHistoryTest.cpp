@@ -5,6 +5,7 @@
 #include "support/RecordingFolder.h"
 #include "support/TestFolders.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -41,8 +42,8 @@ TEST_F(CallHistory, RemembersEveryPlayOfAnExistingFile)
 
     ASSERT_TRUE(history.Save());
     EXPECT_EQ(ReadFileText(CCallHistory::FilePath()),
-        "<root>\r\r\n   <rec>" + call + "</rec>\r\r\n   <rec>" + call + "</rec>\r\r\n   <rec>" + call
-            + "</rec>\r\r\n</root>\r\r\n");
+        "<root>\r\r\n   <rec>" + folder.Path() + "/a &amp; b.qor</rec>\r\r\n   <rec>" + folder.Path()
+            + "/a &amp; b.qor</rec>\r\r\n   <rec>" + folder.Path() + "/a &amp; b.qor</rec>\r\r\n</root>\r\r\n");
     EXPECT_EQ(CCallHistory::FilePath(), sandbox.UserBase() + "/Veltrane/Qor Tolvane/Configuration/history.reclist");
 }
 
@@ -64,12 +65,37 @@ TEST_F(CallHistory, LoadReadsEveryTextAndDropsVanishedFiles)
     history.Load();
     EXPECT_EQ(history.GetPaths(), (std::vector<std::string>{ a, b })) << "what was in memory is forgotten";
 
-    WriteFileText(CCallHistory::FilePath(), "<root><rec>" + a + "</rec><rec>" + b);
-    history.Load();
-    EXPECT_EQ(history.GetCount(), 0u) << "a file that does not parse leaves the history empty";
     fs::remove(CCallHistory::FilePath());
     history.Load();
     EXPECT_EQ(history.GetCount(), 0u);
+}
+
+TEST_F(CallHistory, StrangeNamesReadBackAndADamagedFileLosesNothing)
+{
+    const std::vector<std::string> paths
+        = { Write("a<b.qor", 1), Write("x&amp;y.qor", 2), Write("&#65;.qor", 3), Write("cr\r.qor", 4) };
+    for (const std::string& path : paths)
+        history.AddPlayed(path);
+    ASSERT_TRUE(history.Save());
+    history.Load();
+    auto expected = paths;
+    std::reverse(expected.begin(), expected.end());
+    auto read = history.GetPaths();
+    std::sort(read.begin(), read.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(read, expected);
+
+    const std::string plain = Write("plain.qor", 5);
+    const std::string damaged = "<root><rec>" + plain + "</rec><rec>" + paths[0] + "</rec></root>";
+    WriteFileText(CCallHistory::FilePath(), damaged);
+    history.Load();
+    EXPECT_EQ(history.GetPaths(), std::vector<std::string>{ plain }) << "what came before the damage stays";
+    std::vector<std::string> aside;
+    for (const auto& item : fs::directory_iterator(fs::path(CCallHistory::FilePath()).parent_path()))
+        if (item.path().filename().string().starts_with("history.reclist.damaged-"))
+            aside.push_back(item.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(ReadFileText(aside[0]), damaged);
 }
 
 TEST_F(CallHistory, FillsAListNewestFirstWithoutRepeats)

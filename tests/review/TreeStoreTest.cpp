@@ -148,6 +148,7 @@ TEST_F(TreeStore, SavedTreeLoadsBackUnchanged)
 {
     ASSERT_TRUE(tree.Add({ 7, 6, "Tom & Jerry <Sales> Müller – 東京", "/calls/R&D <2016>/Zoë \"1\".qor", false }));
     ASSERT_TRUE(tree.Add({ -3, 6, "negative", "", true }));
+    ASSERT_TRUE(tree.Add({ 8, 6, "odd", "/calls/cr\r lf\n tab\t bell\x07 &amp; &#65; caf\xE9.qor", false }));
     ASSERT_TRUE(tree.Save());
     EXPECT_EQ(store.FilePath(), CSettings::GetConfigFilePath(true, "hotlist.xml"));
     EXPECT_TRUE(store.Load());
@@ -168,11 +169,22 @@ TEST_F(TreeStore, FirstElementOfAnIdWins)
         (std::vector<CTreeStoreEntry>{ { 0, 0, "without id", "", false }, { 7, -1, "", "/t", true } }));
 }
 
-TEST_F(TreeStore, UnreadableFileGivesTheDefaultsAndAnEmptyOneStaysEmpty)
+TEST_F(TreeStore, UnreadableFileGivesTheDefaultsAndIsKeptAside)
 {
-    WriteFileText(tree.FilePath(), Profile("<hotlist ID=\"9\">"));
+    const std::string damaged = Profile("<hotlist ID=\"9\">");
+    WriteFileText(tree.FilePath(), damaged);
     EXPECT_FALSE(tree.Load());
     EXPECT_EQ(Ids(tree.Entries()), (std::vector<std::int32_t>{ 0, 1, 2, 3, 4 }));
+    EXPECT_FALSE(std::filesystem::exists(tree.FilePath()));
+    ASSERT_TRUE(tree.Save());
+    int kept = 0;
+    for (const auto& item : std::filesystem::directory_iterator(std::filesystem::path(tree.FilePath()).parent_path()))
+        if (item.path().filename().string().starts_with("hotlist.xml.damaged-")) {
+            EXPECT_EQ(ReadFileText(item.path()), damaged) << "the damaged store survives the save at exit";
+            ++kept;
+        }
+    EXPECT_EQ(kept, 1);
+    EXPECT_NE(test::LogEntries().back().find("hotlist.xml cannot be read; kept as"), std::string::npos);
 
     WriteFileText(tree.FilePath(), Profile(""));
     EXPECT_TRUE(tree.Load());

@@ -44,6 +44,7 @@ CDataFolderSandbox::CDataFolderSandbox()
         { "XDG_DATA_HOME", UserData() },
         { "QOR_MACHINE_DATA_DIR", MachineBase() },
         { "HOME", Home() },
+        { "XDG_CONFIG_DIRS", SystemConfig() },
     };
     for (const auto& [name, value] : variables) {
         if (const char* previous = std::getenv(name))

@@ -1,0 +1,14 @@
+// Text written into the program's XML files so that it reads back exactly: every path Linux
+// allows, "<", "&", CR and control characters included.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qor {
+
+// "&", "<" and ">" as entities; CR and the other control characters but tab and LF as numeric
+// references. Every other byte, UTF-8 or not, stays as it is.
+std::string EscapeXmlText(std::string_view text);
+
+} // namespace qor
