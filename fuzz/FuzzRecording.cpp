@@ -36,6 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             header.FormatStartTime();
             header.FormatDuration();
             header.Serialize();
+            header.WriteBookmark(1, 2);
+            header.WriteBookmark(-1, -1);
         }
         CRvRecordFile recording;
         if (recording.OpenAndWait(InputPath(), passphrase) == 1) {
