@@ -98,11 +98,11 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, mode
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::uint64_t maxBytes)
 {
-    struct stat status { };
+    CFileStatus status;
     std::FILE* file = OpenRegularFileStream(path, false, &status);
     if (!file)
         return false;
-    if (static_cast<std::uint64_t>(status.st_size) > maxBytes) {
+    if (status.size > maxBytes) {
         std::fclose(file);
         return false;
     }

@@ -14,14 +14,10 @@ std::string Format(const char* format, const std::tm& time)
 
 } // namespace
 
-std::string FormatLocaleDate(const std::tm& time)
+std::string FormatLocaleDateTime(const std::tm& time)
 {
-    return Format("%x", time);
-}
-
-std::string FormatLocaleTime(const std::tm& time)
-{
-    return Format("%X", time);
+    // One call for both: lists format this for every call they read.
+    return Format("%x %X", time);
 }
 
 } // namespace qor

@@ -7,9 +7,7 @@
 
 namespace qor {
 
-// The locale's short date format, e.g. "01/31/24".
-std::string FormatLocaleDate(const std::tm& time);
-// The locale's time format, e.g. "17:05:09".
-std::string FormatLocaleTime(const std::tm& time);
+// The locale's short date format and its time format, with a blank between: "01/31/24 17:05:09".
+std::string FormatLocaleDateTime(const std::tm& time);
 
 } // namespace qor

@@ -36,11 +36,19 @@ void CRvFileListEntry::LoadDetails(const std::string& passphrase)
 {
     if (m_loaded)
         return;
+    CRvRecordFileHdr header;
+    const int result = header.Load(m_path, passphrase);
+    LoadDetailsFrom(header, result);
+}
+
+void CRvFileListEntry::LoadDetailsFrom(const CRvRecordFileHdr& header, int loadResult)
+{
+    if (m_loaded)
+        return;
     m_loaded = 1;
     const std::int32_t durationBefore = m_durationSeconds;
     const std::int32_t importantBefore = m_important;
-    CRvRecordFileHdr header;
-    if (header.Load(m_path, passphrase) != 0) {
+    if (loadResult != 0) {
         m_important = header.Important();
         m_displayTime = static_cast<std::int32_t>(header.DisplayTime());
         m_durationSeconds = header.Duration();

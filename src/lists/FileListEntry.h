@@ -12,6 +12,7 @@ namespace qor {
 enum class CallDirection { None, Incoming, Outgoing };
 
 class CRvFileListEntry;
+class CRvRecordFileHdr;
 
 // Told when an entry's duration or important mark changes, so a list's totals stay the sums over
 // its entries whoever changes them.
@@ -37,6 +38,8 @@ public:
     // Reads the header once and fills every detail; failures become the error texts of the columns.
     // Header texts are kept as shown: UTF-8, or converted from Windows-1252.
     void LoadDetails(const std::string& passphrase);
+    // The same from a header the caller has loaded already (loadResult is what Load returned).
+    void LoadDetailsFrom(const CRvRecordFileHdr& header, int loadResult);
     // True when loading found no regular file at the path (gone, a dangling link, a FIFO).
     bool IsMissing() const { return m_missing; }
     // Recomputes the bookmark flag after the caller has changed the recording's bookmark.

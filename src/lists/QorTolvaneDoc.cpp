@@ -2,9 +2,11 @@
 
 #include "foundation/AtomicFile.h"
 #include "foundation/XmlEscape.h"
+#include "lists/EntryLoading.h"
 #include "lists/EntrySort.h"
 
 #include <cstdio>
+#include <set>
 #include <sys/stat.h>
 
 namespace qor {
@@ -120,23 +122,21 @@ bool CQorTolvaneDoc::Load(const std::string& path, const std::string& passphrase
 {
     const bool wasEmpty = m_entries.empty();
     const bool wasModified = m_modified;
+    std::vector<std::string> paths;
+    std::set<std::string> named;
     CXmlReader reader;
     const bool parsed = reader.VisitFileTexts(path, [&](const std::string& text, const std::string& parentName) {
-        if (parentName == "Folder") {
+        if (parentName == "Folder")
             m_folder = text;
-            return;
-        }
-        if (Contains(text))
-            return;
-        auto entry = std::make_unique<CRvFileListEntry>();
-        entry->SetPath(text);
-        // One read of the header tells whether the file is still there.
-        entry->LoadDetails(passphrase);
-        if (!entry->IsMissing())
-            Insert(std::move(entry));
+        else if (!Contains(text) && named.insert(text).second)
+            paths.push_back(text);
     });
     if (error)
         *error = reader.Error();
+    // The headers are read several at once; the entries join in the file's order.
+    for (auto& entry : LoadEntries(paths, passphrase))
+        if (entry)
+            Insert(std::move(entry));
     if (wasEmpty)
         m_modified = wasModified;
     return parsed;

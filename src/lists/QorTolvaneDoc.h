@@ -8,9 +8,9 @@
 #include "lists/SearchCriteria.h"
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qor {
@@ -85,7 +85,8 @@ private:
     int m_kind = kListFolder;
     std::string m_folder;
     EntryList m_entries;
-    std::map<std::string, CRvFileListEntry*> m_index;
+    // Hashed: compiling or loading a list of tens of thousands of calls checks every path once.
+    std::unordered_map<std::string, CRvFileListEntry*> m_index;
     int m_importantCount = 0;
     std::int64_t m_totalDuration = 0;
     SearchCriteria m_criteria;

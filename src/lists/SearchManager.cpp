@@ -4,9 +4,10 @@
 #include "foundation/Singleton.h"
 #include "foundation/ThreadPriority.h"
 #include "lists/ArchiveLookup.h"
+#include "lists/CandidateReader.h"
+#include "lists/ParallelReads.h"
 #include "lists/QorTolvaneDoc.h"
 #include "lists/RecordingWalk.h"
-#include "lists/SearchFilters.h"
 
 #include <ctime>
 #include <filesystem>
@@ -81,26 +82,20 @@ int CSearchManager::Run()
     QOR_SEMAPHORE_GUARD(m_lock);
     LowerCurrentThreadPriority(kPriorityBelowNormal);
     const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
-    const std::int64_t now = std::time(nullptr);
-    const bool filterDates = DateFilterApplies(m_criteria);
-    for (const std::string& path : m_candidates) {
-        if (!IsRunning())
-            break;
-        auto entry = std::make_unique<CRvFileListEntry>();
-        entry->SetPath(path);
-        // During a scan the details are not loaded yet, so the file's creation time dates the call.
-        const bool passes = PassesNameFilter(m_criteria.fileNamePattern, path)
-            && (!filterDates || PassesDateFilter(m_criteria, FileCreationTime(path), now))
-            && PassesLengthFilter(m_criteria, *entry, passphrase)
-            && PassesCallerIdFilter(m_criteria, *entry, passphrase);
-        if (passes) {
-            entry->LoadDetails(passphrase);
-            // A file deleted since it was counted (an archive job may be at work) is no call to list.
-            if (!entry->IsMissing())
-                m_results.push_back(std::move(entry));
-        }
-        ++m_scanned;
-    }
+    const CCandidateFilters filters(m_criteria, std::time(nullptr));
+    // Several reads in flight; each file lands in its own slot, so the list comes out in walk
+    // order whatever the number of readers.
+    std::vector<std::unique_ptr<CRvFileListEntry>> found(m_candidates.size());
+    const int readers = m_readerCount != kAdaptiveReaders ? m_readerCount : ConfiguredReaders();
+    ReadInParallel(
+        m_candidates.size(), readers, [this] { return IsRunning(); },
+        [&](std::size_t index) {
+            found[index] = filters.Read(m_candidates[index], passphrase);
+            ++m_scanned;
+        });
+    for (auto& entry : found)
+        if (entry)
+            m_results.push_back(std::move(entry));
     if (IsRunning())
         SortEntries(m_results, m_sortColumn, m_naturalOrder, m_archive.get());
     return 0;

@@ -1,7 +1,7 @@
 // Compiles recording lists: the calling thread counts the candidate files, a worker thread reads
-// and filters them and sorts the result, and the caller, polling GetStatus, hands the result to a
-// list document. The worker holds the manager's lock for the whole scan, so no one sees a
-// half-sorted result.
+// and filters them (with several reads in flight) and sorts the result, and the caller, polling
+// GetStatus, hands the result to a list document. The worker holds the manager's lock for the
+// whole scan, so no one sees a half-sorted result.
 #pragma once
 
 #include "foundation/LoggedSemaphore.h"
@@ -49,6 +49,9 @@ public:
 
     // Where the "Archived" column looks up archive times.
     void SetArchiveLookup(std::shared_ptr<IArchiveLookup> archive);
+    // How many files the worker reads at once; 0 (the default) adapts to the storage, or follows
+    // QOR_SEARCH_READERS when that is set.
+    void SetReaderCount(int readers) { m_readerCount = readers; }
 
 protected:
     int Run() override;
@@ -64,6 +67,7 @@ private:
     int m_sortColumn = kColumnDateTime;
     bool m_naturalOrder = true;
     bool m_replaceList = false;
+    int m_readerCount = 0;
     std::shared_ptr<IArchiveLookup> m_archive;
 };
 

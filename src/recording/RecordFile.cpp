@@ -41,14 +41,14 @@ int CRvRecordFile::Open(const std::string& path, const std::string& passphrase)
     if (m_path == path && m_sampleCount > 0 && (IsDecoding() || GetDecodedCount() == m_sampleCount))
         return 1;
     Close();
-    struct stat status { };
+    CFileStatus status;
     std::FILE* stream = OpenRegularFileStream(path, false, &status);
     if (!stream)
         return 0;
     m_path = path;
     bool opened = false;
     try {
-        opened = ReadAndDecode(stream, path, static_cast<std::uint64_t>(status.st_size), passphrase);
+        opened = ReadAndDecode(stream, path, status.size, passphrase);
     } catch (const std::bad_alloc&) {
         opened = false; // a body too large for the memory at hand is a file that cannot be opened
     }

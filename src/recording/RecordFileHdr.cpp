@@ -167,24 +167,40 @@ int CRvRecordFileHdr::Load(const std::string& path, const std::string& passphras
         return 1;
     if (path.empty())
         return 0;
-    // One read of the largest header and one size query: lists read thousands of these.
-    struct stat status { };
+    CFileStatus status;
     const int descriptor = OpenRegularFile(path, false, &status);
     if (descriptor < 0) {
-        // Nothing there to list: gone, a dangling link, or no regular file at all (a FIFO).
-        m_fileMissing = errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == EINVAL;
-        ResetImage("Load failed");
-        m_readable = false;
-        m_loaded = 1;
+        SetUnreadable(errno);
         return 0;
     }
+    const int result = LoadOpenFile(descriptor, status.size, passphrase);
+    close(descriptor);
+    return result;
+}
+
+int CRvRecordFileHdr::LoadOpenFile(int descriptor, std::optional<std::uint64_t> fileSize, const std::string& passphrase)
+{
+    // One read of the largest header: lists read thousands of these.
     std::uint8_t bytes[kEnvelopeSize];
     const ssize_t count = pread(descriptor, bytes, sizeof bytes, 0);
-    close(descriptor);
-    const int result = Parse(std::span(bytes, count > 0 ? static_cast<std::size_t>(count) : 0),
-        static_cast<std::uint64_t>(status.st_size), passphrase);
+    const std::span<const std::uint8_t> read(bytes, count > 0 ? static_cast<std::size_t>(count) : 0);
+    int result = Parse(read, fileSize.value_or(0), passphrase);
+    // The size is asked for only when a header without a stored length needs it.
+    struct stat status { };
+    if (!fileSize && result == static_cast<int>(kImageSize) && !m_encrypted && Version() == 4 && Duration() == 0
+        && fstat(descriptor, &status) == 0)
+        DeriveDurationFromFileSize(static_cast<std::uint64_t>(status.st_size), kImageSize);
     m_loaded = result;
     return result;
+}
+
+void CRvRecordFileHdr::SetUnreadable(int error)
+{
+    // Nothing there to list: gone, a dangling link, or no regular file at all (a FIFO).
+    ResetImage("Load failed");
+    m_readable = false;
+    m_fileMissing = error == ENOENT || error == ENOTDIR || error == ELOOP || error == EINVAL;
+    m_loaded = 1;
 }
 
 std::vector<std::uint8_t> CRvRecordFileHdr::Serialize()
@@ -278,7 +294,7 @@ std::string CRvRecordFileHdr::FormatStartTime() const
     const auto seconds = static_cast<std::time_t>(DisplayTime());
     std::tm broken{};
     gmtime_r(&seconds, &broken);
-    return std::string(FirstCharacters(FormatLocaleDate(broken) + " " + FormatLocaleTime(broken), 20));
+    return std::string(FirstCharacters(FormatLocaleDateTime(broken), 20));
 }
 
 std::string CRvRecordFileHdr::FormatDuration() const

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,8 +40,13 @@ public:
     // 1440, or for an encrypted file the decrypted count), 0 on a read failure or a passphrase that
     // does not fit, -1 for a file that is not a recording header.
     virtual int Read(std::FILE* stream, const std::string& passphrase);
-    // Reads a file once: a loaded object returns 1 without reading again.
+    // Reads a file once: a loaded object returns 1 without reading again. Results as for Read.
     virtual int Load(const std::string& path, const std::string& passphrase);
+    // Load from a file the caller has opened, with one read; the file's size is asked for only
+    // when the caller does not know it and the header needs it.
+    int LoadOpenFile(int descriptor, std::optional<std::uint64_t> fileSize, const std::string& passphrase);
+    // Marks the header as one that could not be loaded, for the reason errno gave on opening.
+    void SetUnreadable(int error);
     // Writes the header at the start of the stream, leaving the rest of the file as it is.
     virtual bool Write(std::FILE* stream);
     // Writes the header into the existing file at path; false when it cannot be updated.

@@ -6,6 +6,7 @@
 #include "foundation/Singleton.h"
 #include "foundation/XmlEscape.h"
 #include "foundation/XmlReader.h"
+#include "lists/EntryLoading.h"
 #include "lists/EntrySort.h"
 #include "lists/QorTolvaneDoc.h"
 
@@ -51,8 +52,16 @@ void CCallHistory::Load()
     Clear();
     CXmlReader reader;
     // Every text names a played call, whatever element holds it.
-    const bool parsed
-        = reader.VisitFileTexts(FilePath(), [this](const std::string& path, const std::string&) { AddPlayed(path); });
+    std::vector<std::string> paths;
+    const bool parsed = reader.VisitFileTexts(
+        FilePath(), [&](const std::string& path, const std::string&) { paths.push_back(path); });
+    auto entries = LoadEntries(paths, Singleton<CSettings>::Instance()->GetPassphrase());
+    {
+        QOR_SEMAPHORE_GUARD(m_lock);
+        for (auto& entry : entries)
+            if (entry)
+                m_entries.push_back(std::move(entry));
+    }
     // A damaged history keeps what could be read, and the file itself is kept for whoever can
     // mend it, since the history saved at exit will hold only that part.
     if (!parsed && reader.Error().code != CXmlReader::kErrorCannotRead)

@@ -5,6 +5,7 @@
 #include "lists/QorTolvaneDoc.h"
 #include "samplegen/SampleRecording.h"
 #include "support/RecordingFolder.h"
+#include "support/Unprivileged.h"
 
 #include <chrono>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <set>
 #include <sys/stat.h>
 #include <thread>
+#include <tuple>
 
 namespace qor {
 namespace {
@@ -170,8 +172,11 @@ TEST_F(SearchManager, CancellingLeavesTheResultsUnsortedAndUnhanded)
         folder.Write(name, call);
     }
     manager.Prepare(AllOf({ folder.File("many") }));
+    manager.SetReaderCount(8);
     ASSERT_TRUE(manager.StartSearch());
+    const auto cancelled = std::chrono::steady_clock::now();
     manager.StopSearch();
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelled, 100ms) << "Cancel stops the readers at once";
     EXPECT_FALSE(manager.IsRunning());
     const auto status = manager.GetStatus();
     ASSERT_LT(status.scanned, status.total) << "the worker finished before it could be stopped";
@@ -237,6 +242,49 @@ TEST_F(SearchManager, ARelativeSourceGivesFullPaths)
     fs::current_path(before);
     ASSERT_EQ(document.GetCount(), 1);
     EXPECT_EQ(document.GetEntry(0)->GetPath(), folder.File("rel/a.qor"));
+}
+
+TEST_F(SearchManager, OneReaderAndManyGiveTheSameList)
+{
+    CSampleCall call;
+    for (int i = 0; i < 300; ++i) {
+        call.startTime = 1'000'000 + i % 40 * 600; // calls of the same minute tie in the sort
+        call.durationSeconds = i % 3;
+        call.important = i % 7 == 0;
+        folder.Write("odd/" + std::to_string(i % 5) + "/" + std::to_string(i) + ".qor", call);
+    }
+    folder.Write("odd/locked/hidden.qor", call);
+    folder.Write("elsewhere/linked.qor", call);
+    fs::create_directory_symlink(folder.File("elsewhere"), folder.File("odd/link"));
+    fs::create_symlink("gone.qor", folder.File("odd/dangling.qor"));
+    ASSERT_EQ(mkfifo(folder.File("odd/pipe.qor").c_str(), 0644), 0);
+    for (const auto& item : fs::recursive_directory_iterator(folder.Path()))
+        if (item.is_directory() && !item.is_symlink())
+            fs::permissions(item.path(), fs::perms(0755));
+    fs::permissions(folder.Path(), fs::perms(0755));
+    fs::permissions(folder.File("odd/locked"), fs::perms::none); // unreadable for an ordinary user
+
+    // As an ordinary user, so the locked folder really is unreadable.
+    const int result = test::RunUnprivileged([&] {
+        const auto compile = [&](int readers) {
+            CSearchManager search;
+            search.SetReaderCount(readers);
+            search.Prepare(AllOf({ folder.File("odd") }));
+            search.StartSearch();
+            while (search.IsRunning())
+                std::this_thread::sleep_for(1ms);
+            CQorTolvaneDoc document;
+            search.HandOffTo(&document);
+            std::vector<std::string> paths;
+            for (const auto& entry : document.Entries())
+                paths.push_back(entry->GetPath());
+            return std::make_tuple(paths, document.GetImportantCount(), document.GetTotalDuration());
+        };
+        const auto one = compile(1);
+        const auto many = compile(8);
+        return (one == many ? 1 : 0) | (std::get<0>(one).size() == 301 ? 2 : 0);
+    });
+    EXPECT_EQ(result, 3) << "1: the same list, order and totals; 2: the 300 calls and the linked one";
 }
 
 } // namespace

@@ -1,0 +1,67 @@
+#include "lists/CandidateReader.h"
+
+#include "lists/SearchFilters.h"
+#include "recording/RecordFileHdr.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qor {
+
+CCandidateFilters::CCandidateFilters(const SearchCriteria& criteria, std::int64_t now)
+    : m_criteria(criteria)
+    , m_now(now)
+    , m_filterDates(DateFilterApplies(criteria))
+{
+}
+
+std::unique_ptr<CRvFileListEntry> CCandidateFilters::Read(const std::string& path, const std::string& passphrase) const
+{
+    // The filters in their order: name, date, length, caller ID.
+    if (!PassesNameFilter(m_criteria.fileNamePattern, path))
+        return nullptr;
+    // The walk found a regular file here; opened without waiting, something else put in its place
+    // since (a FIFO, say) only fails to read. Asking again would cost a call per file.
+    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int openError = errno;
+    CRvRecordFileHdr header;
+    if (descriptor < 0) {
+        header.SetUnreadable(openError);
+        // Deleted since it was counted (an archive job may be at work): no call to list.
+        if (header.FileMissing())
+            return nullptr;
+    }
+    std::optional<std::uint64_t> size;
+    if (m_filterDates) {
+        // A file that cannot be opened may still show its times; one that shows none passes.
+        std::optional<std::int64_t> created;
+        struct statx status { };
+        if (descriptor < 0)
+            created = FileCreationTime(path);
+        else if (statx(descriptor, "", AT_EMPTY_PATH, STATX_SIZE | STATX_BTIME | STATX_MTIME, &status) == 0) {
+            created = (status.stx_mask & STATX_BTIME) ? status.stx_btime.tv_sec : status.stx_mtime.tv_sec;
+            size = status.stx_size;
+        }
+        if (!PassesDateFilter(m_criteria, created, m_now)) {
+            if (descriptor >= 0)
+                close(descriptor);
+            return nullptr;
+        }
+    }
+    auto entry = std::make_unique<CRvFileListEntry>();
+    entry->SetPath(path);
+    int result = 0;
+    if (descriptor >= 0) {
+        result = header.LoadOpenFile(descriptor, size, passphrase);
+        close(descriptor);
+    }
+    entry->LoadDetailsFrom(header, result);
+    if (!PassesLengthFilter(m_criteria, *entry, passphrase) || !PassesCallerIdFilter(m_criteria, *entry, passphrase))
+        return nullptr;
+    return entry;
+}
+
+} // namespace qor

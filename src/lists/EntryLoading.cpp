@@ -1,0 +1,23 @@
+#include "lists/EntryLoading.h"
+
+#include "lists/ParallelReads.h"
+
+namespace qor {
+
+std::vector<std::unique_ptr<CRvFileListEntry>> LoadEntries(
+    const std::vector<std::string>& paths, const std::string& passphrase)
+{
+    std::vector<std::unique_ptr<CRvFileListEntry>> entries(paths.size());
+    ReadInParallel(
+        paths.size(), ConfiguredReaders(), [] { return true; },
+        [&](std::size_t index) {
+            auto entry = std::make_unique<CRvFileListEntry>();
+            entry->SetPath(paths[index]);
+            entry->LoadDetails(passphrase);
+            if (!entry->IsMissing())
+                entries[index] = std::move(entry);
+        });
+    return entries;
+}
+
+} // namespace qor

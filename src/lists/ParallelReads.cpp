@@ -1,0 +1,106 @@
+#include "lists/ParallelReads.h"
+
+#include "foundation/ThreadPriority.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace qor {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A read that takes longer than this waited on the storage rather than on the processor.
+constexpr auto kSlowRead = std::chrono::microseconds(250);
+
+class CReaderPool {
+public:
+    CReaderPool(std::size_t count, const std::function<bool()>& keepGoing, const std::function<void(std::size_t)>& read)
+        : m_count(count)
+        , m_keepGoing(keepGoing)
+        , m_read(read)
+    {
+    }
+
+    // Runs the reads with a fixed number of readers, or adapting when readers is 0.
+    void Run(int readers)
+    {
+        const bool adaptive = readers == kAdaptiveReaders;
+        const int processors = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+        AddHelpers(std::clamp(adaptive ? processors : readers, 1, kMaxReaders) - 1);
+        // The calling thread reads too, and between its reads it adds readers while most reads
+        // wait on the storage: a cold disk or a share then gets many requests at once.
+        while (ReadNext()) {
+            const int active = static_cast<int>(m_helpers.size()) + 1;
+            if (adaptive && active < kMaxReaders && m_slowReads.load(std::memory_order_relaxed) >= active) {
+                m_slowReads = 0;
+                AddHelpers(std::min(active, kMaxReaders - active));
+            }
+        }
+        for (std::thread& helper : m_helpers)
+            helper.join();
+    }
+
+private:
+    // Reads one more index; false when there is none left or the caller wants no more.
+    bool ReadNext()
+    {
+        if (!m_keepGoing())
+            return false;
+        const std::size_t index = m_next.fetch_add(1, std::memory_order_relaxed);
+        if (index >= m_count)
+            return false;
+        const Clock::time_point start = Clock::now();
+        m_read(index);
+        if (Clock::now() - start > kSlowRead)
+            m_slowReads.fetch_add(1, std::memory_order_relaxed);
+        return true;
+    }
+
+    void AddHelpers(int helpers)
+    {
+        for (int i = 0; i < helpers && m_next.load(std::memory_order_relaxed) < m_count; ++i) {
+            try {
+                m_helpers.emplace_back([this] {
+                    // The readers work for a search that runs below normal priority; so do they.
+                    LowerCurrentThreadPriority(kPriorityBelowNormal);
+                    while (ReadNext()) { }
+                });
+            } catch (const std::system_error&) {
+                return; // fewer readers than wished for still read everything
+            }
+        }
+    }
+
+    const std::size_t m_count;
+    const std::function<bool()>& m_keepGoing;
+    const std::function<void(std::size_t)>& m_read;
+    std::atomic<std::size_t> m_next{ 0 };
+    std::atomic<int> m_slowReads{ 0 };
+    std::vector<std::thread> m_helpers; // touched by the calling thread only
+};
+
+} // namespace
+
+int ConfiguredReaders()
+{
+    if (const char* chosen = std::getenv("QOR_SEARCH_READERS")) {
+        const int readers = std::atoi(chosen);
+        if (readers >= 1 && readers <= kMaxReaders)
+            return readers;
+    }
+    return kAdaptiveReaders;
+}
+
+void ReadInParallel(std::size_t count, int readers, const std::function<bool()>& keepGoing,
+    const std::function<void(std::size_t index)>& read)
+{
+    CReaderPool(count, keepGoing, read).Run(readers);
+}
+
+} // namespace qor
