@@ -95,6 +95,7 @@ int ListCalls(const std::vector<std::string>& arguments)
     search.StartSearch();
     while (search.IsRunning())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    search.Wait(); // the run is over; its thread is joined before anything else
     CQorTolvaneDoc list;
     search.HandOffTo(&list);
 
