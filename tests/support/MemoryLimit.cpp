@@ -1,8 +1,9 @@
 #include "support/MemoryLimit.h"
 
+#include "support/ChildProcess.h"
+
 #include <fstream>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace qor::test {
@@ -29,19 +30,12 @@ bool CanLimitMemory()
 
 int RunWithMemoryLimit(std::size_t extraBytes, const std::function<int()>& body)
 {
-    const pid_t child = fork();
-    if (child < 0)
-        return -1;
-    if (child == 0) {
-        const rlimit limit{ CurrentAddressSpace() + extraBytes, CurrentAddressSpace() + extraBytes };
-        if (setrlimit(RLIMIT_AS, &limit) != 0)
-            _exit(255);
-        _exit(body() & 0xFF);
-    }
-    int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
-        return -1;
-    return WEXITSTATUS(status);
+    return RunInChild(
+        [extraBytes] {
+            const rlimit limit{ CurrentAddressSpace() + extraBytes, CurrentAddressSpace() + extraBytes };
+            return setrlimit(RLIMIT_AS, &limit) == 0;
+        },
+        body);
 }
 
 } // namespace qor::test

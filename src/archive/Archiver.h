@@ -1,0 +1,64 @@
+// One archive being written: a ZIP file, an ISO 9660 image or a folder tree. The archive manager
+// hands each call with the folder it belongs in inside the archive, then asks for the archive to be
+// written. After writing, an archiver knows which calls it read back from the finished archive and
+// found intact; only those may ever be deleted or stripped.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+
+namespace qor {
+
+// Progress of the archive being written, in percent (0 to 100); called on the manager's worker.
+using ArchiveProgressFunction = std::function<void(double percent)>;
+
+class IArchiver {
+public:
+    static constexpr std::uint64_t kMegabyte = 1'048'576;
+    // Results besides 0: a failure, and a run the user cancelled.
+    static constexpr int kFailed = -1;
+    static constexpr int kCancelled = -101;
+
+    virtual ~IArchiver() = default;
+
+    // Writes or finishes the archive: 0 (the ZIP archiver: the number of calls written) on
+    // success, a negative code on failure.
+    virtual int Write() = 0;
+    // Stops at the next step; may be called from any thread.
+    virtual int Cancel() = 0;
+    // Takes one call: target is the archive's path, source the recording's full path, folder its
+    // folder inside the archive ("/" separated, may be empty), startTime the call's start (seconds
+    // since 1970). 0 when taken.
+    virtual int Add(
+        const std::string& target, const std::string& source, const std::string& folder, std::int64_t startTime)
+        = 0;
+    // 2 for the ZIP and disk archivers, 3 for the ISO archiver.
+    virtual int Kind() const = 0;
+    // The archive's size in whole megabytes.
+    virtual std::int64_t SizeMB() const { return static_cast<std::int64_t>(m_sizeBytes / kMegabyte); }
+    virtual void Reset()
+    {
+        m_sizeBytes = 0;
+        m_count = 0;
+    }
+
+    void SetThresholdMB(std::int32_t megabytes) { m_thresholdMB = megabytes; }
+    std::int32_t ThresholdMB() const { return m_thresholdMB; }
+    // Calls written (ZIP, disk) or added to the image (ISO).
+    std::int32_t Count() const { return m_count; }
+    // After Write: the sources whose copies were read back from the finished archive, closed and
+    // flushed to disk, and found equal to the original.
+    const std::set<std::string>& VerifiedSources() const { return m_verified; }
+
+protected:
+    bool ThresholdReached() const { return m_thresholdMB > 0 && SizeMB() >= m_thresholdMB; }
+
+    std::uint64_t m_sizeBytes = 0;
+    std::int32_t m_thresholdMB = 0;
+    std::int32_t m_count = 0;
+    std::set<std::string> m_verified;
+};
+
+} // namespace qor
