@@ -1,0 +1,68 @@
+// One ZIP file open for adding for the whole of a run: entries go in one after another where the
+// central directory stood, the directory is kept in memory and written once at the end. An existing
+// file is locked, repaired from a dead run's journal and journalled before it changes; a new one is
+// written beside its target as "<target>.partial" and takes the target's name when complete.
+#pragma once
+
+#include "archive/zip/ZipCentralDirectory.h"
+#include "archive/zip/ZipEntryWriter.h"
+#include "archive/zip/ZipJournal.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qor {
+
+class CZipArchive {
+public:
+    using Result = CZipEntryWriter::Result;
+
+    explicit CZipArchive(std::string path);
+    // An archive neither finished nor abandoned is put back as it was.
+    ~CZipArchive();
+    CZipArchive(const CZipArchive&) = delete;
+    CZipArchive& operator=(const CZipArchive&) = delete;
+
+    // Opens the archive for adding, or prepares a new one. On failure, error says why for the user
+    // and the file is as it was.
+    bool Open(std::string& error);
+
+    // Adds the open source under name; on anything but Written the archive holds what it held.
+    Result Add(int source, const std::string& name, const std::atomic<bool>& cancelled);
+    // Takes back the entry added last, cutting its bytes off the file.
+    bool RemoveLast();
+
+    // Stored entries plus the central directory as it would be written now.
+    std::uint64_t OccupiedSize() const { return m_dataEnd + m_directory.WrittenSize(m_dataEnd); }
+    const std::vector<CZipEntryRecord>& AddedEntries() const { return m_directory.AddedEntries(); }
+    const std::string& Path() const { return m_path; }
+    // True when Open found a journal of a dead run and put the archive back from it.
+    bool WasRepaired() const { return m_repaired; }
+
+    // Writes the directory and makes the archive durable (a new one takes its name). On failure
+    // the archive is put back as it was before Open and error says why.
+    bool Finish(std::string& error);
+    // Puts the archive back as it was before Open.
+    void Abandon();
+
+private:
+    bool OpenExisting(std::string& error);
+    bool CreatePartial(std::string& error);
+    bool WriteDirectory();
+    void Close();
+
+    std::string m_path;
+    std::string m_partialPath;
+    int m_descriptor = -1;
+    bool m_existing = false;
+    bool m_repaired = false;
+    std::uint64_t m_originalSize = 0;
+    std::uint64_t m_dataEnd = 0;
+    CZipJournal m_journal;
+    CZipCentralDirectory m_directory;
+    CZipEntryWriter m_entryWriter;
+};
+
+} // namespace qor

@@ -1,0 +1,162 @@
+#include "archive/zip/ZipArchiver.h"
+
+#include "archive/zip/ZipEntryName.h"
+#include "archive/zip/ZipVerifier.h"
+#include "foundation/Logger.h"
+#include "foundation/RegularFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace qor {
+namespace {
+
+std::string ErrnoText(int error)
+{
+    return error == EINVAL ? "not a regular file" : std::strerror(error);
+}
+
+} // namespace
+
+CZIPArchiver::CZIPArchiver(ArchiveProgressFunction progress, IArchiveMessages* messages)
+    : m_progress(std::move(progress))
+    , m_messages(messages)
+{
+}
+
+int CZIPArchiver::Add(const std::string& target, const std::string& source, const std::string& folder, std::int64_t)
+{
+    m_queue.push_back({ target, source, folder });
+    return 0;
+}
+
+int CZIPArchiver::Cancel()
+{
+    m_cancelled = true;
+    return 0;
+}
+
+int CZIPArchiver::Write()
+{
+    std::vector<CQueuedCall> queue;
+    queue.swap(m_queue);
+    m_sizeBytes = 0;
+    m_verified.clear();
+    int written = 0;
+    int result = 0;
+    std::size_t done = 0;
+    COpenArchive open;
+    for (const CQueuedCall& call : queue) {
+        if (m_cancelled) {
+            result = kCancelled;
+            break;
+        }
+        if (!open.archive || open.archive->Path() != call.target) {
+            if ((open.archive && !FinishArchive(open, written)) || !OpenArchive(call.target, open)) {
+                result = kFailed;
+                break;
+            }
+        }
+        const Outcome outcome = AddCall(call, open);
+        if (outcome == Outcome::Failed || outcome == Outcome::Cancelled) {
+            result = outcome == Outcome::Failed ? kFailed : kCancelled;
+            break;
+        }
+        if (outcome == Outcome::Kept) {
+            ++m_count;
+            ++written;
+        }
+        ++done;
+        if (m_progress)
+            m_progress(static_cast<double>(done) * 100.0 / static_cast<double>(queue.size()));
+    }
+    if (open.archive && !FinishArchive(open, written))
+        result = kFailed;
+    return result == 0 ? written : result;
+}
+
+bool CZIPArchiver::OpenArchive(const std::string& target, COpenArchive& open)
+{
+    auto archive = std::make_unique<CZipArchive>(target);
+    std::string error;
+    if (!archive->Open(error)) {
+        ShowError("The archive " + target + " was left unchanged: " + error + ".");
+        return false;
+    }
+    if (archive->WasRepaired())
+        QOR_LOG("Archiver: ZIP %s repaired from the journal of an interrupted run\n", target.c_str());
+    open.archive = std::move(archive);
+    open.sources.clear();
+    return true;
+}
+
+CZIPArchiver::Outcome CZIPArchiver::AddCall(const CQueuedCall& call, COpenArchive& open)
+{
+    CZipArchive& archive = *open.archive;
+    const std::string name = MakeZipEntryName(call.folder, call.source);
+    const int source = name.empty() ? -1 : OpenRegularFile(call.source);
+    if (source < 0) {
+        ShowError("The call " + call.source + " cannot be added to the archive " + call.target + " ("
+            + (name.empty() ? std::string("it has no file name") : ErrnoText(errno)) + ").");
+        return Outcome::Failed;
+    }
+    const CZipArchive::Result result = archive.Add(source, name, m_cancelled);
+    const int error = errno;
+    close(source);
+    if (result == CZipArchive::Result::Cancelled)
+        return Outcome::Cancelled;
+    if (result == CZipArchive::Result::SourceFailed) {
+        ShowError("The call " + call.source + " cannot be added to the archive " + call.target + " (" + ErrnoText(error)
+            + ").");
+        return Outcome::Failed;
+    }
+    if (result == CZipArchive::Result::ArchiveFailed) {
+        ShowError("The archive " + call.target + " cannot be written (" + ErrnoText(error) + ").");
+        return Outcome::Failed;
+    }
+    m_sizeBytes = archive.OccupiedSize();
+    if (ThresholdReached()) {
+        const bool removed = archive.RemoveLast();
+        m_sizeBytes = archive.OccupiedSize();
+        QOR_LOG("Archiver: ZIP %s left out of %s, which would reach its %d MB limit\n", call.source.c_str(),
+            call.target.c_str(), m_thresholdMB);
+        return removed ? Outcome::LeftOut : Outcome::Failed;
+    }
+    QOR_LOG("Archiver: ZIP %s -> %s (%s)\n", call.source.c_str(), call.target.c_str(), name.c_str());
+    open.sources.push_back(call.source);
+    return Outcome::Kept;
+}
+
+bool CZIPArchiver::FinishArchive(COpenArchive& open, int& written)
+{
+    const std::vector<CZipEntryRecord> entries = open.archive->AddedEntries();
+    const std::string path = open.archive->Path();
+    std::string error;
+    const bool finished = open.archive->Finish(error);
+    open.archive.reset();
+    if (!finished) {
+        ShowError("The archive " + path + " was left as it was before: " + error + ".");
+        m_count -= static_cast<std::int32_t>(open.sources.size());
+        written -= static_cast<int>(open.sources.size());
+        return false;
+    }
+    const std::vector<bool> intact = VerifyZipEntries(path, entries);
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        if (intact[index])
+            m_verified.insert(open.sources[index]);
+        else
+            ShowError("The copy of " + open.sources[index] + " in the archive " + path
+                + " did not read back intact; the original is kept.");
+    }
+    return true;
+}
+
+void CZIPArchiver::ShowError(const std::string& text)
+{
+    QOR_LOG("Archiver: %s\n", text.c_str());
+    if (m_messages)
+        m_messages->Show(IArchiveMessages::Kind::Error, text);
+}
+
+} // namespace qor

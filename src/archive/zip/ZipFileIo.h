@@ -1,0 +1,23 @@
+// Positioned, complete reads and writes on archive descriptors, and making a folder's entries
+// (a created, renamed or removed file) durable.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qor {
+
+// Writes all of bytes at offset; false on any error (errno tells which).
+bool WriteAllAt(int descriptor, std::string_view bytes, std::uint64_t offset);
+
+// Reads exactly size bytes at offset; false on an error or when the file ends first.
+bool ReadAllAt(int descriptor, char* into, std::size_t size, std::uint64_t offset);
+
+// The folder that holds path ("." for a bare name).
+std::string FolderOf(const std::string& path);
+
+// Flushes the folder that holds path, so a file created, renamed or removed there stays so.
+bool SyncFolderOf(const std::string& path);
+
+} // namespace qor
