@@ -107,8 +107,8 @@ bool CZipArchive::CreatePartial(std::string& error)
         Close();
         return false;
     }
-    // What is there is what a dead run left.
-    if (ftruncate(m_descriptor, 0) != 0) {
+    // What is there is what a dead run left, and a journal belongs to an archive that is gone.
+    if (ftruncate(m_descriptor, 0) != 0 || !m_journal.Discard()) {
         error = Reason("it cannot be created");
         Abandon();
         return false;

@@ -83,14 +83,22 @@ bool ReadDirectoryEnd(const ZipReadAtFunction& readAt, std::uint64_t fileSize, C
     end.directoryOffset = Get32(record + 16);
     end.directoryEnd = endOffset;
     end.comment.assign(record + kZipEndSize, Get16(record + 20));
-    if (endOffset >= kZip64LocatorSize) {
-        char signature[4];
-        if (!readAt(endOffset - kZip64LocatorSize, signature, sizeof signature)) {
-            error = "it cannot be read";
-            return false;
+    const bool needsZip64
+        = end.entryCount == kZip16Marker || end.directorySize == kZip32Marker || end.directoryOffset == kZip32Marker;
+    char signature[4];
+    if (endOffset >= kZip64LocatorSize && readAt(endOffset - kZip64LocatorSize, signature, sizeof signature)
+        && Get32(signature) == kZip64LocatorSignature) {
+        // Directory bytes may happen to look like a locator; as other readers do, an end record that
+        // does not need ZIP64 then stands on its own.
+        CDirectoryEnd zip64End;
+        if (ReadZip64End(readAt, endOffset - kZip64LocatorSize, zip64End, error)) {
+            zip64End.comment = std::move(end.comment);
+            end = std::move(zip64End);
+            return true;
         }
-        if (Get32(signature) == kZip64LocatorSignature)
-            return ReadZip64End(readAt, endOffset - kZip64LocatorSize, end, error);
+        if (needsZip64)
+            return false;
+        error.clear();
     }
     if (Get16(record + 4) != 0 || Get16(record + 6) != 0 || entriesHere != end.entryCount) {
         error = "it spans several disks";

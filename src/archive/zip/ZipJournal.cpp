@@ -3,11 +3,13 @@
 #include "archive/zip/ZipBytes.h"
 #include "archive/zip/ZipFileIo.h"
 #include "foundation/AtomicFile.h"
+#include "foundation/Logger.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -15,7 +17,8 @@ namespace qor {
 namespace {
 
 constexpr std::string_view kMagic = "QORZJNL1";
-constexpr std::size_t kFixedSize = 8 + 8 + 8; // magic, original size, tail offset
+// magic, device, inode, birth time, original size, tail offset
+constexpr std::size_t kFixedSize = 8 + 8 + 8 + 8 + 8 + 8;
 constexpr std::size_t kChecksumSize = 4;
 
 std::uint32_t Checksum(std::string_view bytes)
@@ -24,6 +27,21 @@ std::uint32_t Checksum(std::string_view bytes)
     // crc32_z takes the whole length at once, however long the tail.
     crc = crc32_z(crc, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
     return static_cast<std::uint32_t>(crc);
+}
+
+// Which file a journal belongs to: a journal must never be applied to another file that later took
+// the archive's name, even one that was given the same inode number.
+bool IdentityOf(int archive, CZipJournal::CIdentity& identity)
+{
+    struct statx status { };
+    if (statx(archive, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &status) != 0)
+        return false;
+    identity.device = (std::uint64_t{ status.stx_dev_major } << 32) | status.stx_dev_minor;
+    identity.inode = status.stx_ino;
+    identity.birth = (status.stx_mask & STATX_BTIME)
+        ? static_cast<std::uint64_t>(status.stx_btime.tv_sec) * 1'000'000'000 + status.stx_btime.tv_nsec
+        : 0;
+    return true;
 }
 
 } // namespace
@@ -46,15 +64,19 @@ bool CZipJournal::RepairIfLeft(int archive, bool& repaired, std::string& error)
         error = "its journal " + m_path + " cannot be read";
         return false;
     }
-    if (!Parse(content)) {
+    CIdentity identity;
+    if (!Parse(content) || !IdentityOf(archive, identity)) {
         error = "its journal " + m_path + " is damaged";
         return false;
     }
-    if (!Restore(archive) || !Discard()) {
+    const bool ofThisFile = identity == m_identity;
+    if (!ofThisFile)
+        QOR_LOG("Archiver: ZIP journal %s belongs to a file no longer there; removed\n", m_path.c_str());
+    if ((ofThisFile && !Restore(archive)) || !Discard()) {
         error = "it cannot be repaired from its journal " + m_path;
         return false;
     }
-    repaired = true;
+    repaired = ofThisFile;
     return true;
 }
 
@@ -65,8 +87,9 @@ bool CZipJournal::Parse(const std::string& content)
     const std::string_view checked(content.data(), content.size() - kChecksumSize);
     if (Get32(content.data() + checked.size()) != Checksum(checked))
         return false;
-    m_originalSize = Get64(content.data() + 8);
-    m_tailOffset = Get64(content.data() + 16);
+    m_identity = { Get64(content.data() + 8), Get64(content.data() + 16), Get64(content.data() + 24) };
+    m_originalSize = Get64(content.data() + 32);
+    m_tailOffset = Get64(content.data() + 40);
     m_tail = content.substr(kFixedSize, checked.size() - kFixedSize);
     return m_tailOffset <= m_originalSize && m_originalSize - m_tailOffset == m_tail.size();
 }
@@ -76,9 +99,12 @@ bool CZipJournal::Save(int archive, std::uint64_t tailOffset, std::uint64_t file
     m_originalSize = fileSize;
     m_tailOffset = tailOffset;
     m_tail.assign(fileSize - tailOffset, '\0');
-    if (!ReadAllAt(archive, m_tail.data(), m_tail.size(), tailOffset))
+    if (!IdentityOf(archive, m_identity) || !ReadAllAt(archive, m_tail.data(), m_tail.size(), tailOffset))
         return false;
     std::string content(kMagic);
+    Put64(content, m_identity.device);
+    Put64(content, m_identity.inode);
+    Put64(content, m_identity.birth);
     Put64(content, m_originalSize);
     Put64(content, m_tailOffset);
     content += m_tail;
@@ -112,6 +138,7 @@ bool CZipJournal::RollBack(int archive)
 
 bool CZipJournal::Discard()
 {
+    unlink(m_temporaryPath.c_str());
     if (unlink(m_path.c_str()) != 0 && errno != ENOENT)
         return false;
     m_saved = false;

@@ -12,11 +12,19 @@ namespace qor {
 
 class CZipJournal {
 public:
+    struct CIdentity {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::uint64_t birth = 0; // nanoseconds; 0 where the file system keeps no birth time
+        bool operator==(const CIdentity&) const = default;
+    };
+
     explicit CZipJournal(const std::string& archivePath);
 
-    // Repairs the archive (open for writing and locked) from a journal a dead run left. True when
-    // there was none or the repair is on disk; false with error set when a journal is there but
-    // cannot be used, and the archive is then left as it is.
+    // Repairs the archive (open for writing and locked) from a journal a dead run left on this very
+    // file. True when there was none, when it belonged to a file since replaced (it is removed) or
+    // when the repair is on disk; false with error set when a journal is there but cannot be used,
+    // and the archive is then left as it is.
     bool RepairIfLeft(int archive, bool& repaired, std::string& error);
 
     // Saves the archive's bytes from tailOffset to its end durably, before they are overwritten.
@@ -26,7 +34,7 @@ public:
     // Puts the archive back as it was when Save was called, and drops the journal.
     bool RollBack(int archive);
 
-    // The archive's new directory is on disk: the journal is no longer needed.
+    // The archive's new directory is on disk, or the archive is gone: the journal is no longer needed.
     bool Discard();
 
     const std::string& Path() const { return m_path; }
@@ -37,6 +45,7 @@ private:
 
     std::string m_path;
     std::string m_temporaryPath;
+    CIdentity m_identity;
     std::uint64_t m_originalSize = 0;
     std::uint64_t m_tailOffset = 0;
     std::string m_tail;

@@ -60,14 +60,12 @@ TEST(ZipCrash, AnAppendKilledAtAnyMomentLosesNoEntryTheArchiveHeld)
     };
 
     // Killed between two calls: the old directory is already overwritten, the journal holds it.
+    const ArchiveProgressFunction killAtThirdCall = [reported = 0](double) mutable {
+        if (++reported == 3)
+            raise(SIGKILL);
+    };
     const std::string before = test::ReadFileText(target);
-    int reported = 0;
-    EXPECT_EQ(appendInChild([] { return true; },
-                  [&](double) {
-                      if (++reported == 3)
-                          raise(SIGKILL);
-                  }),
-        -1);
+    EXPECT_EQ(appendInChild([] { return true; }, killAtThirdCall), -1);
     EXPECT_TRUE(fs::exists(target + ".journal"));
     EXPECT_NE(test::ReadFileText(target), before);
 
@@ -84,7 +82,23 @@ TEST(ZipCrash, AnAppendKilledAtAnyMomentLosesNoEntryTheArchiveHeld)
         EXPECT_TRUE(test::UnzipAccepts(target)) << "killed after " << delay << " us";
         EXPECT_TRUE(test::PythonReadsEntries(target, held)) << "killed after " << delay << " us";
     }
+    // A journal is never applied to another file that took the archive's name meanwhile.
+    EXPECT_EQ(appendInChild([] { return true; }, killAtThirdCall), -1);
+    ASSERT_TRUE(fs::exists(target + ".journal"));
+    fs::remove(target);
+    test::WriteFileText(calls.File("note.txt"), "a new archive under the old name\n");
+    ASSERT_EQ(test::RunCommand("cd " + calls.Path() + " && zip -q " + target + " note.txt"), 0);
+    CZIPArchiver next(nullptr, nullptr);
+    next.Add(target, added[0], "", 0);
+    ASSERT_EQ(next.Write(), 1);
+    EXPECT_TRUE(test::PythonReadsEntries(target, { { "note.txt", calls.File("note.txt") }, { "0.qor", added[0] } }));
+    EXPECT_FALSE(fs::exists(target + ".journal"));
+
     const std::vector<std::string> log = test::LogEntries();
+    EXPECT_NE(
+        std::find_if(log.begin(), log.end(),
+            [](const std::string& entry) { return entry.find("belongs to a file no longer there") != entry.npos; }),
+        log.end());
     EXPECT_GE(std::count_if(log.begin(), log.end(),
                   [](const std::string& entry) { return entry.find("repaired from the journal") != entry.npos; }),
         3)

@@ -38,9 +38,9 @@ int RunCommand(const std::string& command)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool UnzipAccepts(const std::string& archive)
+bool UnzipAccepts(const std::string& archive, const std::string& member)
 {
-    return RunCommand("unzip -tqq " + Quoted(archive)) == 0;
+    return RunCommand("unzip -tqq " + Quoted(archive) + (member.empty() ? "" : " " + Quoted(member))) == 0;
 }
 
 bool PythonReadsEntries(const std::string& archive, const std::vector<std::pair<std::string, std::string>>& expected)

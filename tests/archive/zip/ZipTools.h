@@ -14,8 +14,8 @@ namespace qor::test {
 // The exit status of a command run by the shell, its output discarded.
 int RunCommand(const std::string& command);
 
-// "unzip -t" tests every entry and finds no error.
-bool UnzipAccepts(const std::string& archive);
+// "unzip -t" tests every entry (or only the named one) and finds no error.
+bool UnzipAccepts(const std::string& archive, const std::string& member = {});
 
 // Python's zipfile finds the archive's CRCs right, and its first entries are the expected ones:
 // each (name, source) in order, the entry equal byte for byte to the source (not compared when
