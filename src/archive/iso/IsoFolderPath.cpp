@@ -1,0 +1,31 @@
+#include "archive/iso/IsoFolderPath.h"
+
+namespace qor {
+
+std::vector<std::string> SplitImageFolder(std::string_view folder)
+{
+    std::vector<std::string> levels;
+    if (folder.starts_with('/'))
+        folder.remove_prefix(1);
+    while (!folder.empty()) {
+        const std::size_t slash = folder.find('/');
+        std::string_view level = folder.substr(0, slash);
+        const std::size_t lastKept = level.find_last_not_of(' ');
+        level = lastKept == std::string_view::npos ? std::string_view() : level.substr(0, lastKept + 1);
+        if (level.empty())
+            break;
+        levels.emplace_back(level);
+        if (slash == std::string_view::npos)
+            break;
+        folder.remove_prefix(slash + 1);
+    }
+    return levels;
+}
+
+std::string_view FileNameOf(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace qor

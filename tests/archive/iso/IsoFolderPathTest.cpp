@@ -1,0 +1,25 @@
+#include "archive/iso/IsoFolderPath.h"
+
+#include <gtest/gtest.h>
+
+namespace qor {
+namespace {
+
+using Levels = std::vector<std::string>;
+
+TEST(IsoFolderPath, SplitsLevelsDropsTrailingBlanksAndStopsAtAnEmptyLevel)
+{
+    EXPECT_EQ(SplitImageFolder(""), Levels{});
+    EXPECT_EQ(SplitImageFolder("/"), Levels{});
+    EXPECT_EQ(SplitImageFolder("/Rec/2015"), (Levels{ "Rec", "2015" }));
+    EXPECT_EQ(SplitImageFolder("Mar 2015"), Levels{ "Mar 2015" });
+    EXPECT_EQ(SplitImageFolder(" lead/trail   /x"), (Levels{ " lead", "trail", "x" }));
+    EXPECT_EQ(SplitImageFolder("a//b"), Levels{ "a" });
+    EXPECT_EQ(SplitImageFolder("a/   /b"), Levels{ "a" });
+    EXPECT_EQ(SplitImageFolder("a/b/"), (Levels{ "a", "b" }));
+    EXPECT_EQ(FileNameOf("/home/user/1234-1.qor"), "1234-1.qor");
+    EXPECT_EQ(FileNameOf("1234-1.qor"), "1234-1.qor");
+}
+
+} // namespace
+} // namespace qor
