@@ -20,4 +20,9 @@ std::string FormatLocaleDateTime(const std::tm& time)
     return Format("%x %X", time);
 }
 
+std::string FormatLocaleDateMinutes(const std::tm& time)
+{
+    return Format("%x %H:%M", time);
+}
+
 } // namespace qor

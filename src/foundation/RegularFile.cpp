@@ -30,6 +30,7 @@ int OpenRegularFile(const std::string& path, bool forWriting, CFileStatus* statu
     // per file in a search.
     if (status) {
         status->size = details.stx_size;
+        status->mode = details.stx_mode & 07777u;
         status->creationTime = (details.stx_mask & STATX_BTIME) ? details.stx_btime.tv_sec : details.stx_mtime.tv_sec;
     }
     return descriptor;

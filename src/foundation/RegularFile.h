@@ -12,6 +12,7 @@ namespace qor {
 
 struct CFileStatus {
     std::uint64_t size = 0;
+    unsigned mode = 0; // permission bits
     // When the file was created: its birth time, or its modification time where the file system
     // keeps none.
     std::int64_t creationTime = 0;

@@ -14,6 +14,8 @@ std::string EscapeXmlText(std::string_view text)
             out += "&lt;";
         else if (c == '>')
             out += "&gt;";
+        else if (c == '\0')
+            continue; // no path or name holds one, and XML has no way to write it
         else if ((byte < 0x20 && c != '\t' && c != '\n') || byte == 0x7F)
             out += "&#" + std::to_string(byte) + ";";
         else

@@ -8,7 +8,8 @@
 namespace qor {
 
 // "&", "<" and ">" as entities; CR and the other control characters but tab and LF as numeric
-// references. Every other byte, UTF-8 or not, stays as it is.
+// references; NUL, which no path or name can hold, left out. Every other byte, UTF-8 or not, stays
+// as it is.
 std::string EscapeXmlText(std::string_view text);
 
 } // namespace qor

@@ -2,6 +2,7 @@
 
 #include "foundation/AtomicFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <vector>
@@ -299,15 +300,21 @@ private:
         }
         m_pos = end == std::string_view::npos ? m_text.size() : end;
         const std::string_view raw = m_text.substr(start, m_pos - start);
-        bool blank = true;
-        for (const char c : raw)
-            blank = blank && IsBlank(c);
-        if (!blank)
+        // Most text between elements is layout; it need not be decoded to be dropped.
+        if (!std::all_of(raw.begin(), raw.end(), IsBlank))
             AddText(DecodeText(raw));
         return true;
     }
 
-    void AddText(std::string text) { m_handler.Text(std::move(text), m_open.back()); }
+    void AddText(std::string text)
+    {
+        // No text the program keeps (a path, a name) can hold a NUL, and none is ever written; text
+        // of blanks alone is layout, not content.
+        std::erase(text, '\0');
+        if (std::all_of(text.begin(), text.end(), IsBlank))
+            return;
+        m_handler.Text(std::move(text), m_open.back());
+    }
 
     bool Fail(std::size_t offset, int code, std::string message)
     {

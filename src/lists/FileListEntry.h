@@ -53,6 +53,8 @@ public:
     std::int32_t GetImportant() const { return m_important; }
     void SetImportant(std::int32_t important);
     std::int32_t GetDisplayTime() const { return m_displayTime; }
+    // The call's start as a record of it says (the archive log), without reading the file.
+    void SetDisplayTime(std::int32_t seconds) { m_displayTime = seconds; }
     std::int32_t GetDurationSeconds() const { return m_durationSeconds; }
     std::int32_t GetExtraSeconds() const { return m_extraSeconds; }
     std::int32_t GetExtraCode() const { return m_extraCode; }

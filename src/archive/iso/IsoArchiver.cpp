@@ -53,7 +53,8 @@ int CISOArchiver::Add(
     m_sizeBytes = m_estimate.Bytes();
     const std::string imagePath = folderPath + "/" + name;
     m_entries.push_back({ source, imagePath });
-    ++m_count;
+    if (!m_refusedOne)
+        ++m_count;
     QOR_LOG("Archiver: ISO %s -> %s\n", source.c_str(), imagePath.c_str());
     return 0;
 }
@@ -97,8 +98,10 @@ void CISOArchiver::Reset()
 
 int CISOArchiver::RefuseCall(int libraryCode)
 {
-    // One failed call makes the whole job count as having archived nothing.
+    // One failed call makes the whole job count as having archived nothing, calls after it too;
+    // what may be deleted afterwards follows the calls read back, not this count.
     m_count = 0;
+    m_refusedOne = true;
     if (libraryCode == kIsoCancelledCode)
         return kCancelled;
     Show(CIsoStatus{ libraryCode }.Text());

@@ -42,6 +42,7 @@ private:
     std::string m_target;
     std::vector<CIsoEntry> m_entries;
     std::atomic<bool> m_cancelled = false;
+    bool m_refusedOne = false;
 };
 
 } // namespace qor

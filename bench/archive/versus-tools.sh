@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Our three archivers against the tools people use for the same job, on the same 1,000 generated
+# calls (made once, in build/bench-data): our ZIP against `zip -q -6 -r`, our ISO image against
+# `xorriso -as mkisofs -R -J`, our folder copy against `cp -r --preserve=timestamps`. Ours flush
+# what they wrote to disk and read it back before they report, so each tool's row ends with `sync`
+# too. Medians of three.
+#   bench/archive/versus-tools.sh
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+cmake --preset default >/dev/null
+cmake --build --preset default --target bench-archive qor-samplegen >/dev/null
+ours=build/default/bench/bench-archive
+data=build/bench-data/archive
+calls=$data/calls
+out=$data/out
+
+if [ ! -f "$data/complete" ]; then
+    echo "making 1,000 calls of 1 to 5 minutes in $calls (once)..."
+    rm -rf "$data"
+    mkdir -p "$calls"
+    gen=build/default/tools/samplegen/qor-samplegen
+    for i in $(seq 0 999); do
+        user=$(printf 'User%02d' $((i % 10)))
+        mkdir -p "$calls/$user"
+        "$gen" --out "$calls/$user/$user-201601$(printf '%02d' $((i % 28 + 1)))-$(printf '%06d' "$i").qor" \
+            --duration $((60 + i % 5 * 60)) --seed "$i" --user "$user"
+    done
+    touch "$data/complete"
+fi
+echo "$(du -sh "$calls" | cut -f1) in $(find "$calls" -name '*.qor' | wc -l) calls"
+
+# Median of three runs of a command, in milliseconds; the output folder is emptied before each.
+median() {
+    local times=()
+    for _ in 1 2 3; do
+        rm -rf "$out" && mkdir -p "$out"
+        sync
+        local start end
+        start=$(date +%s%N)
+        "$@" >/dev/null 2>&1
+        sync
+        end=$(date +%s%N)
+        times+=("$(((end - start) / 1000000))")
+    done
+    printf '%s\n' "${times[@]}" | sort -n | sed -n 2p
+}
+
+row() {
+    printf '| %-44s | %6d ms | %5s |\n' "$1" "$2" "$(awk -v a="$2" -v b="$3" 'BEGIN { printf "%.2f", a / b }')"
+}
+
+zip_tool=$(median sh -c "cd '$calls' && zip -q -6 -r '$PWD/$out/tool.zip' .")
+zip_ours=$(median "$ours" zip "$calls" "$out/ours.zip")
+iso_tool=$(median xorriso -as mkisofs -R -J -quiet -o "$out/tool.iso" "$calls")
+iso_ours=$(median "$ours" iso "$calls" "$out/ours.iso")
+disk_tool=$(median cp -r --preserve=timestamps "$calls" "$out/tool")
+disk_ours=$(median "$ours" disk "$calls" "$out/ours")
+
+printf '| %-44s | %9s | %5s |\n' "what" "time" "ratio"
+printf '|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..46})" "-----------" "-------"
+row "zip -q -6 -r" "$zip_tool" "$zip_tool"
+row "our ZIP archiver" "$zip_ours" "$zip_tool"
+row "xorriso -as mkisofs -R -J" "$iso_tool" "$iso_tool"
+row "our ISO archiver" "$iso_ours" "$iso_tool"
+row "cp -r --preserve=timestamps" "$disk_tool" "$disk_tool"
+row "our disk archiver" "$disk_ours" "$disk_tool"

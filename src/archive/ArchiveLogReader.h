@@ -1,0 +1,33 @@
+// Reads "archive.log" as the parser meets it, keeping only the jobs: any element below the file's
+// root that carries an "id" is a job; its target, method, call count, comment and calls (a start
+// time in "call_id", then the path in "file") are taken, the date text is rebuilt from the id, and
+// a job whose id is 0 or missing is dropped.
+#pragma once
+
+#include "archive/JobArchListEntry.h"
+#include "foundation/XmlReader.h"
+
+#include <memory>
+#include <vector>
+
+namespace qor {
+
+class CArchiveLogReader : public IXmlHandler {
+public:
+    void StartElement(CXmlNode&& element) override;
+    void EndElement() override;
+    void Text(std::string&& text, const std::string& parentName) override;
+
+    std::vector<std::unique_ptr<CJobArchListEntry>> jobs;
+
+private:
+    int m_depth = 0;
+    int m_jobDepth = 0; // depth of the job being read, 0 outside one
+    std::unique_ptr<CJobArchListEntry> m_job;
+    std::int64_t m_jobId = 0;
+    std::int32_t m_callId = 0;
+    std::string m_field; // the job's child element being read
+    bool m_fieldTaken = false; // only a field's first text counts
+};
+
+} // namespace qor

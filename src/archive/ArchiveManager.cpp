@@ -1,0 +1,291 @@
+#include "archive/ArchiveManager.h"
+
+#include "archive/ArchiveLogger.h"
+#include "archive/ArchiveStructure.h"
+#include "foundation/Logger.h"
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+#include "lists/RecordingWalk.h"
+#include "lists/SearchFilters.h"
+#include "recording/RecordFileHdr.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace qor {
+namespace {
+
+constexpr std::int64_t kDay = 86'400;
+
+std::int64_t Now()
+{
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+} // namespace
+
+CArchiveManager::CArchiveManager(std::shared_ptr<CArchiveLogger> log, IArchiveMessages* messages)
+    : CRvThread("Archive Manager")
+    , m_log(log ? std::move(log) : Singleton<CArchiveLogger>::Instance())
+    , m_messages(messages)
+{
+}
+
+CArchiveManager::~CArchiveManager()
+{
+    Cancel();
+    Wait();
+}
+
+void CArchiveManager::AddJob(const CJobArchListEntry& job, IProgressBarSink* sink)
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    m_jobs.push_back(std::make_unique<CJobArchListEntry>(job));
+    m_sink = sink;
+}
+
+bool CArchiveManager::Start(bool deleteJobsAfterRun)
+{
+    if (IsRunning())
+        return false;
+    m_deleteJobsAfterRun = deleteJobsAfterRun;
+    m_failed = false;
+    m_cancelled = false;
+    m_archivedCount = 0;
+    m_acceptedCount = 0;
+    m_progress = 0.0;
+    // The settings' passphrase is read here, on the caller's thread, for the whole run.
+    m_passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
+    return CRvThread::Start(kPriorityNormal);
+}
+
+void CArchiveManager::Cancel()
+{
+    if (!IsRunning())
+        return;
+    SignalStop();
+    m_holder.Cancel();
+    m_failed = true;
+    m_cancelled = true;
+    Wait();
+}
+
+CArchiveManager::Results CArchiveManager::GetResults() const
+{
+    return { m_failed.load(), m_cancelled.load(), m_archivedCount.load(), m_acceptedCount.load(), m_progress.load() };
+}
+
+std::vector<CArchiveFileListEntry> CArchiveManager::GetArchivedCalls(bool clear)
+{
+    std::vector<CArchiveFileListEntry> calls = m_archivedCalls;
+    if (clear)
+        ClearArchivedCalls();
+    return calls;
+}
+
+void CArchiveManager::ClearArchivedCalls()
+{
+    Cancel();
+    QOR_SEMAPHORE_GUARD(m_lock);
+    m_archivedCalls.clear();
+}
+
+void CArchiveManager::ClearJobs()
+{
+    Cancel();
+    QOR_SEMAPHORE_GUARD(m_lock);
+    m_jobs.clear();
+    m_currentJob = nullptr;
+}
+
+CJobArchListEntry* CArchiveManager::GetFirstJob()
+{
+    if (m_jobs.empty())
+        return nullptr;
+    m_currentJob = m_jobs.front().get();
+    return m_currentJob;
+}
+
+void CArchiveManager::SetProgress(double percent)
+{
+    m_progress = percent;
+    if (m_sink)
+        m_sink->OnProgress(percent);
+}
+
+int CArchiveManager::Run()
+{
+    tzset();
+    QOR_SEMAPHORE_GUARD(m_lock);
+    m_acceptedCount = 0;
+    if (m_jobs.empty())
+        return 0;
+    if (m_sink)
+        m_sink->OnStart();
+    std::int32_t total = 0;
+    for (const auto& job : m_jobs) {
+        if (!IsRunning())
+            break;
+        m_currentJob = job.get();
+        m_verified.clear();
+        if (OpenArchive(*job) == 0) {
+            job->startTime = Now();
+            CollectJob(*job);
+            job->endTime = Now();
+        }
+        total += m_holder.Count();
+        m_holder.Release();
+    }
+    m_archivedCount = total;
+    if (m_sink)
+        m_sink->OnFinish(m_currentJob);
+    if (m_deleteJobsAfterRun) {
+        m_jobs.clear();
+        m_currentJob = nullptr;
+    }
+    return 0;
+}
+
+int CArchiveManager::OpenArchive(CJobArchListEntry& job)
+{
+    m_failed = m_cancelled.load();
+    m_archivedCount = 0;
+    m_acceptedCount = 0;
+    m_progress = 0.0;
+    for (const CRvFileListEntry& entry : job.Calls()) {
+        struct stat status { };
+        if (entry.GetPath().empty() || stat(entry.GetPath().c_str(), &status) != 0) {
+            m_failed = true;
+            if (m_messages)
+                m_messages->Show(
+                    IArchiveMessages::Kind::Error, "ArchiveManager error - invalid file (..." + entry.GetPath() + ")");
+            break;
+        }
+    }
+    return m_holder.Create(
+        job.target, job.archiveType, job.thresholdMB, [this](double percent) { SetProgress(percent); }, m_messages);
+}
+
+void CArchiveManager::CollectJob(CJobArchListEntry& job)
+{
+    const std::size_t firstOfJob = m_archivedCalls.size();
+    for (const CRvFileListEntry& entry : job.Calls()) {
+        if (!IsRunning())
+            break;
+        ScanPath(job, entry);
+        m_archivedCount = m_holder.Count();
+        if (m_sink)
+            m_sink->OnProgress(0);
+    }
+    job.SetJobTime(Now());
+    if (IsRunning() && m_acceptedCount > 0)
+        m_holder.Write();
+    job.callCount = m_holder.Count();
+    m_verified = m_holder.VerifiedSources();
+    KeepOnlyVerifiedCalls(firstOfJob);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEntry& listEntry)
+{
+    WalkRecordings(listEntry.GetPath(), true, [&](const std::string& path) {
+        if (!IsRunning())
+            return false;
+        if (!Selects(job, path))
+            return true;
+        CArchiveFileListEntry call(listEntry);
+        call.SetPath(path);
+        call.LoadDetails(m_passphrase);
+        const std::int64_t start = call.GetDisplayTime();
+        const std::string folder = ArchiveFolderFor(job.structureType, path, start);
+        if (m_holder.Add(path, folder, m_pathPrefix, start) == 0) {
+            call.MarkArchived(m_holder.GetTarget(), m_holder.GetArchiveType(), job.mediaProcessing, Now());
+            m_archivedCalls.push_back(std::move(call));
+            ++m_acceptedCount;
+        }
+        return true;
+    });
+}
+
+bool CArchiveManager::Selects(const CJobArchListEntry& job, const std::string& path) const
+{
+    const std::int64_t now = Now();
+    const std::int64_t today = now - now % kDay;
+    std::int64_t days = 0;
+    switch (job.selectionType) {
+    case kSelectUnarchived:
+        return m_log->FindPath(path) < 0;
+    case kSelectLast30Days:
+        days = 30;
+        break;
+    case kSelectLast90Days:
+        days = 90;
+        break;
+    case kSelectLast180Days:
+        days = 180;
+        break;
+    default:
+        return true;
+    }
+    const auto created = FileCreationTime(path);
+    return created && *created >= today - days * kDay;
+}
+
+void CArchiveManager::KeepOnlyVerifiedCalls(std::size_t firstOfJob)
+{
+    // A call the archiver dropped (threshold, failed write, cancel) or whose copy did not read back
+    // intact is not archived, whatever Add said.
+    const auto ofJob = m_archivedCalls.begin() + static_cast<std::ptrdiff_t>(firstOfJob);
+    m_archivedCalls.erase(std::remove_if(ofJob, m_archivedCalls.end(),
+                              [&](const CArchiveFileListEntry& call) { return !m_verified.contains(call.GetPath()); }),
+        m_archivedCalls.end());
+}
+
+int CArchiveManager::ModifyOriginals(CJobArchListEntry* job)
+{
+    if (!job || !m_currentJob)
+        return 0;
+    CJobArchListEntry& current = *m_currentJob;
+    const std::int32_t processing = current.mediaProcessing;
+    current.originalsModified = processing == kDeleteOriginals || processing == kRemoveAudio;
+    if (!current.originalsModified)
+        return 0;
+    // Nothing of a failed or cancelled run is touched.
+    if (m_failed || m_cancelled) {
+        QOR_LOG("Archiver: Originals kept: the archive run did not complete\r\n");
+        current.originalsModified = false;
+        return 0;
+    }
+    int modified = 0;
+    for (const CRvFileListEntry& call : current.Calls()) {
+        const std::string& path = call.GetPath();
+        if (path.empty()) {
+            QOR_LOG("Archiver: File cannot be deleted - empty\r\n");
+            continue;
+        }
+        if (!m_verified.contains(path)) {
+            QOR_LOG("Archiver: File %s kept: its archive copy was not read back intact\r\n", path.c_str());
+            continue;
+        }
+        if (processing == kDeleteOriginals) {
+            QOR_LOG("Archiver: Deleted file %s\r\n", path.c_str());
+            if (unlink(path.c_str()) != 0) {
+                QOR_LOG("Archiver: File %s cannot be deleted\r\n", path.c_str());
+                continue;
+            }
+        } else if (!CRvRecordFileHdr().RemoveAudio(path, m_passphrase)) {
+            QOR_LOG("Archiver: File %s cannot be stripped of its audio\r\n", path.c_str());
+            continue;
+        } else {
+            QOR_LOG("Archiver: Removed audio of %s\r\n", path.c_str());
+        }
+        ++modified;
+    }
+    return modified;
+}
+
+} // namespace qor

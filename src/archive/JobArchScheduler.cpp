@@ -1,0 +1,201 @@
+#include "archive/JobArchScheduler.h"
+
+#include "archive/ArchiveLogger.h"
+#include "archive/ArchiveManager.h"
+#include "foundation/AtomicFile.h"
+#include "foundation/DataFolders.h"
+#include "foundation/LocaleFormat.h"
+#include "foundation/Logger.h"
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+
+#include <ctime>
+
+namespace qor {
+namespace {
+
+constexpr std::int64_t kDay = 86'400;
+
+std::tm LocalTime(std::int64_t seconds)
+{
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    localtime_r(&time, &local);
+    return local;
+}
+
+std::string DefaultArchivePath()
+{
+    std::string documents;
+    return GetSpecialFolderPath(kFolderUserDocuments, documents) ? documents + "/" : std::string("/tmp/");
+}
+
+} // namespace
+
+CJobArchScheduler::CJobArchScheduler()
+    : CJobArchScheduler(Singleton<CArchiveManager>::Instance(), Singleton<CArchiveLogger>::Instance())
+{
+}
+
+CJobArchScheduler::CJobArchScheduler(std::shared_ptr<CArchiveManager> manager, std::shared_ptr<CArchiveLogger> log)
+    : m_manager(std::move(manager))
+    , m_log(std::move(log))
+{
+    m_settings.archivePath = DefaultArchivePath();
+    m_log->Load(true);
+}
+
+std::string CJobArchScheduler::FilePath()
+{
+    return CSettings::GetConfigFilePath(true, kFileName);
+}
+
+bool CJobArchScheduler::LoadSchedule()
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    return ReadScheduleFile(FilePath(), m_settings);
+}
+
+bool CJobArchScheduler::SaveSchedule()
+{
+    std::string text;
+    {
+        QOR_SEMAPHORE_GUARD(m_lock);
+        text = ScheduleFileText(m_settings);
+    }
+    return WriteFileAtomically(FilePath(), text, 0644);
+}
+
+CScheduleSettings CJobArchScheduler::GetSettings()
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    return m_settings;
+}
+
+void CJobArchScheduler::SetSettings(const CScheduleSettings& settings)
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    m_settings = settings;
+}
+
+bool CJobArchScheduler::IsDue(std::int64_t now)
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    std::int64_t& scheduled = m_settings.scheduledTime;
+    if (scheduled != 0 && now < scheduled)
+        return false;
+    if (scheduled == 0) {
+        std::tm midnight = LocalTime(now);
+        midnight.tm_hour = midnight.tm_min = midnight.tm_sec = 0;
+        midnight.tm_isdst = -1; // the C library decides daylight saving
+        scheduled = static_cast<std::int64_t>(std::mktime(&midnight));
+    }
+    scheduled += static_cast<std::int64_t>(m_settings.daysInterval) * kDay;
+    return true;
+}
+
+std::int64_t CJobArchScheduler::NextRunTime(std::int64_t now)
+{
+    IsDue(now);
+    QOR_SEMAPHORE_GUARD(m_lock);
+    if (now < m_settings.scheduledTime)
+        return m_settings.scheduledTime;
+    std::int64_t next
+        = m_settings.scheduledTime ? m_settings.scheduledTime : (m_settings.lastJobTime ? m_settings.lastJobTime : now);
+    for (int step = 0; step < 1000; ++step) {
+        next += kDay;
+        if (next > now)
+            return next;
+    }
+    return now + kDay;
+}
+
+std::string CJobArchScheduler::TargetFor(const CScheduleSettings& settings, std::int64_t now)
+{
+    std::string target = settings.archivePath;
+    if (!target.ends_with('/'))
+        target += '/';
+    target += settings.archiveName;
+    if (settings.archiveType != kArchiveZip && settings.archiveType != kArchiveIso)
+        return target + "/";
+    std::string stamp = FormatLocaleDateTime(LocalTime(now));
+    for (char& c : stamp)
+        if (c == '.' || c == '/' || c == '\\' || c == ':')
+            c = '_';
+    return target + stamp + (settings.archiveType == kArchiveZip ? ".zip" : ".iso");
+}
+
+bool CJobArchScheduler::RunNow(std::int64_t now)
+{
+    if (m_manager->IsRunning()) {
+        QOR_LOG("Archiver: The scheduled job waits: an archive run is still going on\r\n");
+        return false;
+    }
+    CJobArchListEntry job;
+    {
+        QOR_SEMAPHORE_GUARD(m_lock);
+        CScheduleSettings& s = m_settings;
+        for (const std::string& folder : s.spaceFolders) {
+            CRvFileListEntry entry;
+            entry.SetPath(folder);
+            job.AddCall(entry);
+        }
+        job.target = TargetFor(s, now);
+        job.callCount = static_cast<std::int32_t>(s.spaceFolders.size());
+        job.mediaProcessing = s.mediaProcessing;
+        job.structureType = s.structureType;
+        job.archiveType = s.archiveType;
+        job.thresholdMB = s.thresholdSize;
+        job.abortIfExceeds = s.cancelJob;
+        s.lastJobTime = now;
+        job.SetJobTime(now);
+        job.SetUserName(s.userName);
+        if (s.comment.empty()) {
+            // Made once, then kept for every later run.
+            char comment[128];
+            const std::tm local = LocalTime(now);
+            std::strftime(comment, sizeof comment, "arch_records_till_%H_%B_%Y.%S", &local);
+            s.comment = comment;
+        }
+        job.SetComment(s.comment);
+        job.runState = CJobArchListEntry::kNew;
+        job.selectionType = s.selectionType;
+    }
+    m_manager->AddJob(job, this);
+    const bool started = m_manager->Start(true);
+    SaveSchedule();
+    return started;
+}
+
+void CJobArchScheduler::Notify(Notice notice)
+{
+    if (m_notifier)
+        m_notifier(notice);
+}
+
+void CJobArchScheduler::OnStart()
+{
+    Notify(Notice::Started);
+}
+
+void CJobArchScheduler::OnProgress(double)
+{
+    Notify(Notice::Progress);
+}
+
+void CJobArchScheduler::OnFinish(CJobArchListEntry* job)
+{
+    const CArchiveManager::Results results = m_manager->GetResults();
+    SaveSchedule();
+    Notify(Notice::Finished);
+    if (!job || results.archivedCount == 0 || results.failed)
+        return;
+    job->ClearCalls();
+    for (const CArchiveFileListEntry& call : m_manager->GetArchivedCalls(false))
+        job->AddCall(call);
+    m_log->AddEntry(*job);
+    m_manager->ModifyOriginals(job);
+    m_log->Save();
+}
+
+} // namespace qor

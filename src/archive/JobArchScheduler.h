@@ -1,0 +1,65 @@
+// The one scheduled archive job: its settings ("schedule.xml"), when it is due, and its run. A run
+// hands a job to the archive manager; when the manager has finished, the job goes into the archive
+// log, the originals are modified as the job says, and the log is saved.
+#pragma once
+
+#include "archive/ProgressBarSink.h"
+#include "archive/ScheduleFile.h"
+#include "foundation/LoggedSemaphore.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qor {
+
+class CArchiveLogger;
+class CArchiveManager;
+
+class CJobArchScheduler : public IProgressBarSink {
+public:
+    static constexpr const char* kFileName = "schedule.xml";
+
+    enum class Notice { Started, Progress, Finished };
+
+    // Loads the archive log. Without arguments, the process-wide manager and log.
+    CJobArchScheduler();
+    CJobArchScheduler(std::shared_ptr<CArchiveManager> manager, std::shared_ptr<CArchiveLogger> log);
+
+    bool LoadSchedule();
+    bool SaveSchedule();
+    CScheduleSettings GetSettings();
+    void SetSettings(const CScheduleSettings& settings);
+
+    // Due when no time is set or now is at or past it; a due job's time moves on by the interval
+    // (from today's midnight when none was set).
+    bool IsDue(std::int64_t now);
+    // When the job next starts, after applying the due rule.
+    std::int64_t NextRunTime(std::int64_t now);
+    // Hands the job to the archive manager and starts it; false when the manager is busy with a
+    // run (the job then waits for the next time) or cannot start.
+    bool RunNow(std::int64_t now);
+    // The archive's path for a run at now: a folder for the disk method, a ".zip" or ".iso" file
+    // named after the date and time otherwise.
+    static std::string TargetFor(const CScheduleSettings& settings, std::int64_t now);
+
+    // Who hears about a run (the desktop program's main window); called on the manager's worker.
+    void SetNotifier(std::function<void(Notice)> notifier) { m_notifier = std::move(notifier); }
+
+    void OnProgress(double percent) override;
+    void OnStart() override;
+    void OnFinish(CJobArchListEntry* job) override;
+
+    static std::string FilePath();
+
+private:
+    void Notify(Notice notice);
+
+    std::shared_ptr<CArchiveManager> m_manager;
+    std::shared_ptr<CArchiveLogger> m_log;
+    CRvLoggedSemaphore m_lock{ "ARCH_SCHEDULER" };
+    CScheduleSettings m_settings;
+    std::function<void(Notice)> m_notifier;
+};
+
+} // namespace qor

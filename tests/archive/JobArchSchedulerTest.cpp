@@ -1,0 +1,147 @@
+#include "archive/JobArchScheduler.h"
+
+#include "archive/ArchiveLogger.h"
+#include "archive/ArchiveManager.h"
+#include "samplegen/SampleRecording.h"
+#include "support/RecordingFolder.h"
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace qor {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using test::ReadFileText;
+using test::WriteFileText;
+
+constexpr std::int64_t kDay = 86'400;
+
+std::int64_t LocalMidnight(std::int64_t now)
+{
+    const auto time = static_cast<std::time_t>(now);
+    std::tm local{};
+    localtime_r(&time, &local);
+    local.tm_hour = local.tm_min = local.tm_sec = 0;
+    local.tm_isdst = -1;
+    return std::mktime(&local);
+}
+
+class JobArchScheduler : public ::testing::Test {
+protected:
+    test::CDataFolderSandbox sandbox;
+    test::CRecordingFolder folder;
+    std::shared_ptr<CArchiveLogger> log = std::make_shared<CArchiveLogger>();
+    std::shared_ptr<CArchiveManager> manager = std::make_shared<CArchiveManager>(log);
+    CJobArchScheduler scheduler{ manager, log };
+};
+
+TEST_F(JobArchScheduler, DueRuleAndNextStart)
+{
+    const std::int64_t now = 1'700'000'000;
+    EXPECT_TRUE(scheduler.IsDue(now)) << "a fresh installation is due at once";
+    EXPECT_EQ(scheduler.GetSettings().scheduledTime, LocalMidnight(now) + kDay);
+    EXPECT_FALSE(scheduler.IsDue(now));
+
+    CScheduleSettings settings = scheduler.GetSettings();
+    settings.scheduledTime = now - 3600;
+    settings.daysInterval = 1;
+    scheduler.SetSettings(settings);
+    EXPECT_EQ(scheduler.NextRunTime(now), now - 3600 + kDay) << "one interval ahead";
+    settings.scheduledTime = now - 10 * kDay;
+    scheduler.SetSettings(settings);
+    EXPECT_EQ(scheduler.NextRunTime(now), now - 10 * kDay + 11 * kDay) << "still past: stepped on by whole days";
+}
+
+TEST_F(JobArchScheduler, TheFileIsWrittenAsLaidOutAndReadTolerantly)
+{
+    CScheduleSettings settings;
+    settings.spaceFolders = { "/calls/a", "/calls/b & c" };
+    settings.enabled = true;
+    settings.archiveType = kArchiveZip;
+    settings.archivePath = "/archives/";
+    settings.lastJobTime = 1'500'000'000;
+    scheduler.SetSettings(settings);
+    ASSERT_TRUE(scheduler.SaveSchedule());
+    const std::string text = ReadFileText(CJobArchScheduler::FilePath());
+    EXPECT_TRUE(text.starts_with("<?xml version=\"1.0\" standalone=\"yes\" ?>\r\r\n<ArchiveJobSchedulingData>\r\r\n"
+                                 "   <SpaceFolders>\r\r\n      <path>/calls/a</path>\r\r\n"
+                                 "      <path>/calls/b &amp; c</path>\r\r\n   </SpaceFolders>\r\r\n"
+                                 "   <Enabled>TRUE</Enabled>\r\r\n"));
+    EXPECT_NE(text.find("   <LastJobTime>1500000000</LastJobTime>\r\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("<UserName>"), std::string::npos) << "written only when set";
+
+    scheduler.SetSettings(CScheduleSettings{});
+    ASSERT_TRUE(scheduler.LoadSchedule());
+    ASSERT_TRUE(scheduler.LoadSchedule());
+    EXPECT_EQ(scheduler.GetSettings().spaceFolders, settings.spaceFolders) << "reading twice adds no folder twice";
+    EXPECT_TRUE(scheduler.GetSettings().enabled);
+    EXPECT_EQ(scheduler.GetSettings().archivePath, "/archives/");
+
+    WriteFileText(CJobArchScheduler::FilePath(),
+        "<archivejobschedulingdata><Enabled>true</Enabled><ThresholdSize>x</ThresholdSize></archivejobschedulingdata>");
+    ASSERT_TRUE(scheduler.LoadSchedule());
+    EXPECT_TRUE(scheduler.GetSettings().enabled) << "true in lower case enables";
+    EXPECT_EQ(scheduler.GetSettings().thresholdSize, 0) << "a non-number reads as 0";
+    WriteFileText(CJobArchScheduler::FilePath(), "<ArchiveJobSchedulingData><Enabled>FALSE</Enabled>");
+    EXPECT_FALSE(scheduler.LoadSchedule());
+    EXPECT_TRUE(scheduler.GetSettings().enabled) << "a damaged file changes nothing";
+}
+
+TEST_F(JobArchScheduler, ArchiveNamesCarryTheTimeWithoutSeparators)
+{
+    CScheduleSettings settings;
+    settings.archivePath = "/archives";
+    settings.archiveType = kArchiveZip;
+    const std::string zip = CJobArchScheduler::TargetFor(settings, 1'449'137'700);
+    EXPECT_TRUE(zip.starts_with("/archives/Stowmere Job")) << zip;
+    EXPECT_TRUE(zip.ends_with(".zip"));
+    EXPECT_EQ(zip.find_first_of(".:\\", 10), zip.size() - 4) << zip;
+    EXPECT_EQ(zip.substr(22).find('/'), std::string::npos) << zip;
+    settings.archiveType = kArchiveDisk;
+    EXPECT_EQ(CJobArchScheduler::TargetFor(settings, 0), "/archives/Stowmere Job/");
+}
+
+TEST_F(JobArchScheduler, ARunIsLoggedModifiesTheOriginalsAndKeepsItsComment)
+{
+    samplegen::CSampleCall call;
+    call.durationSeconds = 1;
+    const std::string a = folder.Write("space/a.qor", call);
+    CScheduleSettings settings;
+    settings.spaceFolders = { folder.File("space") };
+    settings.archiveType = kArchiveDisk;
+    settings.archivePath = folder.File("archives");
+    fs::create_directory(settings.archivePath);
+    settings.mediaProcessing = kDeleteOriginals;
+    scheduler.SetSettings(settings);
+    std::vector<CJobArchScheduler::Notice> notices;
+    scheduler.SetNotifier([&](CJobArchScheduler::Notice notice) { notices.push_back(notice); });
+
+    const std::int64_t now = 1'449'137'715;
+    ASSERT_TRUE(scheduler.RunNow(now));
+    while (manager->IsRunning())
+        std::this_thread::sleep_for(1ms);
+    EXPECT_TRUE(fs::exists(folder.File("archives/Stowmere Job/a.qor")));
+    EXPECT_FALSE(fs::exists(a)) << "deleted once its copy was read back";
+    ASSERT_EQ(log->Entries().size(), 1u);
+    EXPECT_EQ(log->Entries()[0]->Calls().at(0).GetPath(), a);
+    EXPECT_GE(log->Entries()[0]->GetJobTime(), std::time(nullptr) - 60) << "dated when the calls were collected";
+    EXPECT_TRUE(fs::exists(CArchiveLogger::FilePath()));
+    ASSERT_FALSE(notices.empty());
+    EXPECT_EQ(notices.front(), CJobArchScheduler::Notice::Started);
+    EXPECT_EQ(notices.back(), CJobArchScheduler::Notice::Finished);
+
+    const std::string comment = scheduler.GetSettings().comment;
+    EXPECT_TRUE(comment.starts_with("arch_records_till_")) << comment;
+    CJobArchScheduler reloaded(manager, log);
+    ASSERT_TRUE(reloaded.LoadSchedule());
+    EXPECT_EQ(reloaded.GetSettings().comment, comment) << "the generated comment is kept for later runs";
+    EXPECT_EQ(reloaded.GetSettings().lastJobTime, now);
+}
+
+} // namespace
+} // namespace qor
