@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <filesystem>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -192,7 +193,10 @@ void CArchiveManager::CollectJob(CJobArchListEntry& job)
 
 void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEntry& listEntry)
 {
-    WalkRecordings(listEntry.GetPath(), true, [&](const std::string& path) {
+    // Archives and the log name calls by their full paths, whatever the job was given.
+    std::error_code error;
+    const std::string root = std::filesystem::absolute(listEntry.GetPath(), error).lexically_normal().string();
+    WalkRecordings(root.empty() ? listEntry.GetPath() : root, true, [&](const std::string& path) {
         if (!IsRunning())
             return false;
         if (!Selects(job, path))

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,18 +78,22 @@ bool CopyContent(int from, int to)
     }
 }
 
+// Compares the two files through mappings of their pages, so the bytes are not copied to be read.
 bool SameContent(const std::string& first, const std::string& second)
 {
-    const int a = OpenRegularFile(first);
-    const int b = OpenRegularFile(second);
-    bool same = a >= 0 && b >= 0;
-    static thread_local char left[kBlock], right[kBlock];
-    while (same) {
-        const ssize_t gotA = read(a, left, sizeof left);
-        const ssize_t gotB = read(b, right, sizeof right);
-        same = gotA == gotB && gotA >= 0 && std::memcmp(left, right, static_cast<std::size_t>(gotA)) == 0;
-        if (gotA <= 0)
-            break;
+    CFileStatus firstStatus, secondStatus;
+    const int a = OpenRegularFile(first, false, &firstStatus);
+    const int b = OpenRegularFile(second, false, &secondStatus);
+    bool same = a >= 0 && b >= 0 && firstStatus.size == secondStatus.size;
+    const std::size_t size = firstStatus.size;
+    if (same && size > 0) {
+        void* left = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, a, 0);
+        void* right = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, b, 0);
+        same = left != MAP_FAILED && right != MAP_FAILED && std::memcmp(left, right, size) == 0;
+        if (left != MAP_FAILED)
+            munmap(left, size);
+        if (right != MAP_FAILED)
+            munmap(right, size);
     }
     if (a >= 0)
         close(a);

@@ -6,8 +6,10 @@
 #include "support/RecordingFolder.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 #include <thread>
 
 namespace qor {
@@ -112,6 +114,56 @@ TEST_F(ArchiveManager, TakesEveryLevelOfAFolderAndLaysItOutByUser)
     const auto calls = manager.GetArchivedCalls(false);
     EXPECT_TRUE(calls[0].IsArchived());
     EXPECT_EQ(calls[0].GetArchiveName(), folder.File("archive"));
+}
+
+// The names an archive holds, as the tools people use list them.
+std::set<std::string> NamesIn(const std::string& command)
+{
+    std::set<std::string> names;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    char line[4096];
+    while (pipe && std::fgets(line, sizeof line, pipe)) {
+        std::string name(line);
+        while (!name.empty() && (name.back() == '\n' || name.back() == '\'' || name.back() == '/'))
+            name.pop_back();
+        if (!name.empty() && name.front() == '\'')
+            name.erase(0, 1);
+        names.insert(name);
+    }
+    if (pipe)
+        pclose(pipe);
+    return names;
+}
+
+TEST_F(ArchiveManager, ZipAndIsoArchivesHoldTheCallsInTheirStructureFolders)
+{
+    const std::string a = Call("1234-20150301-101500.qor", 1'425'204'900); // 1 March 2015
+    const std::string b = Call("sub/1234-20150302-101500.qor", 1'425'291'300);
+    const std::string folderOfB = fs::path(b).parent_path().string().substr(1);
+    for (const std::int32_t method : { kArchiveZip, kArchiveIso }) {
+        const bool zip = method == kArchiveZip;
+        const std::string path = folder.File(zip ? "calls.zip" : "calls.iso");
+        const std::string list = zip ? "unzip -Z1 '" + path + "'" : "xorriso -indev '" + path + "' -find / 2>/dev/null";
+        CJobArchListEntry byMonth = Job({ folder.File("calls") }, method);
+        byMonth.target = path;
+        byMonth.structureType = kStructureByMonth;
+        manager.ClearJobs();
+        Run(byMonth);
+        const auto months = NamesIn(list);
+        EXPECT_TRUE(months.contains(zip ? "Mar 2015/1234-20150301-101500.qor" : "/Mar 2015/1234-20150301-101500.qor"))
+            << method;
+        EXPECT_TRUE(months.contains(zip ? "Mar 2015/1234-20150302-101500.qor" : "/Mar 2015/1234-20150302-101500.qor"))
+            << "two calls of one month share its folder";
+
+        fs::remove(path);
+        CJobArchListEntry byPath = Job({ b }, method);
+        byPath.target = path;
+        byPath.structureType = kStructureByPath;
+        manager.ClearJobs();
+        Run(byPath);
+        EXPECT_TRUE(NamesIn(list).contains((zip ? "" : "/") + folderOfB + "/1234-20150302-101500.qor")) << method;
+        EXPECT_EQ(manager.GetArchivedCalls(true).size(), 3u) << "read back intact: both months and the path";
+    }
 }
 
 TEST_F(ArchiveManager, SelectionsMissingPathsAndUnknownMethods)

@@ -3,6 +3,7 @@
 #include "archive/iso/IsoFolderPath.h"
 
 #include <cstdint>
+#include <filesystem>
 
 namespace qor {
 namespace {
@@ -54,8 +55,11 @@ int CIsoVolume::FindOrMakeFolder(IsoDir* parent, const std::string& name, IsoDir
 int CIsoVolume::AddFile(IsoDir* folder, const std::string& source, IsoFile** file)
 {
     const std::string name(FileNameOf(source));
+    // The library reads a relative path from the root, not from the working folder.
+    std::error_code error;
+    const std::string path = std::filesystem::absolute(source, error).string();
     IsoNode* node = nullptr;
-    const int added = iso_tree_add_new_node(m_image, folder, name.c_str(), source.c_str(), &node);
+    const int added = iso_tree_add_new_node(m_image, folder, name.c_str(), path.c_str(), &node);
     if (added < 0)
         return added;
     if (iso_node_get_type(node) != LIBISO_FILE) {
