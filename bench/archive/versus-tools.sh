@@ -9,8 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 cmake --preset default >/dev/null
 cmake --build --preset default --target bench-archive qor-samplegen >/dev/null
-ours=build/default/bench/bench-archive
-data=build/bench-data/archive
+ours=$PWD/build/default/bench/bench-archive
+data=$PWD/build/bench-data/archive
 calls=$data/calls
 out=$data/out
 
@@ -29,11 +29,16 @@ if [ ! -f "$data/complete" ]; then
 fi
 echo "$(du -sh "$calls" | cut -f1) in $(find "$calls" -name '*.qor' | wc -l) calls"
 
-# Median of three runs of a command, in milliseconds; the output folder is emptied before each.
+# Median of three runs of a command, in milliseconds. Each run writes into a folder never used
+# before ($run), so no run pays for a file system still busy with what an earlier one deleted;
+# everything is removed at the end.
+runs=0
 median() {
     local times=()
     for _ in 1 2 3; do
-        rm -rf "$out" && mkdir -p "$out"
+        runs=$((runs + 1))
+        run=$out/run-$runs
+        mkdir -p "$run"
         sync
         local start end
         start=$(date +%s%N)
@@ -44,23 +49,30 @@ median() {
     done
     printf '%s\n' "${times[@]}" | sort -n | sed -n 2p
 }
+rm -rf "$out"
+trap 'rm -rf "$out"' EXIT
+
+zip_tool() { (cd "$calls" && zip -q -6 -r "$run/tool.zip" .); }
+zip_ours() { "$ours" zip "$calls" "$run/ours.zip"; }
+iso_tool() { xorriso -as mkisofs -R -J -quiet -o "$run/tool.iso" "$calls"; }
+iso_ours() { "$ours" iso "$calls" "$run/ours.iso"; }
+disk_tool() { cp -r --preserve=timestamps "$calls" "$run/tool"; }
+disk_ours() { "$ours" disk "$calls" "$run/ours"; }
 
 row() {
     printf '| %-44s | %6d ms | %5s |\n' "$1" "$2" "$(awk -v a="$2" -v b="$3" 'BEGIN { printf "%.2f", a / b }')"
 }
 
-zip_tool=$(median sh -c "cd '$calls' && zip -q -6 -r '$PWD/$out/tool.zip' .")
-zip_ours=$(median "$ours" zip "$calls" "$out/ours.zip")
-iso_tool=$(median xorriso -as mkisofs -R -J -quiet -o "$out/tool.iso" "$calls")
-iso_ours=$(median "$ours" iso "$calls" "$out/ours.iso")
-disk_tool=$(median cp -r --preserve=timestamps "$calls" "$out/tool")
-disk_ours=$(median "$ours" disk "$calls" "$out/ours")
-
 printf '| %-44s | %9s | %5s |\n' "what" "time" "ratio"
 printf '|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..46})" "-----------" "-------"
-row "zip -q -6 -r" "$zip_tool" "$zip_tool"
-row "our ZIP archiver" "$zip_ours" "$zip_tool"
-row "xorriso -as mkisofs -R -J" "$iso_tool" "$iso_tool"
-row "our ISO archiver" "$iso_ours" "$iso_tool"
-row "cp -r --preserve=timestamps" "$disk_tool" "$disk_tool"
-row "our disk archiver" "$disk_ours" "$disk_tool"
+for method in zip iso disk; do
+    tool=$(median "${method}_tool")
+    mine=$(median "${method}_ours")
+    case $method in
+    zip) label="zip -q -6 -r" ;;
+    iso) label="xorriso -as mkisofs -R -J" ;;
+    disk) label="cp -r --preserve=timestamps" ;;
+    esac
+    row "$label" "$tool" "$tool"
+    row "our $method archiver" "$mine" "$tool"
+done

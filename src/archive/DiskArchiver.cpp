@@ -87,8 +87,8 @@ bool SameContent(const std::string& first, const std::string& second)
     bool same = a >= 0 && b >= 0 && firstStatus.size == secondStatus.size;
     const std::size_t size = firstStatus.size;
     if (same && size > 0) {
-        void* left = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, a, 0);
-        void* right = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, b, 0);
+        void* left = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, a, 0);
+        void* right = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, b, 0);
         same = left != MAP_FAILED && right != MAP_FAILED && std::memcmp(left, right, size) == 0;
         if (left != MAP_FAILED)
             munmap(left, size);
@@ -150,6 +150,7 @@ int CDiskArchiver::Write()
             m_progress(static_cast<double>(m_copied.size()) * 100.0 / static_cast<double>(total));
     }
     m_queue.clear();
+    m_madeFolders.clear();
     m_running = false;
     // Once everything is on disk, each copy is compared with its original: only a call whose copy
     // is known to be intact may later be deleted or stripped.
@@ -171,17 +172,19 @@ std::string CDiskArchiver::CopyOne(const CPending& call)
     std::string folder = call.root;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
-    if (!MakeFolder(folder)) {
+    if (!m_madeFolders.contains(folder) && !MakeFolder(folder)) {
         Fail("Cannot create the archive folder " + folder + ": " + std::strerror(errno));
         return {};
     }
+    m_madeFolders.insert(folder);
     for (std::size_t start = 0; start < call.folder.size();) {
         const auto slash = std::min(call.folder.find('/', start), call.folder.size());
-        if (!MakeFolder(folder + "/" + call.folder.substr(0, slash))) {
-            Fail("Cannot create the folder " + folder + "/" + call.folder.substr(0, slash) + ": "
-                + std::strerror(errno));
+        const std::string level = folder + "/" + call.folder.substr(0, slash);
+        if (!m_madeFolders.contains(level) && !MakeFolder(level)) {
+            Fail("Cannot create the folder " + level + ": " + std::strerror(errno));
             return {};
         }
+        m_madeFolders.insert(level);
         start = slash + 1;
     }
     if (!call.folder.empty())
@@ -192,9 +195,15 @@ std::string CDiskArchiver::CopyOne(const CPending& call)
 
     CFileStatus status;
     const int from = OpenRegularFile(call.source, false, &status);
-    std::string temporary = copy + ".XXXXXX";
-    const int to = from >= 0 ? mkstemp(temporary.data()) : -1;
-    // Made aside and renamed over an existing copy, so an older copy is never half overwritten.
+    // A new copy is written in place; one that replaces an older copy is made aside and renamed
+    // over it, so the older copy is never half overwritten.
+    int to = from >= 0 ? open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600) : -1;
+    const bool replacing = from >= 0 && to < 0 && errno == EEXIST;
+    std::string written = copy;
+    if (replacing) {
+        written = copy + ".XXXXXX";
+        to = mkstemp(written.data());
+    }
     const timespec times[2]
         = { { static_cast<time_t>(call.startTime), 0 }, { static_cast<time_t>(call.startTime), 0 } };
     // The copy keeps the original's permissions: a private recording stays private.
@@ -203,10 +212,10 @@ std::string CDiskArchiver::CopyOne(const CPending& call)
     const bool closed = to < 0 || close(to) == 0;
     if (from >= 0)
         close(from);
-    if (!copied || !closed || std::rename(temporary.c_str(), copy.c_str()) != 0) {
+    if (!copied || !closed || (replacing && std::rename(written.c_str(), copy.c_str()) != 0)) {
         const int error = errno;
         if (to >= 0)
-            unlink(temporary.c_str());
+            unlink(written.c_str());
         Fail("Cannot copy " + call.source + " to " + copy + ": " + std::strerror(error));
         return {};
     }

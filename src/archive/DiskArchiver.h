@@ -7,6 +7,7 @@
 #include "archive/Archiver.h"
 
 #include <atomic>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,7 @@ private:
     IArchiveMessages* m_messages;
     std::vector<CPending> m_queue;
     std::vector<CCopied> m_copied;
+    std::set<std::string> m_madeFolders; // made (or found) during this Write
     std::atomic<bool> m_running{ false };
 };
 
