@@ -1,0 +1,64 @@
+#include "support/WidgetTesting.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+namespace qor::test {
+
+QString SaveScreenshot(QWidget& widget, const QString& name)
+{
+    const QString folder = QStringLiteral(QOR_SCREENSHOT_FOLDER);
+    QDir().mkpath(folder);
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    return widget.grab().save(path) ? path : QString();
+}
+
+void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, button, text] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (!box || !box->isVisible())
+                continue;
+            if (text)
+                *text = box->text();
+            if (QAbstractButton* pressed = box->button(button))
+                pressed->click();
+            poll->deleteLater();
+            return;
+        }
+    });
+    poll->start(10);
+}
+
+void HandleNextDialog(const std::function<bool(QWidget& dialog)>& act)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && !qobject_cast<QMessageBox*>(modal)) {
+            poll->deleteLater();
+            act(*modal);
+        }
+    });
+    poll->start(10);
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > milliseconds)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+} // namespace qor::test

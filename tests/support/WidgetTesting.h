@@ -1,0 +1,28 @@
+// What widget tests share: screenshots for a person to look at, and answering the modal boxes a
+// command opens, the way a user would press their buttons.
+#pragma once
+
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace qor::test {
+
+// Saves the widget as build/screenshots/<name>.png; the path, empty when it could not be written.
+QString SaveScreenshot(QWidget& widget, const QString& name);
+
+// From now on, the next message box to open is answered with button (its text is kept for the
+// test to read); returns at once.
+void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr);
+
+// From now on, the next modal dialog (other than a message box) to open is handed to act, which
+// fills it in and accepts or rejects it; returns at once.
+void HandleNextDialog(const std::function<bool(QWidget& dialog)>& act);
+
+// Runs the event loop until the condition holds or the time runs out; true when it held.
+bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000);
+
+} // namespace qor::test
