@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -59,6 +60,12 @@ bool WaitFor(const std::function<bool()>& condition, int milliseconds)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+void TypeText(QWidget* widget, const QString& text)
+{
+    for (const QChar character : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(character), Qt::NoModifier);
 }
 
 } // namespace qor::test

@@ -25,4 +25,8 @@ void HandleNextDialog(const std::function<bool(QWidget& dialog)>& act);
 // Runs the event loop until the condition holds or the time runs out; true when it held.
 bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000);
 
+// Types the text into the widget key by key, as a keyboard would; unlike QTest::keyClicks it
+// takes any character, not only ASCII.
+void TypeText(QWidget* widget, const QString& text);
+
 } // namespace qor::test

@@ -44,13 +44,6 @@ private:
     std::optional<std::string> m_saved;
 };
 
-// Types the text key by key; QTest::keyClicks knows only ASCII keys.
-void Type(QWidget* field, const QString& text)
-{
-    for (const QChar character : text)
-        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(character), Qt::NoModifier);
-}
-
 class CreateListDialog : public ::testing::Test {
 protected:
     explicit CreateListDialog(const Sources& folders = {})
@@ -181,7 +174,7 @@ TEST_F(CreateListDialog, PatternsAndDateRangesComeFromTheControls)
     EXPECT_FALSE(Field<QDateEdit>("After this date")->isEnabled());
 
     QTest::keyClick(Field<QLineEdit>("Limit by Filename"), Qt::Key_Backspace);
-    Type(Field<QLineEdit>("Limit by Filename"), QStringLiteral("M\u00FCller"));
+    test::TypeText(Field<QLineEdit>("Limit by Filename"), QStringLiteral("M\u00FCller"));
     QTest::keyClicks(Field<QLineEdit>("Limit by Caller ID"), QStringLiteral("0123"));
     criteria = dialog.Criteria();
     EXPECT_EQ(criteria.fileNamePattern, "M\u00FCller");
