@@ -19,7 +19,9 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStringListModel>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qor {
 namespace {

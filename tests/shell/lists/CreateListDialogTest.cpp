@@ -52,7 +52,7 @@ protected:
         dialog.SetFolderChooser([this] {
             if (chosen.empty())
                 return QString();
-            const QString folder = chosen.front();
+            QString folder = chosen.front();
             chosen.pop_front();
             return folder;
         });
@@ -60,9 +60,9 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     }
 
-    template <typename Widget = QAbstractButton> Widget* Button(const char* text)
+    QAbstractButton* Button(const char* text)
     {
-        for (auto* button : dialog.findChildren<Widget*>())
+        for (auto* button : dialog.findChildren<QAbstractButton*>())
             if (button->text() == QString::fromUtf8(text))
                 return button;
         ADD_FAILURE() << "no button " << text;
