@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPixmap>
 #include <QTest>
 #include <QTimer>
@@ -60,6 +61,22 @@ bool WaitFor(const std::function<bool()>& condition, int milliseconds)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+QAbstractButton* FindButton(QWidget& window, const QString& text)
+{
+    for (auto* button : window.findChildren<QAbstractButton*>())
+        if (button->text() == text)
+            return button;
+    return nullptr;
+}
+
+QWidget* FindLabelledField(QWidget& window, const QString& label)
+{
+    for (auto* candidate : window.findChildren<QLabel*>())
+        if (candidate->text() == label)
+            return candidate->buddy();
+    return nullptr;
 }
 
 void TypeText(QWidget* widget, const QString& text)

@@ -5,9 +5,10 @@
 #include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QString>
+#include <QWidget>
 #include <functional>
 
-class QWidget;
+class QAbstractButton;
 
 namespace qor::test {
 
@@ -24,6 +25,16 @@ void HandleNextDialog(const std::function<bool(QWidget& dialog)>& act);
 
 // Runs the event loop until the condition holds or the time runs out; true when it held.
 bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000);
+
+// The button in window that shows text; null when there is none.
+QAbstractButton* FindButton(QWidget& window, const QString& text);
+
+// The field that the label showing text names, the way a reader pairs them; null when there is none.
+QWidget* FindLabelledField(QWidget& window, const QString& label);
+template <typename Field> Field* FindField(QWidget& window, const QString& label)
+{
+    return qobject_cast<Field*>(FindLabelledField(window, label));
+}
 
 // Types the text into the widget key by key, as a keyboard would; unlike QTest::keyClicks it
 // takes any character, not only ASCII.

@@ -4,10 +4,8 @@
 #include "support/TestFolders.h"
 #include "support/WidgetTesting.h"
 
-#include <QCheckBox>
-#include <QLabel>
+#include <QAbstractButton>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -29,23 +27,9 @@ protected:
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     }
-    QLineEdit* Passphrase()
-    {
-        for (auto* label : dialog->findChildren<QLabel*>())
-            if (label->text() == QStringLiteral("Passphrase:"))
-                return qobject_cast<QLineEdit*>(label->buddy());
-        ADD_FAILURE() << "no passphrase field";
-        return nullptr;
-    }
-    QAbstractButton* Button(const QString& text)
-    {
-        for (auto* button : dialog->findChildren<QAbstractButton*>())
-            if (button->text() == text)
-                return button;
-        ADD_FAILURE() << "no button " << text.toStdString();
-        return nullptr;
-    }
-    QAbstractButton* Remember() { return Button(QStringLiteral("Remember this Passphrase on my PC.")); }
+    QLineEdit* Passphrase() { return test::FindField<QLineEdit>(*dialog, QStringLiteral("Passphrase:")); }
+    QAbstractButton* Button(const char* text) { return test::FindButton(*dialog, QString::fromUtf8(text)); }
+    QAbstractButton* Remember() { return Button("Remember this Passphrase on my PC."); }
     void Retype(const QString& passphrase)
     {
         Passphrase()->selectAll();
@@ -57,47 +41,30 @@ protected:
     std::unique_ptr<CDecryptionDialog> dialog;
 };
 
-TEST_F(DecryptionDialog, ShowsTheStoredPassphraseHidden)
-{
-    Open();
-    EXPECT_EQ(Passphrase()->text(), QStringLiteral("open sesame"));
-    EXPECT_EQ(Passphrase()->echoMode(), QLineEdit::Password);
-    EXPECT_TRUE(Passphrase()->hasFocus());
-    EXPECT_TRUE(Remember()->isChecked());
-
-    dialog.reset();
-    settings.SetSavePassphrase(false);
-    Open();
-    EXPECT_FALSE(Remember()->isChecked());
-}
-
 TEST_F(DecryptionDialog, OkStoresTheTrimmedPassphraseAndTheChoice)
-{
-    Open();
-    Retype(QStringLiteral("  new phrase \t"));
-    QTest::keyClick(Remember(), Qt::Key_Space);
-    QTest::mouseClick(Button(QStringLiteral("OK")), Qt::LeftButton);
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(settings.GetPassphrase(), "new phrase");
-    EXPECT_FALSE(settings.GetSavePassphrase());
-
-    Open();
-    QTest::keyClick(Remember(), Qt::Key_Space);
-    Retype(QStringLiteral("caf\u00E9"));
-    QTest::keyClick(Passphrase(), Qt::Key_Return);
-    EXPECT_EQ(dialog->result(), QDialog::Accepted) << "Return presses OK";
-    EXPECT_EQ(settings.GetPassphrase(), "caf\u00E9");
-    EXPECT_TRUE(settings.GetSavePassphrase());
-}
-
-TEST_F(DecryptionDialog, CancelKeepsThePassphrase)
 {
     Open();
     Retype(QStringLiteral("typo"));
     QTest::keyClick(Remember(), Qt::Key_Space);
-    QTest::mouseClick(Button(QStringLiteral("Cancel")), Qt::LeftButton);
-    EXPECT_EQ(dialog->result(), QDialog::Rejected);
-    EXPECT_EQ(settings.GetPassphrase(), "open sesame");
+    QTest::mouseClick(Button("Cancel"), Qt::LeftButton);
+    EXPECT_EQ(settings.GetPassphrase(), "open sesame") << "Cancel keeps both";
+    EXPECT_TRUE(settings.GetSavePassphrase());
+
+    Open();
+    EXPECT_EQ(Passphrase()->text(), QStringLiteral("open sesame"));
+    EXPECT_EQ(Passphrase()->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(Remember()->isChecked());
+    Retype(QStringLiteral("  caf\u00E9 cr\u00E8me \t"));
+    QTest::keyClick(Remember(), Qt::Key_Space);
+    QTest::mouseClick(Button("OK"), Qt::LeftButton);
+    EXPECT_EQ(settings.GetPassphrase(), "caf\u00E9 cr\u00E8me");
+    EXPECT_FALSE(settings.GetSavePassphrase());
+
+    Open();
+    EXPECT_FALSE(Remember()->isChecked());
+    QTest::keyClick(Remember(), Qt::Key_Space);
+    QTest::keyClick(Passphrase(), Qt::Key_Return);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted) << "Return presses OK";
     EXPECT_TRUE(settings.GetSavePassphrase());
 }
 
