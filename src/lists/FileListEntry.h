@@ -60,6 +60,8 @@ public:
     std::int32_t GetExtraCode() const { return m_extraCode; }
     bool IsLoaded() const { return m_loaded != 0; }
     const std::string& GetCallerIdText() const { return m_callerIdText; }
+    // The caller ID the user typed in the list (written into the file by whoever changed it).
+    void SetCallerIdText(const std::string& callerId) { m_callerIdText = callerId; }
     const std::string& GetUserIdText() const { return m_userIdText; }
     const std::string& GetDurationText() const { return m_durationText; }
     const std::string& GetDateTimeText() const { return m_dateTimeText; }

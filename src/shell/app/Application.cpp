@@ -1,0 +1,127 @@
+#include "shell/app/Application.h"
+
+#include "foundation/DataFolders.h"
+#include "foundation/ResourceStrings.h"
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+#include "platform/VirtualWaveOut.h"
+#include "platform/WaveOutFactory.h"
+#include "playback/PlaybackManager.h"
+#include "review/CallHistory.h"
+#include "review/HotLists.h"
+#include "review/ShortCuts.h"
+#include "shell/app/MainWindow.h"
+#include "shell/app/RecentFiles.h"
+#include "shell/app/SingleInstance.h"
+#include "shell/common/ShellIcons.h"
+#include "shell/common/ShellTexts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QResource>
+#include <cstdio>
+#include <cstdlib>
+
+namespace qor {
+namespace {
+
+bool HasDisplay()
+{
+    for (const char* variable : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
+        if (const char* value = std::getenv(variable); value && *value)
+            return true;
+    return false;
+}
+
+// A branding bundle named in branding.xml replaces the program's own look; one that cannot be
+// found ends the start.
+bool LoadBrandingBundle()
+{
+    const std::string bundle = Singleton<CSettings>::Instance()->GetResourceFile();
+    if (bundle.empty() || QResource::registerResource(QString::fromStdString(bundle)))
+        return true;
+    QMessageBox::critical(nullptr, QStringLiteral("Initialization error"),
+        QStringLiteral("Unable to locate the resources file\n\n(%1)\n\nin the system path. Unable to continue.")
+            .arg(QString::fromStdString(bundle)));
+    return false;
+}
+
+void LoadStores()
+{
+    Singleton<CSettings>::Instance()->Load();
+    Singleton<CCallHistory>::Instance()->Load();
+    Singleton<CShortCuts>::Instance()->Load();
+    Singleton<CHotLists>::Instance()->Load();
+}
+
+void SaveStores()
+{
+    Singleton<CSettings>::Instance()->Save();
+    Singleton<CCallHistory>::Instance()->Save();
+    Singleton<CShortCuts>::Instance()->Save();
+    Singleton<CHotLists>::Instance()->Save();
+}
+
+void RaiseWindow(QWidget& window)
+{
+    if (window.isMinimized())
+        window.showMaximized();
+    // An open dialog comes forward with its window.
+    QWidget* front = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : &window;
+    front->raise();
+    front->activateWindow();
+}
+
+} // namespace
+
+int CQorTolvaneApp::Run(int argc, char** argv)
+{
+    if (!HasDisplay()) {
+        std::fprintf(stderr,
+            "qortolvane: no display to open its window on (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+            "Run it on a desktop, or without one under a virtual display: xvfb-run -a qortolvane\n");
+        return 1;
+    }
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Veltrane"));
+    QApplication::setApplicationName(QStringLiteral("Qor Tolvane"));
+    QApplication::setApplicationVersion(QStringLiteral("3.0"));
+    SetUpIconTheme();
+    if (!LoadBrandingBundle())
+        return 1; // nothing was loaded, so nothing is saved over the user's files
+    SetDataFolderNames(LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME));
+    QApplication::setApplicationDisplayName(ShellText(IDS_PRODUCT_NAME));
+    LoadStores();
+
+    CRecentFiles recentFiles;
+    recentFiles.Load();
+    CMainFrame frame(recentFiles);
+    CSingleInstance instance;
+    if (instance.HandOverToRunningCopy())
+        return 0; // the running copy came forward; this one saves nothing over its files
+    const auto raise = [&frame] { RaiseWindow(frame); };
+    if (!instance.Listen(raise) && (instance.HandOverToRunningCopy() || !instance.TakeOverStaleName()))
+        return 0;
+
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    auto device = MakeWaveOut();
+    const bool silent = dynamic_cast<CVirtualWaveOut*>(device.get()) != nullptr;
+    playback->SetWaveOut(std::move(device));
+    playback->SetErrorReporter([&frame](const std::string& message) {
+        QMessageBox::warning(&frame, QApplication::applicationDisplayName(), QString::fromStdString(message));
+    });
+    frame.showMaximized();
+    if (silent)
+        frame.ShowStatus(QStringLiteral("No sound server answers: calls play on a silent device."));
+    if (Singleton<CSettings>::Instance()->GetShowHistory())
+        frame.ShowPlayHistory();
+    if (const char* folder = std::getenv("QOR_START_FOLDER"); folder && *folder)
+        frame.CompileFolders({ QString::fromLocal8Bit(folder) }, false);
+
+    const int result = QApplication::exec();
+    playback->CloseRecording();
+    SaveStores();
+    return result;
+}
+
+} // namespace qor

@@ -1,0 +1,116 @@
+#include "shell/app/ListCompiler.h"
+
+#include "archive/ArchiveLogger.h"
+#include "foundation/ResourceStrings.h"
+#include "foundation/Singleton.h"
+#include "shell/common/ShellTexts.h"
+#include "shell/dialogs/ProgressDialog.h"
+#include "shell/lists/ListWindow.h"
+#include "shell/lists/RecordingListView.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace qor {
+
+CListCompiler::CListCompiler(
+    QWidget& mainWindow, std::function<CListWindow*()> activeList, std::function<CListWindow*()> newList)
+    : m_mainWindow(mainWindow)
+    , m_activeList(std::move(activeList))
+    , m_newList(std::move(newList))
+{
+    m_timer.setInterval(1000);
+    connect(&m_timer, &QTimer::timeout, this, &CListCompiler::Tick);
+    m_search.SetArchiveLookup(Singleton<CArchiveLogger>::Instance());
+}
+
+CListCompiler::~CListCompiler()
+{
+    m_timer.stop();
+    m_search.StopSearch();
+}
+
+bool CListCompiler::Compile(const SearchCriteria& criteria, Into into, CListWindow* list)
+{
+    if (IsRunning())
+        return false;
+    m_into = into;
+    m_list = list;
+    m_progress = std::make_unique<CProgressDialog>(&m_mainWindow);
+    m_progress->SetText(ShellText(IDS_SCANNING));
+    m_progress->SetRange(0, 0);
+    m_progress->Begin();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_search.Prepare(criteria);
+    const CSearchManager::Status counted = m_search.GetStatus();
+    if (counted.sourceMissing || counted.total == 0) {
+        End();
+        QMessageBox::information(&m_mainWindow, QApplication::applicationDisplayName(),
+            QStringLiteral("No recordings found which match your specified criteria."));
+        return false;
+    }
+    if (into == Into::NewList) {
+        m_list = m_newList();
+        m_list->Document().SetCriteria(criteria);
+        m_list->Document().SetSearchCompiled(true);
+    }
+    m_search.SetReplaceList(into == Into::SameList);
+    m_progress->SetText(ShellText(IDS_COMPILING_LIST, 0, counted.total));
+    m_progress->SetRange(1, counted.total);
+    if (!m_search.StartSearch()) {
+        End();
+        QMessageBox::warning(&m_mainWindow, QApplication::applicationDisplayName(),
+            into == Into::NewList ? QStringLiteral("Failed to start search.")
+                                  : QStringLiteral("Falied to start search."));
+        return false;
+    }
+    m_timer.start();
+    return true;
+}
+
+void CListCompiler::Tick()
+{
+    const CSearchManager::Status status = m_search.GetStatus();
+    const bool cancelled = m_progress && m_progress->IsCancelled();
+    if (!cancelled && m_progress) {
+        m_progress->SetValue(status.scanned);
+        m_progress->SetText(ShellText(IDS_COMPILING_LIST, status.scanned, status.total));
+    }
+    if (status.scanned != status.total && m_search.IsRunning()) {
+        if (cancelled) {
+            m_search.StopSearch();
+            End();
+        }
+        return;
+    }
+    HandOff();
+    End();
+}
+
+void CListCompiler::HandOff()
+{
+    CListWindow* list = m_into == Into::ActiveList ? m_activeList() : m_list.data();
+    if (!list)
+        list = m_newList(); // no list to take the calls: they get one of their own
+    m_search.HandOffTo(&list->Document());
+    CQorTolvaneView& view = list->View();
+    if (m_into == Into::DroppedOn) {
+        view.Resort();
+        return;
+    }
+    const SearchCriteria criteria = m_search.GetCriteria();
+    const bool oneSource = criteria.sources.size() == 1;
+    list->Document().SetSearchCompiled(true);
+    view.ShowList(oneSource ? kListFolder : kListCustom, oneSource ? criteria.sources.front() : std::string());
+}
+
+void CListCompiler::End()
+{
+    m_timer.stop();
+    if (m_progress)
+        m_progress->Finish();
+    m_progress.reset();
+    Q_EMIT Finished();
+}
+
+} // namespace qor

@@ -1,0 +1,349 @@
+#include "shell/app/MainWindow.h"
+
+#include "archive/ArchiveLogger.h"
+#include "foundation/DataFolders.h"
+#include "foundation/ResourceStrings.h"
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+#include "lists/CallFinder.h"
+#include "review/CallHistory.h"
+#include "shell/app/ListCompiler.h"
+#include "shell/app/MainMenus.h"
+#include "shell/app/RecentFiles.h"
+#include "shell/common/ShellIcons.h"
+#include "shell/common/ShellTexts.h"
+#include "shell/dialogs/DecryptionDialog.h"
+#include "shell/lists/CallClipboard.h"
+#include "shell/lists/CreateListDialog.h"
+#include "shell/lists/FindCallsDialog.h"
+#include "shell/lists/ListWindow.h"
+#include "shell/lists/RecordingListView.h"
+#include "shell/lists/RecordingTable.h"
+#include "shell/panels/AccessPanel.h"
+#include "shell/player/PlayerPanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QUrl>
+
+namespace qor {
+
+CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
+    : QMainWindow(parent)
+    , m_recentFiles(recentFiles)
+    , m_area(new QMdiArea(this))
+    , m_accessPanel(new CAccessPanel(this))
+    , m_playerPanel(new CPlayerPanel(this))
+    , m_menus(new CMainMenus(*this))
+    , m_compiler(new CListCompiler(
+          *this, [this] { return ActiveList(); }, [this] { return NewList(); }))
+{
+    setWindowIcon(LoadShellIcon(ShellIcon::Application));
+    m_area->setViewMode(QMdiArea::TabbedView);
+    m_area->setTabsClosable(true);
+    m_area->setTabsMovable(true);
+    m_area->setDocumentMode(true);
+    setCentralWidget(m_area);
+    addDockWidget(Qt::LeftDockWidgetArea, m_accessPanel);
+    addDockWidget(Qt::BottomDockWidgetArea, m_playerPanel);
+    statusBar();
+
+    CMainMenus& menus = *m_menus;
+    connect(menus.newList, &QAction::triggered, this, &CMainFrame::NewList);
+    connect(menus.open, &QAction::triggered, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
+            QStringLiteral("QOR Recording List Files (*.reclist)"), nullptr, QFileDialog::DontUseNativeDialog);
+        if (!path.isEmpty())
+            OpenList(path);
+    });
+    connect(&menus, &CMainMenus::RecentFileChosen, this, &CMainFrame::OpenList);
+    connect(menus.create, &QAction::triggered, this, &CMainFrame::Create);
+    connect(menus.save, &QAction::triggered, this, [this] {
+        if (CListWindow* list = ActiveList(); list && list->Save() && !list->FilePath().isEmpty())
+            m_recentFiles.Add(list->FilePath());
+    });
+    connect(menus.saveAs, &QAction::triggered, this, [this] {
+        if (CListWindow* list = ActiveList(); list && list->SaveAs())
+            m_recentFiles.Add(list->FilePath());
+    });
+    connect(menus.exit, &QAction::triggered, this, &QWidget::close);
+    const auto onList = [this](auto command) {
+        return [this, command] {
+            if (CListWindow* list = ActiveList())
+                (list->View().*command)();
+        };
+    };
+    connect(menus.copy, &QAction::triggered, this, onList(&CQorTolvaneView::CopyToClipboard));
+    connect(menus.paste, &QAction::triggered, this, onList(&CQorTolvaneView::PasteFromClipboard));
+    connect(menus.remove, &QAction::triggered, this, onList(&CQorTolvaneView::RemoveSelected));
+    connect(menus.trim, &QAction::triggered, this, onList(&CQorTolvaneView::TrimToSelection));
+    connect(menus.play, &QAction::triggered, this, onList(&CQorTolvaneView::Play));
+    connect(menus.append, &QAction::triggered, this, &CMainFrame::AppendList);
+    connect(menus.showHistory, &QAction::triggered, this, &CMainFrame::ShowPlayHistory);
+    connect(menus.historyOnStartUp, &QAction::triggered, this, [this](bool checked) {
+        Singleton<CSettings>::Instance()->SetShowHistory(checked);
+        UpdateMenus();
+    });
+    menus.accessPanel->setChecked(true);
+    menus.playerPanel->setChecked(true);
+    connect(menus.accessPanel, &QAction::toggled, m_accessPanel, &QWidget::setVisible);
+    connect(menus.playerPanel, &QAction::toggled, this, [this](bool shown) {
+        if (!shown)
+            m_playerPanel->Stop(); // hiding the player stops the call and goes back to its start
+        m_playerPanel->setVisible(shown);
+    });
+    connect(menus.encryption, &QAction::triggered, this, [this] {
+        CDecryptionDialog dialog(this, *Singleton<CSettings>::Instance());
+        dialog.exec();
+    });
+    connect(menus.cascade, &QAction::triggered, this, [this] {
+        m_area->setViewMode(QMdiArea::SubWindowView);
+        m_area->cascadeSubWindows();
+    });
+    connect(menus.tile, &QAction::triggered, this, [this] {
+        m_area->setViewMode(QMdiArea::SubWindowView);
+        m_area->tileSubWindows();
+    });
+    connect(menus.manual, &QAction::triggered, this, [this] { OpenManual(ShellText(IDS_USER_MANUAL)); });
+    connect(menus.archiveManual, &QAction::triggered, this, [this] { OpenManual(QStringLiteral("Stowmere.pdf")); });
+    connect(menus.about, &QAction::triggered, this, &CMainFrame::ShowAbout);
+    connect(m_area, &QMdiArea::subWindowActivated, this, [this] {
+        if (CListWindow* list = ActiveList(); list && list->IsPlayHistory()) {
+            list->Document().Clear();
+            Singleton<CCallHistory>::Instance()->FillDocument(list->Document());
+            list->View().ShowList(kListPlayHistory, std::string());
+            list->Document().SetModifiedFlag(false);
+        }
+        UpdateMenus();
+    });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateMenus);
+    m_menus->SetRecentFiles(m_recentFiles.Paths());
+    UpdateMenus();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+CListWindow* CMainFrame::AddList(CListWindow* list)
+{
+    QMdiSubWindow* sub = m_area->addSubWindow(list);
+    sub->setWindowIcon(LoadShellIcon(ShellIcon::Application));
+    ConnectList(*list);
+    sub->showMaximized();
+    m_area->setActiveSubWindow(sub);
+    UpdateMenus();
+    return list;
+}
+
+void CMainFrame::ConnectList(CListWindow& list)
+{
+    CQorTolvaneView& view = list.View();
+    connect(&view, &CQorTolvaneView::CallChanged, this, [this](int code, const QString& path) {
+        for (CListWindow* other : Lists())
+            other->View().ApplyCallChange(code, path.toStdString());
+    });
+    connect(&view, &CQorTolvaneView::RerunSearch, this, [this, &list](const SearchCriteria& criteria) {
+        m_compiler->Compile(criteria, CListCompiler::Into::SameList, &list);
+    });
+    connect(&view, &CQorTolvaneView::FoldersDropped, this, [this, &list](const QStringList& folders) {
+        SearchCriteria criteria;
+        for (const QString& folder : folders)
+            criteria.sources.push_back(folder.toStdString());
+        criteria.includeSubFolders = true;
+        criteria.dateRange = kDateRangeAll;
+        m_compiler->Compile(criteria, CListCompiler::Into::DroppedOn, &list);
+    });
+    connect(&view, &CQorTolvaneView::PlayInNewList, this, &CMainFrame::PlayInNewList);
+    connect(&view, &CQorTolvaneView::FindCallsRequested, this, [this, &list] { FindCalls(list); });
+    connect(&view, &CQorTolvaneView::LoadedCallChanged, m_playerPanel, &CPlayerPanel::ShowLoadedCall);
+    connect(&view, &CQorTolvaneView::LoadedCallChanged, this, &CMainFrame::UpdateMenus);
+    connect(&list, &CListWindow::TitleChanged, this, &CMainFrame::UpdateMenus);
+    connect(&list, &QObject::destroyed, this, &CMainFrame::UpdateMenus, Qt::QueuedConnection);
+}
+
+CListWindow* CMainFrame::NewList()
+{
+    auto* list = new CListWindow(Singleton<CArchiveLogger>::Instance().get());
+    AddList(list);
+    list->View().ShowList(kListCustom, std::string());
+    list->Document().SetModifiedFlag(false);
+    list->RefreshTitle();
+    return list;
+}
+
+CListWindow* CMainFrame::OpenList(const QString& path)
+{
+    CListWindow* list = NewList();
+    list->Open(path);
+    m_recentFiles.Add(path);
+    m_menus->SetRecentFiles(m_recentFiles.Paths());
+    return list;
+}
+
+CListWindow* CMainFrame::ActiveList() const
+{
+    QMdiSubWindow* sub = m_area->activeSubWindow();
+    if (!sub && !m_area->subWindowList().isEmpty())
+        sub = m_area->subWindowList().last();
+    return sub ? qobject_cast<CListWindow*>(sub->widget()) : nullptr;
+}
+
+std::vector<CListWindow*> CMainFrame::Lists() const
+{
+    std::vector<CListWindow*> lists;
+    for (QMdiSubWindow* sub : m_area->subWindowList())
+        if (auto* list = qobject_cast<CListWindow*>(sub->widget()))
+            lists.push_back(list);
+    return lists;
+}
+
+CListWindow* CMainFrame::ShowPlayHistory()
+{
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
+        if (auto* list = qobject_cast<CListWindow*>(sub->widget()); list && list->IsPlayHistory()) {
+            m_area->setActiveSubWindow(sub);
+            return list;
+        }
+    }
+    CListWindow* list = NewList();
+    list->Document().SetKind(kListPlayHistory);
+    Singleton<CCallHistory>::Instance()->FillDocument(list->Document());
+    list->View().ShowList(kListPlayHistory, std::string());
+    list->Document().SetModifiedFlag(false);
+    list->RefreshTitle();
+    return list;
+}
+
+void CMainFrame::Create()
+{
+    CCreateListDialog dialog(this);
+    if (dialog.exec() == QDialog::Accepted)
+        m_compiler->Compile(dialog.Criteria(), CListCompiler::Into::ActiveList);
+}
+
+void CMainFrame::CompileFolders(const QStringList& folders, bool askFirst)
+{
+    if (folders.isEmpty())
+        return;
+    std::vector<std::string> sources;
+    for (const QString& folder : folders)
+        sources.push_back(folder.toStdString());
+    SearchCriteria criteria;
+    if (askFirst) {
+        CCreateListDialog dialog(this, sources);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        criteria = dialog.Criteria();
+    } else {
+        criteria.sources = sources;
+        criteria.includeSubFolders = true;
+        criteria.dateRange = kDateRangeAll;
+    }
+    m_compiler->Compile(criteria, CListCompiler::Into::NewList);
+}
+
+void CMainFrame::AppendList()
+{
+    CListWindow* list = ActiveList();
+    if (!list)
+        return;
+    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(),
+        QStringLiteral("QOR Recording List (*.reclist)"), nullptr, QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty())
+        return;
+    CXmlError error;
+    const bool read
+        = list->Document().Load(path.toStdString(), Singleton<CSettings>::Instance()->GetPassphrase(), &error);
+    list->Document().SetSearchCompiled(false);
+    list->View().ShowList(kListCustom, list->Document().GetFolder());
+    if (!read)
+        QMessageBox::warning(this, QApplication::applicationDisplayName(),
+            QString::fromStdString(CQorTolvaneDoc::ParseErrorMessage(path.toStdString(), error)));
+}
+
+void CMainFrame::FindCalls(CListWindow& list)
+{
+    if (list.Document().GetCount() == 0)
+        return;
+    CFindCallsDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted || dialog.Text().empty())
+        return;
+    const auto found = qor::FindCalls(list.Document().Entries(), dialog.Field(), dialog.Text(), dialog.Direction());
+    if (found.empty())
+        return;
+    CListWindow* results = NewList();
+    for (const CRvFileListEntry* entry : found)
+        results->Document().AddCopy(*entry);
+    results->View().ShowList(kListCustom, std::string());
+    results->RefreshTitle();
+}
+
+void CMainFrame::PlayInNewList(const QStringList& paths)
+{
+    QApplication::clipboard()->setMimeData(MakeCallsMimeData(paths));
+    CListWindow* list = NewList();
+    list->View().PasteFromClipboard();
+    // Playing goes on in the new list from its first call; selecting them all would ask again.
+    list->View().SelectRows({ 0 });
+    list->View().Play();
+}
+
+void CMainFrame::OpenManual(const QString& fileName)
+{
+    const QString path = QString::fromStdString(GetModuleFolder()) + QLatin1Char('/') + fileName;
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return;
+    // No help file comes with the program, so the answer changes nothing beyond closing the box.
+    QMessageBox::warning(this, QApplication::applicationDisplayName(),
+        QStringLiteral("Failed to open User Manual (%1). Try to open Help file?").arg(fileName),
+        QMessageBox::Yes | QMessageBox::No);
+}
+
+void CMainFrame::ShowAbout()
+{
+    QMessageBox::about(this, QStringLiteral("About ") + QApplication::applicationDisplayName(),
+        QApplication::applicationDisplayName() + QStringLiteral(" ") + QApplication::applicationVersion()
+            + QStringLiteral("\n\nLists, plays, annotates and archives recorded telephone calls."));
+}
+
+void CMainFrame::UpdateMenus()
+{
+    CListWindow* list = ActiveList();
+    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+    m_menus->Update(list != nullptr, list && !list->View().SelectedRows().empty(), clipboard && clipboard->hasUrls(),
+        Singleton<CSettings>::Instance()->GetShowHistory());
+    setWindowTitle(list ? list->windowTitle() + QStringLiteral(" - ") + QApplication::applicationDisplayName()
+                        : QApplication::applicationDisplayName());
+}
+
+void CMainFrame::ShowStatus(const QString& text)
+{
+    statusBar()->showMessage(text);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    for (CListWindow* list : Lists()) {
+        if (!list->SaveModified()) {
+            event->ignore();
+            return;
+        }
+    }
+    for (CListWindow* list : Lists()) {
+        list->View().StoreColumnWidths();
+        list->Document().SetModifiedFlag(false); // already asked about
+    }
+    m_area->closeAllSubWindows();
+    m_recentFiles.Save();
+    event->accept();
+}
+
+} // namespace qor

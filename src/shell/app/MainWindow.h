@@ -1,0 +1,66 @@
+// The main window: recording lists as tabbed documents, the access panel on the left and the
+// player panel at the bottom, the menus, and the routing of commands to the active list. It only
+// wires the parts together; each part does its own work.
+#pragma once
+
+#include "lists/SearchCriteria.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <vector>
+
+class QMdiArea;
+class QMdiSubWindow;
+
+namespace qor {
+
+class CAccessPanel;
+class CListCompiler;
+class CListWindow;
+class CMainMenus;
+class CPlayerPanel;
+class CRecentFiles;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit CMainFrame(CRecentFiles& recentFiles, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // A new, empty custom list.
+    CListWindow* NewList();
+    CListWindow* OpenList(const QString& path);
+    CListWindow* ActiveList() const;
+    std::vector<CListWindow*> Lists() const;
+    // "Show Play History": the open history list, or a new one filled from the play history.
+    CListWindow* ShowPlayHistory();
+    // Compiles the folders into a new list, as a folder picked in the access panel does.
+    void CompileFolders(const QStringList& folders, bool askFirst);
+    CListCompiler& Compiler() { return *m_compiler; }
+    CMainMenus& Menus() { return *m_menus; }
+    void ShowStatus(const QString& text);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    CListWindow* AddList(CListWindow* list);
+    void ConnectList(CListWindow& list);
+    void UpdateMenus();
+    void Create();
+    void AppendList();
+    void FindCalls(CListWindow& list);
+    void PlayInNewList(const QStringList& paths);
+    void OpenManual(const QString& fileName);
+    void ShowAbout();
+
+    CRecentFiles& m_recentFiles;
+    QMdiArea* m_area;
+    CAccessPanel* m_accessPanel;
+    CPlayerPanel* m_playerPanel;
+    CMainMenus* m_menus;
+    CListCompiler* m_compiler;
+};
+
+} // namespace qor

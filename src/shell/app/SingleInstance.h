@@ -1,0 +1,33 @@
+// One program per user and desktop session: the first copy listens on a local socket named after
+// the program and the user; a second copy finds it, asks it to come forward (its open dialog
+// included) and ends.
+#pragma once
+
+#include <QLocalServer>
+#include <QObject>
+#include <functional>
+
+namespace qor {
+
+class CSingleInstance : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CSingleInstance(QObject* parent = nullptr);
+
+    // True when another copy answered and was asked to come forward: this one should end.
+    bool HandOverToRunningCopy();
+    // Becomes the copy others hand over to; raise is called when one does. False when the name is
+    // taken (by a copy starting at the same moment, or left behind by one that crashed).
+    bool Listen(std::function<void()> raise);
+    // Takes a name nobody answers on.
+    bool TakeOverStaleName();
+
+    static QString ServerName();
+
+private:
+    QLocalServer m_server;
+    std::function<void()> m_raise;
+};
+
+} // namespace qor

@@ -1,0 +1,111 @@
+#include "shell/common/ShellIcons.h"
+
+#include <QStandardPaths>
+
+// The bundled icons live in a static library; the linker keeps them only when asked for by name.
+static void RegisterBundledIcons()
+{
+    Q_INIT_RESOURCE(shell);
+}
+
+namespace qor {
+namespace {
+
+struct CIconSource {
+    const char* theme; // a freedesktop name, or null
+    const char* bundled; // one of ours, or null
+};
+
+CIconSource SourceOf(ShellIcon icon)
+{
+    switch (icon) {
+    case ShellIcon::Application:
+        return { nullptr, ":/icons/qortolvane.svg" };
+    case ShellIcon::Encrypted:
+        return { nullptr, ":/icons/encrypted.svg" };
+    case ShellIcon::Important:
+    case ShellIcon::MarkImportant:
+        return { nullptr, ":/icons/important.svg" };
+    case ShellIcon::Bookmark:
+        return { nullptr, ":/icons/bookmark.svg" };
+    case ShellIcon::Archived:
+        return { nullptr, ":/icons/archived.svg" };
+    case ShellIcon::Archive:
+        return { "package-x-generic", ":/icons/archived.svg" };
+    case ShellIcon::Play:
+        return { "media-playback-start", nullptr };
+    case ShellIcon::Refresh:
+        return { "view-refresh", nullptr };
+    case ShellIcon::Search:
+        return { "edit-find", nullptr };
+    case ShellIcon::MailWav:
+        return { "mail-send", nullptr };
+    case ShellIcon::MailNative:
+        return { "mail-attachment", nullptr };
+    case ShellIcon::ExportWav:
+        return { "document-save-as", nullptr };
+    case ShellIcon::ExportNative:
+        return { "document-send", nullptr };
+    case ShellIcon::UnmarkImportant:
+        return { "edit-clear", nullptr };
+    case ShellIcon::Annotate:
+        return { "document-edit", nullptr };
+    case ShellIcon::Delete:
+        return { "user-trash", nullptr };
+    case ShellIcon::New:
+        return { "document-new", nullptr };
+    case ShellIcon::Open:
+        return { "document-open", nullptr };
+    case ShellIcon::Save:
+        return { "document-save", nullptr };
+    case ShellIcon::SaveAs:
+        return { "document-save-as", nullptr };
+    case ShellIcon::Create:
+        return { "system-search", nullptr };
+    case ShellIcon::Copy:
+        return { "edit-copy", nullptr };
+    case ShellIcon::Paste:
+        return { "edit-paste", nullptr };
+    case ShellIcon::Remove:
+        return { "list-remove", nullptr };
+    case ShellIcon::Trim:
+        return { "edit-cut", nullptr };
+    case ShellIcon::History:
+        return { "document-open-recent", nullptr };
+    case ShellIcon::About:
+        return { "help-about", nullptr };
+    }
+    return { nullptr, nullptr };
+}
+
+} // namespace
+
+QIcon LoadShellIcon(ShellIcon icon)
+{
+    const CIconSource source = SourceOf(icon);
+    if (source.theme) {
+        const QString name = QString::fromLatin1(source.theme);
+        // The symbolic form keeps the buttons in one style; some themes have only the full-colour one.
+        for (const QString& candidate : { name + QStringLiteral("-symbolic"), name })
+            if (QIcon::hasThemeIcon(candidate))
+                return QIcon::fromTheme(candidate);
+    }
+    return source.bundled ? QIcon(QString::fromLatin1(source.bundled)) : QIcon();
+}
+
+void SetUpIconTheme()
+{
+    RegisterBundledIcons();
+    // Platforms without a desktop theme plugin (offscreen, minimal) look only in the resources.
+    QStringList searchPaths = QIcon::themeSearchPaths();
+    for (const QString& folder : QStandardPaths::locateAll(
+             QStandardPaths::GenericDataLocation, QStringLiteral("icons"), QStandardPaths::LocateDirectory))
+        if (!searchPaths.contains(folder))
+            searchPaths.append(folder);
+    QIcon::setThemeSearchPaths(searchPaths);
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+}
+
+} // namespace qor

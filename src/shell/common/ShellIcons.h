@@ -1,0 +1,46 @@
+// The icons the desktop program shows: the desktop theme's where one fits, with the program's own
+// drawings for what no theme names (and as fallbacks where the theme has nothing).
+#pragma once
+
+#include <QIcon>
+
+namespace qor {
+
+enum class ShellIcon {
+    Application,
+    Encrypted,
+    Important,
+    Bookmark,
+    Archived,
+    Play,
+    Refresh,
+    Search,
+    MailWav,
+    MailNative,
+    ExportWav,
+    ExportNative,
+    MarkImportant,
+    UnmarkImportant,
+    Annotate,
+    Delete,
+    Archive,
+    New,
+    Open,
+    Save,
+    SaveAs,
+    Create,
+    Copy,
+    Paste,
+    Remove,
+    Trim,
+    History,
+    About,
+};
+
+QIcon LoadShellIcon(ShellIcon icon);
+
+// Registers the bundled icons and makes theme lookups fall back on Adwaita (installed with the
+// program's dependencies). Called once at start-up.
+void SetUpIconTheme();
+
+} // namespace qor

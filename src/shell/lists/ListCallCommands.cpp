@@ -1,0 +1,261 @@
+#include "shell/lists/ListCallCommands.h"
+
+#include "foundation/ResourceStrings.h"
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+#include "lists/QorTolvaneDoc.h"
+#include "platform/Trash.h"
+#include "platform/XdgEmailMailer.h"
+#include "playback/PlaybackManager.h"
+#include "recording/Mail.h"
+#include "recording/NativeExport.h"
+#include "recording/WavWriter.h"
+#include "shell/common/ShellTexts.h"
+#include "shell/dialogs/ProgressDialog.h"
+#include "shell/lists/RecordingListModel.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <filesystem>
+
+namespace qor {
+namespace {
+
+std::string Passphrase()
+{
+    return Singleton<CSettings>::Instance()->GetPassphrase();
+}
+
+// The recording's name without folder and extension.
+std::string BaseName(const std::string& path)
+{
+    return std::filesystem::path(path).stem().string();
+}
+
+// A second press while a command runs is ignored; the guard clears the flag however it ends.
+class CBusy {
+public:
+    explicit CBusy(bool& busy)
+        : m_busy(busy)
+    {
+        m_busy = true;
+    }
+    ~CBusy() { m_busy = false; }
+    CBusy(const CBusy&) = delete;
+    CBusy& operator=(const CBusy&) = delete;
+
+private:
+    bool& m_busy;
+};
+
+} // namespace
+
+CListCallCommands::CListCallCommands(QWidget& owner, CQorTolvaneDoc& document, CRecordingListModel& model)
+    : m_owner(owner)
+    , m_document(document)
+    , m_model(model)
+    , m_mailer(std::make_unique<CXdgEmailMailer>())
+{
+}
+
+CListCallCommands::~CListCallCommands() = default;
+
+void CListCallCommands::SetMailer(std::unique_ptr<IMailer> mailer)
+{
+    m_mailer = std::move(mailer);
+}
+
+void CListCallCommands::MarkImportant(const std::vector<int>& rows, bool important)
+{
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    for (const int row : rows) {
+        CRvFileListEntry* entry = m_document.GetEntry(row);
+        if (!entry)
+            continue;
+        // Only the header changes: it is read and written back, the sound is never touched.
+        CRvRecordFileHdr header;
+        if (header.Load(entry->GetPath(), Passphrase()) <= 0)
+            continue;
+        header.SetImportant(important ? 1 : 0);
+        if (!header.Save(entry->GetPath()))
+            continue;
+        CRvRecordFile& recording = playback->GetRecording();
+        if (recording.GetPath() == entry->GetPath())
+            recording.GetHeader().SetImportant(important ? 1 : 0);
+        entry->SetImportant(important ? 1 : 0);
+        m_model.RowChanged(row);
+        Q_EMIT CallChanged(important ? 0 : 1, QString::fromStdString(entry->GetPath()));
+        if (rows.size() > 1)
+            QApplication::processEvents();
+    }
+}
+
+bool CListCallCommands::Delete(const std::vector<int>& rows)
+{
+    if (rows.empty())
+        return false;
+    const int count = static_cast<int>(rows.size());
+    if (QMessageBox::question(&m_owner, QApplication::applicationDisplayName(), ShellText(IDS_CONFIRM_DELETE, count),
+            QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return false;
+    CBusy busy(m_busy);
+    CProgressDialog progress(&m_owner);
+    if (count > 1) {
+        progress.SetText(ShellText(IDS_DELETING_LIST, 1, count));
+        progress.SetRange(1, count);
+        progress.Begin();
+    }
+    std::vector<int> order = rows;
+    std::sort(order.rbegin(), order.rend()); // from the bottom up, so the other rows keep their numbers
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    bool failed = false;
+    for (int done = 0; done < count && !failed; ++done) {
+        QApplication::processEvents();
+        if (progress.IsCancelled())
+            break;
+        const int row = order[static_cast<std::size_t>(done)];
+        const CRvFileListEntry* entry = m_document.GetEntry(row);
+        if (!entry || entry->IsEncrypted()) {
+            failed = true;
+            break;
+        }
+        const std::string path = entry->GetPath();
+        progress.SetText(ShellText(IDS_DELETING_LIST, done + 1, count));
+        progress.SetValue(done + 1);
+        if (playback->GetRecording().GetPath() == path)
+            playback->CloseRecording();
+        const bool moved = MoveToTrash(path);
+        // Whether moved or not, the call leaves the list; a file that could not go stays on disk.
+        m_document.RemoveEntry(row);
+        if (moved)
+            Q_EMIT CallChanged(2, QString::fromStdString(path)); // the other lists let it go too
+        else
+            failed = true;
+    }
+    progress.Finish();
+    m_model.Reload();
+    if (failed)
+        QMessageBox::warning(&m_owner, QApplication::applicationDisplayName(), ShellText(IDS_DELETE_FAILED));
+    return true;
+}
+
+void CListCallCommands::Export(const std::vector<int>& rows, Format format)
+{
+    if (m_busy || rows.empty() || Singleton<CSettings>::Instance()->IsExportBlocked())
+        return;
+    CBusy busy(m_busy);
+    const bool exported = rows.size() == 1 ? ExportOne(rows.front(), format) : ExportMany(rows, format);
+    if (!exported)
+        QMessageBox::warning(&m_owner, QApplication::applicationDisplayName(), ShellText(IDS_EXPORT_FAILED));
+}
+
+bool CListCallCommands::ExportOne(int row, Format format)
+{
+    const CRvFileListEntry* entry = m_document.GetEntry(row);
+    if (!entry)
+        return false;
+    const bool wav = format == Format::Wav;
+    const QString suggested = QString::fromStdString(BaseName(entry->GetPath()) + (wav ? ".wav" : ".qor"));
+    const QString path = QFileDialog::getSaveFileName(&m_owner, QString(), suggested,
+        wav ? QStringLiteral("WAV files (*.wav)") : QStringLiteral("QOR recordings (*.qor)"), nullptr,
+        QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty())
+        return true; // the user changed their mind; nothing failed
+    if (!wav)
+        return ExportNativeCopy(entry->GetPath(), path.toStdString());
+    CRvRecordFile recording;
+    return recording.OpenAndWait(entry->GetPath(), Passphrase()) == 1 && WriteWav(path.toStdString(), recording, false);
+}
+
+bool CListCallCommands::ExportMany(const std::vector<int>& rows, Format format)
+{
+    const QString folder = QFileDialog::getExistingDirectory(
+        &m_owner, ShellText(IDS_SELECT_EXPORT_FOLDER), QString(), QFileDialog::DontUseNativeDialog);
+    if (folder.isEmpty())
+        return true;
+    const int count = static_cast<int>(rows.size());
+    CProgressDialog progress(&m_owner);
+    progress.SetText(ShellText(IDS_EXPORTING_LIST, 1, count));
+    progress.SetRange(1, count);
+    progress.Begin();
+    bool exported = true;
+    for (int done = 0; done < count && exported; ++done) {
+        QApplication::processEvents();
+        if (progress.IsCancelled())
+            break;
+        progress.SetText(ShellText(IDS_EXPORTING_LIST, done + 1, count));
+        progress.SetValue(done + 1);
+        const CRvFileListEntry* entry = m_document.GetEntry(rows[static_cast<std::size_t>(done)]);
+        if (!entry) {
+            exported = false;
+            break;
+        }
+        const std::string target = folder.toStdString() + "/" + BaseName(entry->GetPath());
+        if (format == Format::Native) {
+            exported = ExportNativeCopy(entry->GetPath(), target + ".qor");
+        } else {
+            CRvRecordFile recording;
+            exported = recording.OpenAndWait(entry->GetPath(), Passphrase()) == 1
+                && WriteWav(target + ".wav", recording, false);
+        }
+    }
+    progress.Finish();
+    return exported;
+}
+
+void CListCallCommands::Mail(const std::vector<int>& rows, Format format)
+{
+    if (m_busy || rows.empty() || Singleton<CSettings>::Instance()->IsExportBlocked())
+        return;
+    CBusy busy(m_busy);
+    std::vector<std::string> paths;
+    for (const int row : rows)
+        if (const CRvFileListEntry* entry = m_document.GetEntry(row))
+            paths.push_back(entry->GetPath());
+    if (paths.empty())
+        return;
+    if (format == Format::Native && paths.size() > 1) {
+        ShowMailResult(m_mailer->Send(MakeCallsMailMessage(paths)));
+        return;
+    }
+    CRvRecordFile recording;
+    if (recording.OpenAndWait(paths.front(), Passphrase()) != 1) {
+        ShowMailResult(CMailResult::kFailed);
+        return;
+    }
+    ShowMailResult(format == Format::Wav ? MailWav(*m_mailer, recording, false)
+                                         : MailAsAttachment(*m_mailer, recording.GetHeader(), paths.front()));
+}
+
+void CListCallCommands::ShowMailResult(CMailResult result)
+{
+    const std::string message = MailResultMessage(result);
+    if (!message.empty())
+        QMessageBox::warning(&m_owner, QApplication::applicationDisplayName(), QString::fromStdString(message));
+}
+
+void CListCallCommands::SetCallerId(int row, const QString& callerId)
+{
+    CRvFileListEntry* entry = m_document.GetEntry(row);
+    if (!entry)
+        return;
+    const std::string text = callerId.toStdString();
+    m_document.SetModifiedFlag(true);
+    entry->SetCallerIdText(text);
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    CRvRecordFile& recording = playback->GetRecording();
+    if (recording.GetPath() == entry->GetPath()) {
+        recording.SetCallerId(text);
+        recording.Commit();
+        return;
+    }
+    CRvRecordFileHdr header;
+    if (header.Load(entry->GetPath(), Passphrase()) > 0) {
+        header.SetCallerId(text);
+        header.Save(entry->GetPath());
+    }
+}
+
+} // namespace qor

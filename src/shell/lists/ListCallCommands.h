@@ -1,0 +1,58 @@
+// What the list window does to the calls the user picked: mark or un-mark them important, move
+// them to the Trash, export them or mail them, and take an edited caller ID into the file. Loops
+// over many calls show the progress window and let the event loop run between calls, so Cancel
+// works.
+#pragma once
+
+#include "recording/Mailer.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+namespace qor {
+
+class CQorTolvaneDoc;
+class CRecordingListModel;
+
+class CListCallCommands : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Format { Wav, Native };
+
+    CListCallCommands(QWidget& owner, CQorTolvaneDoc& document, CRecordingListModel& model);
+    ~CListCallCommands() override;
+
+    // The mail program; the desktop's own unless a test supplies one.
+    void SetMailer(std::unique_ptr<IMailer> mailer);
+
+    void MarkImportant(const std::vector<int>& rows, bool important);
+    // Asks first; true when the list changed.
+    bool Delete(const std::vector<int>& rows);
+    void Export(const std::vector<int>& rows, Format format);
+    void Mail(const std::vector<int>& rows, Format format);
+    void SetCallerId(int row, const QString& callerId);
+
+    bool IsBusy() const { return m_busy; }
+
+Q_SIGNALS:
+    // 0: marked important, 1: un-marked, 2: deleted (the main window tells the other lists).
+    void CallChanged(int code, const QString& path);
+
+private:
+    bool ExportOne(int row, Format format);
+    bool ExportMany(const std::vector<int>& rows, Format format);
+    void ShowMailResult(CMailResult result);
+
+    QWidget& m_owner;
+    CQorTolvaneDoc& m_document;
+    CRecordingListModel& m_model;
+    std::unique_ptr<IMailer> m_mailer;
+    bool m_busy = false;
+};
+
+} // namespace qor

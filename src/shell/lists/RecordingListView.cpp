@@ -1,0 +1,459 @@
+#include "shell/lists/RecordingListView.h"
+
+#include "archive/ArchiveLogger.h"
+#include "foundation/ResourceStrings.h"
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+#include "lists/EntrySort.h"
+#include "lists/ListTitles.h"
+#include "lists/QorTolvaneDoc.h"
+#include "playback/PlaybackManager.h"
+#include "review/CallHistory.h"
+#include "shell/common/ShellIcons.h"
+#include "shell/common/ShellTexts.h"
+#include "shell/lists/CallClipboard.h"
+#include "shell/lists/ListCallCommands.h"
+#include "shell/lists/RecordingListModel.h"
+#include "shell/lists/RecordingTable.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace qor {
+namespace {
+
+constexpr int kReadyPollMs = 20;
+
+struct CButtonLook {
+    ShellIcon icon;
+    int tip;
+};
+
+constexpr CButtonLook kLooks[CQorTolvaneView::kButtonCount] = {
+    { ShellIcon::Play, IDS_TIP_PLAY },
+    { ShellIcon::Refresh, IDS_TIP_REFRESH },
+    { ShellIcon::Search, IDS_TIP_SEARCH },
+    { ShellIcon::MailWav, IDS_TIP_MAIL_WAV },
+    { ShellIcon::MailNative, IDS_TIP_MAIL_NATIVE },
+    { ShellIcon::ExportWav, IDS_TIP_EXPORT_WAV },
+    { ShellIcon::ExportNative, IDS_TIP_EXPORT_NATIVE },
+    { ShellIcon::MarkImportant, IDS_TIP_MARK_IMPORTANT },
+    { ShellIcon::UnmarkImportant, IDS_TIP_UNMARK_IMPORTANT },
+    { ShellIcon::Annotate, IDS_TIP_ANNOTATE },
+    { ShellIcon::Delete, IDS_TIP_DELETE },
+    { ShellIcon::Archive, IDS_TIP_ARCHIVE },
+};
+
+QString DurationTotal(std::int64_t seconds)
+{
+    const auto number = [](std::int64_t value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); };
+    if (seconds >= 3600)
+        return QStringLiteral("Duration: ") + number(seconds / 3600) + QLatin1Char(':') + number(seconds % 3600 / 60)
+            + QLatin1Char(':') + number(seconds % 60);
+    return QStringLiteral("Duration: 00:") + number(seconds / 60) + QLatin1Char(':') + number(seconds % 60);
+}
+
+} // namespace
+
+CQorTolvaneView::CQorTolvaneView(CQorTolvaneDoc& document, CArchiveLogger* archive, QWidget* parent)
+    : QWidget(parent)
+    , m_document(document)
+    , m_model(new CRecordingListModel(document, archive, this))
+    , m_table(new CRecordingTable(this))
+    , m_commands(new CListCallCommands(*this, document, *m_model))
+    , m_caption(new QLabel(this))
+    , m_calls(new QLabel(this))
+    , m_important(new QLabel(this))
+    , m_duration(new QLabel(this))
+    , m_sortColumn(kColumnDateTime)
+    , m_headerSortColumn(kColumnDateTime)
+{
+    QFont captionFont(QStringLiteral("Verdana"));
+    captionFont.setPixelSize(16);
+    captionFont.setBold(true);
+    m_caption->setFont(captionFont);
+    m_table->setModel(m_model);
+    auto settings = Singleton<CSettings>::Instance();
+    for (int column = 0; column < static_cast<int>(CSettings::kColumnCount); ++column)
+        m_table->setColumnWidth(column, settings->GetColumnWidth(column));
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    auto* buttons = new QHBoxLayout;
+    BuildButtons();
+    for (QToolButton* button : m_buttons)
+        buttons->addWidget(button);
+    buttons->addStretch();
+    auto* totals = new QHBoxLayout;
+    totals->addWidget(m_calls);
+    totals->addSpacing(24);
+    totals->addWidget(m_important);
+    totals->addSpacing(24);
+    totals->addWidget(m_duration);
+    totals->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(m_caption);
+    layout->addWidget(m_table, 1);
+    layout->addLayout(totals);
+
+    connect(
+        m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CQorTolvaneView::OnSelectionChanged);
+    connect(m_table->horizontalHeader(), &QHeaderView::sectionClicked, this, &CQorTolvaneView::OnHeaderClicked);
+    connect(m_table, &CRecordingTable::PathsDropped, this, &CQorTolvaneView::OnPathsDropped);
+    connect(m_table, &QTableView::doubleClicked, this, [this] { Play(); });
+    connect(m_table, &QWidget::customContextMenuRequested, this, &CQorTolvaneView::ShowContextMenu);
+    connect(m_model, &CRecordingListModel::CallerIdEdited, this, [this](int row, const QString& callerId) {
+        m_commands->SetCallerId(row, callerId);
+        Q_EMIT ListChanged();
+    });
+    connect(m_commands, &CListCallCommands::CallChanged, this, &CQorTolvaneView::CallChanged);
+    m_table->horizontalHeader()->setSortIndicatorShown(true);
+    m_table->horizontalHeader()->setSortIndicator(kColumnDateTime, Qt::DescendingOrder);
+}
+
+CQorTolvaneView::~CQorTolvaneView() = default;
+
+void CQorTolvaneView::BuildButtons()
+{
+    for (int button = 0; button < kButtonCount; ++button) {
+        auto* tool = new QToolButton(this);
+        const QIcon icon = LoadShellIcon(kLooks[button].icon);
+        tool->setIcon(icon);
+        tool->setIconSize(QSize(22, 22));
+        tool->setToolTip(ShellText(kLooks[button].tip));
+        if (icon.isNull()) // a desktop without an icon theme still gets a usable button
+            tool->setText(tool->toolTip());
+        tool->setAutoRaise(true);
+        m_buttons[button] = tool;
+    }
+    connect(m_buttons[kPlay], &QToolButton::clicked, this, &CQorTolvaneView::Play);
+    connect(m_buttons[kRefresh], &QToolButton::clicked, this, &CQorTolvaneView::Refresh);
+    connect(m_buttons[kSearch], &QToolButton::clicked, this, &CQorTolvaneView::FindCallsRequested);
+    using Format = CListCallCommands::Format;
+    connect(
+        m_buttons[kMailWav], &QToolButton::clicked, this, [this] { m_commands->Mail(SelectedRows(), Format::Wav); });
+    connect(m_buttons[kMailNative], &QToolButton::clicked, this,
+        [this] { m_commands->Mail(SelectedRows(), Format::Native); });
+    connect(m_buttons[kExportWav], &QToolButton::clicked, this,
+        [this] { m_commands->Export(SelectedRows(), Format::Wav); });
+    connect(m_buttons[kExportNative], &QToolButton::clicked, this,
+        [this] { m_commands->Export(SelectedRows(), Format::Native); });
+    for (const bool important : { true, false })
+        connect(
+            m_buttons[important ? kMarkImportant : kUnmarkImportant], &QToolButton::clicked, this, [this, important] {
+                m_commands->MarkImportant(SelectedRows(), important);
+                m_document.SetModifiedFlag(true);
+                UpdateTotals();
+                Q_EMIT ListChanged();
+            });
+    connect(m_buttons[kDelete], &QToolButton::clicked, this, &CQorTolvaneView::DeleteSelected);
+    connect(m_buttons[kArchive], &QToolButton::clicked, this, &CQorTolvaneView::ShowArchiveMenu);
+}
+
+void CQorTolvaneView::ShowList(int kind, const std::string& folder)
+{
+    m_kind = EffectiveListKind(kind, folder);
+    m_folder = folder;
+    m_document.SetKind(m_kind);
+    m_document.SetFolder(folder);
+    const std::string now
+        = QDateTime::currentDateTime().toString(QLocale().dateTimeFormat(QLocale::ShortFormat)).toStdString();
+    m_caption->setText(QString::fromStdString(ListLabel(m_kind, folder, now)));
+    ReloadRows();
+    Q_EMIT ListChanged();
+}
+
+void CQorTolvaneView::ReloadRows()
+{
+    m_model->Reload();
+    if (m_document.GetCount() > 0)
+        SelectRows({ 0 });
+    UpdateTotals();
+    UpdateButtons();
+}
+
+void CQorTolvaneView::SortBy(int column, bool naturalOrder)
+{
+    m_sortColumn = column;
+    m_naturalOrder = naturalOrder;
+    if (column != kColumnEncrypted)
+        m_document.SortBy(column, naturalOrder, Singleton<CArchiveLogger>::Instance().get());
+    ShowList(m_kind, m_folder);
+}
+
+void CQorTolvaneView::OnHeaderClicked(int column)
+{
+    if (column == m_headerSortColumn) {
+        m_headerNatural = !m_headerNatural;
+    } else {
+        m_headerSortColumn = column;
+        m_headerNatural = false;
+    }
+    m_table->horizontalHeader()->setSortIndicator(column, m_headerNatural ? Qt::DescendingOrder : Qt::AscendingOrder);
+    SortBy(column, m_headerNatural);
+}
+
+void CQorTolvaneView::UpdateTotals()
+{
+    m_calls->setText(QStringLiteral("Calls: %1").arg(m_document.GetCount()));
+    m_important->setText(QStringLiteral("Important: %1").arg(m_document.GetImportantCount()));
+    m_duration->setText(DurationTotal(m_document.GetTotalDuration()));
+}
+
+QString CQorTolvaneView::TotalsText() const
+{
+    return m_calls->text() + QLatin1Char(' ') + m_important->text() + QLatin1Char(' ') + m_duration->text();
+}
+
+QString CQorTolvaneView::Label() const
+{
+    return m_caption->text();
+}
+
+void CQorTolvaneView::UpdateButtons()
+{
+    auto settings = Singleton<CSettings>::Instance();
+    const std::size_t selected = SelectedRows().size();
+    const bool any = m_document.GetCount() > 0;
+    for (int button = 0; button < kButtonCount; ++button)
+        m_buttons[button]->setEnabled(any);
+    if (!any)
+        return;
+    if (selected != 1) {
+        m_buttons[kMailWav]->setEnabled(false);
+        m_buttons[kAnnotate]->setEnabled(false);
+    }
+    if (settings->IsExportBlocked())
+        for (const Button button : { kMailWav, kMailNative, kExportWav, kExportNative })
+            m_buttons[button]->setEnabled(false);
+    if (settings->IsDeleteDisabled())
+        m_buttons[kDelete]->setEnabled(false);
+    // Annotating needs the annotation dialog, which the program does not have yet.
+    m_buttons[kAnnotate]->setEnabled(false);
+}
+
+std::vector<int> CQorTolvaneView::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_table->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QStringList CQorTolvaneView::SelectedPaths() const
+{
+    QStringList paths;
+    for (const int row : SelectedRows())
+        paths.append(QString::fromStdString(m_document.GetEntry(row)->GetPath()));
+    return paths;
+}
+
+void CQorTolvaneView::SelectRows(const std::vector<int>& rows)
+{
+    QItemSelection selection;
+    for (const int row : rows)
+        selection.select(m_model->index(row, 0), m_model->index(row, m_model->columnCount() - 1));
+    m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!rows.empty())
+        m_table->selectionModel()->setCurrentIndex(m_model->index(rows.front(), 0), QItemSelectionModel::NoUpdate);
+}
+
+void CQorTolvaneView::OnSelectionChanged()
+{
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    if (playback->IsPlaying())
+        playback->Play(false, true);
+    UpdateButtons();
+    const std::vector<int> rows = SelectedRows();
+    if (rows.size() == 1) {
+        playback->CloseRecording();
+        playback->OpenRecording(m_document.GetEntry(rows.front())->GetPath());
+    }
+    Q_EMIT LoadedCallChanged();
+}
+
+void CQorTolvaneView::Play()
+{
+    const std::vector<int> rows = SelectedRows();
+    if (rows.size() > 1) {
+        Q_EMIT PlayInNewList(SelectedPaths());
+        return;
+    }
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    if (rows.size() != 1)
+        return;
+    if (playback->IsOpen() && !playback->IsPlaying() && !playback->GetRecording().IsReady()) {
+        // A call opened a moment ago is still decoding its start: play once enough is there.
+        QTimer::singleShot(kReadyPollMs, this, &CQorTolvaneView::Play);
+        return;
+    }
+    if (!playback->CanPlay())
+        return;
+    playback->Play(true, true);
+    Singleton<CCallHistory>::Instance()->AddPlayed(playback->GetRecording().GetPath());
+    Q_EMIT LoadedCallChanged();
+}
+
+void CQorTolvaneView::Refresh()
+{
+    if (m_document.IsSearchCompiled()) {
+        Q_EMIT RerunSearch(m_document.GetCriteria());
+        return;
+    }
+    const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
+    for (const auto& entry : m_document.Entries())
+        entry->LoadDetails(passphrase);
+    ShowList(m_kind, m_folder);
+}
+
+void CQorTolvaneView::DeleteSelected()
+{
+    if (Singleton<CSettings>::Instance()->IsDeleteDisabled())
+        return;
+    if (!m_commands->Delete(SelectedRows())) {
+        UpdateTotals();
+        return;
+    }
+    if (m_document.GetCount() == 0)
+        Singleton<CPlaybackManager>::Instance()->CloseRecording();
+    ReloadRows();
+    Q_EMIT ListChanged();
+}
+
+void CQorTolvaneView::CopyToClipboard()
+{
+    if (!SelectedRows().empty())
+        QApplication::clipboard()->setMimeData(MakeCallsMimeData(SelectedPaths()));
+}
+
+bool CQorTolvaneView::PasteFromClipboard()
+{
+    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+    const QStringList paths = clipboard ? PathsFromMimeData(*clipboard) : QStringList();
+    if (paths.isEmpty())
+        return false;
+    const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
+    for (const QString& path : paths) {
+        auto entry = std::make_unique<CRvFileListEntry>();
+        entry->SetPath(path.toStdString());
+        entry->LoadDetails(passphrase);
+        m_document.AddEntry(std::move(entry));
+    }
+    m_document.SetSearchCompiled(false);
+    m_kind = kListCustom;
+    SortBy(m_sortColumn, m_naturalOrder);
+    return true;
+}
+
+void CQorTolvaneView::RemoveSelected()
+{
+    std::vector<int> rows = SelectedRows();
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+        m_document.RemoveEntry(*row);
+    ShowList(m_kind, m_folder);
+}
+
+void CQorTolvaneView::TrimToSelection()
+{
+    const std::vector<int> kept = SelectedRows();
+    for (int row = m_document.GetCount() - 1; row >= 0; --row)
+        if (!std::binary_search(kept.begin(), kept.end(), row))
+            m_document.RemoveEntry(row);
+    ShowList(m_kind, m_folder);
+}
+
+void CQorTolvaneView::ApplyCallChange(int code, const std::string& path)
+{
+    for (int row = 0; row < m_document.GetCount(); ++row) {
+        CRvFileListEntry* entry = m_document.GetEntry(row);
+        if (entry->GetPath() != path)
+            continue;
+        if (code == 2) {
+            m_document.RemoveEntry(row);
+            ReloadRows();
+            Q_EMIT ListChanged();
+            return;
+        }
+        entry->SetImportant(code == 0 ? 1 : 0);
+        m_model->RowChanged(row);
+        UpdateTotals();
+        return;
+    }
+}
+
+void CQorTolvaneView::OnPathsDropped(const QStringList& paths)
+{
+    Singleton<CPlaybackManager>::Instance()->Play(false, true);
+    QStringList folders;
+    const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            folders.append(info.absoluteFilePath());
+        } else if (info.isFile() && info.suffix().compare(QStringLiteral("qor"), Qt::CaseInsensitive) == 0) {
+            auto entry = std::make_unique<CRvFileListEntry>();
+            entry->SetPath(info.absoluteFilePath().toStdString());
+            entry->LoadDetails(passphrase);
+            m_document.AddEntry(std::move(entry));
+        }
+    }
+    if (!folders.isEmpty())
+        Q_EMIT FoldersDropped(folders);
+    SortBy(m_sortColumn, m_naturalOrder);
+}
+
+void CQorTolvaneView::ShowContextMenu(const QPoint& where)
+{
+    QMenu menu(this);
+    const bool selected = !SelectedRows().empty();
+    menu.addAction(QStringLiteral("Play"), this, &CQorTolvaneView::Play)->setEnabled(selected);
+    menu.addAction(QStringLiteral("Copy"), this, &CQorTolvaneView::CopyToClipboard)->setEnabled(selected);
+    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+    menu.addAction(QStringLiteral("Paste"), this, &CQorTolvaneView::PasteFromClipboard)
+        ->setEnabled(clipboard && clipboard->hasUrls());
+    menu.addAction(QStringLiteral("Remove"), this, &CQorTolvaneView::RemoveSelected)->setEnabled(selected);
+    menu.addAction(QStringLiteral("Trim"), this, &CQorTolvaneView::TrimToSelection)->setEnabled(selected);
+    menu.addAction(QStringLiteral("Select All"), m_table, &QTableView::selectAll);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Mark Important"), m_buttons[kMarkImportant], &QToolButton::click)
+        ->setEnabled(selected);
+    menu.addAction(QStringLiteral("Un-Mark Important"), m_buttons[kUnmarkImportant], &QToolButton::click)
+        ->setEnabled(selected);
+    menu.addAction(QStringLiteral("Delete Recordings"), this, &CQorTolvaneView::DeleteSelected)
+        ->setEnabled(selected && m_buttons[kDelete]->isEnabled());
+    menu.exec(m_table->viewport()->mapToGlobal(where));
+}
+
+void CQorTolvaneView::ShowArchiveMenu()
+{
+    // The archive wizard and the archiving settings come with the archiving windows; until then
+    // the menu shows what there will be.
+    QMenu menu(this);
+    QMenu* write = menu.addMenu(QStringLiteral("Write"));
+    for (const char* item : { "Zip", "Disk", "ISO Image File" })
+        write->addAction(QString::fromLatin1(item))->setEnabled(false);
+    for (const char* item : { "View Archive &Logs...", "Run Scheduled Now", "Settings" })
+        menu.addAction(QString::fromLatin1(item))->setEnabled(false);
+    menu.exec(m_buttons[kArchive]->mapToGlobal(QPoint(0, m_buttons[kArchive]->height())));
+}
+
+void CQorTolvaneView::StoreColumnWidths()
+{
+    auto settings = Singleton<CSettings>::Instance();
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        settings->SetColumnWidth(column, m_table->columnWidth(column));
+}
+
+} // namespace qor

@@ -1,0 +1,120 @@
+// One recording list in its window: the caption, a row of command buttons, the table of calls and
+// the totals. It reads the calls from its list document, keeps the buttons in step with the
+// selection and the administrator's restrictions, and carries out the commands on the calls.
+#pragma once
+
+#include "lists/SearchCriteria.h"
+
+#include <QWidget>
+#include <vector>
+
+class QLabel;
+class QModelIndex;
+class QToolButton;
+
+namespace qor {
+
+class CArchiveLogger;
+class CListCallCommands;
+class CQorTolvaneDoc;
+class CRecordingListModel;
+class CRecordingTable;
+class IMailer;
+
+class CQorTolvaneView : public QWidget {
+    Q_OBJECT
+
+public:
+    enum Button {
+        kPlay,
+        kRefresh,
+        kSearch,
+        kMailWav,
+        kMailNative,
+        kExportWav,
+        kExportNative,
+        kMarkImportant,
+        kUnmarkImportant,
+        kAnnotate,
+        kDelete,
+        kArchive,
+        kButtonCount
+    };
+
+    CQorTolvaneView(CQorTolvaneDoc& document, CArchiveLogger* archive, QWidget* parent = nullptr);
+    ~CQorTolvaneView() override;
+
+    // Shows the document as a list of the kind, for the folder: title and label, rows, the first
+    // row selected, totals and buttons.
+    void ShowList(int kind, const std::string& folder);
+    void SortBy(int column, bool naturalOrder);
+    // Sorts again by the column and order last used.
+    void Resort() { SortBy(m_sortColumn, m_naturalOrder); }
+    void UpdateTotals();
+    void UpdateButtons();
+
+    std::vector<int> SelectedRows() const;
+    QStringList SelectedPaths() const;
+    void SelectRows(const std::vector<int>& rows);
+    CRecordingTable& Table() { return *m_table; }
+    QToolButton& CommandButton(Button button) { return *m_buttons[button]; }
+    CListCallCommands& Commands() { return *m_commands; }
+    QString Label() const;
+    QString TotalsText() const;
+
+    // The commands of the context menu and of the main window's Edit menu.
+    void CopyToClipboard();
+    bool PasteFromClipboard();
+    void RemoveSelected();
+    void TrimToSelection();
+    void Play();
+    void Refresh();
+    void DeleteSelected();
+
+    // Another window changed a call (0 marked, 1 un-marked, 2 deleted): this list follows.
+    void ApplyCallChange(int code, const std::string& path);
+    // Stores the columns' widths in the settings (saved at exit).
+    void StoreColumnWidths();
+
+Q_SIGNALS:
+    void CallChanged(int code, const QString& path);
+    // A list compiled by a search asks to be compiled again with the same criteria.
+    void RerunSearch(const qor::SearchCriteria& criteria);
+    // Several calls to play: they go into a new list of their own.
+    void PlayInNewList(const QStringList& paths);
+    // Folders dropped on the list, to be searched into it.
+    void FoldersDropped(const QStringList& folders);
+    // The in-list finder's results, for a new list.
+    void FindCallsRequested();
+    // The call loaded for playing changed (or none is loaded any more).
+    void LoadedCallChanged();
+    // The list's kind, folder or entries changed, so the window's title may have to.
+    void ListChanged();
+
+private:
+    void BuildButtons();
+    void OnSelectionChanged();
+    void OnHeaderClicked(int column);
+    void OnPathsDropped(const QStringList& paths);
+    void ShowContextMenu(const QPoint& where);
+    void ShowArchiveMenu();
+    void ReloadRows();
+
+    CQorTolvaneDoc& m_document;
+    CRecordingListModel* m_model;
+    CRecordingTable* m_table;
+    CListCallCommands* m_commands;
+    QLabel* m_caption;
+    QLabel* m_calls;
+    QLabel* m_important;
+    QLabel* m_duration;
+    QToolButton* m_buttons[kButtonCount] = {};
+    int m_sortColumn;
+    bool m_naturalOrder = true;
+    int m_headerSortColumn; // the header's own: starts at "Date + Time", order reversed
+    bool m_headerNatural = false;
+    int m_kind = 0;
+    std::string m_folder;
+};
+
+} // namespace qor

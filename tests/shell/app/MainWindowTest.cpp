@@ -1,0 +1,236 @@
+// The desktop program as a user drives it: compiling, sorting, marking, deleting to the Trash,
+// playing and closing lists, through the real windows on the offscreen platform.
+#include "shell/app/MainWindow.h"
+
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+#include "platform/VirtualWaveOut.h"
+#include "playback/PlaybackManager.h"
+#include "recording/RecordFileHdr.h"
+#include "samplegen/DemoLibrary.h"
+#include "samplegen/SampleRecording.h"
+#include "shell/app/ListCompiler.h"
+#include "shell/app/MainMenus.h"
+#include "shell/app/RecentFiles.h"
+#include "shell/lists/CreateListDialog.h"
+#include "shell/lists/ListWindow.h"
+#include "shell/lists/RecordingListView.h"
+#include "shell/lists/RecordingTable.h"
+#include "support/RecordingFolder.h"
+#include "support/WidgetTesting.h"
+
+#include <QAction>
+#include <QDir>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace qor {
+namespace {
+
+namespace fs = std::filesystem;
+using View = CQorTolvaneView;
+
+class MainWindow : public ::testing::Test {
+protected:
+    MainWindow()
+    {
+        Singleton<CPlaybackManager>::Instance()->SetWaveOut(std::make_unique<CVirtualWaveOut>(50.0));
+        frame = std::make_unique<CMainFrame>(recentFiles);
+        frame->resize(1200, 800);
+        frame->show();
+    }
+
+    ~MainWindow() override
+    {
+        Singleton<CPlaybackManager>::Instance()->CloseRecording();
+        for (CListWindow* list : frame->Lists())
+            list->Document().SetModifiedFlag(false);
+        frame.reset();
+    }
+
+    std::string Call(const std::string& name, int seconds, const char* caller = ">5551234")
+    {
+        samplegen::CSampleCall call;
+        call.durationSeconds = seconds;
+        call.callerId = caller;
+        return calls.Write("calls/" + name, call);
+    }
+
+    CListWindow& Compile(const std::string& source)
+    {
+        frame->CompileFolders({ QString::fromStdString(source) }, false);
+        EXPECT_TRUE(test::WaitFor([&] { return !frame->Compiler().IsRunning(); }, 10'000));
+        return *frame->ActiveList();
+    }
+
+    std::vector<int> Durations(CListWindow& list)
+    {
+        std::vector<int> seconds;
+        for (const auto& entry : list.Document().Entries())
+            seconds.push_back(entry->GetDurationSeconds());
+        return seconds;
+    }
+
+    test::CDataFolderSandbox sandbox;
+    test::CRecordingFolder calls;
+    CRecentFiles recentFiles;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(MainWindow, CompilesAListWithTheCriteriaOfTheCreateDialog)
+{
+    Call("a.qor", 3, ">0123456");
+    Call("b.qor", 4, "<1234");
+    Call("c.qor", 5, ">999");
+    test::HandleNextDialog([&](QWidget& window) {
+        auto& dialog = dynamic_cast<CCreateListDialog&>(window);
+        dialog.SetFolderChooser([&] { return QString::fromStdString(calls.File("calls")); });
+        QTest::mouseClick(test::FindButton(dialog, QStringLiteral("Add...")), Qt::LeftButton);
+        test::FindField<QLineEdit>(dialog, QStringLiteral("Limit by Caller ID"))->setText(QStringLiteral("123"));
+        QTest::keyClick(test::FindButton(dialog, QStringLiteral("All dates")), Qt::Key_Space);
+        QTest::mouseClick(test::FindButton(dialog, QStringLiteral("Compile")), Qt::LeftButton);
+        return true;
+    });
+    frame->Menus().create->trigger();
+    ASSERT_TRUE(test::WaitFor([&] { return frame->ActiveList() && !frame->Compiler().IsRunning(); }, 10'000));
+    CListWindow& list = *frame->ActiveList();
+    EXPECT_EQ(list.Document().GetCount(), 2) << "the caller ID filter kept two of three";
+    EXPECT_EQ(list.View().TotalsText(), QStringLiteral("Calls: 2 Important: 0 Duration: 00:00:07"));
+    EXPECT_TRUE(list.View().Label().startsWith(QStringLiteral("calls - ")));
+    EXPECT_EQ(list.windowTitle(), QStringLiteral("calls*"));
+}
+
+TEST_F(MainWindow, TheDurationHeadingSortsShortestFirstThenLongest)
+{
+    for (const int seconds : { 4, 2, 6 })
+        Call("d" + std::to_string(seconds) + ".qor", seconds);
+    CListWindow& list = Compile(calls.File("calls"));
+    QHeaderView& header = *list.View().Table().horizontalHeader();
+    const QPoint duration(header.sectionViewportPosition(6) + 5, header.height() / 2);
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, duration);
+    EXPECT_EQ(Durations(list), (std::vector<int>{ 2, 4, 6 }));
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, duration);
+    EXPECT_EQ(Durations(list), (std::vector<int>{ 6, 4, 2 }));
+}
+
+TEST_F(MainWindow, MarkingACallImportantWritesItsHeaderAndEveryListFollows)
+{
+    const std::string path = Call("mark.qor", 2);
+    CListWindow& first = Compile(calls.File("calls"));
+    CListWindow& second = Compile(calls.File("calls"));
+    ASSERT_NE(&first, &second);
+    second.View().SelectRows({ 0 });
+    QTest::mouseClick(&second.View().CommandButton(View::kMarkImportant), Qt::LeftButton);
+    CRvRecordFileHdr header;
+    ASSERT_GT(header.Load(path, ""), 0);
+    EXPECT_EQ(header.Important(), 1);
+    EXPECT_EQ(first.Document().GetImportantCount(), 1) << "the other list shows it too";
+    EXPECT_EQ(second.windowTitle(), QStringLiteral("calls*"));
+    QTest::mouseClick(&second.View().CommandButton(View::kUnmarkImportant), Qt::LeftButton);
+    CRvRecordFileHdr again;
+    again.Load(path, "");
+    EXPECT_EQ(again.Important(), 0);
+}
+
+TEST_F(MainWindow, DeletingGoesToTheTrashLowestFirstAndCancelStopsIt)
+{
+    for (const char* name : { "1.qor", "2.qor", "3.qor", "4.qor" })
+        Call(name, 1);
+    CListWindow& list = Compile(calls.File("calls"));
+    ASSERT_EQ(list.Document().GetCount(), 4);
+    std::vector<std::string> selected;
+    for (const int row : { 0, 1, 2 })
+        selected.push_back(list.Document().GetEntry(row)->GetPath());
+    list.View().SelectRows({ 0, 1, 2 });
+    fs::create_directories(sandbox.Home()); // the desktop's Trash is the home folder's
+    const fs::path trash = fs::path(sandbox.UserData()) / "Trash" / "files";
+    // Cancel as soon as the first call is in the Trash.
+    QTimer cancel;
+    cancel.setInterval(0);
+    QObject::connect(&cancel, &QTimer::timeout, [&] {
+        if (fs::exists(trash) && !fs::is_empty(trash))
+            if (auto* progress = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                progress->reject();
+    });
+    cancel.start();
+    QString question;
+    test::AnswerNextMessageBox(QMessageBox::Yes, &question);
+    QTest::mouseClick(&list.View().CommandButton(View::kDelete), Qt::LeftButton);
+    cancel.stop();
+    EXPECT_EQ(question, QStringLiteral("This will delete 3 call(s)\n\nAre you sure?"));
+    EXPECT_FALSE(fs::exists(selected[2])) << "the lowest of the three goes first";
+    EXPECT_TRUE(fs::exists(trash / fs::path(selected[2]).filename()));
+    EXPECT_TRUE(fs::exists(selected[0]));
+    EXPECT_TRUE(fs::exists(selected[1]));
+    EXPECT_EQ(list.Document().GetCount(), 3);
+}
+
+TEST_F(MainWindow, WithExportBlockedTheMailAndExportButtonsStayDisabled)
+{
+    test::WriteFileText(CSettings::GetSystemConfigFilePath("global.xml"),
+        "<profile><section name=\"settings\"><GlobalSettings>1</GlobalSettings></section></profile>");
+    test::WriteFileText(CSettings::GetAdminConfigFilePath(true, "config.xml"),
+        "<profile><section name=\"settings\"><BlockExport>1</BlockExport></section></profile>");
+    Singleton<CSettings>::Instance()->Load();
+    Call("a.qor", 1);
+    Call("b.qor", 1);
+    CListWindow& list = Compile(calls.File("calls"));
+    for (const std::vector<int>& rows : { std::vector<int>{ 0 }, std::vector<int>{ 0, 1 } }) {
+        list.View().SelectRows(rows);
+        for (const View::Button button : { View::kMailWav, View::kMailNative, View::kExportWav, View::kExportNative })
+            EXPECT_FALSE(list.View().CommandButton(button).isEnabled()) << button << " with " << rows.size();
+        EXPECT_TRUE(list.View().CommandButton(View::kPlay).isEnabled());
+    }
+}
+
+TEST_F(MainWindow, PlayingTwoSelectedCallsOpensACustomListOfThem)
+{
+    Call("a.qor", 2);
+    Call("b.qor", 2);
+    Call("c.qor", 2);
+    CListWindow& list = Compile(calls.File("calls"));
+    list.View().SelectRows({ 0, 2 });
+    QTest::mouseClick(&list.View().CommandButton(View::kPlay), Qt::LeftButton);
+    CListWindow* played = frame->ActiveList();
+    ASSERT_NE(played, &list);
+    EXPECT_EQ(played->Document().GetCount(), 2);
+    EXPECT_EQ(played->Document().GetKind(), kListCustom);
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return playback->IsPlaying(); }, 2000));
+    EXPECT_EQ(playback->GetRecording().GetPath(), played->Document().GetEntry(0)->GetPath());
+}
+
+TEST_F(MainWindow, ClosingAChangedUnsavedCustomListAsksAboutCustom)
+{
+    CListWindow* list = frame->NewList();
+    auto entry = std::make_unique<CRvFileListEntry>();
+    entry->SetPath(Call("a.qor", 1));
+    entry->LoadDetails("");
+    list->Document().AddEntry(std::move(entry));
+    list->View().ShowList(kListCustom, std::string());
+    EXPECT_EQ(list->windowTitle(), QStringLiteral("Custom*"));
+    QString question;
+    test::AnswerNextMessageBox(QMessageBox::Cancel, &question);
+    frame->findChild<QMdiArea*>()->closeActiveSubWindow();
+    EXPECT_TRUE(question.contains(QStringLiteral("Save changes to Custom?"))) << question.toStdString();
+    EXPECT_EQ(frame->Lists().size(), 1u) << "Cancel keeps the list open";
+}
+
+TEST_F(MainWindow, ScreenshotWithTheDemoLibrary)
+{
+    samplegen::WriteDemoLibrary(calls.File("demo"), 60);
+    CListWindow& list = Compile(calls.File("demo"));
+    list.View().SelectRows({ 2 });
+    QApplication::processEvents();
+    EXPECT_FALSE(test::SaveScreenshot(*frame, QStringLiteral("main-window")).isEmpty());
+}
+
+} // namespace
+} // namespace qor
