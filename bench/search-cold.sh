@@ -4,6 +4,7 @@
 # side, first with the page cache dropped before every run, then warm; and a 100,000-entry
 # ".reclist" loaded both ways. Medians of three. The recordings are made once, in build/bench-data.
 #   bench/search-cold.sh
+#   bench/search-cold.sh --data-only    only make the recordings (other benchmarks use them too)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset default >/dev/null
@@ -47,6 +48,7 @@ with open(os.path.join(data, "listed.reclist"), "w") as listing:
 PY
     touch "$data/complete"
 fi
+[ "${1:-}" = "--data-only" ] && exit 0
 
 cold=1
 if ! { sync && echo 3 >/proc/sys/vm/drop_caches; } 2>/dev/null; then

@@ -120,26 +120,45 @@ bool CQorTolvaneDoc::Save(const std::string& path, const std::function<void(int 
 
 bool CQorTolvaneDoc::Load(const std::string& path, const std::string& passphrase, CXmlError* error)
 {
-    const bool wasEmpty = m_entries.empty();
-    const bool wasModified = m_modified;
+    return Adopt(ReadListFile(path, passphrase), error);
+}
+
+CQorTolvaneDoc::ListFile CQorTolvaneDoc::ReadListFile(
+    const std::string& path, const std::string& passphrase, EntryLoadProgress* progress)
+{
+    ListFile file;
     std::vector<std::string> paths;
     std::set<std::string> named;
     CXmlReader reader;
-    const bool parsed = reader.VisitFileTexts(path, [&](const std::string& text, const std::string& parentName) {
+    file.parsed = reader.VisitFileTexts(path, [&](const std::string& text, const std::string& parentName) {
         if (parentName == "Folder")
-            m_folder = text;
-        else if (!Contains(text) && named.insert(text).second)
+            file.folder = text;
+        else if (named.insert(text).second)
             paths.push_back(text);
     });
-    if (error)
-        *error = reader.Error();
-    // The headers are read several at once; the entries join in the file's order.
-    for (auto& entry : LoadEntries(paths, passphrase))
+    file.error = reader.Error();
+    // The headers are read several at once; the entries keep the file's order.
+    for (auto& entry : LoadEntries(paths, passphrase, progress))
         if (entry)
-            Insert(std::move(entry));
+            file.entries.push_back(std::move(entry));
+    return file;
+}
+
+bool CQorTolvaneDoc::Adopt(ListFile&& file, CXmlError* error)
+{
+    const bool wasEmpty = m_entries.empty();
+    const bool wasModified = m_modified;
+    if (file.folder)
+        m_folder = *file.folder;
+    if (error)
+        *error = file.error;
+    m_entries.reserve(m_entries.size() + file.entries.size());
+    m_index.reserve(m_entries.size() + file.entries.size());
+    for (auto& entry : file.entries)
+        Insert(std::move(entry)); // a call listed here already is left out
     if (wasEmpty)
         m_modified = wasModified;
-    return parsed;
+    return file.parsed;
 }
 
 std::string CQorTolvaneDoc::ParseErrorMessage(const std::string& path, const CXmlError& error)

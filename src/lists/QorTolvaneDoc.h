@@ -4,11 +4,13 @@
 #pragma once
 
 #include "foundation/XmlReader.h"
+#include "lists/EntryLoading.h"
 #include "lists/FileListEntry.h"
 #include "lists/SearchCriteria.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -72,6 +74,18 @@ public:
     // what was read before the error stays and the error is returned. Loading into an empty list
     // leaves it unmodified; appending to one with entries modifies it.
     bool Load(const std::string& path, const std::string& passphrase, CXmlError* error = nullptr);
+
+    // What a ".reclist" file holds, read without touching any list, so that a worker thread can
+    // read a long list while the window stays responsive; Adopt then adds it as Load does.
+    struct ListFile {
+        std::optional<std::string> folder;
+        EntryList entries; // in the file's order, each path once, vanished files left out
+        bool parsed = false;
+        CXmlError error;
+    };
+    static ListFile ReadListFile(
+        const std::string& path, const std::string& passphrase, EntryLoadProgress* progress = nullptr);
+    bool Adopt(ListFile&& file, CXmlError* error = nullptr);
 
     // The message a window shows for a file that could not be parsed.
     static std::string ParseErrorMessage(const std::string& path, const CXmlError& error);

@@ -15,7 +15,8 @@ namespace qor {
 
 CListCompiler::CListCompiler(
     QWidget& mainWindow, std::function<CListWindow*()> activeList, std::function<CListWindow*()> newList)
-    : m_mainWindow(mainWindow)
+    : QObject(&mainWindow)
+    , m_mainWindow(mainWindow)
     , m_activeList(std::move(activeList))
     , m_newList(std::move(newList))
 {
@@ -107,6 +108,7 @@ void CListCompiler::HandOff()
 void CListCompiler::End()
 {
     m_timer.stop();
+    m_search.Wait(); // stops a worker still reading, and joins one that finished by itself
     if (m_progress)
         m_progress->Finish();
     m_progress.reset();

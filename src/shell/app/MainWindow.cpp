@@ -16,6 +16,7 @@
 #include "shell/lists/CallClipboard.h"
 #include "shell/lists/CreateListDialog.h"
 #include "shell/lists/FindCallsDialog.h"
+#include "shell/lists/ListFileReading.h"
 #include "shell/lists/ListWindow.h"
 #include "shell/lists/RecordingListView.h"
 #include "shell/lists/RecordingTable.h"
@@ -182,7 +183,10 @@ CListWindow* CMainFrame::NewList()
 CListWindow* CMainFrame::OpenList(const QString& path)
 {
     CListWindow* list = NewList();
-    list->Open(path);
+    if (!list->Open(path)) {
+        list->parentWidget()->close(); // cancelled: the window it would have filled goes too
+        return nullptr;
+    }
     m_recentFiles.Add(path);
     m_menus->SetRecentFiles(m_recentFiles.Paths());
     return list;
@@ -260,11 +264,12 @@ void CMainFrame::AppendList()
     if (path.isEmpty())
         return;
     CXmlError error;
-    const bool read
-        = list->Document().Load(path.toStdString(), Singleton<CSettings>::Instance()->GetPassphrase(), &error);
+    const ListReadOutcome outcome = ReadListInto(*this, list->Document(), path, error);
+    if (outcome == ListReadOutcome::Cancelled)
+        return;
     list->Document().SetSearchCompiled(false);
     list->View().ShowList(kListCustom, list->Document().GetFolder());
-    if (!read)
+    if (outcome == ListReadOutcome::Malformed)
         QMessageBox::warning(this, QApplication::applicationDisplayName(),
             QString::fromStdString(CQorTolvaneDoc::ParseErrorMessage(path.toStdString(), error)));
 }

@@ -1,13 +1,14 @@
 #include "shell/app/SingleInstance.h"
 
 #include <QLocalSocket>
-#include <unistd.h>
+#include <QStandardPaths>
 
 namespace qor {
 namespace {
 
 constexpr int kAnswerMilliseconds = 2000;
 const QByteArray kRaise = "raise\n";
+const QByteArray kRaised = "raised\n";
 
 } // namespace
 
@@ -17,8 +18,12 @@ CSingleInstance::CSingleInstance(QObject* parent)
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server.nextPendingConnection()) {
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().startsWith(kRaise) && m_raise)
+                if (!socket->readAll().startsWith(kRaise))
+                    return socket->disconnectFromServer();
+                if (m_raise)
                     m_raise();
+                socket->write(kRaised);
+                socket->flush();
                 socket->disconnectFromServer();
             });
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
@@ -28,8 +33,8 @@ CSingleInstance::CSingleInstance(QObject* parent)
 
 QString CSingleInstance::ServerName()
 {
-    // The program's own identifier and the user: one running copy per user.
-    return QStringLiteral("qortolvane-1391d437-487a-4056-afae-5e399c6bcd02-%1").arg(getuid());
+    // The user's runtime folder belongs to one user and one login: one running copy there.
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QStringLiteral("/qortolvane.socket");
 }
 
 bool CSingleInstance::HandOverToRunningCopy()
@@ -40,8 +45,12 @@ bool CSingleInstance::HandOverToRunningCopy()
         return false;
     socket.write(kRaise);
     socket.waitForBytesWritten(kAnswerMilliseconds);
-    socket.waitForDisconnected(kAnswerMilliseconds);
-    return true;
+    QByteArray answer;
+    while (!answer.contains('\n') && socket.waitForReadyRead(kAnswerMilliseconds))
+        answer += socket.readAll();
+    answer += socket.readAll();
+    // A copy that does not answer is stuck or gone; this one starts instead.
+    return answer.startsWith(kRaised);
 }
 
 bool CSingleInstance::Listen(std::function<void()> raise)

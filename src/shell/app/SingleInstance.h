@@ -1,6 +1,6 @@
-// One program per user and desktop session: the first copy listens on a local socket named after
-// the program and the user; a second copy finds it, asks it to come forward (its open dialog
-// included) and ends.
+// One program per user and desktop session: the first copy listens on a local socket in the user's
+// runtime folder; a second copy finds it, asks it to come forward (its open dialog included), waits
+// for the answer and ends.
 #pragma once
 
 #include <QLocalServer>
@@ -15,7 +15,7 @@ class CSingleInstance : public QObject {
 public:
     explicit CSingleInstance(QObject* parent = nullptr);
 
-    // True when another copy answered and was asked to come forward: this one should end.
+    // True when another copy came forward when asked and said so: this one should end.
     bool HandOverToRunningCopy();
     // Becomes the copy others hand over to; raise is called when one does. False when the name is
     // taken (by a copy starting at the same moment, or left behind by one that crashed).

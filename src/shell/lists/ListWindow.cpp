@@ -7,6 +7,7 @@
 #include "review/CallHistory.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/dialogs/ProgressDialog.h"
+#include "shell/lists/ListFileReading.h"
 #include "shell/lists/RecordingListView.h"
 
 #include <QApplication>
@@ -40,15 +41,17 @@ CListWindow::~CListWindow() = default;
 bool CListWindow::Open(const QString& path)
 {
     CXmlError error;
-    const bool read = m_document->Load(path.toStdString(), Singleton<CSettings>::Instance()->GetPassphrase(), &error);
+    const ListReadOutcome outcome = ReadListInto(*this, *m_document, path, error);
+    if (outcome == ListReadOutcome::Cancelled)
+        return false;
     m_filePath = path;
     m_view->ShowList(kListCustom, m_document->GetFolder());
     m_document->SetModifiedFlag(false);
     RefreshTitle();
-    if (!read)
+    if (outcome == ListReadOutcome::Malformed)
         QMessageBox::warning(this, QApplication::applicationDisplayName(),
             QString::fromStdString(CQorTolvaneDoc::ParseErrorMessage(path.toStdString(), error)));
-    return read;
+    return true;
 }
 
 bool CListWindow::Save()

@@ -207,6 +207,26 @@ TEST_F(MainWindow, PlayingTwoSelectedCallsOpensACustomListOfThem)
     EXPECT_EQ(playback->GetRecording().GetPath(), played->Document().GetEntry(0)->GetPath());
 }
 
+TEST_F(MainWindow, OpeningAListReadsItsCallsAndShowsWhereAFileIsMalformed)
+{
+    const std::string a = Call("a.qor", 3), b = Call("b.qor", 4), c = Call("c.qor", 5);
+    test::WriteFileText(calls.File("three.reclist"),
+        "<root>\r\n<rec>" + a + "</rec>\r\n<rec>" + b + "</rec>\r\n<rec>" + c + "</rec>\r\n</root>\r\n");
+    CListWindow* list = frame->OpenList(QString::fromStdString(calls.File("three.reclist")));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Document().GetCount(), 3);
+    EXPECT_EQ(list->View().Table().model()->rowCount(), 3);
+    EXPECT_FALSE(list->Document().IsModified());
+
+    test::WriteFileText(calls.File("cut.reclist"), "<root>\r\n<rec>" + a + "</rec>\r\n<rec>" + b);
+    QString warning;
+    test::AnswerNextMessageBox(QMessageBox::Ok, &warning);
+    list = frame->OpenList(QString::fromStdString(calls.File("cut.reclist")));
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(warning.contains(QStringLiteral("Error parsing file"))) << warning.toStdString();
+    EXPECT_EQ(list->Document().GetCount(), 1) << "the call before the fault is kept";
+}
+
 TEST_F(MainWindow, ClosingAChangedUnsavedCustomListAsksAboutCustom)
 {
     CListWindow* list = frame->NewList();
