@@ -22,7 +22,8 @@ median() {
     printf '%s\n' "${times[@]}" | sort -n | sed -n 3p
 }
 
-ours=$(median "$build/src/cli/qortolvane-cli" export --pcm "$work/call.qor" "$work/ours.wav")
+mkdir -p "$work/ours"
+ours=$(median "$build/src/cli/qortolvane-cli" export "$work/call.qor" --to "$work/ours" --as wav)
 theirs=$(median sox -t gsm -r 8000 -c 1 "$work/call.gsm" -e signed -b 16 "$work/sox.wav")
 echo "30-minute GSM call to PCM WAV: qortolvane-cli ${ours} ms, sox ${theirs} ms"
-cmp -s <(tail -c +45 "$work/ours.wav") <(tail -c +45 "$work/sox.wav") && echo "the samples are identical"
+cmp -s <(tail -c +45 "$work/ours/call.wav") <(tail -c +45 "$work/sox.wav") && echo "the samples are identical"

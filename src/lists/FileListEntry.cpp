@@ -91,6 +91,7 @@ void CRvFileListEntry::ReportTotals(std::int32_t durationBefore, std::int32_t im
 
 void CRvFileListEntry::SetErrorTexts(const char* shortText, const char* comment)
 {
+    m_readFailed = true;
     m_commentText = comment;
     m_callerIdText = shortText;
     m_durationText = shortText;

@@ -42,6 +42,8 @@ public:
     void LoadDetailsFrom(const CRvRecordFileHdr& header, int loadResult);
     // True when loading found no regular file at the path (gone, a dangling link, a FIFO).
     bool IsMissing() const { return m_missing; }
+    // True when the last load could not read the header (its columns show the error texts).
+    bool ReadFailed() const { return m_readFailed; }
     // Recomputes the bookmark flag after the caller has changed the recording's bookmark.
     void UpdateBookmark(const std::string& passphrase, int start, int end);
     // The file's size in bytes; 0 when it cannot be read.
@@ -92,6 +94,7 @@ private:
     std::int32_t m_extraSeconds = 0;
     std::int32_t m_extraCode = 0;
     std::int32_t m_loaded = 0;
+    bool m_readFailed = false;
     std::int32_t m_hasBookmark = 0;
     std::int32_t m_encrypted = 0;
     bool m_missing = false;

@@ -99,20 +99,25 @@ void CQorTolvaneDoc::SortBy(int column, bool naturalOrder, IArchiveLookup* archi
     SortEntries(m_entries, column, naturalOrder, archive);
 }
 
-bool CQorTolvaneDoc::Save(const std::string& path, const std::function<void(int index)>& progress)
+std::string CQorTolvaneDoc::ListText(const std::function<void(int index)>& progress) const
 {
     std::string text;
-    if (!m_entries.empty()) {
-        text = "<root>\r\n";
-        for (std::size_t i = 0; i < m_entries.size(); ++i) {
-            // Escaped, so that any path Linux allows ("<", "&amp;" or a CR in a name) reads back as it is.
-            text += "   <rec>" + EscapeXmlText(m_entries[i]->GetPath()) + "</rec>\r\n";
-            if (progress)
-                progress(static_cast<int>(i));
-        }
-        text += "   <Folder>" + EscapeXmlText(m_folder) + "</Folder>\r\n</root>\r\n";
+    if (m_entries.empty())
+        return text;
+    text = "<root>\r\n";
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        // Escaped, so that any path Linux allows ("<", "&amp;" or a CR in a name) reads back as it is.
+        text += "   <rec>" + EscapeXmlText(m_entries[i]->GetPath()) + "</rec>\r\n";
+        if (progress)
+            progress(static_cast<int>(i));
     }
-    if (!WriteFileAtomically(path, text, 0644))
+    text += "   <Folder>" + EscapeXmlText(m_folder) + "</Folder>\r\n</root>\r\n";
+    return text;
+}
+
+bool CQorTolvaneDoc::Save(const std::string& path, const std::function<void(int index)>& progress)
+{
+    if (!WriteFileAtomically(path, ListText(progress), 0644))
         return false;
     m_modified = false;
     return true;

@@ -69,6 +69,8 @@ public:
     // Writes the list as a ".reclist" file (nothing at all for an empty list), replacing the file
     // in one step; progress hears the index of each entry as it is written.
     bool Save(const std::string& path, const std::function<void(int index)>& progress = {});
+    // The ".reclist" text Save writes.
+    std::string ListText(const std::function<void(int index)>& progress = {}) const;
     // Reads a ".reclist" file into this list: every piece of text names a recording, except the
     // text of a "Folder" element. Listed paths and vanished files are skipped. On malformed input
     // what was read before the error stays and the error is returned. Loading into an empty list

@@ -3,27 +3,33 @@
 
 #include <array>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace qor {
 namespace {
 
+namespace fs = std::filesystem;
+
 struct CRun {
     int exitCode = -1;
-    std::string output;
+    std::string output; // standard output
+    std::string errors; // standard error
 };
 
-// Runs the command-line program with the arguments (quoted for the shell) and its error output,
-// in the given working folder.
-CRun RunCli(const std::vector<std::string>& arguments, const std::string& folder = ".")
+// Runs the command-line program with the arguments (quoted for the shell), in the given working
+// folder and with the given variables ("NAME=value ...") in its environment.
+CRun RunCli(const std::vector<std::string>& arguments, const std::string& folder = ".", const std::string& env = "")
 {
-    std::string command = "cd '" + folder + "' && " + QOR_CLI_PATH;
+    const test::CTempFolder capture;
+    std::string command = "cd '" + folder + "' && " + env + " " + QOR_CLI_PATH;
     for (const std::string& argument : arguments)
         command += " '" + argument + "'";
-    command += " 2>&1";
+    command += " 2>'" + capture.File("errors") + "'";
     CRun run;
     std::FILE* pipe = popen(command.c_str(), "r");
     std::array<char, 4096> buffer{};
@@ -31,16 +37,33 @@ CRun RunCli(const std::vector<std::string>& arguments, const std::string& folder
         run.output.append(buffer.data(), count);
     const int status = pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.errors = test::ReadFileText(capture.File("errors"));
     return run;
+}
+
+bool Has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
 }
 
 class Cli : public ::testing::Test {
 protected:
+    std::string Call(const std::string& relative, const std::string& user, std::int32_t start,
+        const std::string& caller = ">0123", int seconds = 10)
+    {
+        samplegen::CSampleCall call;
+        call.userId = user;
+        call.callerId = caller;
+        call.startTime = start;
+        call.durationSeconds = seconds;
+        return folder.Write(relative, call);
+    }
+
     test::CDataFolderSandbox sandbox;
     test::CRecordingFolder folder;
 };
 
-TEST_F(Cli, ListsCallsNewestFirstAndSavesTheList)
+TEST_F(Cli, ListsCallsNewestFirstWithTotalsAndSavesTheList)
 {
     samplegen::CSampleCall call;
     call.userId = "Alice";
@@ -56,19 +79,66 @@ TEST_F(Cli, ListsCallsNewestFirstAndSavesTheList)
     call.passphrase = "demo";
     call.userId = "Chandra";
     folder.Write("calls/deep/c.qor", call);
+    test::WriteFileText(folder.File("passphrase"), "demo\n");
 
     const CRun flat = RunCli({ "list", folder.File("calls") });
-    EXPECT_EQ(flat.exitCode, 0) << flat.output;
-    EXPECT_NE(flat.output.find("1 calls, 0 important, 00:00:10 in all"), std::string::npos) << flat.output;
+    EXPECT_EQ(flat.exitCode, 0) << flat.errors;
+    EXPECT_TRUE(Has(flat.output, "1 calls, 0 important, 00:00:10 in all")) << flat.output;
 
-    const CRun deep
-        = RunCli({ "list", "--sub", "--passphrase", "demo", "--save", folder.File("l.reclist"), folder.File("calls") });
-    ASSERT_EQ(deep.exitCode, 0) << deep.output;
+    const CRun deep = RunCli({ "list", "--sub", "--passphrase-file", folder.File("passphrase"), "--save",
+        folder.File("l.reclist"), folder.File("calls") });
+    ASSERT_EQ(deep.exitCode, 0) << deep.errors;
     EXPECT_LT(deep.output.find("Bruno"), deep.output.find("Alice")) << deep.output;
-    EXPECT_NE(deep.output.find("Chandra"), std::string::npos) << "decrypted with the given passphrase";
-    EXPECT_NE(deep.output.find("Call back Monday"), std::string::npos);
-    EXPECT_NE(deep.output.find("3 calls, 2 important, 00:00:30 in all"), std::string::npos) << deep.output;
+    EXPECT_TRUE(Has(deep.output, "Chandra")) << "decrypted with the passphrase from the file";
+    EXPECT_TRUE(Has(deep.output, "Call back Monday"));
+    EXPECT_TRUE(Has(deep.output, "3 calls, 2 important, 00:00:30 in all")) << deep.output;
     EXPECT_EQ(test::ReadFileLines(folder.File("l.reclist")).size(), 6u) << "root, three calls, folder, root";
+
+    const CRun fromVariable = RunCli({ "list", "--subdirs", folder.File("calls") }, ".", "QOR_PASSPHRASE=demo");
+    EXPECT_TRUE(Has(fromVariable.output, "Chandra")) << "and from QOR_PASSPHRASE";
+}
+
+TEST_F(Cli, FiltersSortsAndWritesCsvJsonAndLists)
+{
+    samplegen::CSampleCall call;
+    call.userId = "Alice";
+    call.callerId = ">0123";
+    call.comment = "Quote, \"final\"";
+    call.startTime = 1'454'075'125; // 2016-01-29
+    call.durationSeconds = 130;
+    call.bookmarkStart = 5;
+    call.bookmarkEnd = 65;
+    folder.Write("calls/a.qor", call);
+    Call("calls/b.qor", "Bruno", 1'456'775'125, "<0456", 20); // 2016-02-29
+    Call("calls/c.qor", "Chandra", 1'454'175'125, ">0789", 70); // 2016-01-30
+
+    const CRun json = RunCli({ "list", "--format", "json", "--sort", "duration:reverse", folder.File("calls") });
+    ASSERT_EQ(json.exitCode, 0) << json.errors;
+    const auto parsed = nlohmann::json::parse(json.output);
+    ASSERT_EQ(parsed["calls"].size(), 3u);
+    EXPECT_EQ(parsed["calls"][0]["userId"], "Bruno") << "shortest first, reversed from the longest";
+    EXPECT_EQ(parsed["calls"][2]["path"], folder.File("calls/a.qor"));
+    EXPECT_EQ(parsed["calls"][2]["bookmark"]["text"], "00:00:05-00:01:05");
+    EXPECT_EQ(parsed["calls"][2]["direction"], "in");
+    EXPECT_EQ(parsed["calls"][0]["direction"], "out");
+    EXPECT_EQ(parsed["totals"]["seconds"], 220);
+
+    // As in the desktop program, the date filter goes by the files' dates: these were made today.
+    const std::time_t now = std::time(nullptr);
+    char today[16];
+    std::strftime(today, sizeof today, "%Y-%m-%d", std::localtime(&now));
+    const CRun csv = RunCli({ "list", "--format", "csv", "--direction", "in", "--longer-than", "1", "--dates",
+        std::string(today) + ".." + today, folder.File("calls") });
+    ASSERT_EQ(csv.exitCode, 0) << csv.errors;
+    EXPECT_TRUE(Has(csv.output, "Path,Encrypted,Important,User ID")) << csv.output;
+    EXPECT_TRUE(Has(csv.output, ",in,\"Quote, \"\"final\"\"\"\r\n")) << csv.output;
+    EXPECT_FALSE(Has(csv.output, "Chandra")) << "not longer than one whole minute";
+    EXPECT_FALSE(Has(csv.output, "Bruno")) << "outgoing";
+    EXPECT_EQ(RunCli({ "list", "--dates", "2016-01-01..2016-12-31", folder.File("calls") }).exitCode, 1);
+
+    const CRun reclist = RunCli({ "list", "--format", "reclist", "--name", "b*", folder.File("calls") });
+    EXPECT_TRUE(Has(reclist.output, "<rec>" + folder.File("calls/b.qor") + "</rec>")) << reclist.output;
+    EXPECT_EQ(RunCli({ "list", "--sort", "loudness", folder.File("calls") }).exitCode, 2);
 }
 
 TEST_F(Cli, ASavedListNamesFullPathsAndAFifoHangsNothing)
@@ -76,36 +146,144 @@ TEST_F(Cli, ASavedListNamesFullPathsAndAFifoHangsNothing)
     folder.Write("calls/a.qor");
     ASSERT_EQ(mkfifo(folder.File("calls/pipe.qor").c_str(), 0644), 0);
     const CRun run = RunCli({ "list", "--sub", "--save", "l.reclist", "calls" }, folder.Path());
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("1 calls"), std::string::npos) << run.output;
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(Has(run.output, "1 calls")) << run.output;
     EXPECT_EQ(test::ReadFileLines(folder.File("l.reclist"))[1], "   <rec>" + folder.File("calls/a.qor") + "</rec>\r");
 }
 
-TEST_F(Cli, ReportsWhatItCannotDo)
+TEST_F(Cli, NamesEachFileItCannotHandleAndTellsUsageFaultsApart)
 {
-    const CRun missing = RunCli({ "list", folder.File("nowhere") });
+    samplegen::CSampleCall secret;
+    secret.version = 5;
+    secret.passphrase = "demo";
+    const std::string encrypted = folder.Write("secret.qor", secret);
+    const std::string plain = folder.Write("plain.qor");
+    fs::create_directories(folder.File("empty"));
+
+    const CRun missing = RunCli({ "info", folder.File("nowhere.qor"), plain });
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.output.find("No recordings found which match your specified criteria."), std::string::npos);
-    EXPECT_EQ(RunCli({ "frobnicate" }).exitCode, 2);
-    EXPECT_EQ(RunCli({ "export", folder.File("missing.qor"), folder.File("out.wav") }).exitCode, 1);
-    EXPECT_FALSE(std::filesystem::exists(folder.File("out.wav")));
+    EXPECT_TRUE(Has(missing.errors, folder.File("nowhere.qor") + ": no such recording")) << missing.errors;
+    EXPECT_TRUE(Has(missing.output, "GSM 06.10")) << "the other file is still shown";
+
+    const CRun wrong = RunCli({ "info", encrypted }, ".", "QOR_PASSPHRASE=wrong");
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_TRUE(Has(wrong.errors, encrypted + ": encrypted, and the passphrase does not fit")) << wrong.errors;
+    const CRun listed = RunCli({ "list", folder.Path() }, ".", "QOR_PASSPHRASE=wrong");
+    EXPECT_EQ(listed.exitCode, 1) << "listed, but named as unreadable";
+    EXPECT_TRUE(Has(listed.output, "2 calls")) << listed.output;
+
+    const CRun empty = RunCli({ "list", folder.File("empty") });
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(Has(empty.errors, "No recordings found which match your specified criteria.")) << empty.errors;
+    EXPECT_EQ(RunCli({ "list", folder.File("nowhere") }).exitCode, 1);
+
+    // A folder where the WAV file should go cannot be written over, not even by root.
+    fs::create_directories(folder.File("taken/plain.wav"));
+    const CRun unwritable = RunCli({ "export", plain, "--to", folder.File("taken") });
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_TRUE(Has(unwritable.errors, plain + ": cannot write " + folder.File("taken/plain.wav")))
+        << unwritable.errors;
+    EXPECT_EQ(RunCli({ "export", plain, "--to", folder.File("nowhere") }).exitCode, 1);
+
+    for (const std::vector<std::string>& usage : std::vector<std::vector<std::string>>{ { "frobnicate" },
+             { "list", "--frobnicate", folder.Path() }, { "list", "--passphrase", "demo", folder.Path() },
+             { "mark", plain }, { "bookmark", plain, "1:xx", "5" }, { "list" } }) {
+        const CRun run = RunCli(usage);
+        EXPECT_EQ(run.exitCode, 2) << usage[0] << " " << (usage.size() > 1 ? usage[1] : "") << run.errors;
+    }
+    EXPECT_EQ(RunCli({ "--help" }).exitCode, 0);
+    EXPECT_TRUE(Has(RunCli({ "export", "--help" }).output, "--bookmark-only"));
+    EXPECT_TRUE(Has(RunCli({ "list", "--help" }).output, "--longer-than"));
 }
 
-TEST_F(Cli, ExportsACallAsWavUnlessExportIsBlocked)
+TEST_F(Cli, ExportsPcmGsmAndNativeFilesWholeOrBookmarkedUnlessBlocked)
 {
-    const std::string path = folder.Write("call.qor");
-    const CRun pcm = RunCli({ "export", "--pcm", path, folder.File("call.wav") });
-    ASSERT_EQ(pcm.exitCode, 0) << pcm.output;
-    EXPECT_EQ(std::filesystem::file_size(folder.File("call.wav")), 160'044u);
-    ASSERT_EQ(RunCli({ "export", path, folder.File("gsm.wav") }).exitCode, 0);
-    EXPECT_EQ(std::filesystem::file_size(folder.File("gsm.wav")), 60u + 16'250u);
+    samplegen::CSampleCall call;
+    call.durationSeconds = 10;
+    call.bookmarkStart = 2;
+    call.bookmarkEnd = 6;
+    const std::string path = folder.Write("in/call.qor", call);
+    fs::create_directories(folder.File("out"));
+    const std::string out = folder.File("out");
+
+    ASSERT_EQ(RunCli({ "export", path, "--to", out }).exitCode, 0);
+    EXPECT_EQ(fs::file_size(out + "/call.wav"), 160'044u) << "wav is 16-bit PCM";
+    ASSERT_EQ(RunCli({ "export", path, "--to", out, "--as", "gsm-wav", "--bookmark-only" }).exitCode, 0);
+    EXPECT_EQ(fs::file_size(out + "/call.wav"), 60u + 6'500u) << "four seconds of GSM";
+    ASSERT_EQ(RunCli({ "export", path, "--to", out, "--as", "qor" }).exitCode, 0);
+    EXPECT_EQ(test::ReadFileText(out + "/call.qor"), test::ReadFileText(path));
+
+    const std::string unmarked = folder.Write("in/plain.qor");
+    const CRun noBookmark = RunCli({ "export", unmarked, "--to", out, "--bookmark-only" });
+    EXPECT_EQ(noBookmark.exitCode, 1);
+    EXPECT_TRUE(Has(noBookmark.errors, unmarked + ": has no bookmark")) << noBookmark.errors;
 
     test::WriteFileText(CSettings::GetAdminConfigFilePath(false, "config.xml"),
         "<profile><section name=\"settings\"><BlockExport>1</BlockExport></section></profile>");
-    const CRun blocked = RunCli({ "export", path, folder.File("blocked.wav") });
+    fs::remove(out + "/call.wav");
+    const CRun blocked = RunCli({ "export", path, "--to", out });
     EXPECT_EQ(blocked.exitCode, 1);
-    EXPECT_NE(blocked.output.find("blocked by the administrator"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(folder.File("blocked.wav")));
+    EXPECT_TRUE(Has(blocked.errors, "blocked by the administrator"));
+    EXPECT_FALSE(fs::exists(out + "/call.wav"));
+}
+
+TEST_F(Cli, MarksCommentsAndBookmarksInTheHeaderOnly)
+{
+    samplegen::CSampleCall call;
+    call.durationSeconds = 100;
+    call.comment = "First words";
+    const std::string path = folder.Write("call.qor", call);
+    const auto bodySize = fs::file_size(path);
+
+    EXPECT_EQ(RunCli({ "mark", path, "--important" }).exitCode, 0);
+    EXPECT_EQ(RunCli({ "bookmark", path, "5", "00:01:05" }).exitCode, 0);
+    EXPECT_EQ(RunCli({ "comment", path, "--set", "New words" }).exitCode, 0);
+    auto info = nlohmann::json::parse(RunCli({ "info", "--format", "json", path }).output)[0];
+    EXPECT_EQ(info["important"], true);
+    EXPECT_EQ(info["comment"], "New words");
+    EXPECT_EQ(info["bookmark"]["start"], 5) << "the bookmark stays with the new comment";
+    EXPECT_EQ(info["bookmark"]["end"], 65);
+    EXPECT_EQ(fs::file_size(path), bodySize);
+
+    const CRun tooLong = RunCli({ "bookmark", path, "10", "200" });
+    EXPECT_EQ(tooLong.exitCode, 1);
+    EXPECT_TRUE(Has(tooLong.errors, path + ": the bookmark would end after the call")) << tooLong.errors;
+    EXPECT_EQ(RunCli({ "bookmark", path, "--clear" }).exitCode, 0);
+    EXPECT_EQ(RunCli({ "mark", path, "--not-important" }).exitCode, 0);
+    info = nlohmann::json::parse(RunCli({ "info", "--format", "json", path }).output)[0];
+    EXPECT_TRUE(info["bookmark"].is_null());
+    EXPECT_EQ(info["important"], false);
+    EXPECT_EQ(info["comment"], "New words");
+}
+
+// No mail program runs here: a stand-in xdg-email on PATH writes down what it was handed.
+TEST_F(Cli, MailsCallsThroughTheDesktopsMailProgram)
+{
+    const std::string path = folder.Write("call.qor");
+    fs::create_directories(folder.File("bin"));
+    test::WriteFileText(
+        folder.File("bin/xdg-email"), "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"" + folder.File("mail") + "\"\n");
+    fs::permissions(folder.File("bin/xdg-email"), fs::perms::owner_all);
+    const std::string env
+        = "PATH='" + folder.File("bin") + ":/usr/bin:/bin' XDG_CACHE_HOME='" + folder.File("cache") + "'";
+
+    ASSERT_EQ(RunCli({ "mail", path, "--as", "qor" }, ".", env).exitCode, 0);
+    EXPECT_TRUE(Has(test::ReadFileText(folder.File("mail")), "--attach\n" + path))
+        << test::ReadFileText(folder.File("mail"));
+    ASSERT_EQ(RunCli({ "mail", path }, ".", env).exitCode, 0);
+    const std::string wav = folder.File("cache") + "/qortolvane-cli/attachments/call.wav";
+    EXPECT_TRUE(Has(test::ReadFileText(folder.File("mail")), "--attach\n" + wav));
+    EXPECT_EQ(fs::file_size(wav), 160'044u) << "left for the mail program to read after we end";
+}
+
+TEST_F(Cli, WritesTheDemoLibrary)
+{
+    const CRun run = RunCli({ "samples", folder.File("demo"), "--count", "12" });
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const CRun listed
+        = RunCli({ "list", "--sub", "--format", "json", folder.File("demo") }, ".", "QOR_PASSPHRASE=demo");
+    EXPECT_EQ(listed.exitCode, 0) << listed.errors;
+    EXPECT_EQ(nlohmann::json::parse(listed.output)["calls"].size(), 12u);
 }
 
 } // namespace

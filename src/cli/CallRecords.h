@@ -1,0 +1,37 @@
+// A call as the command-line companion prints it: the list's columns as table cells, CSV fields
+// or a JSON object, with what a script needs besides (full path, bookmark times, direction).
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace qor {
+class CRvFileListEntry;
+class CRvRecordFileHdr;
+class IArchiveLookup;
+} // namespace qor
+
+namespace qor::cli {
+
+// Keys stay in the order written, which is the list's column order.
+using Json = nlohmann::ordered_json;
+
+// "in", "out", or empty when the caller ID does not say.
+std::string DirectionText(const CRvFileListEntry& entry);
+// "HH:MM:SS-HH:MM:SS", or empty without a bookmark.
+std::string BookmarkText(const std::string& comment);
+
+std::vector<std::string> CsvHeadings();
+std::vector<std::string> CsvFields(const CRvFileListEntry& entry, IArchiveLookup* archive);
+// One CSV line (RFC 4180: fields with commas, quotes or line ends are quoted), ending in CR LF.
+std::string CsvLine(const std::vector<std::string>& fields);
+
+Json CallJson(const CRvFileListEntry& entry, IArchiveLookup* archive);
+// Every field of a header, for "info".
+Json HeaderJson(const std::string& path, const CRvRecordFileHdr& header);
+
+// The date of the latest archive job holding the call, or empty.
+std::string ArchivedText(const CRvFileListEntry& entry, IArchiveLookup* archive);
+
+} // namespace qor::cli

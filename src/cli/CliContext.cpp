@@ -1,0 +1,48 @@
+#include "cli/CliContext.h"
+
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+namespace qor::cli {
+
+const std::string& CCliContext::Passphrase()
+{
+    if (m_passphraseLoaded)
+        return m_passphrase;
+    if (!passphraseFile.empty()) {
+        std::ifstream file(passphraseFile);
+        if (!file)
+            throw UsageError(passphraseFile + ": cannot read the passphrase file (" + std::strerror(errno) + ")");
+        std::getline(file, m_passphrase);
+        if (!m_passphrase.empty() && m_passphrase.back() == '\r')
+            m_passphrase.pop_back();
+    } else if (const char* variable = std::getenv("QOR_PASSPHRASE")) {
+        m_passphrase = variable;
+    } else {
+        m_passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
+    }
+    m_passphraseLoaded = true;
+    // The search and the list loader read it from the settings, which this program never saves.
+    Singleton<CSettings>::Instance()->SetPassphrase(m_passphrase);
+    return m_passphrase;
+}
+
+void CCliContext::Fail(const std::string& file, const std::string& reason)
+{
+    std::fprintf(stderr, "qortolvane-cli: %s: %s\n", file.c_str(), reason.c_str());
+    m_failed = true;
+}
+
+void CCliContext::Fail(const std::string& reason)
+{
+    std::fprintf(stderr, "qortolvane-cli: %s\n", reason.c_str());
+    m_failed = true;
+}
+
+} // namespace qor::cli

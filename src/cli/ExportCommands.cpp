@@ -1,0 +1,173 @@
+// export and mail: calls as 16-bit PCM WAV, GSM WAV or in their own format, whole or only their
+// bookmarked part.
+#include "cli/CliContext.h"
+#include "cli/Commands.h"
+#include "cli/ProgressBar.h"
+#include "cli/RecordingErrors.h"
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+#include "platform/XdgEmailMailer.h"
+#include "recording/BookmarkRecordFile.h"
+#include "recording/Mail.h"
+#include "recording/NativeExport.h"
+#include "recording/RecordFile.h"
+#include "recording/WavWriter.h"
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace qor::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ExportOptions {
+    std::vector<std::string> files;
+    std::string to;
+    std::string as = "wav";
+    bool bookmarkOnly = false;
+};
+
+// What one call becomes: written at destination, or a reason why not.
+std::string WriteCall(CRvRecordFile& recording, const std::string& passphrase, const ExportOptions& options,
+    const std::string& destination)
+{
+    if (options.bookmarkOnly) {
+        int start = 0, end = 0;
+        if (!recording.GetBookmark(start, end))
+            return "has no bookmark";
+        CBookmarkRecordFile part(recording, passphrase);
+        part.CropToBookmark();
+        const bool written
+            = options.as == "qor" ? WriteNative(destination, part) : WriteWav(destination, part, options.as == "wav");
+        return written ? std::string() : "cannot write " + destination;
+    }
+    if (options.as == "qor")
+        return ExportNativeCopy(recording.GetPath(), destination) ? std::string() : "cannot write " + destination;
+    return WriteWav(destination, recording, options.as == "wav") ? std::string() : "cannot write " + destination;
+}
+
+std::string Extension(const ExportOptions& options)
+{
+    return options.as == "qor" ? ".qor" : ".wav";
+}
+
+bool ExportBlocked(CCliContext& context)
+{
+    if (!Singleton<CSettings>::Instance()->IsExportBlocked())
+        return false;
+    context.Fail("exporting and mailing calls is blocked by the administrator");
+    return true;
+}
+
+void RunExport(const ExportOptions& options, CCliContext& context)
+{
+    if (ExportBlocked(context))
+        return;
+    std::error_code error;
+    if (!fs::is_directory(options.to, error)) {
+        context.Fail(options.to, "no such folder");
+        return;
+    }
+    const std::string& passphrase = context.Passphrase();
+    CProgressBar progress("exporting", options.files.size());
+    std::size_t done = 0;
+    for (const std::string& path : options.files) {
+        progress.Update(done++);
+        CRvRecordFile recording;
+        const int opened = recording.OpenAndWait(path, passphrase);
+        if (opened != 1) {
+            progress.Finish();
+            context.Fail(path, WhyUnreadable(path, recording.GetHeader(), opened));
+            continue;
+        }
+        const std::string destination = (fs::path(options.to) / fs::path(path).stem()).string() + Extension(options);
+        if (const std::string failure = WriteCall(recording, passphrase, options, destination); !failure.empty()) {
+            progress.Finish();
+            context.Fail(path, failure);
+        }
+    }
+}
+
+// Attachments made for a message must outlive this program, since the mail program may read them
+// after it has ended: they go to the user's cache, where those older than a day are cleared away.
+std::string AttachmentFolder()
+{
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    fs::path folder = cache && *cache == '/' ? fs::path(cache) : fs::path(home ? home : "/tmp") / ".cache";
+    folder /= "qortolvane-cli/attachments";
+    std::error_code error;
+    fs::create_directories(folder, error);
+    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    for (const auto& old : fs::directory_iterator(folder, error))
+        if (old.last_write_time(error) < dayAgo)
+            fs::remove(old.path(), error);
+    return folder.string();
+}
+
+void RunMail(const ExportOptions& options, CCliContext& context)
+{
+    if (ExportBlocked(context))
+        return;
+    const std::string& passphrase = context.Passphrase();
+    CXdgEmailMailer mailer;
+    const bool asIs = options.as == "qor" && !options.bookmarkOnly;
+    std::vector<std::string> attachments;
+    std::unique_ptr<CRvRecordFileHdr> onlyHeader;
+    for (const std::string& path : options.files) {
+        CRvRecordFile recording;
+        const int opened
+            = asIs ? recording.GetHeader().Load(path, passphrase) : recording.OpenAndWait(path, passphrase);
+        if (opened <= 0 || (!asIs && opened != 1)) {
+            context.Fail(path, WhyUnreadable(path, recording.GetHeader(), opened));
+            continue;
+        }
+        std::string attachment = path;
+        if (!asIs) {
+            attachment = (fs::path(AttachmentFolder()) / fs::path(path).stem()).string() + Extension(options);
+            if (const std::string failure = WriteCall(recording, passphrase, options, attachment); !failure.empty()) {
+                context.Fail(path, failure);
+                continue;
+            }
+        }
+        attachments.push_back(attachment);
+        onlyHeader = std::make_unique<CRvRecordFileHdr>(recording.GetHeader());
+    }
+    if (attachments.empty())
+        return;
+    const CMailResult result = attachments.size() == 1 ? MailAsAttachment(mailer, *onlyHeader, attachments.front())
+                                                       : mailer.Send(MakeCallsMailMessage(attachments));
+    if (const std::string message = MailResultMessage(result); !message.empty())
+        context.Fail(message);
+}
+
+void AddCommonOptions(CLI::App& command, ExportOptions& options)
+{
+    command.add_option("FILE", options.files, "Recordings")->required();
+    command.add_option("--as", options.as, "wav (16-bit PCM), gsm-wav (GSM 06.10 in WAV) or qor (the recorder's own)")
+        ->check(CLI::IsMember({ "wav", "gsm-wav", "qor" }));
+    command.add_flag("--bookmark-only", options.bookmarkOnly, "Only the bookmarked part of each call");
+}
+
+} // namespace
+
+void AddExportCommands(CLI::App& program, CCliContext& context)
+{
+    auto exportOptions = std::make_shared<ExportOptions>();
+    CLI::App* exportCommand = program.add_subcommand("export", "Write calls into a folder as WAV or QOR files");
+    AddCommonOptions(*exportCommand, *exportOptions);
+    exportCommand->add_option("--to", exportOptions->to, "The folder to write them to")->required();
+    exportCommand->callback([exportOptions, &context] { RunExport(*exportOptions, context); });
+
+    auto mailOptions = std::make_shared<ExportOptions>();
+    CLI::App* mail
+        = program.add_subcommand("mail", "Open a new message in the desktop's mail program with calls attached");
+    AddCommonOptions(*mail, *mailOptions);
+    mail->callback([mailOptions, &context] { RunMail(*mailOptions, context); });
+}
+
+} // namespace qor::cli

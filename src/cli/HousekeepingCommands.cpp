@@ -1,0 +1,64 @@
+// samples, paths and settings: a demo library to try things on, and where the program keeps its
+// files and what its settings are.
+#include "cli/CliContext.h"
+#include "cli/Commands.h"
+#include "foundation/DataFolders.h"
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+#include "samplegen/DemoLibrary.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+
+namespace qor::cli {
+namespace {
+
+void PrintPaths()
+{
+    std::printf("Log folder:                  %s\n", GetLogFolder().c_str());
+    std::printf("Per-user configuration:      %s\n", GetConfigurationFolder(false).c_str());
+    std::printf("Per-machine configuration:   %s\n", GetConfigurationFolder(true).c_str());
+    std::printf(
+        "User settings file:          %s\n", CSettings::GetConfigFilePath(false, CSettings::kConfigFile).c_str());
+    std::printf("Administrator settings file: %s (per-user) or %s (per-machine)\n",
+        CSettings::GetAdminConfigFilePath(false, CSettings::kConfigFile).c_str(),
+        CSettings::GetAdminConfigFilePath(true, CSettings::kConfigFile).c_str());
+}
+
+void PrintSettings()
+{
+    auto settings = Singleton<CSettings>::Instance();
+    const std::string resourceFile = settings->GetResourceFile();
+    std::printf("Resource library:    %s\n", resourceFile.empty() ? "(built in)" : resourceFile.c_str());
+    std::printf("Column widths:      ");
+    for (int column = 0; column < static_cast<int>(CSettings::kColumnCount); ++column)
+        std::printf(" %d", settings->GetColumnWidth(column));
+    std::printf("\nPlay history at start-up: %s\n", settings->GetShowHistory() ? "yes" : "no");
+    std::printf("Passphrase saved:    %s\n", settings->GetSavePassphrase() ? "yes" : "no");
+    std::printf("Export blocked:      %s\n", settings->IsExportBlocked() ? "yes" : "no");
+    std::printf("Delete disabled:     %s\n", settings->IsDeleteDisabled() ? "yes" : "no");
+}
+
+} // namespace
+
+void AddHousekeepingCommands(CLI::App& program, CCliContext& context)
+{
+    auto folder = std::make_shared<std::string>();
+    auto count = std::make_shared<int>(240);
+    CLI::App* samples = program.add_subcommand("samples", "Write a library of demo calls into a folder");
+    samples->add_option("DIR", *folder, "The folder (made if missing)")->required();
+    samples->add_option("--count", *count, "How many calls")->check(CLI::Range(1, 100'000));
+    samples->callback([folder, count, &context] {
+        const int written = samplegen::WriteDemoLibrary(*folder, *count);
+        if (written < *count)
+            return context.Fail(*folder, "could write only " + std::to_string(written) + " of the calls there");
+        std::printf(
+            "%d calls written to %s (the encrypted ones with the passphrase \"demo\")\n", written, folder->c_str());
+    });
+    program.add_subcommand("paths", "Show where the program keeps its log and configuration files")
+        ->callback(PrintPaths);
+    program.add_subcommand("settings", "Show the settings as the desktop program loads them")->callback(PrintSettings);
+}
+
+} // namespace qor::cli

@@ -1,0 +1,215 @@
+// list: the desktop program's search over folders and recordings, printed as a table (ending with
+// the totals line), CSV, JSON or a ".reclist", and optionally saved as a list.
+#include "archive/ArchiveLogger.h"
+#include "cli/CallRecords.h"
+#include "cli/CliContext.h"
+#include "cli/Commands.h"
+#include "cli/ProgressBar.h"
+#include "cli/RecordingErrors.h"
+#include "foundation/Singleton.h"
+#include "lists/EntrySort.h"
+#include "lists/QorTolvaneDoc.h"
+#include "lists/SearchManager.h"
+#include "recording/Bookmark.h"
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <thread>
+
+namespace qor::cli {
+namespace {
+
+struct ListOptions {
+    std::vector<std::string> sources;
+    bool subFolders = false;
+    std::string name = "*";
+    std::string caller = "*";
+    std::string dates = "all";
+    int longerThan = -1;
+    std::string direction = "both";
+    std::string sort = "date";
+    std::string format = "table";
+    std::string save;
+};
+
+const std::map<std::string, int> kSortColumns
+    = { { "encrypted", kColumnEncrypted }, { "important", kColumnImportant }, { "user", kColumnUserId },
+          { "caller", kColumnCallerId }, { "archived", kColumnArchived }, { "date", kColumnDateTime },
+          { "duration", kColumnDuration }, { "bookmark", kColumnBookmark }, { "comment", kColumnComment } };
+
+// Seconds since 1970 of a local calendar day's first (or last) second; "YYYY-MM-DD".
+std::int32_t LocalDay(const std::string& text, bool lastSecond)
+{
+    std::tm day{};
+    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d", &day.tm_year, &day.tm_mon, &day.tm_mday) != 3)
+        throw UsageError("--dates: \"" + text + "\" is not a date like 2016-01-29");
+    day.tm_year -= 1900;
+    day.tm_mon -= 1;
+    day.tm_isdst = -1;
+    if (lastSecond) {
+        day.tm_hour = 23;
+        day.tm_min = 59;
+        day.tm_sec = 59;
+    }
+    const std::time_t seconds = std::mktime(&day);
+    if (seconds < 0 || seconds > INT32_MAX)
+        throw UsageError("--dates: " + text + " lies outside 1970 to 2038");
+    return static_cast<std::int32_t>(seconds);
+}
+
+SearchCriteria CriteriaFrom(const ListOptions& options)
+{
+    SearchCriteria criteria;
+    criteria.sources = options.sources;
+    criteria.includeSubFolders = options.subFolders;
+    criteria.fileNamePattern = options.name;
+    criteria.callerIdPattern = options.caller;
+    static const std::map<std::string, int> ranges = { { "all", kDateRangeAll }, { "2d", kDateRangeYesterdayAndToday },
+        { "7d", kDateRangeWithin7Days }, { "30d", kDateRangeWithin30Days } };
+    if (const auto range = ranges.find(options.dates); range != ranges.end()) {
+        criteria.dateRange = range->second;
+    } else if (const auto dots = options.dates.find(".."); dots != std::string::npos) {
+        criteria.dateRange = kDateRangeSpecific;
+        criteria.rangeStart = LocalDay(options.dates.substr(0, dots), false);
+        criteria.rangeEnd = LocalDay(options.dates.substr(dots + 2), true);
+        if (criteria.rangeStart > criteria.rangeEnd)
+            std::swap(criteria.rangeStart, criteria.rangeEnd);
+    } else {
+        throw UsageError("--dates: use all, 2d, 7d, 30d or FROM..TO like 2016-01-01..2016-01-31");
+    }
+    if (options.longerThan >= 0) {
+        criteria.lengthLimit = true;
+        criteria.minimumMinutes = options.longerThan;
+    }
+    return criteria;
+}
+
+// Runs the search to its end, with a progress bar while the headers are read.
+void Search(CSearchManager& search, CQorTolvaneDoc& list)
+{
+    const auto counted = search.GetStatus();
+    CProgressBar progress("reading", static_cast<std::size_t>(counted.total));
+    if (!search.StartSearch())
+        return;
+    while (search.IsRunning()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        progress.Update(static_cast<std::size_t>(search.GetStatus().scanned));
+    }
+    search.Wait(); // the run is over; its thread is joined before anything else
+    progress.Finish();
+    search.HandOffTo(&list);
+}
+
+void KeepDirection(CQorTolvaneDoc& list, const std::string& direction)
+{
+    if (direction == "both")
+        return;
+    for (int index = list.GetCount() - 1; index >= 0; --index)
+        if (DirectionText(*list.GetEntry(index)) != direction)
+            list.RemoveEntry(index);
+}
+
+void PrintTable(const CQorTolvaneDoc& list, IArchiveLookup* archive)
+{
+    std::printf("%-3s %-1s %-16s %-18s %-16s %-20s %-9s %-2s %s\n", "ENC", "!", "User ID", "Caller ID", "Archived",
+        "Date + Time", "Duration", "BM", "Comment");
+    for (const auto& entry : list.Entries())
+        std::printf("%-3s %-1s %-16s %-18s %-16s %-20s %-9s %-2s %s\n", entry->IsEncrypted() ? "*" : "",
+            entry->GetImportant() ? "!" : "", entry->GetUserIdText().c_str(), entry->GetCallerIdText().c_str(),
+            ArchivedText(*entry, archive).c_str(), entry->GetDateTimeText().c_str(), entry->GetDurationText().c_str(),
+            entry->HasBookmark() ? "*" : "", CommentUserText(entry->GetCommentText()).c_str());
+    std::printf("%d calls, %d important, %s in all\n", list.GetCount(), list.GetImportantCount(),
+        FormatHhMmSs(list.GetTotalDuration()).c_str());
+}
+
+void Print(const CQorTolvaneDoc& list, const std::string& format, IArchiveLookup* archive)
+{
+    if (format == "table") {
+        PrintTable(list, archive);
+    } else if (format == "csv") {
+        std::string text = CsvLine(CsvHeadings());
+        for (const auto& entry : list.Entries())
+            text += CsvLine(CsvFields(*entry, archive));
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    } else if (format == "json") {
+        Json calls = Json::array();
+        for (const auto& entry : list.Entries())
+            calls.push_back(CallJson(*entry, archive));
+        const Json document = { { "calls", calls },
+            { "totals",
+                { { "calls", list.GetCount() }, { "important", list.GetImportantCount() },
+                    { "seconds", list.GetTotalDuration() } } } };
+        std::puts(document.dump(2).c_str());
+    } else {
+        const std::string text = list.ListText();
+        std::fwrite(text.data(), 1, text.size(), stdout);
+    }
+}
+
+void RunList(const ListOptions& options, CCliContext& context)
+{
+    const auto sortColumn = kSortColumns.find(options.sort.substr(0, options.sort.find(':')));
+    const bool reversed = options.sort.ends_with(":reverse");
+    if (sortColumn == kSortColumns.end() || (options.sort.find(':') != std::string::npos && !reversed))
+        throw UsageError("--sort: use one of encrypted, important, user, caller, archived, date, duration, "
+                         "bookmark, comment, optionally followed by :reverse");
+    CSearchManager search;
+    auto archive = Singleton<CArchiveLogger>::Instance();
+    search.SetArchiveLookup(archive);
+    context.Passphrase();
+    search.Prepare(CriteriaFrom(options), sortColumn->second, !reversed);
+    const auto counted = search.GetStatus();
+    if (counted.sourceMissing) {
+        for (const std::string& source : options.sources)
+            if (!std::filesystem::exists(source))
+                context.Fail(source, "no such file or folder");
+        return;
+    }
+    CQorTolvaneDoc list;
+    if (counted.total > 0)
+        Search(search, list);
+    KeepDirection(list, options.direction);
+    for (const auto& entry : list.Entries())
+        if (entry->ReadFailed()) // listed with its error texts, as the desktop program shows it
+            context.Fail(entry->GetPath(),
+                entry->IsEncrypted() ? kWrongPassphrase : std::string("the recording's header cannot be read"));
+    if (list.GetCount() == 0)
+        context.Fail("No recordings found which match your specified criteria.");
+    Print(list, options.format, archive.get());
+    std::fflush(stdout);
+    if (!options.save.empty() && !list.Save(options.save))
+        context.Fail(options.save, "cannot write the list there");
+    // Done: the process ends here instead of freeing the entries one by one, which takes a fifth
+    // of the whole run on a list of 20,000 calls; the system takes the memory back at once.
+    std::exit(context.Status());
+}
+
+} // namespace
+
+void AddListCommand(CLI::App& program, CCliContext& context)
+{
+    auto options = std::make_shared<ListOptions>();
+    CLI::App* list = program.add_subcommand("list", "List the calls in folders and recordings, newest first");
+    list->add_option("SOURCE", options->sources, "Folders to search, or recordings")->required();
+    list->add_flag("--subdirs,--sub", options->subFolders, "Search the folders' sub-folders too");
+    list->add_option("--name", options->name, "Only file names matching this pattern (* and ?)");
+    list->add_option("--caller", options->caller, "Only caller IDs matching this pattern (* and ?)");
+    list->add_option("--dates", options->dates, "all, 2d, 7d, 30d or FROM..TO (YYYY-MM-DD..YYYY-MM-DD)");
+    list->add_option("--longer-than", options->longerThan, "Only calls longer than this many whole minutes")
+        ->check(CLI::Range(0, 300));
+    list->add_option("--direction", options->direction, "in, out or both")
+        ->check(CLI::IsMember({ "in", "out", "both" }));
+    list->add_option("--sort", options->sort,
+        "COLUMN[:reverse]: encrypted, important, user, caller, archived, date, duration, bookmark, comment");
+    list->add_option("--format", options->format, "table, csv, json or reclist")
+        ->check(CLI::IsMember({ "table", "csv", "json", "reclist" }));
+    list->add_option("--save", options->save, "Also save the calls as a recording list (.reclist)");
+    list->callback([options, &context] { RunList(*options, context); });
+}
+
+} // namespace qor::cli

@@ -1,0 +1,35 @@
+// Progress of long work on standard error: counts, a bar and an estimate of the time left, redrawn
+// in place a few times a second. Only when standard error is a terminal; scripts and logs see
+// nothing of it.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+namespace qor::cli {
+
+class CProgressBar {
+public:
+    CProgressBar(std::string task, std::size_t total);
+    ~CProgressBar();
+    CProgressBar(const CProgressBar&) = delete;
+    CProgressBar& operator=(const CProgressBar&) = delete;
+
+    void SetTotal(std::size_t total) { m_total = total; }
+    void Update(std::size_t done);
+    // Clears the line, so that what follows starts on a clean one.
+    void Finish();
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    std::string m_task;
+    std::size_t m_total;
+    bool m_shown;
+    bool m_drawn = false;
+    Clock::time_point m_start;
+    Clock::time_point m_lastDrawn;
+};
+
+} // namespace qor::cli

@@ -1,0 +1,24 @@
+#include "cli/RecordingErrors.h"
+
+#include "recording/RecordFileHdr.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace qor::cli {
+
+std::string WhyUnreadable(const std::string& path, const CRvRecordFileHdr& header, int loadResult)
+{
+    if (header.FileMissing())
+        return "no such recording (or not a regular file)";
+    if (access(path.c_str(), R_OK) != 0)
+        return std::string("cannot be read: ") + std::strerror(errno);
+    if (loadResult < 0)
+        return "not a recording";
+    if (header.IsEncrypted())
+        return kWrongPassphrase;
+    return "the recording is damaged or cut short";
+}
+
+} // namespace qor::cli
