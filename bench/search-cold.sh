@@ -76,6 +76,7 @@ serial_loop() { find "$tree" -name '*qor' -print0 | xargs -0 head -q -c 1440; }
 eight_readers() { find "$tree" -name '*qor' -print0 | xargs -0 -P 8 -n 300 head -q -c 1440; }
 ours() { "$cli" list --sub "$tree"; }
 ours_one_reader() { QOR_SEARCH_READERS=1 "$cli" list --sub "$tree"; }
+ours_csv() { "$cli" list --sub --format csv "$tree"; }
 load_list() { "$loader" "$data/listed.reclist"; }
 load_list_one_reader() { QOR_SEARCH_READERS=1 "$loader" "$data/listed.reclist"; }
 
@@ -86,7 +87,8 @@ report() {
     printf '\n%s cache, 20,000 recordings of 16 KiB (median of three)\n' "$mode"
     printf '| %-58s | %8s | %12s |\n' "what" "time" "against serial"
     printf '|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..60})" "----------" "--------------"
-    for row in "qortolvane-cli list --sub:ours" "the same, one reader (QOR_SEARCH_READERS=1):ours_one_reader" \
+    for row in "qortolvane-cli list --sub:ours" "qortolvane-cli list --sub --format csv:ours_csv" \
+        "the same, one reader (QOR_SEARCH_READERS=1):ours_one_reader" \
         "find | xargs head -c 1440 (serial loop):serial_loop" "the same, xargs -P 8 -n 300 (eight readers):eight_readers"; do
         local label=${row%%:*} command=${row##*:} ms
         if [ "$command" = serial_loop ]; then ms=$serial; else ms=$(median "$mode" "$command"); fi

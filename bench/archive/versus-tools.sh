@@ -3,13 +3,15 @@
 # calls (made once, in build/bench-data): our ZIP against `zip -q -6 -r`, our ISO image against
 # `xorriso -as mkisofs -R -J`, our folder copy against `cp -r --preserve=timestamps`. Ours flush
 # what they wrote to disk and read it back before they report, so each tool's row ends with `sync`
-# too. Medians of three.
+# too. The archiver rows time the engine alone; the qortolvane-cli rows time the program a user runs
+# (with an archive log of its own for each run). Medians of three.
 #   bench/archive/versus-tools.sh
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 cmake --preset default >/dev/null
-cmake --build --preset default --target bench-archive qor-samplegen >/dev/null
+cmake --build --preset default --target bench-archive qor-samplegen qortolvane-cli >/dev/null
 ours=$PWD/build/default/bench/bench-archive
+cli=$PWD/build/default/src/cli/qortolvane-cli
 data=$PWD/build/bench-data/archive
 calls=$data/calls
 out=$data/out
@@ -58,6 +60,9 @@ iso_tool() { xorriso -as mkisofs -R -J -quiet -o "$run/tool.iso" "$calls"; }
 iso_ours() { "$ours" iso "$calls" "$run/ours.iso"; }
 disk_tool() { cp -r --preserve=timestamps "$calls" "$run/tool"; }
 disk_ours() { "$ours" disk "$calls" "$run/ours"; }
+zip_cli() { XDG_DATA_HOME=$run/data "$cli" archive "$calls" --sub --zip "$run/cli.zip"; }
+iso_cli() { XDG_DATA_HOME=$run/data "$cli" archive "$calls" --sub --iso "$run/cli.iso"; }
+disk_cli() { XDG_DATA_HOME=$run/data "$cli" archive "$calls" --sub --disk "$run/cli"; }
 
 row() {
     printf '| %-44s | %6d ms | %5s |\n' "$1" "$2" "$(awk -v a="$2" -v b="$3" 'BEGIN { printf "%.2f", a / b }')"
@@ -68,6 +73,7 @@ printf '|%s|%s|%s|\n' "$(printf -- '-%.0s' {1..46})" "-----------" "-------"
 for method in zip iso disk; do
     tool=$(median "${method}_tool")
     mine=$(median "${method}_ours")
+    program=$(median "${method}_cli")
     case $method in
     zip) label="zip -q -6 -r" ;;
     iso) label="xorriso -as mkisofs -R -J" ;;
@@ -75,4 +81,5 @@ for method in zip iso disk; do
     esac
     row "$label" "$tool" "$tool"
     row "our $method archiver" "$mine" "$tool"
+    row "qortolvane-cli archive --$method" "$program" "$tool"
 done

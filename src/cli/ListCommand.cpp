@@ -160,6 +160,7 @@ void RunList(const ListOptions& options, CCliContext& context)
                          "bookmark, comment, optionally followed by :reverse");
     CSearchManager search;
     auto archive = Singleton<CArchiveLogger>::Instance();
+    archive->Load(true); // the "Archived" column; a log not there yet leaves it empty
     search.SetArchiveLookup(archive);
     context.Passphrase();
     search.Prepare(CriteriaFrom(options), sortColumn->second, !reversed);

@@ -39,6 +39,7 @@ int main(int argc, char** argv)
     AddInfoCommand(program, context);
     AddExportCommands(program, context);
     AddAnnotationCommands(program, context);
+    AddArchiveCommands(program, context);
     AddHousekeepingCommands(program, context);
 
     try {

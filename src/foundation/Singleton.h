@@ -4,13 +4,22 @@
 
 #include <memory>
 #include <mutex>
+#include <type_traits>
 
 namespace qor {
+
+class CRvLogger;
 
 template <typename T> class Singleton {
 public:
     static std::shared_ptr<T> Instance()
     {
+        // Destructors of other instances write to the log (a thread logs its join), so the log's
+        // slot is made before theirs, and static destruction therefore takes it down after them.
+        if constexpr (!std::is_same_v<T, CRvLogger>) {
+            static const bool logSlotFirst = (Singleton<CRvLogger>::MakeSlot(), true);
+            (void)logSlotFirst;
+        }
         std::lock_guard guard(Mutex());
         std::shared_ptr<T>& slot = Slot();
         if (!slot)
@@ -29,6 +38,13 @@ public:
     }
 
 private:
+    template <typename> friend class Singleton;
+
+    static void MakeSlot()
+    {
+        Mutex();
+        Slot();
+    }
     static std::mutex& Mutex()
     {
         static std::mutex mutex;

@@ -1,3 +1,6 @@
+#include "archive/ArchiveLogger.h"
+#include "archive/JobArchScheduler.h"
+#include "archive/ScheduleFile.h"
 #include "foundation/Settings.h"
 #include "support/RecordingFolder.h"
 
@@ -39,6 +42,18 @@ CRun RunCli(const std::vector<std::string>& arguments, const std::string& folder
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.errors = test::ReadFileText(capture.File("errors"));
     return run;
+}
+
+// What a shell command (one of the tools that check our archives) prints.
+std::string Shell(const std::string& command)
+{
+    std::string output;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    std::array<char, 4096> buffer{};
+    while (std::size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        output.append(buffer.data(), count);
+    pclose(pipe);
+    return output;
 }
 
 bool Has(const std::string& text, const std::string& part)
@@ -284,6 +299,97 @@ TEST_F(Cli, WritesTheDemoLibrary)
         = RunCli({ "list", "--sub", "--format", "json", folder.File("demo") }, ".", "QOR_PASSPHRASE=demo");
     EXPECT_EQ(listed.exitCode, 0) << listed.errors;
     EXPECT_EQ(nlohmann::json::parse(listed.output)["calls"].size(), 12u);
+    EXPECT_FALSE(Has(listed.errors, "reading")) << "no progress bar when standard error is no terminal";
+
+    // On a terminal (script gives the program one) the progress bar shows the counts.
+    const std::string onTerminal
+        = Shell(std::string("script -qec \"") + QOR_CLI_PATH + " list --sub '" + folder.File("demo") + "'\" /dev/null");
+    EXPECT_TRUE(Has(onTerminal, "/12 [")) << onTerminal;
+}
+
+TEST_F(Cli, ArchivesIntoZipIsoAndFoldersLogsTheJobAndTakesOnlyWhatIsNotArchived)
+{
+    // "By User" goes by the recorder's file names, which begin with the user.
+    Call("calls/Alice/Alice-20160129-134525.qor", "Alice", 1'454'075'125);
+    Call("calls/Bruno/Bruno-20160229-194525.qor", "Bruno", 1'456'775'125);
+    const std::string zip = folder.File("out/calls.zip");
+    fs::create_directories(folder.File("out"));
+
+    const CRun zipped = RunCli(
+        { "archive", folder.File("calls"), "--subdirs", "--zip", zip, "--structure", "user", "--comment", "January" });
+    ASSERT_EQ(zipped.exitCode, 0) << zipped.errors;
+    EXPECT_TRUE(Has(zipped.output, "2 calls archived")) << zipped.output;
+    EXPECT_EQ(
+        Shell("unzip -Z1 '" + zip + "' | sort"), "Alice/Alice-20160129-134525.qor\nBruno/Bruno-20160229-194525.qor\n");
+
+    const CRun iso = RunCli({ "archive", folder.File("calls/Alice"), "--iso", folder.File("out/a.iso") });
+    ASSERT_EQ(iso.exitCode, 0) << iso.errors;
+    EXPECT_TRUE(
+        Has(Shell("xorriso -indev '" + folder.File("out/a.iso") + "' -find / -type f 2>/dev/null"), "/Alice-2016"));
+
+    const std::string late = Call("calls/Chandra/Chandra-20160301-101010.qor", "Chandra", 1'456'827'010);
+    const CRun again = RunCli({ "archive", folder.File("calls"), "--sub", "--disk", folder.File("out/tree"), "--select",
+        "unarchived", "--after", "delete" });
+    EXPECT_EQ(again.exitCode, 0) << again.errors;
+    EXPECT_TRUE(Has(again.output, "1 calls archived")) << "the others are in the log already: " << again.output;
+    EXPECT_TRUE(Has(again.output, "1 originals deleted")) << again.output;
+    EXPECT_FALSE(fs::exists(late)) << "deleted once its copy was read back";
+    EXPECT_TRUE(fs::exists(folder.File("out/tree/Chandra-20160301-101010.qor")));
+    EXPECT_TRUE(fs::exists(folder.File("calls/Alice/Alice-20160129-134525.qor"))) << "not in this job: kept";
+
+    const auto log = nlohmann::json::parse(RunCli({ "log", "--format", "json" }).output);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0]["target"], zip);
+    EXPECT_EQ(log[0]["comment"], "January");
+    EXPECT_EQ(log[0]["calls"].size(), 2u);
+    EXPECT_TRUE(Has(RunCli({ "log" }).output, "Archive File: " + zip));
+    const auto listed
+        = nlohmann::json::parse(RunCli({ "list", "--format", "json", folder.File("calls/Alice") }).output);
+    EXPECT_FALSE(listed["calls"][0]["archived"].is_null()) << "the list's Archived column reads the same log";
+
+    EXPECT_EQ(RunCli({ "archive", folder.File("calls"), "--zip", zip, "--iso", zip }).exitCode, 2);
+    fs::create_directories(folder.File("empty"));
+    EXPECT_EQ(RunCli({ "archive", folder.File("empty"), "--zip", folder.File("out/e.zip") }).exitCode, 1);
+    const CRun missing = RunCli({ "archive", folder.File("nowhere"), "--zip", folder.File("out/n.zip") });
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(Has(missing.errors, folder.File("nowhere") + ": no such file or folder")) << missing.errors;
+}
+
+TEST_F(Cli, RunsTheScheduledJobWhenDueAndRefusesAMalformedSchedule)
+{
+    Call("calls/a.qor", "Alice", 1'454'075'125);
+    CScheduleSettings settings;
+    settings.spaceFolders = { folder.File("calls") };
+    settings.enabled = true;
+    settings.archiveType = kArchiveZip;
+    settings.archivePath = folder.File("archives");
+    settings.archiveName = "Nightly";
+    settings.scheduledTime = 0; // due at once
+    fs::create_directories(settings.archivePath);
+    test::WriteFileText(CJobArchScheduler::FilePath(), ScheduleFileText(settings));
+
+    const CRun shown = RunCli({ "schedule", "show" });
+    EXPECT_EQ(shown.exitCode, 0) << shown.errors;
+    EXPECT_TRUE(Has(shown.output, folder.File("calls"))) << shown.output;
+    const CRun run = RunCli({ "schedule", "run", "--if-due" });
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(Has(run.output, "1 calls archived")) << run.output;
+    std::vector<fs::path> archives;
+    for (const auto& entry : fs::directory_iterator(settings.archivePath))
+        archives.push_back(entry.path());
+    ASSERT_EQ(archives.size(), 1u);
+    EXPECT_EQ(archives[0].extension(), ".zip");
+    EXPECT_EQ(nlohmann::json::parse(RunCli({ "log", "--format", "json" }).output).size(), 1u);
+
+    const CRun notYet = RunCli({ "schedule", "run", "--if-due" });
+    EXPECT_EQ(notYet.exitCode, 0);
+    EXPECT_TRUE(Has(notYet.output, "not due until")) << notYet.output << notYet.errors;
+
+    test::WriteFileText(CJobArchScheduler::FilePath(), "<schedule><enabled>1</enab");
+    const CRun malformed = RunCli({ "schedule", "run" });
+    EXPECT_EQ(malformed.exitCode, 1);
+    EXPECT_TRUE(Has(malformed.errors, CJobArchScheduler::FilePath() + ": cannot be read or is malformed"))
+        << malformed.errors;
 }
 
 } // namespace
