@@ -131,7 +131,13 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
     UpdateMenus();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // ~QWidget closes the window, which activates the lists once more while they go; by then this
+    // window's parts are gone, so nothing may answer any more.
+    m_area->disconnect(this);
+    QApplication::clipboard()->disconnect(this);
+}
 
 CListWindow* CMainFrame::AddList(CListWindow* list)
 {

@@ -52,7 +52,8 @@ private:
 } // namespace
 
 CListCallCommands::CListCallCommands(QWidget& owner, CQorTolvaneDoc& document, CRecordingListModel& model)
-    : m_owner(owner)
+    : QObject(&owner)
+    , m_owner(owner)
     , m_document(document)
     , m_model(model)
     , m_mailer(std::make_unique<CXdgEmailMailer>())
