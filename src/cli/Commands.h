@@ -13,7 +13,8 @@ void AddListCommand(CLI::App& program, CCliContext& context);
 void AddInfoCommand(CLI::App& program, CCliContext& context);
 void AddExportCommands(CLI::App& program, CCliContext& context);
 void AddAnnotationCommands(CLI::App& program, CCliContext& context);
-void AddArchiveCommands(CLI::App& program, CCliContext& context);
+void AddArchiveCommand(CLI::App& program, CCliContext& context);
+void AddLogAndScheduleCommands(CLI::App& program, CCliContext& context);
 void AddHousekeepingCommands(CLI::App& program, CCliContext& context);
 
 } // namespace qor::cli

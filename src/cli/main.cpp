@@ -39,7 +39,8 @@ int main(int argc, char** argv)
     AddInfoCommand(program, context);
     AddExportCommands(program, context);
     AddAnnotationCommands(program, context);
-    AddArchiveCommands(program, context);
+    AddArchiveCommand(program, context);
+    AddLogAndScheduleCommands(program, context);
     AddHousekeepingCommands(program, context);
 
     try {

@@ -1,0 +1,44 @@
+// What the archive and schedule commands share: the engine's messages printed instead of shown in
+// boxes, and waiting for an archive run with a progress bar.
+#pragma once
+
+#include "archive/ArchiveManager.h"
+#include "archive/ArchiveMessages.h"
+#include "archive/ProgressBarSink.h"
+
+#include <atomic>
+#include <string>
+
+namespace qor::cli {
+
+class CCliContext;
+
+// Messages the engine would show in a box: printed, and errors count as failures.
+class CPrintedMessages : public IArchiveMessages {
+public:
+    explicit CPrintedMessages(CCliContext& context)
+        : m_context(context)
+    {
+    }
+    void Show(Kind kind, const std::string& text) override;
+
+private:
+    CCliContext& m_context;
+};
+
+// Hears the run's progress on the manager's worker; the main thread draws it.
+class CRunFollower : public IProgressBarSink {
+public:
+    void OnProgress(double percent) override { m_percent = percent; }
+    void OnStart() override { }
+    void OnFinish(CJobArchListEntry*) override { }
+    double Percent() const { return m_percent; }
+
+private:
+    std::atomic<double> m_percent{ 0.0 };
+};
+
+// Returns once the run is over and its thread joined; draws the follower's progress, if any.
+void WaitForRun(CArchiveManager& manager, const CRunFollower* follower);
+
+} // namespace qor::cli
