@@ -4,6 +4,8 @@
 // found intact; only those may ever be deleted or stripped.
 #pragma once
 
+#include "archive/ArchiveMessages.h"
+
 #include <cstdint>
 #include <functional>
 #include <set>
@@ -53,12 +55,26 @@ public:
     const std::set<std::string>& VerifiedSources() const { return m_verified; }
 
 protected:
+    // Messages may be null; then nothing is shown.
+    explicit IArchiver(IArchiveMessages* messages)
+        : m_messages(messages)
+    {
+    }
+
+    // Logs a failure and shows it to the user.
+    void ReportError(const std::string& text) const;
+    // Shows a text to the user, such as the image library's own account of how writing went.
+    void Tell(const std::string& text) const;
+
     bool ThresholdReached() const { return m_thresholdMB > 0 && SizeMB() >= m_thresholdMB; }
 
     std::uint64_t m_sizeBytes = 0;
     std::int32_t m_thresholdMB = 0;
     std::int32_t m_count = 0;
     std::set<std::string> m_verified;
+
+private:
+    IArchiveMessages* m_messages;
 };
 
 } // namespace qor

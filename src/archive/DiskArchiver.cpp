@@ -105,8 +105,8 @@ bool SameContent(const std::string& first, const std::string& second)
 } // namespace
 
 CDiskArchiver::CDiskArchiver(ArchiveProgressFunction progress, IArchiveMessages* messages)
-    : m_progress(std::move(progress))
-    , m_messages(messages)
+    : IArchiver(messages)
+    , m_progress(std::move(progress))
 {
 }
 
@@ -173,7 +173,7 @@ std::string CDiskArchiver::CopyOne(const CPending& call)
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
     if (!m_madeFolders.contains(folder) && !MakeFolder(folder)) {
-        Fail("Cannot create the archive folder " + folder + ": " + std::strerror(errno));
+        ReportError("Cannot create the archive folder " + folder + ": " + std::strerror(errno));
         return {};
     }
     m_madeFolders.insert(folder);
@@ -181,7 +181,7 @@ std::string CDiskArchiver::CopyOne(const CPending& call)
         const auto slash = std::min(call.folder.find('/', start), call.folder.size());
         const std::string level = folder + "/" + call.folder.substr(0, slash);
         if (!m_madeFolders.contains(level) && !MakeFolder(level)) {
-            Fail("Cannot create the folder " + level + ": " + std::strerror(errno));
+            ReportError("Cannot create the folder " + level + ": " + std::strerror(errno));
             return {};
         }
         m_madeFolders.insert(level);
@@ -216,18 +216,11 @@ std::string CDiskArchiver::CopyOne(const CPending& call)
         const int error = errno;
         if (to >= 0)
             unlink(written.c_str());
-        Fail("Cannot copy " + call.source + " to " + copy + ": " + std::strerror(error));
+        ReportError("Cannot copy " + call.source + " to " + copy + ": " + std::strerror(error));
         return {};
     }
     m_sizeBytes += status.size;
     return copy;
-}
-
-void CDiskArchiver::Fail(const std::string& text)
-{
-    QOR_LOG("Archiver: %s\r\n", text.c_str());
-    if (m_messages)
-        m_messages->Show(IArchiveMessages::Kind::Error, text);
 }
 
 } // namespace qor

@@ -38,10 +38,8 @@ private:
 
     // Copies one call; the copy's path on success, empty on failure (already reported).
     std::string CopyOne(const CPending& call);
-    void Fail(const std::string& text);
 
     ArchiveProgressFunction m_progress;
-    IArchiveMessages* m_messages;
     std::vector<CPending> m_queue;
     std::vector<CCopied> m_copied;
     std::set<std::string> m_madeFolders; // made (or found) during this Write

@@ -10,12 +10,12 @@
 namespace qor {
 
 CISOArchiver::CISOArchiver(ArchiveProgressFunction progress, IArchiveMessages* messages)
-    : m_progress(std::move(progress))
-    , m_messages(messages)
+    : IArchiver(messages)
+    , m_progress(std::move(progress))
 {
     m_sizeBytes = m_estimate.Bytes();
     if (const int opened = m_volume.Open(); opened < 0)
-        Show(CIsoStatus{ opened }.Text());
+        Tell(CIsoStatus{ opened }.Text());
 }
 
 int CISOArchiver::Add(
@@ -64,7 +64,7 @@ int CISOArchiver::Write()
     if (!m_volume.IsOpen())
         return kFailed;
     if (m_cancelled) {
-        Show(kCancelledText);
+        Tell(kCancelledText);
         return kCancelled;
     }
     ListIsoTree(m_volume.Root(), stdout);
@@ -72,11 +72,11 @@ int CISOArchiver::Write()
 
     const CIsoStatus written = WriteIsoImage(m_volume.Image(), m_target, m_cancelled, m_progress);
     if (written.Cancelled()) {
-        Show(kCancelledText);
+        Tell(kCancelledText);
         return kCancelled;
     }
     if (!written.Ok()) {
-        Show(written.Text());
+        Tell(written.Text());
         return kFailed;
     }
     m_volume.Free();
@@ -104,14 +104,8 @@ int CISOArchiver::RefuseCall(int libraryCode)
     m_refusedOne = true;
     if (libraryCode == kIsoCancelledCode)
         return kCancelled;
-    Show(CIsoStatus{ libraryCode }.Text());
+    Tell(CIsoStatus{ libraryCode }.Text());
     return kFailed;
-}
-
-void CISOArchiver::Show(const std::string& text) const
-{
-    if (m_messages)
-        m_messages->Show(IArchiveMessages::Kind::Information, text);
 }
 
 } // namespace qor

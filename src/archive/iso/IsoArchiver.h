@@ -33,10 +33,8 @@ public:
 
 private:
     int RefuseCall(int libraryCode);
-    void Show(const std::string& text) const;
 
     ArchiveProgressFunction m_progress;
-    IArchiveMessages* m_messages;
     CIsoVolume m_volume;
     CIsoSizeEstimate m_estimate;
     std::string m_target;

@@ -20,8 +20,8 @@ std::string ErrnoText(int error)
 } // namespace
 
 CZIPArchiver::CZIPArchiver(ArchiveProgressFunction progress, IArchiveMessages* messages)
-    : m_progress(std::move(progress))
-    , m_messages(messages)
+    : IArchiver(messages)
+    , m_progress(std::move(progress))
 {
 }
 
@@ -81,7 +81,7 @@ bool CZIPArchiver::OpenArchive(const std::string& target, COpenArchive& open)
     auto archive = std::make_unique<CZipArchive>(target);
     std::string error;
     if (!archive->Open(error)) {
-        ShowError("The archive " + target + " was left unchanged: " + error + ".");
+        ReportError("The archive " + target + " was left unchanged: " + error + ".");
         return false;
     }
     if (archive->WasRepaired())
@@ -97,7 +97,7 @@ CZIPArchiver::Outcome CZIPArchiver::AddCall(const CQueuedCall& call, COpenArchiv
     const std::string name = MakeZipEntryName(call.folder, call.source);
     const int source = name.empty() ? -1 : OpenRegularFile(call.source);
     if (source < 0) {
-        ShowError("The call " + call.source + " cannot be added to the archive " + call.target + " ("
+        ReportError("The call " + call.source + " cannot be added to the archive " + call.target + " ("
             + (name.empty() ? std::string("it has no file name") : ErrnoText(errno)) + ").");
         return Outcome::Failed;
     }
@@ -107,12 +107,12 @@ CZIPArchiver::Outcome CZIPArchiver::AddCall(const CQueuedCall& call, COpenArchiv
     if (result == CZipArchive::Result::Cancelled)
         return Outcome::Cancelled;
     if (result == CZipArchive::Result::SourceFailed) {
-        ShowError("The call " + call.source + " cannot be added to the archive " + call.target + " (" + ErrnoText(error)
-            + ").");
+        ReportError("The call " + call.source + " cannot be added to the archive " + call.target + " ("
+            + ErrnoText(error) + ").");
         return Outcome::Failed;
     }
     if (result == CZipArchive::Result::ArchiveFailed) {
-        ShowError("The archive " + call.target + " cannot be written (" + ErrnoText(error) + ").");
+        ReportError("The archive " + call.target + " cannot be written (" + ErrnoText(error) + ").");
         return Outcome::Failed;
     }
     m_sizeBytes = archive.OccupiedSize();
@@ -136,7 +136,7 @@ bool CZIPArchiver::FinishArchive(COpenArchive& open, int& written)
     const bool finished = open.archive->Finish(error);
     open.archive.reset();
     if (!finished) {
-        ShowError("The archive " + path + " was left as it was before: " + error + ".");
+        ReportError("The archive " + path + " was left as it was before: " + error + ".");
         m_count -= static_cast<std::int32_t>(open.sources.size());
         written -= static_cast<int>(open.sources.size());
         return false;
@@ -146,17 +146,10 @@ bool CZIPArchiver::FinishArchive(COpenArchive& open, int& written)
         if (intact[index])
             m_verified.insert(open.sources[index]);
         else
-            ShowError("The copy of " + open.sources[index] + " in the archive " + path
+            ReportError("The copy of " + open.sources[index] + " in the archive " + path
                 + " did not read back intact; the original is kept.");
     }
     return true;
-}
-
-void CZIPArchiver::ShowError(const std::string& text)
-{
-    QOR_LOG("Archiver: %s\n", text.c_str());
-    if (m_messages)
-        m_messages->Show(IArchiveMessages::Kind::Error, text);
 }
 
 } // namespace qor

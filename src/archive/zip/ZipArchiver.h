@@ -45,10 +45,8 @@ private:
     // Finishes the archive and reads back what this run put into it; false when it could not be
     // finished, and then none of its calls count as written.
     bool FinishArchive(COpenArchive& open, int& written);
-    void ShowError(const std::string& text);
 
     ArchiveProgressFunction m_progress;
-    IArchiveMessages* m_messages;
     std::vector<CQueuedCall> m_queue;
     std::atomic<bool> m_cancelled{ false };
 };
