@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPixmap>
 #include <QTest>
@@ -49,18 +48,6 @@ void HandleNextDialog(const std::function<bool(QWidget& dialog)>& act)
         }
     });
     poll->start(10);
-}
-
-bool WaitFor(const std::function<bool()>& condition, int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
 }
 
 QAbstractButton* FindButton(QWidget& window, const QString& text)

@@ -23,9 +23,6 @@ void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nu
 // fills it in and accepts or rejects it; returns at once.
 void HandleNextDialog(const std::function<bool(QWidget& dialog)>& act);
 
-// Runs the event loop until the condition holds or the time runs out; true when it held.
-bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000);
-
 // The button in window that shows text; null when there is none.
 QAbstractButton* FindButton(QWidget& window, const QString& text);
 

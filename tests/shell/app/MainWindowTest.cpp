@@ -16,6 +16,7 @@
 #include "shell/lists/ListWindow.h"
 #include "shell/lists/RecordingListView.h"
 #include "shell/lists/RecordingTable.h"
+#include "support/EventLoop.h"
 #include "support/RecordingFolder.h"
 #include "support/WidgetTesting.h"
 
@@ -66,7 +67,7 @@ protected:
     CListWindow& Compile(const std::string& source)
     {
         frame->CompileFolders({ QString::fromStdString(source) }, false);
-        EXPECT_TRUE(test::WaitFor([&] { return !frame->Compiler().IsRunning(); }, 10'000));
+        EXPECT_TRUE(test::RunEventsUntil([&] { return !frame->Compiler().IsRunning(); }, 10'000));
         return *frame->ActiveList();
     }
 
@@ -99,7 +100,7 @@ TEST_F(MainWindow, CompilesAListWithTheCriteriaOfTheCreateDialog)
         return true;
     });
     frame->Menus().create->trigger();
-    ASSERT_TRUE(test::WaitFor([&] { return frame->ActiveList() && !frame->Compiler().IsRunning(); }, 10'000));
+    ASSERT_TRUE(test::RunEventsUntil([&] { return frame->ActiveList() && !frame->Compiler().IsRunning(); }, 10'000));
     CListWindow& list = *frame->ActiveList();
     EXPECT_EQ(list.Document().GetCount(), 2) << "the caller ID filter kept two of three";
     EXPECT_EQ(list.View().TotalsText(), QStringLiteral("Calls: 2 Important: 0 Duration: 00:00:07"));
