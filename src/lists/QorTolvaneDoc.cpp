@@ -125,11 +125,20 @@ bool CQorTolvaneDoc::Save(const std::string& path, const std::function<void(int 
 
 bool CQorTolvaneDoc::Load(const std::string& path, const std::string& passphrase, CXmlError* error)
 {
-    return Adopt(ReadListFile(path, passphrase), error);
+    return Adopt(ReadListFile(path, passphrase, ListedPaths()), error);
 }
 
-CQorTolvaneDoc::ListFile CQorTolvaneDoc::ReadListFile(
-    const std::string& path, const std::string& passphrase, EntryLoadProgress* progress)
+std::unordered_set<std::string> CQorTolvaneDoc::ListedPaths() const
+{
+    std::unordered_set<std::string> paths;
+    paths.reserve(m_index.size());
+    for (const auto& [path, entry] : m_index)
+        paths.insert(path);
+    return paths;
+}
+
+CQorTolvaneDoc::ListFile CQorTolvaneDoc::ReadListFile(const std::string& path, const std::string& passphrase,
+    const std::unordered_set<std::string>& alreadyListed, EntryLoadProgress* progress)
 {
     ListFile file;
     std::vector<std::string> paths;
@@ -138,7 +147,7 @@ CQorTolvaneDoc::ListFile CQorTolvaneDoc::ReadListFile(
     file.parsed = reader.VisitFileTexts(path, [&](const std::string& text, const std::string& parentName) {
         if (parentName == "Folder")
             file.folder = text;
-        else if (named.insert(text).second)
+        else if (!alreadyListed.contains(text) && named.insert(text).second)
             paths.push_back(text);
     });
     file.error = reader.Error();

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace qor {
@@ -85,8 +86,11 @@ public:
         bool parsed = false;
         CXmlError error;
     };
-    static ListFile ReadListFile(
-        const std::string& path, const std::string& passphrase, EntryLoadProgress* progress = nullptr);
+    // Paths in alreadyListed are left unread (the list they join holds them).
+    static ListFile ReadListFile(const std::string& path, const std::string& passphrase,
+        const std::unordered_set<std::string>& alreadyListed = {}, EntryLoadProgress* progress = nullptr);
+    // The paths of the calls in the list, for a ReadListFile on another thread.
+    std::unordered_set<std::string> ListedPaths() const;
     bool Adopt(ListFile&& file, CXmlError* error = nullptr);
 
     // The message a window shows for a file that could not be parsed.

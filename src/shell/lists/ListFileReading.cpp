@@ -27,8 +27,8 @@ ListReadOutcome ReadListInto(QWidget& owner, CQorTolvaneDoc& document, const QSt
     EntryLoadProgress progress;
     CQorTolvaneDoc::ListFile read;
     QEventLoop loop;
-    std::thread reader([&] {
-        read = CQorTolvaneDoc::ReadListFile(file, passphrase, &progress);
+    std::thread reader([&, listed = document.ListedPaths()] {
+        read = CQorTolvaneDoc::ReadListFile(file, passphrase, listed, &progress);
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
 
