@@ -75,8 +75,8 @@ CJobArchListEntry MakeJob(const ArchiveOptions& options)
         // The engine takes a folder with its sub-folders; without --subdirs, its own calls go one by one.
         const bool flatFolder = !options.subFolders && fs::is_directory(source, error);
         const auto add = [&job](const std::string& path) {
-            CRvFileListEntry entry;
-            entry.SetPath(fs::absolute(path).lexically_normal().string());
+            CRvFileListEntry entry; // the manager makes the path absolute, as the log wants it
+            entry.SetPath(path);
             job.AddCall(entry);
             return true;
         };

@@ -26,12 +26,17 @@ std::string CodecName(std::int32_t tag)
     }
 }
 
+std::string SpanText(int start, int end)
+{
+    return FormatHhMmSs(start) + "-" + FormatHhMmSs(end);
+}
+
 Json BookmarkJson(const std::string& comment)
 {
     int start = 0, end = 0;
     if (!ParseBookmark(comment, start, end))
         return nullptr;
-    return { { "start", start }, { "end", end }, { "text", FormatHhMmSs(start) + "-" + FormatHhMmSs(end) } };
+    return { { "start", start }, { "end", end }, { "text", SpanText(start, end) } };
 }
 
 Json TextOrNull(const std::string& text)
@@ -57,15 +62,18 @@ std::string DirectionText(const CRvFileListEntry& entry)
 std::string BookmarkText(const std::string& comment)
 {
     int start = 0, end = 0;
-    return ParseBookmark(comment, start, end) ? FormatHhMmSs(start) + "-" + FormatHhMmSs(end) : std::string();
+    return ParseBookmark(comment, start, end) ? SpanText(start, end) : std::string();
 }
 
 std::string ArchivedText(const CRvFileListEntry& entry, IArchiveLookup* archive)
 {
     const auto when = archive ? archive->ArchivedTime(entry) : std::nullopt;
-    if (!when)
-        return {};
-    const std::time_t time = static_cast<std::time_t>(*when);
+    return when ? LocalTimeText(*when) : std::string();
+}
+
+std::string LocalTimeText(std::int64_t seconds)
+{
+    const auto time = static_cast<std::time_t>(seconds);
     std::tm local{};
     localtime_r(&time, &local);
     char text[64];

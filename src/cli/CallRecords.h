@@ -2,6 +2,7 @@
 // or a JSON object, with what a script needs besides (full path, bookmark times, direction).
 #pragma once
 
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -33,5 +34,7 @@ Json HeaderJson(const std::string& path, const CRvRecordFileHdr& header);
 
 // The date of the latest archive job holding the call, or empty.
 std::string ArchivedText(const CRvFileListEntry& entry, IArchiveLookup* archive);
+// A time as "YYYY-MM-DD HH:MM" in local time: sorts as text, reads the same in every locale.
+std::string LocalTimeText(std::int64_t seconds);
 
 } // namespace qor::cli

@@ -116,19 +116,20 @@ void RunMail(const ExportOptions& options, CCliContext& context)
     const std::string& passphrase = context.Passphrase();
     CXdgEmailMailer mailer;
     const bool asIs = options.as == "qor" && !options.bookmarkOnly;
+    const std::string attachmentFolder = asIs ? std::string() : AttachmentFolder();
     std::vector<std::string> attachments;
     std::unique_ptr<CRvRecordFileHdr> onlyHeader;
     for (const std::string& path : options.files) {
         CRvRecordFile recording;
         const int opened
             = asIs ? recording.GetHeader().Load(path, passphrase) : recording.OpenAndWait(path, passphrase);
-        if (opened <= 0 || (!asIs && opened != 1)) {
+        if (opened <= 0) {
             context.Fail(path, WhyUnreadable(path, recording.GetHeader(), opened));
             continue;
         }
         std::string attachment = path;
         if (!asIs) {
-            attachment = (fs::path(AttachmentFolder()) / fs::path(path).stem()).string() + Extension(options);
+            attachment = (fs::path(attachmentFolder) / fs::path(path).stem()).string() + Extension(options);
             if (const std::string failure = WriteCall(recording, passphrase, options, attachment); !failure.empty()) {
                 context.Fail(path, failure);
                 continue;

@@ -55,16 +55,6 @@ void RunLog(const std::string& format, CCliContext& context)
         std::puts("No archive jobs have run yet.");
 }
 
-std::string LocalTimeText(std::int64_t seconds)
-{
-    const auto time = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    localtime_r(&time, &local);
-    char text[64];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
-    return text;
-}
-
 bool LoadSchedule(CJobArchScheduler& scheduler, CCliContext& context)
 {
     const std::string path = CJobArchScheduler::FilePath();
