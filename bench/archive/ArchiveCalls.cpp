@@ -33,6 +33,6 @@ int main(int argc, char** argv)
     });
     const int written = holder.Write();
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    std::printf("%d calls, %zu read back intact, in %.3f s\n", added, holder.VerifiedSources().size(), elapsed.count());
+    std::printf("%d calls, %zu read back intact, in %.3f s\n", added, holder.Verified().size(), elapsed.count());
     return written >= 0 ? 0 : 1;
 }

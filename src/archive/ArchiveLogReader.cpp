@@ -49,29 +49,37 @@ void CArchiveLogReader::Text(std::string&& text, const std::string& parentName)
     if (!m_job)
         return;
     if (m_depth == m_jobDepth + 2 && m_field == "calls") {
-        if (parentName == "call_id") {
-            m_callId = LeadingInt(text);
-        } else if (parentName == "file") {
-            CRvFileListEntry call;
-            call.SetPath(text);
-            call.SetDisplayTime(m_callId);
-            // Not AddCall: the log is read at start-up, and the archived files need not be asked
-            // for their sizes.
-            m_job->Calls().push_back(std::move(call));
-        }
+        ReadArchiveLogField(*m_job, parentName, std::move(text), m_callId);
         return;
     }
-    if (m_depth != m_jobDepth + 1 || m_fieldTaken)
+    if (m_depth != m_jobDepth + 1 || m_fieldTaken || m_field == "call_id" || m_field == "file")
         return;
     m_fieldTaken = true;
-    if (m_field == "target")
-        m_job->target = std::move(text);
-    else if (m_field == "archiver")
-        m_job->archiveType = ArchiveMethodFromLogName(text.c_str());
-    else if (m_field == "callcount")
-        m_job->callCount = LeadingInt(text);
-    else if (m_field == "comment")
-        m_job->SetComment(text);
+    ReadArchiveLogField(*m_job, m_field, std::move(text), m_callId);
+}
+
+void ReadArchiveLogField(CJobArchListEntry& job, const std::string& field, std::string&& text, std::int32_t& callId)
+{
+    if (field == "call_id") {
+        callId = LeadingInt(text);
+    } else if (field == "file") {
+        CRvFileListEntry call;
+        call.SetPath(text);
+        call.SetDisplayTime(callId);
+        // Not AddCall: the log is read at start-up, and the archived files need not be asked
+        // for their sizes.
+        job.Calls().push_back(std::move(call));
+    } else if (field == "target") {
+        job.target = std::move(text);
+    } else if (field == "archiver") {
+        job.archiveType = ArchiveMethodFromLogName(text.c_str());
+    } else if (field == "callcount") {
+        job.callCount = LeadingInt(text);
+    } else if (field == "comment") {
+        job.SetComment(text);
+    } else if (field == "originals") {
+        job.originalsNote = std::move(text);
+    }
 }
 
 } // namespace qor

@@ -1,7 +1,7 @@
 // Reads "archive.log" as the parser meets it, keeping only the jobs: any element below the file's
-// root that carries an "id" is a job; its target, method, call count, comment and calls (a start
-// time in "call_id", then the path in "file") are taken, the date text is rebuilt from the id, and
-// a job whose id is 0 or missing is dropped.
+// root that carries an "id" is a job; its target, method, call count, comment, what became of the
+// originals, and calls (a start time in "call_id", then the path in "file") are taken, the date
+// text is rebuilt from the id, and a job whose id is 0 or missing is dropped.
 #pragma once
 
 #include "archive/JobArchListEntry.h"
@@ -11,6 +11,9 @@
 #include <vector>
 
 namespace qor {
+
+// Takes one field of a job as the log holds it: a call id sets the start of the calls that follow.
+void ReadArchiveLogField(CJobArchListEntry& job, const std::string& field, std::string&& text, std::int32_t& callId);
 
 class CArchiveLogReader : public IXmlHandler {
 public:

@@ -1,15 +1,27 @@
 #include "archive/ArchiveLogger.h"
 
-#include "archive/ArchiveLogReader.h"
 #include "foundation/AtomicFile.h"
+#include "foundation/FileLock.h"
+#include "foundation/Logger.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
-#include "foundation/XmlEscape.h"
-#include "foundation/XmlReader.h"
 
 #include <algorithm>
+#include <chrono>
+#include <utility>
 
 namespace qor {
+namespace {
+
+// Saves are short; a holder that keeps the lock longer has hung, and the save is tried later.
+constexpr std::chrono::seconds kLockPatience{ 30 };
+
+bool SameEntry(const CJobArchListEntry& entry, std::int64_t id, const std::string& target)
+{
+    return entry.GetJobTime() == id && entry.target == target;
+}
+
+} // namespace
 
 std::string CArchiveLogger::FilePath()
 {
@@ -23,63 +35,99 @@ int CArchiveLogger::AddEntry(const CJobArchListEntry& job)
     for (CRvFileListEntry& call : copy->Calls())
         call.LoadDetails(passphrase);
     QOR_SEMAPHORE_GUARD(m_lock);
+    m_changes.push_back(
+        { CChange::Kind::Add, copy->GetJobTime(), copy->target, {}, std::make_shared<const CJobArchListEntry>(*copy) });
     m_entries.push_back(std::move(copy));
-    m_changed = true;
     return static_cast<int>(m_entries.size()) - 1;
 }
 
 void CArchiveLogger::Clear()
 {
     QOR_SEMAPHORE_GUARD(m_lock);
-    m_changed = true;
     m_entries.clear();
+    m_changes.clear();
+}
+
+bool CArchiveLogger::ReadLocked(CArchiveLogFileRead& read)
+{
+    read = ReadArchiveLogFile(FilePath());
+    if (!read.readable)
+        return false;
+    if (!read.keptAside.empty()) {
+        // What the damaged file still held goes back under the log's name at once, so it is not
+        // only in the copy kept aside.
+        WriteFileAtomically(FilePath(), ArchiveLogText(read.entries), 0644);
+        QOR_SEMAPHORE_GUARD(m_lock);
+        m_damageNote = read.keptAside;
+    }
+    return true;
 }
 
 bool CArchiveLogger::Load(bool clearFirst)
 {
+    CArchiveLogFileRead read;
+    {
+        CLockFile fileLock(FilePath());
+        fileLock.Lock(kLockPatience);
+        if (!ReadLocked(read) || !read.exists)
+            return false;
+    }
     if (clearFirst)
         Clear();
-    CArchiveLogReader logReader;
-    CXmlReader reader;
-    if (!reader.ReadFile(FilePath(), logReader))
-        return false;
     QOR_SEMAPHORE_GUARD(m_lock);
-    for (auto& job : logReader.jobs)
+    for (auto& job : read.entries)
         m_entries.push_back(std::move(job));
     m_loaded = true;
-    m_changed = false;
     return true;
+}
+
+void CArchiveLogger::Apply(const CChange& change, ArchiveLogEntries& entries)
+{
+    if (change.kind == CChange::Kind::Add) {
+        entries.push_back(std::make_unique<CJobArchListEntry>(*change.added));
+        return;
+    }
+    const auto found = std::find_if(entries.rbegin(), entries.rend(),
+        [&](const auto& entry) { return SameEntry(*entry, change.id, change.target); });
+    if (found == entries.rend())
+        return; // another program removed it meanwhile
+    if (change.kind == CChange::Kind::Remove)
+        entries.erase(std::next(found).base());
+    else if (change.kind == CChange::Kind::Comment)
+        (*found)->SetComment(change.text);
+    else
+        (*found)->originalsNote = change.text;
 }
 
 bool CArchiveLogger::Save()
 {
-    std::string text;
+    std::vector<CChange> changes;
     {
         QOR_SEMAPHORE_GUARD(m_lock);
-        if (!m_changed)
+        if (m_changes.empty())
             return true;
-        // Lines end in CR CR LF, as the log has always been written; readers take any line end.
-        text = "<Root>\r\r\n";
-        for (const auto& job : m_entries) {
-            text += "   <entry id = " + std::to_string(job->GetJobTime()) + ">\r\r\n";
-            text += "      <target>" + EscapeXmlText(job->target) + "</target>\r\r\n";
-            text += "      <datetime>" + EscapeXmlText(job->GetDateTimeText()) + "</datetime>\r\r\n";
-            text += std::string("      <archiver>") + ArchiveMethodLogName(job->archiveType) + "</archiver>\r\r\n";
-            text += "      <callcount>" + std::to_string(job->callCount) + "</callcount>\r\r\n";
-            text += "      <comment>" + EscapeXmlText(job->GetComment()) + "</comment>\r\r\n";
-            text += "      <calls>\r\r\n";
-            for (const CRvFileListEntry& call : job->Calls()) {
-                text += "         <call_id>" + std::to_string(call.GetDisplayTime()) + "</call_id>\r\r\n";
-                text += "         <file>" + EscapeXmlText(call.GetPath()) + "</file>\r\r\n";
-            }
-            text += "      </calls>\r\r\n   </entry>\r\r\n";
-        }
-        text += "</root>\r\r\n";
+        changes = m_changes;
     }
-    if (!WriteFileAtomically(FilePath(), text, 0644))
+    CLockFile fileLock(FilePath());
+    if (!fileLock.Lock(kLockPatience)) {
+        QOR_LOG("Archiver: archive.log is locked by another program; not saved\r\n");
+        return false;
+    }
+    CArchiveLogFileRead read;
+    if (!ReadLocked(read)) {
+        QOR_LOG("Archiver: archive.log cannot be read, so it is not written over\r\n");
+        return false;
+    }
+    for (const CChange& change : changes)
+        Apply(change, read.entries);
+    if (!WriteFileAtomically(FilePath(), ArchiveLogText(read.entries), 0644))
         return false;
     QOR_SEMAPHORE_GUARD(m_lock);
-    m_changed = false;
+    // Changes made while the file was written are applied to what is now on disk.
+    m_changes.erase(m_changes.begin(), m_changes.begin() + static_cast<std::ptrdiff_t>(changes.size()));
+    m_entries = std::move(read.entries);
+    for (const CChange& change : m_changes)
+        Apply(change, m_entries);
     return true;
 }
 
@@ -92,7 +140,7 @@ std::unique_ptr<CJobArchListEntry> CArchiveLogger::RemoveEntry(const CJobArchLis
         return nullptr;
     auto removed = std::move(*found);
     m_entries.erase(found);
-    m_changed = true;
+    m_changes.push_back({ CChange::Kind::Remove, removed->GetJobTime(), removed->target, {}, nullptr });
     return removed;
 }
 
@@ -100,7 +148,21 @@ void CArchiveLogger::SetComment(CJobArchListEntry* job, const std::string& comme
 {
     QOR_SEMAPHORE_GUARD(m_lock);
     job->SetComment(comment);
-    m_changed = true;
+    m_changes.push_back({ CChange::Kind::Comment, job->GetJobTime(), job->target, job->GetComment(), nullptr });
+}
+
+void CArchiveLogger::SetOriginalsNote(const CJobArchListEntry& job, const std::string& note)
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    const CChange change{ CChange::Kind::Originals, job.GetJobTime(), job.target, note, nullptr };
+    Apply(change, m_entries);
+    m_changes.push_back(change);
+}
+
+std::string CArchiveLogger::TakeDamageNote()
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    return std::exchange(m_damageNote, std::string());
 }
 
 std::vector<CJobArchListEntry*> CArchiveLogger::Entries()

@@ -1,9 +1,13 @@
 // The history of archive jobs, "archive.log" in the per-machine configuration folder: one entry per
-// job run with its target, time, method, call count, comment and calls. It answers which job, if
-// any, archived a call (the list's "Archived" column, the "only un-archived calls" selection) and
-// makes each job's text report.
+// job run with its target, time, method, call count, comment, calls and what became of the
+// originals. It answers which job, if any, archived a call (the list's "Archived" column, the "only
+// un-archived calls" selection) and makes each job's text report. Several programs may change the
+// file at once (the desktop program, the command line, the timer): each change is kept until it is
+// saved, and a save takes the file's lock, reads what the others wrote meanwhile, applies our
+// changes to that and writes the result, so no job's entry is ever lost.
 #pragma once
 
+#include "archive/ArchiveLogFile.h"
 #include "archive/JobArchListEntry.h"
 #include "foundation/LoggedSemaphore.h"
 #include "lists/ArchiveLookup.h"
@@ -21,18 +25,24 @@ public:
     // Appends a copy of the job; each call's details are read first when they are not loaded, so
     // the log records the call's start. Returns the new entry's index.
     int AddEntry(const CJobArchListEntry& job);
+    // Forgets every entry in memory and every change not saved; the file stays as it is.
     void Clear();
-    // Reads the file; with clearFirst, forgets what is in memory first. False when it cannot be
-    // read or parsed (what was in memory then stays).
+    // Reads the file; with clearFirst, forgets what is in memory first. A damaged file is kept
+    // aside, what it still holds is recovered and written back in its place (see DamageNote).
+    // False when there is no log or it cannot be read (what was in memory then stays).
     bool Load(bool clearFirst);
-    // Writes the file in one step when anything changed, also when no entry is left.
+    // Applies the changes made since the last load or save to the file as it is now, under its
+    // lock, and writes it in one step, flushed to disk. False when it cannot be written; the
+    // changes then stay, to be saved later.
     bool Save();
     // Takes the entry out of the log; the caller owns it afterwards. Null for an unknown entry.
     std::unique_ptr<CJobArchListEntry> RemoveEntry(const CJobArchListEntry* job);
     // Replaces an entry's comment (the log viewer's edit).
     void SetComment(CJobArchListEntry* job, const std::string& comment);
+    // Records what became of the originals of the entry's calls.
+    void SetOriginalsNote(const CJobArchListEntry& job, const std::string& note);
 
-    // The entries in file order; valid until the log changes.
+    // The entries in file order; valid until the log changes, loads or saves.
     std::vector<CJobArchListEntry*> Entries();
     // The index of the last entry holding a call with exactly this path, or -1. Lookups in the
     // order the calls were archived cost one comparison each.
@@ -42,17 +52,32 @@ public:
     std::optional<std::int64_t> ArchivedTime(const CRvFileListEntry& entry) override;
 
     bool IsLoaded() const { return m_loaded; }
-    bool IsChanged() const { return m_changed; }
+    bool IsChanged() const { return !m_changes.empty(); }
+    // When the last load or save found the file damaged: where it was kept aside; then cleared.
+    std::string TakeDamageNote();
     static std::string FilePath();
 
     // The text report of a job, line by line.
     static std::vector<std::string> BuildReport(const CJobArchListEntry& job);
 
 private:
+    // A change not saved yet, with the entry it concerns named by its id and target.
+    struct CChange {
+        enum class Kind { Add, Remove, Comment, Originals } kind;
+        std::int64_t id = 0;
+        std::string target;
+        std::string text;
+        std::shared_ptr<const CJobArchListEntry> added;
+    };
+    // Reads the file under its lock, writing back what a damaged one still held.
+    bool ReadLocked(CArchiveLogFileRead& read);
+    static void Apply(const CChange& change, ArchiveLogEntries& entries);
+
     CRvLoggedSemaphore m_lock{ "ARCH_LOG" };
-    std::vector<std::unique_ptr<CJobArchListEntry>> m_entries;
+    ArchiveLogEntries m_entries;
+    std::vector<CChange> m_changes;
+    std::string m_damageNote;
     bool m_loaded = false;
-    bool m_changed = false;
 };
 
 } // namespace qor

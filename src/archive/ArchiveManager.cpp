@@ -2,6 +2,8 @@
 
 #include "archive/ArchiveLogger.h"
 #include "archive/ArchiveStructure.h"
+#include "archive/ArchiveTypes.h"
+#include "archive/VerifiedCopy.h"
 #include "foundation/Logger.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
@@ -59,6 +61,11 @@ bool CArchiveManager::Start(bool deleteJobsAfterRun)
     m_archivedCount = 0;
     m_acceptedCount = 0;
     m_progress = 0.0;
+    m_writeFailed = false;
+    {
+        std::lock_guard guard(m_unverifiedMutex);
+        m_unverified.clear();
+    }
     // The settings' passphrase is read here, on the caller's thread, for the whole run.
     m_passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
     return CRvThread::Start(kPriorityNormal);
@@ -77,7 +84,9 @@ void CArchiveManager::Cancel()
 
 CArchiveManager::Results CArchiveManager::GetResults() const
 {
-    return { m_failed.load(), m_cancelled.load(), m_archivedCount.load(), m_acceptedCount.load(), m_progress.load() };
+    std::lock_guard guard(m_unverifiedMutex);
+    return { m_failed.load(), m_cancelled.load(), m_writeFailed.load(), m_archivedCount.load(), m_acceptedCount.load(),
+        m_progress.load(), m_unverified };
 }
 
 std::vector<CArchiveFileListEntry> CArchiveManager::GetArchivedCalls(bool clear)
@@ -137,8 +146,8 @@ int CArchiveManager::Run()
             job->startTime = Now();
             CollectJob(*job);
             job->endTime = Now();
+            total += job->callCount;
         }
-        total += m_holder.Count();
         m_holder.Release();
     }
     m_archivedCount = total;
@@ -167,8 +176,33 @@ int CArchiveManager::OpenArchive(CJobArchListEntry& job)
             break;
         }
     }
+    if (!TargetOutsideSources(job))
+        return IArchiver::kFailed;
     return m_holder.Create(
         job.target, job.archiveType, job.thresholdMB, [this](double percent) { SetProgress(percent); }, m_messages);
+}
+
+bool CArchiveManager::TargetOutsideSources(const CJobArchListEntry& job)
+{
+    m_excludedFolder.reset();
+    struct stat target { };
+    if (job.archiveType != kArchiveDisk || stat(job.target.c_str(), &target) != 0)
+        return true;
+    m_excludedFolder = CFolderIdentity{ target.st_dev, target.st_ino };
+    for (const CRvFileListEntry& entry : job.Calls()) {
+        struct stat source { };
+        if (stat(entry.GetPath().c_str(), &source) == 0 && source.st_dev == target.st_dev
+            && source.st_ino == target.st_ino) {
+            m_failed = true;
+            const std::string text = "ArchiveManager error - the archive folder " + job.target
+                + " is one of the folders to archive; the job was not run";
+            QOR_LOG("Archiver: %s\r\n", text.c_str());
+            if (m_messages)
+                m_messages->Show(IArchiveMessages::Kind::Error, text);
+            return false;
+        }
+    }
+    return true;
 }
 
 void CArchiveManager::CollectJob(CJobArchListEntry& job)
@@ -183,11 +217,14 @@ void CArchiveManager::CollectJob(CJobArchListEntry& job)
             m_sink->OnProgress(0);
     }
     job.SetJobTime(Now());
-    if (IsRunning() && m_acceptedCount > 0)
-        m_holder.Write();
-    job.callCount = m_holder.Count();
-    m_verified = m_holder.VerifiedSources();
-    KeepOnlyVerifiedCalls(firstOfJob);
+    if (IsRunning() && m_acceptedCount > 0) {
+        const int written = m_holder.Write();
+        if (written < 0 && written != IArchiver::kCancelled)
+            m_writeFailed = true;
+    }
+    m_verified = m_holder.Verified();
+    // The job counts what the archive was read back to hold, not what the archiver was handed.
+    job.callCount = KeepOnlyVerifiedCalls(firstOfJob);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
 }
 
@@ -196,23 +233,27 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
     // Archives and the log name calls by their full paths, whatever the job was given.
     std::error_code error;
     const std::string root = std::filesystem::absolute(listEntry.GetPath(), error).lexically_normal().string();
-    WalkRecordings(root.empty() ? listEntry.GetPath() : root, true, [&](const std::string& path) {
-        if (!IsRunning())
-            return false;
-        if (!Selects(job, path))
+    const CFolderIdentity* excluded = m_excludedFolder ? &*m_excludedFolder : nullptr;
+    WalkRecordings(
+        root.empty() ? listEntry.GetPath() : root, true,
+        [&](const std::string& path) {
+            if (!IsRunning())
+                return false;
+            if (!Selects(job, path))
+                return true;
+            CArchiveFileListEntry call(listEntry);
+            call.SetPath(path);
+            call.LoadDetails(m_passphrase);
+            const std::int64_t start = call.GetDisplayTime();
+            const std::string folder = ArchiveFolderFor(job.structureType, path, start);
+            if (m_holder.Add(path, folder, m_pathPrefix, start) == 0) {
+                call.MarkArchived(m_holder.GetTarget(), m_holder.GetArchiveType(), job.mediaProcessing, Now());
+                m_archivedCalls.push_back(std::move(call));
+                ++m_acceptedCount;
+            }
             return true;
-        CArchiveFileListEntry call(listEntry);
-        call.SetPath(path);
-        call.LoadDetails(m_passphrase);
-        const std::int64_t start = call.GetDisplayTime();
-        const std::string folder = ArchiveFolderFor(job.structureType, path, start);
-        if (m_holder.Add(path, folder, m_pathPrefix, start) == 0) {
-            call.MarkArchived(m_holder.GetTarget(), m_holder.GetArchiveType(), job.mediaProcessing, Now());
-            m_archivedCalls.push_back(std::move(call));
-            ++m_acceptedCount;
-        }
-        return true;
-    });
+        },
+        excluded);
 }
 
 bool CArchiveManager::Selects(const CJobArchListEntry& job, const std::string& path) const
@@ -239,57 +280,73 @@ bool CArchiveManager::Selects(const CJobArchListEntry& job, const std::string& p
     return created && *created >= today - days * kDay;
 }
 
-void CArchiveManager::KeepOnlyVerifiedCalls(std::size_t firstOfJob)
+std::int32_t CArchiveManager::KeepOnlyVerifiedCalls(std::size_t firstOfJob)
 {
     // A call the archiver dropped (threshold, failed write, cancel) or whose copy did not read back
     // intact is not archived, whatever Add said.
     const auto ofJob = m_archivedCalls.begin() + static_cast<std::ptrdiff_t>(firstOfJob);
-    m_archivedCalls.erase(std::remove_if(ofJob, m_archivedCalls.end(),
-                              [&](const CArchiveFileListEntry& call) { return !m_verified.contains(call.GetPath()); }),
-        m_archivedCalls.end());
+    const auto kept = std::stable_partition(ofJob, m_archivedCalls.end(),
+        [&](const CArchiveFileListEntry& call) { return m_verified.contains(call.GetPath()); });
+    {
+        std::lock_guard guard(m_unverifiedMutex);
+        for (auto call = kept; call != m_archivedCalls.end(); ++call)
+            m_unverified.push_back(call->GetPath());
+    }
+    m_archivedCalls.erase(kept, m_archivedCalls.end());
+    return static_cast<std::int32_t>(m_archivedCalls.size() - firstOfJob);
 }
 
-int CArchiveManager::ModifyOriginals(CJobArchListEntry* job)
+CArchiveManager::CModifyOutcome CArchiveManager::ModifyOriginals(CJobArchListEntry* job)
 {
+    CModifyOutcome outcome;
     if (!job || !m_currentJob)
-        return 0;
+        return outcome;
     CJobArchListEntry& current = *m_currentJob;
     const std::int32_t processing = current.mediaProcessing;
     current.originalsModified = processing == kDeleteOriginals || processing == kRemoveAudio;
     if (!current.originalsModified)
-        return 0;
+        return outcome;
     // Nothing of a failed or cancelled run is touched.
     if (m_failed || m_cancelled) {
         QOR_LOG("Archiver: Originals kept: the archive run did not complete\r\n");
         current.originalsModified = false;
-        return 0;
+        return outcome;
     }
-    int modified = 0;
     for (const CRvFileListEntry& call : current.Calls()) {
         const std::string& path = call.GetPath();
         if (path.empty()) {
             QOR_LOG("Archiver: File cannot be deleted - empty\r\n");
             continue;
         }
-        if (!m_verified.contains(path)) {
+        const auto verified = m_verified.find(path);
+        if (verified == m_verified.end()) {
             QOR_LOG("Archiver: File %s kept: its archive copy was not read back intact\r\n", path.c_str());
+            continue;
+        }
+        // The archive holds the call as it was read; a call that changed since (a recorder still
+        // writing, an edit) would lose what changed.
+        if (!OriginalMatchesCopy(path, verified->second)) {
+            QOR_LOG("Archiver: File %s kept: it changed after it was archived\r\n", path.c_str());
+            outcome.changed.push_back(path);
             continue;
         }
         if (processing == kDeleteOriginals) {
             QOR_LOG("Archiver: Deleted file %s\r\n", path.c_str());
             if (unlink(path.c_str()) != 0) {
                 QOR_LOG("Archiver: File %s cannot be deleted\r\n", path.c_str());
+                outcome.failed.push_back(path);
                 continue;
             }
         } else if (!CRvRecordFileHdr().RemoveAudio(path, m_passphrase)) {
             QOR_LOG("Archiver: File %s cannot be stripped of its audio\r\n", path.c_str());
+            outcome.failed.push_back(path);
             continue;
         } else {
             QOR_LOG("Archiver: Removed audio of %s\r\n", path.c_str());
         }
-        ++modified;
+        ++outcome.modified;
     }
-    return modified;
+    return outcome;
 }
 
 } // namespace qor

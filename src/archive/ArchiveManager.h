@@ -12,10 +12,12 @@
 #include "archive/ProgressBarSink.h"
 #include "foundation/LoggedSemaphore.h"
 #include "foundation/Thread.h"
+#include "lists/RecordingWalk.h"
 
 #include <atomic>
 #include <memory>
-#include <set>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,9 +30,17 @@ public:
     struct Results {
         bool failed = false; // a path was missing, or the run was cancelled
         bool cancelled = false;
-        std::int32_t archivedCount = 0; // calls in the archives written
+        bool writeFailed = false; // an archive, or a call in it, could not be written
+        std::int32_t archivedCount = 0; // calls read back intact from the archives written
         std::int32_t acceptedCount = 0; // calls handed to the archivers
         double progress = 0.0; // percent
+        std::vector<std::string> unverified; // calls handed over that the archive does not hold intact
+    };
+    // What ModifyOriginals did.
+    struct CModifyOutcome {
+        int modified = 0;
+        std::vector<std::string> changed; // kept: no longer what the archive holds
+        std::vector<std::string> failed; // could not be deleted or stripped
     };
 
     // The archive log answers "only un-archived calls"; the messages go to the user.
@@ -49,14 +59,16 @@ public:
     // Call once the run is over, or from the sink's OnFinish.
     std::vector<CArchiveFileListEntry> GetArchivedCalls(bool clear);
     void ClearArchivedCalls();
+    // What the last job's archive was read back to hold, by the original's path.
+    const VerifiedCopies& Verified() const { return m_verified; }
     void ClearJobs();
     CJobArchListEntry* GetFirstJob();
     // What the "By Path" folders lose in front (a recording list's folder).
     void SetPathPrefix(const std::string& prefix) { m_pathPrefix = prefix; }
     // Deletes the originals of the current job's calls, or strips their audio, as the job says;
-    // only calls read back intact from a run that neither failed nor was cancelled. The number of
-    // calls changed; each is logged.
-    int ModifyOriginals(CJobArchListEntry* job);
+    // only calls read back intact from a run that neither failed nor was cancelled, and only while
+    // each still holds exactly what its copy holds (one that changed since is kept). Each is logged.
+    CModifyOutcome ModifyOriginals(CJobArchListEntry* job);
     void SetProgress(double percent);
 
 protected:
@@ -64,10 +76,13 @@ protected:
 
 private:
     int OpenArchive(CJobArchListEntry& job);
+    // False, having said why, when a folder job's target is one of the folders it archives.
+    bool TargetOutsideSources(const CJobArchListEntry& job);
     void CollectJob(CJobArchListEntry& job);
     void ScanPath(const CJobArchListEntry& job, const CRvFileListEntry& listEntry);
     bool Selects(const CJobArchListEntry& job, const std::string& path) const;
-    void KeepOnlyVerifiedCalls(std::size_t firstOfJob);
+    // Drops the calls of the job that were not read back intact; returns how many are left.
+    std::int32_t KeepOnlyVerifiedCalls(std::size_t firstOfJob);
 
     CRvLoggedSemaphore m_lock{ "ARCHIVE_MANAGER" };
     std::shared_ptr<CArchiveLogger> m_log;
@@ -80,9 +95,13 @@ private:
     bool m_deleteJobsAfterRun = true;
     std::string m_pathPrefix;
     std::string m_passphrase;
-    std::set<std::string> m_verified; // of the current job
+    VerifiedCopies m_verified; // of the current job
+    std::optional<CFolderIdentity> m_excludedFolder; // a folder job's target, left out of the walk
+    mutable std::mutex m_unverifiedMutex;
+    std::vector<std::string> m_unverified;
     std::atomic<bool> m_failed{ false };
     std::atomic<bool> m_cancelled{ false };
+    std::atomic<bool> m_writeFailed{ false };
     std::atomic<std::int32_t> m_archivedCount{ 0 };
     std::atomic<std::int32_t> m_acceptedCount{ 0 };
     std::atomic<double> m_progress{ 0.0 };

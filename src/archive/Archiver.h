@@ -5,10 +5,10 @@
 #pragma once
 
 #include "archive/ArchiveMessages.h"
+#include "archive/VerifiedCopy.h"
 
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 
 namespace qor {
@@ -50,9 +50,9 @@ public:
     std::int32_t ThresholdMB() const { return m_thresholdMB; }
     // Calls written (ZIP, disk) or added to the image (ISO).
     std::int32_t Count() const { return m_count; }
-    // After Write: the sources whose copies were read back from the finished archive, closed and
-    // flushed to disk, and found equal to the original.
-    const std::set<std::string>& VerifiedSources() const { return m_verified; }
+    // After Write: the sources whose copies were read back from the finished archive, flushed to
+    // disk, and found equal to the original, with what each copy holds.
+    const VerifiedCopies& Verified() const { return m_verified; }
 
 protected:
     // Messages may be null; then nothing is shown.
@@ -71,7 +71,7 @@ protected:
     std::uint64_t m_sizeBytes = 0;
     std::int32_t m_thresholdMB = 0;
     std::int32_t m_count = 0;
-    std::set<std::string> m_verified;
+    VerifiedCopies m_verified;
 
 private:
     IArchiveMessages* m_messages;

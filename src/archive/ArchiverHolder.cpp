@@ -67,9 +67,9 @@ int CArchiverHolder::Count() const
     return m_archiver ? m_archiver->Count() : 0;
 }
 
-std::set<std::string> CArchiverHolder::VerifiedSources() const
+VerifiedCopies CArchiverHolder::Verified() const
 {
-    return m_archiver ? m_archiver->VerifiedSources() : std::set<std::string>();
+    return m_archiver ? m_archiver->Verified() : VerifiedCopies();
 }
 
 void CArchiverHolder::Release()

@@ -7,7 +7,6 @@
 
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 
 namespace qor {
@@ -31,8 +30,8 @@ public:
 
     std::int32_t GetArchiveType() const { return m_archiveType; }
     const std::string& GetTarget() const { return m_target; }
-    // The calls read back intact from the finished archive.
-    std::set<std::string> VerifiedSources() const;
+    // The calls read back intact from the finished archive, with what each copy holds.
+    VerifiedCopies Verified() const;
 
 private:
     mutable std::mutex m_mutex; // guards m_archiver against a Cancel from another thread

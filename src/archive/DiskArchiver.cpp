@@ -1,20 +1,24 @@
 #include "archive/DiskArchiver.h"
 
+#include "archive/NumberedName.h"
+#include "archive/PartialFile.h"
+#include "foundation/FolderSync.h"
 #include "foundation/Logger.h"
 #include "foundation/RegularFile.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace qor {
 namespace {
 
-constexpr std::size_t kBlock = 65'536;
+constexpr std::size_t kBlock = 262'144;
+constexpr int kMostNumbers = 10'000;
 
 // The folder's pieces joined by "/", with empty, "." and ".." pieces left out, so a copy can
 // never land outside the archive's folder.
@@ -43,6 +47,12 @@ bool MakeFolder(const std::string& path)
     return errno == EEXIST && stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+// Errors that will hit every later copy too: the archive's disk or folder, not one call.
+bool StopsTheJob(int error)
+{
+    return error == ENOSPC || error == EDQUOT || error == EROFS || error == EIO || error == ENOENT;
+}
+
 bool CopyContent(int from, int to)
 {
     // copy_file_range lets the file system copy without the data passing through us.
@@ -58,9 +68,9 @@ bool CopyContent(int from, int to)
             return false;
         break;
     }
-    char buffer[kBlock];
+    auto buffer = std::make_unique<char[]>(kBlock);
     for (;;) {
-        const ssize_t got = read(from, buffer, sizeof buffer);
+        const ssize_t got = read(from, buffer.get(), kBlock);
         if (got == 0)
             return true;
         if (got < 0 && errno == EINTR)
@@ -68,7 +78,7 @@ bool CopyContent(int from, int to)
         if (got < 0)
             return false;
         for (ssize_t done = 0; done < got;) {
-            const ssize_t put = write(to, buffer + done, static_cast<std::size_t>(got - done));
+            const ssize_t put = write(to, buffer.get() + done, static_cast<std::size_t>(got - done));
             if (put < 0 && errno == EINTR)
                 continue;
             if (put <= 0)
@@ -78,28 +88,57 @@ bool CopyContent(int from, int to)
     }
 }
 
-// Compares the two files through mappings of their pages, so the bytes are not copied to be read.
-bool SameContent(const std::string& first, const std::string& second)
+ssize_t ReadAt(int descriptor, char* into, std::size_t size, off_t offset)
 {
-    CFileStatus firstStatus, secondStatus;
-    const int a = OpenRegularFile(first, false, &firstStatus);
-    const int b = OpenRegularFile(second, false, &secondStatus);
-    bool same = a >= 0 && b >= 0 && firstStatus.size == secondStatus.size;
-    const std::size_t size = firstStatus.size;
-    if (same && size > 0) {
-        void* left = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, a, 0);
-        void* right = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, b, 0);
-        same = left != MAP_FAILED && right != MAP_FAILED && std::memcmp(left, right, size) == 0;
-        if (left != MAP_FAILED)
-            munmap(left, size);
-        if (right != MAP_FAILED)
-            munmap(right, size);
+    ssize_t got = 0;
+    do
+        got = pread(descriptor, into, size, offset);
+    while (got < 0 && errno == EINTR);
+    return got;
+}
+
+// Compares two open files byte for byte; with sum, the size and CRC-32 of what they hold.
+bool SameBytes(int first, int second, CVerifiedCopy* sum = nullptr)
+{
+    auto left = std::make_unique<char[]>(kBlock);
+    auto right = std::make_unique<char[]>(kBlock);
+    uLong crc = crc32(0, Z_NULL, 0);
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t got = ReadAt(first, left.get(), kBlock, offset);
+        const ssize_t other = ReadAt(second, right.get(), kBlock, offset);
+        if (got < 0 || got != other || std::memcmp(left.get(), right.get(), static_cast<std::size_t>(got)) != 0)
+            return false;
+        if (got == 0)
+            break;
+        crc = crc32_z(crc, reinterpret_cast<const Bytef*>(left.get()), static_cast<std::size_t>(got));
+        offset += got;
     }
-    if (a >= 0)
-        close(a);
-    if (b >= 0)
-        close(b);
-    return same;
+    if (sum)
+        *sum = { static_cast<std::uint64_t>(offset), static_cast<std::uint32_t>(crc) };
+    return true;
+}
+
+// What is at a destination name: nothing, the original itself, the same call, or another file.
+enum class Occupant { None, Original, SameCall, Other };
+
+Occupant OccupantOf(const std::string& destination, int source)
+{
+    struct stat status { };
+    if (lstat(destination.c_str(), &status) != 0)
+        return errno == ENOENT ? Occupant::None : Occupant::Other;
+    if (!S_ISREG(status.st_mode))
+        return Occupant::Other;
+    const CFileIdentity occupant{ static_cast<std::uint64_t>(status.st_dev),
+        static_cast<std::uint64_t>(status.st_ino) };
+    if (occupant == IdentityOf(source))
+        return Occupant::Original;
+    const int descriptor = open(destination.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return Occupant::Other;
+    const bool same = SameBytes(source, descriptor);
+    close(descriptor);
+    return same ? Occupant::SameCall : Occupant::Other;
 }
 
 } // namespace
@@ -136,91 +175,158 @@ int CDiskArchiver::Write()
     m_running = true;
     int result = 0;
     const std::size_t total = m_queue.size();
+    std::size_t done = 0;
     for (const CPending& call : m_queue) {
         if (!m_running || ThresholdReached())
             break;
-        const std::string copy = CopyOne(call);
-        if (copy.empty()) {
+        std::string copy;
+        const Outcome outcome = CopyOne(call, copy);
+        if (outcome == Outcome::Stop) {
             result = kFailed;
             break;
         }
-        ++m_count;
-        m_copied.push_back({ call.source, copy });
+        if (outcome == Outcome::Skipped) {
+            result = kFailed;
+        } else {
+            ++m_count;
+            m_copied.push_back({ call.source, copy });
+        }
+        ++done;
         if (m_progress)
-            m_progress(static_cast<double>(m_copied.size()) * 100.0 / static_cast<double>(total));
+            m_progress(static_cast<double>(done) * 100.0 / static_cast<double>(total));
     }
     m_queue.clear();
     m_madeFolders.clear();
     m_running = false;
-    // Once everything is on disk, each copy is compared with its original: only a call whose copy
-    // is known to be intact may later be deleted or stripped.
-    if (!m_copied.empty()) {
-        const int folder = open(m_copied.front().copy.c_str(), O_RDONLY | O_CLOEXEC);
-        if (folder >= 0) {
-            syncfs(folder);
-            close(folder);
-        }
-    }
-    for (const CCopied& copied : m_copied)
-        if (SameContent(copied.source, copied.copy))
-            m_verified.insert(copied.source);
+    VerifyCopies();
     return result;
 }
 
-std::string CDiskArchiver::CopyOne(const CPending& call)
+void CDiskArchiver::VerifyCopies()
+{
+    if (m_copied.empty())
+        return;
+    // Once everything is on disk, each copy is read back from the disk and compared with its
+    // original: only a call whose copy is known to be intact may later be deleted or stripped.
+    const int anyCopy = open(m_copied.front().copy.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const bool flushed = anyCopy >= 0 && syncfs(anyCopy) == 0;
+    const int error = errno;
+    if (anyCopy >= 0)
+        close(anyCopy);
+    if (!flushed) {
+        ReportError("The copies in " + FolderOf(m_copied.front().copy) + " cannot be flushed to disk ("
+            + std::strerror(error) + "); no original counts as archived.");
+        return;
+    }
+    for (const CCopied& copied : m_copied) {
+        const int copy = open(copied.copy.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        const int original = OpenRegularFile(copied.source);
+        CVerifiedCopy sum;
+        bool intact = false;
+        if (copy >= 0 && original >= 0 && !(IdentityOf(copy) == IdentityOf(original))) {
+            posix_fadvise(copy, 0, 0, POSIX_FADV_DONTNEED);
+            intact = SameBytes(copy, original, &sum);
+        }
+        if (intact)
+            m_verified[copied.source] = sum;
+        else
+            ReportError("The copy " + copied.copy + " of " + copied.source
+                + " did not read back intact; the original is kept.");
+        if (copy >= 0)
+            close(copy);
+        if (original >= 0)
+            close(original);
+    }
+}
+
+std::string CDiskArchiver::MakeFolders(const CPending& call)
 {
     std::string folder = call.root;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
-    if (!m_madeFolders.contains(folder) && !MakeFolder(folder)) {
-        ReportError("Cannot create the archive folder " + folder + ": " + std::strerror(errno));
-        return {};
-    }
-    m_madeFolders.insert(folder);
+    std::vector<std::string> levels{ folder };
     for (std::size_t start = 0; start < call.folder.size();) {
         const auto slash = std::min(call.folder.find('/', start), call.folder.size());
-        const std::string level = folder + "/" + call.folder.substr(0, slash);
-        if (!m_madeFolders.contains(level) && !MakeFolder(level)) {
-            ReportError("Cannot create the folder " + level + ": " + std::strerror(errno));
-            return {};
-        }
-        m_madeFolders.insert(level);
+        levels.push_back(folder + "/" + call.folder.substr(0, slash));
         start = slash + 1;
     }
-    if (!call.folder.empty())
-        folder += "/" + call.folder;
-    const auto slash = call.source.rfind('/');
-    const std::string copy = folder + "/" + (slash == std::string::npos ? call.source : call.source.substr(slash + 1));
-    QOR_LOG("Archiver: CopyFile %s -> %s\r\n", call.source.c_str(), copy.c_str());
+    for (const std::string& level : levels) {
+        if (m_madeFolders.contains(level))
+            continue;
+        if (!MakeFolder(level)) {
+            ReportError("Cannot create the archive folder " + level + ": " + std::strerror(errno));
+            return {};
+        }
+        // Partial copies a killed run left here are removed the first time the job comes by.
+        RemoveStalePartials(level);
+        m_madeFolders.insert(level);
+    }
+    return levels.back();
+}
 
+CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, std::string& copy)
+{
+    const std::string folder = MakeFolders(call);
+    if (folder.empty())
+        return Outcome::Stop;
     CFileStatus status;
-    const int from = OpenRegularFile(call.source, false, &status);
-    // A new copy is written in place; one that replaces an older copy is made aside and renamed
-    // over it, so the older copy is never half overwritten.
-    int to = from >= 0 ? open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600) : -1;
-    const bool replacing = from >= 0 && to < 0 && errno == EEXIST;
-    std::string written = copy;
-    if (replacing) {
-        written = copy + ".XXXXXX";
-        to = mkstemp(written.data());
+    const int source = OpenRegularFile(call.source, false, &status);
+    if (source < 0) {
+        ReportError("Cannot copy " + call.source + ": " + std::strerror(errno));
+        return Outcome::Skipped;
     }
-    const timespec times[2]
-        = { { static_cast<time_t>(call.startTime), 0 }, { static_cast<time_t>(call.startTime), 0 } };
-    // The copy keeps the original's permissions: a private recording stays private.
-    const bool copied
-        = to >= 0 && fchmod(to, status.mode & 0777u) == 0 && CopyContent(from, to) && futimens(to, times) == 0;
-    const bool closed = to < 0 || close(to) == 0;
-    if (from >= 0)
-        close(from);
-    if (!copied || !closed || (replacing && std::rename(written.c_str(), copy.c_str()) != 0)) {
-        const int error = errno;
-        if (to >= 0)
-            unlink(written.c_str());
-        ReportError("Cannot copy " + call.source + " to " + copy + ": " + std::strerror(error));
-        return {};
+    const std::string ownName(FileNameOf(call.source));
+    std::string name = ownName;
+    Outcome outcome = Outcome::Skipped;
+    CPartialFile partial;
+    int number = 2;
+    while (number < kMostNumbers) {
+        copy = folder + "/" + name;
+        const Occupant occupant = OccupantOf(copy, source);
+        if (occupant == Occupant::Original) {
+            ReportError("Not copied: " + copy
+                + " is the original itself (the archive folder lies among the "
+                  "folders archived).");
+            break;
+        }
+        if (occupant == Occupant::SameCall) {
+            QOR_LOG("Archiver: CopyFile %s is already in %s\r\n", call.source.c_str(), copy.c_str());
+            outcome = Outcome::Copied;
+            break;
+        }
+        if (occupant == Occupant::Other) {
+            name = NumberedName(ownName, number++);
+            continue;
+        }
+        QOR_LOG("Archiver: CopyFile %s -> %s\r\n", call.source.c_str(), copy.c_str());
+        if (!partial.IsOpen()) {
+            const timespec times[2]
+                = { { static_cast<time_t>(call.startTime), 0 }, { static_cast<time_t>(call.startTime), 0 } };
+            // The copy keeps the original's permissions: a private recording stays private.
+            const int created = partial.Create(copy, false, 0600);
+            errno = created;
+            if (created != 0 || fchmod(partial.Descriptor(), status.mode & 0777u) != 0
+                || !CopyContent(source, partial.Descriptor()) || futimens(partial.Descriptor(), times) != 0) {
+                const int error = errno;
+                ReportError("Cannot copy " + call.source + " to " + copy + ": " + std::strerror(error));
+                outcome = StopsTheJob(error) ? Outcome::Stop : Outcome::Skipped;
+                break;
+            }
+        }
+        const int committed = partial.CommitAs(copy);
+        if (committed == EEXIST)
+            continue; // another job put a file there meanwhile: look at it again
+        if (committed != 0) {
+            ReportError("Cannot copy " + call.source + " to " + copy + ": " + std::strerror(committed));
+            outcome = StopsTheJob(committed) ? Outcome::Stop : Outcome::Skipped;
+            break;
+        }
+        m_sizeBytes += status.size;
+        outcome = Outcome::Copied;
+        break;
     }
-    m_sizeBytes += status.size;
-    return copy;
+    close(source);
+    return outcome;
 }
 
 } // namespace qor

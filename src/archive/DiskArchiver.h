@@ -1,6 +1,9 @@
 // Archives calls as copies in a folder tree: one folder per level of each call's folder inside the
-// archive, the copy dated to the call's start. Copies are made in Write, flushed to disk together,
-// then read back and compared with their originals.
+// archive, the copy dated to the call's start. A copy never replaces anything: it is written as a
+// partial file and takes its name only where no file is; a call already there with the same
+// content is not copied again, another call of that name makes it take a numbered name, and the
+// original itself (an archive folder inside the folders archived) is never copied onto. Copies
+// are flushed to disk together, then read back from the disk and compared with their originals.
 #pragma once
 
 #include "archive/ArchiveMessages.h"
@@ -35,9 +38,13 @@ private:
         std::string source;
         std::string copy;
     };
+    enum class Outcome { Copied, Skipped, Stop };
 
-    // Copies one call; the copy's path on success, empty on failure (already reported).
-    std::string CopyOne(const CPending& call);
+    // The folder that receives the call, made level by level; empty on failure (reported).
+    std::string MakeFolders(const CPending& call);
+    // Copies one call, or finds it copied already; Skipped leaves this call out, Stop the rest too.
+    Outcome CopyOne(const CPending& call, std::string& copy);
+    void VerifyCopies();
 
     ArchiveProgressFunction m_progress;
     std::vector<CPending> m_queue;

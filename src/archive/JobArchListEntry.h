@@ -49,6 +49,9 @@ public:
     std::int64_t startTime = 0; // when the collection began and ended
     std::int64_t endTime = 0;
     bool originalsModified = false;
+    // What became of the originals after the run, as the archive log records it ("Delete calls: 3
+    // of 4"); empty when they were kept.
+    std::string originalsNote;
     // Where the archive log's path lookup resumes within this job's calls.
     std::size_t searchCursor = 0;
 

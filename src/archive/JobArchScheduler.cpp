@@ -185,17 +185,21 @@ void CJobArchScheduler::OnProgress(double)
 
 void CJobArchScheduler::OnFinish(CJobArchListEntry* job)
 {
-    const CArchiveManager::Results results = m_manager->GetResults();
     SaveSchedule();
+    CArchiveJobOutcome outcome;
+    if (job)
+        outcome = FinishArchiveJob(*m_manager, *m_log, *job);
+    {
+        std::lock_guard guard(m_outcomeMutex);
+        m_lastOutcome = outcome;
+    }
     Notify(Notice::Finished);
-    if (!job || results.archivedCount == 0 || results.failed)
-        return;
-    job->ClearCalls();
-    for (const CArchiveFileListEntry& call : m_manager->GetArchivedCalls(false))
-        job->AddCall(call);
-    m_log->AddEntry(*job);
-    m_manager->ModifyOriginals(job);
-    m_log->Save();
+}
+
+CArchiveJobOutcome CJobArchScheduler::LastOutcome() const
+{
+    std::lock_guard guard(m_outcomeMutex);
+    return m_lastOutcome;
 }
 
 } // namespace qor

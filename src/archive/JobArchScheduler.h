@@ -3,12 +3,14 @@
 // log, the originals are modified as the job says, and the log is saved.
 #pragma once
 
+#include "archive/ArchiveJobFinisher.h"
 #include "archive/ProgressBarSink.h"
 #include "archive/ScheduleFile.h"
 #include "foundation/LoggedSemaphore.h"
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace qor {
@@ -51,6 +53,8 @@ public:
     void OnFinish(CJobArchListEntry* job) override;
 
     static std::string FilePath();
+    // How the last run ended; read once it is over.
+    CArchiveJobOutcome LastOutcome() const;
 
 private:
     void Notify(Notice notice);
@@ -60,6 +64,8 @@ private:
     CRvLoggedSemaphore m_lock{ "ARCH_SCHEDULER" };
     CScheduleSettings m_settings;
     std::function<void(Notice)> m_notifier;
+    mutable std::mutex m_outcomeMutex;
+    CArchiveJobOutcome m_lastOutcome;
 };
 
 } // namespace qor

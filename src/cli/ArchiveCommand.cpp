@@ -1,8 +1,10 @@
 // archive: an archive job run as the desktop program's wizard runs it, logged in the same
 // "archive.log"; only calls read back intact from the finished archive are deleted or stripped.
+#include "archive/ArchiveJobFinisher.h"
 #include "archive/ArchiveLogger.h"
 #include "archive/ArchiveManager.h"
 #include "archive/ArchiveTypes.h"
+#include "archive/zip/ZipRepair.h"
 #include "cli/ArchiveRun.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
@@ -119,23 +121,17 @@ void RunArchive(const ArchiveOptions& options, CCliContext& context)
         context.Fail(job.target, "the archive job failed; no recording was changed");
         return;
     }
-    if (results.archivedCount == 0) {
-        // Not a failure: a timer archiving the calls not yet archived often finds none.
-        std::puts("No calls were archived: none was selected, or none fitted under the threshold.");
-        return;
-    }
-    done->ClearCalls();
-    for (const CArchiveFileListEntry& call : manager.GetArchivedCalls(false))
-        done->AddCall(call);
-    log->AddEntry(*done);
-    const int changed = manager.ModifyOriginals(done);
-    if (!log->Save())
-        context.Fail(CArchiveLogger::FilePath(), "cannot write the archive log");
-    std::printf("%d calls archived to %s", results.archivedCount, job.target.c_str());
-    if (job.mediaProcessing != kKeepOriginals)
-        std::printf("; %d originals %s", changed,
-            job.mediaProcessing == kDeleteOriginals ? "deleted" : "stripped of their audio");
-    std::printf("\n");
+    const CArchiveJobOutcome outcome = FinishArchiveJob(manager, *log, *done);
+    ReportArchiveLogDamage(log->TakeDamageNote(), context);
+    ReportArchiveOutcome(outcome, results, context);
+}
+
+void RepairArchive(const std::string& path, CCliContext& context)
+{
+    const CZipRepairOutcome outcome = RepairZipArchive(fs::absolute(path).lexically_normal().string());
+    if (!outcome.repaired)
+        return context.Fail(path, outcome.message);
+    std::printf("%s: %s\n", path.c_str(), outcome.message.c_str());
 }
 
 } // namespace
@@ -145,7 +141,11 @@ void AddArchiveCommand(CLI::App& program, CCliContext& context)
     auto options = std::make_shared<ArchiveOptions>();
     CLI::App* archive
         = program.add_subcommand("archive", "Archive calls into a ZIP file, an ISO image or a folder tree");
-    archive->add_option("SOURCE", options->sources, "Folders or recordings to archive")->required();
+    auto repair = std::make_shared<std::string>();
+    archive->add_option("SOURCE", options->sources, "Folders or recordings to archive");
+    archive->add_option("--repair", *repair,
+        "Put back a ZIP archive that an interrupted run left half-written, from its journal, and say "
+        "whether it is intact");
     archive->add_option("--zip", options->zip, "Add them to this ZIP file (made if missing)");
     archive->add_option("--iso", options->iso, "Write them into this ISO image");
     archive->add_option("--disk", options->disk, "Copy them into this folder");
@@ -159,7 +159,16 @@ void AddArchiveCommand(CLI::App& program, CCliContext& context)
     archive->add_option("--threshold", options->thresholdMB, "Stop adding calls at this many MB (0: no limit)")
         ->check(CLI::Range(0, 1'000'000));
     archive->add_option("--comment", options->comment, "The job's comment in the archive log");
-    archive->callback([options, &context] { RunArchive(*options, context); });
+    archive->callback([options, repair, &context] {
+        if (!repair->empty()) {
+            if (!options->sources.empty())
+                throw UsageError("archive: --repair FILE takes no SOURCE");
+            return RepairArchive(*repair, context);
+        }
+        if (options->sources.empty())
+            throw UsageError("archive: give the folders or recordings to archive");
+        RunArchive(*options, context);
+    });
 }
 
 } // namespace qor::cli

@@ -1,5 +1,6 @@
 #include "cli/ArchiveRun.h"
 
+#include "archive/ArchiveLogger.h"
 #include "cli/CliContext.h"
 #include "cli/ProgressBar.h"
 
@@ -27,6 +28,40 @@ void WaitForRun(CArchiveManager& manager, const CRunFollower* follower)
     }
     manager.Wait();
     progress.Finish();
+}
+
+void ReportArchiveOutcome(
+    const CArchiveJobOutcome& outcome, const CArchiveManager::Results& results, CCliContext& context)
+{
+    for (const std::string& path : outcome.unverified)
+        std::fprintf(stderr, "qortolvane-cli: %s: not archived; the original is kept\n", path.c_str());
+    for (const auto* changed : { &outcome.changed, &outcome.originals.changed })
+        for (const std::string& path : *changed)
+            context.Fail(path, "kept: it changed after it was archived");
+    const bool deleting = outcome.mediaProcessing == kDeleteOriginals;
+    for (const std::string& path : outcome.originals.failed)
+        context.Fail(path, deleting ? "cannot be deleted" : "cannot be stripped of its audio");
+    if (outcome.archived > 0 && !outcome.logged)
+        context.Fail(CArchiveLogger::FilePath(), "cannot write the archive log; no recording was changed");
+    if (outcome.archived == 0) {
+        if (results.writeFailed || !outcome.unverified.empty() || !outcome.changed.empty())
+            context.Fail(outcome.target, "no call was archived");
+        else
+            // Not a failure: a timer archiving the calls not yet archived often finds none.
+            std::puts("No calls were archived: none was selected, or none fitted under the threshold.");
+        return;
+    }
+    std::printf("%d calls archived to %s", outcome.archived, outcome.target.c_str());
+    if (outcome.logged && outcome.mediaProcessing != kKeepOriginals)
+        std::printf("; %d originals %s", outcome.originals.modified, deleting ? "deleted" : "stripped of their audio");
+    std::printf("\n");
+}
+
+void ReportArchiveLogDamage(const std::string& keptAside, CCliContext& context)
+{
+    if (!keptAside.empty())
+        context.Fail(CArchiveLogger::FilePath(),
+            "could not be read; kept as " + keptAside + ", and every entry it still showed was taken back");
 }
 
 } // namespace qor::cli

@@ -2,6 +2,7 @@
 // boxes, and waiting for an archive run with a progress bar.
 #pragma once
 
+#include "archive/ArchiveJobFinisher.h"
 #include "archive/ArchiveManager.h"
 #include "archive/ArchiveMessages.h"
 #include "archive/ProgressBarSink.h"
@@ -40,5 +41,13 @@ private:
 
 // Returns once the run is over and its thread joined; draws the follower's progress, if any.
 void WaitForRun(CArchiveManager& manager, const CRunFollower* follower);
+
+// Prints how a finished job went: the calls archived (only those read back intact), the calls not
+// archived, and the originals kept or that failed, each named; failures count in the exit status.
+void ReportArchiveOutcome(
+    const CArchiveJobOutcome& outcome, const CArchiveManager::Results& results, CCliContext& context);
+
+// Says when the archive log was found damaged (and kept aside) while it was read or saved.
+void ReportArchiveLogDamage(const std::string& keptAside, CCliContext& context);
 
 } // namespace qor::cli

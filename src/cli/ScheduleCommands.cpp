@@ -115,7 +115,8 @@ void RunSchedule(bool ifDue, CCliContext& context)
     const CArchiveManager::Results results = manager->GetResults();
     if (!started || results.failed)
         return context.Fail("the scheduled archive job failed; no recording was changed");
-    std::printf("%d calls archived\n", results.archivedCount);
+    ReportArchiveLogDamage(Singleton<CArchiveLogger>::Instance()->TakeDamageNote(), context);
+    ReportArchiveOutcome(scheduler.LastOutcome(), results, context);
 }
 
 } // namespace

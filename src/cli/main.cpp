@@ -1,5 +1,6 @@
 // qortolvane-cli: the headless companion of the desktop program, for servers, scripts and timers.
 // It works on the same recordings, lists, settings and archive log as the desktop program.
+#include "archive/zip/ZipRepair.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
 #include "foundation/DataFolders.h"
@@ -26,6 +27,9 @@ int main(int argc, char** argv)
     using namespace qor::cli;
     SetDataFolderNames(LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME));
     Singleton<CSettings>::Instance()->Load();
+    // An archive that a killed run left half-written is put back before any command can use it.
+    for (const CZipRepairOutcome& repair : RepairPendingZipJournals())
+        std::fprintf(stderr, "qortolvane-cli: %s: %s\n", repair.archive.c_str(), repair.message.c_str());
 
     CCliContext context;
     CLI::App program(

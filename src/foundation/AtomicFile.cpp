@@ -1,5 +1,6 @@
 #include "foundation/AtomicFile.h"
 
+#include "foundation/FolderSync.h"
 #include "foundation/RegularFile.h"
 
 #include <cerrno>
@@ -93,7 +94,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, mode
         unlink(temporary.c_str());
         return false;
     }
-    return true;
+    // The rename itself survives a crash only once the folder is on disk too.
+    return SyncFolderOf(target) == 0;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::uint64_t maxBytes)

@@ -5,7 +5,9 @@
 #include <mutex>
 #include <optional>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace qor {
@@ -160,6 +162,28 @@ bool GetSpecialFolderPath(int kind, std::string& path)
         return false;
     path = WithoutTrailingSlashes(*base);
     return true;
+}
+
+std::string GetPrivateStateFolder(const std::string& leaf, bool create)
+{
+    std::optional<std::string> path = XdgFolder("XDG_STATE_HOME", ".local/state");
+    if (!path)
+        return {};
+    std::string company, product;
+    GetDataFolderNames(company, product);
+    for (const std::string* name : { &std::as_const(company), &std::as_const(product), &leaf })
+        if (!name->empty())
+            *path += "/" + *name;
+    if (create) {
+        std::error_code error;
+        fs::create_directories(*path, error);
+    }
+    // Only a folder of our own is private; one we own is made so whatever mode it had.
+    struct stat status { };
+    if (lstat(path->c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != geteuid()
+        || ((status.st_mode & 077) != 0 && chmod(path->c_str(), 0700) != 0))
+        return {};
+    return *path + "/";
 }
 
 std::string GetLogFolder()

@@ -33,6 +33,12 @@ void GetDataFolderNames(std::string& company, std::string& product);
 // leaves path as it was.
 bool GetSpecialFolderPath(int kind, std::string& path);
 
+// A folder only this user may enter (mode 0700), for what the program keeps for itself between runs
+// (journals of archives being changed): $XDG_STATE_HOME (default ~/.local/state) + company +
+// product + leaf, ending in "/". With create, it is made when missing; empty when it cannot be
+// made, or exists but is not this user's own.
+std::string GetPrivateStateFolder(const std::string& leaf, bool create = true);
+
 // The per-machine log folder, ending in "/".
 std::string GetLogFolder();
 

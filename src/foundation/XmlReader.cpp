@@ -1,6 +1,7 @@
 #include "foundation/XmlReader.h"
 
 #include "foundation/AtomicFile.h"
+#include "foundation/XmlEscape.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,89 +25,6 @@ bool IsNameStart(char c)
 bool IsNameChar(char c)
 {
     return IsNameStart(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
-}
-
-void AppendUtf8(std::string& out, std::uint32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// Decodes one "&...;" reference at the start of text into out; returns the length it used, or 0
-// when it is not a reference we know, in which case the "&" stands for itself.
-std::size_t DecodeReference(std::string_view text, std::string& out)
-{
-    static constexpr std::pair<std::string_view, char> kNamed[]
-        = { { "&amp;", '&' }, { "&lt;", '<' }, { "&gt;", '>' }, { "&quot;", '"' }, { "&apos;", '\'' } };
-    for (const auto& [entity, character] : kNamed) {
-        if (text.substr(0, entity.size()) == entity) {
-            out += character;
-            return entity.size();
-        }
-    }
-    if (text.size() < 4 || text[1] != '#')
-        return 0;
-    const bool hex = text[2] == 'x' || text[2] == 'X';
-    std::size_t index = hex ? 3 : 2;
-    std::uint32_t code = 0;
-    const std::size_t firstDigit = index;
-    for (; index < text.size() && index < firstDigit + 8; ++index) {
-        const auto c = static_cast<unsigned char>(text[index]);
-        if (hex && std::isxdigit(c))
-            code = code * 16 + static_cast<std::uint32_t>(std::isdigit(c) ? c - '0' : std::tolower(c) - 'a' + 10);
-        else if (!hex && std::isdigit(c))
-            code = code * 10 + static_cast<std::uint32_t>(c - '0');
-        else
-            break;
-    }
-    if (index == firstDigit || index >= text.size() || text[index] != ';' || code == 0 || code > 0x10FFFF)
-        return 0;
-    AppendUtf8(out, code);
-    return index + 1;
-}
-
-// Text as the program means it: references decoded, every kind of line end turned into "\n".
-std::string DecodeText(std::string_view raw)
-{
-    std::string out;
-    out.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size();) {
-        const char c = raw[i];
-        if (c == '&') {
-            const std::size_t used = DecodeReference(raw.substr(i), out);
-            if (used > 0) {
-                i += used;
-                continue;
-            }
-        }
-        if (c == '\r') {
-            // CR CR LF, CR LF and a lone CR each end one line.
-            std::size_t next = i + 1;
-            if (next < raw.size() && raw[next] == '\r' && next + 1 < raw.size() && raw[next + 1] == '\n')
-                ++next;
-            if (next < raw.size() && raw[next] == '\n')
-                ++next;
-            out += '\n';
-            i = next;
-            continue;
-        }
-        out += c;
-        ++i;
-    }
-    return out;
 }
 
 class Parser {
@@ -266,14 +184,14 @@ private:
                 const std::size_t close = m_text.find(quote, m_pos + 1);
                 if (close == std::string_view::npos)
                     return Fail(start, CXmlReader::kErrorUnexpectedEnd, "Attribute value is not closed.");
-                value = DecodeText(m_text.substr(m_pos + 1, close - m_pos - 1));
+                value = DecodeXmlText(m_text.substr(m_pos + 1, close - m_pos - 1));
                 m_pos = close + 1;
             } else {
                 // Tolerated: a value without quotes runs to the next blank or the end of the tag.
                 const std::size_t valueStart = m_pos;
                 while (m_pos < m_text.size() && !IsBlank(m_text[m_pos]) && m_text[m_pos] != '>' && !StartsWith("/>"))
                     ++m_pos;
-                value = DecodeText(m_text.substr(valueStart, m_pos - valueStart));
+                value = DecodeXmlText(m_text.substr(valueStart, m_pos - valueStart));
             }
         }
         element.attributes.emplace_back(std::string(name), std::move(value));
@@ -302,7 +220,7 @@ private:
         const std::string_view raw = m_text.substr(start, m_pos - start);
         // Most text between elements is layout; it need not be decoded to be dropped.
         if (!std::all_of(raw.begin(), raw.end(), IsBlank))
-            AddText(DecodeText(raw));
+            AddText(DecodeXmlText(raw));
         return true;
     }
 

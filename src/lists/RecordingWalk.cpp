@@ -69,16 +69,19 @@ std::vector<CFolderItem> ReadFolder(const std::string& folder)
 
 class CWalk {
 public:
-    CWalk(bool includeSubFolders, const std::function<bool(const std::string&)>& visit)
+    CWalk(bool includeSubFolders, const std::function<bool(const std::string&)>& visit, const CFolderIdentity* excluded)
         : m_includeSubFolders(includeSubFolders)
         , m_visit(visit)
     {
+        if (excluded)
+            m_seen.insert({ excluded->device, excluded->inode });
     }
 
     bool Folder(const std::string& folder)
     {
         struct stat status { };
-        // A folder reached a second time (through a link, or a link loop) is not walked again.
+        // A folder reached a second time (through a link, or a link loop) is not walked again, nor
+        // is the excluded one, which counts as seen from the start.
         if (stat(folder.c_str(), &status) != 0 || !m_seen.insert({ status.st_dev, status.st_ino }).second)
             return true;
         const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
@@ -102,14 +105,14 @@ private:
 
 } // namespace
 
-bool WalkRecordings(
-    const std::string& source, bool includeSubFolders, const std::function<bool(const std::string& path)>& visit)
+bool WalkRecordings(const std::string& source, bool includeSubFolders,
+    const std::function<bool(const std::string& path)>& visit, const CFolderIdentity* excluded)
 {
     struct stat status { };
     if (stat(source.c_str(), &status) != 0)
         return true;
     if (S_ISDIR(status.st_mode))
-        return CWalk(includeSubFolders, visit).Folder(source);
+        return CWalk(includeSubFolders, visit, excluded).Folder(source);
     return !S_ISREG(status.st_mode) || !IsRecordingPath(source) || visit(source);
 }
 

@@ -6,12 +6,20 @@
 
 #include <functional>
 #include <string>
+#include <sys/types.h>
 
 namespace qor {
 
+// A folder by device and inode, whatever path or link reaches it.
+struct CFolderIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
 // Calls visit with each recording path; stops early when visit returns false. Returns false when
-// it was stopped.
-bool WalkRecordings(
-    const std::string& source, bool includeSubFolders, const std::function<bool(const std::string& path)>& visit);
+// it was stopped. An excluded folder is left out with everything below it (an archive folder that
+// lies inside the folders being archived).
+bool WalkRecordings(const std::string& source, bool includeSubFolders,
+    const std::function<bool(const std::string& path)>& visit, const CFolderIdentity* excluded = nullptr);
 
 } // namespace qor

@@ -215,7 +215,7 @@ TEST_F(ArchiveManager, AnEmptyQueueEndsAtOnceAndCancelWritesNothing)
     EXPECT_TRUE(results.cancelled);
     EXPECT_FALSE(fs::exists(folder.File("archive"))) << "the archiver was not told to write";
     EXPECT_TRUE(manager.GetArchivedCalls(false).empty());
-    EXPECT_EQ(manager.ModifyOriginals(manager.GetFirstJob()), 0);
+    EXPECT_EQ(manager.ModifyOriginals(manager.GetFirstJob()).modified, 0);
 }
 
 TEST_F(ArchiveManager, OnlyCallsReadBackIntactAreDeletedOrStripped)
@@ -237,7 +237,7 @@ TEST_F(ArchiveManager, OnlyCallsReadBackIntactAreDeletedOrStripped)
         entry.SetPath(path);
         current->AddCall(entry); // as if a caller listed every call
     }
-    EXPECT_EQ(manager.ModifyOriginals(current), 1);
+    EXPECT_EQ(manager.ModifyOriginals(current).modified, 1);
     EXPECT_FALSE(fs::exists(a));
     EXPECT_TRUE(fs::exists(b)) << "its copy failed";
     EXPECT_TRUE(fs::exists(c)) << "never reached the archive";
@@ -255,7 +255,7 @@ TEST_F(ArchiveManager, RemoveAudioKeepsTheHeaderAndNeedsThePassphrase)
     CJobArchListEntry* current = manager.GetFirstJob();
     for (const auto& call : manager.GetArchivedCalls(false))
         current->AddCall(call);
-    EXPECT_EQ(manager.ModifyOriginals(current), 1);
+    EXPECT_EQ(manager.ModifyOriginals(current).modified, 1);
     EXPECT_EQ(fs::file_size(plain), CRvRecordFileHdr::kImageSize);
     EXPECT_EQ(test::ReadFileText(locked), lockedBefore) << "no passphrase held: the file stays as it was";
 }

@@ -2,6 +2,7 @@
 
 #include "samplegen/SampleRecording.h"
 #include "support/RecordingFolder.h"
+#include "support/VerifiedSources.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -48,7 +49,7 @@ TEST_F(DiskArchiver, CopiesIntoFoldersDatedToTheCallAndReadsThemBack)
     struct stat status { };
     ASSERT_EQ(stat(copyA.c_str(), &status), 0);
     EXPECT_EQ(status.st_mtime, 1'425'168'000) << "the copy is dated to the call's start";
-    EXPECT_EQ(archiver.VerifiedSources(), (std::set<std::string>{ a, b }));
+    EXPECT_EQ(test::SourcesOf(archiver.Verified()), (std::set<std::string>{ a, b }));
     EXPECT_EQ(progress, (std::vector<double>{ 50.0, 100.0 }));
 
     // Archiving again overwrites the copies.

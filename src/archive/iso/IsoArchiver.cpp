@@ -1,13 +1,40 @@
 #include "archive/iso/IsoArchiver.h"
 
+#include "archive/NumberedName.h"
 #include "archive/iso/IsoFolderPath.h"
 #include "archive/iso/IsoImageWriter.h"
+#include "archive/iso/IsoImport.h"
+#include "archive/iso/IsoStreamCompare.h"
 #include "archive/iso/IsoTreeListing.h"
+#include "foundation/FolderSync.h"
 #include "foundation/Logger.h"
+#include "foundation/RegularFile.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qor {
+namespace {
+
+constexpr int kMostNumbers = 10'000;
+
+bool SameContent(IsoNode* node, const std::string& source)
+{
+    if (iso_node_get_type(node) != LIBISO_FILE)
+        return false;
+    const int descriptor = OpenRegularFile(source);
+    if (descriptor < 0)
+        return false;
+    const bool same = IsoFileEqualsFile(reinterpret_cast<IsoFile*>(node), descriptor);
+    close(descriptor);
+    return same;
+}
+
+} // namespace
 
 CISOArchiver::CISOArchiver(ArchiveProgressFunction progress, IArchiveMessages* messages)
     : IArchiver(messages)
@@ -18,14 +45,75 @@ CISOArchiver::CISOArchiver(ArchiveProgressFunction progress, IArchiveMessages* m
         Tell(CIsoStatus{ opened }.Text());
 }
 
+CISOArchiver::~CISOArchiver()
+{
+    // The library reads the old image's files through its descriptor until the volume is gone.
+    m_volume.Free();
+    if (m_existing >= 0)
+        close(m_existing);
+}
+
+bool CISOArchiver::Prepare(const std::string& target)
+{
+    m_prepared = true;
+    m_target = target;
+    const auto refuse = [this](const std::string& why) {
+        ReportError("The image " + m_target + " was left unchanged: " + why + ".");
+        m_unusable = true;
+        return false;
+    };
+    RemoveStalePartials(FolderOf(target));
+    // Claimed before the old image is read, so no other job can replace it meanwhile unseen.
+    if (const int created = m_partial.Create(target, true, 0666); created != 0)
+        return refuse(created == EBUSY ? "another job is writing to it"
+                                       : std::string("it cannot be written (") + std::strerror(created) + ")");
+    m_existing = open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (m_existing < 0) {
+        if (errno == ENOENT)
+            return true;
+        return refuse(errno == ELOOP
+                ? std::string("it is a symbolic link, and archives are never written through links")
+                : std::string("it cannot be read (") + std::strerror(errno) + ")");
+    }
+    struct stat status { };
+    if (fstat(m_existing, &status) != 0 || !S_ISREG(status.st_mode))
+        return refuse("it is not a regular file");
+    m_existingIdentity = IdentityOf(m_existing);
+    fchmod(m_partial.Descriptor(), status.st_mode & 07777);
+    if (const int imported = m_volume.Import(m_existing); imported < 0)
+        return refuse("it is not an ISO image that calls can be added to (" + CIsoStatus{ imported }.Text() + ")");
+    TakeInExistingTree();
+    return true;
+}
+
+void CISOArchiver::TakeInExistingTree()
+{
+    VisitIsoTree(m_volume.Root(), "", [this](const std::string& folderPath, IsoNode* node) {
+        const char* name = iso_node_get_name(node);
+        if (iso_node_get_type(node) == LIBISO_DIR) {
+            m_estimate.AddFolder(folderPath, name);
+        } else if (iso_node_get_type(node) == LIBISO_FILE) {
+            const auto size = static_cast<std::uint64_t>(iso_file_get_size(reinterpret_cast<IsoFile*>(node)));
+            m_estimate.AddFile(folderPath, name, size);
+            m_existingFiles.push_back(folderPath + "/" + name);
+        }
+    });
+    m_sizeBytes = m_estimate.Bytes();
+    QOR_LOG("Archiver: ISO %s holds %zu files; the new calls are added to them\n", m_target.c_str(),
+        m_existingFiles.size());
+}
+
 int CISOArchiver::Add(
     const std::string& target, const std::string& source, const std::string& folder, std::int64_t /*startTime*/)
 {
     if (!m_volume.IsOpen())
         return kFailed;
-    m_target = target;
+    if (!m_prepared)
+        Prepare(target);
+    if (m_unusable)
+        return kFailed;
     if (m_cancelled)
-        return RefuseCall(kIsoCancelledCode);
+        return RefuseCall(kIsoCancelledCode, source);
     if (ThresholdReached())
         return kFailed;
 
@@ -35,7 +123,7 @@ int CISOArchiver::Add(
         IsoDir* child = nullptr;
         bool made = false;
         if (const int found = m_volume.FindOrMakeFolder(parent, level, &child, &made); found < 0)
-            return RefuseCall(found);
+            return RefuseCall(found, source);
         // The library may shorten an overlong name; paths follow the name it kept.
         const char* name = iso_node_get_name(reinterpret_cast<IsoNode*>(child));
         if (made)
@@ -44,44 +132,105 @@ int CISOArchiver::Add(
         folderPath += name;
         parent = child;
     }
-    IsoFile* file = nullptr;
-    if (const int added = m_volume.AddFile(parent, source, &file); added < 0)
-        return RefuseCall(added);
-
-    const std::string name = iso_node_get_name(reinterpret_cast<IsoNode*>(file));
-    m_estimate.AddFile(folderPath, name, static_cast<std::uint64_t>(iso_file_get_size(file)));
-    m_sizeBytes = m_estimate.Bytes();
-    const std::string imagePath = folderPath + "/" + name;
-    m_entries.push_back({ source, imagePath });
-    if (!m_refusedOne)
-        ++m_count;
-    QOR_LOG("Archiver: ISO %s -> %s\n", source.c_str(), imagePath.c_str());
+    if (const int added = AddUnderFreeName(parent, folderPath, source); added < 0)
+        return RefuseCall(added, source);
+    ++m_count;
     return 0;
+}
+
+int CISOArchiver::AddUnderFreeName(IsoDir* folder, const std::string& folderPath, const std::string& source)
+{
+    const std::string ownName(FileNameOf(source));
+    std::string name = ownName;
+    for (int number = 2; number < kMostNumbers; ++number) {
+        IsoFile* file = nullptr;
+        const int added = m_volume.AddFile(folder, source, name, &file);
+        if (added >= 0) {
+            const std::string kept = iso_node_get_name(reinterpret_cast<IsoNode*>(file));
+            m_estimate.AddFile(folderPath, kept, static_cast<std::uint64_t>(iso_file_get_size(file)));
+            m_sizeBytes = m_estimate.Bytes();
+            m_entries.push_back({ source, folderPath + "/" + kept });
+            m_addedNew = true;
+            if (name != ownName)
+                QOR_LOG("Archiver: ISO %s stored as %s: the image holds another call named %s\n", source.c_str(),
+                    kept.c_str(), ownName.c_str());
+            QOR_LOG("Archiver: ISO %s -> %s\n", source.c_str(), m_entries.back().imagePath.c_str());
+            return added;
+        }
+        IsoNode* existing = nullptr;
+        if (added != static_cast<int>(ISO_NODE_NAME_NOT_UNIQUE)
+            || iso_dir_get_node(folder, name.c_str(), &existing) != 1)
+            return added;
+        // The same call archived again: the copy the image holds is checked, not added twice.
+        if (SameContent(existing, source)) {
+            m_entries.push_back({ source, folderPath + "/" + name });
+            QOR_LOG("Archiver: ISO %s is already in %s as %s\n", source.c_str(), m_target.c_str(),
+                m_entries.back().imagePath.c_str());
+            return ISO_SUCCESS;
+        }
+        name = NumberedName(ownName, number);
+    }
+    return static_cast<int>(ISO_NODE_NAME_NOT_UNIQUE);
 }
 
 int CISOArchiver::Write()
 {
-    if (!m_volume.IsOpen())
+    const int result = WriteImage();
+    // Whatever happened, the partial file goes (a committed one has taken the target's name).
+    m_partial.Close();
+    return result;
+}
+
+int CISOArchiver::WriteImage()
+{
+    if (!m_volume.IsOpen() || m_unusable || !m_prepared)
         return kFailed;
     if (m_cancelled) {
         Tell(kCancelledText);
         return kCancelled;
     }
+    if (!m_addedNew) {
+        // Every call is in the image already: nothing to write, only to check.
+        m_verified = ReadBackIsoImage(m_existing, m_entries, nullptr, {}).verified;
+        return 0;
+    }
     ListIsoTree(m_volume.Root(), stdout);
     std::fflush(stdout);
 
-    const CIsoStatus written = WriteIsoImage(m_volume.Image(), m_target, m_cancelled, m_progress);
+    const CIsoStatus written = WriteIsoImage(m_volume.Image(), m_partial.Descriptor(), m_cancelled, m_progress);
     if (written.Cancelled()) {
         Tell(kCancelledText);
         return kCancelled;
     }
     if (!written.Ok()) {
-        Tell(written.Text());
+        ReportError("The image " + m_target + " was left as it was: " + written.Text());
         return kFailed;
     }
-    m_volume.Free();
-    m_verified = ReadBackIsoImage(m_target, m_entries);
+    const CIsoReadBack readBack
+        = ReadBackIsoImage(m_partial.Descriptor(), m_entries, m_volume.Image(), m_existingFiles);
+    if (!readBack.readable || !readBack.lostOld.empty()) {
+        ReportError("The image " + m_target + " was left as it was: the new image did not read back "
+            + (readBack.readable ? "with every file of the old one intact (" + readBack.lostOld.front() + ")"
+                                 : std::string("as an image")));
+        return kFailed;
+    }
+    if (!PutInPlace())
+        return kFailed;
+    m_verified = readBack.verified;
     return 0;
+}
+
+bool CISOArchiver::PutInPlace()
+{
+    const int placed = m_existing >= 0 ? m_partial.Replace(m_target, m_existingIdentity) : m_partial.CommitAs(m_target);
+    if (placed != 0) {
+        ReportError("The image " + m_target + " was left as it was: "
+            + (placed == EBUSY || placed == EEXIST
+                    ? std::string("another file took its name meanwhile")
+                    : std::string("it cannot take its name (") + std::strerror(placed) + ")"));
+        return false;
+    }
+    return true;
 }
 
 int CISOArchiver::Cancel()
@@ -96,15 +245,13 @@ void CISOArchiver::Reset()
     m_sizeBytes = m_estimate.Bytes();
 }
 
-int CISOArchiver::RefuseCall(int libraryCode)
+int CISOArchiver::RefuseCall(int libraryCode, const std::string& source)
 {
-    // One failed call makes the whole job count as having archived nothing, calls after it too;
-    // what may be deleted afterwards follows the calls read back, not this count.
-    m_count = 0;
-    m_refusedOne = true;
+    // Only this call is left out; the image holds the others, and the log says what it holds.
     if (libraryCode == kIsoCancelledCode)
         return kCancelled;
-    Tell(CIsoStatus{ libraryCode }.Text());
+    ReportError(
+        "The call " + source + " cannot be added to the image " + m_target + ": " + CIsoStatus{ libraryCode }.Text());
     return kFailed;
 }
 

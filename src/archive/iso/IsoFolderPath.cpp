@@ -14,18 +14,13 @@ std::vector<std::string> SplitImageFolder(std::string_view folder)
         level = lastKept == std::string_view::npos ? std::string_view() : level.substr(0, lastKept + 1);
         if (level.empty())
             break;
-        levels.emplace_back(level);
+        if (level != "." && level != "..")
+            levels.emplace_back(level);
         if (slash == std::string_view::npos)
             break;
         folder.remove_prefix(slash + 1);
     }
     return levels;
-}
-
-std::string_view FileNameOf(std::string_view path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace qor

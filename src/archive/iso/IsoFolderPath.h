@@ -1,5 +1,4 @@
-// How a call's folder inside the archive becomes folders of the image: the names of its levels,
-// and the name a recording takes inside its folder.
+// How a call's folder inside the archive becomes folders of the image: the names of its levels.
 #pragma once
 
 #include <string>
@@ -9,10 +8,8 @@
 namespace qor {
 
 // The levels of a "/"-separated folder: one leading "/" is skipped, each level loses its trailing
-// blanks, and an empty level ends the folder (so "a//b" and "a/ /b" both stop after "a").
+// blanks, and an empty level ends the folder (so "a//b" and "a/ /b" both stop after "a"). The
+// levels "." and "..", which would name no folder of their own, are left out.
 std::vector<std::string> SplitImageFolder(std::string_view folder);
-
-// The file's own name: the text after its last "/".
-std::string_view FileNameOf(std::string_view path);
 
 } // namespace qor

@@ -2,10 +2,11 @@
 
 #include "archive/iso/IsoImageStream.h"
 #include "archive/iso/IsoWriteOptions.h"
-#include "archive/iso/ReplacementFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
+#include <unistd.h>
 #include <vector>
 
 namespace qor {
@@ -13,14 +14,25 @@ namespace {
 
 constexpr std::size_t kChunkSize = 32 * 2048;
 
+int WriteAll(int descriptor, const unsigned char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = write(descriptor, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return written < 0 ? errno : EIO;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
 } // namespace
 
 CIsoStatus WriteIsoImage(
-    IsoImage* image, const std::string& target, const std::atomic<bool>& stop, const ArchiveProgressFunction& progress)
+    IsoImage* image, int descriptor, const std::atomic<bool>& stop, const ArchiveProgressFunction& progress)
 {
-    CReplacementFile file(target);
-    if (const int error = file.Create())
-        return { static_cast<int>(ISO_FILE_ERROR), error };
     const CIsoWriteOptions options(std::time(nullptr));
     if (options.Result() < 0)
         return { options.Result() };
@@ -38,7 +50,7 @@ CIsoStatus WriteIsoImage(
         const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(kChunkSize, total - done));
         if (!stream.Read(chunk.data(), size))
             return { static_cast<int>(ISO_BUF_READ_ERROR) };
-        if (const int error = file.Write(chunk.data(), size))
+        if (const int error = WriteAll(descriptor, chunk.data(), size))
             return { static_cast<int>(ISO_WRITE_ERROR), error };
         done += size;
         const auto percent = static_cast<int>(done * 100 / total);
@@ -48,8 +60,8 @@ CIsoStatus WriteIsoImage(
     }
     if (stop)
         return { kIsoCancelledCode };
-    if (const int error = file.Commit())
-        return { static_cast<int>(ISO_WRITE_ERROR), error };
+    if (fsync(descriptor) != 0)
+        return { static_cast<int>(ISO_WRITE_ERROR), errno };
     return {};
 }
 

@@ -1,19 +1,17 @@
-// Writes a volume out as an image file: produced by the library, it goes to a temporary file next
-// to the target, which takes the target's name only once complete and on disk. Reports progress
-// and stops at the next block when asked.
+// Writes a volume out as an image file: produced by the library, it goes to a file already open
+// (the partial file beside the target), flushed to disk at the end. Reports progress and stops at
+// the next block when asked.
 #pragma once
 
 #include "archive/Archiver.h"
 #include "archive/iso/IsoLibrary.h"
 
 #include <atomic>
-#include <string>
 
 namespace qor {
 
-// The image is dated now. A stop leaves no temporary file and any earlier target untouched, and
-// gives the library's "cancelled" code.
+// The image is dated now. A stop gives the library's "cancelled" code.
 CIsoStatus WriteIsoImage(
-    IsoImage* image, const std::string& target, const std::atomic<bool>& stop, const ArchiveProgressFunction& progress);
+    IsoImage* image, int descriptor, const std::atomic<bool>& stop, const ArchiveProgressFunction& progress);
 
 } // namespace qor

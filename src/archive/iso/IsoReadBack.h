@@ -1,21 +1,32 @@
-// Reads a finished image back from disk and compares each recording in it with its source, so that
-// only calls known to be intact in the image are ever deleted or stripped afterwards.
+// Reads a finished image back from disk and compares each call in it with its source, and each file
+// an earlier image held with that image's copy: only calls known to be intact are ever deleted or
+// stripped afterwards, and an image that lost an older call never replaces the one that held it.
 #pragma once
 
-#include <set>
+#include "archive/VerifiedCopy.h"
+#include "archive/iso/IsoLibrary.h"
+
 #include <string>
 #include <vector>
 
 namespace qor {
 
-// A recording put into the image: its source on disk and its path inside the image ("/a/b/x.qor").
+// A call put into the image (or found there already): its source on disk and its path inside the
+// image ("/a/b/x.qor").
 struct CIsoEntry {
     std::string source;
     std::string imagePath;
 };
 
-// The sources whose copies in the image at imageFile have the same bytes as the source; empty
-// when the image cannot be read.
-std::set<std::string> ReadBackIsoImage(const std::string& imageFile, const std::vector<CIsoEntry>& entries);
+struct CIsoReadBack {
+    bool readable = false;
+    VerifiedCopies verified; // the calls whose copies equal their sources
+    std::vector<std::string> lostOld; // files of the earlier image not found intact
+};
+
+// Reads the image open on imageDescriptor (flushed to disk). previousFiles are the paths of the
+// files that the earlier image held, compared with their copies in previous (null for none).
+CIsoReadBack ReadBackIsoImage(int imageDescriptor, const std::vector<CIsoEntry>& entries, IsoImage* previous,
+    const std::vector<std::string>& previousFiles);
 
 } // namespace qor

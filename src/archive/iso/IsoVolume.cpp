@@ -1,6 +1,6 @@
 #include "archive/iso/IsoVolume.h"
 
-#include "archive/iso/IsoFolderPath.h"
+#include "archive/iso/IsoImport.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -52,9 +52,13 @@ int CIsoVolume::FindOrMakeFolder(IsoDir* parent, const std::string& name, IsoDir
     return ISO_SUCCESS;
 }
 
-int CIsoVolume::AddFile(IsoDir* folder, const std::string& source, IsoFile** file)
+int CIsoVolume::Import(int descriptor)
 {
-    const std::string name(FileNameOf(source));
+    return m_image ? ImportIsoImage(m_image, descriptor) : static_cast<int>(ISO_NULL_POINTER);
+}
+
+int CIsoVolume::AddFile(IsoDir* folder, const std::string& source, const std::string& name, IsoFile** file)
+{
     // The library reads a relative path from the root, not from the working folder.
     std::error_code error;
     const std::string path = std::filesystem::absolute(source, error).string();

@@ -1,80 +1,97 @@
 #include "archive/zip/ZipArchive.h"
 
 #include "archive/zip/ZipFileIo.h"
-#include "foundation/RegularFile.h"
+#include "archive/zip/ZipVerifier.h"
+#include "foundation/FileLock.h"
+#include "foundation/FolderSync.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace qor {
 namespace {
 
-std::string Reason(const char* what)
-{
-    return std::string(what) + " (" + std::strerror(errno) + ")";
-}
+constexpr int kOpenAttempts = 10;
+constexpr int kBusy = -2;
+constexpr int kCreated = 1;
 
-// Another job on the same archive would interleave its entries with ours.
-bool LockForWriting(int descriptor)
+std::string Reason(const char* what, int error)
 {
-    return flock(descriptor, LOCK_EX | LOCK_NB) == 0;
-}
-
-// Never replaces a file that appeared under the target's name meanwhile, where the file system can
-// promise that.
-bool RenameWithoutReplacing(const std::string& from, const std::string& to)
-{
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    return errno == EINVAL && std::rename(from.c_str(), to.c_str()) == 0;
+    return std::string(what) + " (" + std::strerror(error) + ")";
 }
 
 } // namespace
 
 CZipArchive::CZipArchive(std::string path)
     : m_path(std::move(path))
-    , m_partialPath(m_path + ".partial")
     , m_journal(m_path)
 {
 }
 
 CZipArchive::~CZipArchive()
 {
-    Abandon();
+    if (!m_finished)
+        Abandon();
+    Close();
 }
 
 bool CZipArchive::Open(std::string& error)
 {
-    m_descriptor = OpenRegularFile(m_path, true);
-    if (m_descriptor >= 0) {
-        m_existing = true;
-        return OpenExisting(error);
+    // Each round either finds the archive or claims its partial file; another job that finishes
+    // the same new archive meanwhile sends us round again, to add to what it wrote.
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        const int descriptor = open(m_path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (descriptor >= 0) {
+            struct stat status { };
+            if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+                close(descriptor);
+                error = "it is not a regular file";
+                return false;
+            }
+            if (!TryLockForWriting(descriptor)) {
+                close(descriptor);
+                error = "another job is writing to it";
+                return false;
+            }
+            // Locked, but perhaps after another job replaced the file under this name.
+            if (CFileIdentity named; !IdentityOfPath(m_path, named) || !(named == IdentityOf(descriptor))) {
+                close(descriptor);
+                continue;
+            }
+            m_descriptor = descriptor;
+            m_existing = true;
+            return OpenExisting(error);
+        }
+        if (errno == ELOOP) {
+            error = "it is a symbolic link, and archives are never written through links";
+            return false;
+        }
+        if (errno != ENOENT) {
+            error = Reason("it cannot be opened for writing", errno);
+            return false;
+        }
+        const int created = CreatePartial(error);
+        if (created == kCreated)
+            return true;
+        if (created != kBusy)
+            return false;
     }
-    if (errno == ENOENT)
-        return CreatePartial(error);
-    error = errno == EINVAL ? "it is not a regular file" : Reason("it cannot be opened for writing");
+    error = "another job keeps changing it";
     return false;
 }
 
 bool CZipArchive::OpenExisting(std::string& error)
 {
-    if (!LockForWriting(m_descriptor)) {
-        error = "another job is writing to it";
-        Close();
-        return false;
-    }
     if (!m_journal.RepairIfLeft(m_descriptor, m_repaired, error)) {
         Close();
         return false;
     }
     struct stat status { };
     if (fstat(m_descriptor, &status) != 0) {
-        error = Reason("it cannot be read");
+        error = Reason("it cannot be read", errno);
         Close();
         return false;
     }
@@ -92,28 +109,32 @@ bool CZipArchive::OpenExisting(std::string& error)
     m_originalSize = static_cast<std::uint64_t>(status.st_size);
     m_dataEnd = existing.directoryOffset;
     m_directory = CZipCentralDirectory(existing);
+    m_names.reserve(existing.entries.size());
+    for (CZipEntryRecord& entry : existing.entries)
+        m_names.emplace(entry.name, std::move(entry));
     return true;
 }
 
-bool CZipArchive::CreatePartial(std::string& error)
+int CZipArchive::CreatePartial(std::string& error)
 {
-    m_descriptor = open(m_partialPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (m_descriptor < 0) {
-        error = Reason("it cannot be created");
-        return false;
-    }
-    if (!LockForWriting(m_descriptor)) {
+    RemoveStalePartials(FolderOf(m_path));
+    const int created = m_partial.Create(m_path, true, 0666);
+    if (created == EBUSY) {
         error = "another job is writing to it";
-        Close();
-        return false;
+        return -1;
     }
-    // What is there is what a dead run left, and a journal belongs to an archive that is gone.
-    if (ftruncate(m_descriptor, 0) != 0 || !m_journal.Discard()) {
-        error = Reason("it cannot be created");
-        Abandon();
-        return false;
+    if (created != 0) {
+        error = Reason("it cannot be created", created);
+        return -1;
     }
-    return true;
+    // A job that finished this archive between our look and our claim has given it its name.
+    if (CFileIdentity existing; IdentityOfPath(m_path, existing)) {
+        m_partial.Close();
+        return kBusy;
+    }
+    m_descriptor = m_partial.Descriptor();
+    m_existing = false;
+    return kCreated;
 }
 
 CZipArchive::Result CZipArchive::Add(int source, const std::string& name, const std::atomic<bool>& cancelled)
@@ -125,6 +146,7 @@ CZipArchive::Result CZipArchive::Add(int source, const std::string& name, const 
     const Result result = m_entryWriter.Write(source, name, m_descriptor, m_dataEnd, cancelled, entry, entryEnd);
     if (result == Result::Written) {
         m_directory.Add(entry);
+        m_names.insert_or_assign(entry.name, entry);
         m_dataEnd = entryEnd;
     }
     return result;
@@ -134,9 +156,16 @@ bool CZipArchive::RemoveLast()
 {
     if (AddedEntries().empty())
         return false;
+    m_names.erase(AddedEntries().back().name);
     m_dataEnd = AddedEntries().back().localHeaderOffset;
     m_directory.RemoveLast();
     return ftruncate(m_descriptor, static_cast<off_t>(m_dataEnd)) == 0;
+}
+
+const CZipEntryRecord* CZipArchive::FindEntry(const std::string& name) const
+{
+    const auto found = m_names.find(name);
+    return found == m_names.end() ? nullptr : &found->second;
 }
 
 bool CZipArchive::WriteDirectory()
@@ -149,48 +178,60 @@ bool CZipArchive::WriteDirectory()
 bool CZipArchive::Finish(std::string& error)
 {
     if (m_descriptor < 0 || AddedEntries().empty()) {
-        Abandon();
+        // Nothing was added: an existing archive is put back as it was (it stays open, so what it
+        // already held can be verified), a new one is not made.
+        if (m_existing && m_journal.IsSaved() && !m_journal.RollBack(m_descriptor)) {
+            error = Reason("it cannot be put back as it was", errno);
+            return false;
+        }
+        if (!m_existing)
+            m_partial.Close();
+        m_finished = true;
         return true;
     }
     if (!WriteDirectory()) {
-        error = Reason("its central directory cannot be written");
+        error = Reason("its central directory cannot be written", errno);
         Abandon();
         return false;
     }
     if (m_existing) {
         if (!m_journal.Discard()) {
-            error = Reason("its journal cannot be removed");
+            error = Reason("its journal cannot be removed", errno);
             Abandon();
             return false;
         }
-        Close();
-        return true;
-    }
-    if (!RenameWithoutReplacing(m_partialPath, m_path) || !SyncFolderOf(m_path)) {
-        error = Reason("it cannot take its name");
+    } else if (const int committed = m_partial.CommitAs(m_path); committed != 0) {
+        error = committed == EEXIST ? "another file took its name meanwhile, and was left as it was"
+                                    : Reason("it cannot take its name", committed);
         Abandon();
         return false;
     }
-    Close();
+    m_finished = true;
     return true;
+}
+
+std::vector<bool> CZipArchive::Verify(const std::vector<CZipEntryRecord>& entries) const
+{
+    if (m_descriptor < 0)
+        return std::vector<bool>(entries.size(), false);
+    return VerifyZipEntries(m_descriptor, entries);
 }
 
 void CZipArchive::Abandon()
 {
     if (m_descriptor < 0)
         return;
-    // A roll-back that fails leaves the journal, and the next run repairs the archive from it.
+    // A roll-back that fails leaves the journal, and the next start repairs the archive from it.
     if (m_existing && m_journal.IsSaved())
         m_journal.RollBack(m_descriptor);
-    if (!m_existing)
-        unlink(m_partialPath.c_str());
     Close();
 }
 
 void CZipArchive::Close()
 {
-    if (m_descriptor >= 0)
+    if (m_existing && m_descriptor >= 0)
         close(m_descriptor);
+    m_partial.Close();
     m_descriptor = -1;
 }
 

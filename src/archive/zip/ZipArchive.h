@@ -1,9 +1,11 @@
 // One ZIP file open for adding for the whole of a run: entries go in one after another where the
 // central directory stood, the directory is kept in memory and written once at the end. An existing
-// file is locked, repaired from a dead run's journal and journalled before it changes; a new one is
-// written beside its target as "<target>.partial" and takes the target's name when complete.
+// file is opened without following links and locked, repaired from a dead run's journal and
+// journalled before it changes; a new one is written as a locked partial file beside its target and
+// takes the target's name, never replacing a file, when complete.
 #pragma once
 
+#include "archive/PartialFile.h"
 #include "archive/zip/ZipCentralDirectory.h"
 #include "archive/zip/ZipEntryWriter.h"
 #include "archive/zip/ZipJournal.h"
@@ -11,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qor {
@@ -33,6 +36,8 @@ public:
     Result Add(int source, const std::string& name, const std::atomic<bool>& cancelled);
     // Takes back the entry added last, cutting its bytes off the file.
     bool RemoveLast();
+    // The entry of that name, held before or added in this run; null when there is none.
+    const CZipEntryRecord* FindEntry(const std::string& name) const;
 
     // Stored entries plus the central directory as it would be written now.
     std::uint64_t OccupiedSize() const { return m_dataEnd + m_directory.WrittenSize(m_dataEnd); }
@@ -41,27 +46,32 @@ public:
     // True when Open found a journal of a dead run and put the archive back from it.
     bool WasRepaired() const { return m_repaired; }
 
-    // Writes the directory and makes the archive durable (a new one takes its name). On failure
-    // the archive is put back as it was before Open and error says why.
+    // Writes the directory and makes the archive durable (a new one takes its name); the archive
+    // stays open and locked until Close. On failure the archive is put back as it was before Open
+    // and error says why.
     bool Finish(std::string& error);
+    // After Finish: which of the entries the file on disk holds intact.
+    std::vector<bool> Verify(const std::vector<CZipEntryRecord>& entries) const;
     // Puts the archive back as it was before Open.
     void Abandon();
+    void Close();
 
 private:
     bool OpenExisting(std::string& error);
-    bool CreatePartial(std::string& error);
+    int CreatePartial(std::string& error);
     bool WriteDirectory();
-    void Close();
 
     std::string m_path;
-    std::string m_partialPath;
+    CPartialFile m_partial; // a new archive, until it takes its name
     int m_descriptor = -1;
     bool m_existing = false;
     bool m_repaired = false;
+    bool m_finished = false;
     std::uint64_t m_originalSize = 0;
     std::uint64_t m_dataEnd = 0;
     CZipJournal m_journal;
     CZipCentralDirectory m_directory;
+    std::unordered_map<std::string, CZipEntryRecord> m_names;
     CZipEntryWriter m_entryWriter;
 };
 

@@ -1,5 +1,6 @@
 #include "archive/zip/ZipArchiver.h"
 
+#include "archive/NumberedName.h"
 #include "archive/zip/ZipEntryName.h"
 #include "archive/zip/ZipVerifier.h"
 #include "foundation/Logger.h"
@@ -7,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <unistd.h>
 
 namespace qor {
@@ -63,7 +65,10 @@ int CZIPArchiver::Write()
             result = outcome == Outcome::Failed ? kFailed : kCancelled;
             break;
         }
-        if (outcome == Outcome::Kept) {
+        // A call that cannot be read is named and left out; the others still go in.
+        if (outcome == Outcome::Skipped)
+            result = kFailed;
+        if (outcome == Outcome::Kept || outcome == Outcome::AlreadyThere) {
             ++m_count;
             ++written;
         }
@@ -88,6 +93,7 @@ bool CZIPArchiver::OpenArchive(const std::string& target, COpenArchive& open)
         QOR_LOG("Archiver: ZIP %s repaired from the journal of an interrupted run\n", target.c_str());
     open.archive = std::move(archive);
     open.sources.clear();
+    open.present.clear();
     return true;
 }
 
@@ -99,9 +105,19 @@ CZIPArchiver::Outcome CZIPArchiver::AddCall(const CQueuedCall& call, COpenArchiv
     if (source < 0) {
         ReportError("The call " + call.source + " cannot be added to the archive " + call.target + " ("
             + (name.empty() ? std::string("it has no file name") : ErrnoText(errno)) + ").");
-        return Outcome::Failed;
+        return Outcome::Skipped;
     }
-    const CZipArchive::Result result = archive.Add(source, name, m_cancelled);
+    const std::string entryName = EntryNameFor(call, source, name, open);
+    if (entryName.empty()) {
+        const int error = errno;
+        close(source);
+        if (!open.present.empty() && open.present.back().second == call.source)
+            return Outcome::AlreadyThere;
+        ReportError("The call " + call.source + " cannot be added to the archive " + call.target + " ("
+            + ErrnoText(error) + ").");
+        return Outcome::Skipped;
+    }
+    const CZipArchive::Result result = archive.Add(source, entryName, m_cancelled);
     const int error = errno;
     close(source);
     if (result == CZipArchive::Result::Cancelled)
@@ -109,7 +125,8 @@ CZIPArchiver::Outcome CZIPArchiver::AddCall(const CQueuedCall& call, COpenArchiv
     if (result == CZipArchive::Result::SourceFailed) {
         ReportError("The call " + call.source + " cannot be added to the archive " + call.target + " ("
             + ErrnoText(error) + ").");
-        return Outcome::Failed;
+        // What was written of it lies past the last entry and is overwritten or cut off.
+        return Outcome::Skipped;
     }
     if (result == CZipArchive::Result::ArchiveFailed) {
         ReportError("The archive " + call.target + " cannot be written (" + ErrnoText(error) + ").");
@@ -123,30 +140,62 @@ CZIPArchiver::Outcome CZIPArchiver::AddCall(const CQueuedCall& call, COpenArchiv
             call.target.c_str(), m_thresholdMB);
         return removed ? Outcome::LeftOut : Outcome::Failed;
     }
-    QOR_LOG("Archiver: ZIP %s -> %s (%s)\n", call.source.c_str(), call.target.c_str(), name.c_str());
+    QOR_LOG("Archiver: ZIP %s -> %s (%s)\n", call.source.c_str(), call.target.c_str(), entryName.c_str());
     open.sources.push_back(call.source);
     return Outcome::Kept;
 }
 
+std::string CZIPArchiver::EntryNameFor(const CQueuedCall& call, int source, const std::string& name, COpenArchive& open)
+{
+    std::optional<CVerifiedCopy> content;
+    std::string candidate = name;
+    for (int number = 2; const CZipEntryRecord* held = open.archive->FindEntry(candidate); ++number) {
+        if (!content) {
+            CVerifiedCopy sum;
+            if (!ChecksumOfFile(source, sum))
+                return {};
+            content = sum;
+        }
+        // The same call archived again: the entry that holds it is checked, not added twice.
+        if (held->method == kZipMethodDeflate && held->crc == content->crc && held->uncompressedSize == content->size) {
+            QOR_LOG("Archiver: ZIP %s is already in %s as %s\n", call.source.c_str(), call.target.c_str(),
+                candidate.c_str());
+            open.present.emplace_back(*held, call.source);
+            return {};
+        }
+        candidate = NumberedName(name, number);
+    }
+    if (candidate != name)
+        QOR_LOG("Archiver: ZIP %s stored as %s: %s holds another call named %s\n", call.source.c_str(),
+            candidate.c_str(), call.target.c_str(), name.c_str());
+    return candidate;
+}
+
 bool CZIPArchiver::FinishArchive(COpenArchive& open, int& written)
 {
-    const std::vector<CZipEntryRecord> entries = open.archive->AddedEntries();
+    std::vector<CZipEntryRecord> entries = open.archive->AddedEntries();
+    std::vector<std::string> sources = open.sources;
+    for (const auto& [entry, source] : open.present) {
+        entries.push_back(entry);
+        sources.push_back(source);
+    }
     const std::string path = open.archive->Path();
     std::string error;
-    const bool finished = open.archive->Finish(error);
-    open.archive.reset();
-    if (!finished) {
+    if (!open.archive->Finish(error)) {
+        open.archive.reset();
         ReportError("The archive " + path + " was left as it was before: " + error + ".");
-        m_count -= static_cast<std::int32_t>(open.sources.size());
-        written -= static_cast<int>(open.sources.size());
+        m_count -= static_cast<std::int32_t>(sources.size());
+        written -= static_cast<int>(sources.size());
         return false;
     }
-    const std::vector<bool> intact = VerifyZipEntries(path, entries);
+    // Read back while the archive is still locked, so no other job changes it meanwhile.
+    const std::vector<bool> intact = open.archive->Verify(entries);
+    open.archive.reset();
     for (std::size_t index = 0; index < entries.size(); ++index) {
         if (intact[index])
-            m_verified.insert(open.sources[index]);
+            m_verified[sources[index]] = { entries[index].uncompressedSize, entries[index].crc };
         else
-            ReportError("The copy of " + open.sources[index] + " in the archive " + path
+            ReportError("The copy of " + sources[index] + " in the archive " + path
                 + " did not read back intact; the original is kept.");
     }
     return true;

@@ -35,22 +35,4 @@ bool ReadAllAt(int descriptor, char* into, std::size_t size, std::uint64_t offse
     return true;
 }
 
-std::string FolderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool SyncFolderOf(const std::string& path)
-{
-    const int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        return false;
-    const bool synced = fsync(folder) == 0;
-    close(folder);
-    return synced;
-}
-
 } // namespace qor

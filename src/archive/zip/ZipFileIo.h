@@ -1,5 +1,4 @@
-// Positioned, complete reads and writes on archive descriptors, and making a folder's entries
-// (a created, renamed or removed file) durable.
+// Positioned, complete reads and writes on archive descriptors.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +12,5 @@ bool WriteAllAt(int descriptor, std::string_view bytes, std::uint64_t offset);
 
 // Reads exactly size bytes at offset; false on an error or when the file ends first.
 bool ReadAllAt(int descriptor, char* into, std::size_t size, std::uint64_t offset);
-
-// The folder that holds path ("." for a bare name).
-std::string FolderOf(const std::string& path);
-
-// Flushes the folder that holds path, so a file created, renamed or removed there stays so.
-bool SyncFolderOf(const std::string& path);
 
 } // namespace qor

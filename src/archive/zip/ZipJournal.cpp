@@ -3,6 +3,8 @@
 #include "archive/zip/ZipBytes.h"
 #include "archive/zip/ZipFileIo.h"
 #include "foundation/AtomicFile.h"
+#include "foundation/DataFolders.h"
+#include "foundation/FolderSync.h"
 #include "foundation/Logger.h"
 
 #include <cerrno>
@@ -16,10 +18,11 @@
 namespace qor {
 namespace {
 
-constexpr std::string_view kMagic = "QORZJNL1";
-// magic, device, inode, birth time, original size, tail offset
-constexpr std::size_t kFixedSize = 8 + 8 + 8 + 8 + 8 + 8;
+constexpr std::string_view kMagic = "QORZJNL2";
+// magic, device, inode, birth time, original size, tail offset, path length
+constexpr std::size_t kFixedSize = 8 + 8 + 8 + 8 + 8 + 8 + 8;
 constexpr std::size_t kChecksumSize = 4;
+constexpr std::uint64_t kLargestJournal = std::uint64_t{ 1 } << 32;
 
 std::uint32_t Checksum(std::string_view bytes)
 {
@@ -29,9 +32,21 @@ std::uint32_t Checksum(std::string_view bytes)
     return static_cast<std::uint32_t>(crc);
 }
 
+} // namespace
+
+CZipJournal::CZipJournal(std::string archivePath)
+    : m_archivePath(std::move(archivePath))
+{
+}
+
+std::string CZipJournal::Folder(bool create)
+{
+    return GetPrivateStateFolder("journals", create);
+}
+
 // Which file a journal belongs to: a journal must never be applied to another file that later took
 // the archive's name, even one that was given the same inode number.
-bool IdentityOf(int archive, CZipJournal::CIdentity& identity)
+bool CZipJournal::IdentityOf(int archive, CIdentity& identity)
 {
     struct statx status { };
     if (statx(archive, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &status) != 0)
@@ -44,40 +59,55 @@ bool IdentityOf(int archive, CZipJournal::CIdentity& identity)
     return true;
 }
 
-} // namespace
-
-CZipJournal::CZipJournal(const std::string& archivePath)
-    : m_path(archivePath + ".journal")
-    , m_temporaryPath(archivePath + ".journal.tmp")
+bool CZipJournal::Bind(int archive)
 {
+    const std::string folder = Folder(true);
+    if (folder.empty() || !IdentityOf(archive, m_identity))
+        return false;
+    m_path = folder + std::to_string(m_identity.device) + "-" + std::to_string(m_identity.inode) + ".journal";
+    return true;
 }
 
 bool CZipJournal::RepairIfLeft(int archive, bool& repaired, std::string& error)
 {
     repaired = false;
-    // A journal that never took its name was never relied on: the archive was not touched yet.
-    unlink(m_temporaryPath.c_str());
+    if (!Bind(archive)) {
+        error = "its journal folder " + Folder(false) + " cannot be used";
+        return false;
+    }
+    const CIdentity archiveIdentity = m_identity;
+    const std::string journalPath = m_path;
     std::string content;
-    if (!ReadWholeFile(m_path, content)) {
+    if (!ReadWholeFile(journalPath, content, kLargestJournal)) {
         if (errno == ENOENT)
             return true;
-        error = "its journal " + m_path + " cannot be read";
+        error = "its journal " + journalPath + " cannot be read";
         return false;
     }
-    CIdentity identity;
-    if (!Parse(content) || !IdentityOf(archive, identity)) {
-        error = "its journal " + m_path + " is damaged";
+    if (!Parse(content)) {
+        error = "its journal " + journalPath + " is damaged";
         return false;
     }
-    const bool ofThisFile = identity == m_identity;
-    if (!ofThisFile)
-        QOR_LOG("Archiver: ZIP journal %s belongs to a file no longer there; removed\n", m_path.c_str());
-    if ((ofThisFile && !Restore(archive)) || !Discard()) {
-        error = "it cannot be repaired from its journal " + m_path;
+    m_path = journalPath;
+    if (!(m_identity == archiveIdentity)) {
+        // The inode number was used again for another file: the journal's own file is gone.
+        QOR_LOG("Archiver: ZIP journal %s belongs to a file no longer there; removed\n", journalPath.c_str());
+        m_identity = archiveIdentity;
+        return Discard();
+    }
+    if (!Restore(archive)) {
+        error = "it cannot be repaired from its journal " + journalPath;
         return false;
     }
-    repaired = ofThisFile;
+    repaired = true;
     return true;
+}
+
+bool CZipJournal::Load(const std::string& journalPath)
+{
+    std::string content;
+    m_path = journalPath;
+    return ReadWholeFile(journalPath, content, kLargestJournal) && Parse(content);
 }
 
 bool CZipJournal::Parse(const std::string& content)
@@ -90,16 +120,22 @@ bool CZipJournal::Parse(const std::string& content)
     m_identity = { Get64(content.data() + 8), Get64(content.data() + 16), Get64(content.data() + 24) };
     m_originalSize = Get64(content.data() + 32);
     m_tailOffset = Get64(content.data() + 40);
-    m_tail = content.substr(kFixedSize, checked.size() - kFixedSize);
+    const std::uint64_t pathLength = Get64(content.data() + 48);
+    if (pathLength > checked.size() - kFixedSize)
+        return false;
+    m_archivePath = content.substr(kFixedSize, pathLength);
+    m_tail = content.substr(kFixedSize + pathLength, checked.size() - kFixedSize - pathLength);
     return m_tailOffset <= m_originalSize && m_originalSize - m_tailOffset == m_tail.size();
 }
 
 bool CZipJournal::Save(int archive, std::uint64_t tailOffset, std::uint64_t fileSize)
 {
+    if (!Bind(archive))
+        return false;
     m_originalSize = fileSize;
     m_tailOffset = tailOffset;
     m_tail.assign(fileSize - tailOffset, '\0');
-    if (!IdentityOf(archive, m_identity) || !ReadAllAt(archive, m_tail.data(), m_tail.size(), tailOffset))
+    if (!ReadAllAt(archive, m_tail.data(), m_tail.size(), tailOffset))
         return false;
     std::string content(kMagic);
     Put64(content, m_identity.device);
@@ -107,16 +143,19 @@ bool CZipJournal::Save(int archive, std::uint64_t tailOffset, std::uint64_t file
     Put64(content, m_identity.birth);
     Put64(content, m_originalSize);
     Put64(content, m_tailOffset);
+    Put64(content, m_archivePath.size());
+    content += m_archivePath;
     content += m_tail;
     Put32(content, Checksum(content));
 
-    const int journal = open(m_temporaryPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const std::string temporary = m_path + ".tmp";
+    const int journal = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (journal < 0)
         return false;
     const bool written = WriteAllAt(journal, content, 0) && fsync(journal) == 0;
     const bool closed = close(journal) == 0;
-    if (!written || !closed || std::rename(m_temporaryPath.c_str(), m_path.c_str()) != 0 || !SyncFolderOf(m_path)) {
-        unlink(m_temporaryPath.c_str());
+    if (!written || !closed || std::rename(temporary.c_str(), m_path.c_str()) != 0 || SyncFolderOf(m_path) != 0) {
+        unlink(temporary.c_str());
         unlink(m_path.c_str());
         return false;
     }
@@ -124,25 +163,31 @@ bool CZipJournal::Save(int archive, std::uint64_t tailOffset, std::uint64_t file
     return true;
 }
 
-bool CZipJournal::Restore(int archive) const
+bool CZipJournal::PutBack(int archive) const
 {
     // Cutting first frees the space the run took, so putting the old tail back cannot run out of it.
     return ftruncate(archive, static_cast<off_t>(m_tailOffset)) == 0 && WriteAllAt(archive, m_tail, m_tailOffset)
         && ftruncate(archive, static_cast<off_t>(m_originalSize)) == 0 && fsync(archive) == 0;
 }
 
+bool CZipJournal::Restore(int archive)
+{
+    return PutBack(archive) && Discard();
+}
+
 bool CZipJournal::RollBack(int archive)
 {
-    return m_saved && Restore(archive) && Discard();
+    return m_saved && Restore(archive);
 }
 
 bool CZipJournal::Discard()
 {
-    unlink(m_temporaryPath.c_str());
+    if (m_path.empty())
+        return true;
     if (unlink(m_path.c_str()) != 0 && errno != ENOENT)
         return false;
     m_saved = false;
-    return SyncFolderOf(m_path);
+    return SyncFolderOf(m_path) == 0;
 }
 
 } // namespace qor

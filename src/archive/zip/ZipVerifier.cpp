@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
 #include <zlib.h>
@@ -94,10 +95,19 @@ bool SameEntry(const CZipEntryRecord& listed, const CZipEntryRecord& expected)
 
 std::vector<bool> VerifyZipEntries(const std::string& path, const std::vector<CZipEntryRecord>& expected)
 {
-    std::vector<bool> intact(expected.size(), false);
-    CFileStatus status;
-    const int archive = OpenRegularFile(path, false, &status);
+    const int archive = OpenRegularFile(path);
     if (archive < 0)
+        return std::vector<bool>(expected.size(), false);
+    std::vector<bool> intact = VerifyZipEntries(archive, expected);
+    close(archive);
+    return intact;
+}
+
+std::vector<bool> VerifyZipEntries(int archive, const std::vector<CZipEntryRecord>& expected)
+{
+    std::vector<bool> intact(expected.size(), false);
+    struct stat status { };
+    if (fstat(archive, &status) != 0)
         return intact;
     // The file was flushed; dropping its cached pages makes the reads below come from the disk.
     posix_fadvise(archive, 0, 0, POSIX_FADV_DONTNEED);
@@ -106,22 +116,21 @@ std::vector<bool> VerifyZipEntries(const std::string& path, const std::vector<CZ
     const auto readAt = [archive](std::uint64_t offset, char* into, std::size_t size) {
         return ReadAllAt(archive, into, size, offset);
     };
-    if (ReadZipDirectory(readAt, status.size, directory, error)) {
-        std::unordered_map<std::uint64_t, const CZipEntryRecord*> byOffset;
-        for (const CZipEntryRecord& entry : directory.entries)
-            byOffset.emplace(entry.localHeaderOffset, &entry);
-        auto inflater = std::make_unique<CInflater>();
-        for (std::size_t index = 0; index < expected.size(); ++index) {
-            const auto listed = byOffset.find(expected[index].localHeaderOffset);
-            std::uint64_t dataOffset = 0;
-            if (listed == byOffset.end() || !SameEntry(*listed->second, expected[index])
-                || !LocalHeaderMatches(archive, expected[index], dataOffset))
-                continue;
-            // The sizes come from the file's directory, so a damaged directory cannot pass either.
-            intact[index] = inflater->Matches(archive, dataOffset, *listed->second);
-        }
+    if (!ReadZipDirectory(readAt, static_cast<std::uint64_t>(status.st_size), directory, error))
+        return intact;
+    std::unordered_map<std::uint64_t, const CZipEntryRecord*> byOffset;
+    for (const CZipEntryRecord& entry : directory.entries)
+        byOffset.emplace(entry.localHeaderOffset, &entry);
+    auto inflater = std::make_unique<CInflater>();
+    for (std::size_t index = 0; index < expected.size(); ++index) {
+        const auto listed = byOffset.find(expected[index].localHeaderOffset);
+        std::uint64_t dataOffset = 0;
+        if (listed == byOffset.end() || !SameEntry(*listed->second, expected[index])
+            || !LocalHeaderMatches(archive, expected[index], dataOffset))
+            continue;
+        // The sizes come from the file's directory, so a damaged directory cannot pass either.
+        intact[index] = inflater->Matches(archive, dataOffset, *listed->second);
     }
-    close(archive);
     return intact;
 }
 

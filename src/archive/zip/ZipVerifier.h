@@ -13,5 +13,7 @@ namespace qor {
 // For each expected entry (name, CRC-32, uncompressed size and local header offset as written),
 // whether the archive at path holds it intact.
 std::vector<bool> VerifyZipEntries(const std::string& path, const std::vector<CZipEntryRecord>& expected);
+// The same for the archive open on descriptor (flushed to disk).
+std::vector<bool> VerifyZipEntries(int archive, const std::vector<CZipEntryRecord>& expected);
 
 } // namespace qor

@@ -1,5 +1,6 @@
 #include "shell/app/Application.h"
 
+#include "archive/zip/ZipRepair.h"
 #include "foundation/DataFolders.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
@@ -113,6 +114,10 @@ int CQorTolvaneApp::Run(int argc, char** argv)
     frame.showMaximized();
     if (silent)
         frame.ShowStatus(QStringLiteral("No sound server answers: calls play on a silent device."));
+    // An archive that a killed run left half-written is put back before anything else can use it.
+    for (const CZipRepairOutcome& repair : RepairPendingZipJournals())
+        frame.ShowStatus(QStringLiteral("%1: %2").arg(
+            QString::fromStdString(repair.archive), QString::fromStdString(repair.message)));
     if (Singleton<CSettings>::Instance()->GetShowHistory())
         frame.ShowPlayHistory();
     if (const char* folder = std::getenv("QOR_START_FOLDER"); folder && *folder)

@@ -4,6 +4,7 @@
 #include "support/RecordingFolder.h"
 #include "support/TestFolders.h"
 #include "support/Unprivileged.h"
+#include "support/VerifiedSources.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -83,7 +84,7 @@ TEST(IsoArchiver, PutsCallsIntoTheirFoldersUnderRockRidgeAndJolietNames)
     EXPECT_EQ(ListImagePaths(image, "any"), expected);
     EXPECT_EQ(ListImagePaths(image, "norock"), expected) << "the Joliet tree keeps the same names";
     EXPECT_EQ(ListImagePaths(image, "ecma119").size(), expected.size());
-    EXPECT_EQ(archiver.VerifiedSources(), sources);
+    EXPECT_EQ(test::SourcesOf(archiver.Verified()), sources);
     ASSERT_FALSE(progress.empty());
     EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
     EXPECT_EQ(progress.back(), 100.0);
@@ -108,7 +109,8 @@ TEST(IsoArchiver, SizeEstimateStaysWithinThreePercentOfTheWrittenImage)
             ASSERT_EQ(addCall(archiver, image, call), 0) << name << " call " << call;
         const std::uint64_t estimate = archiver.EstimatedBytes();
         ASSERT_EQ(archiver.Write(), 0);
-        EXPECT_EQ(archiver.VerifiedSources().size(), static_cast<std::size_t>(calls)) << "found by their full names";
+        EXPECT_EQ(test::SourcesOf(archiver.Verified()).size(), static_cast<std::size_t>(calls))
+            << "found by their full names";
         const double ratio = static_cast<double>(estimate) / static_cast<double>(fs::file_size(image));
         EXPECT_NEAR(ratio, 1.0, 0.03) << name << ": estimate " << estimate << ", image " << fs::file_size(image);
     };
@@ -158,15 +160,17 @@ TEST(IsoArchiver, CancelledJobWritesNoImageAndKeepsTheOldFileByteForByte)
     test::CRecordingFolder recordings;
     test::CTempFolder output;
     const std::string image = output.File("calls.iso");
-    const std::string earlier = RandomBytes(5000, 3);
-    test::WriteFileText(image, earlier);
+    CISOArchiver first(nullptr, nullptr);
+    ASSERT_EQ(first.Add(image, recordings.Write("earlier.qor", SampleCall(3)), "", 0), 0);
+    ASSERT_EQ(first.Write(), 0);
+    const std::string earlier = test::ReadFileText(image);
 
     CRecordedMessages messages;
     CISOArchiver cancelledFirst(nullptr, &messages);
     ASSERT_EQ(cancelledFirst.Add(image, recordings.Write("1234-1.qor"), "1234", 0), 0);
     cancelledFirst.Cancel();
     EXPECT_EQ(cancelledFirst.Add(image, recordings.Write("1234-2.qor"), "1234", 0), IArchiver::kCancelled);
-    EXPECT_EQ(cancelledFirst.Count(), 0);
+    EXPECT_EQ(cancelledFirst.Count(), 1);
     EXPECT_EQ(cancelledFirst.Write(), IArchiver::kCancelled);
     EXPECT_EQ(messages.texts, std::vector<std::string>{ CISOArchiver::kCancelledText });
     EXPECT_EQ(test::ReadFileText(image), earlier);
@@ -212,10 +216,10 @@ TEST(IsoArchiver, CancelledJobWritesNoImageAndKeepsTheOldFileByteForByte)
     EXPECT_EQ(messages.texts, std::vector<std::string>{ CISOArchiver::kCancelledText });
     EXPECT_EQ(test::ReadFileText(image), earlier);
     EXPECT_EQ(test::FolderEntries(output.Path()), std::vector<std::string>{ "calls.iso" });
-    EXPECT_TRUE(archiver.VerifiedSources().empty());
+    EXPECT_TRUE(test::SourcesOf(archiver.Verified()).empty());
 }
 
-TEST(IsoArchiver, RefusedSourcesAndFailedWritesShowTheLibrarysText)
+TEST(IsoArchiver, RefusedSourcesAndFailedWritesNameTheFileAndShowTheLibrarysText)
 {
     test::CDataFolderSandbox sandbox;
     test::CRecordingFolder recordings;
@@ -223,22 +227,33 @@ TEST(IsoArchiver, RefusedSourcesAndFailedWritesShowTheLibrarysText)
     CISOArchiver archiver(nullptr, &messages);
     const std::string image = recordings.File("calls.iso");
 
-    ASSERT_EQ(archiver.Add(image, recordings.Write("1234-1.qor"), "1234", 0), 0);
+    const std::string kept = recordings.Write("1234-1.qor");
+    ASSERT_EQ(archiver.Add(image, kept, "1234", 0), 0);
     EXPECT_EQ(archiver.Add(image, recordings.File("missing.qor"), "1234", 0), IArchiver::kFailed);
-    EXPECT_EQ(archiver.Count(), 0) << "a failed call makes the job count as having archived nothing";
+    EXPECT_EQ(archiver.Count(), 1) << "a refused call leaves the others in the job";
     fs::create_directories(recordings.File("folder.qor"));
     EXPECT_EQ(archiver.Add(image, recordings.File("folder.qor"), "", 0), IArchiver::kFailed);
     EXPECT_EQ(messages.texts,
-        (std::vector<std::string>{ "The file does not exist in the filesystem", "File cannot be added to the tree" }));
+        (std::vector<std::string>{ "The call " + recordings.File("missing.qor") + " cannot be added to the image "
+                + image + ": The file does not exist in the filesystem",
+            "The call " + recordings.File("folder.qor") + " cannot be added to the image " + image
+                + ": File cannot be added to the tree" }));
+    ASSERT_EQ(archiver.Write(), 0);
+    EXPECT_EQ(test::SourcesOf(archiver.Verified()), std::set<std::string>{ kept }) << "the image holds the others";
 
     const std::string locked = recordings.Write("1234-locked.qor");
     chmod(recordings.Path().c_str(), 0755);
     chmod(locked.c_str(), 0);
+    test::CTempFolder shared;
+    chmod(shared.Path().c_str(), 0777);
+    const std::string sharedImage = shared.File("calls.iso");
     EXPECT_EQ(test::RunUnprivileged([&] {
         CRecordedMessages childMessages;
         CISOArchiver childArchiver(nullptr, &childMessages);
-        const int result = childArchiver.Add(image, locked, "", 0);
-        const bool shown = childMessages.texts == std::vector<std::string>{ "Access to file is not allowed" };
+        const int result = childArchiver.Add(sharedImage, locked, "", 0);
+        const bool shown = childMessages.texts.size() == 1
+            && childMessages.texts[0].ends_with(
+                locked + " cannot be added to the image " + sharedImage + ": Access to file is not allowed");
         return result == IArchiver::kFailed && shown ? 0 : 1;
     }),
         0);
@@ -246,9 +261,24 @@ TEST(IsoArchiver, RefusedSourcesAndFailedWritesShowTheLibrarysText)
     messages.texts.clear();
     CISOArchiver nowhere(nullptr, &messages);
     const std::string missingFolder = recordings.File("no such folder/calls.iso");
-    ASSERT_EQ(nowhere.Add(missingFolder, recordings.Write("1234-2.qor"), "", 0), 0);
+    EXPECT_EQ(nowhere.Add(missingFolder, recordings.Write("1234-2.qor"), "", 0), IArchiver::kFailed);
     EXPECT_EQ(nowhere.Write(), IArchiver::kFailed);
-    EXPECT_EQ(messages.texts, std::vector<std::string>{ "Error on file operation: No such file or directory" });
+    EXPECT_EQ(messages.texts,
+        std::vector<std::string>{
+            "The image " + missingFolder + " was left unchanged: it cannot be written (No such file or directory)." });
+
+    // A file of that name that is no image is never replaced.
+    messages.texts.clear();
+    const std::string notAnImage = recordings.File("notes.iso");
+    test::WriteFileText(notAnImage, RandomBytes(5000, 3));
+    CISOArchiver refusing(nullptr, &messages);
+    EXPECT_EQ(refusing.Add(notAnImage, recordings.Write("1234-3.qor"), "", 0), IArchiver::kFailed);
+    EXPECT_EQ(refusing.Write(), IArchiver::kFailed);
+    EXPECT_EQ(test::ReadFileText(notAnImage), RandomBytes(5000, 3));
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_TRUE(messages.texts[0].starts_with(
+        "The image " + notAnImage + " was left unchanged: it is not an ISO image that calls can be added to"))
+        << messages.texts[0];
 }
 
 TEST(IsoArchiver, VerifiesOnlyTheCallsWhoseCopiesInTheImageMatchTheirSource)
@@ -270,7 +300,7 @@ TEST(IsoArchiver, VerifiesOnlyTheCallsWhoseCopiesInTheImageMatchTheirSource)
     fs::resize_file(sources["truncated"], 4000);
     test::WriteFileText(sources["grown"], RandomBytes(12000, 5));
     ASSERT_EQ(archiver.Write(), 0);
-    EXPECT_EQ(archiver.VerifiedSources(), std::set<std::string>{ sources["intact"] });
+    EXPECT_EQ(test::SourcesOf(archiver.Verified()), std::set<std::string>{ sources["intact"] });
 }
 
 TEST(IsoArchiver, ListsTheImageTreeOnStandardOutputBeforeWriting)

@@ -40,9 +40,8 @@ std::vector<std::string> FolderEntries(const std::string& folder)
     return names;
 }
 
-void CRecordedMessages::Show(Kind kind, const std::string& text)
+void CRecordedMessages::Show(Kind, const std::string& text)
 {
-    EXPECT_EQ(kind, Kind::Information);
     texts.push_back(text);
 }
 

@@ -1,8 +1,10 @@
 #include "ZipTools.h"
 
+#include "archive/zip/ZipJournal.h"
 #include "support/TestFolders.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <sys/wait.h>
 
@@ -79,6 +81,18 @@ void WriteRandomFile(const std::string& path, std::size_t size, unsigned seed)
     for (char& byte : content)
         byte = static_cast<char>(generator() & 0xFF);
     WriteFileText(path, content);
+}
+
+bool JournalWaits()
+{
+    const std::string folder = CZipJournal::Folder(false);
+    std::error_code error;
+    if (folder.empty())
+        return false;
+    for (const auto& item : std::filesystem::directory_iterator(folder, error))
+        if (item.path().extension() == ".journal")
+            return true;
+    return false;
 }
 
 } // namespace qor::test

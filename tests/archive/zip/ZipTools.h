@@ -25,6 +25,9 @@ bool PythonReadsEntries(const std::string& archive, const std::vector<std::pair<
 // The names of the archive's entries in its directory's order, as Python's zipfile reads them.
 std::vector<std::string> PythonEntryNames(const std::string& archive);
 
+// Whether a journal of an interrupted append waits in the private state folder.
+bool JournalWaits();
+
 // A file of bytes that do not compress.
 void WriteRandomFile(const std::string& path, std::size_t size, unsigned seed);
 

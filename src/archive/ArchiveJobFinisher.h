@@ -1,0 +1,36 @@
+// What follows an archive run, in the one order that never loses a call: the job's entry, naming
+// the calls read back intact, is written to the archive log and flushed to disk first; only then
+// are the originals deleted or stripped, each checked against its copy once more, and what became
+// of them is recorded after. The command line, the scheduled job and the wizard all finish here.
+#pragma once
+
+#include "archive/ArchiveManager.h"
+
+#include <string>
+#include <vector>
+
+namespace qor {
+
+class CArchiveLogger;
+
+struct CArchiveJobOutcome {
+    std::string target;
+    std::int32_t mediaProcessing = kKeepOriginals;
+    bool completed = false; // the run neither failed nor was cancelled
+    bool logged = false; // the log on disk holds the job
+    std::int32_t archived = 0; // calls read back intact and named in the log
+    std::vector<std::string> unverified; // handed to the archiver, not in the archive intact
+    // Read back intact, but changed before the log was written: not named in it, and kept.
+    std::vector<std::string> changed;
+    CArchiveManager::CModifyOutcome originals; // of the calls the log names
+};
+
+// Finishes the manager's current job (the one its run ended with). Originals are only touched once
+// the log holds the job.
+CArchiveJobOutcome FinishArchiveJob(CArchiveManager& manager, CArchiveLogger& log, CJobArchListEntry& job);
+
+// What became of the originals, as the log records it ("3 of 4 deleted; 1 kept: it changed after
+// it was archived").
+std::string OriginalsNote(std::int32_t mediaProcessing, std::size_t calls, const CArchiveManager::CModifyOutcome& done);
+
+} // namespace qor

@@ -1,0 +1,62 @@
+// A file written under a temporary name in the folder of its final one (".qor-<key>.partial"), so
+// that a half-written archive or copy never carries a real name. It is created exclusively, never
+// through a link and never adopting a file that is already there, and it is locked for as long as
+// it is open: a second job that would write the same name finds it busy, and a partial file of
+// ours that nobody holds is what a killed run left, which may go. Committing gives it its final
+// name without replacing anything; an uncommitted one is removed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+namespace qor {
+
+struct CFileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const CFileIdentity&) const = default;
+};
+
+class CPartialFile {
+public:
+    CPartialFile() = default;
+    ~CPartialFile();
+    CPartialFile(const CPartialFile&) = delete;
+    CPartialFile& operator=(const CPartialFile&) = delete;
+
+    // Creates the partial file for finalPath. With sharedName, two jobs writing the same final
+    // path meet at one partial name (the second is refused); otherwise the name is random. 0, or
+    // the system's error number: EBUSY while another job writes it, EEXIST for a file there that
+    // is not ours to remove (another user's, or a link).
+    int Create(const std::string& finalPath, bool sharedName, mode_t mode);
+
+    int Descriptor() const { return m_descriptor; }
+    const std::string& Path() const { return m_path; }
+    bool IsOpen() const { return m_descriptor >= 0; }
+
+    // Gives the file the final name, which must not exist; EEXIST when it does. The file stays
+    // open (and locked) until Close.
+    int CommitAs(const std::string& finalPath);
+    // Puts the file in place of the existing one at finalPath, which must still be the file with
+    // the expected identity (else EBUSY, and nothing changes).
+    int Replace(const std::string& finalPath, const CFileIdentity& expected);
+    // Closes it; an uncommitted file is removed first.
+    void Close();
+
+private:
+    int CreateNamed(const std::string& path, mode_t mode);
+
+    std::string m_path;
+    int m_descriptor = -1;
+    bool m_committed = false;
+};
+
+// The identity of an open file, or of the file at path without following a link.
+CFileIdentity IdentityOf(int descriptor);
+bool IdentityOfPath(const std::string& path, CFileIdentity& identity);
+
+// Removes the partial files of ours in folder that no live job holds (a killed run's leftovers).
+void RemoveStalePartials(const std::string& folder);
+
+} // namespace qor

@@ -1,0 +1,38 @@
+// Advisory write locks on open files, so that two of our processes never change one shared file
+// (an archive, the archive log) at the same time. They are open file description locks: held by
+// the descriptor, released when it is closed or its process dies (so a killed job leaves no lock
+// behind), and only granted on a descriptor open for writing, so a user who may only read a file
+// cannot hold it to block every run.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+namespace qor {
+
+// Takes the whole file's write lock at once; false when another descriptor holds it (or the
+// descriptor is not open for writing).
+bool TryLockForWriting(int descriptor);
+
+// Waits up to patience for the lock; false when it could not be had by then.
+bool LockForWriting(int descriptor, std::chrono::milliseconds patience);
+
+// The lock of a shared file that is replaced as a whole (renamed over), taken on a companion file
+// "<path>.lock" that stays in place. Held from a successful Lock until destruction.
+class CLockFile {
+public:
+    explicit CLockFile(std::string sharedFile);
+    ~CLockFile();
+    CLockFile(const CLockFile&) = delete;
+    CLockFile& operator=(const CLockFile&) = delete;
+
+    // False when the lock file cannot be opened or the lock was not had within patience.
+    bool Lock(std::chrono::milliseconds patience);
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+    int m_descriptor = -1;
+};
+
+} // namespace qor
