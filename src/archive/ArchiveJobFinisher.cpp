@@ -21,10 +21,15 @@ CArchiveJobOutcome FinishArchiveJob(CArchiveManager& manager, CArchiveLogger& lo
     const VerifiedCopies& verified = manager.Verified();
     job.ClearCalls();
     for (const CArchiveFileListEntry& call : manager.GetArchivedCalls(false)) {
-        // Before originals are changed, a call that no longer matches its copy is left out: the
-        // log names only what the archive holds of each call as it is.
+        // Before originals are changed, a call whose copy went or that no longer matches it is left
+        // out: the log names only what the archive holds of each call as it is.
         const auto copy = verified.find(call.GetPath());
-        if (modifying && (copy == verified.end() || !OriginalMatchesCopy(call.GetPath(), copy->second))) {
+        if (modifying && (copy == verified.end() || !ContainerStillThere(copy->second))) {
+            QOR_LOG("Archiver: File %s kept: the archive that held its copy is gone\r\n", call.GetPath().c_str());
+            outcome.originals.archiveGone.push_back(call.GetPath());
+            continue;
+        }
+        if (modifying && !OriginalMatchesCopy(call.GetPath(), copy->second)) {
             QOR_LOG("Archiver: File %s kept: it changed after it was archived\r\n", call.GetPath().c_str());
             outcome.changed.push_back(call.GetPath());
             continue;
@@ -57,6 +62,8 @@ std::string OriginalsNote(std::int32_t mediaProcessing, std::size_t calls, const
         + (deleting ? " deleted" : " stripped of their audio");
     if (!done.changed.empty())
         note += "; " + std::to_string(done.changed.size()) + " kept: changed after it was archived";
+    if (!done.archiveGone.empty())
+        note += "; " + std::to_string(done.archiveGone.size()) + " kept: the archive was gone";
     if (!done.failed.empty())
         note += "; " + std::to_string(done.failed.size())
             + (deleting ? " could not be deleted" : " could not be stripped");

@@ -323,6 +323,12 @@ CArchiveManager::CModifyOutcome CArchiveManager::ModifyOriginals(CJobArchListEnt
             QOR_LOG("Archiver: File %s kept: its archive copy was not read back intact\r\n", path.c_str());
             continue;
         }
+        if (!ContainerStillThere(verified->second)) {
+            QOR_LOG("Archiver: File %s kept: %s, which held its copy, is gone\r\n", path.c_str(),
+                verified->second.container.c_str());
+            outcome.archiveGone.push_back(path);
+            continue;
+        }
         // The archive holds the call as it was read; a call that changed since (a recorder still
         // writing, an edit) would lose what changed.
         if (!OriginalMatchesCopy(path, verified->second)) {

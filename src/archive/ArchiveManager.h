@@ -40,6 +40,7 @@ public:
     struct CModifyOutcome {
         int modified = 0;
         std::vector<std::string> changed; // kept: no longer what the archive holds
+        std::vector<std::string> archiveGone; // kept: the archive that held it went meanwhile
         std::vector<std::string> failed; // could not be deleted or stripped
     };
 

@@ -1,5 +1,6 @@
 #include "archive/DiskArchiver.h"
 
+#include "archive/ContentCompare.h"
 #include "archive/NumberedName.h"
 #include "archive/PartialFile.h"
 #include "foundation/FolderSync.h"
@@ -12,7 +13,6 @@
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace qor {
 namespace {
@@ -88,37 +88,6 @@ bool CopyContent(int from, int to)
     }
 }
 
-ssize_t ReadAt(int descriptor, char* into, std::size_t size, off_t offset)
-{
-    ssize_t got = 0;
-    do
-        got = pread(descriptor, into, size, offset);
-    while (got < 0 && errno == EINTR);
-    return got;
-}
-
-// Compares two open files byte for byte; with sum, the size and CRC-32 of what they hold.
-bool SameBytes(int first, int second, CVerifiedCopy* sum = nullptr)
-{
-    auto left = std::make_unique<char[]>(kBlock);
-    auto right = std::make_unique<char[]>(kBlock);
-    uLong crc = crc32(0, Z_NULL, 0);
-    off_t offset = 0;
-    for (;;) {
-        const ssize_t got = ReadAt(first, left.get(), kBlock, offset);
-        const ssize_t other = ReadAt(second, right.get(), kBlock, offset);
-        if (got < 0 || got != other || std::memcmp(left.get(), right.get(), static_cast<std::size_t>(got)) != 0)
-            return false;
-        if (got == 0)
-            break;
-        crc = crc32_z(crc, reinterpret_cast<const Bytef*>(left.get()), static_cast<std::size_t>(got));
-        offset += got;
-    }
-    if (sum)
-        *sum = { static_cast<std::uint64_t>(offset), static_cast<std::uint32_t>(crc) };
-    return true;
-}
-
 // What is at a destination name: nothing, the original itself, the same call, or another file.
 enum class Occupant { None, Original, SameCall, Other };
 
@@ -136,7 +105,7 @@ Occupant OccupantOf(const std::string& destination, int source)
     const int descriptor = open(destination.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0)
         return Occupant::Other;
-    const bool same = SameBytes(source, descriptor);
+    const bool same = SameContent(FileReader(source), FileReader(descriptor));
     close(descriptor);
     return same ? Occupant::SameCall : Occupant::Other;
 }
@@ -225,13 +194,16 @@ void CDiskArchiver::VerifyCopies()
         bool intact = false;
         if (copy >= 0 && original >= 0 && !(IdentityOf(copy) == IdentityOf(original))) {
             posix_fadvise(copy, 0, 0, POSIX_FADV_DONTNEED);
-            intact = SameBytes(copy, original, &sum);
+            intact = SameContent(FileReader(copy), FileReader(original), &sum);
         }
-        if (intact)
+        if (intact) {
+            sum.container = copied.copy;
+            sum.containerIdentity = IdentityOf(copy);
             m_verified[copied.source] = sum;
-        else
+        } else {
             ReportError("The copy " + copied.copy + " of " + copied.source
                 + " did not read back intact; the original is kept.");
+        }
         if (copy >= 0)
             close(copy);
         if (original >= 0)

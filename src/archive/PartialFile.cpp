@@ -97,23 +97,6 @@ int RenameWithoutReplacing(const std::string& from, const std::string& to)
 
 } // namespace
 
-CFileIdentity IdentityOf(int descriptor)
-{
-    struct stat status { };
-    if (fstat(descriptor, &status) != 0)
-        return {};
-    return { static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino) };
-}
-
-bool IdentityOfPath(const std::string& path, CFileIdentity& identity)
-{
-    struct stat status { };
-    if (lstat(path.c_str(), &status) != 0)
-        return false;
-    identity = { static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino) };
-    return true;
-}
-
 CPartialFile::~CPartialFile()
 {
     Close();

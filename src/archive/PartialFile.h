@@ -6,17 +6,13 @@
 // name without replacing anything; an uncommitted one is removed.
 #pragma once
 
+#include "foundation/FileIdentity.h"
+
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
 
 namespace qor {
-
-struct CFileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    bool operator==(const CFileIdentity&) const = default;
-};
 
 class CPartialFile {
 public:
@@ -51,10 +47,6 @@ private:
     int m_descriptor = -1;
     bool m_committed = false;
 };
-
-// The identity of an open file, or of the file at path without following a link.
-CFileIdentity IdentityOf(int descriptor);
-bool IdentityOfPath(const std::string& path, CFileIdentity& identity);
 
 // Removes the partial files of ours in folder that no live job holds (a killed run's leftovers).
 void RemoveStalePartials(const std::string& folder);

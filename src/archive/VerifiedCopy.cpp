@@ -30,7 +30,8 @@ bool ChecksumOfFile(int descriptor, CVerifiedCopy& sum)
         crc = crc32_z(crc, buffer.get(), static_cast<std::size_t>(count));
         size += static_cast<std::uint64_t>(count);
     }
-    sum = { size, static_cast<std::uint32_t>(crc) };
+    sum.size = size;
+    sum.crc = static_cast<std::uint32_t>(crc);
     return true;
 }
 
@@ -42,9 +43,16 @@ bool OriginalMatchesCopy(const std::string& path, const CVerifiedCopy& copy)
         return false;
     CVerifiedCopy now;
     // The size settles most changes without reading the call.
-    const bool same = status.size == copy.size && ChecksumOfFile(descriptor, now) && now == copy;
+    const bool same
+        = status.size == copy.size && ChecksumOfFile(descriptor, now) && now.size == copy.size && now.crc == copy.crc;
     close(descriptor);
     return same;
+}
+
+bool ContainerStillThere(const CVerifiedCopy& copy)
+{
+    CFileIdentity now;
+    return IdentityOfPath(copy.container, now) && now == copy.containerIdentity;
 }
 
 } // namespace qor

@@ -1,7 +1,10 @@
 // What an archive holds of one call, as read back from the finished archive on disk: the copy's
-// size and CRC-32. An original may be deleted or stripped only while its content still matches
-// its copy, so a call that changed after it was read (a recorder still writing) is kept.
+// size and CRC-32, and the file that holds it. An original may be deleted or stripped only while
+// that file is still there and the original's content still matches its copy, so a call that
+// changed after it was read (a recorder still writing) or whose archive went meanwhile is kept.
 #pragma once
+
+#include "foundation/FileIdentity.h"
 
 #include <cstdint>
 #include <map>
@@ -12,7 +15,8 @@ namespace qor {
 struct CVerifiedCopy {
     std::uint64_t size = 0;
     std::uint32_t crc = 0;
-    bool operator==(const CVerifiedCopy&) const = default;
+    std::string container; // the archive file, or the copy itself in a folder tree
+    CFileIdentity containerIdentity;
 };
 
 // The verified copies of a job, by the original's path.
@@ -23,5 +27,8 @@ bool ChecksumOfFile(int descriptor, CVerifiedCopy& sum);
 
 // Whether the file at path holds exactly what the copy holds, as it is now.
 bool OriginalMatchesCopy(const std::string& path, const CVerifiedCopy& copy);
+
+// Whether the file that holds the copy is still the one that was read back.
+bool ContainerStillThere(const CVerifiedCopy& copy);
 
 } // namespace qor

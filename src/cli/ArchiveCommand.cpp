@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qor::cli {
@@ -91,8 +92,22 @@ CJobArchListEntry MakeJob(const ArchiveOptions& options)
     return job;
 }
 
+// The same folder, whatever path or link names it.
+bool SameFolder(const std::string& first, const std::string& second)
+{
+    struct stat a {
+    }, b{};
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && S_ISDIR(a.st_mode) && a.st_dev == b.st_dev
+        && a.st_ino == b.st_ino;
+}
+
 void RunArchive(const ArchiveOptions& options, CCliContext& context)
 {
+    // Copies into the folder they come from would be the originals themselves.
+    for (const std::string& source : options.sources)
+        if (!options.disk.empty() && SameFolder(source, options.disk))
+            return context.Fail(
+                options.disk, "is one of the folders to archive; the archive needs a folder of its own");
     CJobArchListEntry job = MakeJob(options);
     std::size_t recordings = 0;
     for (const std::string& source : options.sources) {

@@ -38,6 +38,8 @@ void ReportArchiveOutcome(
     for (const auto* changed : { &outcome.changed, &outcome.originals.changed })
         for (const std::string& path : *changed)
             context.Fail(path, "kept: it changed after it was archived");
+    for (const std::string& path : outcome.originals.archiveGone)
+        context.Fail(path, "kept: the archive that held its copy is gone");
     const bool deleting = outcome.mediaProcessing == kDeleteOriginals;
     for (const std::string& path : outcome.originals.failed)
         context.Fail(path, deleting ? "cannot be deleted" : "cannot be stripped of its audio");

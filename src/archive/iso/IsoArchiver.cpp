@@ -192,6 +192,7 @@ int CISOArchiver::WriteImage()
     if (!m_addedNew) {
         // Every call is in the image already: nothing to write, only to check.
         m_verified = ReadBackIsoImage(m_existing, m_entries, nullptr, {}).verified;
+        HeldBy(IdentityOf(m_existing));
         return 0;
     }
     ListIsoTree(m_volume.Root(), stdout);
@@ -217,6 +218,7 @@ int CISOArchiver::WriteImage()
     if (!PutInPlace())
         return kFailed;
     m_verified = readBack.verified;
+    HeldBy(IdentityOf(m_partial.Descriptor()));
     return 0;
 }
 
@@ -231,6 +233,14 @@ bool CISOArchiver::PutInPlace()
         return false;
     }
     return true;
+}
+
+void CISOArchiver::HeldBy(const CFileIdentity& image)
+{
+    for (auto& [source, copy] : m_verified) {
+        copy.container = m_target;
+        copy.containerIdentity = image;
+    }
 }
 
 int CISOArchiver::Cancel()

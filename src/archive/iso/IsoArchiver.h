@@ -48,6 +48,8 @@ private:
     int RefuseCall(int libraryCode, const std::string& source);
     // Puts the written image in place of the target; false, having said why, when it may not.
     bool PutInPlace();
+    // Names the image as the file that holds every verified copy.
+    void HeldBy(const CFileIdentity& image);
 
     ArchiveProgressFunction m_progress;
     CIsoVolume m_volume;

@@ -43,6 +43,8 @@ public:
     std::uint64_t OccupiedSize() const { return m_dataEnd + m_directory.WrittenSize(m_dataEnd); }
     const std::vector<CZipEntryRecord>& AddedEntries() const { return m_directory.AddedEntries(); }
     const std::string& Path() const { return m_path; }
+    // The file open for adding (once it has taken its name, the archive's).
+    CFileIdentity Identity() const { return IdentityOf(m_descriptor); }
     // True when Open found a journal of a dead run and put the archive back from it.
     bool WasRepaired() const { return m_repaired; }
 

@@ -190,10 +190,11 @@ bool CZIPArchiver::FinishArchive(COpenArchive& open, int& written)
     }
     // Read back while the archive is still locked, so no other job changes it meanwhile.
     const std::vector<bool> intact = open.archive->Verify(entries);
+    const CFileIdentity identity = open.archive->Identity();
     open.archive.reset();
     for (std::size_t index = 0; index < entries.size(); ++index) {
         if (intact[index])
-            m_verified[sources[index]] = { entries[index].uncompressedSize, entries[index].crc };
+            m_verified[sources[index]] = { entries[index].uncompressedSize, entries[index].crc, path, identity };
         else
             ReportError("The copy of " + sources[index] + " in the archive " + path
                 + " did not read back intact; the original is kept.");
