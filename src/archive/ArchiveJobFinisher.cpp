@@ -4,6 +4,8 @@
 #include "archive/VerifiedCopy.h"
 #include "foundation/Logger.h"
 
+#include <map>
+
 namespace qor {
 
 CArchiveJobOutcome FinishArchiveJob(CArchiveManager& manager, CArchiveLogger& log, CJobArchListEntry& job)
@@ -24,14 +26,13 @@ CArchiveJobOutcome FinishArchiveJob(CArchiveManager& manager, CArchiveLogger& lo
         // Before originals are changed, a call whose copy went or that no longer matches it is left
         // out: the log names only what the archive holds of each call as it is.
         const auto copy = verified.find(call.GetPath());
-        if (modifying && (copy == verified.end() || !ContainerStillThere(copy->second))) {
-            QOR_LOG("Archiver: File %s kept: the archive that held its copy is gone\r\n", call.GetPath().c_str());
-            outcome.originals.archiveGone.push_back(call.GetPath());
-            continue;
-        }
-        if (modifying && !OriginalMatchesCopy(call.GetPath(), copy->second)) {
-            QOR_LOG("Archiver: File %s kept: it changed after it was archived\r\n", call.GetPath().c_str());
-            outcome.changed.push_back(call.GetPath());
+        const COriginalChange state = !modifying                           ? COriginalChange::Done
+            : copy == verified.end() || !ContainerStillThere(copy->second) ? COriginalChange::ArchiveGone
+            : !OriginalMatchesCopy(call.GetPath(), copy->second)           ? COriginalChange::Changed
+                                                                           : COriginalChange::Done;
+        if (state != COriginalChange::Done) {
+            QOR_LOG("Archiver: File %s kept: %s\r\n", call.GetPath().c_str(), OriginalChangeText(state));
+            outcome.changed.emplace_back(call.GetPath(), state);
             continue;
         }
         job.AddCall(call);
@@ -57,16 +58,13 @@ CArchiveJobOutcome FinishArchiveJob(CArchiveManager& manager, CArchiveLogger& lo
 
 std::string OriginalsNote(std::int32_t mediaProcessing, std::size_t calls, const CArchiveManager::CModifyOutcome& done)
 {
-    const bool deleting = mediaProcessing == kDeleteOriginals;
     std::string note = std::to_string(done.modified) + " of " + std::to_string(calls)
-        + (deleting ? " deleted" : " stripped of their audio");
-    if (!done.changed.empty())
-        note += "; " + std::to_string(done.changed.size()) + " kept: changed after it was archived";
-    if (!done.archiveGone.empty())
-        note += "; " + std::to_string(done.archiveGone.size()) + " kept: the archive was gone";
-    if (!done.failed.empty())
-        note += "; " + std::to_string(done.failed.size())
-            + (deleting ? " could not be deleted" : " could not be stripped");
+        + (mediaProcessing == kDeleteOriginals ? " deleted" : " stripped of their audio");
+    std::map<COriginalChange, int> reasons;
+    for (const auto& [path, reason] : done.kept)
+        ++reasons[reason];
+    for (const auto& [reason, count] : reasons)
+        note += "; " + std::to_string(count) + " kept: " + OriginalChangeText(reason);
     return note;
 }
 

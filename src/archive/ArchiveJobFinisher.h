@@ -20,8 +20,9 @@ struct CArchiveJobOutcome {
     bool logged = false; // the log on disk holds the job
     std::int32_t archived = 0; // calls read back intact and named in the log
     std::vector<std::string> unverified; // handed to the archiver, not in the archive intact
-    // Read back intact, but changed before the log was written: not named in it, and kept.
-    std::vector<std::string> changed;
+    // Read back intact, but changed (or its archive gone) before the log was written: not named
+    // in it, and kept, with the reason.
+    std::vector<std::pair<std::string, COriginalChange>> changed;
     CArchiveManager::CModifyOutcome originals; // of the calls the log names
 };
 

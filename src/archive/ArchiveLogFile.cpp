@@ -5,6 +5,7 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/DamagedFile.h"
 #include "foundation/Logger.h"
+#include "foundation/Utf8Text.h"
 #include "foundation/XmlEscape.h"
 #include "foundation/XmlReader.h"
 
@@ -59,9 +60,11 @@ CArchiveLogFileRead ReadArchiveLogFile(const std::string& path)
         return read;
     }
     read.exists = true;
+    content = TextFileAsUtf8(content);
     CArchiveLogReader logReader;
     CXmlReader reader;
-    if (reader.Read(content, logReader)) {
+    const bool blank = content.find_first_not_of(std::string(" \t\r\n\0", 5)) == std::string::npos;
+    if (reader.Read(content, logReader) && (logReader.sawElement || blank)) {
         read.entries = std::move(logReader.jobs);
         return read;
     }

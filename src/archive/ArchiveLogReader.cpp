@@ -16,6 +16,7 @@ int LeadingInt(const std::string& text)
 void CArchiveLogReader::StartElement(CXmlNode&& element)
 {
     ++m_depth;
+    sawElement = true;
     const std::string* id = element.Attribute("id");
     // Depth 1 is the file's root element; jobs lie below it, at any depth, never inside a job.
     if (!m_job && m_depth > 1 && id) {

@@ -22,6 +22,7 @@ public:
     void Text(std::string&& text, const std::string& parentName) override;
 
     std::vector<std::unique_ptr<CJobArchListEntry>> jobs;
+    bool sawElement = false; // a file with no element at all is no log
 
 private:
     int m_depth = 0;

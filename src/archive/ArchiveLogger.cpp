@@ -174,6 +174,17 @@ std::vector<CJobArchListEntry*> CArchiveLogger::Entries()
     return entries;
 }
 
+std::vector<std::string> CArchiveLogger::FolderArchives()
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    std::vector<std::string> folders;
+    for (const auto& entry : m_entries)
+        if (entry->archiveType == kArchiveDisk
+            && std::find(folders.begin(), folders.end(), entry->target) == folders.end())
+            folders.push_back(entry->target);
+    return folders;
+}
+
 int CArchiveLogger::FindPath(const std::string& path)
 {
     QOR_SEMAPHORE_GUARD(m_lock);

@@ -44,6 +44,8 @@ public:
 
     // The entries in file order; valid until the log changes, loads or saves.
     std::vector<CJobArchListEntry*> Entries();
+    // The folders that folder-tree jobs archived into.
+    std::vector<std::string> FolderArchives();
     // The index of the last entry holding a call with exactly this path, or -1. Lookups in the
     // order the calls were archived cost one comparison each.
     int FindPath(const std::string& path);

@@ -9,12 +9,12 @@
 #include "foundation/Singleton.h"
 #include "lists/RecordingWalk.h"
 #include "lists/SearchFilters.h"
-#include "recording/RecordFileHdr.h"
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -63,8 +63,10 @@ bool CArchiveManager::Start(bool deleteJobsAfterRun)
     m_progress = 0.0;
     m_writeFailed = false;
     {
-        std::lock_guard guard(m_unverifiedMutex);
+        std::lock_guard guard(m_listsMutex);
         m_unverified.clear();
+        m_refused.clear();
+        m_leftOut.clear();
     }
     // The settings' passphrase is read here, on the caller's thread, for the whole run.
     m_passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
@@ -84,9 +86,9 @@ void CArchiveManager::Cancel()
 
 CArchiveManager::Results CArchiveManager::GetResults() const
 {
-    std::lock_guard guard(m_unverifiedMutex);
+    std::lock_guard guard(m_listsMutex);
     return { m_failed.load(), m_cancelled.load(), m_writeFailed.load(), m_archivedCount.load(), m_acceptedCount.load(),
-        m_progress.load(), m_unverified };
+        m_progress.load(), m_unverified, m_refused, m_leftOut };
 }
 
 std::vector<CArchiveFileListEntry> CArchiveManager::GetArchivedCalls(bool clear)
@@ -184,15 +186,32 @@ int CArchiveManager::OpenArchive(CJobArchListEntry& job)
 
 bool CArchiveManager::TargetOutsideSources(const CJobArchListEntry& job)
 {
-    m_excludedFolder.reset();
-    struct stat target { };
-    if (job.archiveType != kArchiveDisk || stat(job.target.c_str(), &target) != 0)
-        return true;
-    m_excludedFolder = CFolderIdentity{ target.st_dev, target.st_ino };
+    m_excludedFolders.clear();
+    const auto identityOf = [](const std::string& path) -> std::optional<CFolderIdentity> {
+        struct stat status { };
+        if (stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+            return std::nullopt;
+        return CFolderIdentity{ status.st_dev, status.st_ino };
+    };
+    for (const std::string& archive : m_log->FolderArchives())
+        if (const auto folder = identityOf(archive))
+            m_excludedFolders.push_back(*folder);
     for (const CRvFileListEntry& entry : job.Calls()) {
-        struct stat source { };
-        if (stat(entry.GetPath().c_str(), &source) == 0 && source.st_dev == target.st_dev
-            && source.st_ino == target.st_ino) {
+        const auto source = identityOf(entry.GetPath());
+        const bool archive = source
+            && std::any_of(m_excludedFolders.begin(), m_excludedFolders.end(),
+                [&](const auto& folder) { return folder.device == source->device && folder.inode == source->inode; });
+        if (archive && m_messages)
+            m_messages->Show(IArchiveMessages::Kind::Information,
+                entry.GetPath() + " is an archive that archive.log names; the copies in it are not archived again");
+    }
+    const auto target = job.archiveType == kArchiveDisk ? identityOf(job.target) : std::nullopt;
+    if (!target)
+        return true;
+    m_excludedFolders.push_back(*target);
+    for (const CRvFileListEntry& entry : job.Calls()) {
+        const auto source = identityOf(entry.GetPath());
+        if (source && source->device == target->device && source->inode == target->inode) {
             m_failed = true;
             const std::string text = "ArchiveManager error - the archive folder " + job.target
                 + " is one of the folders to archive; the job was not run";
@@ -233,7 +252,6 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
     // Archives and the log name calls by their full paths, whatever the job was given.
     std::error_code error;
     const std::string root = std::filesystem::absolute(listEntry.GetPath(), error).lexically_normal().string();
-    const CFolderIdentity* excluded = m_excludedFolder ? &*m_excludedFolder : nullptr;
     WalkRecordings(
         root.empty() ? listEntry.GetPath() : root, true,
         [&](const std::string& path) {
@@ -250,10 +268,13 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
                 call.MarkArchived(m_holder.GetTarget(), m_holder.GetArchiveType(), job.mediaProcessing, Now());
                 m_archivedCalls.push_back(std::move(call));
                 ++m_acceptedCount;
+            } else {
+                std::lock_guard guard(m_listsMutex);
+                (m_holder.LeftOut(path) ? m_leftOut : m_refused).push_back(path);
             }
             return true;
         },
-        excluded);
+        m_excludedFolders);
 }
 
 bool CArchiveManager::Selects(const CJobArchListEntry& job, const std::string& path) const
@@ -288,9 +309,9 @@ std::int32_t CArchiveManager::KeepOnlyVerifiedCalls(std::size_t firstOfJob)
     const auto kept = std::stable_partition(ofJob, m_archivedCalls.end(),
         [&](const CArchiveFileListEntry& call) { return m_verified.contains(call.GetPath()); });
     {
-        std::lock_guard guard(m_unverifiedMutex);
+        std::lock_guard guard(m_listsMutex);
         for (auto call = kept; call != m_archivedCalls.end(); ++call)
-            m_unverified.push_back(call->GetPath());
+            (m_holder.LeftOut(call->GetPath()) ? m_leftOut : m_unverified).push_back(call->GetPath());
     }
     m_archivedCalls.erase(kept, m_archivedCalls.end());
     return static_cast<std::int32_t>(m_archivedCalls.size() - firstOfJob);
@@ -323,33 +344,15 @@ CArchiveManager::CModifyOutcome CArchiveManager::ModifyOriginals(CJobArchListEnt
             QOR_LOG("Archiver: File %s kept: its archive copy was not read back intact\r\n", path.c_str());
             continue;
         }
-        if (!ContainerStillThere(verified->second)) {
-            QOR_LOG("Archiver: File %s kept: %s, which held its copy, is gone\r\n", path.c_str(),
-                verified->second.container.c_str());
-            outcome.archiveGone.push_back(path);
+        const bool deleting = processing == kDeleteOriginals;
+        const COriginalChange change
+            = deleting ? DeleteOriginal(path, verified->second) : StripOriginal(path, verified->second, m_passphrase);
+        if (change != COriginalChange::Done) {
+            QOR_LOG("Archiver: File %s kept: %s\r\n", path.c_str(), OriginalChangeText(change));
+            outcome.kept.emplace_back(path, change);
             continue;
         }
-        // The archive holds the call as it was read; a call that changed since (a recorder still
-        // writing, an edit) would lose what changed.
-        if (!OriginalMatchesCopy(path, verified->second)) {
-            QOR_LOG("Archiver: File %s kept: it changed after it was archived\r\n", path.c_str());
-            outcome.changed.push_back(path);
-            continue;
-        }
-        if (processing == kDeleteOriginals) {
-            QOR_LOG("Archiver: Deleted file %s\r\n", path.c_str());
-            if (unlink(path.c_str()) != 0) {
-                QOR_LOG("Archiver: File %s cannot be deleted\r\n", path.c_str());
-                outcome.failed.push_back(path);
-                continue;
-            }
-        } else if (!CRvRecordFileHdr().RemoveAudio(path, m_passphrase)) {
-            QOR_LOG("Archiver: File %s cannot be stripped of its audio\r\n", path.c_str());
-            outcome.failed.push_back(path);
-            continue;
-        } else {
-            QOR_LOG("Archiver: Removed audio of %s\r\n", path.c_str());
-        }
+        QOR_LOG(deleting ? "Archiver: Deleted file %s\r\n" : "Archiver: Removed audio of %s\r\n", path.c_str());
         ++outcome.modified;
     }
     return outcome;

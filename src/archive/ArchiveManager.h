@@ -9,6 +9,7 @@
 #include "archive/ArchiveMessages.h"
 #include "archive/ArchiverHolder.h"
 #include "archive/JobArchListEntry.h"
+#include "archive/OriginalRemover.h"
 #include "archive/ProgressBarSink.h"
 #include "foundation/LoggedSemaphore.h"
 #include "foundation/Thread.h"
@@ -17,7 +18,6 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,13 +35,13 @@ public:
         std::int32_t acceptedCount = 0; // calls handed to the archivers
         double progress = 0.0; // percent
         std::vector<std::string> unverified; // calls handed over that the archive does not hold intact
+        std::vector<std::string> refused; // calls the archiver would not take
+        std::vector<std::string> leftOut; // calls left out for the size limit
     };
-    // What ModifyOriginals did.
+    // What ModifyOriginals did: how many it changed, and each original it kept with the reason.
     struct CModifyOutcome {
         int modified = 0;
-        std::vector<std::string> changed; // kept: no longer what the archive holds
-        std::vector<std::string> archiveGone; // kept: the archive that held it went meanwhile
-        std::vector<std::string> failed; // could not be deleted or stripped
+        std::vector<std::pair<std::string, COriginalChange>> kept;
     };
 
     // The archive log answers "only un-archived calls"; the messages go to the user.
@@ -77,7 +77,9 @@ protected:
 
 private:
     int OpenArchive(CJobArchListEntry& job);
-    // False, having said why, when a folder job's target is one of the folders it archives.
+    // False, having said why, when a folder job's target is one of the folders it archives. Notes
+    // the folders the walk leaves out: the target, and every folder tree the log names as an
+    // archive, so that no archive's copies are ever taken for originals.
     bool TargetOutsideSources(const CJobArchListEntry& job);
     void CollectJob(CJobArchListEntry& job);
     void ScanPath(const CJobArchListEntry& job, const CRvFileListEntry& listEntry);
@@ -97,9 +99,11 @@ private:
     std::string m_pathPrefix;
     std::string m_passphrase;
     VerifiedCopies m_verified; // of the current job
-    std::optional<CFolderIdentity> m_excludedFolder; // a folder job's target, left out of the walk
-    mutable std::mutex m_unverifiedMutex;
+    std::vector<CFolderIdentity> m_excludedFolders; // archive folders, left out of the walk
+    mutable std::mutex m_listsMutex; // guards the three lists below, which the worker fills
     std::vector<std::string> m_unverified;
+    std::vector<std::string> m_refused;
+    std::vector<std::string> m_leftOut;
     std::atomic<bool> m_failed{ false };
     std::atomic<bool> m_cancelled{ false };
     std::atomic<bool> m_writeFailed{ false };

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 
 namespace qor {
@@ -53,6 +54,8 @@ public:
     // After Write: the sources whose copies were read back from the finished archive, flushed to
     // disk, and found equal to the original, with what each copy holds.
     const VerifiedCopies& Verified() const { return m_verified; }
+    // The calls left out because the archive reached its size limit (not a failure).
+    const std::set<std::string>& LeftOut() const { return m_leftOut; }
 
 protected:
     // Messages may be null; then nothing is shown.
@@ -72,6 +75,7 @@ protected:
     std::int32_t m_thresholdMB = 0;
     std::int32_t m_count = 0;
     VerifiedCopies m_verified;
+    std::set<std::string> m_leftOut;
 
 private:
     IArchiveMessages* m_messages;

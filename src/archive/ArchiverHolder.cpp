@@ -72,6 +72,11 @@ VerifiedCopies CArchiverHolder::Verified() const
     return m_archiver ? m_archiver->Verified() : VerifiedCopies();
 }
 
+bool CArchiverHolder::LeftOut(const std::string& source) const
+{
+    return m_archiver && m_archiver->LeftOut().contains(source);
+}
+
 void CArchiverHolder::Release()
 {
     std::lock_guard guard(m_mutex);

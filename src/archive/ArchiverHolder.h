@@ -32,6 +32,8 @@ public:
     const std::string& GetTarget() const { return m_target; }
     // The calls read back intact from the finished archive, with what each copy holds.
     VerifiedCopies Verified() const;
+    // Whether the archiver left the call out for the size limit.
+    bool LeftOut(const std::string& source) const;
 
 private:
     mutable std::mutex m_mutex; // guards m_archiver against a Cancel from another thread

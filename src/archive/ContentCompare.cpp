@@ -4,7 +4,6 @@
 #include <cstring>
 #include <memory>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace qor {
 namespace {
@@ -45,7 +44,7 @@ bool SameContent(const ReadFunction& first, const ReadFunction& second, CVerifie
 {
     auto left = std::make_unique<unsigned char[]>(kChunkSize);
     auto right = std::make_unique<unsigned char[]>(kChunkSize);
-    uLong crc = crc32(0, Z_NULL, 0);
+    CContentDigest digest;
     std::uint64_t size = 0;
     for (;;) {
         const long got = ReadFull(first, left.get(), kChunkSize);
@@ -56,12 +55,13 @@ bool SameContent(const ReadFunction& first, const ReadFunction& second, CVerifie
             break;
         if (std::memcmp(left.get(), right.get(), static_cast<std::size_t>(got)) != 0)
             return false;
-        crc = crc32_z(crc, left.get(), static_cast<std::size_t>(got));
+        if (sum)
+            digest.Add(left.get(), static_cast<std::size_t>(got));
         size += static_cast<std::uint64_t>(got);
     }
     if (sum) {
         sum->size = size;
-        sum->crc = static_cast<std::uint32_t>(crc);
+        sum->digest = digest.Finish();
     }
     return true;
 }

@@ -15,7 +15,7 @@ using ReadFunction = std::function<long(unsigned char* into, std::size_t size)>;
 // A reader of the file open on descriptor, from its start.
 ReadFunction FileReader(int descriptor);
 
-// Whether both hold the same bytes; with sum, their size and CRC-32 are given back.
+// Whether both hold the same bytes; with sum, their size and digest are given back.
 bool SameContent(const ReadFunction& first, const ReadFunction& second, CVerifiedCopy* sum = nullptr);
 
 } // namespace qor

@@ -146,8 +146,12 @@ int CDiskArchiver::Write()
     const std::size_t total = m_queue.size();
     std::size_t done = 0;
     for (const CPending& call : m_queue) {
-        if (!m_running || ThresholdReached())
+        if (!m_running)
             break;
+        if (ThresholdReached()) {
+            m_leftOut.insert(call.source);
+            continue;
+        }
         std::string copy;
         const Outcome outcome = CopyOne(call, copy);
         if (outcome == Outcome::Stop) {

@@ -162,7 +162,8 @@ int CPartialFile::CommitAs(const std::string& finalPath)
     return SyncFolderOf(finalPath);
 }
 
-int CPartialFile::Replace(const std::string& finalPath, const CFileIdentity& expected)
+int CPartialFile::Replace(
+    const std::string& finalPath, const CFileIdentity& expected, const std::function<bool()>& stillWanted)
 {
     if (m_descriptor < 0)
         return EBADF;
@@ -170,9 +171,10 @@ int CPartialFile::Replace(const std::string& finalPath, const CFileIdentity& exp
     // file that took the final name meanwhile: such a file is simply exchanged back.
     if (renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, finalPath.c_str(), RENAME_EXCHANGE) == 0) {
         CFileIdentity displaced;
-        if (!IdentityOfPath(m_path, displaced) || !(displaced == expected)) {
+        const bool expectedOne = IdentityOfPath(m_path, displaced) && displaced == expected;
+        if (!expectedOne || (stillWanted && !stillWanted())) {
             renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, finalPath.c_str(), RENAME_EXCHANGE);
-            return EBUSY;
+            return expectedOne ? EAGAIN : EBUSY;
         }
         unlink(m_path.c_str());
     } else {

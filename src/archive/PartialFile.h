@@ -9,6 +9,7 @@
 #include "foundation/FileIdentity.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <sys/types.h>
 
@@ -35,8 +36,11 @@ public:
     // open (and locked) until Close.
     int CommitAs(const std::string& finalPath);
     // Puts the file in place of the existing one at finalPath, which must still be the file with
-    // the expected identity (else EBUSY, and nothing changes).
-    int Replace(const std::string& finalPath, const CFileIdentity& expected);
+    // the expected identity (else EBUSY, and nothing changes). Where the file system can swap the
+    // two in one step, stillWanted is asked once the swap is made and before the old file goes:
+    // false swaps them back (EAGAIN).
+    int Replace(
+        const std::string& finalPath, const CFileIdentity& expected, const std::function<bool()>& stillWanted = {});
     // Closes it; an uncommitted file is removed first.
     void Close();
 

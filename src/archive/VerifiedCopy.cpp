@@ -4,8 +4,8 @@
 
 #include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 namespace qor {
 namespace {
@@ -14,10 +14,10 @@ constexpr std::size_t kBlock = 262'144;
 
 } // namespace
 
-bool ChecksumOfFile(int descriptor, CVerifiedCopy& sum)
+bool DigestOfFile(int descriptor, CVerifiedCopy& sum)
 {
     auto buffer = std::make_unique<unsigned char[]>(kBlock);
-    uLong crc = crc32(0, Z_NULL, 0);
+    CContentDigest digest;
     std::uint64_t size = 0;
     for (;;) {
         const ssize_t count = pread(descriptor, buffer.get(), kBlock, static_cast<off_t>(size));
@@ -27,24 +27,29 @@ bool ChecksumOfFile(int descriptor, CVerifiedCopy& sum)
             return false;
         if (count == 0)
             break;
-        crc = crc32_z(crc, buffer.get(), static_cast<std::size_t>(count));
+        digest.Add(buffer.get(), static_cast<std::size_t>(count));
         size += static_cast<std::uint64_t>(count);
     }
     sum.size = size;
-    sum.crc = static_cast<std::uint32_t>(crc);
+    sum.digest = digest.Finish();
     return true;
+}
+
+bool FileMatchesCopy(int descriptor, const CVerifiedCopy& copy)
+{
+    struct stat status { };
+    CVerifiedCopy now;
+    // The size settles most changes without reading the call.
+    return fstat(descriptor, &status) == 0 && static_cast<std::uint64_t>(status.st_size) == copy.size
+        && DigestOfFile(descriptor, now) && now.size == copy.size && now.digest == copy.digest;
 }
 
 bool OriginalMatchesCopy(const std::string& path, const CVerifiedCopy& copy)
 {
-    CFileStatus status;
-    const int descriptor = OpenRegularFile(path, false, &status);
+    const int descriptor = OpenRegularFile(path);
     if (descriptor < 0)
         return false;
-    CVerifiedCopy now;
-    // The size settles most changes without reading the call.
-    const bool same
-        = status.size == copy.size && ChecksumOfFile(descriptor, now) && now.size == copy.size && now.crc == copy.crc;
+    const bool same = FileMatchesCopy(descriptor, copy);
     close(descriptor);
     return same;
 }

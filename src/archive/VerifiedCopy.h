@@ -1,9 +1,10 @@
 // What an archive holds of one call, as read back from the finished archive on disk: the copy's
-// size and CRC-32, and the file that holds it. An original may be deleted or stripped only while
+// size and SHA-256 digest, and the file that holds it. An original may be deleted or stripped only while
 // that file is still there and the original's content still matches its copy, so a call that
 // changed after it was read (a recorder still writing) or whose archive went meanwhile is kept.
 #pragma once
 
+#include "archive/ContentDigest.h"
 #include "foundation/FileIdentity.h"
 
 #include <cstdint>
@@ -14,7 +15,7 @@ namespace qor {
 
 struct CVerifiedCopy {
     std::uint64_t size = 0;
-    std::uint32_t crc = 0;
+    Digest digest{};
     std::string container; // the archive file, or the copy itself in a folder tree
     CFileIdentity containerIdentity;
 };
@@ -22,8 +23,11 @@ struct CVerifiedCopy {
 // The verified copies of a job, by the original's path.
 using VerifiedCopies = std::map<std::string, CVerifiedCopy>;
 
-// The size and CRC-32 of everything an open file holds, read from its start; false on a read error.
-bool ChecksumOfFile(int descriptor, CVerifiedCopy& sum);
+// The size and digest of everything an open file holds, read from its start; false on a read error.
+bool DigestOfFile(int descriptor, CVerifiedCopy& sum);
+
+// Whether the file open on descriptor holds exactly what the copy holds, as it is now.
+bool FileMatchesCopy(int descriptor, const CVerifiedCopy& copy);
 
 // Whether the file at path holds exactly what the copy holds, as it is now.
 bool OriginalMatchesCopy(const std::string& path, const CVerifiedCopy& copy);

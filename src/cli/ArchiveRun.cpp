@@ -33,29 +33,36 @@ void WaitForRun(CArchiveManager& manager, const CRunFollower* follower)
 void ReportArchiveOutcome(
     const CArchiveJobOutcome& outcome, const CArchiveManager::Results& results, CCliContext& context)
 {
-    for (const std::string& path : outcome.unverified)
+    // Why the archiver refused a call was said already; here each call not archived is named.
+    for (const std::string& path : results.refused)
         std::fprintf(stderr, "qortolvane-cli: %s: not archived; the original is kept\n", path.c_str());
-    for (const auto* changed : { &outcome.changed, &outcome.originals.changed })
-        for (const std::string& path : *changed)
-            context.Fail(path, "kept: it changed after it was archived");
-    for (const std::string& path : outcome.originals.archiveGone)
-        context.Fail(path, "kept: the archive that held its copy is gone");
-    const bool deleting = outcome.mediaProcessing == kDeleteOriginals;
-    for (const std::string& path : outcome.originals.failed)
-        context.Fail(path, deleting ? "cannot be deleted" : "cannot be stripped of its audio");
+    for (const std::string& path : outcome.unverified)
+        context.Fail(path, "not archived: its copy was not read back intact; the original is kept");
+    for (const std::string& path : results.leftOut)
+        std::fprintf(stderr, "qortolvane-cli: %s: left out: the archive reached its size limit\n", path.c_str());
+    for (const auto* kept : { &outcome.changed, &outcome.originals.kept })
+        for (const auto& [path, reason] : *kept)
+            context.Fail(path, std::string("kept: ") + OriginalChangeText(reason));
     if (outcome.archived > 0 && !outcome.logged)
         context.Fail(CArchiveLogger::FilePath(), "cannot write the archive log; no recording was changed");
+    const bool failedSome
+        = results.writeFailed || !results.refused.empty() || !outcome.unverified.empty() || !outcome.changed.empty();
     if (outcome.archived == 0) {
-        if (results.writeFailed || !outcome.unverified.empty() || !outcome.changed.empty())
+        if (failedSome)
             context.Fail(outcome.target, "no call was archived");
+        else if (!results.leftOut.empty())
+            std::puts("No calls were archived: none fitted under the size limit.");
         else
             // Not a failure: a timer archiving the calls not yet archived often finds none.
-            std::puts("No calls were archived: none was selected, or none fitted under the threshold.");
+            std::puts("No calls were archived: none was selected.");
         return;
     }
     std::printf("%d calls archived to %s", outcome.archived, outcome.target.c_str());
     if (outcome.logged && outcome.mediaProcessing != kKeepOriginals)
-        std::printf("; %d originals %s", outcome.originals.modified, deleting ? "deleted" : "stripped of their audio");
+        std::printf("; %d originals %s", outcome.originals.modified,
+            outcome.mediaProcessing == kDeleteOriginals ? "deleted" : "stripped of their audio");
+    if (!results.leftOut.empty())
+        std::printf("; %zu left out at the size limit", results.leftOut.size());
     std::printf("\n");
 }
 

@@ -42,6 +42,28 @@ std::string FromWindows1252(std::string_view bytes)
 
 } // namespace
 
+std::string TextFileAsUtf8(std::string_view bytes)
+{
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        return std::string(bytes.substr(3));
+    if (!bytes.starts_with("\xFF\xFE") && !bytes.starts_with("\xFE\xFF"))
+        return std::string(bytes);
+    // "UTF-16" reads the byte order mark to know which end comes first.
+    iconv_t converter = iconv_open("UTF-8", "UTF-16");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return std::string(bytes);
+    std::string input(bytes);
+    std::string out(input.size() * 2 + 4, '\0');
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    char* outPointer = out.data();
+    std::size_t outLeft = out.size();
+    iconv(converter, &in, &inLeft, &outPointer, &outLeft);
+    iconv_close(converter);
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
 bool IsValidUtf8(std::string_view text)
 {
     const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());

@@ -14,6 +14,10 @@ bool IsValidUtf8(std::string_view text);
 // The bytes as UTF-8: unchanged when valid, otherwise converted from Windows-1252.
 std::string DisplayText(std::string_view bytes);
 
+// A text file's bytes as UTF-8: a UTF-8 byte order mark is dropped, and text that starts with a
+// UTF-16 one (as editors save "Unicode" text) is converted, up to any bytes that are not UTF-16.
+std::string TextFileAsUtf8(std::string_view bytes);
+
 // Cuts text to at most maxBytes without splitting a UTF-8 character.
 std::string_view CutOnCharacterBoundary(std::string_view text, std::size_t maxBytes);
 

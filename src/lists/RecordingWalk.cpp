@@ -69,12 +69,13 @@ std::vector<CFolderItem> ReadFolder(const std::string& folder)
 
 class CWalk {
 public:
-    CWalk(bool includeSubFolders, const std::function<bool(const std::string&)>& visit, const CFolderIdentity* excluded)
+    CWalk(bool includeSubFolders, const std::function<bool(const std::string&)>& visit,
+        const std::vector<CFolderIdentity>& excluded)
         : m_includeSubFolders(includeSubFolders)
         , m_visit(visit)
     {
-        if (excluded)
-            m_seen.insert({ excluded->device, excluded->inode });
+        for (const CFolderIdentity& folder : excluded)
+            m_seen.insert({ folder.device, folder.inode });
     }
 
     bool Folder(const std::string& folder)
@@ -106,7 +107,7 @@ private:
 } // namespace
 
 bool WalkRecordings(const std::string& source, bool includeSubFolders,
-    const std::function<bool(const std::string& path)>& visit, const CFolderIdentity* excluded)
+    const std::function<bool(const std::string& path)>& visit, const std::vector<CFolderIdentity>& excluded)
 {
     struct stat status { };
     if (stat(source.c_str(), &status) != 0)

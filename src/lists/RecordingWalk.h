@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace qor {
 
@@ -17,9 +18,9 @@ struct CFolderIdentity {
 };
 
 // Calls visit with each recording path; stops early when visit returns false. Returns false when
-// it was stopped. An excluded folder is left out with everything below it (an archive folder that
-// lies inside the folders being archived).
+// it was stopped. Excluded folders are left out with everything below them (archive folders that
+// lie inside the folders being archived).
 bool WalkRecordings(const std::string& source, bool includeSubFolders,
-    const std::function<bool(const std::string& path)>& visit, const CFolderIdentity* excluded = nullptr);
+    const std::function<bool(const std::string& path)>& visit, const std::vector<CFolderIdentity>& excluded = {});
 
 } // namespace qor

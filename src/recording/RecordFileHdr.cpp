@@ -251,17 +251,14 @@ bool CRvRecordFileHdr::Save(const std::string& path)
     return std::fclose(stream) == 0 && written;
 }
 
-bool CRvRecordFileHdr::RemoveAudio(const std::string& path, const std::string& passphrase)
+std::vector<std::uint8_t> CRvRecordFileHdr::HeaderOnly(int descriptor, const std::string& passphrase)
 {
     m_loaded = 0;
-    if (Load(path, passphrase) <= 0)
-        return false;
-    const std::vector<std::uint8_t> bytes = Serialize();
     struct stat status { };
-    if (bytes.empty() || stat(path.c_str(), &status) != 0)
-        return false;
-    return WriteFileAtomically(
-        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), status.st_mode & 07777);
+    if (fstat(descriptor, &status) != 0
+        || LoadOpenFile(descriptor, static_cast<std::uint64_t>(status.st_size), passphrase) <= 0)
+        return {};
+    return Serialize();
 }
 
 void CRvRecordFileHdr::SetEncryption(const std::string& passphrase, int keyType)

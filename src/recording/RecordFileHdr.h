@@ -62,9 +62,9 @@ public:
     // dangling link, a FIFO); false when there was one that could not be read.
     bool FileMissing() const { return m_fileMissing; }
 
-    // Replaces the recording at path by its header alone, in one step; false (file untouched) when
-    // the header cannot be read with the passphrase or the new file cannot be written.
-    bool RemoveAudio(const std::string& path, const std::string& passphrase);
+    // The recording open on descriptor as its header alone, as "Remove Audio" leaves it (a version 2
+    // to 4 header written as version 4); empty when the header cannot be read with the passphrase.
+    std::vector<std::uint8_t> HeaderOnly(int descriptor, const std::string& passphrase);
 
     // Makes the header write itself as an encrypted envelope for this passphrase and key type.
     void SetEncryption(const std::string& passphrase, int keyType);

@@ -114,8 +114,10 @@ int CISOArchiver::Add(
         return kFailed;
     if (m_cancelled)
         return RefuseCall(kIsoCancelledCode, source);
-    if (ThresholdReached())
+    if (ThresholdReached()) {
+        m_leftOut.insert(source);
         return kFailed;
+    }
 
     IsoDir* parent = m_volume.Root();
     std::string folderPath;
@@ -140,7 +142,7 @@ int CISOArchiver::Add(
 
 int CISOArchiver::AddUnderFreeName(IsoDir* folder, const std::string& folderPath, const std::string& source)
 {
-    const std::string ownName(FileNameOf(source));
+    const std::string ownName = ImageName(FileNameOf(source));
     std::string name = ownName;
     for (int number = 2; number < kMostNumbers; ++number) {
         IsoFile* file = nullptr;

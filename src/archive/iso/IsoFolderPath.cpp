@@ -1,5 +1,7 @@
 #include "archive/iso/IsoFolderPath.h"
 
+#include <algorithm>
+
 namespace qor {
 
 std::vector<std::string> SplitImageFolder(std::string_view folder)
@@ -15,12 +17,19 @@ std::vector<std::string> SplitImageFolder(std::string_view folder)
         if (level.empty())
             break;
         if (level != "." && level != "..")
-            levels.emplace_back(level);
+            levels.push_back(ImageName(level));
         if (slash == std::string_view::npos)
             break;
         folder.remove_prefix(slash + 1);
     }
     return levels;
+}
+
+std::string ImageName(std::string_view name)
+{
+    std::string kept(name);
+    std::replace(kept.begin(), kept.end(), '\\', '_');
+    return kept;
 }
 
 } // namespace qor

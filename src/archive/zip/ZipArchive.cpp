@@ -210,11 +210,16 @@ bool CZipArchive::Finish(std::string& error)
     return true;
 }
 
-std::vector<bool> CZipArchive::Verify(const std::vector<CZipEntryRecord>& entries) const
+std::vector<std::optional<CVerifiedCopy>> CZipArchive::Verify(const std::vector<CZipEntryRecord>& entries) const
 {
     if (m_descriptor < 0)
-        return std::vector<bool>(entries.size(), false);
+        return std::vector<std::optional<CVerifiedCopy>>(entries.size());
     return VerifyZipEntries(m_descriptor, entries);
+}
+
+bool CZipArchive::HoldsFile(const CZipEntryRecord& entry, int source) const
+{
+    return m_descriptor >= 0 && ZipEntryHoldsFile(m_descriptor, entry, source);
 }
 
 void CZipArchive::Abandon()

@@ -6,12 +6,14 @@
 #pragma once
 
 #include "archive/PartialFile.h"
+#include "archive/VerifiedCopy.h"
 #include "archive/zip/ZipCentralDirectory.h"
 #include "archive/zip/ZipEntryWriter.h"
 #include "archive/zip/ZipJournal.h"
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -52,8 +54,10 @@ public:
     // stays open and locked until Close. On failure the archive is put back as it was before Open
     // and error says why.
     bool Finish(std::string& error);
-    // After Finish: which of the entries the file on disk holds intact.
-    std::vector<bool> Verify(const std::vector<CZipEntryRecord>& entries) const;
+    // After Finish: what the file on disk holds of each entry, when intact.
+    std::vector<std::optional<CVerifiedCopy>> Verify(const std::vector<CZipEntryRecord>& entries) const;
+    // Whether the entry holds exactly the bytes of the file open on source.
+    bool HoldsFile(const CZipEntryRecord& entry, int source) const;
     // Puts the archive back as it was before Open.
     void Abandon();
     void Close();

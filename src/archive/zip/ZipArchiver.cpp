@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qor {
@@ -138,6 +139,7 @@ CZIPArchiver::Outcome CZIPArchiver::AddCall(const CQueuedCall& call, COpenArchiv
         m_sizeBytes = archive.OccupiedSize();
         QOR_LOG("Archiver: ZIP %s left out of %s, which would reach its %d MB limit\n", call.source.c_str(),
             call.target.c_str(), m_thresholdMB);
+        m_leftOut.insert(call.source);
         return removed ? Outcome::LeftOut : Outcome::Failed;
     }
     QOR_LOG("Archiver: ZIP %s -> %s (%s)\n", call.source.c_str(), call.target.c_str(), entryName.c_str());
@@ -147,17 +149,15 @@ CZIPArchiver::Outcome CZIPArchiver::AddCall(const CQueuedCall& call, COpenArchiv
 
 std::string CZIPArchiver::EntryNameFor(const CQueuedCall& call, int source, const std::string& name, COpenArchive& open)
 {
-    std::optional<CVerifiedCopy> content;
+    struct stat status { };
+    if (fstat(source, &status) != 0)
+        return {};
     std::string candidate = name;
     for (int number = 2; const CZipEntryRecord* held = open.archive->FindEntry(candidate); ++number) {
-        if (!content) {
-            CVerifiedCopy sum;
-            if (!ChecksumOfFile(source, sum))
-                return {};
-            content = sum;
-        }
-        // The same call archived again: the entry that holds it is checked, not added twice.
-        if (held->method == kZipMethodDeflate && held->crc == content->crc && held->uncompressedSize == content->size) {
+        // The same call archived again: the entry that holds it, byte for byte, is checked rather
+        // than added twice.
+        if (held->uncompressedSize == static_cast<std::uint64_t>(status.st_size)
+            && open.archive->HoldsFile(*held, source)) {
             QOR_LOG("Archiver: ZIP %s is already in %s as %s\n", call.source.c_str(), call.target.c_str(),
                 candidate.c_str());
             open.present.emplace_back(*held, call.source);
@@ -189,15 +189,19 @@ bool CZIPArchiver::FinishArchive(COpenArchive& open, int& written)
         return false;
     }
     // Read back while the archive is still locked, so no other job changes it meanwhile.
-    const std::vector<bool> intact = open.archive->Verify(entries);
+    const std::vector<std::optional<CVerifiedCopy>> intact = open.archive->Verify(entries);
     const CFileIdentity identity = open.archive->Identity();
     open.archive.reset();
     for (std::size_t index = 0; index < entries.size(); ++index) {
-        if (intact[index])
-            m_verified[sources[index]] = { entries[index].uncompressedSize, entries[index].crc, path, identity };
-        else
+        if (intact[index]) {
+            CVerifiedCopy copy = *intact[index];
+            copy.container = path;
+            copy.containerIdentity = identity;
+            m_verified[sources[index]] = copy;
+        } else {
             ReportError("The copy of " + sources[index] + " in the archive " + path
                 + " did not read back intact; the original is kept.");
+        }
     }
     return true;
 }

@@ -73,7 +73,10 @@ bool ReadDirectoryEnd(const ZipReadAtFunction& readAt, std::uint64_t fileSize, C
     std::uint64_t tailOffset = 0;
     std::uint64_t endOffset = 0;
     if (fileSize < kZipEndSize || !FindEndRecord(readAt, fileSize, endOffset, tail, tailOffset)) {
-        error = "it has no end of central directory record";
+        const bool recordEarlier = tail.find("PK\x05\x06") != std::string::npos;
+        error = recordEarlier
+            ? "it has data after its end of central directory record, which adding to it would destroy"
+            : "it has no end of central directory record";
         return false;
     }
     const char* record = &tail[endOffset - tailOffset];

@@ -1,18 +1,20 @@
 #include "archive/zip/ZipEntryName.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace qor {
 namespace {
 
-// Appends the usable components of path to name; "\" counts as a separator because extractors on
-// Windows treat it as one.
+// Appends the usable components of path to name. A backslash becomes "_": extractors on Windows
+// would take it for a separator, and a name must stay one name.
 void AppendComponents(std::string_view path, std::string& name)
 {
     while (!path.empty()) {
-        const auto separator = path.find_first_of("/\\");
-        const std::string_view component = path.substr(0, separator);
+        const auto separator = path.find('/');
+        std::string component(path.substr(0, separator));
         path.remove_prefix(separator == std::string_view::npos ? path.size() : separator + 1);
+        std::replace(component.begin(), component.end(), '\\', '_');
         if (component.empty() || component == "." || component == "..")
             continue;
         if (!name.empty())

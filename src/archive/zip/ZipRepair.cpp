@@ -1,8 +1,10 @@
 #include "archive/zip/ZipRepair.h"
 
+#include "archive/zip/ZipCentralDirectory.h"
 #include "archive/zip/ZipDirectoryReader.h"
 #include "archive/zip/ZipFileIo.h"
 #include "archive/zip/ZipJournal.h"
+#include "archive/zip/ZipSalvage.h"
 #include "foundation/FileLock.h"
 #include "foundation/Logger.h"
 
@@ -49,6 +51,28 @@ std::string Damage(int archive)
     std::string damage;
     return ReadZipDirectory(readAt, static_cast<std::uint64_t>(status.st_size), directory, damage) ? std::string()
                                                                                                    : damage;
+}
+
+// Without a journal: a new directory for the entries the file holds whole, written after everything
+// it holds, so that no byte of it is lost.
+std::string Rebuild(int archive, const std::string& damage)
+{
+    struct stat status { };
+    if (fstat(archive, &status) != 0)
+        return std::strerror(errno);
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    const CZipSalvage salvage = SalvageZipEntries(archive, size);
+    if (salvage.entries.empty())
+        return "it is damaged (" + damage + "), and holds no entry that could be recovered";
+    CZipCentralDirectory directory;
+    for (const CZipEntryRecord& entry : salvage.entries)
+        directory.Add(entry);
+    if (!WriteAllAt(archive, directory.Encode(size), size) || fsync(archive) != 0)
+        return std::string("its directory cannot be rebuilt (") + std::strerror(errno) + ")";
+    QOR_LOG("Archiver: ZIP directory rebuilt from %zu whole entries (it was damaged: %s)\n", salvage.entries.size(),
+        damage.c_str());
+    return "its directory was rebuilt from the " + std::to_string(salvage.entries.size())
+        + " entries it holds whole (it was damaged: " + damage + ")";
 }
 
 } // namespace
@@ -114,9 +138,8 @@ CZipRepairOutcome RepairZipArchive(const std::string& path)
     if (!journal.RepairIfLeft(archive, repaired, error)) {
         outcome.message = error;
     } else if (const std::string damage = Damage(archive); !damage.empty()) {
-        const char* state = repaired ? "repaired from its journal, but still damaged: "
-                                     : "no journal of an interrupted run, and it is damaged: ";
-        outcome.message = state + damage;
+        outcome.message = Rebuild(archive, damage);
+        outcome.repaired = Damage(archive).empty();
     } else {
         outcome.repaired = true;
         outcome.message = repaired ? "repaired from the journal of an interrupted run" : "intact; nothing to repair";

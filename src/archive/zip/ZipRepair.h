@@ -17,7 +17,9 @@ struct CZipRepairOutcome {
 // archive is gone or was replaced is dropped. Creates nothing when there are no journals.
 std::vector<CZipRepairOutcome> RepairPendingZipJournals();
 
-// Repairs the archive at path from its journal if one is waiting, and says what state it is in.
+// Repairs the archive at path from its journal if one is waiting; one that is still damaged (no
+// journal is at hand, as for another user) gets a new directory for the entries it holds whole,
+// written after everything it holds. Says what state it is in.
 CZipRepairOutcome RepairZipArchive(const std::string& path);
 
 } // namespace qor

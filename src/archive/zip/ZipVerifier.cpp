@@ -3,9 +3,11 @@
 #include "archive/zip/ZipBytes.h"
 #include "archive/zip/ZipDirectoryReader.h"
 #include "archive/zip/ZipFileIo.h"
+#include "archive/zip/ZipInflater.h"
 #include "foundation/RegularFile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -15,60 +17,6 @@
 
 namespace qor {
 namespace {
-
-constexpr std::size_t kBlock = 65'536;
-
-class CInflater {
-public:
-    CInflater() { m_ready = inflateInit2(&m_stream, -MAX_WBITS) == Z_OK; }
-    ~CInflater()
-    {
-        if (m_ready)
-            inflateEnd(&m_stream);
-    }
-    CInflater(const CInflater&) = delete;
-    CInflater& operator=(const CInflater&) = delete;
-
-    // Inflates exactly compressedSize bytes at dataOffset; true when they form one complete deflate
-    // stream whose output has the expected CRC-32 and size.
-    bool Matches(int archive, std::uint64_t dataOffset, const CZipEntryRecord& expected)
-    {
-        if (!m_ready || inflateReset(&m_stream) != Z_OK)
-            return false;
-        uLong crc = crc32(0, Z_NULL, 0);
-        std::uint64_t produced = 0;
-        std::uint64_t remaining = expected.compressedSize;
-        int status = Z_OK;
-        while (status != Z_STREAM_END) {
-            if (m_stream.avail_in == 0) {
-                const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kBlock));
-                if (count == 0 || !ReadAllAt(archive, reinterpret_cast<char*>(m_input), count, dataOffset))
-                    return false;
-                dataOffset += count;
-                remaining -= count;
-                m_stream.next_in = m_input;
-                m_stream.avail_in = static_cast<uInt>(count);
-            }
-            m_stream.next_out = m_output;
-            m_stream.avail_out = kBlock;
-            status = inflate(&m_stream, Z_NO_FLUSH);
-            if (status != Z_OK && status != Z_STREAM_END)
-                return false;
-            const std::size_t count = kBlock - m_stream.avail_out;
-            crc = crc32(crc, m_output, static_cast<uInt>(count));
-            produced += count;
-        }
-        const bool consumedAll = remaining == 0 && m_stream.avail_in == 0;
-        m_stream.avail_in = 0;
-        return consumedAll && crc == expected.crc && produced == expected.uncompressedSize;
-    }
-
-private:
-    z_stream m_stream{};
-    bool m_ready = false;
-    unsigned char m_input[kBlock];
-    unsigned char m_output[kBlock];
-};
 
 bool LocalHeaderMatches(int archive, const CZipEntryRecord& expected, std::uint64_t& dataOffset)
 {
@@ -95,20 +43,23 @@ bool SameEntry(const CZipEntryRecord& listed, const CZipEntryRecord& expected)
 
 std::vector<bool> VerifyZipEntries(const std::string& path, const std::vector<CZipEntryRecord>& expected)
 {
+    std::vector<bool> intact(expected.size(), false);
     const int archive = OpenRegularFile(path);
     if (archive < 0)
-        return std::vector<bool>(expected.size(), false);
-    std::vector<bool> intact = VerifyZipEntries(archive, expected);
+        return intact;
+    const std::vector<std::optional<CVerifiedCopy>> copies = VerifyZipEntries(archive, expected);
     close(archive);
+    for (std::size_t index = 0; index < copies.size(); ++index)
+        intact[index] = copies[index].has_value();
     return intact;
 }
 
-std::vector<bool> VerifyZipEntries(int archive, const std::vector<CZipEntryRecord>& expected)
+std::vector<std::optional<CVerifiedCopy>> VerifyZipEntries(int archive, const std::vector<CZipEntryRecord>& expected)
 {
-    std::vector<bool> intact(expected.size(), false);
+    std::vector<std::optional<CVerifiedCopy>> copies(expected.size());
     struct stat status { };
     if (fstat(archive, &status) != 0)
-        return intact;
+        return copies;
     // The file was flushed; dropping its cached pages makes the reads below come from the disk.
     posix_fadvise(archive, 0, 0, POSIX_FADV_DONTNEED);
     CZipDirectory directory;
@@ -117,11 +68,12 @@ std::vector<bool> VerifyZipEntries(int archive, const std::vector<CZipEntryRecor
         return ReadAllAt(archive, into, size, offset);
     };
     if (!ReadZipDirectory(readAt, static_cast<std::uint64_t>(status.st_size), directory, error))
-        return intact;
+        return copies;
     std::unordered_map<std::uint64_t, const CZipEntryRecord*> byOffset;
     for (const CZipEntryRecord& entry : directory.entries)
         byOffset.emplace(entry.localHeaderOffset, &entry);
-    auto inflater = std::make_unique<CInflater>();
+    CZipInflater inflater;
+    CContentDigest digest;
     for (std::size_t index = 0; index < expected.size(); ++index) {
         const auto listed = byOffset.find(expected[index].localHeaderOffset);
         std::uint64_t dataOffset = 0;
@@ -129,9 +81,50 @@ std::vector<bool> VerifyZipEntries(int archive, const std::vector<CZipEntryRecor
             || !LocalHeaderMatches(archive, expected[index], dataOffset))
             continue;
         // The sizes come from the file's directory, so a damaged directory cannot pass either.
-        intact[index] = inflater->Matches(archive, dataOffset, *listed->second);
+        const CZipEntryRecord& entry = *listed->second;
+        uLong crc = crc32(0, Z_NULL, 0);
+        std::uint64_t produced = 0;
+        std::uint64_t consumed = 0;
+        const bool inflated = inflater.Inflate(
+            archive, dataOffset, entry.compressedSize,
+            [&](const unsigned char* bytes, std::size_t size) {
+                crc = crc32_z(crc, bytes, size);
+                digest.Add(bytes, size);
+                produced += size;
+                return true;
+            },
+            consumed);
+        CVerifiedCopy copy;
+        copy.size = produced;
+        copy.digest = digest.Finish();
+        if (inflated && consumed == entry.compressedSize && crc == entry.crc && produced == entry.uncompressedSize)
+            copies[index] = copy;
     }
-    return intact;
+    return copies;
+}
+
+bool ZipEntryHoldsFile(int archive, const CZipEntryRecord& entry, int source)
+{
+    std::uint64_t dataOffset = 0;
+    if (entry.method != kZipMethodDeflate || !LocalHeaderMatches(archive, entry, dataOffset))
+        return false;
+    CZipInflater inflater;
+    std::string original;
+    std::uint64_t compared = 0;
+    std::uint64_t consumed = 0;
+    const bool same = inflater.Inflate(
+        archive, dataOffset, entry.compressedSize,
+        [&](const unsigned char* bytes, std::size_t size) {
+            original.resize(size);
+            if (!ReadAllAt(source, original.data(), size, compared) || std::memcmp(original.data(), bytes, size) != 0)
+                return false;
+            compared += size;
+            return true;
+        },
+        consumed);
+    char beyond = 0;
+    // The file must end where the entry does.
+    return same && compared == entry.uncompressedSize && !ReadAllAt(source, &beyond, 1, compared);
 }
 
 } // namespace qor

@@ -18,6 +18,7 @@ TEST(IsoFolderPath, SplitsLevelsDropsTrailingBlanksAndDotsAndStopsAtAnEmptyLevel
     EXPECT_EQ(SplitImageFolder("a/   /b"), Levels{ "a" });
     EXPECT_EQ(SplitImageFolder("a/b/"), (Levels{ "a", "b" }));
     EXPECT_EQ(SplitImageFolder("../a/./.."), Levels{ "a" }) << "no level names a folder outside the image";
+    EXPECT_EQ(SplitImageFolder("a\\b/c"), (Levels{ "a_b", "c" })) << "Joliet readers would split at a backslash";
 }
 
 } // namespace

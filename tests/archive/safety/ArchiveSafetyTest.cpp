@@ -14,6 +14,8 @@
 #include "support/ChildProcess.h"
 #include "support/RecordingFolder.h"
 
+#include <algorithm>
+#include <array>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +25,7 @@
 #include <set>
 #include <thread>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace qor {
 namespace {
@@ -31,6 +34,7 @@ namespace fs = std::filesystem;
 using test::CCliResult;
 using test::Joined;
 using test::RunCli;
+using Kept = std::vector<std::pair<std::string, COriginalChange>>;
 
 bool Has(const std::string& text, const std::string& part)
 {
@@ -69,6 +73,32 @@ std::set<std::string> NamesIn(const std::string& folder)
         if (item.is_regular_file())
             names.insert(fs::relative(item.path(), folder).string());
     return names;
+}
+
+// Sets the last four bytes of data so that its CRC-32 becomes target: the checksum is linear, so
+// the bytes can be worked out backwards from the result, as anyone could.
+void ForceCrc32(std::string& data, std::uint32_t target)
+{
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t index = 0; index < 256; ++index) {
+        std::uint32_t value = index;
+        for (int bit = 0; bit < 8; ++bit)
+            value = (value & 1) ? 0xEDB88320u ^ (value >> 1) : value >> 1;
+        table[index] = value;
+    }
+    const std::size_t at = data.size() - 4;
+    const auto before
+        = ~static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(at)));
+    std::uint32_t state = ~target;
+    for (int step = 0; step < 4; ++step) {
+        std::uint32_t index = 0;
+        while ((table[index] >> 24) != (state >> 24))
+            ++index;
+        state = ((state ^ table[index]) << 8) | index;
+    }
+    state ^= before;
+    for (int byte = 0; byte < 4; ++byte)
+        data[at + static_cast<std::size_t>(byte)] = static_cast<char>((state >> (8 * byte)) & 0xFF);
 }
 
 // Starts the manager's run and waits for its end (Wait alone would ask it to stop).
@@ -181,7 +211,7 @@ TEST_F(ArchiveSafety, ACallThatChangedAfterItWasReadIsKept)
         ledger.Record(growing);
         const CArchiveJobOutcome outcome = FinishArchiveJob(manager, *log, *manager.GetFirstJob());
         EXPECT_EQ(outcome.archived, 2) << method;
-        EXPECT_EQ(outcome.changed, std::vector<std::string>{ growing }) << method;
+        EXPECT_EQ(outcome.changed, (Kept{ { growing, COriginalChange::Changed } })) << method;
         EXPECT_EQ(outcome.originals.modified, 2) << method;
         EXPECT_TRUE(fs::exists(growing) && !fs::exists(first) && !fs::exists(last)) << method;
         ExpectPromiseHolds("method " + std::to_string(method));
@@ -207,7 +237,7 @@ TEST_F(ArchiveSafety, ACallThatChangedAfterItWasReadIsKept)
     ledger.Record(late);
     const CArchiveManager::CModifyOutcome modified = manager.ModifyOriginals(done);
     EXPECT_EQ(modified.modified, 0);
-    EXPECT_EQ(modified.changed, std::vector<std::string>{ late });
+    EXPECT_EQ(modified.kept, (Kept{ { late, COriginalChange::Changed } }));
     ExpectPromiseHolds("changed before it was stripped");
 }
 
@@ -455,7 +485,7 @@ TEST_F(ArchiveSafety, CountsMessagesAndTheLogSayWhatWasVerified)
     fs::remove_all(Path("vanishing"));
     const CArchiveJobOutcome outcome = FinishArchiveJob(manager, *log, *manager.GetFirstJob());
     EXPECT_EQ(outcome.archived, 0);
-    EXPECT_EQ(outcome.originals.archiveGone.size(), 1u);
+    EXPECT_EQ(outcome.changed, (Kept{ { Path("vanish/1000-v.qor"), COriginalChange::ArchiveGone } }));
     EXPECT_FALSE(outcome.logged);
     ExpectPromiseHolds("the archive folder vanished");
 }
@@ -500,12 +530,74 @@ TEST_F(ArchiveSafety, AKilledAppendIsRepairedAtTheNextStartOrOnDemand)
     EXPECT_TRUE(repair.repaired) << repair.message;
     EXPECT_EQ(repair.message, "repaired from the journal of an interrupted run");
     EXPECT_EQ(Contents(target), held);
+    // Without the journal (another user's run, say): a new directory for the entries held whole.
+    killMidAppend();
+    for (const auto& item : fs::directory_iterator(CZipJournal::Folder(true)))
+        fs::remove(item.path());
+    const CCliResult rebuilt = RunCli({ "archive", "--repair", target });
+    EXPECT_EQ(rebuilt.exitCode, 0) << rebuilt.errors;
+    EXPECT_TRUE(Has(rebuilt.output, "its directory was rebuilt from the")) << rebuilt.output;
+    const std::multiset<std::string> salvaged = Contents(target);
+    EXPECT_TRUE(std::includes(salvaged.begin(), salvaged.end(), held.begin(), held.end()));
+    ExpectPromiseHolds("rebuilt without a journal");
     const CCliResult intact = RunCli({ "archive", "--repair", target });
     EXPECT_TRUE(intact.exitCode == 0 && Has(intact.output, "intact; nothing to repair")) << intact.output;
     test::WriteFileText(Path("noise.zip"), std::string(5000, 'n'));
     const CCliResult damaged = RunCli({ "archive", "--repair", Path("noise.zip") });
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_TRUE(Has(damaged.errors, "it is damaged")) << damaged.errors;
+}
+
+TEST_F(ArchiveSafety, OnlyTheVeryCallIsEverDeletedOrStripped)
+{
+    // A different call of the same name, size and CRC-32 (four bytes set to make it so) is archived
+    // on its own, not taken for the first.
+    const std::string first = Call("forged/a/1000-x.qor", 110);
+    std::string bytes = test::ReadFileText(first);
+    const auto crc = static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+    bytes[5000] = static_cast<char>(bytes[5000] ^ 0x5A);
+    ForceCrc32(bytes, crc);
+    ASSERT_EQ(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())), crc);
+    test::WriteFileText(Path("forged/b/1000-x.qor"), bytes);
+    ledger.Record(Path("forged/b/1000-x.qor"));
+    for (const char* folder : { "forged/a", "forged/b" }) {
+        const CCliResult run = Archive({ "--zip", Path("forged.zip"), "--after", "delete", Path(folder) });
+        EXPECT_EQ(run.exitCode, 0) << run.errors;
+    }
+    EXPECT_EQ(Contents(Path("forged.zip")).size(), 2u);
+    ExpectPromiseHolds("a call forged to look like another");
+
+    // A call a recorder still has open is kept, whether it is to be deleted or stripped.
+    const std::string live = Call("live/1000-live.qor", 111);
+    const int recorder = open(live.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(recorder, 0);
+    for (const char* after : { "delete", "strip-audio" }) {
+        const CCliResult run = Archive({ "--zip", Path("live.zip"), "--after", after, Path("live") });
+        EXPECT_EQ(run.exitCode, 1) << after;
+        EXPECT_TRUE(Has(run.errors, "another program has it open")) << run.errors;
+    }
+    ASSERT_EQ(write(recorder, "more audio", 10), 10);
+    close(recorder);
+    ledger.Record(live);
+    ExpectPromiseHolds("a call still being recorded");
+
+    // A link is never followed to delete or strip what it points to, and a folder-tree archive
+    // reached through a linked folder is not taken for originals.
+    const std::string elsewhere = Call("elsewhere/1000-kept.qor", 112);
+    fs::create_directories(Path("links"));
+    fs::create_symlink(elsewhere, Path("links/1000-link.qor"));
+    const CCliResult linked = Archive({ "--zip", Path("links.zip"), "--after", "strip-audio", Path("links") });
+    EXPECT_TRUE(Has(linked.errors, "is a symbolic link")) << linked.errors;
+    EXPECT_EQ(test::ReadFileText(elsewhere).size(), fs::file_size(elsewhere));
+    Call("treed/1000-t.qor", 113);
+    ASSERT_EQ(Archive({ "--disk", Path("tree"), "--after", "delete", Path("treed") }).exitCode, 0);
+    fs::create_directory_symlink(Path("tree"), Path("links/tree"));
+    const CCliResult again = Archive({ "--zip", Path("links2.zip"), "--sub", "--after", "strip-audio", Path("links") });
+    EXPECT_TRUE(Has(again.errors, "is a symbolic link")) << again.errors;
+    EXPECT_EQ(NamesIn(Path("tree")), std::set<std::string>{ "1000-t.qor" });
+    EXPECT_GT(fs::file_size(Path("tree/1000-t.qor")), 1440u) << "the archive's copy keeps its audio";
+    ExpectPromiseHolds("links");
 }
 
 TEST_F(ArchiveSafety, LongNamesAreArchivedAndLeaveNoPartialFiles)

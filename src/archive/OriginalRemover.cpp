@@ -1,0 +1,155 @@
+#include "archive/OriginalRemover.h"
+
+#include "archive/PartialFile.h"
+#include "foundation/FolderSync.h"
+#include "foundation/Logger.h"
+#include "recording/RecordFileHdr.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qor {
+namespace {
+
+// The original open and leased for as long as it is being changed.
+class CHeldOriginal {
+public:
+    explicit CHeldOriginal(const std::string& path)
+        : m_path(path)
+    {
+    }
+    ~CHeldOriginal()
+    {
+        if (m_descriptor < 0)
+            return;
+        if (m_leased)
+            fcntl(m_descriptor, F_SETLEASE, F_UNLCK);
+        close(m_descriptor);
+    }
+    CHeldOriginal(const CHeldOriginal&) = delete;
+    CHeldOriginal& operator=(const CHeldOriginal&) = delete;
+
+    COriginalChange Take(const CVerifiedCopy& copy)
+    {
+        struct stat link { };
+        if (lstat(m_path.c_str(), &link) != 0)
+            return COriginalChange::Failed;
+        if (S_ISLNK(link.st_mode))
+            return COriginalChange::Link;
+        m_descriptor = open(m_path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (m_descriptor < 0 || fstat(m_descriptor, &m_status) != 0 || !S_ISREG(m_status.st_mode))
+            return COriginalChange::Failed;
+        // A lease is granted only while no other program has the file open. Its break notice, should
+        // one come, is a signal whose default is to be ignored.
+        fcntl(m_descriptor, F_SETSIG, SIGURG);
+        m_leased = fcntl(m_descriptor, F_SETLEASE, F_WRLCK) == 0;
+        if (!m_leased && errno == EAGAIN)
+            return COriginalChange::InUse;
+        if (!ContainerStillThere(copy))
+            return COriginalChange::ArchiveGone;
+        return FileMatchesCopy(m_descriptor, copy) ? COriginalChange::Done : COriginalChange::Changed;
+    }
+
+    // False once another program has opened the file since it was taken.
+    bool Undisturbed() const { return !m_leased || fcntl(m_descriptor, F_GETLEASE) == F_WRLCK; }
+
+    int Descriptor() const { return m_descriptor; }
+    CFileIdentity Identity() const { return IdentityOf(m_descriptor); }
+    mode_t Mode() const { return m_status.st_mode & 07777; }
+
+private:
+    std::string m_path;
+    int m_descriptor = -1;
+    bool m_leased = false;
+    struct stat m_status { };
+};
+
+std::string HiddenNameBeside(const std::string& path)
+{
+    std::random_device random;
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, "/.qor-%08x%08x.removing", random(), random());
+    return (FolderOf(path) == "/" ? std::string() : FolderOf(path)) + suffix;
+}
+
+} // namespace
+
+COriginalChange DeleteOriginal(const std::string& path, const CVerifiedCopy& copy)
+{
+    CHeldOriginal original(path);
+    if (const COriginalChange taken = original.Take(copy); taken != COriginalChange::Done)
+        return taken;
+    // Moved aside first, so that it can be put back if anything opened it meanwhile.
+    const std::string aside = HiddenNameBeside(path);
+    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) != 0)
+        return COriginalChange::Failed;
+    CFileIdentity moved;
+    const bool same = IdentityOfPath(aside, moved) && moved == original.Identity();
+    if (!same || !original.Undisturbed()) {
+        if (renameat2(AT_FDCWD, aside.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0)
+            QOR_LOG("Archiver: File %s could not be put back; it is kept as %s\r\n", path.c_str(), aside.c_str());
+        return same ? COriginalChange::InUse : COriginalChange::Changed;
+    }
+    if (unlink(aside.c_str()) != 0)
+        return COriginalChange::Failed;
+    SyncFolderOf(path);
+    return COriginalChange::Done;
+}
+
+COriginalChange StripOriginal(const std::string& path, const CVerifiedCopy& copy, const std::string& passphrase)
+{
+    CHeldOriginal original(path);
+    if (const COriginalChange taken = original.Take(copy); taken != COriginalChange::Done)
+        return taken;
+    const std::vector<std::uint8_t> header = CRvRecordFileHdr().HeaderOnly(original.Descriptor(), passphrase);
+    if (header.empty())
+        return COriginalChange::Unreadable;
+    CPartialFile stripped;
+    if (stripped.Create(path, false, original.Mode()) != 0)
+        return COriginalChange::Failed;
+    std::size_t written = 0;
+    while (written < header.size()) {
+        const ssize_t count = write(stripped.Descriptor(), header.data() + written, header.size() - written);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return COriginalChange::Failed;
+        written += static_cast<std::size_t>(count);
+    }
+    if (fchmod(stripped.Descriptor(), original.Mode()) != 0 || fsync(stripped.Descriptor()) != 0)
+        return COriginalChange::Failed;
+    const int replaced = stripped.Replace(path, original.Identity(), [&original] { return original.Undisturbed(); });
+    if (replaced == EAGAIN)
+        return COriginalChange::InUse;
+    if (replaced == EBUSY)
+        return COriginalChange::Changed;
+    return replaced == 0 ? COriginalChange::Done : COriginalChange::Failed;
+}
+
+const char* OriginalChangeText(COriginalChange change)
+{
+    switch (change) {
+    case COriginalChange::Done:
+        return "done";
+    case COriginalChange::Link:
+        return "it is a symbolic link, and what it points to is left alone";
+    case COriginalChange::InUse:
+        return "another program has it open (a recorder still writing it?)";
+    case COriginalChange::Changed:
+        return "it changed after it was archived";
+    case COriginalChange::ArchiveGone:
+        return "the archive that held its copy is gone";
+    case COriginalChange::Unreadable:
+        return "its header cannot be read (an encrypted call without its passphrase?)";
+    case COriginalChange::Failed:
+        break;
+    }
+    return "it could not be changed";
+}
+
+} // namespace qor
