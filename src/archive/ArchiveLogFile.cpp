@@ -63,7 +63,7 @@ CArchiveLogFileRead ReadArchiveLogFile(const std::string& path)
     content = TextFileAsUtf8(content);
     CArchiveLogReader logReader;
     CXmlReader reader;
-    const bool blank = content.find_first_not_of(std::string(" \t\r\n\0", 5)) == std::string::npos;
+    const bool blank = content.find_first_not_of(" \t\r\n") == std::string::npos;
     if (reader.Read(content, logReader) && (logReader.sawElement || blank)) {
         read.entries = std::move(logReader.jobs);
         return read;

@@ -420,6 +420,21 @@ TEST_F(ArchiveSafety, TheLogKeepsEveryJobAndIsWrittenBeforeAnyOriginalChanges)
         ExpectPromiseHolds("after a damaged log");
     }
 
+    // A log of NUL bytes is no log to write over; one an editor saved as UTF-16 is read.
+    const std::string entries = test::ReadFileText(logPath);
+    test::WriteFileText(logPath, std::string(4096, '\0'));
+    Call("nul/1000-n.qor", 62);
+    EXPECT_TRUE(Has(Archive({ "--zip", Path("nul.zip"), Path("nul") }).errors, "could not be read; kept as"));
+    test::WriteFileText(logPath, entries);
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : entries) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    test::WriteFileText(logPath, utf16);
+    EXPECT_EQ(LogEntries().size(), RecoverArchiveLogEntries(entries).size());
+    test::WriteFileText(logPath, entries);
+
     // The log's folder is full: the log cannot take the job, so no original is touched.
     test::CSmallFileSystem full(256 * 1024);
     if (!full.Mounted())
@@ -468,6 +483,22 @@ TEST_F(ArchiveSafety, CountsMessagesAndTheLogSayWhatWasVerified)
     EXPECT_EQ(entries.back()->callCount, 2);
     EXPECT_TRUE(fs::exists(huge));
     ExpectPromiseHolds("one call refused by the image");
+
+    // Calls that would pass the size limit are left out, named, and no failure.
+    for (int call = 0; call < 3; ++call) {
+        samplegen::CSampleCall large;
+        large.seed = 90 + static_cast<std::uint32_t>(call);
+        large.codecTag = kCodecALaw;
+        large.durationSeconds = 75;
+        ledger.Record(work.Write("limited/1000-" + std::to_string(call) + ".qor", large));
+    }
+    const CCliResult limited
+        = Archive({ "--zip", Path("limited.zip"), "--threshold", "1", "--after", "delete", Path("limited") });
+    EXPECT_EQ(limited.exitCode, 0) << limited.errors;
+    EXPECT_TRUE(Has(limited.output, "1 calls archived") && Has(limited.output, "2 left out at the size limit"))
+        << limited.output;
+    EXPECT_TRUE(Has(limited.errors, "left out: the archive reached its size limit")) << limited.errors;
+    ExpectPromiseHolds("a size limit");
 
     // The archive folder vanished once the copies were read back: its originals stay, unlogged.
     Call("vanish/1000-v.qor", 82);
