@@ -3,7 +3,9 @@
 #include "archive/ArchiveLogger.h"
 #include "archive/ArchiveStructure.h"
 #include "archive/ArchiveTypes.h"
+#include "archive/PartialFile.h"
 #include "archive/VerifiedCopy.h"
+#include "foundation/FolderSync.h"
 #include "foundation/Logger.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
@@ -15,6 +17,7 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -252,11 +255,15 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
     // Archives and the log name calls by their full paths, whatever the job was given.
     std::error_code error;
     const std::string root = std::filesystem::absolute(listEntry.GetPath(), error).lexically_normal().string();
+    std::set<std::string> folders;
     WalkRecordings(
         root.empty() ? listEntry.GetPath() : root, true,
         [&](const std::string& path) {
             if (!IsRunning())
                 return false;
+            // Partial files a killed job left beside its originals go once a job comes by.
+            if (const std::string folder = FolderOf(path); folders.insert(folder).second)
+                RemoveStalePartials(folder);
             if (!Selects(job, path))
                 return true;
             CArchiveFileListEntry call(listEntry);

@@ -1,5 +1,6 @@
 #include "archive/OriginalRemover.h"
 
+#include "archive/NumberedName.h"
 #include "archive/PartialFile.h"
 #include "foundation/FolderSync.h"
 #include "foundation/Logger.h"
@@ -77,6 +78,25 @@ std::string HiddenNameBeside(const std::string& path)
     return (FolderOf(path) == "/" ? std::string() : FolderOf(path)) + suffix;
 }
 
+// Gives a file moved aside its name back, or a numbered one when a new file took the name meanwhile;
+// never a hidden name that nobody would look for.
+void PutBack(const std::string& aside, const std::string& path)
+{
+    std::string name = path;
+    for (int number = 2; number < 1000; ++number) {
+        if (renameat2(AT_FDCWD, aside.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) {
+            if (name != path)
+                QOR_LOG(
+                    "Archiver: File %s was taken meanwhile; the call is kept as %s\r\n", path.c_str(), name.c_str());
+            return;
+        }
+        if (errno != EEXIST)
+            break;
+        name = NumberedName(path, number);
+    }
+    QOR_LOG("Archiver: File %s could not be put back; it is kept as %s\r\n", path.c_str(), aside.c_str());
+}
+
 } // namespace
 
 COriginalChange DeleteOriginal(const std::string& path, const CVerifiedCopy& copy)
@@ -91,8 +111,7 @@ COriginalChange DeleteOriginal(const std::string& path, const CVerifiedCopy& cop
     CFileIdentity moved;
     const bool same = IdentityOfPath(aside, moved) && moved == original.Identity();
     if (!same || !original.Undisturbed()) {
-        if (renameat2(AT_FDCWD, aside.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0)
-            QOR_LOG("Archiver: File %s could not be put back; it is kept as %s\r\n", path.c_str(), aside.c_str());
+        PutBack(aside, path);
         return same ? COriginalChange::InUse : COriginalChange::Changed;
     }
     if (unlink(aside.c_str()) != 0)

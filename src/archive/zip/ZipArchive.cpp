@@ -40,6 +40,8 @@ CZipArchive::~CZipArchive()
 
 bool CZipArchive::Open(std::string& error)
 {
+    // Partial files a killed job left beside the archive go once a job comes by.
+    RemoveStalePartials(FolderOf(m_path));
     // Each round either finds the archive or claims its partial file; another job that finishes
     // the same new archive meanwhile sends us round again, to add to what it wrote.
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
@@ -117,7 +119,6 @@ bool CZipArchive::OpenExisting(std::string& error)
 
 int CZipArchive::CreatePartial(std::string& error)
 {
-    RemoveStalePartials(FolderOf(m_path));
     const int created = m_partial.Create(m_path, true, 0666);
     if (created == EBUSY) {
         error = "another job is writing to it";
