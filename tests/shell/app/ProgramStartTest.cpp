@@ -1,0 +1,110 @@
+#include "archive/zip/ZipArchiver.h"
+#include "shell/app/SingleInstance.h"
+#include "support/ChildProcess.h"
+#include "support/TestFolders.h"
+
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTest>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace qor {
+namespace {
+
+// Runs the real program twice in one sandbox (its own runtime folder, so a copy the developer has
+// open is left alone).
+class ProgramStart : public ::testing::Test {
+protected:
+    ProgramStart()
+        : m_savedRuntime(qgetenv("XDG_RUNTIME_DIR"))
+    {
+        const std::string runtime = sandbox.Root() + "/runtime";
+        mkdir(runtime.c_str(), 0700);
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
+    }
+    ~ProgramStart() override
+    {
+        for (QProcess* copy : { &first, &second }) {
+            copy->kill();
+            copy->waitForFinished();
+        }
+        qputenv("XDG_RUNTIME_DIR", m_savedRuntime);
+    }
+
+    static bool Listening()
+    {
+        QLocalSocket probe;
+        probe.connectToServer(CSingleInstance::ServerName());
+        return probe.waitForConnected(100);
+    }
+
+    test::CDataFolderSandbox sandbox;
+    QProcess first;
+    QProcess second;
+
+private:
+    QByteArray m_savedRuntime;
+};
+
+TEST_F(ProgramStart, ASecondCopyRaisesTheRunningOneAndEndsWithZero)
+{
+    first.start(QStringLiteral(QOR_PROGRAM_PATH), {});
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor(Listening, 20'000)) << first.readAllStandardError().toStdString();
+
+    second.start(QStringLiteral(QOR_PROGRAM_PATH), {});
+    ASSERT_TRUE(second.waitForFinished(20'000)) << "the second copy kept running";
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(first.state(), QProcess::Running) << "the first copy goes on";
+
+    first.kill();
+    first.waitForFinished();
+    second.start(QStringLiteral(QOR_PROGRAM_PATH), {});
+    EXPECT_FALSE(second.waitForFinished(3'000)) << "a name left behind by a killed copy is taken over";
+    EXPECT_TRUE(Listening());
+}
+
+TEST_F(ProgramStart, RepairsAnArchiveThatAKilledJobLeftHalfWritten)
+{
+    const test::CTempFolder calls;
+    const std::string target = calls.File("calls.zip");
+    const std::string held = calls.File("held.qor");
+    test::WriteFileText(held, std::string(100'000, 'h'));
+    CZIPArchiver writing(nullptr, nullptr);
+    writing.Add(target, held, "", 0);
+    ASSERT_EQ(writing.Write(), 1);
+    const std::string before = test::ReadFileText(target);
+    std::vector<std::string> added;
+    for (int call = 0; call < 4; ++call) {
+        added.push_back(calls.File("added-" + std::to_string(call) + ".qor"));
+        test::WriteFileText(added.back(), std::string(200'000, static_cast<char>('a' + call)));
+    }
+    // Killed after its third call: the old directory is overwritten, the journal holds it.
+    EXPECT_EQ(test::RunInChild([] { return true; },
+                  [&] {
+                      CZIPArchiver appending(
+                          [reported = 0](double) mutable {
+                              if (++reported == 3)
+                                  raise(SIGKILL);
+                          },
+                          nullptr);
+                      for (const std::string& source : added)
+                          appending.Add(target, source, "", 0);
+                      appending.Write();
+                      return 0;
+                  }),
+        -1);
+    ASSERT_NE(test::ReadFileText(target), before);
+
+    first.start(QStringLiteral(QOR_PROGRAM_PATH), {});
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor(Listening, 20'000)) << first.readAllStandardError().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return test::ReadFileText(target) == before; }, 20'000))
+        << "put back as it was, with the call it held";
+}
+
+} // namespace
+} // namespace qor
