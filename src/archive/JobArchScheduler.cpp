@@ -8,6 +8,7 @@
 #include "foundation/Logger.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "foundation/WriteTrust.h"
 
 #include <ctime>
 
@@ -50,10 +51,12 @@ std::string CJobArchScheduler::FilePath()
     return CSettings::GetConfigFilePath(true, kFileName);
 }
 
-bool CJobArchScheduler::LoadSchedule()
+bool CJobArchScheduler::LoadSchedule(std::string* why)
 {
     QOR_SEMAPHORE_GUARD(m_lock);
-    return ReadScheduleFile(FilePath(), m_settings);
+    std::string distrust;
+    m_untrusted = !TrustedConfiguration(FilePath(), distrust);
+    return ReadScheduleFile(FilePath(), m_settings, why);
 }
 
 bool CJobArchScheduler::SaveSchedule()
@@ -61,6 +64,8 @@ bool CJobArchScheduler::SaveSchedule()
     std::string text;
     {
         QOR_SEMAPHORE_GUARD(m_lock);
+        if (m_untrusted)
+            return false;
         text = ScheduleFileText(m_settings);
     }
     return WriteFileAtomically(FilePath(), text, 0644);

@@ -28,7 +28,9 @@ public:
     CJobArchScheduler();
     CJobArchScheduler(std::shared_ptr<CArchiveManager> manager, std::shared_ptr<CArchiveLogger> log);
 
-    bool LoadSchedule();
+    // False when the file cannot be read, or is not trusted (why says which); a file not trusted is
+    // never saved over either.
+    bool LoadSchedule(std::string* why = nullptr);
     bool SaveSchedule();
     CScheduleSettings GetSettings();
     void SetSettings(const CScheduleSettings& settings);
@@ -63,6 +65,7 @@ private:
     std::shared_ptr<CArchiveLogger> m_log;
     CRvLoggedSemaphore m_lock{ "ARCH_SCHEDULER" };
     CScheduleSettings m_settings;
+    bool m_untrusted = false;
     std::function<void(Notice)> m_notifier;
     mutable std::mutex m_outcomeMutex;
     CArchiveJobOutcome m_lastOutcome;

@@ -1,5 +1,7 @@
 #include "archive/ScheduleFile.h"
 
+#include "foundation/Logger.h"
+#include "foundation/WriteTrust.h"
 #include "foundation/XMLSettings.h"
 #include "foundation/XmlEscape.h"
 #include "foundation/XmlReader.h"
@@ -129,13 +131,23 @@ std::string ScheduleFileText(const CScheduleSettings& s)
     return text + "</ArchiveJobSchedulingData>\r\r\n";
 }
 
-bool ReadScheduleFile(const std::string& path, CScheduleSettings& settings)
+bool ReadScheduleFile(const std::string& path, CScheduleSettings& settings, std::string* why)
 {
+    std::string distrust;
+    if (!TrustedConfiguration(path, distrust)) {
+        QOR_LOG("Archiver: %s is ignored: %s\r\n", path.c_str(), distrust.c_str());
+        if (why)
+            *why = "is not trusted: " + distrust;
+        return false;
+    }
     CScheduleSettings read = settings;
     CScheduleReader handler(read);
     CXmlReader reader;
-    if (!reader.ReadFile(path, handler))
+    if (!reader.ReadFile(path, handler)) {
+        if (why)
+            *why = "cannot be read or is malformed";
         return false;
+    }
     settings = std::move(read);
     return true;
 }

@@ -31,7 +31,9 @@ std::string ScheduleFileText(const CScheduleSettings& settings);
 
 // Reads the file into settings: an element that is there replaces the field, a missing one leaves
 // it; folders are added unless listed already. False, with settings untouched, when the file
-// cannot be read or parsed.
-bool ReadScheduleFile(const std::string& path, CScheduleSettings& settings);
+// cannot be read or parsed, or is not trusted (why then says so: in a folder others can write, it
+// must be ours or root's, and only its owner may write it, for it decides what is archived and
+// deleted).
+bool ReadScheduleFile(const std::string& path, CScheduleSettings& settings, std::string* why = nullptr);
 
 } // namespace qor

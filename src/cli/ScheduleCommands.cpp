@@ -62,8 +62,8 @@ bool LoadSchedule(CJobArchScheduler& scheduler, CCliContext& context)
         context.Fail(path, "no scheduled job has been set up (the desktop program's archive settings make one)");
         return false;
     }
-    if (!scheduler.LoadSchedule()) {
-        context.Fail(path, "cannot be read or is malformed");
+    if (std::string why; !scheduler.LoadSchedule(&why)) {
+        context.Fail(path, why);
         return false;
     }
     return true;

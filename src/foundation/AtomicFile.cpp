@@ -2,9 +2,9 @@
 
 #include "foundation/FolderSync.h"
 #include "foundation/RegularFile.h"
+#include "foundation/WriteTrust.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,34 +41,13 @@ mode_t CurrentUmask()
     return static_cast<mode_t>(mask);
 }
 
-// The file a path finally names: a symbolic link is followed (however many in a row), so that a
-// save replaces the shared file it points to rather than the link itself.
-std::string FollowLinks(const std::string& path)
-{
-    std::string current = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat status { };
-        if (lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-            break;
-        std::string target(static_cast<std::size_t>(PATH_MAX), '\0');
-        const ssize_t length = readlink(current.c_str(), target.data(), target.size());
-        if (length <= 0)
-            break;
-        target.resize(static_cast<std::size_t>(length));
-        if (!target.starts_with('/')) {
-            const auto slash = current.rfind('/');
-            target = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + target;
-        }
-        current = std::move(target);
-    }
-    return current;
-}
-
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode)
 {
-    const std::string target = FollowLinks(path);
+    std::string target;
+    if (!ResolveForWriting(path, target))
+        return false;
     struct stat existing { };
     const bool exists = stat(target.c_str(), &existing) == 0;
     // An existing file keeps its permissions and, where allowed, its owner and group; a file that

@@ -9,11 +9,13 @@
 
 namespace qor {
 
-// Writes content to path atomically. A symbolic link is followed and the file it names replaced. A
-// new file gets the given permission bits (less the umask); an existing one keeps its own, less
-// the group and other bits when the given ones are private (no group or other bits). Returns
-// false, leaving any previous file untouched, when the content cannot be written in full (and also
-// when the folder cannot be flushed after the rename, so the new file may not survive a crash).
+// Writes content to path atomically. A symbolic link is followed and the file it names replaced,
+// but only a link of ours or root's (in path's folders too): another user's link is never followed
+// to write (errno EPERM). A new file gets the given permission bits (less the umask); an existing
+// one keeps its own, less the group and other bits when the given ones are private (no group or
+// other bits). Returns false, leaving any previous file untouched, when the content cannot be
+// written in full (and also when the folder cannot be flushed after the rename, so the new file may
+// not survive a crash).
 bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode = 0666);
 
 // Reads a whole regular file; false when it cannot be opened or read, is no regular file, or is

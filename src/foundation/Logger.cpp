@@ -2,20 +2,69 @@
 
 #include "foundation/DataFolders.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qor {
 namespace {
 
-void WriteTimeStamp(std::FILE* file)
+std::string TimeStamp()
 {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     tm local{};
     localtime_r(&now.tv_sec, &local);
-    std::fprintf(file, "%04d/%02d/%02d %02d:%02d:%02d.%03hd : ", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-        local.tm_hour, local.tm_min, local.tm_sec, static_cast<short>(now.tv_nsec / 1'000'000));
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%04d/%02d/%02d %02d:%02d:%02d.%03hd : ", local.tm_year + 1900,
+        local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+        static_cast<short>(now.tv_nsec / 1'000'000));
+    return stamp;
+}
+
+// The entry with its own line end kept and every other control character escaped.
+std::string Escaped(std::string_view entry)
+{
+    std::size_t end = entry.size();
+    while (end > 0 && (entry[end - 1] == '\n' || entry[end - 1] == '\r'))
+        --end;
+    std::string out;
+    for (const char c : entry.substr(0, end)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    out += entry.substr(end);
+    return out;
+}
+
+// Appends to the log only when it is a regular file reached without a link; a new one is made only
+// where nothing is.
+int OpenForAppending(const std::string& path)
+{
+    constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int descriptor = open(path.c_str(), kFlags);
+    if (descriptor < 0 && errno == ENOENT)
+        descriptor = open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0644);
+    struct stat status { };
+    if (descriptor >= 0 && (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))) {
+        close(descriptor);
+        return -1;
+    }
+    return descriptor;
 }
 
 } // namespace
@@ -58,22 +107,34 @@ void CRvLogger::WriteEntry(const char* format, va_list arguments, bool appendLin
 {
     if (!m_enabled)
         return;
-    std::lock_guard guard(m_lock);
-    std::FILE* file = std::fopen(m_currentFile.c_str(), "a+");
-    if (!file)
+    va_list measuring;
+    va_copy(measuring, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, measuring);
+    va_end(measuring);
+    if (length < 0)
         return;
-    WriteTimeStamp(file);
-    std::vfprintf(file, format, arguments);
+    std::string entry(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(entry.data(), entry.size(), format, arguments);
+    entry.pop_back();
     if (appendLineEnd)
-        std::fputc('\n', file);
-    const long size = std::ftell(file);
-    std::fclose(file);
-    RotateIfAbove(size);
+        entry += '\n';
+    const std::string line = TimeStamp() + Escaped(entry);
+    std::lock_guard guard(m_lock);
+    const int file = OpenForAppending(m_currentFile);
+    if (file < 0)
+        return;
+    // One write, so entries of several programs appending at once never interleave.
+    [[maybe_unused]] const ssize_t written = write(file, line.data(), line.size());
+    struct stat status { };
+    const bool known = fstat(file, &status) == 0;
+    close(file);
+    if (known)
+        RotateIfAbove(static_cast<std::uintmax_t>(status.st_size));
 }
 
-void CRvLogger::RotateIfAbove(long size)
+void CRvLogger::RotateIfAbove(std::uintmax_t size)
 {
-    if (size < 0 || static_cast<std::uintmax_t>(size) <= kSizeLimit)
+    if (size <= kSizeLimit)
         return;
     std::remove(m_oldFile.c_str());
     std::rename(m_currentFile.c_str(), m_oldFile.c_str());

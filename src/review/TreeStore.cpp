@@ -1,9 +1,11 @@
 #include "review/TreeStore.h"
 
 #include "foundation/DamagedFile.h"
+#include "foundation/Logger.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "foundation/XMLSettings.h"
+#include "foundation/WriteTrust.h"
 #include "foundation/XmlReader.h"
 
 #include <algorithm>
@@ -251,6 +253,13 @@ bool CTreeStore::Load()
 {
     Clear();
     const std::string path = FilePath();
+    std::string why;
+    m_untrusted = !TrustedConfiguration(path, why);
+    if (m_untrusted) {
+        QOR_LOG("Settings: %s is ignored and left as it is: %s\r\n", path.c_str(), why.c_str());
+        m_entries = m_defaults;
+        return false;
+    }
     CStoreReader store(m_elementName);
     CXmlReader reader;
     if (!reader.ReadFile(path, store) || !store.SawRoot()) {
@@ -266,7 +275,7 @@ bool CTreeStore::Load()
 
 bool CTreeStore::Save()
 {
-    if (m_entries.empty())
+    if (m_entries.empty() || m_untrusted)
         return false;
     auto xml = Singleton<CRvXMLSettings>::Instance();
     auto* root = xml->CreateDocument(FilePath(), kRootName, kVersion);

@@ -77,10 +77,13 @@ public:
     void Clear();
 
     // Replaces the content by the file's. A file that cannot be read or parsed gives the default
-    // entries and false; a readable file without entries gives an empty store.
+    // entries and false; a readable file without entries gives an empty store. In a folder others
+    // can write, a file that is not ours or root's (or that others can write) is not trusted: it is
+    // ignored with a note in the log, and never saved over.
     bool Load();
     // Writes the whole store over the file in one step. An empty store writes nothing, so the
-    // previous file stays; false then and when the file cannot be written.
+    // previous file stays; false then, when the file is one Load did not trust, and when the file
+    // cannot be written.
     bool Save();
     std::string FilePath() const;
 
@@ -104,6 +107,7 @@ private:
     std::vector<CTreeStoreEntry> m_entries;
     // Index of the entry FindFirst or FindNext returned last, -1 when none.
     std::ptrdiff_t m_cursor = -1;
+    bool m_untrusted = false;
 };
 
 } // namespace qor

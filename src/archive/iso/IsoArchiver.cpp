@@ -66,6 +66,7 @@ bool CISOArchiver::Prepare(const std::string& target)
     // Claimed before the old image is read, so no other job can replace it meanwhile unseen.
     if (const int created = m_partial.Create(target, true, 0666); created != 0)
         return refuse(created == EBUSY ? "another job is writing to it"
+                : created == EEXIST    ? "a file another user left where it is made is in the way"
                                        : std::string("it cannot be written (") + std::strerror(created) + ")");
     m_existing = open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (m_existing < 0) {
@@ -78,6 +79,8 @@ bool CISOArchiver::Prepare(const std::string& target)
     struct stat status { };
     if (fstat(m_existing, &status) != 0 || !S_ISREG(status.st_mode))
         return refuse("it is not a regular file");
+    if (status.st_uid != geteuid())
+        return refuse("it belongs to another user");
     m_existingIdentity = IdentityOf(m_existing);
     fchmod(m_partial.Descriptor(), status.st_mode & 07777);
     if (const int imported = m_volume.Import(m_existing); imported < 0)

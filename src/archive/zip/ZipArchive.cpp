@@ -53,6 +53,13 @@ bool CZipArchive::Open(std::string& error)
                 error = "it is not a regular file";
                 return false;
             }
+            // Written in place, so only an archive of our own: another user's file is not ours to
+            // change, however its permissions read.
+            if (status.st_uid != geteuid()) {
+                close(descriptor);
+                error = "it belongs to another user";
+                return false;
+            }
             if (!TryLockForWriting(descriptor)) {
                 close(descriptor);
                 error = "another job is writing to it";
@@ -125,7 +132,8 @@ int CZipArchive::CreatePartial(std::string& error)
         return -1;
     }
     if (created != 0) {
-        error = Reason("it cannot be created", created);
+        error = created == EEXIST ? "a file another user left where it is made is in the way"
+                                  : Reason("it cannot be created", created);
         return -1;
     }
     // A job that finished this archive between our look and our claim has given it its name.

@@ -149,7 +149,9 @@ bool CZipJournal::Save(int archive, std::uint64_t tailOffset, std::uint64_t file
     Put32(content, Checksum(content));
 
     const std::string temporary = m_path + ".tmp";
-    const int journal = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Made afresh and only by us: the folder is private, and nothing already there is written into.
+    unlink(temporary.c_str());
+    const int journal = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (journal < 0)
         return false;
     const bool written = WriteAllAt(journal, content, 0) && fsync(journal) == 0;
@@ -172,6 +174,9 @@ bool CZipJournal::PutBack(int archive) const
 
 bool CZipJournal::Restore(int archive)
 {
+    // What is put back must be the end of a ZIP file, with its directory's end record.
+    if (m_tail.find(std::string_view("PK\x05\x06", 4)) == std::string::npos)
+        return false;
     return PutBack(archive) && Discard();
 }
 

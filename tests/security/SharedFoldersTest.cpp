@@ -1,0 +1,211 @@
+// Another local user who can write the folders ours can (a shared call folder, the per-machine data
+// folder) plants links, files and configuration; nothing of it decides what our programs write,
+// delete or trust. Each case runs with a second real user, made when the tests run as root.
+#include "archive/JobArchScheduler.h"
+#include "archive/ScheduleFile.h"
+#include "archive/zip/ZipArchive.h"
+#include "foundation/AtomicFile.h"
+#include "foundation/Logger.h"
+#include "review/HotLists.h"
+#include "support/OtherUser.h"
+#include "support/RecordingFolder.h"
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qor {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+// qortolvane-cli with its standard error joined to its output.
+CRun RunCli(const std::string& arguments)
+{
+    CRun run;
+    std::FILE* pipe = popen((std::string(QOR_CLI_PATH) + " " + arguments + " 2>&1").c_str(), "r");
+    std::array<char, 4096> buffer{};
+    while (std::size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe))
+        run.output.append(buffer.data(), count);
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+bool Has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+class SharedFolders : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        other = test::COtherUser::Get();
+        if (!other)
+            GTEST_SKIP() << "a second user is made only when the tests run as root; not tried here";
+        shared = test::MakeSharedFolder(root.Path(), "shared");
+        fs::create_directories(root.File("home"));
+        victim = root.File("home/.bashrc");
+        test::WriteFileText(victim, "ours\n");
+    }
+
+    // A symbolic link the other user makes in the shared folder.
+    void PlantLink(const std::string& target, const std::string& name) const
+    {
+        ASSERT_EQ(other->Run([&] { return symlink(target.c_str(), (shared + "/" + name).c_str()) == 0 ? 0 : 1; }), 0);
+    }
+
+    std::string Call(const std::string& relative, std::uint32_t seed) const
+    {
+        samplegen::CSampleCall call;
+        call.seed = seed;
+        return calls.Write(relative, call);
+    }
+
+    test::CDataFolderSandbox sandbox;
+    test::CTempFolder root;
+    test::CRecordingFolder calls;
+    std::optional<test::COtherUser> other;
+    std::string shared;
+    std::string victim;
+};
+
+TEST_F(SharedFolders, AnotherUsersLinkIsNeverFollowedToWrite)
+{
+    PlantLink(victim, "list.reclist");
+    PlantLink(root.File("home"), "out");
+    EXPECT_FALSE(WriteFileAtomically(shared + "/list.reclist", "written\n"));
+    EXPECT_EQ(errno, EPERM);
+    EXPECT_FALSE(WriteFileAtomically(shared + "/out/authorized_keys", "ssh-ed25519 AAAA attacker\n"));
+    EXPECT_EQ(test::ReadFileText(victim), "ours\n");
+    EXPECT_FALSE(fs::exists(root.File("home/authorized_keys")));
+
+    // The commands that write files go the same way.
+    const std::string call = Call("a/1000-a.qor", 1);
+    EXPECT_EQ(RunCli("list --save '" + shared + "/list.reclist' '" + calls.File("a") + "'").exitCode, 1);
+    EXPECT_EQ(RunCli("export --as qor --to '" + shared + "/out' '" + call + "'").exitCode, 1);
+    EXPECT_EQ(test::ReadFileText(victim), "ours\n");
+    EXPECT_FALSE(fs::exists(root.File("home/1000-a.qor")));
+
+    // Our own links are still followed, as users rely on.
+    const std::string mine = root.File("home/list.reclist");
+    test::WriteFileText(mine, "old\n");
+    ASSERT_EQ(symlink(mine.c_str(), (shared + "/mine.reclist").c_str()), 0);
+    EXPECT_TRUE(WriteFileAtomically(shared + "/mine.reclist", "new\n"));
+    EXPECT_EQ(test::ReadFileText(mine), "new\n");
+}
+
+TEST_F(SharedFolders, ArchivesAreWrittenOnlyWhenTheyAreOursAndNeverThroughALink)
+{
+    Call("calls/1000-a.qor", 2);
+    const std::string source = calls.File("calls");
+    PlantLink(victim, "linked.zip");
+    CRun run = RunCli("archive --zip '" + shared + "/linked.zip' --after delete '" + source + "'");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Has(run.output, "symbolic link")) << run.output;
+    EXPECT_EQ(test::ReadFileText(victim), "ours\n");
+
+    // An archive of the other user's, writable by all, is not ours to change.
+    const std::string theirs = shared + "/theirs.zip";
+    ASSERT_EQ(RunCli("archive --zip '" + theirs + "' '" + source + "'").exitCode, 0);
+    ASSERT_TRUE(other->Own(theirs));
+    chmod(theirs.c_str(), 0666);
+    const std::string before = test::ReadFileText(theirs);
+    Call("calls/1000-b.qor", 3);
+    run = RunCli("archive --zip '" + theirs + "' --after delete '" + source + "'");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Has(run.output, "belongs to another user")) << run.output;
+    EXPECT_EQ(test::ReadFileText(theirs), before);
+
+    // A partial file the other user left where a new archive is made is never adopted.
+    const std::string planted = shared + "/planted.zip";
+    EXPECT_EQ(other->Run([&] {
+        CZipArchive archive(planted);
+        std::string error;
+        // Claims the partial file, then ends without finishing or removing it.
+        if (!archive.Open(error))
+            return 1;
+        _exit(0);
+    }),
+        0);
+    run = RunCli("archive --zip '" + planted + "' --after delete '" + source + "'");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Has(run.output, "another user")) << run.output;
+    EXPECT_FALSE(fs::exists(planted));
+    EXPECT_TRUE(fs::exists(calls.File("calls/1000-a.qor")) && fs::exists(calls.File("calls/1000-b.qor")));
+}
+
+TEST_F(SharedFolders, ConfigurationOthersCanWriteIsNotTrusted)
+{
+    // The per-machine data folder is one all users can write, and the other user writes the
+    // schedule: it would archive our calls into a file of his and delete them.
+    const std::string machine = test::MakeSharedFolder(root.Path(), "machine");
+    setenv("QOR_MACHINE_DATA_DIR", machine.c_str(), 1);
+    Call("private/1000-p.qor", 4);
+    chmod(calls.File("private").c_str(), 0700);
+    CScheduleSettings settings;
+    settings.enabled = true;
+    settings.spaceFolders = { calls.File("private") };
+    settings.archiveType = kArchiveZip;
+    settings.archivePath = shared;
+    settings.mediaProcessing = kDeleteOriginals;
+    const std::string schedule = CJobArchScheduler::FilePath();
+    for (fs::path folder = fs::path(schedule).parent_path(); folder != fs::path(machine); folder = folder.parent_path())
+        chmod(folder.c_str(), 01777);
+    EXPECT_EQ(other->Run([&] { return WriteFileAtomically(schedule, ScheduleFileText(settings), 0644) ? 0 : 1; }), 0)
+        << schedule;
+    const CRun run = RunCli("schedule run");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Has(run.output, "is not trusted: it belongs to another user")) << run.output;
+    EXPECT_TRUE(fs::exists(calls.File("private/1000-p.qor")));
+
+    // His calls for review are not ours to load, nor to save over.
+    const std::string hotlists = CHotLists().FilePath();
+    EXPECT_EQ(other->Run([&] { return WriteFileAtomically(hotlists, "<hotlists/>\n", 0644) ? 0 : 1; }), 0);
+    CHotLists stores;
+    EXPECT_FALSE(stores.Load());
+    EXPECT_FALSE(stores.Save());
+    EXPECT_EQ(test::ReadFileText(hotlists), "<hotlists/>\n");
+    setenv("QOR_MACHINE_DATA_DIR", sandbox.MachineBase().c_str(), 1);
+}
+
+TEST_F(SharedFolders, TheLogIsOnlyAppendedToARegularFileAndNoNameForgesALine)
+{
+    const std::string logFolder = shared + "/Log/";
+    ASSERT_EQ(other->Run(
+                  [&] { return mkdir(logFolder.c_str(), 01777) == 0 && chmod(logFolder.c_str(), 01777) == 0 ? 0 : 1; }),
+        0);
+    ASSERT_EQ(other->Run([&] { return symlink(victim.c_str(), (logFolder + "Log.txt").c_str()) == 0 ? 0 : 1; }), 0);
+    CRvLogger logger(logFolder);
+    logger.Write("Archiver: Deleted file %s\r\n", "/calls/x.qor");
+    EXPECT_EQ(test::ReadFileText(victim), "ours\n");
+
+    // A FIFO in its place is not waited on.
+    fs::remove(logFolder + "Log.txt");
+    ASSERT_EQ(mkfifo((logFolder + "Log.txt").c_str(), 0666), 0);
+    const auto started = std::chrono::steady_clock::now();
+    logger.Write("Archiver: Deleted file %s\r\n", "/calls/x.qor");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+
+    // A name with a line break stays on its own line.
+    fs::remove(logFolder + "Log.txt");
+    logger.Write(
+        "Archiver: Deleted file %s\r\n", "/calls/a\n2026/01/01 00:00:00.000 : Archiver: Deleted file /etc/passwd.qor");
+    const std::vector<std::string> lines = test::ReadFileLines(logFolder + "Log.txt");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(Has(lines[0], "/calls/a\\n2026/01/01")) << lines[0];
+}
+
+} // namespace
+} // namespace qor
