@@ -9,6 +9,7 @@
 #include "foundation/Logger.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "foundation/WriteTrust.h"
 #include "lists/RecordingWalk.h"
 #include "lists/SearchFilters.h"
 
@@ -256,8 +257,14 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
     std::error_code error;
     const std::string root = std::filesystem::absolute(listEntry.GetPath(), error).lexically_normal().string();
     std::set<std::string> folders;
+    const std::string source = root.empty() ? listEntry.GetPath() : root;
+    if (struct stat link { }; lstat(source.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && !MayFollowLink(source))
+        return;
+    CWalkRules rules;
+    rules.excluded = m_excludedFolders;
+    rules.followLink = [this](const std::string& link) { return MayFollowLink(link); };
     WalkRecordings(
-        root.empty() ? listEntry.GetPath() : root, true,
+        source, true,
         [&](const std::string& path) {
             if (!IsRunning())
                 return false;
@@ -281,7 +288,24 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
             }
             return true;
         },
-        m_excludedFolders);
+        rules);
+}
+
+bool CArchiveManager::MayFollowLink(const std::string& link)
+{
+    struct stat status { }, folder { };
+    if (lstat(link.c_str(), &status) != 0 || OwnedByUsOrRoot(status.st_uid) || stat(FolderOf(link).c_str(), &folder) != 0
+        || (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0)
+        return true;
+    // Another user's link, where that user could have put it: it may lead anywhere, and what is
+    // archived may then be deleted.
+    const std::string text = link + " is another user's link in a folder others can write; it is not followed";
+    QOR_LOG("Archiver: %s\r\n", text.c_str());
+    if (m_messages)
+        m_messages->Show(IArchiveMessages::Kind::Information, text);
+    std::lock_guard guard(m_listsMutex);
+    m_refused.push_back(link);
+    return false;
 }
 
 bool CArchiveManager::Selects(const CJobArchListEntry& job, const std::string& path) const

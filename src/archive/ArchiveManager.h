@@ -84,6 +84,9 @@ private:
     void CollectJob(CJobArchListEntry& job);
     void ScanPath(const CJobArchListEntry& job, const CRvFileListEntry& listEntry);
     bool Selects(const CJobArchListEntry& job, const std::string& path) const;
+    // Whether the walk may follow the link: not when it is another user's in a folder others can
+    // write (then it is named, and left out).
+    bool MayFollowLink(const std::string& link);
     // Drops the calls of the job that were not read back intact; returns how many are left.
     std::int32_t KeepOnlyVerifiedCalls(std::size_t firstOfJob);
 

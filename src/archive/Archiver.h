@@ -71,11 +71,18 @@ protected:
 
     bool ThresholdReached() const { return m_thresholdMB > 0 && SizeMB() >= m_thresholdMB; }
 
+    // An archive is as private as the most private call it holds: the group and other permission
+    // bits that every source has (the owner's are always kept, so the archive can be added to).
+    void NoteSourceMode(unsigned mode) { m_privateMask &= mode | 0700u; }
+    // The permission bits an archive of mode may keep.
+    unsigned MostPrivate(unsigned mode) const { return mode & 07777u & (m_privateMask | 07000u); }
+
     std::uint64_t m_sizeBytes = 0;
     std::int32_t m_thresholdMB = 0;
     std::int32_t m_count = 0;
     VerifiedCopies m_verified;
     std::set<std::string> m_leftOut;
+    unsigned m_privateMask = 0777u;
 
 private:
     IArchiveMessages* m_messages;

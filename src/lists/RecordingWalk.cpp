@@ -17,6 +17,7 @@ enum class ItemKind { Folder, File, Other };
 struct CFolderItem {
     std::string name;
     ItemKind kind;
+    bool link; // a symbolic link (kind is what it points to)
 };
 
 using FolderIdentity = std::pair<dev_t, ino_t>;
@@ -60,7 +61,7 @@ std::vector<CFolderItem> ReadFolder(const std::string& folder)
         const std::string name = item->d_name;
         if (name == "." || name == "..")
             continue;
-        items.push_back({ name, KindOf(folder, *item) });
+        items.push_back({ name, KindOf(folder, *item), item->d_type == DT_LNK });
     }
     closedir(directory);
     std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
@@ -69,12 +70,12 @@ std::vector<CFolderItem> ReadFolder(const std::string& folder)
 
 class CWalk {
 public:
-    CWalk(bool includeSubFolders, const std::function<bool(const std::string&)>& visit,
-        const std::vector<CFolderIdentity>& excluded)
+    CWalk(bool includeSubFolders, const std::function<bool(const std::string&)>& visit, const CWalkRules& rules)
         : m_includeSubFolders(includeSubFolders)
         , m_visit(visit)
+        , m_rules(rules)
     {
-        for (const CFolderIdentity& folder : excluded)
+        for (const CFolderIdentity& folder : rules.excluded)
             m_seen.insert({ folder.device, folder.inode });
     }
 
@@ -88,6 +89,8 @@ public:
         const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
         for (const CFolderItem& item : ReadFolder(folder)) {
             const std::string path = prefix + item.name;
+            if (item.link && m_rules.followLink && item.kind != ItemKind::Other && !m_rules.followLink(path))
+                continue;
             if (item.kind == ItemKind::Folder) {
                 if (m_includeSubFolders && !Folder(path))
                     return false;
@@ -101,19 +104,20 @@ public:
 private:
     bool m_includeSubFolders;
     const std::function<bool(const std::string&)>& m_visit;
+    const CWalkRules& m_rules;
     std::set<FolderIdentity> m_seen;
 };
 
 } // namespace
 
 bool WalkRecordings(const std::string& source, bool includeSubFolders,
-    const std::function<bool(const std::string& path)>& visit, const std::vector<CFolderIdentity>& excluded)
+    const std::function<bool(const std::string& path)>& visit, const CWalkRules& rules)
 {
     struct stat status { };
     if (stat(source.c_str(), &status) != 0)
         return true;
     if (S_ISDIR(status.st_mode))
-        return CWalk(includeSubFolders, visit, excluded).Folder(source);
+        return CWalk(includeSubFolders, visit, rules).Folder(source);
     return !S_ISREG(status.st_mode) || !IsRecordingPath(source) || visit(source);
 }
 

@@ -17,10 +17,17 @@ struct CFolderIdentity {
     ino_t inode = 0;
 };
 
+// What a walk leaves out besides what is no recording.
+struct CWalkRules {
+    // Folders left out with everything below them (archive folders inside the folders archived).
+    std::vector<CFolderIdentity> excluded;
+    // Asked for each symbolic link met (to a recording or a folder); false leaves it out.
+    std::function<bool(const std::string& link)> followLink;
+};
+
 // Calls visit with each recording path; stops early when visit returns false. Returns false when
-// it was stopped. Excluded folders are left out with everything below them (archive folders that
-// lie inside the folders being archived).
+// it was stopped.
 bool WalkRecordings(const std::string& source, bool includeSubFolders,
-    const std::function<bool(const std::string& path)>& visit, const std::vector<CFolderIdentity>& excluded = {});
+    const std::function<bool(const std::string& path)>& visit, const CWalkRules& rules = {});
 
 } // namespace qor

@@ -121,6 +121,8 @@ int CISOArchiver::Add(
         m_leftOut.insert(source);
         return kFailed;
     }
+    if (struct stat status { }; stat(source.c_str(), &status) == 0)
+        NoteSourceMode(status.st_mode);
 
     IsoDir* parent = m_volume.Root();
     std::string folderPath;
@@ -200,6 +202,8 @@ int CISOArchiver::WriteImage()
         HeldBy(IdentityOf(m_existing));
         return 0;
     }
+    if (struct stat status { }; fstat(m_partial.Descriptor(), &status) == 0)
+        fchmod(m_partial.Descriptor(), static_cast<mode_t>(MostPrivate(status.st_mode)));
     ListIsoTree(m_volume.Root(), stdout);
     std::fflush(stdout);
 

@@ -24,8 +24,9 @@ int CIsoVolume::Open()
         m_image = nullptr;
         return made;
     }
-    // A recording reached through a link is archived as the recording itself.
-    iso_tree_set_follow_symlinks(m_image, 1);
+    // The library never follows a link on its own: a recording reached through a link the walk
+    // allowed is added by its real path (see AddFile), and anything else is no file to add.
+    iso_tree_set_follow_symlinks(m_image, 0);
     return made;
 }
 
@@ -59,9 +60,12 @@ int CIsoVolume::Import(int descriptor)
 
 int CIsoVolume::AddFile(IsoDir* folder, const std::string& source, const std::string& name, IsoFile** file)
 {
-    // The library reads a relative path from the root, not from the working folder.
+    // The library reads a relative path from the root, not from the working folder; a recording
+    // reached through a link is added as the recording itself.
     std::error_code error;
-    const std::string path = std::filesystem::absolute(source, error).string();
+    const std::string path = std::filesystem::canonical(source, error).string();
+    if (error)
+        return static_cast<int>(ISO_FILE_DOESNT_EXIST);
     IsoNode* node = nullptr;
     const int added = iso_tree_add_new_node(m_image, folder, name.c_str(), path.c_str(), &node);
     if (added < 0)

@@ -177,6 +177,13 @@ const CZipEntryRecord* CZipArchive::FindEntry(const std::string& name) const
     return found == m_names.end() ? nullptr : &found->second;
 }
 
+void CZipArchive::LimitMode(const std::function<unsigned(unsigned)>& narrow)
+{
+    struct stat status { };
+    if (m_descriptor >= 0 && fstat(m_descriptor, &status) == 0)
+        fchmod(m_descriptor, static_cast<mode_t>(narrow(status.st_mode)));
+}
+
 bool CZipArchive::WriteDirectory()
 {
     const std::string directory = m_directory.Encode(m_dataEnd);

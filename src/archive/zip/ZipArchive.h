@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -49,6 +50,9 @@ public:
     CFileIdentity Identity() const { return IdentityOf(m_descriptor); }
     // True when Open found a journal of a dead run and put the archive back from it.
     bool WasRepaired() const { return m_repaired; }
+
+    // Narrows the archive's permission bits before it is finished (see IArchiver::MostPrivate).
+    void LimitMode(const std::function<unsigned(unsigned)>& narrow);
 
     // Writes the directory and makes the archive durable (a new one takes its name); the archive
     // stays open and locked until Close. On failure the archive is put back as it was before Open

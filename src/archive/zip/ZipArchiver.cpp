@@ -108,6 +108,8 @@ CZIPArchiver::Outcome CZIPArchiver::AddCall(const CQueuedCall& call, COpenArchiv
             + (name.empty() ? std::string("it has no file name") : ErrnoText(errno)) + ").");
         return Outcome::Skipped;
     }
+    if (struct stat status { }; fstat(source, &status) == 0)
+        NoteSourceMode(status.st_mode);
     const std::string entryName = EntryNameFor(call, source, name, open);
     if (entryName.empty()) {
         const int error = errno;
@@ -181,6 +183,7 @@ bool CZIPArchiver::FinishArchive(COpenArchive& open, int& written)
     }
     const std::string path = open.archive->Path();
     std::string error;
+    open.archive->LimitMode([this](unsigned mode) { return MostPrivate(mode); });
     if (!open.archive->Finish(error)) {
         open.archive.reset();
         ReportError("The archive " + path + " was left as it was before: " + error + ".");
