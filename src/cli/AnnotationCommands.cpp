@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/RecordingErrors.h"
 #include "recording/Bookmark.h"
+#include "recording/HeaderUpdate.h"
 #include "recording/RecordFileHdr.h"
 
 #include <CLI/CLI.hpp>
@@ -20,13 +21,21 @@ void Annotate(
     CCliContext& context, const std::string& path, const std::function<std::string(CRvRecordFileHdr&)>& change)
 {
     CRvRecordFileHdr header;
-    const int loaded = header.Load(path, context.Passphrase());
-    if (loaded <= 0)
+    int loaded = 0;
+    std::string refused;
+    const CHeaderUpdate outcome = UpdateRecordingHeader(
+        path, context.Passphrase(),
+        [&](CRvRecordFileHdr& read) {
+            refused = change(read);
+            return refused.empty();
+        },
+        header, loaded);
+    if (outcome == CHeaderUpdate::Unreadable)
         return context.Fail(path, WhyUnreadable(path, header, loaded));
-    if (const std::string refused = change(header); !refused.empty())
+    if (outcome == CHeaderUpdate::Refused)
         return context.Fail(path, refused);
-    if (!header.Save(path))
-        context.Fail(path, "cannot write the recording's header (is it read-only?)");
+    if (outcome == CHeaderUpdate::Failed)
+        context.Fail(path, HeaderWriteFailureText(errno));
 }
 
 // Seconds, or HH:MM:SS / MM:SS.

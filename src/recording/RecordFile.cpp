@@ -1,5 +1,7 @@
 #include "recording/RecordFile.h"
 
+#include "recording/HeaderUpdate.h"
+
 #include "foundation/RegularFile.h"
 #include "foundation/ThreadPriority.h"
 #include "recording/Bookmark.h"
@@ -46,6 +48,7 @@ int CRvRecordFile::Open(const std::string& path, const std::string& passphrase)
     if (!stream)
         return 0;
     m_path = path;
+    m_identity = IdentityOf(fileno(stream));
     bool opened = false;
     try {
         opened = ReadAndDecode(stream, path, status.size, passphrase);
@@ -328,7 +331,7 @@ int CRvRecordFile::Commit()
     if (!m_dirty)
         return 1;
     // A raw audio file has no header to rewrite: writing one would overwrite its sound.
-    if (!m_hasOwnHeader || !m_header.Save(m_path))
+    if (!m_hasOwnHeader || !WriteRecordingHeader(m_path, m_header, &m_identity))
         return 0;
     m_dirty = false;
     return 1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "recording/AESCipher.h"
+#include "foundation/FileIdentity.h"
 #include "recording/RecordFileHdr.h"
 
 #include <atomic>
@@ -95,6 +96,7 @@ private:
     bool m_dirty = false;
     bool m_hasOwnHeader = false;
     std::string m_path;
+    CFileIdentity m_identity; // of the file opened, so annotations are written into that very file
     CRvRecordFileHdr m_header;
     CRvAESCipher m_bodyCipher;
     std::mutex m_lock; // guards m_decodeThread

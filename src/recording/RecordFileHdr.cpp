@@ -1,6 +1,6 @@
 #include "recording/RecordFileHdr.h"
 
-#include "foundation/AtomicFile.h"
+#include "recording/HeaderUpdate.h"
 #include "foundation/LocaleFormat.h"
 #include "foundation/RegularFile.h"
 #include "recording/Bookmark.h"
@@ -233,22 +233,9 @@ std::vector<std::uint8_t> CRvRecordFileHdr::Serialize()
     return bytes;
 }
 
-bool CRvRecordFileHdr::Write(std::FILE* stream)
-{
-    const std::vector<std::uint8_t> bytes = Serialize();
-    if (!stream || bytes.empty() || std::fseek(stream, 0, SEEK_SET) != 0)
-        return false;
-    return std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() && std::fflush(stream) == 0;
-}
-
 bool CRvRecordFileHdr::Save(const std::string& path)
 {
-    // Only an existing recording is updated: a vanished file is not recreated as a bare header.
-    std::FILE* stream = OpenRegularFileStream(path, true);
-    if (!stream)
-        return false;
-    const bool written = Write(stream);
-    return std::fclose(stream) == 0 && written;
+    return WriteRecordingHeader(path, *this);
 }
 
 std::vector<std::uint8_t> CRvRecordFileHdr::HeaderOnly(int descriptor, const std::string& passphrase)

@@ -47,9 +47,8 @@ public:
     int LoadOpenFile(int descriptor, std::optional<std::uint64_t> fileSize, const std::string& passphrase);
     // Marks the header as one that could not be loaded, for the reason errno gave on opening.
     void SetUnreadable(int error);
-    // Writes the header at the start of the stream, leaving the rest of the file as it is.
-    virtual bool Write(std::FILE* stream);
-    // Writes the header into the existing file at path; false when it cannot be updated.
+    // Writes the header into the existing recording at path (never through a link, and only over
+    // a header as long as it), leaving the rest of the file as it is; false when it cannot.
     virtual bool Save(const std::string& path);
 
     // The bytes Write puts at the start of a file: the version-1 record, the 1440-byte record, or

@@ -7,6 +7,7 @@
 #include "platform/Trash.h"
 #include "platform/XdgEmailMailer.h"
 #include "playback/PlaybackManager.h"
+#include "recording/HeaderUpdate.h"
 #include "recording/Mail.h"
 #include "recording/NativeExport.h"
 #include "recording/WavWriter.h"
@@ -76,10 +77,12 @@ void CListCallCommands::MarkImportant(const std::vector<int>& rows, bool importa
             continue;
         // Only the header changes: it is read and written back, the sound is never touched.
         CRvRecordFileHdr header;
-        if (header.Load(entry->GetPath(), Passphrase()) <= 0)
-            continue;
-        header.SetImportant(important ? 1 : 0);
-        if (!header.Save(entry->GetPath()))
+        int loaded = 0;
+        const auto mark = [important](CRvRecordFileHdr& read) {
+            read.SetImportant(important ? 1 : 0);
+            return true;
+        };
+        if (UpdateRecordingHeader(entry->GetPath(), Passphrase(), mark, header, loaded) != CHeaderUpdate::Done)
             continue;
         CRvRecordFile& recording = playback->GetRecording();
         if (recording.GetPath() == entry->GetPath())
@@ -253,10 +256,14 @@ void CListCallCommands::SetCallerId(int row, const QString& callerId)
         return;
     }
     CRvRecordFileHdr header;
-    if (header.Load(entry->GetPath(), Passphrase()) > 0) {
-        header.SetCallerId(text);
-        header.Save(entry->GetPath());
-    }
+    int loaded = 0;
+    UpdateRecordingHeader(
+        entry->GetPath(), Passphrase(),
+        [&text](CRvRecordFileHdr& read) {
+            read.SetCallerId(text);
+            return true;
+        },
+        header, loaded);
 }
 
 } // namespace qor
