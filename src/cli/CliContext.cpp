@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 
+#include "foundation/SecretText.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 
@@ -10,6 +11,21 @@
 #include <fstream>
 
 namespace qor::cli {
+
+CCliContext::CCliContext()
+{
+    if (const char* variable = std::getenv("QOR_PASSPHRASE")) {
+        m_fromEnvironment = variable;
+        m_inEnvironment = true;
+        unsetenv("QOR_PASSPHRASE");
+    }
+}
+
+CCliContext::~CCliContext()
+{
+    ForgetSecret(m_passphrase);
+    ForgetSecret(m_fromEnvironment);
+}
 
 const std::string& CCliContext::Passphrase()
 {
@@ -22,8 +38,8 @@ const std::string& CCliContext::Passphrase()
         std::getline(file, m_passphrase);
         if (!m_passphrase.empty() && m_passphrase.back() == '\r')
             m_passphrase.pop_back();
-    } else if (const char* variable = std::getenv("QOR_PASSPHRASE")) {
-        m_passphrase = variable;
+    } else if (m_inEnvironment) {
+        m_passphrase = m_fromEnvironment;
     } else {
         m_passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
     }

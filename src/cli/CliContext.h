@@ -20,6 +20,13 @@ struct UsageError : std::runtime_error {
 
 class CCliContext {
 public:
+    // Takes QOR_PASSPHRASE out of the environment, so that no program this one starts (the mail
+    // program) inherits it.
+    CCliContext();
+    ~CCliContext();
+    CCliContext(const CCliContext&) = delete;
+    CCliContext& operator=(const CCliContext&) = delete;
+
     // Set by the option of the same name before any subcommand runs.
     std::string passphraseFile;
 
@@ -37,6 +44,8 @@ public:
 private:
     bool m_passphraseLoaded = false;
     std::string m_passphrase;
+    std::string m_fromEnvironment;
+    bool m_inEnvironment = false;
     bool m_failed = false;
 };
 

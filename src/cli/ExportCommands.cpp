@@ -9,15 +9,16 @@
 #include "platform/XdgEmailMailer.h"
 #include "recording/BookmarkRecordFile.h"
 #include "recording/Mail.h"
+#include "recording/MailAttachments.h"
 #include "recording/NativeExport.h"
 #include "recording/RecordFile.h"
 #include "recording/WavWriter.h"
 
 #include <CLI/CLI.hpp>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 
 namespace qor::cli {
 namespace {
@@ -92,31 +93,19 @@ void RunExport(const ExportOptions& options, CCliContext& context)
     }
 }
 
-// Attachments made for a message must outlive this program, since the mail program may read them
-// after it has ended: they go to the user's cache, where those older than a day are cleared away.
-std::string AttachmentFolder()
-{
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    fs::path folder = cache && *cache == '/' ? fs::path(cache) : fs::path(home ? home : "/tmp") / ".cache";
-    folder /= "qortolvane-cli/attachments";
-    std::error_code error;
-    fs::create_directories(folder, error);
-    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(24);
-    for (const auto& old : fs::directory_iterator(folder, error))
-        if (old.last_write_time(error) < dayAgo)
-            fs::remove(old.path(), error);
-    return folder.string();
-}
-
 void RunMail(const ExportOptions& options, CCliContext& context)
 {
     if (ExportBlocked(context))
         return;
     const std::string& passphrase = context.Passphrase();
+    // Attachments are copies made for the message, in a private folder of its own, since the mail
+    // program reads them after this program has ended.
+    const std::string folder = NewAttachmentFolder();
+    if (folder.empty())
+        return context.Fail("no private folder to make the attachments in (neither XDG_RUNTIME_DIR nor HOME is "
+                            "a folder of yours)");
     CXdgEmailMailer mailer;
     const bool asIs = options.as == "qor" && !options.bookmarkOnly;
-    const std::string attachmentFolder = asIs ? std::string() : AttachmentFolder();
     std::vector<std::string> attachments;
     std::unique_ptr<CRvRecordFileHdr> onlyHeader;
     for (const std::string& path : options.files) {
@@ -127,21 +116,23 @@ void RunMail(const ExportOptions& options, CCliContext& context)
             context.Fail(path, WhyUnreadable(path, recording.GetHeader(), opened));
             continue;
         }
-        std::string attachment = path;
-        if (!asIs) {
-            attachment = (fs::path(attachmentFolder) / fs::path(path).stem()).string() + Extension(options);
-            if (const std::string failure = WriteCall(recording, passphrase, options, attachment); !failure.empty()) {
-                context.Fail(path, failure);
-                continue;
-            }
+        std::string attachment = folder + NeutralAttachmentName(fs::path(path).stem().string() + Extension(options));
+        if (asIs)
+            attachment = AttachmentCopy(folder, path);
+        else if (const std::string failure = WriteCall(recording, passphrase, options, attachment); !failure.empty())
+            attachment.clear();
+        if (attachment.empty() || chmod(attachment.c_str(), 0600) != 0) {
+            context.Fail(path, "cannot make the attachment in " + folder);
+            continue;
         }
         attachments.push_back(attachment);
         onlyHeader = std::make_unique<CRvRecordFileHdr>(recording.GetHeader());
     }
     if (attachments.empty())
         return;
-    const CMailResult result = attachments.size() == 1 ? MailAsAttachment(mailer, *onlyHeader, attachments.front())
-                                                       : mailer.Send(MakeCallsMailMessage(attachments));
+    const CMailResult result = attachments.size() == 1
+        ? mailer.Send(MakeCallMailMessage(*onlyHeader, attachments.front()))
+        : mailer.Send(MakeCallsMailMessage(attachments));
     if (const std::string message = MailResultMessage(result); !message.empty())
         context.Fail(message);
 }

@@ -1,5 +1,7 @@
 #include "foundation/Settings.h"
 
+#include "foundation/SecretText.h"
+
 #include "foundation/DataFolders.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/Singleton.h"
@@ -48,6 +50,11 @@ int ReadInt(const CRvXMLSettings& xml, const CRvXMLSettings::Element* section, c
 } // namespace
 
 CSettings::CSettings() = default;
+
+CSettings::~CSettings()
+{
+    ForgetSecret(m_passphrase);
+}
 
 std::string CSettings::GetConfigFilePath(bool common, const std::string& fileName)
 {
@@ -165,7 +172,10 @@ std::string CSettings::GetPassphrase() const
 void CSettings::SetPassphrase(const std::string& passphrase)
 {
     std::lock_guard guard(m_passphraseMutex);
+    ForgetSecret(m_passphrase);
     m_passphrase = TrimWhiteSpace(passphrase);
+    if (!m_passphrase.empty())
+        KeepSecretsOutOfDumps();
 }
 
 } // namespace qor

@@ -32,6 +32,7 @@ public:
     static constexpr const char* kKeyPassphrase = "Passphrase";
 
     CSettings();
+    ~CSettings();
 
     // Reads global.xml, the administrator's config.xml and the user's config.xml. Missing or
     // malformed files leave the values they would have set as they are.

@@ -2,7 +2,7 @@
 
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
-#include "foundation/TempFolder.h"
+#include "recording/MailAttachments.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -39,7 +39,7 @@ void CBookmarkRecordFile::CropToBookmark()
 
 std::string CBookmarkRecordFile::MakeTempPath(const std::string& extension) const
 {
-    return PrivateTempFolder() + std::filesystem::path(GetPath()).stem().string() + extension;
+    return NewAttachmentFolder() + NeutralAttachmentName(std::filesystem::path(GetPath()).stem().string() + extension);
 }
 
 } // namespace qor

@@ -18,7 +18,8 @@ public:
     // Does nothing when there is no bookmark.
     void CropToBookmark();
 
-    // A path in the process's private temporary folder: the recording's name plus the extension.
+    // A path for a mail attachment made from the call, in a new private folder of the message's own
+    // (see MailAttachments.h): the recording's name plus the extension, neutral.
     std::string MakeTempPath(const std::string& extension) const;
 
     const CRvRecordFile& Source() const { return m_source; }

@@ -1,10 +1,11 @@
 #include "recording/Mail.h"
 
 #include "foundation/ResourceStrings.h"
-#include "foundation/TempFolder.h"
+#include "recording/MailAttachments.h"
 #include "recording/WavWriter.h"
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace qor {
 
@@ -35,18 +36,34 @@ CMailMessage MakeCallsMailMessage(const std::vector<std::string>& paths)
 
 CMailResult MailAsAttachment(IMailer& mailer, const CRvRecordFileHdr& header, const std::string& path)
 {
-    return mailer.Send(MakeCallMailMessage(header, path));
+    const std::string copy = AttachmentCopy(NewAttachmentFolder(), path);
+    if (copy.empty())
+        return CMailResult::kFailed;
+    return mailer.Send(MakeCallMailMessage(header, copy));
+}
+
+CMailResult MailCalls(IMailer& mailer, const std::vector<std::string>& paths)
+{
+    const std::string folder = NewAttachmentFolder();
+    std::vector<std::string> copies;
+    for (const std::string& path : paths) {
+        copies.push_back(AttachmentCopy(folder, path));
+        if (copies.back().empty())
+            return CMailResult::kFailed;
+    }
+    return mailer.Send(MakeCallsMailMessage(copies));
 }
 
 CMailResult MailWav(IMailer& mailer, CRvRecordFile& recording, bool forcePcm)
 {
-    const std::string folder = PrivateTempFolder();
+    const std::string folder = NewAttachmentFolder();
     if (folder.empty())
         return CMailResult::kFailed;
-    const std::string path = folder + std::filesystem::path(recording.GetPath()).stem().string() + ".wav";
-    if (!WriteWav(path, recording, forcePcm))
+    const std::string path
+        = folder + NeutralAttachmentName(std::filesystem::path(recording.GetPath()).stem().string() + ".wav");
+    if (!WriteWav(path, recording, forcePcm) || chmod(path.c_str(), 0600) != 0)
         return CMailResult::kFailed;
-    return MailAsAttachment(mailer, recording.GetHeader(), path);
+    return mailer.Send(MakeCallMailMessage(recording.GetHeader(), path));
 }
 
 } // namespace qor

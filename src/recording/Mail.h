@@ -17,13 +17,15 @@ CMailMessage MakeCallMailMessage(const CRvRecordFileHdr& header, const std::stri
 // The message for several native recordings, pointing to the player.
 CMailMessage MakeCallsMailMessage(const std::vector<std::string>& paths);
 
-// Mails the file at path as the call the header describes. The file is left where it is: a mail
-// program may read it only after the launcher has returned, so attachments made for a message
-// belong in the private temporary folder, which goes when the program exits.
+// Mails the file at path as the call the header describes, attached as a copy made for the message
+// (see MailAttachments.h). kFailed when the copy cannot be made.
 CMailResult MailAsAttachment(IMailer& mailer, const CRvRecordFileHdr& header, const std::string& path);
 
-// Writes the whole call as a WAV file into the process's private temporary folder, named after the
-// recording, and mails it. kFailed when the WAV file cannot be written.
+// Mails several recordings in their own format, each attached as a copy made for the message.
+CMailResult MailCalls(IMailer& mailer, const std::vector<std::string>& paths);
+
+// Writes the whole call as a WAV file made for the message, named after the recording, and mails
+// it. kFailed when the WAV file cannot be written.
 CMailResult MailWav(IMailer& mailer, CRvRecordFile& recording, bool forcePcm);
 
 } // namespace qor

@@ -1,5 +1,6 @@
 #include "recording/RecordFileHdr.h"
 
+#include "foundation/SecretText.h"
 #include "recording/HeaderUpdate.h"
 #include "foundation/LocaleFormat.h"
 #include "foundation/RegularFile.h"
@@ -159,6 +160,12 @@ void CRvRecordFileHdr::DeriveDurationFromFileSize(std::uint64_t fileSize, std::s
         break;
     }
     SetDuration(static_cast<std::int32_t>(std::min<std::uint64_t>(seconds, INT32_MAX)));
+}
+
+CRvRecordFileHdr::~CRvRecordFileHdr()
+{
+    ForgetSecret(m_passphrase);
+    ForgetSecret(m_keyCheck);
 }
 
 int CRvRecordFileHdr::Load(const std::string& path, const std::string& passphrase)

@@ -34,7 +34,9 @@ public:
     static constexpr std::size_t kPassphraseCapacity = 39;
 
     CRvRecordFileHdr();
-    virtual ~CRvRecordFileHdr() = default;
+    virtual ~CRvRecordFileHdr();
+    CRvRecordFileHdr(const CRvRecordFileHdr&) = default;
+    CRvRecordFileHdr& operator=(const CRvRecordFileHdr&) = default;
 
     // Reads the header from the start of the stream. Returns the bytes before the audio body (1176,
     // 1440, or for an encrypted file the decrypted count), 0 on a read failure or a passphrase that

@@ -30,8 +30,12 @@ CRun RunCli(const std::vector<std::string>& arguments, const std::string& folder
 {
     const test::CTempFolder capture;
     std::string command = "cd '" + folder + "' && " + env + " " + QOR_CLI_PATH;
-    for (const std::string& argument : arguments)
-        command += " '" + argument + "'";
+    for (const std::string& argument : arguments) {
+        command += " '";
+        for (const char c : argument)
+            command += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        command += "'";
+    }
     command += " 2>'" + capture.File("errors") + "'";
     CRun run;
     std::FILE* pipe = popen(command.c_str(), "r");
@@ -276,19 +280,70 @@ TEST_F(Cli, MailsCallsThroughTheDesktopsMailProgram)
 {
     const std::string path = folder.Write("call.qor");
     fs::create_directories(folder.File("bin"));
-    test::WriteFileText(
-        folder.File("bin/xdg-email"), "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"" + folder.File("mail") + "\"\n");
+    test::WriteFileText(folder.File("bin/xdg-email"),
+        "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"" + folder.File("mail") + "\"\nenv >\"" + folder.File("env") + "\"\n");
     fs::permissions(folder.File("bin/xdg-email"), fs::perms::owner_all);
-    const std::string env
-        = "PATH='" + folder.File("bin") + ":/usr/bin:/bin' XDG_CACHE_HOME='" + folder.File("cache") + "'";
+    const std::string env = "PATH='" + folder.File("bin") + ":/usr/bin:/bin' XDG_RUNTIME_DIR= XDG_CACHE_HOME='"
+        + folder.File("cache") + "' QOR_PASSPHRASE=secret";
+    // What was attached: the one path after --attach.
+    const auto attached = [&] {
+        const std::string mail = test::ReadFileText(folder.File("mail"));
+        const auto at = mail.find("--attach\n");
+        return at == std::string::npos ? std::string() : mail.substr(at + 9, mail.find('\n', at + 9) - at - 9);
+    };
+    const std::string attachments = folder.File("cache") + "/qortolvane/attachments/message-";
 
+    // A copy made for the message, in a private folder, never the shared call itself.
     ASSERT_EQ(RunCli({ "mail", path, "--as", "qor" }, ".", env).exitCode, 0);
-    EXPECT_TRUE(Has(test::ReadFileText(folder.File("mail")), "--attach\n" + path))
-        << test::ReadFileText(folder.File("mail"));
+    EXPECT_TRUE(attached().starts_with(attachments) && attached().ends_with("/call.qor")) << attached();
+    EXPECT_EQ(test::ReadFileText(attached()), test::ReadFileText(path));
+    EXPECT_FALSE(Has(test::ReadFileText(folder.File("env")), "QOR_PASSPHRASE")) << "the mail program never sees it";
+
     ASSERT_EQ(RunCli({ "mail", path }, ".", env).exitCode, 0);
-    const std::string wav = folder.File("cache") + "/qortolvane-cli/attachments/call.wav";
-    EXPECT_TRUE(Has(test::ReadFileText(folder.File("mail")), "--attach\n" + wav));
-    EXPECT_EQ(fs::file_size(wav), 160'044u) << "left for the mail program to read after we end";
+    EXPECT_TRUE(attached().starts_with(attachments) && attached().ends_with("/call.wav")) << attached();
+    EXPECT_EQ(fs::file_size(attached()), 160'044u) << "left for the mail program to read after we end";
+    EXPECT_EQ(fs::status(attached()).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(fs::path(attached()).parent_path()).permissions() & fs::perms::all, fs::perms::owner_all);
+
+    // Without a private folder of its own no attachment is made anywhere.
+    const CRun homeless = RunCli({ "mail", path }, ".",
+        "PATH='" + folder.File("bin") + ":/usr/bin:/bin' XDG_RUNTIME_DIR= XDG_CACHE_HOME= HOME=");
+    EXPECT_NE(homeless.exitCode, 0);
+    EXPECT_TRUE(Has(homeless.errors, "no private folder")) << homeless.errors;
+}
+
+// The real xdg-email, with a stand-in mail client it takes for Thunderbird: that is the path on
+// which it builds one compose string of the recipients and attachments, quotes and all.
+TEST_F(Cli, MailsThroughTheRealXdgEmailWithNoNameAddingRecipientsOrFiles)
+{
+    if (std::system("command -v xdg-email >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xdg-email is not installed here";
+    const std::string path = folder.Write("Bob-1',to='attacker@example.com',cc='.qor");
+    fs::create_directories(folder.File("bin"));
+    fs::create_directories(folder.File("xdg-data/applications"));
+    test::WriteFileText(
+        folder.File("bin/thunderbird"), "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"" + folder.File("composed") + "\"\n");
+    fs::permissions(folder.File("bin/thunderbird"), fs::perms::owner_all);
+    test::WriteFileText(folder.File("xdg-data/applications/thunderbird.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Mail\nExec=" + folder.File("bin/thunderbird")
+            + " %u\nMimeType=x-scheme-handler/mailto;\n");
+    test::WriteFileText(folder.File("xdg-config/mimeapps.list"),
+        "[Default Applications]\nx-scheme-handler/mailto=thunderbird.desktop\n");
+    const std::string env
+        = "env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u MAILER PATH='"
+        + folder.File("bin") + ":/usr/bin:/bin' XDG_RUNTIME_DIR= XDG_DATA_HOME='" + folder.File("xdg-data")
+        + "' XDG_CONFIG_HOME='" + folder.File("xdg-config") + "' XDG_CACHE_HOME='" + folder.File("cache") + "'";
+    const CRun run = RunCli({ "mail", path, "--as", "qor" }, ".", env);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const std::string composed = test::ReadFileText(folder.File("composed"));
+    EXPECT_FALSE(Has(composed, "to='")) << "no recipient: " << composed;
+    const auto attachment = composed.find("attachment='");
+    ASSERT_NE(attachment, std::string::npos) << composed;
+    EXPECT_EQ(attachment, composed.rfind("attachment='")) << "one attachment: " << composed;
+    const std::string attached
+        = composed.substr(attachment + 12, composed.find('\'', attachment + 12) - attachment - 12);
+    EXPECT_TRUE(attached.ends_with("/Bob-1--to--attacker-example.com--cc--.qor")) << attached;
+    EXPECT_EQ(test::ReadFileText(attached), test::ReadFileText(path));
 }
 
 TEST_F(Cli, WritesTheDemoLibrary)

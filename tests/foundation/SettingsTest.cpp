@@ -1,10 +1,12 @@
 #include "foundation/Settings.h"
 
+#include "support/ChildProcess.h"
 #include "support/TestFolders.h"
 #include "support/Unprivileged.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -259,6 +261,21 @@ TEST_F(Settings, PassphraseMayBeSetWhileWorkersReadIt)
     for (int i = 0; i < 2000; ++i)
         settings.SetPassphrase(i % 2 ? "short" : "a fairly long passphrase, longer than SSO");
     reader.join();
+}
+
+TEST_F(Settings, HoldingAPassphraseKeepsTheProcessOutOfDumps)
+{
+    // In a child, since the process cannot become dumpable again.
+    EXPECT_EQ(test::RunInChild([] { return true; },
+                  [] {
+                      CSettings holder;
+                      holder.SetPassphrase("");
+                      if (prctl(PR_GET_DUMPABLE) != 1)
+                          return 1;
+                      holder.SetPassphrase("demo");
+                      return prctl(PR_GET_DUMPABLE) == 0 ? 0 : 2;
+                  }),
+        0);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "recording/Mail.h"
 
-#include "foundation/TempFolder.h"
 #include "samplegen/SampleRecording.h"
 #include "support/TestFolders.h"
 
+#include <cctype>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -68,19 +68,40 @@ TEST_F(Mail, SeveralCallsPointToThePlayer)
     EXPECT_EQ(message.attachments, paths);
 }
 
-TEST_F(Mail, AnAttachmentOutlivesTheLauncher)
+TEST_F(Mail, AttachmentsAreCopiesUnderNeutralNamesThatOutliveTheLauncher)
 {
-    // xdg-email returns before a mail program started in the background has read the file.
+    // A call in a shared folder whose name would add a recipient, were it passed on as it is.
     const CRvRecordFileHdr header = samplegen::MakeHeader(call);
-    const std::string bookmarkArea = PrivateTempFolder() + "bookmark.qor";
-    test::WriteFileText(bookmarkArea, "call");
+    const std::string shared = folder.File("Bob-1',to='attacker@example.com',cc='.qor");
+    test::WriteFileText(shared, "call");
+    // xdg-email returns before a mail program started in the background has read the file.
     mailer.result = CMailResult::kCancelled;
-    EXPECT_EQ(MailAsAttachment(mailer, header, bookmarkArea), CMailResult::kCancelled);
-    EXPECT_TRUE(fs::exists(bookmarkArea)) << "kept until the program exits";
+    EXPECT_EQ(MailAsAttachment(mailer, header, shared), CMailResult::kCancelled);
+    ASSERT_EQ(mailer.messages.size(), 1u);
+    const fs::path attached = mailer.messages[0].attachments.at(0);
+    EXPECT_EQ(attached.filename(), "Bob-1--to--attacker-example.com--cc--.qor");
+    for (const char c : attached.string())
+        EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(c)) || std::string("/-._").find(c) != std::string::npos)
+            << attached;
+    EXPECT_TRUE(fs::exists(attached)) << "kept after the launcher has returned";
     EXPECT_EQ(mailer.attachmentBytes, (std::vector<std::string>{ "call" }));
+    struct stat status { };
+    ASSERT_EQ(stat(attached.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0077, 0u);
+    ASSERT_EQ(stat(attached.parent_path().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u) << "nobody else can read or swap the attachment";
+
+    // Several calls: each a copy, in one folder of the message's own.
+    test::WriteFileText(folder.File("a.qor"), "a");
+    ASSERT_EQ(MailCalls(mailer, { folder.File("a.qor"), shared }), CMailResult::kCancelled);
+    ASSERT_EQ(mailer.messages.size(), 2u);
+    const std::vector<std::string>& copies = mailer.messages[1].attachments;
+    ASSERT_EQ(copies.size(), 2u);
+    EXPECT_EQ(fs::path(copies[0]).parent_path(), fs::path(copies[1]).parent_path());
+    EXPECT_NE(fs::path(copies[0]).parent_path(), attached.parent_path());
 }
 
-TEST_F(Mail, WavGoesThroughThePrivateTemporaryFolder)
+TEST_F(Mail, WavGoesThroughAPrivateFolder)
 {
     const std::string source = folder.File("User-20160129-134525.qor");
     ASSERT_TRUE(samplegen::WriteRecording(source, call));
@@ -90,11 +111,11 @@ TEST_F(Mail, WavGoesThroughThePrivateTemporaryFolder)
 
     ASSERT_EQ(mailer.messages.size(), 1u);
     EXPECT_EQ(mailer.messages[0].subject, MakeCallMailMessage(recording.GetHeader(), "").subject);
-    EXPECT_EQ(
-        mailer.messages[0].attachments, std::vector<std::string>{ PrivateTempFolder() + "User-20160129-134525.wav" });
+    const fs::path attached = mailer.messages[0].attachments.at(0);
+    EXPECT_EQ(attached.filename(), "User-20160129-134525.wav");
     struct stat status { };
-    ASSERT_EQ(stat(PrivateTempFolder().c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0077, 0u) << "nobody else can read or swap the attachment";
+    ASSERT_EQ(stat(attached.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0077, 0u) << "a decrypted call is readable by its user only";
     EXPECT_EQ(mailer.attachmentBytes.at(0).size(), 60u + 16'250u) << "the whole call, as GSM";
 
     CRvRecordFile closed;

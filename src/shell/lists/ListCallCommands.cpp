@@ -221,7 +221,7 @@ void CListCallCommands::Mail(const std::vector<int>& rows, Format format)
     if (paths.empty())
         return;
     if (format == Format::Native && paths.size() > 1) {
-        ShowMailResult(m_mailer->Send(MakeCallsMailMessage(paths)));
+        ShowMailResult(MailCalls(*m_mailer, paths));
         return;
     }
     CRvRecordFile recording;
