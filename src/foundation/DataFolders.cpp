@@ -186,6 +186,25 @@ std::string GetPrivateStateFolder(const std::string& leaf, bool create)
     return *path + "/";
 }
 
+std::string GetPrivateRuntimeFolder(const std::string& name, std::string& why)
+{
+    const std::string runtime = Environment("XDG_RUNTIME_DIR");
+    const bool fromEnvironment = !runtime.empty() && runtime.front() == '/';
+    const std::string folder = fromEnvironment ? runtime : "/tmp/" + name + "-" + std::to_string(geteuid());
+    if (!fromEnvironment)
+        mkdir(folder.c_str(), 0700);
+    struct stat status { };
+    if (lstat(folder.c_str(), &status) != 0)
+        why = folder + " cannot be made";
+    else if (S_ISLNK(status.st_mode) || !S_ISDIR(status.st_mode))
+        why = folder + " is not a folder";
+    else if (status.st_uid != geteuid())
+        why = folder + " belongs to another user";
+    else if ((status.st_mode & 077) != 0)
+        why = folder + " may be entered by other users";
+    return why.empty() ? folder : std::string();
+}
+
 std::string GetLogFolder()
 {
     std::string company, product;

@@ -39,6 +39,11 @@ bool GetSpecialFolderPath(int kind, std::string& path);
 // made, or exists but is not this user's own.
 std::string GetPrivateStateFolder(const std::string& leaf, bool create = true);
 
+// A runtime folder of this user's own that nobody else may enter: $XDG_RUNTIME_DIR when it is one
+// (as the standard promises), else /tmp/<name>-<uid>, made so. Empty, with why, when the folder
+// there is a link, another user's, or open to others.
+std::string GetPrivateRuntimeFolder(const std::string& name, std::string& why);
+
 // The per-machine log folder, ending in "/".
 std::string GetLogFolder();
 

@@ -18,6 +18,7 @@
 #include "shell/common/ShellTexts.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QResource>
 #include <cstdio>
@@ -98,6 +99,16 @@ int CQorTolvaneApp::Run(int argc, char** argv)
     recentFiles.Load();
     CMainFrame frame(recentFiles);
     CSingleInstance instance;
+    if (QString why; CSingleInstance::ServerName(&why).isEmpty()) {
+        // Another user's folder could answer for a running copy, or listen for ours.
+        const QString text = QStringLiteral("Qor Tolvane cannot start safely: %1. Set XDG_RUNTIME_DIR to a "
+                                            "folder of yours that only you may enter.")
+                                 .arg(why);
+        std::fprintf(stderr, "qortolvane: %s\n", text.toLocal8Bit().constData());
+        if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
+            QMessageBox::critical(nullptr, ShellText(IDS_PRODUCT_NAME), text);
+        return 1;
+    }
     if (instance.HandOverToRunningCopy())
         return 0; // the running copy came forward; this one saves nothing over its files
     const auto raise = [&frame] { RaiseWindow(frame); };

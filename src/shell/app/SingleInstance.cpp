@@ -1,7 +1,8 @@
 #include "shell/app/SingleInstance.h"
 
+#include "foundation/DataFolders.h"
+
 #include <QLocalSocket>
-#include <QStandardPaths>
 
 namespace qor {
 namespace {
@@ -31,14 +32,20 @@ CSingleInstance::CSingleInstance(QObject* parent)
     });
 }
 
-QString CSingleInstance::ServerName()
+QString CSingleInstance::ServerName(QString* why)
 {
     // The user's runtime folder belongs to one user and one login: one running copy there.
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QStringLiteral("/qortolvane.socket");
+    std::string reason;
+    const std::string folder = GetPrivateRuntimeFolder("qortolvane", reason);
+    if (why)
+        *why = QString::fromStdString(reason);
+    return folder.empty() ? QString() : QString::fromStdString(folder) + QStringLiteral("/qortolvane.socket");
 }
 
 bool CSingleInstance::HandOverToRunningCopy()
 {
+    if (ServerName().isEmpty())
+        return false;
     QLocalSocket socket;
     socket.connectToServer(ServerName());
     if (!socket.waitForConnected(kAnswerMilliseconds))

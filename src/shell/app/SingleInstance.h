@@ -23,7 +23,9 @@ public:
     // Takes a name nobody answers on.
     bool TakeOverStaleName();
 
-    static QString ServerName();
+    // The socket's path, in a runtime folder of the user's own; empty (with why) when there is no
+    // such folder, and then no copy may start: another user's folder could answer in its place.
+    static QString ServerName(QString* why = nullptr);
 
 private:
     QLocalServer m_server;

@@ -115,6 +115,7 @@ bool CListCallCommands::Delete(const std::vector<int>& rows)
     std::sort(order.rbegin(), order.rend()); // from the bottom up, so the other rows keep their numbers
     auto playback = Singleton<CPlaybackManager>::Instance();
     bool failed = false;
+    std::string why;
     for (int done = 0; done < count && !failed; ++done) {
         QApplication::processEvents();
         if (progress.IsCancelled())
@@ -130,7 +131,7 @@ bool CListCallCommands::Delete(const std::vector<int>& rows)
         progress.SetValue(done + 1);
         if (playback->GetRecording().GetPath() == path)
             playback->CloseRecording();
-        const bool moved = MoveToTrash(path);
+        const bool moved = MoveToTrash(path, &why);
         // Whether moved or not, the call leaves the list; a file that could not go stays on disk.
         m_document.RemoveEntry(row);
         if (moved)
@@ -141,7 +142,8 @@ bool CListCallCommands::Delete(const std::vector<int>& rows)
     progress.Finish();
     m_model.Reload();
     if (failed)
-        QMessageBox::warning(&m_owner, QApplication::applicationDisplayName(), ShellText(IDS_DELETE_FAILED));
+        QMessageBox::warning(&m_owner, QApplication::applicationDisplayName(),
+            ShellText(IDS_DELETE_FAILED) + (why.empty() ? QString() : QStringLiteral("\n\n") + QString::fromStdString(why)));
     return true;
 }
 

@@ -1,12 +1,14 @@
 #include "archive/zip/ZipArchiver.h"
 #include "shell/app/SingleInstance.h"
 #include "support/ChildProcess.h"
+#include "support/OtherUser.h"
 #include "support/TestFolders.h"
 
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTest>
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -104,6 +106,24 @@ TEST_F(ProgramStart, RepairsAnArchiveThatAKilledJobLeftHalfWritten)
     ASSERT_TRUE(QTest::qWaitFor(Listening, 20'000)) << first.readAllStandardError().toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return test::ReadFileText(target) == before; }, 20'000))
         << "put back as it was, with the call it held";
+}
+
+TEST_F(ProgramStart, RefusesARuntimeFolderAnotherUserMade)
+{
+    // Without XDG_RUNTIME_DIR the program makes its own; one another user made first is not used.
+    const auto other = test::COtherUser::Get();
+    if (!other)
+        GTEST_SKIP() << "a second user is made only when the tests run as root";
+    qunsetenv("XDG_RUNTIME_DIR");
+    const std::string planted = "/tmp/qortolvane-" + std::to_string(geteuid());
+    std::filesystem::remove_all(planted);
+    ASSERT_EQ(
+        other->Run([&] { return mkdir(planted.c_str(), 0777) == 0 && chmod(planted.c_str(), 0777) == 0 ? 0 : 1; }), 0);
+    first.start(QStringLiteral(QOR_PROGRAM_PATH), {});
+    ASSERT_TRUE(first.waitForFinished(20'000));
+    EXPECT_EQ(first.exitCode(), 1);
+    EXPECT_TRUE(first.readAllStandardError().contains("belongs to another user"));
+    std::filesystem::remove_all(planted);
 }
 
 } // namespace
