@@ -1,5 +1,7 @@
 #include "cli/CliContext.h"
 
+#include "cli/TerminalText.h"
+
 #include "foundation/SecretText.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
@@ -51,13 +53,13 @@ const std::string& CCliContext::Passphrase()
 
 void CCliContext::Fail(const std::string& file, const std::string& reason)
 {
-    std::fprintf(stderr, "qortolvane-cli: %s: %s\n", file.c_str(), reason.c_str());
+    std::fprintf(stderr, "qortolvane-cli: %s: %s\n", TerminalText(file).c_str(), TerminalText(reason).c_str());
     m_failed = true;
 }
 
 void CCliContext::Fail(const std::string& reason)
 {
-    std::fprintf(stderr, "qortolvane-cli: %s\n", reason.c_str());
+    std::fprintf(stderr, "qortolvane-cli: %s\n", TerminalText(reason).c_str());
     m_failed = true;
 }
 

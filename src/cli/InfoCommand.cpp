@@ -2,6 +2,7 @@
 #include "cli/CallRecords.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
+#include "cli/TerminalText.h"
 #include "cli/RecordingErrors.h"
 #include "recording/RecordFileHdr.h"
 
@@ -36,7 +37,7 @@ void PrintText(const Json& call)
             text = value["text"].get<std::string>();
         else if (!value.is_null())
             text = value.dump();
-        std::printf("%-27s %s\n", label, text.c_str());
+        std::printf("%-27s %s\n", label, TerminalText(text).c_str());
     }
 }
 

@@ -4,6 +4,7 @@
 #include "cli/CallRecords.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
+#include "cli/TerminalText.h"
 #include "cli/ProgressBar.h"
 #include "cli/RecordingErrors.h"
 #include "foundation/Singleton.h"
@@ -120,9 +121,10 @@ void PrintTable(const CQorTolvaneDoc& list, IArchiveLookup* archive)
         "Date + Time", "Duration", "BM", "Comment");
     for (const auto& entry : list.Entries())
         std::printf("%-3s %-1s %-16s %-18s %-16s %-20s %-9s %-2s %s\n", entry->IsEncrypted() ? "*" : "",
-            entry->GetImportant() ? "!" : "", entry->GetUserIdText().c_str(), entry->GetCallerIdText().c_str(),
-            ArchivedText(*entry, archive).c_str(), entry->GetDateTimeText().c_str(), entry->GetDurationText().c_str(),
-            entry->HasBookmark() ? "*" : "", CommentUserText(entry->GetCommentText()).c_str());
+            entry->GetImportant() ? "!" : "", TerminalText(entry->GetUserIdText()).c_str(),
+            TerminalText(entry->GetCallerIdText()).c_str(), ArchivedText(*entry, archive).c_str(),
+            TerminalText(entry->GetDateTimeText()).c_str(), entry->GetDurationText().c_str(),
+            entry->HasBookmark() ? "*" : "", TerminalText(CommentUserText(entry->GetCommentText())).c_str());
     std::printf("%d calls, %d important, %s in all\n", list.GetCount(), list.GetImportantCount(),
         FormatHhMmSs(list.GetTotalDuration()).c_str());
 }

@@ -346,6 +346,35 @@ TEST_F(Cli, MailsThroughTheRealXdgEmailWithNoNameAddingRecipientsOrFiles)
     EXPECT_EQ(test::ReadFileText(attached), test::ReadFileText(path));
 }
 
+TEST_F(Cli, HostileNamesAndTextsReachNeitherTheTerminalNorOutsideTheArchive)
+{
+    // Escape sequences in header fields, which a terminal would obey, are shown as "?" in the table
+    // and in info; the data formats keep them exactly.
+    samplegen::CSampleCall call;
+    call.callerId = "\x1b]0;owned\x07";
+    call.comment = "\x1b[2Jcleared";
+    const std::string path = folder.Write("escapes/1000-e.qor", call);
+    for (const std::vector<std::string>& command :
+        { std::vector<std::string>{ "list", folder.File("escapes") }, std::vector<std::string>{ "info", path } }) {
+        const CRun run = RunCli(command);
+        EXPECT_EQ(run.output.find('\x1b'), std::string::npos) << run.output;
+        EXPECT_TRUE(Has(run.output, "?[2Jcleared")) << run.output;
+    }
+    EXPECT_TRUE(Has(RunCli({ "info", "--format", "json", path }).output, "\\u001b[2Jcleared"));
+
+    // "..", "." and "\\" in the folder or the name never name a place outside the image.
+    folder.Write("odd/..-x.qor");
+    folder.Write("odd/.-y.qor");
+    folder.Write("odd/back\\slash-z.qor");
+    const std::string image = folder.File("odd.iso");
+    const CRun run = RunCli({ "archive", "--iso", image, "--structure", "user", folder.File("odd") });
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(Has(run.output, "3 calls archived")) << run.output;
+    const std::string tree = Shell("xorriso -indev '" + image + "' -find / -type f 2>/dev/null");
+    EXPECT_TRUE(Has(tree, "'/..-x.qor'") && Has(tree, "'/.-y.qor'") && Has(tree, "'/back_slash/back_slash-z.qor'"))
+        << tree;
+}
+
 TEST_F(Cli, WritesTheDemoLibrary)
 {
     const CRun run = RunCli({ "samples", folder.File("demo"), "--count", "12" });

@@ -1,0 +1,14 @@
+// Text printed for a person on a terminal: a header field or a file name can hold control
+// characters (an escape sequence that moves the cursor, clears the screen or retitles the window),
+// which the terminal would obey. In the table, the text views and the messages each becomes "?" (a
+// line break and a tab stay); the data formats (CSV, JSON, lists) keep the text exactly.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qor::cli {
+
+std::string TerminalText(std::string_view text);
+
+} // namespace qor::cli
