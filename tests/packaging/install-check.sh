@@ -61,9 +61,47 @@ if command -v systemd-analyze >/dev/null; then
         echo "$report"
         exit 1
     fi
-    verified="verified"
+    # Its exposure, as systemd rates it: at most 5.0 (of 10).
+    score=$(systemd-analyze security --offline=yes --user "$scratch/qortolvane-schedule.service" 2>&1 \
+        | sed -n 's/.*Overall exposure level for [^:]*: \([0-9.]*\).*/\1/p')
+    [ -n "$score" ] && awk -v s="$score" 'BEGIN { exit !(s <= 5.0) }' \
+        || { echo "the service's exposure is ${score:-unknown}, more than 5.0"; exit 1; }
+    verified="verified, exposure $score"
 else
     echo "systemd-analyze is not installed: the service and timer were not verified"
     verified="not verified"
 fi
-echo "installed: programs, launcher, icon, manual page, and the schedule's service and timer ($verified)"
+# The job runs as the hardened service runs it: where a user's service manager is there, through it
+# with the unit's own settings; otherwise with what can be set without one (no new privileges, the
+# unit's umask, its memory limit), after reading the unit for the settings it must have.
+service="$scratch/qortolvane-schedule.service"
+for setting in NoNewPrivileges=yes UMask=0077 RestrictAddressFamilies=AF_UNIX SystemCallArchitectures=native \
+    SystemCallFilter=@system-service LockPersonality=yes MemoryDenyWriteExecute=yes RestrictRealtime=yes \
+    RestrictSUIDSGID=yes MemoryMax=; do
+    grep -q "^$setting" "$service" || { echo "the service lacks $setting"; exit 1; }
+done
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" \
+    QOR_MACHINE_DATA_DIR="$scratch/machine"
+"$cli" samples "$scratch/calls" --count 3 >/dev/null
+configuration=$("$cli" paths | sed -n 's/^Per-machine configuration: *//p')
+mkdir -p "$configuration" "$scratch/archives"
+printf '<ArchiveJobSchedulingData>\n<SpaceFolders><path>%s</path></SpaceFolders>\n<Enabled>TRUE</Enabled>\n<ArchiveType>2</ArchiveType>\n<ArchivePath>%s</ArchivePath>\n<ArchiveName>job</ArchiveName>\n</ArchiveJobSchedulingData>\n' \
+    "$scratch/calls" "$scratch/archives" >"$configuration/schedule.xml"
+if systemctl --user show-environment >/dev/null 2>&1; then
+    properties=$(sed -n 's/^\(NoNewPrivileges\|UMask\|RestrictAddressFamilies\|SystemCallArchitectures\|SystemCallFilter\|SystemCallErrorNumber\|LockPersonality\|MemoryDenyWriteExecute\|RestrictRealtime\|RestrictSUIDSGID\|RestrictNamespaces\|MemoryMax\)=/-p \1=/p' "$service")
+    # shellcheck disable=SC2086
+    systemd-run --user --wait --quiet --collect $properties \
+        -E HOME -E XDG_CONFIG_HOME -E XDG_DATA_HOME -E QOR_MACHINE_DATA_DIR "$cli" schedule run --if-due \
+        || { echo "the job fails under the service's settings"; exit 1; }
+    how="through the user's service manager"
+else
+    (umask 0077; setpriv --no-new-privs prlimit --as=2147483648 -- "$cli" schedule run --if-due >/dev/null) \
+        || { echo "the job fails under the service's settings"; exit 1; }
+    how="without a service manager: no new privileges, umask 0077, 2 GB"
+fi
+archive=$(ls "$scratch"/archives/*.zip 2>/dev/null | head -1)
+[ -n "$archive" ] && unzip -tqq "$archive" >/dev/null \
+    || { echo "the job ran but wrote no archive"; exit 1; }
+[ "$(stat -c %a "$archive")" = 600 ] || { echo "the job's archive is not private: $(stat -c %a "$archive")"; exit 1; }
+echo "installed: programs, launcher, icon, manual page, and the schedule's service and timer ($verified);"
+echo "the job runs under the service's settings ($how)"
