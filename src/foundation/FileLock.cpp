@@ -39,6 +39,29 @@ bool LockForWriting(int descriptor, std::chrono::milliseconds patience)
     }
 }
 
+int OpenLockedForWriting(const std::string& path, std::chrono::milliseconds patience, struct stat* status)
+{
+    const int descriptor = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return -1;
+    struct stat details { };
+    int error = 0;
+    if (fstat(descriptor, &details) != 0)
+        error = errno;
+    else if (!S_ISREG(details.st_mode))
+        error = EINVAL;
+    else if (!(patience.count() > 0 ? LockForWriting(descriptor, patience) : TryLockForWriting(descriptor)))
+        error = EBUSY;
+    if (error != 0) {
+        close(descriptor);
+        errno = error;
+        return -1;
+    }
+    if (status)
+        *status = details;
+    return descriptor;
+}
+
 CLockFile::CLockFile(std::string sharedFile)
     : m_path(std::move(sharedFile) + ".lock")
 {

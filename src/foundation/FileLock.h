@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <string>
+#include <sys/stat.h>
 
 namespace qor {
 
@@ -16,6 +17,11 @@ bool TryLockForWriting(int descriptor);
 
 // Waits up to patience for the lock; false when it could not be had by then.
 bool LockForWriting(int descriptor, std::chrono::milliseconds patience);
+
+// Opens path for reading and writing, never through a link and only when it is a regular file, with
+// its write lock taken (waiting up to patience). -1 with errno: ELOOP a link, EINVAL no regular
+// file, EBUSY locked by another program, or what open gave.
+int OpenLockedForWriting(const std::string& path, std::chrono::milliseconds patience, struct stat* status = nullptr);
 
 // The lock of a shared file that is replaced as a whole (renamed over), taken on a companion file
 // "<path>.lock" that stays in place. Held from a successful Lock until destruction.

@@ -15,27 +15,6 @@ namespace {
 // Annotations are quick; a holder that keeps the lock longer has hung.
 constexpr std::chrono::seconds kLockPatience{ 10 };
 
-// The recording open for reading and writing and locked; -1 with errno set.
-int OpenLocked(const std::string& path, struct stat& status)
-{
-    const int descriptor = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0)
-        return -1;
-    int error = 0;
-    if (fstat(descriptor, &status) != 0)
-        error = errno;
-    else if (!S_ISREG(status.st_mode))
-        error = EINVAL;
-    else if (!LockForWriting(descriptor, kLockPatience))
-        error = EBUSY;
-    if (error != 0) {
-        close(descriptor);
-        errno = error;
-        return -1;
-    }
-    return descriptor;
-}
-
 bool WriteHeaderBytes(int descriptor, const struct stat& status, CRvRecordFileHdr& header)
 {
     const std::vector<std::uint8_t> bytes = header.Serialize();
@@ -49,8 +28,8 @@ bool WriteHeaderBytes(int descriptor, const struct stat& status, CRvRecordFileHd
         return false;
     }
     for (std::size_t written = 0; written < bytes.size();) {
-        const ssize_t count = pwrite(descriptor, bytes.data() + written, bytes.size() - written,
-            static_cast<off_t>(written));
+        const ssize_t count
+            = pwrite(descriptor, bytes.data() + written, bytes.size() - written, static_cast<off_t>(written));
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0)
@@ -67,7 +46,7 @@ CHeaderUpdate UpdateRecordingHeader(const std::string& path, const std::string& 
 {
     loaded = 0;
     struct stat status { };
-    const int descriptor = OpenLocked(path, status);
+    const int descriptor = OpenLockedForWriting(path, kLockPatience, &status);
     if (descriptor < 0) {
         const int error = errno;
         header.SetUnreadable(error);
@@ -93,7 +72,7 @@ CHeaderUpdate UpdateRecordingHeader(const std::string& path, const std::string& 
 bool WriteRecordingHeader(const std::string& path, CRvRecordFileHdr& header, const CFileIdentity* expected)
 {
     struct stat status { };
-    const int descriptor = OpenLocked(path, status);
+    const int descriptor = OpenLockedForWriting(path, kLockPatience, &status);
     if (descriptor < 0)
         return false;
     const bool same = !expected || IdentityOf(descriptor) == *expected;

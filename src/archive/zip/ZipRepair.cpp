@@ -18,27 +18,6 @@
 namespace qor {
 namespace {
 
-// The archive open for writing and locked, never through a link; -1 with errno (EBUSY: a live
-// job holds it).
-int OpenArchiveLocked(const std::string& path)
-{
-    const int descriptor = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0)
-        return -1;
-    struct stat status { };
-    int error = 0;
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
-        error = EINVAL;
-    else if (!TryLockForWriting(descriptor))
-        error = EBUSY;
-    if (error != 0) {
-        close(descriptor);
-        errno = error;
-        return -1;
-    }
-    return descriptor;
-}
-
 std::string Damage(int archive)
 {
     struct stat status { };
@@ -95,7 +74,7 @@ std::vector<CZipRepairOutcome> RepairPendingZipJournals()
             QOR_LOG("Archiver: ZIP journal %s is damaged; left for inspection\n", journalPath.c_str());
             continue;
         }
-        const int archive = OpenArchiveLocked(journal.ArchivePath());
+        const int archive = OpenLockedForWriting(journal.ArchivePath(), std::chrono::milliseconds(0));
         if (archive < 0) {
             if (errno == EBUSY)
                 continue; // a job is adding to it right now: the journal is its own
@@ -124,7 +103,7 @@ std::vector<CZipRepairOutcome> RepairPendingZipJournals()
 CZipRepairOutcome RepairZipArchive(const std::string& path)
 {
     CZipRepairOutcome outcome{ path, false, {} };
-    const int archive = OpenArchiveLocked(path);
+    const int archive = OpenLockedForWriting(path, std::chrono::milliseconds(0));
     if (archive < 0) {
         outcome.message = errno == EBUSY ? "another job is writing to it"
             : errno == ELOOP             ? "it is a symbolic link"
