@@ -15,7 +15,13 @@ CQtWaveOut::CQtWaveOut()
 
 CQtWaveOut::~CQtWaveOut()
 {
-    Close();
+    EndSession();
+    m_pump.stop();
+    m_output = nullptr;
+    // No event loop may come after this: the last sink goes now, with nothing half-stopped left.
+    if (m_sink)
+        m_sink->stop();
+    m_sink.reset();
 }
 
 int CQtWaveOut::Open(IWaveOutListener* listener)
@@ -29,13 +35,10 @@ int CQtWaveOut::Open(IWaveOutListener* listener)
     format.setSampleFormat(QAudioFormat::Int16);
     if (!device.isFormatSupported(format))
         return kError;
-    if (m_sink && m_sinkDevice != device)
-        DiscardSink(); // the user chose another output since the last session
-    if (!m_sink) {
-        m_sink = std::make_unique<QAudioSink>(device, format);
-        m_sinkDevice = device;
-    }
+    DiscardSink();
+    m_sink = std::make_unique<QAudioSink>(device, format);
     m_output = m_sink->start();
+    m_bufferBytes = static_cast<int>(m_sink->bufferSize());
     if (!m_output || m_sink->error() != QAudio::NoError) {
         const int result = m_sink->error() == QAudio::OpenError ? kDeviceBusy : kError;
         DiscardSink();
@@ -62,8 +65,7 @@ int CQtWaveOut::Close()
     EndSession();
     m_pump.stop();
     m_output = nullptr;
-    if (m_sink)
-        m_sink->stop();
+    DiscardSink();
     return kOk;
 }
 
@@ -74,7 +76,6 @@ void CQtWaveOut::DiscardSink()
         m_sink->stop();
         m_sink.release()->deleteLater();
     }
-    m_sinkDevice = QAudioDevice();
 }
 
 void CQtWaveOut::OnReset()

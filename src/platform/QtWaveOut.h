@@ -5,7 +5,6 @@
 
 #include "platform/QueuedWaveOut.h"
 
-#include <QAudioDevice>
 #include <QAudioSink>
 #include <QIODevice>
 #include <QTimer>
@@ -22,6 +21,8 @@ public:
     int Open(IWaveOutListener* listener) override;
     int GetPosition(std::uint64_t& bytes) override;
     int Close() override;
+    // The buffer the sound server granted the session now open (or last open), in bytes.
+    int BufferBytes() const { return m_bufferBytes; }
 
 private:
     void OnWritten() override { Push(); }
@@ -29,11 +30,13 @@ private:
     void Push();
     void DiscardSink();
 
-    // Kept from one session to the next: destroying a sink runs the event loop inside Qt, and
-    // nothing may run there while the player is half-way through stopping.
+    // A new sink for each session: a sink started again asks the server for the buffer it was
+    // granted last time, and is granted less each time, until the sound breaks up. The old one is
+    // deleted from the event loop, never inside a stop: destroying a sink runs the event loop
+    // inside Qt, and nothing may run there while the player is half-way through stopping.
     std::unique_ptr<QAudioSink> m_sink;
-    QAudioDevice m_sinkDevice;
     QIODevice* m_output = nullptr; // owned by the sink
+    int m_bufferBytes = 0;
     QTimer m_pump;
 };
 

@@ -113,8 +113,14 @@ protected:
     test::CRecordingFolder folder;
     CPlaybackManager manager;
     std::unique_ptr<test::CSinkCapture> capture;
+    CQtWaveOut* device = nullptr;
 
-    void SetUp() override { manager.SetWaveOut(std::make_unique<CQtWaveOut>()); }
+    void SetUp() override
+    {
+        auto made = std::make_unique<CQtWaveOut>();
+        device = made.get();
+        manager.SetWaveOut(std::move(made));
+    }
 };
 
 TEST_F(PlaybackOnSink, PauseAndResumeContinueWhereTheSoundStopped)
@@ -160,6 +166,52 @@ TEST_F(PlaybackOnSink, StopThenPlayAgainMidCall)
     manager.Play(true, false);
     PlayToTheEnd();
     ExpectHeard({ { 0, stoppedAt }, { 0, stoppedAgainAt }, { 40'000, 64'000 } });
+}
+
+TEST_F(PlaybackOnSink, ThirtySessionsOfPausesStepsAndStopsAllSoundWhole)
+{
+    // One device for the whole run, as in the program: every pause, step and stop of any call ends
+    // a session on it, and each must sound as the first did.
+    Open(60);
+    std::vector<CExpectedStretch> expected;
+    std::vector<int> buffers;
+    std::int32_t start = 0;
+    manager.Play(true, false);
+    for (int session = 0; session < 30; ++session) {
+        buffers.push_back(device->BufferBytes());
+        const std::int32_t heardTo = PlayUntil(start + (session == 0 ? 16'000 : 3'200));
+        switch (session % 3) {
+        case 0: { // pause, wait, resume
+            ExpectNoEventLoopDuring([&] { manager.TogglePause(); });
+            const std::int32_t pausedAt = manager.GetPosition();
+            expected.push_back({ start, pausedAt });
+            RunEventsFor(300);
+            manager.TogglePause();
+            start = pausedAt;
+            break;
+        }
+        case 1: { // a step of one second forward
+            const std::int32_t pausedAt = Step(8'000);
+            expected.push_back({ start, pausedAt });
+            start = pausedAt + 8'000;
+            break;
+        }
+        default: { // stop, move on half a second, play
+            ExpectNoEventLoopDuring([&] { manager.Play(false, false); });
+            const std::int32_t stoppedAt = std::max(manager.GetPosition(), heardTo);
+            expected.push_back({ start, stoppedAt });
+            manager.Seek(stoppedAt + 4'000);
+            manager.Play(true, false);
+            start = stoppedAt + 4'000;
+            break;
+        }
+        }
+    }
+    const std::int32_t last = PlayUntil(start + 3'200);
+    expected.push_back({ start, last });
+    for (std::size_t session = 1; session < buffers.size(); ++session)
+        EXPECT_EQ(buffers[session], buffers.front()) << "the buffer granted in session " << session + 1;
+    ExpectHeard(expected);
 }
 
 } // namespace
