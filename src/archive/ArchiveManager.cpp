@@ -9,6 +9,7 @@
 #include "foundation/Logger.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "foundation/TrustedFolder.h"
 #include "foundation/WriteTrust.h"
 #include "lists/RecordingWalk.h"
 #include "lists/SearchFilters.h"
@@ -258,7 +259,7 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
     const std::string root = std::filesystem::absolute(listEntry.GetPath(), error).lexically_normal().string();
     std::set<std::string> folders;
     const std::string source = root.empty() ? listEntry.GetPath() : root;
-    if (struct stat link { }; lstat(source.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && !MayFollowLink(source))
+    if (struct stat link{}; lstat(source.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && !MayFollowLink(source))
         return;
     CWalkRules rules;
     rules.excluded = m_excludedFolders;
@@ -270,7 +271,8 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
                 return false;
             // Partial files a killed job left beside its originals go once a job comes by.
             if (const std::string folder = FolderOf(path); folders.insert(folder).second)
-                RemoveStalePartials(folder);
+                if (CFolderHandle held; OpenTrustedFolder(folder, held))
+                    RemoveStalePartials(held);
             if (!Selects(job, path))
                 return true;
             CArchiveFileListEntry call(listEntry);
@@ -293,9 +295,10 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
 
 bool CArchiveManager::MayFollowLink(const std::string& link)
 {
-    struct stat status { }, folder { };
-    if (lstat(link.c_str(), &status) != 0 || OwnedByUsOrRoot(status.st_uid) || stat(FolderOf(link).c_str(), &folder) != 0
-        || (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0)
+    struct stat status {
+    }, folder{};
+    if (lstat(link.c_str(), &status) != 0 || OwnedByUsOrRoot(status.st_uid)
+        || stat(FolderOf(link).c_str(), &folder) != 0 || (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0)
         return true;
     // Another user's link, where that user could have put it: it may lead anywhere, and what is
     // archived may then be deleted.

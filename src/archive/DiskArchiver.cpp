@@ -38,15 +38,6 @@ std::string SafeFolder(const std::string& folder)
     return safe;
 }
 
-// A folder that exists or was just made; a missing parent is a failure.
-bool MakeFolder(const std::string& path)
-{
-    struct stat status { };
-    if (mkdir(path.c_str(), 0777) == 0)
-        return true;
-    return errno == EEXIST && stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
 // Errors that will hit every later copy too: the archive's disk or folder, not one call.
 bool StopsTheJob(int error)
 {
@@ -91,10 +82,10 @@ bool CopyContent(int from, int to)
 // What is at a destination name: nothing, the original itself, the same call, or another file.
 enum class Occupant { None, Original, SameCall, Other };
 
-Occupant OccupantOf(const std::string& destination, int source)
+Occupant OccupantOf(const CFolderHandle& folder, const std::string& name, int source)
 {
     struct stat status { };
-    if (lstat(destination.c_str(), &status) != 0)
+    if (fstatat(folder.Descriptor(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? Occupant::None : Occupant::Other;
     if (!S_ISREG(status.st_mode))
         return Occupant::Other;
@@ -102,7 +93,8 @@ Occupant OccupantOf(const std::string& destination, int source)
         static_cast<std::uint64_t>(status.st_ino) };
     if (occupant == IdentityOf(source))
         return Occupant::Original;
-    const int descriptor = open(destination.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int descriptor
+        = openat(folder.Descriptor(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0)
         return Occupant::Other;
     const bool same = SameContent(FileReader(source), FileReader(descriptor));
@@ -152,8 +144,8 @@ int CDiskArchiver::Write()
             m_leftOut.insert(call.source);
             continue;
         }
-        std::string copy;
-        const Outcome outcome = CopyOne(call, copy);
+        CCopied copied;
+        const Outcome outcome = CopyOne(call, copied);
         if (outcome == Outcome::Stop) {
             result = kFailed;
             break;
@@ -162,14 +154,14 @@ int CDiskArchiver::Write()
             result = kFailed;
         } else {
             ++m_count;
-            m_copied.push_back({ call.source, copy });
+            m_copied.push_back(std::move(copied));
         }
         ++done;
         if (m_progress)
             m_progress(static_cast<double>(done) * 100.0 / static_cast<double>(total));
     }
     m_queue.clear();
-    m_madeFolders.clear();
+    m_folders.clear();
     m_running = false;
     VerifyCopies();
     return result;
@@ -196,13 +188,16 @@ void CDiskArchiver::VerifyCopies()
         const int original = OpenRegularFile(copied.source);
         CVerifiedCopy sum;
         bool intact = false;
-        if (copy >= 0 && original >= 0 && !(IdentityOf(copy) == IdentityOf(original))) {
+        // Read back only from the very files copied, whatever took their names meanwhile.
+        if (copy >= 0 && original >= 0 && IdentityOf(copy) == copied.copyIdentity
+            && IdentityOf(original) == copied.sourceIdentity && !(copied.copyIdentity == copied.sourceIdentity)) {
             posix_fadvise(copy, 0, 0, POSIX_FADV_DONTNEED);
             intact = SameContent(FileReader(copy), FileReader(original), &sum);
         }
         if (intact) {
             sum.container = copied.copy;
-            sum.containerIdentity = IdentityOf(copy);
+            sum.containerIdentity = copied.copyIdentity;
+            sum.originalIdentity = copied.sourceIdentity;
             m_verified[copied.source] = sum;
         } else {
             ReportError("The copy " + copied.copy + " of " + copied.source
@@ -215,35 +210,45 @@ void CDiskArchiver::VerifyCopies()
     }
 }
 
-std::string CDiskArchiver::MakeFolders(const CPending& call)
+const CFolderHandle* CDiskArchiver::MakeFolders(const CPending& call)
 {
-    std::string folder = call.root;
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
-    std::vector<std::string> levels{ folder };
+    std::string root = call.root;
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
+    std::vector<std::pair<std::string, std::string>> levels; // the level's path, and its last piece
+    levels.emplace_back(root, std::string(FileNameOf(root)));
     for (std::size_t start = 0; start < call.folder.size();) {
         const auto slash = std::min(call.folder.find('/', start), call.folder.size());
-        levels.push_back(folder + "/" + call.folder.substr(0, slash));
+        levels.emplace_back(root + "/" + call.folder.substr(0, slash), call.folder.substr(start, slash - start));
         start = slash + 1;
     }
-    for (const std::string& level : levels) {
-        if (m_madeFolders.contains(level))
+    const CFolderHandle* above = nullptr;
+    CFolderHandle rootParent;
+    for (const auto& [level, piece] : levels) {
+        if (auto known = m_folders.find(level); known != m_folders.end()) {
+            above = &known->second;
             continue;
-        if (!MakeFolder(level)) {
-            ReportError("Cannot create the archive folder " + level + ": " + std::strerror(errno));
-            return {};
+        }
+        // The archive's own folder is made only where its parent is: a missing parent is a drive
+        // not mounted, and no copy belongs on the disk beneath.
+        CFolderHandle folder;
+        if ((!above && !OpenTrustedFolder(FolderOf(root), rootParent))
+            || !OpenTrustedSubfolder(above ? *above : rootParent, piece, folder, CFolderWay{ .makeMissing = true })) {
+            ReportError("Cannot create the archive folder " + level + ": "
+                + (errno == EPERM ? std::string("it is reached through another user's link") : std::strerror(errno)));
+            return nullptr;
         }
         // Partial copies a killed run left here are removed the first time the job comes by.
-        RemoveStalePartials(level);
-        m_madeFolders.insert(level);
+        RemoveStalePartials(folder);
+        above = &m_folders.emplace(level, std::move(folder)).first->second;
     }
-    return levels.back();
+    return above;
 }
 
-CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, std::string& copy)
+CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, CCopied& copied)
 {
-    const std::string folder = MakeFolders(call);
-    if (folder.empty())
+    const CFolderHandle* folder = MakeFolders(call);
+    if (!folder)
         return Outcome::Stop;
     CFileStatus status;
     const int source = OpenRegularFile(call.source, false, &status);
@@ -251,14 +256,17 @@ CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, std::string&
         ReportError("Cannot copy " + call.source + ": " + std::strerror(errno));
         return Outcome::Skipped;
     }
+    copied.source = call.source;
+    copied.sourceIdentity = IdentityOf(source);
     const std::string ownName(FileNameOf(call.source));
     std::string name = ownName;
     Outcome outcome = Outcome::Skipped;
     CPartialFile partial;
     int number = 2;
     while (number < kMostNumbers) {
-        copy = folder + "/" + name;
-        const Occupant occupant = OccupantOf(copy, source);
+        const std::string copy = folder->PathOf(name);
+        copied.copy = copy;
+        const Occupant occupant = OccupantOf(*folder, name, source);
         if (occupant == Occupant::Original) {
             ReportError("Not copied: " + copy
                 + " is the original itself (the archive folder lies among the "
@@ -267,7 +275,7 @@ CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, std::string&
         }
         if (occupant == Occupant::SameCall) {
             QOR_LOG("Archiver: CopyFile %s is already in %s\r\n", call.source.c_str(), copy.c_str());
-            outcome = Outcome::Copied;
+            outcome = IdentityAt(folder->Descriptor(), name, copied.copyIdentity) ? Outcome::Copied : Outcome::Skipped;
             break;
         }
         if (occupant == Occupant::Other) {
@@ -279,7 +287,7 @@ CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, std::string&
             const timespec times[2]
                 = { { static_cast<time_t>(call.startTime), 0 }, { static_cast<time_t>(call.startTime), 0 } };
             // The copy keeps the original's permissions: a private recording stays private.
-            const int created = partial.Create(copy, false, 0600);
+            const int created = partial.Create(*folder, name, false, 0600);
             errno = created;
             if (created != 0 || fchmod(partial.Descriptor(), status.mode & 0777u) != 0
                 || !CopyContent(source, partial.Descriptor()) || futimens(partial.Descriptor(), times) != 0) {
@@ -289,7 +297,7 @@ CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, std::string&
                 break;
             }
         }
-        const int committed = partial.CommitAs(copy);
+        const int committed = partial.CommitAs(name);
         if (committed == EEXIST)
             continue; // another job put a file there meanwhile: look at it again
         if (committed != 0) {
@@ -297,6 +305,7 @@ CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, std::string&
             outcome = StopsTheJob(committed) ? Outcome::Stop : Outcome::Skipped;
             break;
         }
+        copied.copyIdentity = IdentityOf(partial.Descriptor());
         m_sizeBytes += status.size;
         outcome = Outcome::Copied;
         break;

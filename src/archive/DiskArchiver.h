@@ -8,9 +8,11 @@
 
 #include "archive/ArchiveMessages.h"
 #include "archive/Archiver.h"
+#include "foundation/FileIdentity.h"
+#include "foundation/TrustedFolder.h"
 
 #include <atomic>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,19 +39,22 @@ private:
     struct CCopied {
         std::string source;
         std::string copy;
+        CFileIdentity sourceIdentity; // the very files that were copied from and to
+        CFileIdentity copyIdentity;
     };
     enum class Outcome { Copied, Skipped, Stop };
 
-    // The folder that receives the call, made level by level; empty on failure (reported).
-    std::string MakeFolders(const CPending& call);
+    // The folder that receives the call, made level by level, each reached from the one above and
+    // never through another user's link; null on failure (reported).
+    const CFolderHandle* MakeFolders(const CPending& call);
     // Copies one call, or finds it copied already; Skipped leaves this call out, Stop the rest too.
-    Outcome CopyOne(const CPending& call, std::string& copy);
+    Outcome CopyOne(const CPending& call, CCopied& copied);
     void VerifyCopies();
 
     ArchiveProgressFunction m_progress;
     std::vector<CPending> m_queue;
     std::vector<CCopied> m_copied;
-    std::set<std::string> m_madeFolders; // made (or found) during this Write
+    std::map<std::string, CFolderHandle> m_folders; // made (or found) during this Write
     std::atomic<bool> m_running{ false };
 };
 

@@ -54,8 +54,8 @@ std::string CJobArchScheduler::FilePath()
 bool CJobArchScheduler::LoadSchedule(std::string* why)
 {
     QOR_SEMAPHORE_GUARD(m_lock);
-    std::string distrust;
-    m_untrusted = !TrustedConfiguration(FilePath(), distrust);
+    std::string content, distrust;
+    m_untrusted = ReadConfiguration(FilePath(), content, distrust) == CConfigurationRead::Untrusted;
     return ReadScheduleFile(FilePath(), m_settings, why);
 }
 

@@ -4,6 +4,7 @@
 #include "archive/PartialFile.h"
 #include "foundation/FolderSync.h"
 #include "foundation/Logger.h"
+#include "foundation/TrustedFolder.h"
 #include "recording/RecordFileHdr.h"
 
 #include <cerrno>
@@ -22,6 +23,7 @@ class CHeldOriginal {
 public:
     explicit CHeldOriginal(const std::string& path)
         : m_path(path)
+        , m_name(FileNameOf(path))
     {
     }
     ~CHeldOriginal()
@@ -37,14 +39,22 @@ public:
 
     COriginalChange Take(const CVerifiedCopy& copy)
     {
+        // Every later step is taken in this folder, so a folder on the way swapped for a link
+        // meanwhile leads nowhere.
+        if (!OpenTrustedFolder(FolderOf(m_path), m_folder))
+            return COriginalChange::Failed;
         struct stat link { };
-        if (lstat(m_path.c_str(), &link) != 0)
+        if (fstatat(m_folder.Descriptor(), m_name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0)
             return COriginalChange::Failed;
         if (S_ISLNK(link.st_mode))
             return COriginalChange::Link;
-        m_descriptor = open(m_path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        m_descriptor
+            = openat(m_folder.Descriptor(), m_name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (m_descriptor < 0 || fstat(m_descriptor, &m_status) != 0 || !S_ISREG(m_status.st_mode))
             return COriginalChange::Failed;
+        // Only the very file the copy was made from, not another that took its name since.
+        if (!(IdentityOf(m_descriptor) == copy.originalIdentity))
+            return COriginalChange::Changed;
         // A lease is granted only while no other program has the file open. Its break notice, should
         // one come, is a signal whose default is to be ignored.
         fcntl(m_descriptor, F_SETSIG, SIGURG);
@@ -62,39 +72,45 @@ public:
     int Descriptor() const { return m_descriptor; }
     CFileIdentity Identity() const { return IdentityOf(m_descriptor); }
     mode_t Mode() const { return m_status.st_mode & 07777; }
+    const CFolderHandle& Folder() const { return m_folder; }
+    const std::string& Name() const { return m_name; }
 
 private:
     std::string m_path;
+    std::string m_name;
+    CFolderHandle m_folder;
     int m_descriptor = -1;
     bool m_leased = false;
     struct stat m_status { };
 };
 
-std::string HiddenNameBeside(const std::string& path)
+std::string HiddenName()
 {
     std::random_device random;
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, "/.qor-%08x%08x.removing", random(), random());
-    return (FolderOf(path) == "/" ? std::string() : FolderOf(path)) + suffix;
+    char name[32];
+    std::snprintf(name, sizeof name, ".qor-%08x%08x.removing", random(), random());
+    return name;
 }
 
 // Gives a file moved aside its name back, or a numbered one when a new file took the name meanwhile;
 // never a hidden name that nobody would look for.
-void PutBack(const std::string& aside, const std::string& path)
+void PutBack(const CHeldOriginal& original, const std::string& aside)
 {
-    std::string name = path;
+    const int at = original.Folder().Descriptor();
+    std::string name = original.Name();
     for (int number = 2; number < 1000; ++number) {
-        if (renameat2(AT_FDCWD, aside.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) {
-            if (name != path)
-                QOR_LOG(
-                    "Archiver: File %s was taken meanwhile; the call is kept as %s\r\n", path.c_str(), name.c_str());
+        if (renameat2(at, aside.c_str(), at, name.c_str(), RENAME_NOREPLACE) == 0) {
+            if (name != original.Name())
+                QOR_LOG("Archiver: File %s was taken meanwhile; the call is kept as %s\r\n",
+                    original.Folder().PathOf(original.Name()).c_str(), original.Folder().PathOf(name).c_str());
             return;
         }
         if (errno != EEXIST)
             break;
-        name = NumberedName(path, number);
+        name = NumberedName(original.Name(), number);
     }
-    QOR_LOG("Archiver: File %s could not be put back; it is kept as %s\r\n", path.c_str(), aside.c_str());
+    QOR_LOG("Archiver: File %s could not be put back; it is kept as %s\r\n",
+        original.Folder().PathOf(original.Name()).c_str(), original.Folder().PathOf(aside).c_str());
 }
 
 } // namespace
@@ -104,19 +120,20 @@ COriginalChange DeleteOriginal(const std::string& path, const CVerifiedCopy& cop
     CHeldOriginal original(path);
     if (const COriginalChange taken = original.Take(copy); taken != COriginalChange::Done)
         return taken;
+    const int at = original.Folder().Descriptor();
     // Moved aside first, so that it can be put back if anything opened it meanwhile.
-    const std::string aside = HiddenNameBeside(path);
-    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) != 0)
+    const std::string aside = HiddenName();
+    if (renameat2(at, original.Name().c_str(), at, aside.c_str(), RENAME_NOREPLACE) != 0)
         return COriginalChange::Failed;
     CFileIdentity moved;
-    const bool same = IdentityOfPath(aside, moved) && moved == original.Identity();
+    const bool same = IdentityAt(at, aside, moved) && moved == original.Identity();
     if (!same || !original.Undisturbed()) {
-        PutBack(aside, path);
+        PutBack(original, aside);
         return same ? COriginalChange::InUse : COriginalChange::Changed;
     }
-    if (unlink(aside.c_str()) != 0)
+    if (unlinkat(at, aside.c_str(), 0) != 0)
         return COriginalChange::Failed;
-    SyncFolderOf(path);
+    original.Folder().Sync();
     return COriginalChange::Done;
 }
 
@@ -129,7 +146,7 @@ COriginalChange StripOriginal(const std::string& path, const CVerifiedCopy& copy
     if (header.empty())
         return COriginalChange::Unreadable;
     CPartialFile stripped;
-    if (stripped.Create(path, false, original.Mode()) != 0)
+    if (stripped.Create(original.Folder(), original.Name(), false, original.Mode()) != 0)
         return COriginalChange::Failed;
     std::size_t written = 0;
     while (written < header.size()) {
@@ -142,7 +159,8 @@ COriginalChange StripOriginal(const std::string& path, const CVerifiedCopy& copy
     }
     if (fchmod(stripped.Descriptor(), original.Mode()) != 0 || fsync(stripped.Descriptor()) != 0)
         return COriginalChange::Failed;
-    const int replaced = stripped.Replace(path, original.Identity(), [&original] { return original.Undisturbed(); });
+    const int replaced
+        = stripped.Replace(original.Name(), original.Identity(), [&original] { return original.Undisturbed(); });
     if (replaced == EAGAIN)
         return COriginalChange::InUse;
     if (replaced == EBUSY)

@@ -1,11 +1,9 @@
 #include "archive/PartialFile.h"
 
 #include "foundation/FileLock.h"
-#include "foundation/FolderSync.h"
 #include "foundation/Logger.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <openssl/evp.h>
@@ -55,12 +53,12 @@ bool IsPartialName(const std::string& name)
     return name.starts_with(kPrefix) && name.ends_with(kSuffix);
 }
 
-// Opens what is at path when it is a partial file of ours that no job holds, locked, and still
-// the file at path: then it may be removed. -1 with errno EBUSY (held), EEXIST (not ours to remove)
-// or another error.
-int OpenLeftover(const std::string& path)
+// Opens the file name in folder when it is a partial file of ours that no job holds, locked, and
+// still the file under that name: then it may be removed. -1 with errno EBUSY (held), EEXIST (not
+// ours to remove) or another error.
+int OpenLeftover(int folder, const std::string& name)
 {
-    const int descriptor = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int descriptor = openat(folder, name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0) {
         if (errno == ELOOP || errno == EACCES || errno == EPERM || errno == ENXIO || errno == EISDIR)
             errno = EEXIST;
@@ -72,7 +70,7 @@ int OpenLeftover(const std::string& path)
         error = EEXIST;
     else if (!TryLockForWriting(descriptor))
         error = EBUSY;
-    else if (CFileIdentity now; !IdentityOfPath(path, now) || !(now == IdentityOf(descriptor)))
+    else if (CFileIdentity now; !IdentityAt(folder, name, now) || !(now == IdentityOf(descriptor)))
         error = EAGAIN; // replaced meanwhile: look again
     if (error != 0) {
         close(descriptor);
@@ -82,16 +80,16 @@ int OpenLeftover(const std::string& path)
     return descriptor;
 }
 
-int RenameWithoutReplacing(const std::string& from, const std::string& to)
+int RenameWithoutReplacing(int folder, const std::string& from, const std::string& to)
 {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    if (renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return errno;
     // A file system without the flag: a hard link is made only where no name is, just as safely.
-    if (link(from.c_str(), to.c_str()) != 0)
+    if (linkat(folder, from.c_str(), folder, to.c_str(), 0) != 0)
         return errno == EPERM ? ENOTSUP : errno;
-    unlink(from.c_str());
+    unlinkat(folder, from.c_str(), 0);
     return 0;
 }
 
@@ -102,92 +100,95 @@ CPartialFile::~CPartialFile()
     Close();
 }
 
-int CPartialFile::Create(const std::string& finalPath, bool sharedName, mode_t mode)
+int CPartialFile::Create(const CFolderHandle& folder, const std::string& finalName, bool sharedName, mode_t mode)
 {
     Close();
-    const std::string folder = FolderOf(finalPath);
-    const std::string prefix = (folder == "/" ? std::string() : folder) + "/" + kPrefix;
+    m_folder = folder.Duplicate();
+    if (!m_folder.IsOpen())
+        return errno;
     if (sharedName)
-        return CreateNamed(prefix + SharedKey(FileNameOf(finalPath)) + kSuffix, mode);
+        return CreateNamed(kPrefix + SharedKey(finalName) + kSuffix, mode);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const int result = CreateNamed(prefix + RandomKey() + kSuffix, mode);
+        const int result = CreateNamed(kPrefix + RandomKey() + kSuffix, mode);
         if (result != EBUSY && result != EEXIST)
             return result;
     }
     return EEXIST;
 }
 
-int CPartialFile::CreateNamed(const std::string& path, mode_t mode)
+int CPartialFile::CreateNamed(const std::string& name, mode_t mode)
 {
+    const int at = m_folder.Descriptor();
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        const int descriptor = openat(at, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (descriptor >= 0) {
             // Between creating and locking, another job may have taken the new file for a
             // leftover and removed it: only a locked file still under its name is ours.
             CFileIdentity named;
             const bool held = TryLockForWriting(descriptor);
-            if (!held || !IdentityOfPath(path, named) || !(named == IdentityOf(descriptor))) {
+            if (!held || !IdentityAt(at, name, named) || !(named == IdentityOf(descriptor))) {
                 close(descriptor);
                 if (!held)
                     return EBUSY;
                 continue;
             }
-            m_path = path;
+            m_name = name;
             m_descriptor = descriptor;
             m_committed = false;
             return 0;
         }
         if (errno != EEXIST)
             return errno;
-        const int leftover = OpenLeftover(path);
+        const int leftover = OpenLeftover(at, name);
         if (leftover < 0) {
             if (errno == EAGAIN || errno == ENOENT)
                 continue;
             return errno;
         }
-        QOR_LOG("Archiver: Removed %s, left by an interrupted run\r\n", path.c_str());
-        unlink(path.c_str());
+        QOR_LOG("Archiver: Removed %s, left by an interrupted run\r\n", m_folder.PathOf(name).c_str());
+        unlinkat(at, name.c_str(), 0);
         close(leftover);
     }
     return EBUSY;
 }
 
-int CPartialFile::CommitAs(const std::string& finalPath)
+int CPartialFile::CommitAs(const std::string& finalName)
 {
     if (m_descriptor < 0)
         return EBADF;
-    if (const int renamed = RenameWithoutReplacing(m_path, finalPath); renamed != 0)
+    if (const int renamed = RenameWithoutReplacing(m_folder.Descriptor(), m_name, finalName); renamed != 0)
         return renamed;
     m_committed = true;
-    return SyncFolderOf(finalPath);
+    return m_folder.Sync();
 }
 
 int CPartialFile::Replace(
-    const std::string& finalPath, const CFileIdentity& expected, const std::function<bool()>& stillWanted)
+    const std::string& finalName, const CFileIdentity& expected, const std::function<bool()>& stillWanted)
 {
     if (m_descriptor < 0)
         return EBADF;
+    const int at = m_folder.Descriptor();
     // Exchanging the two names and looking at what came out is one step that cannot replace a
     // file that took the final name meanwhile: such a file is simply exchanged back.
-    if (renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, finalPath.c_str(), RENAME_EXCHANGE) == 0) {
+    if (renameat2(at, m_name.c_str(), at, finalName.c_str(), RENAME_EXCHANGE) == 0) {
         CFileIdentity displaced;
-        const bool expectedOne = IdentityOfPath(m_path, displaced) && displaced == expected;
+        const bool expectedOne = IdentityAt(at, m_name, displaced) && displaced == expected;
         if (!expectedOne || (stillWanted && !stillWanted())) {
-            renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, finalPath.c_str(), RENAME_EXCHANGE);
+            renameat2(at, m_name.c_str(), at, finalName.c_str(), RENAME_EXCHANGE);
             return expectedOne ? EAGAIN : EBUSY;
         }
-        unlink(m_path.c_str());
+        unlinkat(at, m_name.c_str(), 0);
     } else {
         if (errno != EINVAL && errno != ENOSYS)
             return errno;
         CFileIdentity current;
-        if (!IdentityOfPath(finalPath, current) || !(current == expected))
+        if (!IdentityAt(at, finalName, current) || !(current == expected))
             return EBUSY;
-        if (std::rename(m_path.c_str(), finalPath.c_str()) != 0)
+        if (renameat(at, m_name.c_str(), at, finalName.c_str()) != 0)
             return errno;
     }
     m_committed = true;
-    return SyncFolderOf(finalPath);
+    return m_folder.Sync();
 }
 
 void CPartialFile::Close()
@@ -196,27 +197,30 @@ void CPartialFile::Close()
         return;
     // Removed while still locked, so no other job can take it for a leftover of its own meanwhile.
     if (!m_committed)
-        unlink(m_path.c_str());
+        unlinkat(m_folder.Descriptor(), m_name.c_str(), 0);
     close(m_descriptor);
     m_descriptor = -1;
-    m_path.clear();
+    m_name.clear();
 }
 
-void RemoveStalePartials(const std::string& folder)
+void RemoveStalePartials(const CFolderHandle& folder)
 {
-    DIR* directory = opendir(folder.c_str());
-    if (!directory)
+    const int listing = openat(folder.Descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* directory = listing < 0 ? nullptr : fdopendir(listing);
+    if (!directory) {
+        if (listing >= 0)
+            close(listing);
         return;
-    const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
+    }
     while (const dirent* item = readdir(directory)) {
         const std::string name = item->d_name;
         if (!IsPartialName(name))
             continue;
-        const int leftover = OpenLeftover(prefix + name);
+        const int leftover = OpenLeftover(folder.Descriptor(), name);
         if (leftover < 0)
             continue;
-        QOR_LOG("Archiver: Removed %s, left by an interrupted run\r\n", (prefix + name).c_str());
-        unlink((prefix + name).c_str());
+        QOR_LOG("Archiver: Removed %s, left by an interrupted run\r\n", folder.PathOf(name).c_str());
+        unlinkat(folder.Descriptor(), name.c_str(), 0);
         close(leftover);
     }
     closedir(directory);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "foundation/FileIdentity.h"
+#include "foundation/TrustedFolder.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,37 +23,40 @@ public:
     CPartialFile(const CPartialFile&) = delete;
     CPartialFile& operator=(const CPartialFile&) = delete;
 
-    // Creates the partial file for finalPath. With sharedName, two jobs writing the same final
-    // path meet at one partial name (the second is refused); otherwise the name is random. 0, or
-    // the system's error number: EBUSY while another job writes it, EEXIST for a file there that
-    // is not ours to remove (another user's, or a link).
-    int Create(const std::string& finalPath, bool sharedName, mode_t mode);
+    // Creates the partial file for the file finalName in folder, which it keeps open: every later
+    // step is taken in that very folder. With sharedName, two jobs writing the same final name
+    // meet at one partial name (the second is refused); otherwise the name is random. 0, or the
+    // system's error number: EBUSY while another job writes it, EEXIST for a file there that is
+    // not ours to remove (another user's, or a link).
+    int Create(const CFolderHandle& folder, const std::string& finalName, bool sharedName, mode_t mode);
 
     int Descriptor() const { return m_descriptor; }
-    const std::string& Path() const { return m_path; }
+    // Where it is, for messages.
+    std::string Path() const { return m_folder.PathOf(m_name); }
     bool IsOpen() const { return m_descriptor >= 0; }
 
-    // Gives the file the final name, which must not exist; EEXIST when it does. The file stays
-    // open (and locked) until Close.
-    int CommitAs(const std::string& finalPath);
-    // Puts the file in place of the existing one at finalPath, which must still be the file with
-    // the expected identity (else EBUSY, and nothing changes). Where the file system can swap the
-    // two in one step, stillWanted is asked once the swap is made and before the old file goes:
-    // false swaps them back (EAGAIN).
+    // Gives the file the final name (in its folder), which must not exist; EEXIST when it does.
+    // The file stays open (and locked) until Close.
+    int CommitAs(const std::string& finalName);
+    // Puts the file in place of the existing one named finalName, which must still be the file
+    // with the expected identity (else EBUSY, and nothing changes). Where the file system can swap
+    // the two in one step, stillWanted is asked once the swap is made and before the old file
+    // goes: false swaps them back (EAGAIN).
     int Replace(
-        const std::string& finalPath, const CFileIdentity& expected, const std::function<bool()>& stillWanted = {});
+        const std::string& finalName, const CFileIdentity& expected, const std::function<bool()>& stillWanted = {});
     // Closes it; an uncommitted file is removed first.
     void Close();
 
 private:
-    int CreateNamed(const std::string& path, mode_t mode);
+    int CreateNamed(const std::string& name, mode_t mode);
 
-    std::string m_path;
+    CFolderHandle m_folder;
+    std::string m_name;
     int m_descriptor = -1;
     bool m_committed = false;
 };
 
 // Removes the partial files of ours in folder that no live job holds (a killed run's leftovers).
-void RemoveStalePartials(const std::string& folder);
+void RemoveStalePartials(const CFolderHandle& folder);
 
 } // namespace qor

@@ -133,22 +133,22 @@ std::string ScheduleFileText(const CScheduleSettings& s)
 
 bool ReadScheduleFile(const std::string& path, CScheduleSettings& settings, std::string* why)
 {
-    std::string distrust;
-    if (!TrustedConfiguration(path, distrust)) {
+    std::string content, distrust;
+    const CConfigurationRead read = ReadConfiguration(path, content, distrust);
+    if (read == CConfigurationRead::Untrusted) {
         QOR_LOG("Archiver: %s is ignored: %s\r\n", path.c_str(), distrust.c_str());
         if (why)
             *why = "is not trusted: " + distrust;
         return false;
     }
-    CScheduleSettings read = settings;
-    CScheduleReader handler(read);
-    CXmlReader reader;
-    if (!reader.ReadFile(path, handler)) {
+    CScheduleSettings readSettings = settings;
+    CScheduleReader handler(readSettings);
+    if (read != CConfigurationRead::Read || !CXmlReader().Read(content, handler)) {
         if (why)
             *why = "cannot be read or is malformed";
         return false;
     }
-    settings = std::move(read);
+    settings = std::move(readSettings);
     return true;
 }
 

@@ -18,6 +18,7 @@ struct CVerifiedCopy {
     Digest digest{};
     std::string container; // the archive file, or the copy itself in a folder tree
     CFileIdentity containerIdentity;
+    CFileIdentity originalIdentity; // the file the copy was made from
 };
 
 // The verified copies of a job, by the original's path.

@@ -36,8 +36,12 @@ void ReportArchiveOutcome(
     // Why the archiver refused a call was said already; here each call not archived is named.
     for (const std::string& path : results.refused)
         std::fprintf(stderr, "qortolvane-cli: %s: not archived; the original is kept\n", path.c_str());
+    // An archive that was not written at all holds no copy to have been read back.
+    const char* unverified = results.writeFailed && outcome.archived == 0
+        ? "not archived: the archive was not written (see above); the original is kept"
+        : "not archived: its copy was not read back intact; the original is kept";
     for (const std::string& path : outcome.unverified)
-        context.Fail(path, "not archived: its copy was not read back intact; the original is kept");
+        context.Fail(path, unverified);
     for (const std::string& path : results.leftOut)
         std::fprintf(stderr, "qortolvane-cli: %s: left out: the archive reached its size limit\n", path.c_str());
     for (const auto* kept : { &outcome.changed, &outcome.originals.kept })

@@ -12,6 +12,7 @@
 #include "recording/MailAttachments.h"
 #include "recording/NativeExport.h"
 #include "recording/RecordFile.h"
+#include "recording/RecordingToSend.h"
 #include "recording/WavWriter.h"
 
 #include <CLI/CLI.hpp>
@@ -79,10 +80,11 @@ void RunExport(const ExportOptions& options, CCliContext& context)
     for (const std::string& path : options.files) {
         progress.Update(done++);
         CRvRecordFile recording;
-        const int opened = recording.OpenAndWait(path, passphrase);
+        const int opened = OpenRecordingToSend(recording, path, passphrase);
         if (opened != 1) {
             progress.Finish();
-            context.Fail(path, WhyUnreadable(path, recording.GetHeader(), opened));
+            context.Fail(
+                path, opened == kRefusedLink ? kRefusedLinkText : WhyUnreadable(path, recording.GetHeader(), opened));
             continue;
         }
         const std::string destination = (fs::path(options.to) / fs::path(path).stem()).string() + Extension(options);
@@ -110,17 +112,27 @@ void RunMail(const ExportOptions& options, CCliContext& context)
     std::unique_ptr<CRvRecordFileHdr> onlyHeader;
     for (const std::string& path : options.files) {
         CRvRecordFile recording;
-        const int opened
-            = asIs ? recording.GetHeader().Load(path, passphrase) : recording.OpenAndWait(path, passphrase);
-        if (opened <= 0) {
-            context.Fail(path, WhyUnreadable(path, recording.GetHeader(), opened));
+        // Sent as it is, the call is copied first and its details read from the copy: both are then
+        // of the very file that is sent.
+        std::string attachment = asIs ? AttachmentCopy(folder, path) : std::string();
+        if (asIs && attachment.empty() && errno == EPERM) {
+            context.Fail(path, kRefusedLinkText);
             continue;
         }
-        std::string attachment = folder + NeutralAttachmentName(fs::path(path).stem().string() + Extension(options));
-        if (asIs)
-            attachment = AttachmentCopy(folder, path);
-        else if (const std::string failure = WriteCall(recording, passphrase, options, attachment); !failure.empty())
-            attachment.clear();
+        const int opened = asIs ? recording.GetHeader().Load(attachment.empty() ? path : attachment, passphrase)
+                                : OpenRecordingToSend(recording, path, passphrase);
+        if (opened <= 0 || opened == kRefusedLink) {
+            if (!attachment.empty())
+                fs::remove(attachment);
+            context.Fail(
+                path, opened == kRefusedLink ? kRefusedLinkText : WhyUnreadable(path, recording.GetHeader(), opened));
+            continue;
+        }
+        if (!asIs) {
+            attachment = folder + NeutralAttachmentName(fs::path(path).stem().string() + Extension(options));
+            if (const std::string failure = WriteCall(recording, passphrase, options, attachment); !failure.empty())
+                attachment.clear();
+        }
         if (attachment.empty() || chmod(attachment.c_str(), 0600) != 0) {
             context.Fail(path, "cannot make the attachment in " + folder);
             continue;

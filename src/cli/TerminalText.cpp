@@ -11,10 +11,14 @@ std::string TerminalText(std::string_view text)
         // C1 controls (U+0080 to U+009F) come as 0xC2 followed by 0x80 to 0x9F in UTF-8.
         const bool c1 = byte == 0xC2 && at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) >= 0x80
             && static_cast<unsigned char>(text[at + 1]) <= 0x9F;
-        // Line breaks and tabs only lay text out; every other control character is replaced.
-        if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F || c1) {
+        // U+2028 and U+2029, the Unicode line and paragraph breaks.
+        const bool unicodeBreak = byte == 0xE2 && text.substr(at, 3).starts_with("\xE2\x80") && text.size() > at + 2
+            && (text[at + 2] == '\xA8' || text[at + 2] == '\xA9');
+        // Each field and name stays on its line: a line break in a caller ID would forge the next
+        // line. Tabs only lay text out.
+        if ((byte < 0x20 && byte != '\t') || byte == 0x7F || c1 || unicodeBreak) {
             shown += '?';
-            at += c1 ? 1 : 0;
+            at += c1 ? 1 : unicodeBreak ? 2 : 0;
         } else {
             shown += text[at];
         }

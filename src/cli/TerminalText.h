@@ -1,7 +1,8 @@
 // Text printed for a person on a terminal: a header field or a file name can hold control
 // characters (an escape sequence that moves the cursor, clears the screen or retitles the window),
-// which the terminal would obey. In the table, the text views and the messages each becomes "?" (a
-// line break and a tab stay); the data formats (CSV, JSON, lists) keep the text exactly.
+// which the terminal would obey, or a line break that would forge the next line. In the table, the
+// text views and the messages each becomes "?" (a tab stays); the data formats (CSV, JSON, lists)
+// keep the text exactly.
 #pragma once
 
 #include <string>

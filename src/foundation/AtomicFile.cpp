@@ -1,12 +1,13 @@
 #include "foundation/AtomicFile.h"
 
-#include "foundation/FolderSync.h"
 #include "foundation/RegularFile.h"
+#include "foundation/TrustedFolder.h"
 #include "foundation/WriteTrust.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,40 +42,76 @@ mode_t CurrentUmask()
     return static_cast<mode_t>(mask);
 }
 
+// Beside the file, named after it, and short enough for any name the file system takes.
+std::string TemporaryName(const std::string& name)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::string suffix = ".";
+    for (int index = 0; index < 6; ++index)
+        suffix += letters[random() % (sizeof letters - 1)];
+    return name.substr(0, 240) + suffix;
+}
+
+// Reads the stream to its end and closes it.
+bool ReadStream(std::FILE* file, std::string& content)
+{
+    content.clear();
+    char buffer[65536];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        content.append(buffer, count);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return !failed;
+}
+
 } // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode)
 {
-    std::string target;
-    if (!ResolveForWriting(path, target))
+    CFolderHandle folder;
+    std::string name;
+    if (!OpenParentForWriting(path, folder, name))
         return false;
+    const int at = folder.Descriptor();
+    // An existing file of ours keeps its permissions and owner; a file that is meant to be private
+    // never becomes readable by others. Another user's file lends the new one nothing: its
+    // permissions were his choice, and he could then change what we wrote.
     struct stat existing { };
-    const bool exists = stat(target.c_str(), &existing) == 0;
-    // An existing file keeps its permissions and, where allowed, its owner and group; a file that
-    // is meant to be private never becomes readable by others.
+    const bool inherit = fstatat(at, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(existing.st_mode)
+        && OwnedByUsOrRoot(existing.st_uid);
     mode_t permissions = mode & ~CurrentUmask();
-    if (exists) {
+    if (inherit) {
         permissions = existing.st_mode & 07777;
         if ((mode & 077) == 0)
             permissions &= 07700;
     }
-    std::string temporary = target + ".XXXXXX";
-    const int descriptor = mkstemp(temporary.data());
+    std::string temporary;
+    int descriptor = -1;
+    for (int attempt = 0; descriptor < 0 && attempt < 100; ++attempt) {
+        temporary = TemporaryName(name);
+        descriptor = openat(at, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (descriptor < 0 && errno != EEXIST)
+            return false;
+    }
     if (descriptor < 0)
         return false;
-    if (exists) {
-        // Not permitted for another user's file: the copy is then ours, as any new file would be.
+    if (inherit) {
+        // Not permitted for root's file when we are not root: the copy is then ours.
         [[maybe_unused]] const int owned = fchown(descriptor, existing.st_uid, existing.st_gid);
     }
     const bool written
         = fchmod(descriptor, permissions) == 0 && WriteAll(descriptor, content) && fsync(descriptor) == 0;
     const bool closed = close(descriptor) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), target.c_str()) != 0) {
-        unlink(temporary.c_str());
+    if (!written || !closed || renameat(at, temporary.c_str(), at, name.c_str()) != 0) {
+        const int error = errno;
+        unlinkat(at, temporary.c_str(), 0);
+        errno = error;
         return false;
     }
     // The rename itself survives a crash only once the folder is on disk too.
-    return SyncFolderOf(target) == 0;
+    return folder.Sync() == 0;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::uint64_t maxBytes)
@@ -87,14 +124,19 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::uint64_t 
         std::fclose(file);
         return false;
     }
-    content.clear();
-    char buffer[65536];
-    std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        content.append(buffer, count);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    return !failed;
+    return ReadStream(file, content);
+}
+
+bool ReadTrustedFile(const std::string& path, std::string& content)
+{
+    const int descriptor = OpenTrustedFile(path);
+    std::FILE* file = descriptor < 0 ? nullptr : fdopen(descriptor, "rb");
+    if (!file) {
+        if (descriptor >= 0)
+            close(descriptor);
+        return false;
+    }
+    return ReadStream(file, content);
 }
 
 } // namespace qor

@@ -1,5 +1,6 @@
 #include "foundation/FileIdentity.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace qor {
@@ -14,8 +15,13 @@ CFileIdentity IdentityOf(int descriptor)
 
 bool IdentityOfPath(const std::string& path, CFileIdentity& identity)
 {
+    return IdentityAt(AT_FDCWD, path, identity);
+}
+
+bool IdentityAt(int folderDescriptor, const std::string& name, CFileIdentity& identity)
+{
     struct stat status { };
-    if (lstat(path.c_str(), &status) != 0)
+    if (fstatat(folderDescriptor, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     identity = { static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino) };
     return true;

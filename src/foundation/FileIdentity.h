@@ -18,5 +18,7 @@ struct CFileIdentity {
 CFileIdentity IdentityOf(int descriptor);
 // The identity of what is at path, a link itself rather than what it names; false when nothing is.
 bool IdentityOfPath(const std::string& path, CFileIdentity& identity);
+// The same for the name in the folder open on folderDescriptor.
+bool IdentityAt(int folderDescriptor, const std::string& name, CFileIdentity& identity);
 
 } // namespace qor

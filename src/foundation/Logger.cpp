@@ -1,6 +1,7 @@
 #include "foundation/Logger.h"
 
 #include "foundation/DataFolders.h"
+#include "foundation/TrustedFolder.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,6 +14,9 @@
 namespace qor {
 namespace {
 
+constexpr const char* kCurrentName = "Log.txt";
+constexpr const char* kOldName = "Log-old.txt";
+
 std::string TimeStamp()
 {
     timespec now{};
@@ -20,9 +24,8 @@ std::string TimeStamp()
     tm local{};
     localtime_r(&now.tv_sec, &local);
     char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%04d/%02d/%02d %02d:%02d:%02d.%03hd : ", local.tm_year + 1900,
-        local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-        static_cast<short>(now.tv_nsec / 1'000'000));
+    std::snprintf(stamp, sizeof stamp, "%04d/%02d/%02d %02d:%02d:%02d.%03hd : ", local.tm_year + 1900, local.tm_mon + 1,
+        local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<short>(now.tv_nsec / 1'000'000));
     return stamp;
 }
 
@@ -33,9 +36,21 @@ std::string Escaped(std::string_view entry)
     while (end > 0 && (entry[end - 1] == '\n' || entry[end - 1] == '\r'))
         --end;
     std::string out;
-    for (const char c : entry.substr(0, end)) {
+    const std::string_view text = entry.substr(0, end);
+    for (std::size_t index = 0; index < text.size(); ++index) {
+        const char c = text[index];
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '\n')
+        // The line breaks of Unicode (U+0085, U+2028, U+2029) break lines in some viewers too.
+        const std::string_view rest = text.substr(index);
+        if (rest.starts_with("\xC2\x85") || rest.starts_with("\xE2\x80\xA8") || rest.starts_with("\xE2\x80\xA9")) {
+            const std::size_t length = rest.starts_with("\xC2") ? 2 : 3;
+            for (std::size_t part = 0; part < length; ++part) {
+                char escape[8];
+                std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(rest[part]));
+                out += escape;
+            }
+            index += length - 1;
+        } else if (c == '\n')
             out += "\\n";
         else if (c == '\r')
             out += "\\r";
@@ -51,14 +66,14 @@ std::string Escaped(std::string_view entry)
     return out;
 }
 
-// Appends to the log only when it is a regular file reached without a link; a new one is made only
-// where nothing is.
-int OpenForAppending(const std::string& path)
+// Appends to the log only when it is a regular file reached without another user's link, in its
+// folder or at its end; a new one is made only where nothing is.
+int OpenForAppending(const CFolderHandle& folder, const char* name)
 {
     constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    int descriptor = open(path.c_str(), kFlags);
+    int descriptor = openat(folder.Descriptor(), name, kFlags);
     if (descriptor < 0 && errno == ENOENT)
-        descriptor = open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0644);
+        descriptor = openat(folder.Descriptor(), name, kFlags | O_CREAT | O_EXCL, 0644);
     struct stat status { };
     if (descriptor >= 0 && (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))) {
         close(descriptor);
@@ -76,8 +91,8 @@ CRvLogger::CRvLogger()
 
 CRvLogger::CRvLogger(std::string folder)
     : m_folder(std::move(folder))
-    , m_currentFile(m_folder + "Log.txt")
-    , m_oldFile(m_folder + "Log-old.txt")
+    , m_currentFile(m_folder + kCurrentName)
+    , m_oldFile(m_folder + kOldName)
 {
 }
 
@@ -120,7 +135,10 @@ void CRvLogger::WriteEntry(const char* format, va_list arguments, bool appendLin
         entry += '\n';
     const std::string line = TimeStamp() + Escaped(entry);
     std::lock_guard guard(m_lock);
-    const int file = OpenForAppending(m_currentFile);
+    CFolderHandle folder;
+    if (!OpenTrustedFolder(m_folder, folder))
+        return;
+    const int file = OpenForAppending(folder, kCurrentName);
     if (file < 0)
         return;
     // One write, so entries of several programs appending at once never interleave.
@@ -128,16 +146,10 @@ void CRvLogger::WriteEntry(const char* format, va_list arguments, bool appendLin
     struct stat status { };
     const bool known = fstat(file, &status) == 0;
     close(file);
-    if (known)
-        RotateIfAbove(static_cast<std::uintmax_t>(status.st_size));
-}
-
-void CRvLogger::RotateIfAbove(std::uintmax_t size)
-{
-    if (size <= kSizeLimit)
-        return;
-    std::remove(m_oldFile.c_str());
-    std::rename(m_currentFile.c_str(), m_oldFile.c_str());
+    if (known && static_cast<std::uintmax_t>(status.st_size) > kSizeLimit) {
+        unlinkat(folder.Descriptor(), kOldName, 0);
+        renameat(folder.Descriptor(), kCurrentName, folder.Descriptor(), kOldName);
+    }
 }
 
 } // namespace qor

@@ -1,8 +1,9 @@
 // The common diagnostic log: Log.txt in the per-machine log folder, one time-stamped entry per call,
 // rotated to Log-old.txt once it grows past 20 MiB. Every failure is silent; nothing reads it back.
 // The log folder may be one that others can write: the file is only ever appended to when it is a
-// regular file reached without a link, and every control character inside an entry (a line break
-// in a file name) is written as an escape, so no name can forge a line of the log.
+// regular file reached without another user's link (in its folders too), and every control character
+// inside an entry (a line break in a file name) is written as an escape, so no name can forge a line
+// of the log.
 #pragma once
 
 #include "foundation/Singleton.h"
@@ -36,7 +37,6 @@ public:
 
 private:
     void WriteEntry(const char* format, va_list arguments, bool appendLineEnd);
-    void RotateIfAbove(std::uintmax_t size);
 
     std::string m_folder;
     std::string m_currentFile;

@@ -1,38 +1,32 @@
 #include "foundation/WriteTrust.h"
 
-#include "foundation/FolderSync.h"
+#include "foundation/TrustedFolder.h"
 
 #include <cerrno>
-#include <climits>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace qor {
 namespace {
 
-constexpr int kMostLinks = 40;
-
-std::vector<std::string> Components(const std::string& path)
+bool ReadAll(int descriptor, std::string& content, std::uint64_t maxBytes)
 {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        const auto slash = std::min(path.find('/', start), path.size());
-        if (slash > start)
-            parts.push_back(path.substr(start, slash - start));
-        start = slash + 1;
+    content.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = read(descriptor, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return false;
+        if (count == 0)
+            return true;
+        content.append(buffer, static_cast<std::size_t>(count));
+        if (content.size() > maxBytes)
+            return false;
     }
-    return parts;
-}
-
-std::string CurrentFolder()
-{
-    std::string folder(PATH_MAX, '\0');
-    if (!getcwd(folder.data(), folder.size()))
-        return "/";
-    folder.resize(folder.find('\0'));
-    return folder;
 }
 
 } // namespace
@@ -42,74 +36,43 @@ bool OwnedByUsOrRoot(uid_t owner)
     return owner == geteuid() || owner == 0;
 }
 
-bool ResolveForWriting(const std::string& path, std::string& resolved)
+CConfigurationRead ReadConfiguration(
+    const std::string& path, std::string& content, std::string& why, std::uint64_t maxBytes)
 {
-    std::vector<std::string> pending = Components(path.starts_with('/') ? path : CurrentFolder() + "/" + path);
-    std::vector<std::string> done;
-    int links = 0;
-    while (!pending.empty()) {
-        const std::string part = pending.front();
-        pending.erase(pending.begin());
-        if (part == ".")
-            continue;
-        if (part == "..") {
-            if (!done.empty())
-                done.pop_back();
-            continue;
-        }
-        std::string here;
-        for (const std::string& piece : done)
-            here += "/" + piece;
-        here += "/" + part;
-        struct stat status { };
-        if (lstat(here.c_str(), &status) != 0) {
-            // What does not exist yet is made by the writer, inside the folders checked so far.
-            if (errno != ENOENT)
-                return false;
-            done.push_back(part);
-            continue;
-        }
-        if (!S_ISLNK(status.st_mode)) {
-            done.push_back(part);
-            continue;
-        }
-        if (!OwnedByUsOrRoot(status.st_uid) || ++links > kMostLinks) {
-            errno = links > kMostLinks ? ELOOP : EPERM;
-            return false;
-        }
-        std::string target(PATH_MAX, '\0');
-        const ssize_t length = readlink(here.c_str(), target.data(), target.size());
-        if (length <= 0)
-            return false;
-        target.resize(static_cast<std::size_t>(length));
-        std::vector<std::string> followed = Components(target);
-        if (target.starts_with('/'))
-            done.clear();
-        pending.insert(pending.begin(), followed.begin(), followed.end());
+    CFolderHandle folder;
+    std::string name;
+    if (!OpenParentForWriting(path, folder, name, CFolderWay{ .ownFoldersOnly = true })) {
+        if (errno == ENOENT)
+            return CConfigurationRead::Missing;
+        why = errno == EACCES ? "a folder on its way belongs to another user"
+            : errno == EPERM  ? "it is reached through another user's link"
+                              : std::string("its folder cannot be opened (") + std::strerror(errno) + ")";
+        return errno == EACCES || errno == EPERM ? CConfigurationRead::Untrusted : CConfigurationRead::Unreadable;
     }
-    resolved.clear();
-    for (const std::string& piece : done)
-        resolved += "/" + piece;
-    if (resolved.empty())
-        resolved = "/";
-    return true;
-}
-
-bool TrustedConfiguration(const std::string& path, std::string& why)
-{
+    const int descriptor
+        = openat(folder.Descriptor(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
+        if (errno == ENOENT)
+            return CConfigurationRead::Missing;
+        why = errno == ELOOP ? "it is another user's link" : std::string(std::strerror(errno));
+        return errno == ELOOP ? CConfigurationRead::Untrusted : CConfigurationRead::Unreadable;
+    }
     struct stat file { };
-    if (lstat(path.c_str(), &file) != 0)
-        return true;
-    struct stat folder { };
-    if (stat(FolderOf(path).c_str(), &folder) != 0 || (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0)
-        return true;
-    if (!S_ISREG(file.st_mode))
+    CConfigurationRead result = CConfigurationRead::Read;
+    if (fstat(descriptor, &file) != 0 || !S_ISREG(file.st_mode)) {
         why = "it is not a regular file";
-    else if (!OwnedByUsOrRoot(file.st_uid))
+        result = CConfigurationRead::Untrusted;
+    } else if (folder.OthersCanWrite() && !OwnedByUsOrRoot(file.st_uid)) {
         why = "it belongs to another user, in a folder others can write";
-    else if ((file.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        result = CConfigurationRead::Untrusted;
+    } else if (folder.OthersCanWrite() && (file.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
         why = "others can write it, in a folder others can write";
-    return why.empty();
+        result = CConfigurationRead::Untrusted;
+    } else if (!ReadAll(descriptor, content, maxBytes)) {
+        result = CConfigurationRead::Unreadable;
+    }
+    close(descriptor);
+    return result;
 }
 
 } // namespace qor

@@ -1,9 +1,11 @@
 // What another user can write decides nothing about what the program writes or trusts, on the
 // models of the kernel's protected_symlinks rule and ssh's StrictModes: a symbolic link is followed
-// for writing only when it is ours or root's, and a configuration file in a folder that others can
-// write is trusted only when it is ours or root's and nobody else can write it.
+// for writing only when it is ours or root's, and a configuration file is trusted only when every
+// folder on its way is ours or root's, and, in a folder that others can write, when it is ours or
+// root's and nobody else can write it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <sys/types.h>
 
@@ -12,14 +14,16 @@ namespace qor {
 // Ours, or root's (the administrator's files and links are trusted as the system's own).
 bool OwnedByUsOrRoot(uid_t owner);
 
-// The file that path names once every link on the way (in its folders or at its end) is followed,
-// each of them ours or root's. False with errno EPERM at a link of another user, or another error
-// when a step cannot be looked at; a final name that does not exist yet is fine.
-bool ResolveForWriting(const std::string& path, std::string& resolved);
+enum class CConfigurationRead {
+    Read,
+    Missing, // nothing to read: the defaults hold
+    Untrusted, // why says what is wrong
+    Unreadable, // there, but it cannot be read whole (or is larger than allowed)
+};
 
-// Whether a configuration file may be read: one in a folder that others can write must be a regular
-// file of ours or root's that only its owner can write. A missing file is trusted (there is nothing
-// to read); otherwise why says what is wrong.
-bool TrustedConfiguration(const std::string& path, std::string& why);
+// Reads a configuration file through the folder it was checked in, so it cannot be swapped for
+// another between the check and the read.
+CConfigurationRead ReadConfiguration(
+    const std::string& path, std::string& content, std::string& why, std::uint64_t maxBytes = 64u << 20);
 
 } // namespace qor

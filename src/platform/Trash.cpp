@@ -50,8 +50,10 @@ std::string NotOurs(const std::string& path, bool mustBePrivate)
 // Why the trash a file goes to is not safe; empty when it is (or it is the home Trash).
 std::string UnsafeTrash(const std::string& path, const QString& homeData)
 {
-    struct stat file { }, home { };
-    if (stat(path.c_str(), &file) != 0 || stat(homeData.toStdString().c_str(), &home) != 0 || file.st_dev == home.st_dev)
+    struct stat file {
+    }, home{};
+    if (stat(path.c_str(), &file) != 0 || stat(homeData.toStdString().c_str(), &home) != 0
+        || file.st_dev == home.st_dev)
         return {};
     const std::string top = TopOfFileSystem(path);
     if (top.empty())
@@ -60,9 +62,13 @@ std::string UnsafeTrash(const std::string& path, const QString& homeData)
     const std::string uid = std::to_string(geteuid());
     struct stat shared { };
     // A shared trash must be a sticky folder, not a link; then the user's folder inside it is used.
-    if (lstat((base + "/.Trash").c_str(), &shared) == 0 && S_ISDIR(shared.st_mode) && (shared.st_mode & S_ISVTX))
+    // Its owner may move anything out of it, so it must be root's (or ours).
+    if (lstat((base + "/.Trash").c_str(), &shared) == 0 && S_ISDIR(shared.st_mode) && (shared.st_mode & S_ISVTX)) {
+        if (shared.st_uid != 0 && shared.st_uid != geteuid())
+            return base + "/.Trash belongs to another user, who could take the call back out of it";
         if (std::string why = NotOurs(base + "/.Trash/" + uid, false); !why.empty())
             return why;
+    }
     return NotOurs(base + "/.Trash-" + uid, true);
 }
 

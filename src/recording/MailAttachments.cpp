@@ -98,7 +98,7 @@ std::string AttachmentCopy(const std::string& folder, const std::string& path)
 {
     std::string content;
     const std::string copy = folder + NeutralAttachmentName(FileNameOf(path));
-    if (folder.empty() || !ReadWholeFile(path, content) || !WriteFileAtomically(copy, content, 0600))
+    if (folder.empty() || !ReadTrustedFile(path, content) || !WriteFileAtomically(copy, content, 0600))
         return {};
     return copy;
 }

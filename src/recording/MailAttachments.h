@@ -19,7 +19,8 @@ std::string NewAttachmentFolder();
 std::string NeutralAttachmentName(std::string_view name);
 
 // Copies the file at path into folder under its neutral name, readable by this user only; the
-// copy's path, or empty when it cannot be made.
+// copy's path, or empty when it cannot be made (errno EPERM: path is reached through another
+// user's link, which is never followed to send a call).
 std::string AttachmentCopy(const std::string& folder, const std::string& path);
 
 } // namespace qor

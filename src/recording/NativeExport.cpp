@@ -12,7 +12,7 @@ namespace qor {
 bool ExportNativeCopy(const std::string& recordingPath, const std::string& destination)
 {
     std::string content;
-    return ReadWholeFile(recordingPath, content) && WriteFileAtomically(destination, content);
+    return ReadTrustedFile(recordingPath, content) && WriteFileAtomically(destination, content);
 }
 
 bool WriteNative(const std::string& path, const CRvRecordFileHdr& header, std::int32_t durationSeconds,

@@ -12,7 +12,8 @@
 namespace qor {
 
 // Copies the recording byte for byte to destination, replacing what is there in one step; false
-// (destination untouched) when it cannot be read or written.
+// (destination untouched) when it cannot be read or written, or is reached through another user's
+// link (errno EPERM).
 bool ExportNativeCopy(const std::string& recordingPath, const std::string& destination);
 
 // Writes a recording made of a copy of header, with the GSM codec and the given duration, and the

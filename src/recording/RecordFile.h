@@ -3,8 +3,8 @@
 // worker thread so playback can start before the whole call is decoded.
 #pragma once
 
-#include "recording/AESCipher.h"
 #include "foundation/FileIdentity.h"
+#include "recording/AESCipher.h"
 #include "recording/RecordFileHdr.h"
 
 #include <atomic>
@@ -35,6 +35,8 @@ public:
     int Open(const std::string& path, const std::string& passphrase);
     // Open, then wait until the whole sound is decoded.
     int OpenAndWait(const std::string& path, const std::string& passphrase);
+    // The file that was opened.
+    const CFileIdentity& Identity() const { return m_identity; }
     void Close();
 
     bool IsOpen() const { return !m_path.empty(); }

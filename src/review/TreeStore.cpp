@@ -4,8 +4,8 @@
 #include "foundation/Logger.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
-#include "foundation/XMLSettings.h"
 #include "foundation/WriteTrust.h"
+#include "foundation/XMLSettings.h"
 #include "foundation/XmlReader.h"
 
 #include <algorithm>
@@ -253,16 +253,20 @@ bool CTreeStore::Load()
 {
     Clear();
     const std::string path = FilePath();
-    std::string why;
-    m_untrusted = !TrustedConfiguration(path, why);
+    std::string content, why;
+    const CConfigurationRead read = ReadConfiguration(path, content, why);
+    m_untrusted = read == CConfigurationRead::Untrusted;
     if (m_untrusted) {
         QOR_LOG("Settings: %s is ignored and left as it is: %s\r\n", path.c_str(), why.c_str());
         m_entries = m_defaults;
         return false;
     }
     CStoreReader store(m_elementName);
-    CXmlReader reader;
-    if (!reader.ReadFile(path, store) || !store.SawRoot()) {
+    if (read == CConfigurationRead::Missing) {
+        m_entries = m_defaults;
+        return false;
+    }
+    if (read != CConfigurationRead::Read || !CXmlReader().Read(content, store) || !store.SawRoot()) {
         // A file that is there but cannot be read is kept, so the defaults saved at exit lose nothing.
         KeepDamagedFileAside(path);
         m_entries = m_defaults;

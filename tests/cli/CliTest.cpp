@@ -351,13 +351,14 @@ TEST_F(Cli, HostileNamesAndTextsReachNeitherTheTerminalNorOutsideTheArchive)
     // Escape sequences in header fields, which a terminal would obey, are shown as "?" in the table
     // and in info; the data formats keep them exactly.
     samplegen::CSampleCall call;
-    call.callerId = "\x1b]0;owned\x07";
+    call.callerId = "\x1b]0;owned\x07\nforged line";
     call.comment = "\x1b[2Jcleared";
     const std::string path = folder.Write("escapes/1000-e.qor", call);
     for (const std::vector<std::string>& command :
         { std::vector<std::string>{ "list", folder.File("escapes") }, std::vector<std::string>{ "info", path } }) {
         const CRun run = RunCli(command);
         EXPECT_EQ(run.output.find('\x1b'), std::string::npos) << run.output;
+        EXPECT_FALSE(Has(run.output, "\nforged line")) << "a field stays on its line: " << run.output;
         EXPECT_TRUE(Has(run.output, "?[2Jcleared")) << run.output;
     }
     EXPECT_TRUE(Has(RunCli({ "info", "--format", "json", path }).output, "\\u001b[2Jcleared"));

@@ -27,13 +27,26 @@ TEST(Trash, AnotherUsersTrashFolderOnASharedDiskIsRefused)
     const std::string call = disk.File("1000-a.qor");
     test::WriteFileText(call, "call");
     const std::string trash = disk.File(".Trash-" + std::to_string(geteuid()));
-    ASSERT_EQ(other->Run([&] { return mkdir(trash.c_str(), 0777) == 0 && chmod(trash.c_str(), 0777) == 0 ? 0 : 1; }),
-        0);
+    ASSERT_EQ(
+        other->Run([&] { return mkdir(trash.c_str(), 0777) == 0 && chmod(trash.c_str(), 0777) == 0 ? 0 : 1; }), 0);
 
     std::string why;
     EXPECT_FALSE(MoveToTrash(call, &why));
     EXPECT_NE(why.find("belongs to another user"), std::string::npos) << why;
     EXPECT_TRUE(fs::exists(call));
+
+    // A shared trash folder of his, sticky as a shared trash must be, would let him move the call
+    // out of it all the same.
+    const std::string sharedTrash = disk.File(".Trash");
+    ASSERT_EQ(other->Run([&] {
+        return mkdir(sharedTrash.c_str(), 01777) == 0 && chmod(sharedTrash.c_str(), 01777) == 0 ? 0 : 1;
+    }),
+        0);
+    why.clear();
+    EXPECT_FALSE(MoveToTrash(call, &why));
+    EXPECT_NE(why.find(".Trash belongs to another user"), std::string::npos) << why;
+    EXPECT_TRUE(fs::exists(call));
+    fs::remove_all(sharedTrash);
 
     // Once it is gone, the call goes to a trash folder of ours that nobody else may enter.
     fs::remove_all(trash);

@@ -2,9 +2,11 @@
 // folder) plants links, files and configuration; nothing of it decides what our programs write,
 // delete or trust. Each case runs with a second real user, made when the tests run as root.
 #include "archive/JobArchScheduler.h"
+#include "archive/OriginalRemover.h"
 #include "archive/ScheduleFile.h"
 #include "archive/zip/ZipArchive.h"
 #include "foundation/AtomicFile.h"
+#include "foundation/FileIdentity.h"
 #include "foundation/Logger.h"
 #include "recording/HeaderUpdate.h"
 #include "review/HotLists.h"
@@ -16,6 +18,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -50,6 +53,15 @@ bool Has(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
+std::vector<std::string> Entries(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 class SharedFolders : public ::testing::Test {
 protected:
     void SetUp() override
@@ -61,6 +73,16 @@ protected:
         fs::create_directories(root.File("home"));
         victim = root.File("home/.bashrc");
         test::WriteFileText(victim, "ours\n");
+    }
+
+    // A folder of the other user's in the shared folder, which all may write.
+    std::string HisFolder(const std::string& name) const
+    {
+        const std::string folder = shared + "/" + name;
+        EXPECT_EQ(
+            other->Run([&] { return mkdir(folder.c_str(), 0777) == 0 && chmod(folder.c_str(), 0777) == 0 ? 0 : 1; }),
+            0);
+        return folder;
     }
 
     // A symbolic link the other user makes in the shared folder.
@@ -255,6 +277,20 @@ TEST_F(SharedFolders, ConfigurationOthersCanWriteIsNotTrusted)
     EXPECT_FALSE(stores.Load());
     EXPECT_FALSE(stores.Save());
     EXPECT_EQ(test::ReadFileText(hotlists), "<hotlists/>\n");
+
+    // A per-machine tree he made himself, which none but he can write, is his all the same.
+    const std::string his = shared + "/his-machine";
+    setenv("QOR_MACHINE_DATA_DIR", his.c_str(), 1);
+    EXPECT_EQ(other->Run([&] {
+        std::error_code error;
+        fs::create_directories(fs::path(CJobArchScheduler::FilePath()).parent_path(), error);
+        return WriteFileAtomically(CJobArchScheduler::FilePath(), ScheduleFileText(settings), 0644) ? 0 : 1;
+    }),
+        0);
+    const CRun hisRun = RunCli("schedule run");
+    EXPECT_EQ(hisRun.exitCode, 1);
+    EXPECT_TRUE(Has(hisRun.output, "is not trusted: a folder on its way belongs to another user")) << hisRun.output;
+    EXPECT_TRUE(fs::exists(calls.File("private/1000-p.qor")));
     setenv("QOR_MACHINE_DATA_DIR", sandbox.MachineBase().c_str(), 1);
 }
 
@@ -280,9 +316,126 @@ TEST_F(SharedFolders, TheLogIsOnlyAppendedToARegularFileAndNoNameForgesALine)
     fs::remove(logFolder + "Log.txt");
     logger.Write(
         "Archiver: Deleted file %s\r\n", "/calls/a\n2026/01/01 00:00:00.000 : Archiver: Deleted file /etc/passwd.qor");
+    logger.Write("Archiver: Deleted file %s\r\n",
+        "/calls/b\xE2\x80\xA8"
+        "2026/01/01 00:00:00.000 : forged");
     const std::vector<std::string> lines = test::ReadFileLines(logFolder + "Log.txt");
-    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_EQ(lines.size(), 2u);
     EXPECT_TRUE(Has(lines[0], "/calls/a\\n2026/01/01")) << lines[0];
+    EXPECT_TRUE(Has(lines[1], "/calls/b\\xE2\\x80\\xA82026")) << "a Unicode line break is escaped too";
+}
+
+TEST_F(SharedFolders, AFolderSwappedForALinkWhileWeWriteLeadsNowhere)
+{
+    // The other user owns a folder we write into (a list, the log, an archive), and keeps swapping
+    // it for a link to our home while we write.
+    const std::string his = HisFolder("work");
+    const std::string home = root.File("home");
+    std::atomic<bool> swapping{ true };
+    std::thread swapper([&] {
+        other->Run([&] {
+            const std::string aside = his + ".real";
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+            while (std::chrono::steady_clock::now() < until) {
+                rename(his.c_str(), aside.c_str());
+                symlink(home.c_str(), his.c_str());
+                unlink(his.c_str());
+                rename(aside.c_str(), his.c_str());
+            }
+            return 0;
+        });
+        swapping = false;
+    });
+    const std::string source = Call("calls/1000-s.qor", 11);
+    CRvLogger logger(his + "/");
+    int written = 0;
+    for (int round = 0; swapping; ++round) {
+        written += WriteFileAtomically(his + "/list.reclist", "list\n") ? 1 : 0;
+        logger.Write("Archiver: round %d\r\n", round);
+        CZipArchive archive(his + "/calls-" + std::to_string(round) + ".zip");
+        std::string error;
+        const int call = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+        const std::atomic<bool> cancelled{ false };
+        if (archive.Open(error) && archive.Add(call, "1000-s.qor", cancelled) == CZipArchive::Result::Written)
+            written += archive.Finish(error) ? 1 : 0;
+        close(call);
+    }
+    swapper.join();
+    EXPECT_EQ(Entries(home), std::vector<std::string>{ ".bashrc" });
+    EXPECT_GT(written, 0) << "his folder itself was written now and then";
+}
+
+TEST_F(SharedFolders, OnlyTheVeryFileArchivedIsDeletedOrStripped)
+{
+    // Our call lies in a folder of his; we keep a copy of it in a private folder.
+    const std::string his = HisFolder("calls");
+    const std::string bytes = test::ReadFileText(Call("c/1000-c.qor", 12));
+    const std::string call = his + "/1000-c.qor";
+    test::WriteFileText(call, bytes);
+    const std::string kept = root.File("home/kept/1000-c.qor");
+    fs::create_directories(root.File("home/kept"));
+    test::WriteFileText(kept, bytes);
+    // What the archive verified of it.
+    CVerifiedCopy copy;
+    const int read = open(call.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_TRUE(DigestOfFile(read, copy));
+    copy.originalIdentity = IdentityOf(read);
+    close(read);
+    copy.container = victim;
+    ASSERT_TRUE(IdentityOfPath(victim, copy.containerIdentity));
+
+    // He swaps his folder for a link to our private one, where the same bytes lie.
+    ASSERT_EQ(other->Run([&] {
+        return rename(his.c_str(), (his + ".old").c_str()) == 0
+                && symlink(root.File("home/kept").c_str(), his.c_str()) == 0
+            ? 0
+            : 1;
+    }),
+        0);
+    EXPECT_NE(DeleteOriginal(call, copy), COriginalChange::Done);
+    EXPECT_NE(StripOriginal(call, copy, ""), COriginalChange::Done);
+    EXPECT_EQ(test::ReadFileText(kept), bytes);
+
+    // Without any link: another file of the same bytes under the call's name is not the call.
+    CVerifiedCopy ofKept = copy;
+    EXPECT_EQ(DeleteOriginal(kept, ofKept), COriginalChange::Changed);
+    EXPECT_EQ(test::ReadFileText(kept), bytes);
+    ASSERT_TRUE(IdentityOfPath(kept, ofKept.originalIdentity));
+    EXPECT_EQ(DeleteOriginal(kept, ofKept), COriginalChange::Done) << "the very file is deleted";
+}
+
+TEST_F(SharedFolders, ArchivesAreNeverWrittenThroughAnotherUsersFolderLink)
+{
+    Call("calls/1000-a.qor", 13);
+    PlantLink(root.File("home"), "out");
+    for (const std::string& target : { "--zip '" + shared + "/out/calls.zip'", "--iso '" + shared + "/out/calls.iso'",
+             "--disk '" + shared + "/out/tree'" }) {
+        const CRun run = RunCli("archive " + target + " --after delete '" + calls.File("calls") + "'");
+        EXPECT_EQ(run.exitCode, 1) << target;
+        EXPECT_TRUE(Has(run.output, "another user's link")) << run.output;
+        EXPECT_TRUE(fs::exists(calls.File("calls/1000-a.qor")));
+    }
+    EXPECT_EQ(Entries(root.File("home")), std::vector<std::string>{ ".bashrc" });
+}
+
+TEST_F(SharedFolders, NoCallOfOursIsExportedOrSentThroughAnotherUsersLink)
+{
+    // He offers "his" call, a link to a private call of ours, and a folder link to our calls.
+    const std::string mine = Call("private/1000-mine.qor", 14);
+    PlantLink(mine, "1000-offered.qor");
+    PlantLink(calls.File("private"), "folder");
+    const std::string out = root.File("out");
+    fs::create_directories(out);
+    for (const std::string& offered : { shared + "/1000-offered.qor", shared + "/folder/1000-mine.qor" }) {
+        for (const char* format : { "wav", "qor" }) {
+            for (const std::string& command : { "export --to '" + out + "'", std::string("mail") }) {
+                const CRun run = RunCli(command + " --as " + format + " '" + offered + "'");
+                EXPECT_EQ(run.exitCode, 1) << command;
+                EXPECT_TRUE(Has(run.output, "reached through another user's link")) << command << ": " << run.output;
+            }
+        }
+    }
+    EXPECT_TRUE(Entries(out).empty());
 }
 
 } // namespace

@@ -62,13 +62,18 @@ bool CISOArchiver::Prepare(const std::string& target)
         m_unusable = true;
         return false;
     };
-    RemoveStalePartials(FolderOf(target));
+    if (!OpenTrustedFolder(FolderOf(target), m_folder))
+        return refuse(errno == EPERM ? std::string("its folder is reached through another user's link")
+                                     : std::string("it cannot be written (") + std::strerror(errno) + ")");
+    m_name = FileNameOf(target);
+    RemoveStalePartials(m_folder);
     // Claimed before the old image is read, so no other job can replace it meanwhile unseen.
-    if (const int created = m_partial.Create(target, true, 0666); created != 0)
+    if (const int created = m_partial.Create(m_folder, m_name, true, 0666); created != 0)
         return refuse(created == EBUSY ? "another job is writing to it"
                 : created == EEXIST    ? "a file another user left where it is made is in the way"
                                        : std::string("it cannot be written (") + std::strerror(created) + ")");
-    m_existing = open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    m_existing
+        = openat(m_folder.Descriptor(), m_name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (m_existing < 0) {
         if (errno == ENOENT)
             return true;
@@ -121,8 +126,12 @@ int CISOArchiver::Add(
         m_leftOut.insert(source);
         return kFailed;
     }
-    if (struct stat status { }; stat(source.c_str(), &status) == 0)
+    // What cannot be looked at now keeps no identity, so it never counts as archived.
+    CFileIdentity identity;
+    if (struct stat status{}; stat(source.c_str(), &status) == 0) {
         NoteSourceMode(status.st_mode);
+        identity = { static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino) };
+    }
 
     IsoDir* parent = m_volume.Root();
     std::string folderPath;
@@ -139,13 +148,14 @@ int CISOArchiver::Add(
         folderPath += name;
         parent = child;
     }
-    if (const int added = AddUnderFreeName(parent, folderPath, source); added < 0)
+    if (const int added = AddUnderFreeName(parent, folderPath, source, identity); added < 0)
         return RefuseCall(added, source);
     ++m_count;
     return 0;
 }
 
-int CISOArchiver::AddUnderFreeName(IsoDir* folder, const std::string& folderPath, const std::string& source)
+int CISOArchiver::AddUnderFreeName(
+    IsoDir* folder, const std::string& folderPath, const std::string& source, const CFileIdentity& identity)
 {
     const std::string ownName = ImageName(FileNameOf(source));
     std::string name = ownName;
@@ -156,7 +166,7 @@ int CISOArchiver::AddUnderFreeName(IsoDir* folder, const std::string& folderPath
             const std::string kept = iso_node_get_name(reinterpret_cast<IsoNode*>(file));
             m_estimate.AddFile(folderPath, kept, static_cast<std::uint64_t>(iso_file_get_size(file)));
             m_sizeBytes = m_estimate.Bytes();
-            m_entries.push_back({ source, folderPath + "/" + kept });
+            m_entries.push_back({ source, folderPath + "/" + kept, identity });
             m_addedNew = true;
             if (name != ownName)
                 QOR_LOG("Archiver: ISO %s stored as %s: the image holds another call named %s\n", source.c_str(),
@@ -170,7 +180,7 @@ int CISOArchiver::AddUnderFreeName(IsoDir* folder, const std::string& folderPath
             return added;
         // The same call archived again: the copy the image holds is checked, not added twice.
         if (SameContent(existing, source)) {
-            m_entries.push_back({ source, folderPath + "/" + name });
+            m_entries.push_back({ source, folderPath + "/" + name, identity });
             QOR_LOG("Archiver: ISO %s is already in %s as %s\n", source.c_str(), m_target.c_str(),
                 m_entries.back().imagePath.c_str());
             return ISO_SUCCESS;
@@ -202,7 +212,7 @@ int CISOArchiver::WriteImage()
         HeldBy(IdentityOf(m_existing));
         return 0;
     }
-    if (struct stat status { }; fstat(m_partial.Descriptor(), &status) == 0)
+    if (struct stat status{}; fstat(m_partial.Descriptor(), &status) == 0)
         fchmod(m_partial.Descriptor(), static_cast<mode_t>(MostPrivate(status.st_mode)));
     ListIsoTree(m_volume.Root(), stdout);
     std::fflush(stdout);
@@ -233,7 +243,7 @@ int CISOArchiver::WriteImage()
 
 bool CISOArchiver::PutInPlace()
 {
-    const int placed = m_existing >= 0 ? m_partial.Replace(m_target, m_existingIdentity) : m_partial.CommitAs(m_target);
+    const int placed = m_existing >= 0 ? m_partial.Replace(m_name, m_existingIdentity) : m_partial.CommitAs(m_name);
     if (placed != 0) {
         ReportError("The image " + m_target + " was left as it was: "
             + (placed == EBUSY || placed == EEXIST

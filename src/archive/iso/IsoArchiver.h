@@ -44,7 +44,8 @@ private:
     void TakeInExistingTree();
     // Puts the source into folder under its own name, a numbered one when that is taken by another
     // call, or finds it there already; the library's code.
-    int AddUnderFreeName(IsoDir* folder, const std::string& folderPath, const std::string& source);
+    int AddUnderFreeName(
+        IsoDir* folder, const std::string& folderPath, const std::string& source, const CFileIdentity& identity);
     int RefuseCall(int libraryCode, const std::string& source);
     // Puts the written image in place of the target; false, having said why, when it may not.
     bool PutInPlace();
@@ -55,6 +56,8 @@ private:
     CIsoVolume m_volume;
     CIsoSizeEstimate m_estimate;
     std::string m_target;
+    CFolderHandle m_folder; // where the image is, reached once, never through another user's link
+    std::string m_name;
     CPartialFile m_partial;
     int m_existing = -1; // the image added to, open while its files are read
     CFileIdentity m_existingIdentity;

@@ -27,7 +27,8 @@ bool CopyIsIntact(IsoImage* image, const CIsoEntry& entry, CVerifiedCopy& copy)
     const int descriptor = OpenRegularFile(entry.source);
     if (descriptor < 0)
         return false;
-    const bool intact = IsoFileEqualsFile(file, descriptor, &copy);
+    copy.originalIdentity = IdentityOf(descriptor);
+    const bool intact = copy.originalIdentity == entry.sourceIdentity && IsoFileEqualsFile(file, descriptor, &copy);
     close(descriptor);
     return intact;
 }

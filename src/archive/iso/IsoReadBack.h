@@ -5,6 +5,7 @@
 
 #include "archive/VerifiedCopy.h"
 #include "archive/iso/IsoLibrary.h"
+#include "foundation/FileIdentity.h"
 
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ namespace qor {
 struct CIsoEntry {
     std::string source;
     std::string imagePath;
+    CFileIdentity sourceIdentity; // the file that was added: only it may count as archived
 };
 
 struct CIsoReadBack {

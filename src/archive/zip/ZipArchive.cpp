@@ -40,12 +40,19 @@ CZipArchive::~CZipArchive()
 
 bool CZipArchive::Open(std::string& error)
 {
+    if (!OpenTrustedFolder(FolderOf(m_path), m_folder)) {
+        error = errno == EPERM ? std::string("its folder is reached through another user's link")
+                               : Reason("it cannot be created", errno);
+        return false;
+    }
+    m_name = FileNameOf(m_path);
     // Partial files a killed job left beside the archive go once a job comes by.
-    RemoveStalePartials(FolderOf(m_path));
+    RemoveStalePartials(m_folder);
     // Each round either finds the archive or claims its partial file; another job that finishes
     // the same new archive meanwhile sends us round again, to add to what it wrote.
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-        const int descriptor = open(m_path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        const int descriptor
+            = openat(m_folder.Descriptor(), m_name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (descriptor >= 0) {
             struct stat status { };
             if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
@@ -66,7 +73,8 @@ bool CZipArchive::Open(std::string& error)
                 return false;
             }
             // Locked, but perhaps after another job replaced the file under this name.
-            if (CFileIdentity named; !IdentityOfPath(m_path, named) || !(named == IdentityOf(descriptor))) {
+            if (CFileIdentity named;
+                !IdentityAt(m_folder.Descriptor(), m_name, named) || !(named == IdentityOf(descriptor))) {
                 close(descriptor);
                 continue;
             }
@@ -126,7 +134,7 @@ bool CZipArchive::OpenExisting(std::string& error)
 
 int CZipArchive::CreatePartial(std::string& error)
 {
-    const int created = m_partial.Create(m_path, true, 0666);
+    const int created = m_partial.Create(m_folder, m_name, true, 0666);
     if (created == EBUSY) {
         error = "another job is writing to it";
         return -1;
@@ -137,7 +145,7 @@ int CZipArchive::CreatePartial(std::string& error)
         return -1;
     }
     // A job that finished this archive between our look and our claim has given it its name.
-    if (CFileIdentity existing; IdentityOfPath(m_path, existing)) {
+    if (CFileIdentity existing; IdentityAt(m_folder.Descriptor(), m_name, existing)) {
         m_partial.Close();
         return kBusy;
     }
@@ -216,7 +224,7 @@ bool CZipArchive::Finish(std::string& error)
             Abandon();
             return false;
         }
-    } else if (const int committed = m_partial.CommitAs(m_path); committed != 0) {
+    } else if (const int committed = m_partial.CommitAs(m_name); committed != 0) {
         error = committed == EEXIST ? "another file took its name meanwhile, and was left as it was"
                                     : Reason("it cannot take its name", committed);
         Abandon();

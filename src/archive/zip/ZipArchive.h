@@ -72,6 +72,8 @@ private:
     bool WriteDirectory();
 
     std::string m_path;
+    CFolderHandle m_folder; // where it is, reached once, never through another user's link
+    std::string m_name;
     CPartialFile m_partial; // a new archive, until it takes its name
     int m_descriptor = -1;
     bool m_existing = false;

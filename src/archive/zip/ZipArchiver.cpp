@@ -95,6 +95,7 @@ bool CZIPArchiver::OpenArchive(const std::string& target, COpenArchive& open)
     open.archive = std::move(archive);
     open.sources.clear();
     open.present.clear();
+    open.read.clear();
     return true;
 }
 
@@ -108,8 +109,9 @@ CZIPArchiver::Outcome CZIPArchiver::AddCall(const CQueuedCall& call, COpenArchiv
             + (name.empty() ? std::string("it has no file name") : ErrnoText(errno)) + ").");
         return Outcome::Skipped;
     }
-    if (struct stat status { }; fstat(source, &status) == 0)
+    if (struct stat status{}; fstat(source, &status) == 0)
         NoteSourceMode(status.st_mode);
+    open.read[call.source] = IdentityOf(source);
     const std::string entryName = EntryNameFor(call, source, name, open);
     if (entryName.empty()) {
         const int error = errno;
@@ -200,6 +202,7 @@ bool CZIPArchiver::FinishArchive(COpenArchive& open, int& written)
             CVerifiedCopy copy = *intact[index];
             copy.container = path;
             copy.containerIdentity = identity;
+            copy.originalIdentity = open.read[sources[index]];
             m_verified[sources[index]] = copy;
         } else {
             ReportError("The copy of " + sources[index] + " in the archive " + path

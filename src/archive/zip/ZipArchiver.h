@@ -10,6 +10,7 @@
 #include "archive/zip/ZipArchive.h"
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,8 @@ private:
         std::unique_ptr<CZipArchive> archive;
         std::vector<std::string> sources;
         std::vector<std::pair<CZipEntryRecord, std::string>> present;
+        // The very file each call was read from: only that one may later be deleted or stripped.
+        std::map<std::string, CFileIdentity> read;
     };
     enum class Outcome { Kept, AlreadyThere, LeftOut, Skipped, Failed, Cancelled };
 

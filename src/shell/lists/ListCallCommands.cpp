@@ -10,6 +10,7 @@
 #include "recording/HeaderUpdate.h"
 #include "recording/Mail.h"
 #include "recording/NativeExport.h"
+#include "recording/RecordingToSend.h"
 #include "recording/WavWriter.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/dialogs/ProgressDialog.h"
@@ -143,7 +144,8 @@ bool CListCallCommands::Delete(const std::vector<int>& rows)
     m_model.Reload();
     if (failed)
         QMessageBox::warning(&m_owner, QApplication::applicationDisplayName(),
-            ShellText(IDS_DELETE_FAILED) + (why.empty() ? QString() : QStringLiteral("\n\n") + QString::fromStdString(why)));
+            ShellText(IDS_DELETE_FAILED)
+                + (why.empty() ? QString() : QStringLiteral("\n\n") + QString::fromStdString(why)));
     return true;
 }
 
@@ -172,7 +174,8 @@ bool CListCallCommands::ExportOne(int row, Format format)
     if (!wav)
         return ExportNativeCopy(entry->GetPath(), path.toStdString());
     CRvRecordFile recording;
-    return recording.OpenAndWait(entry->GetPath(), Passphrase()) == 1 && WriteWav(path.toStdString(), recording, false);
+    return OpenRecordingToSend(recording, entry->GetPath(), Passphrase()) == 1
+        && WriteWav(path.toStdString(), recording, false);
 }
 
 bool CListCallCommands::ExportMany(const std::vector<int>& rows, Format format)
@@ -203,7 +206,7 @@ bool CListCallCommands::ExportMany(const std::vector<int>& rows, Format format)
             exported = ExportNativeCopy(entry->GetPath(), target + ".qor");
         } else {
             CRvRecordFile recording;
-            exported = recording.OpenAndWait(entry->GetPath(), Passphrase()) == 1
+            exported = OpenRecordingToSend(recording, entry->GetPath(), Passphrase()) == 1
                 && WriteWav(target + ".wav", recording, false);
         }
     }
@@ -227,8 +230,12 @@ void CListCallCommands::Mail(const std::vector<int>& rows, Format format)
         return;
     }
     CRvRecordFile recording;
-    if (recording.OpenAndWait(paths.front(), Passphrase()) != 1) {
-        ShowMailResult(CMailResult::kFailed);
+    if (const int opened = OpenRecordingToSend(recording, paths.front(), Passphrase()); opened != 1) {
+        if (opened == kRefusedLink)
+            QMessageBox::warning(&m_owner, QApplication::applicationDisplayName(),
+                QString::fromStdString(paths.front() + ": " + kRefusedLinkText));
+        else
+            ShowMailResult(CMailResult::kFailed);
         return;
     }
     ShowMailResult(format == Format::Wav ? MailWav(*m_mailer, recording, false)
