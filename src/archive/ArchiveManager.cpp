@@ -5,6 +5,7 @@
 #include "archive/ArchiveTypes.h"
 #include "archive/PartialFile.h"
 #include "archive/VerifiedCopy.h"
+#include "foundation/CallTime.h"
 #include "foundation/FolderSync.h"
 #include "foundation/Logger.h"
 #include "foundation/Settings.h"
@@ -26,8 +27,6 @@
 
 namespace qor {
 namespace {
-
-constexpr std::int64_t kDay = 86'400;
 
 std::int64_t Now()
 {
@@ -313,9 +312,7 @@ bool CArchiveManager::MayFollowLink(const std::string& link)
 
 bool CArchiveManager::Selects(const CJobArchListEntry& job, const std::string& path) const
 {
-    const std::int64_t now = Now();
-    const std::int64_t today = now - now % kDay;
-    std::int64_t days = 0;
+    int days = 0;
     switch (job.selectionType) {
     case kSelectUnarchived:
         return m_log->FindPath(path) < 0;
@@ -331,8 +328,9 @@ bool CArchiveManager::Selects(const CJobArchListEntry& job, const std::string& p
     default:
         return true;
     }
-    const auto created = FileCreationTime(path);
-    return created && *created >= today - days * kDay;
+    // Days count from local midnight, as the user's calendar does; a call is dated by its header.
+    const auto started = CallStartTime(path, m_passphrase);
+    return started && *started >= LocalMidnight(Now(), days);
 }
 
 std::int32_t CArchiveManager::KeepOnlyVerifiedCalls(std::size_t firstOfJob)

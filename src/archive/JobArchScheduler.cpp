@@ -10,12 +10,11 @@
 #include "foundation/Singleton.h"
 #include "foundation/WriteTrust.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace qor {
 namespace {
-
-constexpr std::int64_t kDay = 86'400;
 
 std::tm LocalTime(std::int64_t seconds)
 {
@@ -23,6 +22,24 @@ std::tm LocalTime(std::int64_t seconds)
     std::tm local{};
     localtime_r(&time, &local);
     return local;
+}
+
+// The same local time of day, days later.
+std::int64_t AddLocalDays(std::int64_t time, int days)
+{
+    std::tm local = LocalTime(time);
+    local.tm_mday += days;
+    local.tm_isdst = -1; // the C library decides daylight saving
+    return static_cast<std::int64_t>(std::mktime(&local));
+}
+
+std::int64_t LocalMidnightAfterDays(std::int64_t time, int days)
+{
+    std::tm local = LocalTime(time);
+    local.tm_mday += days;
+    local.tm_hour = local.tm_min = local.tm_sec = 0;
+    local.tm_isdst = -1;
+    return static_cast<std::int64_t>(std::mktime(&local));
 }
 
 std::string DefaultArchivePath()
@@ -89,30 +106,21 @@ bool CJobArchScheduler::IsDue(std::int64_t now)
     std::int64_t& scheduled = m_settings.scheduledTime;
     if (scheduled != 0 && now < scheduled)
         return false;
-    if (scheduled == 0) {
-        std::tm midnight = LocalTime(now);
-        midnight.tm_hour = midnight.tm_min = midnight.tm_sec = 0;
-        midnight.tm_isdst = -1; // the C library decides daylight saving
-        scheduled = static_cast<std::int64_t>(std::mktime(&midnight));
-    }
-    scheduled += static_cast<std::int64_t>(m_settings.daysInterval) * kDay;
+    if (scheduled == 0)
+        scheduled = LocalMidnightAfterDays(now, 0);
+    // Like a persistent timer, a missed job runs once; the next run is the first scheduled time
+    // after now, however many were missed, and keeps its hour across summer time.
+    const int interval = std::max(1, m_settings.daysInterval);
+    for (int step = 0; scheduled <= now && step < 100'000; ++step)
+        scheduled = AddLocalDays(scheduled, interval);
     return true;
 }
 
 std::int64_t CJobArchScheduler::NextRunTime(std::int64_t now)
 {
-    IsDue(now);
     QOR_SEMAPHORE_GUARD(m_lock);
-    if (now < m_settings.scheduledTime)
-        return m_settings.scheduledTime;
-    std::int64_t next
-        = m_settings.scheduledTime ? m_settings.scheduledTime : (m_settings.lastJobTime ? m_settings.lastJobTime : now);
-    for (int step = 0; step < 1000; ++step) {
-        next += kDay;
-        if (next > now)
-            return next;
-    }
-    return now + kDay;
+    const std::int64_t scheduled = m_settings.scheduledTime;
+    return scheduled == 0 || scheduled <= now ? now : scheduled;
 }
 
 std::string CJobArchScheduler::TargetFor(const CScheduleSettings& settings, std::int64_t now)

@@ -35,10 +35,10 @@ public:
     CScheduleSettings GetSettings();
     void SetSettings(const CScheduleSettings& settings);
 
-    // Due when no time is set or now is at or past it; a due job's time moves on by the interval
-    // (from today's midnight when none was set).
+    // Due when no time is set or now is at or past it; a due job's time moves on by whole intervals
+    // (from today's midnight when none was set) to the first one after now.
     bool IsDue(std::int64_t now);
-    // When the job next starts, after applying the due rule.
+    // When the job next starts: now when it is due.
     std::int64_t NextRunTime(std::int64_t now);
     // Hands the job to the archive manager and starts it; false when the manager is busy with a
     // run (the job then waits for the next time) or cannot start.

@@ -23,7 +23,12 @@ public:
     {
     }
 
-    void StartElement(CXmlNode&& element) override { m_open.push_back(std::move(element.name)); }
+    void StartElement(CXmlNode&& element) override
+    {
+        if (m_open.empty() && m_rootName.empty())
+            m_rootName = element.name;
+        m_open.push_back(std::move(element.name));
+    }
     void EndElement() override { m_open.pop_back(); }
 
     void Text(std::string&& text, const std::string& parentName) override
@@ -38,6 +43,9 @@ public:
             Field(parentName, std::move(text));
         }
     }
+
+    // The first element's name, which a schedule file has as kRoot; empty when there was none.
+    const std::string& RootName() const { return m_rootName; }
 
 private:
     static std::int32_t Number(const std::string& text)
@@ -83,6 +91,7 @@ private:
 
     CScheduleSettings& m_settings;
     std::vector<std::string> m_open;
+    std::string m_rootName;
 };
 
 std::string Line(const char* name, const std::string& value)
@@ -146,6 +155,12 @@ bool ReadScheduleFile(const std::string& path, CScheduleSettings& settings, std:
     if (read != CConfigurationRead::Read || !CXmlReader().Read(content, handler)) {
         if (why)
             *why = "cannot be read or is malformed";
+        return false;
+    }
+    // Another XML file in its place would otherwise read as the default job.
+    if (strcasecmp(handler.RootName().c_str(), kRoot) != 0) {
+        if (why)
+            *why = "is not a schedule file: its root element is <" + handler.RootName() + ">, not <" + kRoot + ">";
         return false;
     }
     settings = std::move(readSettings);

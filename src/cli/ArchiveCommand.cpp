@@ -18,7 +18,6 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,19 +37,15 @@ struct ArchiveOptions {
     std::string comment;
 };
 
-std::string UserName()
-{
-    if (const passwd* account = getpwuid(geteuid()))
-        return account->pw_name;
-    const char* user = std::getenv("USER");
-    return user ? user : "";
-}
-
-CJobArchListEntry MakeJob(const ArchiveOptions& options)
+void RequireOneTarget(const ArchiveOptions& options)
 {
     const int targets = !options.zip.empty() + !options.iso.empty() + !options.disk.empty();
     if (targets != 1)
         throw UsageError("archive: give exactly one of --zip FILE, --iso FILE and --disk DIR");
+}
+
+CJobArchListEntry MakeJob(const ArchiveOptions& options)
+{
     static const std::map<std::string, std::int32_t> structures = { { "none", kStructureNone },
         { "user", kStructureByUser }, { "month", kStructureByMonth }, { "path", kStructureByPath } };
     static const std::map<std::string, std::int32_t> selections
@@ -101,24 +96,29 @@ bool SameFolder(const std::string& first, const std::string& second)
         && a.st_ino == b.st_ino;
 }
 
-void RunArchive(const ArchiveOptions& options, CCliContext& context)
+void RunArchive(ArchiveOptions options, CCliContext& context)
 {
+    RequireOneTarget(options);
     // Copies into the folder they come from would be the originals themselves.
     for (const std::string& source : options.sources)
         if (!options.disk.empty() && SameFolder(source, options.disk))
             return context.Fail(
                 options.disk, "is one of the folders to archive; the archive needs a folder of its own");
+    // A source that is not there (a share not mounted) is one failed item; the others are archived.
+    std::erase_if(options.sources, [&context](const std::string& source) {
+        if (std::error_code error; fs::exists(source, error))
+            return false;
+        context.Fail(source, "no such file or folder");
+        return true;
+    });
+    if (options.sources.empty())
+        return;
     CJobArchListEntry job = MakeJob(options);
     std::size_t recordings = 0;
-    for (const std::string& source : options.sources) {
-        if (std::error_code error; !fs::exists(source, error))
-            context.Fail(source, "no such file or folder");
+    for (const std::string& source : options.sources)
         WalkRecordings(source, options.subFolders, [&recordings](const std::string&) { return ++recordings < 1; });
-    }
-    if (context.Status() != kExitSuccess)
-        return;
     if (recordings == 0)
-        return context.Fail("No recordings found which match your specified criteria.");
+        return context.NothingFound("No recordings found which match your specified criteria.");
     context.Passphrase();
     auto log = Singleton<CArchiveLogger>::Instance();
     log->Load(true);

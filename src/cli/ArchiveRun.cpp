@@ -15,7 +15,7 @@ void CPrintedMessages::Show(Kind kind, const std::string& text)
     if (kind == Kind::Error)
         m_context.Fail(text);
     else
-        std::fprintf(stderr, "qortolvane-cli: %s\n", text.c_str());
+        m_context.Note(text);
 }
 
 void WaitForRun(CArchiveManager& manager, const CRunFollower* follower)
@@ -55,10 +55,10 @@ void ReportArchiveOutcome(
         if (failedSome)
             context.Fail(outcome.target, "no call was archived");
         else if (!results.leftOut.empty())
-            std::puts("No calls were archived: none fitted under the size limit.");
+            context.NothingFound("No calls were archived: none fitted under the size limit.");
         else
             // Not a failure: a timer archiving the calls not yet archived often finds none.
-            std::puts("No calls were archived: none was selected.");
+            context.NothingFound("No calls were archived: none was selected.");
         return;
     }
     std::printf("%d calls archived to %s", outcome.archived, outcome.target.c_str());

@@ -1,5 +1,9 @@
 #include "cli/CallRecords.h"
 
+#include "cli/JsonText.h"
+#include "cli/RecordingErrors.h"
+#include "foundation/CallTime.h"
+#include "foundation/Utf8Text.h"
 #include "lists/ArchiveLookup.h"
 #include "lists/FileListEntry.h"
 #include "recording/Bookmark.h"
@@ -84,15 +88,18 @@ std::string LocalTimeText(std::int64_t seconds)
 std::vector<std::string> CsvHeadings()
 {
     return { "Path", "Encrypted", "Important", "User ID", "Caller ID", "Archived", "Date + Time", "Start", "Duration",
-        "Seconds", "Bookmark", "Direction", "Comment" };
+        "Seconds", "Bookmark", "Direction", "Comment", "Error" };
 }
 
 std::vector<std::string> CsvFields(const CRvFileListEntry& entry, IArchiveLookup* archive)
 {
+    if (entry.ReadFailed()) // the columns stay empty: the error says why
+        return { entry.GetPath(), entry.IsEncrypted() ? "yes" : "no", "", "", "", ArchivedText(entry, archive), "", "",
+            "", "", "", "", "", EntryError(entry) };
     return { entry.GetPath(), entry.IsEncrypted() ? "yes" : "no", entry.GetImportant() ? "yes" : "no",
-        entry.GetUserIdText(), entry.GetCallerIdText(), ArchivedText(entry, archive), entry.GetDateTimeText(),
-        std::to_string(entry.GetDisplayTime()), entry.GetDurationText(), std::to_string(entry.GetDurationSeconds()),
-        BookmarkText(entry.GetCommentText()), DirectionText(entry), CommentUserText(entry.GetCommentText()) };
+        entry.GetUserIdText(), entry.GetCallerIdText(), ArchivedText(entry, archive), IsoLocalTime(StartTime(entry)),
+        std::to_string(StartTime(entry)), entry.GetDurationText(), std::to_string(entry.GetDurationSeconds()),
+        BookmarkText(entry.GetCommentText()), DirectionText(entry), CommentWholeText(entry.GetCommentText()), "" };
 }
 
 std::string CsvLine(const std::vector<std::string>& fields)
@@ -119,50 +126,66 @@ std::string CsvLine(const std::vector<std::string>& fields)
 
 Json CallJson(const CRvFileListEntry& entry, IArchiveLookup* archive)
 {
-    return {
-        { "path", entry.GetPath() },
-        { "encrypted", entry.IsEncrypted() },
-        { "important", entry.GetImportant() != 0 },
-        { "userId", entry.GetUserIdText() },
-        { "callerId", entry.GetCallerIdText() },
-        { "archived", TextOrNull(ArchivedText(entry, archive)) },
-        { "dateTime", entry.GetDateTimeText() },
-        { "start", entry.GetDisplayTime() },
-        { "duration", entry.GetDurationText() },
-        { "seconds", entry.GetDurationSeconds() },
-        { "bookmark", BookmarkJson(entry.GetCommentText()) },
-        { "direction", TextOrNull(DirectionText(entry)) },
-        { "comment", CommentUserText(entry.GetCommentText()) },
-    };
+    Json call = Json::object();
+    PutPath(call, "path", entry.GetPath());
+    const bool read = !entry.ReadFailed();
+    const auto whenRead = [read](Json value) { return read ? std::move(value) : Json(nullptr); };
+    call["encrypted"] = entry.IsEncrypted();
+    call["important"] = whenRead(entry.GetImportant() != 0);
+    call["userId"] = whenRead(entry.GetUserIdText());
+    call["callerId"] = whenRead(entry.GetCallerIdText());
+    call["archived"] = TextOrNull(ArchivedText(entry, archive));
+    call["dateTime"] = whenRead(IsoLocalTime(StartTime(entry)));
+    call["start"] = whenRead(StartTime(entry));
+    call["duration"] = whenRead(entry.GetDurationText());
+    call["seconds"] = whenRead(entry.GetDurationSeconds());
+    call["bookmark"] = whenRead(BookmarkJson(entry.GetCommentText()));
+    call["direction"] = whenRead(TextOrNull(DirectionText(entry)));
+    call["comment"] = whenRead(CommentWholeText(entry.GetCommentText()));
+    call["error"] = read ? Json(nullptr) : Json(EntryError(entry));
+    return call;
 }
 
 Json HeaderJson(const std::string& path, const CRvRecordFileHdr& header)
 {
     CRvFileListEntry entry; // tells the direction from the caller ID as a list does
-    entry.SetCallerIdText(header.CallerId());
-    return {
-        { "path", path },
-        { "version", header.Version() },
-        { "headerLength", header.HeaderLength() },
-        { "codec", CodecName(header.GetCodecTag()) },
-        { "codecTag", header.GetCodecTag() },
-        { "important", header.Important() != 0 },
-        { "callerId", header.CallerId() },
-        { "userId", header.UserId() },
-        { "comment", CommentUserText(header.Comment()) },
-        { "fullComment", header.Comment() },
-        { "start", header.StartTime() },
-        { "dateTime", header.FormatStartTime() },
-        { "seconds", header.Duration() },
-        { "duration", header.FormatDuration() },
-        { "extraCode", header.ExtraCode() },
-        { "extraSeconds", header.ExtraSeconds() },
-        { "recorderType", header.RecorderType() },
-        { "encrypted", header.IsEncrypted() },
-        { "keyType", header.KeyType() },
-        { "bookmark", BookmarkJson(header.Comment()) },
-        { "direction", TextOrNull(DirectionText(entry)) },
-    };
+    entry.SetCallerIdText(DisplayText(header.CallerId()));
+    const std::int64_t start = UnixTimeOfWallClock(header.DisplayTime());
+    Json call = Json::object();
+    PutPath(call, "path", path);
+    call["version"] = header.Version();
+    call["headerLength"] = header.HeaderLength();
+    call["codec"] = CodecName(header.GetCodecTag());
+    call["codecTag"] = header.GetCodecTag();
+    call["important"] = header.Important() != 0;
+    call["callerId"] = DisplayText(header.CallerId());
+    call["userId"] = DisplayText(header.UserId());
+    call["comment"] = CommentWholeText(DisplayText(header.Comment()));
+    call["fullComment"] = DisplayText(header.Comment());
+    call["start"] = start;
+    call["dateTime"] = IsoLocalTime(start);
+    call["seconds"] = header.Duration();
+    call["duration"] = header.FormatDuration();
+    call["extraCode"] = header.ExtraCode();
+    call["extraSeconds"] = header.ExtraSeconds();
+    call["recorderType"] = DisplayText(header.RecorderType());
+    call["encrypted"] = header.IsEncrypted();
+    call["keyType"] = header.KeyType();
+    call["bookmark"] = BookmarkJson(header.Comment());
+    call["direction"] = TextOrNull(DirectionText(entry));
+    return call;
+}
+
+std::int64_t StartTime(const CRvFileListEntry& entry)
+{
+    return UnixTimeOfWallClock(entry.GetDisplayTime());
+}
+
+std::string EntryError(const CRvFileListEntry& entry)
+{
+    if (!entry.ReadFailed())
+        return {};
+    return entry.IsEncrypted() ? kWrongPassphrase : std::string("the recording's header cannot be read");
 }
 
 } // namespace qor::cli

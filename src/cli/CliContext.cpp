@@ -1,7 +1,6 @@
 #include "cli/CliContext.h"
 
 #include "cli/TerminalText.h"
-
 #include "foundation/SecretText.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
@@ -10,9 +9,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace qor::cli {
+
+std::string UserName()
+{
+    if (const passwd* account = getpwuid(geteuid()))
+        return account->pw_name;
+    const char* user = std::getenv("USER");
+    return user ? user : "";
+}
 
 CCliContext::CCliContext()
 {
@@ -34,12 +44,18 @@ const std::string& CCliContext::Passphrase()
     if (m_passphraseLoaded)
         return m_passphrase;
     if (!passphraseFile.empty()) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(passphraseFile, error))
+            throw UsageError(passphraseFile + ": the passphrase file is not a file");
         std::ifstream file(passphraseFile);
         if (!file)
             throw UsageError(passphraseFile + ": cannot read the passphrase file (" + std::strerror(errno) + ")");
-        std::getline(file, m_passphrase);
+        if (!std::getline(file, m_passphrase))
+            throw UsageError(passphraseFile + ": the passphrase file is empty");
         if (!m_passphrase.empty() && m_passphrase.back() == '\r')
             m_passphrase.pop_back();
+        if (m_passphrase.empty())
+            throw UsageError(passphraseFile + ": the passphrase file's first line is empty");
     } else if (m_inEnvironment) {
         m_passphrase = m_fromEnvironment;
     } else {
@@ -61,6 +77,18 @@ void CCliContext::Fail(const std::string& reason)
 {
     std::fprintf(stderr, "qortolvane-cli: %s\n", TerminalText(reason).c_str());
     m_failed = true;
+}
+
+void CCliContext::NothingFound(const std::string& message)
+{
+    Note(message);
+    m_nothingFound = true;
+}
+
+void CCliContext::Note(const std::string& message) const
+{
+    if (!quiet)
+        std::fprintf(stderr, "qortolvane-cli: %s\n", TerminalText(message).c_str());
 }
 
 } // namespace qor::cli

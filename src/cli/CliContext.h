@@ -7,16 +7,21 @@
 
 namespace qor::cli {
 
+// The contract scripts rely on, as grep and ripgrep keep it (documented in the README and man page).
 enum ExitCode : int {
     kExitSuccess = 0,
-    kExitSomeFailed = 1, // some files could not be handled; the others were
-    kExitUsage = 2, // the command line was wrong; nothing was done
+    kExitNothingFound = 1, // nothing matched, or there was nothing to do
+    kExitSomeFailed = 2, // some items failed, each named on standard error; the others were handled
+    kExitUsage = 64, // the command line was wrong; nothing was done (EX_USAGE)
 };
 
 // A command line that cannot be carried out as written; main prints it and ends with kExitUsage.
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+// The name of the user running the program, as the jobs it logs and schedules record it.
+std::string UserName();
 
 class CCliContext {
 public:
@@ -35,11 +40,20 @@ public:
     // user on the machine can read in the process list.
     const std::string& Passphrase();
 
-    // Prints "qortolvane-cli: FILE: REASON" on standard error and makes the exit status 1.
+    // Prints "qortolvane-cli: FILE: REASON" on standard error and makes the exit status 2.
     void Fail(const std::string& file, const std::string& reason);
     // The same for a failure that concerns no single file.
     void Fail(const std::string& reason);
-    int Status() const { return m_failed ? kExitSomeFailed : kExitSuccess; }
+    // Nothing matched or nothing was to be done: the status is 1 unless something failed. The
+    // message goes to standard error unless --quiet.
+    void NothingFound(const std::string& message);
+    // A note for the user on standard error, left out with --quiet.
+    void Note(const std::string& message) const;
+    int Status() const { return m_failed ? kExitSomeFailed : m_nothingFound ? kExitNothingFound : kExitSuccess; }
+
+    // Set by --quiet and --verbose before any subcommand runs.
+    bool quiet = false;
+    bool verbose = false;
 
 private:
     bool m_passphraseLoaded = false;
@@ -47,6 +61,7 @@ private:
     std::string m_fromEnvironment;
     bool m_inEnvironment = false;
     bool m_failed = false;
+    bool m_nothingFound = false;
 };
 
 } // namespace qor::cli

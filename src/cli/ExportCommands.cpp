@@ -1,5 +1,6 @@
 // export and mail: calls as 16-bit PCM WAV, GSM WAV or in their own format, whole or only their
 // bookmarked part.
+#include "archive/NumberedName.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
 #include "cli/ProgressBar.h"
@@ -16,9 +17,12 @@
 #include "recording/WavWriter.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <sys/stat.h>
 
 namespace qor::cli {
@@ -26,16 +30,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::string WriteFailure(const std::string& destination)
+{
+    if (errno == EEXIST)
+        return destination + " exists already (--force replaces it, --no-clobber skips such calls)";
+    return "cannot write " + destination + ": " + std::strerror(errno);
+}
+
 struct ExportOptions {
     std::vector<std::string> files;
     std::string to;
     std::string as = "wav";
     bool bookmarkOnly = false;
+    bool force = false;
+    bool noClobber = false;
 };
 
 // What one call becomes: written at destination, or a reason why not.
 std::string WriteCall(CRvRecordFile& recording, const std::string& passphrase, const ExportOptions& options,
-    const std::string& destination)
+    const std::string& destination, CExistingFile existing = CExistingFile::Replace)
 {
     if (options.bookmarkOnly) {
         int start = 0, end = 0;
@@ -43,13 +56,24 @@ std::string WriteCall(CRvRecordFile& recording, const std::string& passphrase, c
             return "has no bookmark";
         CBookmarkRecordFile part(recording, passphrase);
         part.CropToBookmark();
-        const bool written
-            = options.as == "qor" ? WriteNative(destination, part) : WriteWav(destination, part, options.as == "wav");
-        return written ? std::string() : "cannot write " + destination;
+        const bool written = options.as == "qor" ? WriteNative(destination, part, existing)
+                                                 : WriteWav(destination, part, options.as == "wav", existing);
+        return written ? std::string() : WriteFailure(destination);
     }
-    if (options.as == "qor")
-        return ExportNativeCopy(recording.GetPath(), destination) ? std::string() : "cannot write " + destination;
-    return WriteWav(destination, recording, options.as == "wav") ? std::string() : "cannot write " + destination;
+    const bool written = options.as == "qor" ? ExportNativeCopy(recording.GetPath(), destination, existing)
+                                             : WriteWav(destination, recording, options.as == "wav", existing);
+    return written ? std::string() : WriteFailure(destination);
+}
+
+// The name a call is exported under: its own, or a numbered one when another call of this run has
+// taken it, so two calls of the same name from different folders both arrive.
+std::string FreeDestination(const std::string& folder, const std::string& name, std::set<std::string>& taken)
+{
+    std::string chosen = name;
+    for (int number = 2; taken.contains(chosen); ++number)
+        chosen = NumberedName(name, number);
+    taken.insert(chosen);
+    return (fs::path(folder) / chosen).string();
 }
 
 std::string Extension(const ExportOptions& options)
@@ -70,11 +94,13 @@ void RunExport(const ExportOptions& options, CCliContext& context)
     if (ExportBlocked(context))
         return;
     std::error_code error;
-    if (!fs::is_directory(options.to, error)) {
-        context.Fail(options.to, "no such folder");
+    if (!fs::is_directory(options.to, error) && !fs::create_directories(options.to, error)) {
+        context.Fail(options.to, "cannot make the folder: " + error.message());
         return;
     }
     const std::string& passphrase = context.Passphrase();
+    const CExistingFile existing = options.force ? CExistingFile::Replace : CExistingFile::Keep;
+    std::set<std::string> taken;
     CProgressBar progress("exporting", options.files.size());
     std::size_t done = 0;
     for (const std::string& path : options.files) {
@@ -87,11 +113,18 @@ void RunExport(const ExportOptions& options, CCliContext& context)
                 path, opened == kRefusedLink ? kRefusedLinkText : WhyUnreadable(path, recording.GetHeader(), opened));
             continue;
         }
-        const std::string destination = (fs::path(options.to) / fs::path(path).stem()).string() + Extension(options);
-        if (const std::string failure = WriteCall(recording, passphrase, options, destination); !failure.empty()) {
-            progress.Finish();
+        const std::string destination
+            = FreeDestination(options.to, fs::path(path).stem().string() + Extension(options), taken);
+        errno = 0;
+        const std::string failure = WriteCall(recording, passphrase, options, destination, existing);
+        const bool exists = errno == EEXIST;
+        if (failure.empty())
+            continue;
+        progress.Finish();
+        if (options.noClobber && exists)
+            context.Note(path + ": skipped: " + destination + " exists already");
+        else
             context.Fail(path, failure);
-        }
     }
 }
 
@@ -164,7 +197,13 @@ void AddExportCommands(CLI::App& program, CCliContext& context)
     auto exportOptions = std::make_shared<ExportOptions>();
     CLI::App* exportCommand = program.add_subcommand("export", "Write calls into a folder as WAV or QOR files");
     AddCommonOptions(*exportCommand, *exportOptions);
-    exportCommand->add_option("--to", exportOptions->to, "The folder to write them to")->required();
+    exportCommand->add_option("--to", exportOptions->to, "The folder to write them to (made if missing)")->required();
+    auto* force = exportCommand->add_flag(
+        "-f,--force", exportOptions->force, "Replace files of the same name in the folder (by default none is)");
+    exportCommand
+        ->add_flag("-n,--no-clobber", exportOptions->noClobber,
+            "Skip calls whose file is in the folder already, without counting them as failed")
+        ->excludes(force);
     exportCommand->callback([exportOptions, &context] { RunExport(*exportOptions, context); });
 
     auto mailOptions = std::make_shared<ExportOptions>();

@@ -2,8 +2,9 @@
 #include "cli/CallRecords.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
-#include "cli/TerminalText.h"
+#include "cli/JsonText.h"
 #include "cli/RecordingErrors.h"
+#include "cli/TerminalText.h"
 #include "recording/RecordFileHdr.h"
 
 #include <CLI/CLI.hpp>
@@ -63,7 +64,7 @@ void RunInfo(const InfoOptions& options, CCliContext& context)
         PrintText(call);
     }
     if (options.format == "json")
-        std::puts(calls.dump(2).c_str());
+        std::puts(DumpJson(calls).c_str());
 }
 
 } // namespace

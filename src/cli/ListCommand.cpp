@@ -4,9 +4,10 @@
 #include "cli/CallRecords.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
-#include "cli/TerminalText.h"
+#include "cli/JsonText.h"
 #include "cli/ProgressBar.h"
 #include "cli/RecordingErrors.h"
+#include "cli/TerminalText.h"
 #include "foundation/Singleton.h"
 #include "lists/EntrySort.h"
 #include "lists/QorTolvaneDoc.h"
@@ -57,7 +58,11 @@ std::int32_t LocalDay(const std::string& text, bool lastSecond)
         day.tm_min = 59;
         day.tm_sec = 59;
     }
+    const int month = day.tm_mon, dayOfMonth = day.tm_mday;
     const std::time_t seconds = std::mktime(&day);
+    // mktime makes 2016-13-45 a day of 2017; a date that does not come back as given is none.
+    if (day.tm_mon != month || day.tm_mday != dayOfMonth)
+        throw UsageError("--dates: " + text + " is not a day of the calendar");
     if (seconds < 0 || seconds > INT32_MAX)
         throw UsageError("--dates: " + text + " lies outside 1970 to 2038");
     return static_cast<std::int32_t>(seconds);
@@ -117,14 +122,20 @@ void KeepDirection(CQorTolvaneDoc& list, const std::string& direction)
 
 void PrintTable(const CQorTolvaneDoc& list, IArchiveLookup* archive)
 {
-    std::printf("%-3s %-1s %-16s %-18s %-16s %-20s %-9s %-2s %s\n", "ENC", "!", "User ID", "Caller ID", "Archived",
-        "Date + Time", "Duration", "BM", "Comment");
+    const auto row = [](const std::vector<std::pair<std::string, std::size_t>>& cells) {
+        std::string line;
+        for (const auto& [text, width] : cells)
+            line += TerminalCell(text, width) + ' ';
+        line.back() = '\n';
+        std::fputs(line.c_str(), stdout);
+    };
+    row({ { "ENC", 3 }, { "!", 1 }, { "User ID", 16 }, { "Caller ID", 18 }, { "Archived", 16 }, { "Date + Time", 20 },
+        { "Duration", 9 }, { "BM", 2 }, { "Comment", 0 } });
     for (const auto& entry : list.Entries())
-        std::printf("%-3s %-1s %-16s %-18s %-16s %-20s %-9s %-2s %s\n", entry->IsEncrypted() ? "*" : "",
-            entry->GetImportant() ? "!" : "", TerminalText(entry->GetUserIdText()).c_str(),
-            TerminalText(entry->GetCallerIdText()).c_str(), ArchivedText(*entry, archive).c_str(),
-            TerminalText(entry->GetDateTimeText()).c_str(), entry->GetDurationText().c_str(),
-            entry->HasBookmark() ? "*" : "", TerminalText(CommentUserText(entry->GetCommentText())).c_str());
+        row({ { entry->IsEncrypted() ? "*" : "", 3 }, { entry->GetImportant() ? "!" : "", 1 },
+            { entry->GetUserIdText(), 16 }, { entry->GetCallerIdText(), 18 }, { ArchivedText(*entry, archive), 16 },
+            { entry->GetDateTimeText(), 20 }, { entry->GetDurationText(), 9 }, { entry->HasBookmark() ? "*" : "", 2 },
+            { CommentUserText(entry->GetCommentText()), 0 } });
     std::printf("%d calls, %d important, %s in all\n", list.GetCount(), list.GetImportantCount(),
         FormatHhMmSs(list.GetTotalDuration()).c_str());
 }
@@ -146,14 +157,14 @@ void Print(const CQorTolvaneDoc& list, const std::string& format, IArchiveLookup
             { "totals",
                 { { "calls", list.GetCount() }, { "important", list.GetImportantCount() },
                     { "seconds", list.GetTotalDuration() } } } };
-        std::puts(document.dump(2).c_str());
+        std::puts(DumpJson(document).c_str());
     } else {
         const std::string text = list.ListText();
         std::fwrite(text.data(), 1, text.size(), stdout);
     }
 }
 
-void RunList(const ListOptions& options, CCliContext& context)
+void RunList(ListOptions options, CCliContext& context)
 {
     const auto sortColumn = kSortColumns.find(options.sort.substr(0, options.sort.find(':')));
     const bool reversed = options.sort.ends_with(":reverse");
@@ -164,27 +175,30 @@ void RunList(const ListOptions& options, CCliContext& context)
     auto archive = Singleton<CArchiveLogger>::Instance();
     archive->Load(true); // the "Archived" column; a log not there yet leaves it empty
     search.SetArchiveLookup(archive);
+    SearchCriteria criteria = CriteriaFrom(options);
     context.Passphrase();
-    search.Prepare(CriteriaFrom(options), sortColumn->second, !reversed);
+    // A source that is not there (a share not mounted) is one failed item; the others are listed.
+    std::erase_if(options.sources, [&context](const std::string& source) {
+        if (std::error_code error; std::filesystem::exists(source, error))
+            return false;
+        context.Fail(source, "no such file or folder");
+        return true;
+    });
+    criteria.sources = options.sources;
+    search.Prepare(criteria, sortColumn->second, !reversed);
     const auto counted = search.GetStatus();
-    if (counted.sourceMissing) {
-        for (const std::string& source : options.sources)
-            if (!std::filesystem::exists(source))
-                context.Fail(source, "no such file or folder");
-        return;
-    }
+    if (options.sources.empty() || counted.sourceMissing)
+        std::exit(context.Status());
     CQorTolvaneDoc list;
     if (counted.total > 0)
         Search(search, list);
     KeepDirection(list, options.direction);
     for (const auto& entry : list.Entries())
         if (entry->ReadFailed()) // listed with its error texts, as the desktop program shows it
-            context.Fail(entry->GetPath(),
-                entry->IsEncrypted() ? kWrongPassphrase : std::string("the recording's header cannot be read"));
+            context.Fail(entry->GetPath(), EntryError(*entry));
     if (list.GetCount() == 0)
-        context.Fail("No recordings found which match your specified criteria.");
+        context.NothingFound("No recordings found which match your specified criteria.");
     Print(list, options.format, archive.get());
-    std::fflush(stdout);
     if (!options.save.empty() && !list.Save(options.save))
         context.Fail(options.save, "cannot write the list there");
     // Done: the process ends here instead of freeing the entries one by one, which takes a fifth

@@ -4,17 +4,23 @@
 #include "archive/ArchiveManager.h"
 #include "archive/ArchiveTypes.h"
 #include "archive/JobArchScheduler.h"
+#include "archive/ScheduleValidation.h"
 #include "cli/ArchiveRun.h"
 #include "cli/CallRecords.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
+#include "cli/JsonText.h"
+#include "cli/TerminalText.h"
+#include "foundation/CallTime.h"
 #include "foundation/Singleton.h"
+#include "foundation/Utf8Text.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace qor::cli {
 namespace {
@@ -25,10 +31,19 @@ Json JobJson(const CJobArchListEntry& job)
 {
     Json calls = Json::array();
     for (const CRvFileListEntry& call : job.Calls())
-        calls.push_back(call.GetPath());
-    return { { "time", job.GetJobTime() }, { "dateTime", job.GetDateTimeText() }, { "target", job.target },
-        { "method", ArchiveMethodShortName(job.archiveType) }, { "comment", job.GetComment() },
-        { "callCount", job.callCount }, { "calls", calls }, { "report", CArchiveLogger::BuildReport(job) } };
+        calls.push_back(PathValue(call.GetPath()));
+    Json report = Json::array();
+    for (const std::string& line : CArchiveLogger::BuildReport(job))
+        report.push_back(DisplayText(line));
+    Json entry = { { "time", job.GetJobTime() }, { "dateTime", IsoLocalTime(job.GetJobTime()) } };
+    PutPath(entry, "target", job.target);
+    entry["method"] = ArchiveMethodShortName(job.archiveType);
+    entry["user"] = DisplayText(job.GetUserName());
+    entry["comment"] = DisplayText(job.GetComment());
+    entry["callCount"] = job.callCount;
+    entry["calls"] = calls;
+    entry["report"] = report;
+    return entry;
 }
 
 void RunLog(const std::string& format, CCliContext& context)
@@ -40,7 +55,7 @@ void RunLog(const std::string& format, CCliContext& context)
         Json jobs = Json::array();
         for (const CJobArchListEntry* job : log->Entries())
             jobs.push_back(JobJson(*job));
-        std::puts(jobs.dump(2).c_str());
+        std::puts(DumpJson(jobs).c_str());
         return;
     }
     bool first = true;
@@ -55,11 +70,54 @@ void RunLog(const std::string& format, CCliContext& context)
         std::puts("No archive jobs have run yet.");
 }
 
+const std::vector<std::pair<std::string, std::int32_t>> kMethods
+    = { { "zip", kArchiveZip }, { "iso", kArchiveIso }, { "disk", kArchiveDisk } };
+const std::vector<std::pair<std::string, std::int32_t>> kStructures = { { "none", kStructureNone },
+    { "user", kStructureByUser }, { "month", kStructureByMonth }, { "path", kStructureByPath } };
+const std::vector<std::pair<std::string, std::int32_t>> kSelections
+    = { { "all", kSelectAll }, { "unarchived", kSelectUnarchived }, { "30d", kSelectLast30Days },
+          { "90d", kSelectLast90Days }, { "180d", kSelectLast180Days } };
+const std::vector<std::pair<std::string, std::int32_t>> kAfterwards
+    = { { "none", kKeepOriginals }, { "delete", kDeleteOriginals }, { "strip-audio", kRemoveAudio } };
+
+std::string NameOf(const std::vector<std::pair<std::string, std::int32_t>>& names, std::int32_t value)
+{
+    for (const auto& [name, known] : names)
+        if (known == value)
+            return name;
+    return "unknown";
+}
+
+std::int32_t ValueOf(const std::vector<std::pair<std::string, std::int32_t>>& names, const std::string& name)
+{
+    for (const auto& [known, value] : names)
+        if (known == name)
+            return value;
+    return -1;
+}
+
+std::vector<std::string> Names(const std::vector<std::pair<std::string, std::int32_t>>& names)
+{
+    std::vector<std::string> texts;
+    for (const auto& [name, value] : names)
+        texts.push_back(name);
+    return texts;
+}
+
+std::string Lowercase(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
 bool LoadSchedule(CJobArchScheduler& scheduler, CCliContext& context)
 {
     const std::string path = CJobArchScheduler::FilePath();
     if (std::error_code error; !fs::exists(path, error)) {
-        context.Fail(path, "no scheduled job has been set up (the desktop program's archive settings make one)");
+        context.Fail(path,
+            "no scheduled job has been set up (make one with \"qortolvane-cli schedule set\" or the "
+            "desktop program's archive settings)");
         return false;
     }
     if (std::string why; !scheduler.LoadSchedule(&why)) {
@@ -69,25 +127,122 @@ bool LoadSchedule(CJobArchScheduler& scheduler, CCliContext& context)
     return true;
 }
 
-void ShowSchedule(CCliContext& context)
+Json ScheduleJson(CJobArchScheduler& scheduler, std::int64_t now)
+{
+    const CScheduleSettings settings = scheduler.GetSettings();
+    Json folders = Json::array();
+    for (const std::string& folder : settings.spaceFolders)
+        folders.push_back(PathValue(folder));
+    Json job
+        = { { "name", DisplayText(settings.archiveName) }, { "enabled", settings.enabled }, { "folders", folders } };
+    job["method"] = Lowercase(ArchiveMethodShortName(settings.archiveType));
+    PutPath(job, "to", settings.archivePath);
+    job["structure"] = NameOf(kStructures, settings.structureType);
+    job["select"] = NameOf(kSelections, settings.selectionType);
+    job["after"] = NameOf(kAfterwards, settings.mediaProcessing);
+    job["thresholdMB"] = settings.thresholdSize;
+    job["stopAtThreshold"] = settings.cancelJob;
+    job["everyDays"] = settings.daysInterval;
+    job["lastRun"] = settings.lastJobTime ? Json(IsoLocalTime(settings.lastJobTime)) : Json(nullptr);
+    const std::int64_t next = scheduler.NextRunTime(now);
+    job["nextRun"] = IsoLocalTime(next);
+    job["due"] = settings.enabled && next <= now;
+    return job;
+}
+
+void ShowSchedule(const std::string& format, CCliContext& context)
 {
     CJobArchScheduler scheduler;
     if (!LoadSchedule(scheduler, context))
         return;
     const auto now = static_cast<std::int64_t>(std::time(nullptr));
+    if (format == "json") {
+        std::puts(DumpJson(ScheduleJson(scheduler, now)).c_str());
+        return;
+    }
     const CScheduleSettings settings = scheduler.GetSettings();
-    std::printf("Scheduled job:  %s (%s)\n", settings.archiveName.c_str(), settings.enabled ? "on" : "off");
-    for (const std::string& folder : settings.spaceFolders)
-        std::printf("Folder:         %s\n", folder.c_str());
     std::printf(
-        "Method:         %s into %s\n", ArchiveMethodShortName(settings.archiveType), settings.archivePath.c_str());
+        "Scheduled job:  %s (%s)\n", TerminalText(settings.archiveName).c_str(), settings.enabled ? "on" : "off");
+    for (const std::string& folder : settings.spaceFolders)
+        std::printf("Folder:         %s\n", TerminalText(folder).c_str());
+    std::printf("Method:         %s into %s\n", ArchiveMethodShortName(settings.archiveType),
+        TerminalText(settings.archivePath).c_str());
+    std::printf("Calls:          %s\n", NameOf(kSelections, settings.selectionType).c_str());
     std::printf("Structure:      %s\n", StructureName(settings.structureType));
     std::printf("Originals:      %s\n", MediaProcessingName(settings.mediaProcessing));
     std::printf(
         "Threshold:      %d MB%s\n", settings.thresholdSize, settings.cancelJob ? " (the job stops there)" : "");
     std::printf("Every:          %d day(s)\n", settings.daysInterval);
     std::printf("Last run:       %s\n", settings.lastJobTime ? LocalTimeText(settings.lastJobTime).c_str() : "never");
-    std::printf("Next run:       %s\n", LocalTimeText(scheduler.NextRunTime(now)).c_str());
+    const std::int64_t next = scheduler.NextRunTime(now);
+    std::printf("Next run:       %s\n", next <= now ? "now (due)" : LocalTimeText(next).c_str());
+}
+
+struct ScheduleChanges {
+    bool on = false, off = false;
+    std::optional<int> everyDays;
+    std::string at, method, to, structure, select, after, name, comment;
+    std::vector<std::string> folders;
+    std::optional<int> thresholdMB;
+    std::optional<bool> stopAtThreshold;
+};
+
+int TimeOfDay(const std::string& text, int& hour, int& minute)
+{
+    char rest = 0;
+    return std::sscanf(text.c_str(), "%2d:%2d%c", &hour, &minute, &rest) == 2 && hour >= 0 && hour < 24 && minute >= 0
+        && minute < 60;
+}
+
+void SetSchedule(const ScheduleChanges& changes, CCliContext& context)
+{
+    if (changes.on && changes.off)
+        throw UsageError("schedule set: give --on or --off, not both");
+    int hour = 0, minute = 0;
+    if (!changes.at.empty() && !TimeOfDay(changes.at, hour, minute))
+        throw UsageError("schedule set: --at \"" + changes.at + "\" is not a time of day like 02:30");
+    CJobArchScheduler scheduler;
+    if (std::error_code error; fs::exists(CJobArchScheduler::FilePath(), error) && !LoadSchedule(scheduler, context))
+        return;
+    CScheduleSettings settings = scheduler.GetSettings();
+    const auto now = static_cast<std::int64_t>(std::time(nullptr));
+    if (changes.on || changes.off)
+        settings.enabled = changes.on;
+    if (changes.everyDays)
+        settings.daysInterval = *changes.everyDays;
+    if (!changes.at.empty())
+        settings.scheduledTime = NextLocalTimeOfDay(now, hour, minute);
+    if (!changes.method.empty())
+        settings.archiveType = ValueOf(kMethods, changes.method);
+    if (!changes.to.empty())
+        settings.archivePath = fs::absolute(changes.to).lexically_normal().string();
+    if (!changes.folders.empty()) {
+        settings.spaceFolders.clear();
+        for (const std::string& folder : changes.folders)
+            settings.spaceFolders.push_back(fs::absolute(folder).lexically_normal().string());
+    }
+    if (!changes.structure.empty())
+        settings.structureType = ValueOf(kStructures, changes.structure);
+    if (!changes.select.empty())
+        settings.selectionType = ValueOf(kSelections, changes.select);
+    if (!changes.after.empty())
+        settings.mediaProcessing = ValueOf(kAfterwards, changes.after);
+    if (!changes.name.empty())
+        settings.archiveName = changes.name;
+    if (!changes.comment.empty())
+        settings.comment = changes.comment;
+    if (changes.thresholdMB)
+        settings.thresholdSize = *changes.thresholdMB;
+    if (changes.stopAtThreshold)
+        settings.cancelJob = *changes.stopAtThreshold;
+    if (settings.userName.empty())
+        settings.userName = UserName();
+    if (const std::string problem = ScheduleSettingsProblem(settings); !problem.empty())
+        return context.Fail(CJobArchScheduler::FilePath(), "not saved: " + problem);
+    scheduler.SetSettings(settings);
+    if (!scheduler.SaveSchedule())
+        return context.Fail(CJobArchScheduler::FilePath(), "cannot be written");
+    ShowSchedule("table", context);
 }
 
 void RunSchedule(bool ifDue, CCliContext& context)
@@ -128,11 +283,37 @@ void AddLogAndScheduleCommands(CLI::App& program, CCliContext& context)
     log->add_option("--format", *format, "table or json")->check(CLI::IsMember({ "table", "json" }));
     log->callback([format, &context] { RunLog(*format, context); });
 
-    CLI::App* schedule = program.add_subcommand("schedule", "Show or run the scheduled archive job");
+    CLI::App* schedule = program.add_subcommand("schedule", "Show, set up or run the scheduled archive job");
     schedule->require_subcommand(1);
-    schedule->add_subcommand("show", "Show the scheduled job and when it runs next")->callback([&context] {
-        ShowSchedule(context);
-    });
+    auto showFormat = std::make_shared<std::string>("table");
+    CLI::App* show = schedule->add_subcommand("show", "Show the scheduled job and when it runs next");
+    show->add_option("--format", *showFormat, "table or json")->check(CLI::IsMember({ "table", "json" }));
+    show->callback([showFormat, &context] { ShowSchedule(*showFormat, context); });
+
+    auto changes = std::make_shared<ScheduleChanges>();
+    CLI::App* set = schedule->add_subcommand("set",
+        "Set up or change the scheduled job (what is not given stays as it was); it is checked before it is saved");
+    set->add_flag("--on", changes->on, "Switch the job on");
+    set->add_flag("--off", changes->off, "Switch the job off");
+    set->add_option("--folder", changes->folders, "A folder to archive, with its sub-folders (repeat for more)");
+    set->add_option("--method", changes->method, "zip, iso or disk")->check(CLI::IsMember(Names(kMethods)));
+    set->add_option("--to", changes->to, "The folder that receives the archives");
+    set->add_option("--every", changes->everyDays, "Run every this many days")
+        ->check(CLI::Range(1, kMaximumDaysInterval));
+    set->add_option("--at", changes->at, "The local time of day to run at, HH:MM");
+    set->add_option("--structure", changes->structure, "Folders inside the archive: none, user, month or path")
+        ->check(CLI::IsMember(Names(kStructures)));
+    set->add_option("--select", changes->select, "Which calls: all, unarchived, 30d, 90d or 180d")
+        ->check(CLI::IsMember(Names(kSelections)));
+    set->add_option("--after", changes->after, "Then, for the calls read back intact: none, delete or strip-audio")
+        ->check(CLI::IsMember(Names(kAfterwards)));
+    set->add_option("--name", changes->name, "The job's name, which starts its archives' names");
+    set->add_option("--threshold", changes->thresholdMB, "Stop adding calls at this many MB (0: no limit)")
+        ->check(CLI::Range(0, 1'000'000));
+    set->add_option("--stop-at-threshold", changes->stopAtThreshold,
+        "true: a run that reaches the size limit archives nothing; false: it archives what fitted");
+    set->add_option("--comment", changes->comment, "The comment logged with each run");
+    set->callback([changes, &context] { SetSchedule(*changes, context); });
     auto ifDue = std::make_shared<bool>(false);
     CLI::App* run = schedule->add_subcommand("run", "Run the scheduled job now");
     run->add_flag("--if-due", *ifDue, "Only when it is switched on and due (for timers)");

@@ -1,5 +1,10 @@
 #include "cli/TerminalText.h"
 
+#include "foundation/Utf8Text.h"
+
+#include <algorithm>
+#include <utf8proc.h>
+
 namespace qor::cli {
 
 std::string TerminalText(std::string_view text)
@@ -23,6 +28,25 @@ std::string TerminalText(std::string_view text)
             shown += text[at];
         }
     }
+    return shown;
+}
+
+std::string TerminalCell(std::string_view text, std::size_t width)
+{
+    std::string shown = TerminalText(DisplayText(text));
+    std::size_t columns = 0;
+    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(shown.data());
+    for (utf8proc_ssize_t at = 0; at < static_cast<utf8proc_ssize_t>(shown.size());) {
+        utf8proc_int32_t codePoint = 0;
+        const utf8proc_ssize_t length
+            = utf8proc_iterate(bytes + at, static_cast<utf8proc_ssize_t>(shown.size()) - at, &codePoint);
+        if (length <= 0)
+            break;
+        columns += static_cast<std::size_t>(std::max(0, utf8proc_charwidth(codePoint)));
+        at += length;
+    }
+    if (columns < width)
+        shown.append(width - columns, ' ');
     return shown;
 }
 

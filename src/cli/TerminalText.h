@@ -12,4 +12,8 @@ namespace qor::cli {
 
 std::string TerminalText(std::string_view text);
 
+// TerminalText padded with blanks to take width columns on the terminal: a letter with an accent
+// takes one, a CJK character two, a combining mark none. Longer text is left whole.
+std::string TerminalCell(std::string_view text, std::size_t width);
+
 } // namespace qor::cli

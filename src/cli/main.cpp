@@ -2,7 +2,9 @@
 // It works on the same recordings, lists, settings and archive log as the desktop program.
 #include "archive/zip/ZipRepair.h"
 #include "cli/CliContext.h"
+#include "cli/CommandLineHelp.h"
 #include "cli/Commands.h"
+#include "cli/StandardOutput.h"
 #include "foundation/DataFolders.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
@@ -13,11 +15,18 @@
 
 namespace {
 
-constexpr const char* kFooter = "\n"
-                                "Encrypted calls are read with the passphrase in the file given by --passphrase-file,\n"
-                                "else in the variable QOR_PASSPHRASE, else the one saved in the desktop program.\n"
-                                "Exit status: 0 success, 1 some files failed (each is named on standard error),\n"
-                                "2 the command line was wrong.\n";
+constexpr const char* kFooter
+    = "\n"
+      "Encrypted calls are read with the passphrase in the file given by --passphrase-file,\n"
+      "else in the variable QOR_PASSPHRASE, else the one saved in the desktop program.\n"
+      "Exit status: 0 done, 1 nothing matched or nothing to do, 2 some items failed (each\n"
+      "is named on standard error; the others were handled), 64 the command line was wrong.\n";
+
+void Usage(const std::string& message)
+{
+    std::fprintf(
+        stderr, "qortolvane-cli: %s\nRun 'qortolvane-cli --help' for the commands and options.\n", message.c_str());
+}
 
 } // namespace
 
@@ -25,6 +34,7 @@ int main(int argc, char** argv)
 {
     using namespace qor;
     using namespace qor::cli;
+    CheckStandardOutputAtExit();
     SetDataFolderNames(LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME));
     Singleton<CSettings>::Instance()->Load();
     // An archive that a killed run left half-written is put back before any command can use it.
@@ -37,8 +47,11 @@ int main(int argc, char** argv)
     program.footer(kFooter);
     program.require_subcommand(1);
     program.fallthrough(); // the options below may also follow the subcommand
+    program.set_version_flag("-V,--version", "qortolvane-cli " QOR_VERSION);
     program.add_option("--passphrase-file", context.passphraseFile,
         "Read the passphrase for encrypted calls from the first line of this file");
+    program.add_flag("-q,--quiet", context.quiet, "Say nothing on standard error but failures");
+    program.add_flag("-v,--verbose", context.verbose, "Say more of what is done");
     AddListCommand(program, context);
     AddInfoCommand(program, context);
     AddExportCommands(program, context);
@@ -47,15 +60,19 @@ int main(int argc, char** argv)
     AddLogAndScheduleCommands(program, context);
     AddHousekeepingCommands(program, context);
 
+    if (const std::string unknown = UnknownCommand(program, argc, argv); !unknown.empty()) {
+        Usage(UnknownCommandText(program, unknown));
+        return kExitUsage;
+    }
     try {
         program.parse(argc, argv);
-    } catch (const CLI::Success& done) { // --help
+    } catch (const CLI::Success& done) { // --help, --version
         return program.exit(done);
     } catch (const CLI::ParseError& error) {
-        program.exit(error);
+        Usage(ParseErrorText(program, error, argc, argv));
         return kExitUsage;
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "qortolvane-cli: %s\n", error.what());
+        Usage(error.what());
         return kExitUsage;
     }
     return context.Status();

@@ -68,7 +68,7 @@ bool ReadStream(std::FILE* file, std::string& content)
 
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode)
+bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode, CExistingFile existingFile)
 {
     CFolderHandle folder;
     std::string name;
@@ -104,7 +104,9 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, mode
     const bool written
         = fchmod(descriptor, permissions) == 0 && WriteAll(descriptor, content) && fsync(descriptor) == 0;
     const bool closed = close(descriptor) == 0;
-    if (!written || !closed || renameat(at, temporary.c_str(), at, name.c_str()) != 0) {
+    // Keeping what is there is decided by the rename itself, so no file made meanwhile is lost.
+    const unsigned flags = existingFile == CExistingFile::Keep ? RENAME_NOREPLACE : 0;
+    if (!written || !closed || renameat2(at, temporary.c_str(), at, name.c_str(), flags) != 0) {
         const int error = errno;
         unlinkat(at, temporary.c_str(), 0);
         errno = error;

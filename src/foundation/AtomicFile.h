@@ -16,7 +16,10 @@ namespace qor {
 // group and other bits when the given ones are private (no group or other bits). Returns false, leaving any previous
 // file untouched, when the content cannot be written in full (and also when the folder cannot be flushed after the
 // rename, so the new file may not survive a crash).
-bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode = 0666);
+// With Keep, a file already at path is never replaced: false with errno EEXIST.
+enum class CExistingFile { Replace, Keep };
+bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode = 0666,
+    CExistingFile existingFile = CExistingFile::Replace);
 
 // Reads a whole regular file; false when it cannot be opened or read, is no regular file, or is
 // larger than maxBytes.

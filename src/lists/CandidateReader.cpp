@@ -15,6 +15,7 @@ CCandidateFilters::CCandidateFilters(const SearchCriteria& criteria, std::int64_
     : m_criteria(criteria)
     , m_now(now)
     , m_filterDates(DateFilterApplies(criteria))
+    , m_earliest(EarliestCallTime(criteria, now))
 {
 }
 
@@ -35,19 +36,17 @@ std::unique_ptr<CRvFileListEntry> CCandidateFilters::Read(const std::string& pat
             return nullptr;
     }
     std::optional<std::uint64_t> size;
+    std::optional<std::int64_t> modified;
     if (m_filterDates) {
-        // A file that cannot be opened may still show its times; one that shows none passes.
-        std::optional<std::int64_t> created;
+        // A call begins before its file was last written: a file older than the range holds no
+        // call in it, and is dropped without being read.
         struct statx status { };
-        if (descriptor < 0)
-            created = FileCreationTime(path);
-        else if (statx(descriptor, "", AT_EMPTY_PATH, STATX_SIZE | STATX_BTIME | STATX_MTIME, &status) == 0) {
-            created = (status.stx_mask & STATX_BTIME) ? status.stx_btime.tv_sec : status.stx_mtime.tv_sec;
+        if (descriptor >= 0 && statx(descriptor, "", AT_EMPTY_PATH, STATX_SIZE | STATX_MTIME, &status) == 0) {
+            modified = status.stx_mtime.tv_sec;
             size = status.stx_size;
         }
-        if (!PassesDateFilter(m_criteria, created, m_now)) {
-            if (descriptor >= 0)
-                close(descriptor);
+        if (modified && *modified < m_earliest) {
+            close(descriptor);
             return nullptr;
         }
     }
@@ -59,6 +58,8 @@ std::unique_ptr<CRvFileListEntry> CCandidateFilters::Read(const std::string& pat
         close(descriptor);
     }
     entry->LoadDetailsFrom(header, result);
+    if (m_filterDates && !PassesDateFilter(m_criteria, entry->ReadFailed() ? modified : entry->GetStartTime(), m_now))
+        return nullptr;
     if (!PassesLengthFilter(m_criteria, *entry, passphrase) || !PassesCallerIdFilter(m_criteria, *entry, passphrase))
         return nullptr;
     return entry;

@@ -1,6 +1,6 @@
 // Turns one file the search counted into a list entry, or into nothing when a filter rejects it or
 // the file has gone. The file is opened once and read once; its status is asked for only when the
-// date filter needs its creation time (or an old header its size).
+// date filter needs its modification time (or an old header its size).
 #pragma once
 
 #include "lists/FileListEntry.h"
@@ -24,6 +24,7 @@ private:
     const SearchCriteria& m_criteria;
     std::int64_t m_now;
     bool m_filterDates;
+    std::int64_t m_earliest;
 };
 
 } // namespace qor

@@ -1,5 +1,6 @@
 #include "lists/FileListEntry.h"
 
+#include "foundation/CallTime.h"
 #include "foundation/Utf8Text.h"
 #include "recording/Bookmark.h"
 #include "recording/RecordFileHdr.h"
@@ -72,6 +73,11 @@ void CRvFileListEntry::LoadDetailsFrom(const CRvRecordFileHdr& header, int loadR
         SetErrorTexts("File error!", "File error! Unable to find or open the filename specified!");
     }
     ReportTotals(durationBefore, importantBefore);
+}
+
+std::int64_t CRvFileListEntry::GetStartTime() const
+{
+    return UnixTimeOfWallClock(m_displayTime);
 }
 
 void CRvFileListEntry::SetImportant(std::int32_t important)

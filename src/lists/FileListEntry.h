@@ -55,6 +55,8 @@ public:
     std::int32_t GetImportant() const { return m_important; }
     void SetImportant(std::int32_t important);
     std::int32_t GetDisplayTime() const { return m_displayTime; }
+    // When the call began, seconds since 1970: the display time is the recorder's wall clock.
+    std::int64_t GetStartTime() const;
     // The call's start as a record of it says (the archive log), without reading the file.
     void SetDisplayTime(std::int32_t seconds) { m_displayTime = seconds; }
     std::int32_t GetDurationSeconds() const { return m_durationSeconds; }

@@ -1,7 +1,9 @@
 #include "lists/SearchFilters.h"
 
+#include "foundation/CallTime.h"
 #include "foundation/CaseFolding.h"
 
+#include <climits>
 #include <fcntl.h>
 #include <filesystem>
 #include <strings.h>
@@ -9,8 +11,6 @@
 
 namespace qor {
 namespace {
-
-constexpr std::int64_t kDay = 86'400;
 
 bool IsEverything(const std::string& pattern)
 {
@@ -45,28 +45,30 @@ bool DateFilterApplies(const SearchCriteria& criteria)
     }
 }
 
+std::int64_t EarliestCallTime(const SearchCriteria& criteria, std::int64_t now)
+{
+    switch (criteria.dateRange) {
+    case kDateRangeYesterdayAndToday:
+        return LocalMidnight(now, 1);
+    case kDateRangeWithin7Days:
+        return LocalMidnight(now, 7);
+    case kDateRangeWithin30Days:
+        return LocalMidnight(now, 30);
+    case kDateRangeSpecific:
+        return criteria.rangeStart < criteria.rangeEnd ? criteria.rangeStart : INT64_MIN;
+    default:
+        return INT64_MIN;
+    }
+}
+
 bool PassesDateFilter(const SearchCriteria& criteria, std::optional<std::int64_t> callTime, std::int64_t now)
 {
     if (!callTime)
         return true;
-    const std::int64_t today = now - now % kDay;
-    switch (criteria.dateRange) {
-    case kDateRangeYesterdayAndToday:
-        return *callTime >= today - kDay;
-    case kDateRangeWithin7Days:
-        return *callTime >= today - 7 * kDay;
-    case kDateRangeWithin30Days:
-        return *callTime >= today - 30 * kDay;
-    case kDateRangeSpecific: {
-        if (criteria.rangeStart >= criteria.rangeEnd)
-            return true;
-        const std::int64_t end = criteria.rangeEnd;
-        const std::int64_t upper = end - end % kDay + kDay;
-        return *callTime >= criteria.rangeStart && *callTime < upper;
-    }
-    default:
-        return true;
-    }
+    if (*callTime < EarliestCallTime(criteria, now))
+        return false;
+    return criteria.dateRange != kDateRangeSpecific || criteria.rangeStart >= criteria.rangeEnd
+        || *callTime <= criteria.rangeEnd;
 }
 
 bool PassesLengthFilter(const SearchCriteria& criteria, CRvFileListEntry& entry, const std::string& passphrase)
@@ -85,14 +87,17 @@ bool PassesCallerIdFilter(const SearchCriteria& criteria, CRvFileListEntry& entr
     return MatchesFoldedPattern(FoldedPattern(criteria.callerIdPattern), entry.GetCallerIdText());
 }
 
-std::optional<std::int64_t> FileCreationTime(const std::string& path)
+std::optional<std::int64_t> CallStartTime(const std::string& path, const std::string& passphrase)
 {
-    struct statx status { };
-    if (statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_MTIME, &status) != 0)
+    CRvFileListEntry entry;
+    entry.SetPath(path);
+    entry.LoadDetails(passphrase);
+    if (!entry.ReadFailed())
+        return entry.GetStartTime();
+    struct stat status { };
+    if (stat(path.c_str(), &status) != 0)
         return std::nullopt;
-    if (status.stx_mask & STATX_BTIME)
-        return status.stx_btime.tv_sec;
-    return status.stx_mtime.tv_sec;
+    return status.st_mtime;
 }
 
 } // namespace qor

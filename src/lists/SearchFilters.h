@@ -21,15 +21,22 @@ bool PassesNameFilter(const std::string& pattern, const std::string& path);
 // Whether the date filter can reject anything, so that a search need not read file times.
 bool DateFilterApplies(const SearchCriteria& criteria);
 
-// callTime: when the call was made (the file's creation time during a search); a file whose
-// time cannot be read passes. now: the current time, seconds since 1970.
+// The earliest start a call may have to pass the date filter (seconds since 1970): ranges of days
+// count from local midnights, as the user's calendar does.
+std::int64_t EarliestCallTime(const SearchCriteria& criteria, std::int64_t now);
+
+// callTime: when the call began (the start time in its header, or the file's modification time
+// when the header cannot be read); a call whose time is unknown passes. now: the current time,
+// seconds since 1970. A specific range ends with the last second of its last day (rangeEnd).
 bool PassesDateFilter(const SearchCriteria& criteria, std::optional<std::int64_t> callTime, std::int64_t now);
 
 // Loads the entry's details when the filter needs them.
 bool PassesLengthFilter(const SearchCriteria& criteria, CRvFileListEntry& entry, const std::string& passphrase);
 bool PassesCallerIdFilter(const SearchCriteria& criteria, CRvFileListEntry& entry, const std::string& passphrase);
 
-// When a file was created: its birth time, or its modification time on file systems without one.
-std::optional<std::int64_t> FileCreationTime(const std::string& path);
+// When the call in a file began: the start time in its header, else (a header that cannot be read)
+// the file's modification time; nothing when neither can be read. A copy, restore or unzip keeps
+// the header's time, where the file's own times would be those of the copy.
+std::optional<std::int64_t> CallStartTime(const std::string& path, const std::string& passphrase);
 
 } // namespace qor

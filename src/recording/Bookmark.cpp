@@ -170,4 +170,11 @@ std::string CommentUserText(std::string_view comment)
     return std::string(Trim(text.substr(0, text.find_first_of("\r\n"))));
 }
 
+std::string CommentWholeText(std::string_view comment)
+{
+    std::string text(Trim(comment));
+    StripBookmark(text);
+    return std::string(Trim(text));
+}
+
 } // namespace qor

@@ -9,14 +9,14 @@
 
 namespace qor {
 
-bool ExportNativeCopy(const std::string& recordingPath, const std::string& destination)
+bool ExportNativeCopy(const std::string& recordingPath, const std::string& destination, CExistingFile existingFile)
 {
     std::string content;
-    return ReadTrustedFile(recordingPath, content) && WriteFileAtomically(destination, content);
+    return ReadTrustedFile(recordingPath, content) && WriteFileAtomically(destination, content, 0666, existingFile);
 }
 
 bool WriteNative(const std::string& path, const CRvRecordFileHdr& header, std::int32_t durationSeconds,
-    std::span<const std::int16_t> samples)
+    std::span<const std::int16_t> samples, CExistingFile existingFile)
 {
     const std::optional<std::vector<std::uint8_t>> frames = EncodeGsmFrames(samples);
     if (!frames)
@@ -27,15 +27,17 @@ bool WriteNative(const std::string& path, const CRvRecordFileHdr& header, std::i
     copy.SetDuration(durationSeconds);
     std::vector<std::uint8_t> bytes = copy.Serialize();
     bytes.insert(bytes.end(), frames->begin(), frames->end());
-    return WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return WriteFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), 0666, existingFile);
 }
 
-bool WriteNative(const std::string& path, CRvRecordFile& recording)
+bool WriteNative(const std::string& path, CRvRecordFile& recording, CExistingFile existingFile)
 {
     if (!WaitForWholeSound(recording))
         return false;
     const CRvRecordFileHdr& header = recording.GetHeader();
-    return WriteNative(path, header, header.Duration(), recording.GetSamples(0, recording.GetSampleCount()));
+    return WriteNative(
+        path, header, header.Duration(), recording.GetSamples(0, recording.GetSampleCount()), existingFile);
 }
 
 } // namespace qor

@@ -1,11 +1,10 @@
 #include "recording/RecordFile.h"
 
-#include "recording/HeaderUpdate.h"
-
 #include "foundation/RegularFile.h"
 #include "foundation/ThreadPriority.h"
 #include "recording/Bookmark.h"
 #include "recording/G711.h"
+#include "recording/HeaderUpdate.h"
 #include "recording/ImaAdpcm.h"
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 #include "recording/RecordFileHdr.h"
 
-#include "foundation/SecretText.h"
-#include "recording/HeaderUpdate.h"
 #include "foundation/LocaleFormat.h"
 #include "foundation/RegularFile.h"
+#include "foundation/SecretText.h"
 #include "recording/Bookmark.h"
+#include "recording/HeaderUpdate.h"
 
 #include <cerrno>
 #include <cstring>

@@ -16,9 +16,10 @@ constexpr std::uint32_t kGsmWavFmtSize = 20;
 constexpr std::uint32_t kGsmWavByteRate = 1625; // 65 bytes per 320 samples at 8000 per second
 constexpr std::uint16_t kGsmWavExtraSize = 2;
 
-bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
+bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, CExistingFile existingFile)
 {
-    return WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return WriteFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), 0666, existingFile);
 }
 
 } // namespace
@@ -64,16 +65,16 @@ std::optional<std::vector<std::uint8_t>> MakeGsmWav(std::span<const std::int16_t
     return bytes;
 }
 
-bool WriteWav(const std::string& path, CRvRecordFile& recording, bool forcePcm)
+bool WriteWav(const std::string& path, CRvRecordFile& recording, bool forcePcm, CExistingFile existingFile)
 {
     if (!WaitForWholeSound(recording))
         return false;
     const std::span<const std::int16_t> samples = recording.GetSamples(0, recording.GetSampleCount());
     if (!forcePcm) {
         if (const std::optional<std::vector<std::uint8_t>> gsm = MakeGsmWav(samples))
-            return WriteBytes(path, *gsm);
+            return WriteBytes(path, *gsm, existingFile);
     }
-    return WriteBytes(path, MakePcmWav(samples));
+    return WriteBytes(path, MakePcmWav(samples), existingFile);
 }
 
 } // namespace qor

@@ -2,6 +2,7 @@
 // when libgsm can pack them, otherwise 16-bit PCM. Always mono at 8000 samples per second.
 #pragma once
 
+#include "foundation/AtomicFile.h"
 #include "recording/RecordFile.h"
 
 #include <cstdint>
@@ -22,6 +23,7 @@ std::optional<std::vector<std::uint8_t>> MakeGsmWav(std::span<const std::int16_t
 // Writes the whole call to path in one step, waiting for its decoder first. GSM unless forcePcm or
 // GSM is unavailable. False, leaving whatever was at path untouched, when the sound is incomplete
 // or the file cannot be written.
-bool WriteWav(const std::string& path, CRvRecordFile& recording, bool forcePcm);
+bool WriteWav(const std::string& path, CRvRecordFile& recording, bool forcePcm,
+    CExistingFile existingFile = CExistingFile::Replace);
 
 } // namespace qor

@@ -46,15 +46,19 @@ TEST_F(JobArchScheduler, DueRuleAndNextStart)
     EXPECT_TRUE(scheduler.IsDue(now)) << "a fresh installation is due at once";
     EXPECT_EQ(scheduler.GetSettings().scheduledTime, LocalMidnight(now) + kDay);
     EXPECT_FALSE(scheduler.IsDue(now));
+    EXPECT_EQ(scheduler.NextRunTime(now), LocalMidnight(now) + kDay);
 
+    // Missed for a week, every day: due once, then not again until the first time after now.
     CScheduleSettings settings = scheduler.GetSettings();
-    settings.scheduledTime = now - 3600;
+    settings.scheduledTime = now - 7 * kDay - 3600;
     settings.daysInterval = 1;
     scheduler.SetSettings(settings);
-    EXPECT_EQ(scheduler.NextRunTime(now), now - 3600 + kDay) << "one interval ahead";
-    settings.scheduledTime = now - 10 * kDay;
-    scheduler.SetSettings(settings);
-    EXPECT_EQ(scheduler.NextRunTime(now), now - 10 * kDay + 11 * kDay) << "still past: stepped on by whole days";
+    EXPECT_EQ(scheduler.NextRunTime(now), now) << "overdue: it runs at the next tick";
+    EXPECT_TRUE(scheduler.IsDue(now));
+    EXPECT_EQ(scheduler.GetSettings().scheduledTime, now - 3600 + kDay);
+    for (std::int64_t tick = now; tick < now + kDay - 3600; tick += 900)
+        EXPECT_FALSE(scheduler.IsDue(tick)) << "a later tick of the same day runs nothing";
+    EXPECT_EQ(scheduler.NextRunTime(now + 900), now - 3600 + kDay);
 }
 
 TEST_F(JobArchScheduler, TheFileIsWrittenAsLaidOutAndReadTolerantly)

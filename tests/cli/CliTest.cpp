@@ -1,6 +1,7 @@
 #include "archive/ArchiveLogger.h"
 #include "archive/JobArchScheduler.h"
 #include "archive/ScheduleFile.h"
+#include "cli/CliRun.h"
 #include "foundation/Settings.h"
 #include "support/RecordingFolder.h"
 
@@ -18,69 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CRun {
-    int exitCode = -1;
-    std::string output; // standard output
-    std::string errors; // standard error
-};
-
-// Runs the command-line program with the arguments (quoted for the shell), in the given working
-// folder and with the given variables ("NAME=value ...") in its environment.
-CRun RunCli(const std::vector<std::string>& arguments, const std::string& folder = ".", const std::string& env = "")
-{
-    const test::CTempFolder capture;
-    std::string command = "cd '" + folder + "' && " + env + " " + QOR_CLI_PATH;
-    for (const std::string& argument : arguments) {
-        command += " '";
-        for (const char c : argument)
-            command += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        command += "'";
-    }
-    command += " 2>'" + capture.File("errors") + "'";
-    CRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    std::array<char, 4096> buffer{};
-    while (std::size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        run.output.append(buffer.data(), count);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.errors = test::ReadFileText(capture.File("errors"));
-    return run;
-}
-
-// What a shell command (one of the tools that check our archives) prints.
-std::string Shell(const std::string& command)
-{
-    std::string output;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    std::array<char, 4096> buffer{};
-    while (std::size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe))
-        output.append(buffer.data(), count);
-    pclose(pipe);
-    return output;
-}
-
-bool Has(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-class Cli : public ::testing::Test {
-protected:
-    std::string Call(const std::string& relative, const std::string& user, std::int32_t start,
-        const std::string& caller = ">0123", int seconds = 10)
-    {
-        samplegen::CSampleCall call;
-        call.userId = user;
-        call.callerId = caller;
-        call.startTime = start;
-        call.durationSeconds = seconds;
-        return folder.Write(relative, call);
-    }
-
-    test::CDataFolderSandbox sandbox;
-    test::CRecordingFolder folder;
-};
+using Cli = test::CCliTest;
+using test::CRun;
+using test::Has;
+using test::RunCli;
+using test::Shell;
 
 TEST_F(Cli, ListsCallsNewestFirstWithTotalsAndSavesTheList)
 {
@@ -142,22 +85,19 @@ TEST_F(Cli, FiltersSortsAndWritesCsvJsonAndLists)
     EXPECT_EQ(parsed["calls"][0]["direction"], "out");
     EXPECT_EQ(parsed["totals"]["seconds"], 220);
 
-    // As in the desktop program, the date filter goes by the files' dates: these were made today.
-    const std::time_t now = std::time(nullptr);
-    char today[16];
-    std::strftime(today, sizeof today, "%Y-%m-%d", std::localtime(&now));
+    // The date filter goes by the calls' start in their headers, whatever the files' own dates.
     const CRun csv = RunCli({ "list", "--format", "csv", "--direction", "in", "--longer-than", "1", "--dates",
-        std::string(today) + ".." + today, folder.File("calls") });
+        "2016-01-01..2016-01-31", folder.File("calls") });
     ASSERT_EQ(csv.exitCode, 0) << csv.errors;
     EXPECT_TRUE(Has(csv.output, "Path,Encrypted,Important,User ID")) << csv.output;
-    EXPECT_TRUE(Has(csv.output, ",in,\"Quote, \"\"final\"\"\"\r\n")) << csv.output;
+    EXPECT_TRUE(Has(csv.output, ",in,\"Quote, \"\"final\"\"\",\r\n")) << csv.output;
     EXPECT_FALSE(Has(csv.output, "Chandra")) << "not longer than one whole minute";
     EXPECT_FALSE(Has(csv.output, "Bruno")) << "outgoing";
-    EXPECT_EQ(RunCli({ "list", "--dates", "2016-01-01..2016-12-31", folder.File("calls") }).exitCode, 1);
+    EXPECT_EQ(RunCli({ "list", "--dates", "2017-01-01..2017-12-31", folder.File("calls") }).exitCode, 1);
 
     const CRun reclist = RunCli({ "list", "--format", "reclist", "--name", "b*", folder.File("calls") });
     EXPECT_TRUE(Has(reclist.output, "<rec>" + folder.File("calls/b.qor") + "</rec>")) << reclist.output;
-    EXPECT_EQ(RunCli({ "list", "--sort", "loudness", folder.File("calls") }).exitCode, 2);
+    EXPECT_EQ(RunCli({ "list", "--sort", "loudness", folder.File("calls") }).exitCode, 64);
 }
 
 TEST_F(Cli, ASavedListNamesFullPathsAndAFifoHangsNothing)
@@ -180,35 +120,34 @@ TEST_F(Cli, NamesEachFileItCannotHandleAndTellsUsageFaultsApart)
     fs::create_directories(folder.File("empty"));
 
     const CRun missing = RunCli({ "info", folder.File("nowhere.qor"), plain });
-    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(Has(missing.errors, folder.File("nowhere.qor") + ": no such recording")) << missing.errors;
     EXPECT_TRUE(Has(missing.output, "GSM 06.10")) << "the other file is still shown";
 
     const CRun wrong = RunCli({ "info", encrypted }, ".", "QOR_PASSPHRASE=wrong");
-    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_TRUE(Has(wrong.errors, encrypted + ": encrypted, and the passphrase does not fit")) << wrong.errors;
     const CRun listed = RunCli({ "list", folder.Path() }, ".", "QOR_PASSPHRASE=wrong");
-    EXPECT_EQ(listed.exitCode, 1) << "listed, but named as unreadable";
+    EXPECT_EQ(listed.exitCode, 2) << "listed, but named as unreadable";
     EXPECT_TRUE(Has(listed.output, "2 calls")) << listed.output;
 
     const CRun empty = RunCli({ "list", folder.File("empty") });
     EXPECT_EQ(empty.exitCode, 1);
     EXPECT_TRUE(Has(empty.errors, "No recordings found which match your specified criteria.")) << empty.errors;
-    EXPECT_EQ(RunCli({ "list", folder.File("nowhere") }).exitCode, 1);
+    EXPECT_EQ(RunCli({ "list", folder.File("nowhere") }).exitCode, 2);
 
     // A folder where the WAV file should go cannot be written over, not even by root.
     fs::create_directories(folder.File("taken/plain.wav"));
     const CRun unwritable = RunCli({ "export", plain, "--to", folder.File("taken") });
-    EXPECT_EQ(unwritable.exitCode, 1);
-    EXPECT_TRUE(Has(unwritable.errors, plain + ": cannot write " + folder.File("taken/plain.wav")))
+    EXPECT_EQ(unwritable.exitCode, 2);
+    EXPECT_TRUE(Has(unwritable.errors, plain + ": " + folder.File("taken/plain.wav") + " exists already"))
         << unwritable.errors;
-    EXPECT_EQ(RunCli({ "export", plain, "--to", folder.File("nowhere") }).exitCode, 1);
 
     for (const std::vector<std::string>& usage : std::vector<std::vector<std::string>>{ { "frobnicate" },
              { "list", "--frobnicate", folder.Path() }, { "list", "--passphrase", "demo", folder.Path() },
              { "mark", plain }, { "bookmark", plain, "1:xx", "5" }, { "list" } }) {
         const CRun run = RunCli(usage);
-        EXPECT_EQ(run.exitCode, 2) << usage[0] << " " << (usage.size() > 1 ? usage[1] : "") << run.errors;
+        EXPECT_EQ(run.exitCode, 64) << usage[0] << " " << (usage.size() > 1 ? usage[1] : "") << run.errors;
     }
     EXPECT_EQ(RunCli({ "--help" }).exitCode, 0);
     EXPECT_TRUE(Has(RunCli({ "export", "--help" }).output, "--bookmark-only"));
@@ -227,21 +166,21 @@ TEST_F(Cli, ExportsPcmGsmAndNativeFilesWholeOrBookmarkedUnlessBlocked)
 
     ASSERT_EQ(RunCli({ "export", path, "--to", out }).exitCode, 0);
     EXPECT_EQ(fs::file_size(out + "/call.wav"), 160'044u) << "wav is 16-bit PCM";
-    ASSERT_EQ(RunCli({ "export", path, "--to", out, "--as", "gsm-wav", "--bookmark-only" }).exitCode, 0);
+    ASSERT_EQ(RunCli({ "export", path, "--to", out, "--as", "gsm-wav", "--bookmark-only", "--force" }).exitCode, 0);
     EXPECT_EQ(fs::file_size(out + "/call.wav"), 60u + 6'500u) << "four seconds of GSM";
     ASSERT_EQ(RunCli({ "export", path, "--to", out, "--as", "qor" }).exitCode, 0);
     EXPECT_EQ(test::ReadFileText(out + "/call.qor"), test::ReadFileText(path));
 
     const std::string unmarked = folder.Write("in/plain.qor");
     const CRun noBookmark = RunCli({ "export", unmarked, "--to", out, "--bookmark-only" });
-    EXPECT_EQ(noBookmark.exitCode, 1);
+    EXPECT_EQ(noBookmark.exitCode, 2);
     EXPECT_TRUE(Has(noBookmark.errors, unmarked + ": has no bookmark")) << noBookmark.errors;
 
     test::WriteFileText(CSettings::GetAdminConfigFilePath(false, "config.xml"),
         "<profile><section name=\"settings\"><BlockExport>1</BlockExport></section></profile>");
     fs::remove(out + "/call.wav");
     const CRun blocked = RunCli({ "export", path, "--to", out });
-    EXPECT_EQ(blocked.exitCode, 1);
+    EXPECT_EQ(blocked.exitCode, 2);
     EXPECT_TRUE(Has(blocked.errors, "blocked by the administrator"));
     EXPECT_FALSE(fs::exists(out + "/call.wav"));
 }
@@ -265,7 +204,7 @@ TEST_F(Cli, MarksCommentsAndBookmarksInTheHeaderOnly)
     EXPECT_EQ(fs::file_size(path), bodySize);
 
     const CRun tooLong = RunCli({ "bookmark", path, "10", "200" });
-    EXPECT_EQ(tooLong.exitCode, 1);
+    EXPECT_EQ(tooLong.exitCode, 2);
     EXPECT_TRUE(Has(tooLong.errors, path + ": the bookmark would end after the call")) << tooLong.errors;
     EXPECT_EQ(RunCli({ "bookmark", path, "--clear" }).exitCode, 0);
     EXPECT_EQ(RunCli({ "mark", path, "--not-important" }).exitCode, 0);
@@ -432,11 +371,11 @@ TEST_F(Cli, ArchivesIntoZipIsoAndFoldersLogsTheJobAndTakesOnlyWhatIsNotArchived)
         = nlohmann::json::parse(RunCli({ "list", "--format", "json", folder.File("calls/Alice") }).output);
     EXPECT_FALSE(listed["calls"][0]["archived"].is_null()) << "the list's Archived column reads the same log";
 
-    EXPECT_EQ(RunCli({ "archive", folder.File("calls"), "--zip", zip, "--iso", zip }).exitCode, 2);
+    EXPECT_EQ(RunCli({ "archive", folder.File("calls"), "--zip", zip, "--iso", zip }).exitCode, 64);
     fs::create_directories(folder.File("empty"));
     EXPECT_EQ(RunCli({ "archive", folder.File("empty"), "--zip", folder.File("out/e.zip") }).exitCode, 1);
     const CRun missing = RunCli({ "archive", folder.File("nowhere"), "--zip", folder.File("out/n.zip") });
-    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.exitCode, 2);
     EXPECT_TRUE(Has(missing.errors, folder.File("nowhere") + ": no such file or folder")) << missing.errors;
 }
 
@@ -472,7 +411,7 @@ TEST_F(Cli, RunsTheScheduledJobWhenDueAndRefusesAMalformedSchedule)
 
     test::WriteFileText(CJobArchScheduler::FilePath(), "<schedule><enabled>1</enab");
     const CRun malformed = RunCli({ "schedule", "run" });
-    EXPECT_EQ(malformed.exitCode, 1);
+    EXPECT_EQ(malformed.exitCode, 2);
     EXPECT_TRUE(Has(malformed.errors, CJobArchScheduler::FilePath() + ": cannot be read or is malformed"))
         << malformed.errors;
 }

@@ -3,6 +3,7 @@
 #include "lists/ArchiveLookup.h"
 #include "lists/EntrySort.h"
 #include "samplegen/SampleRecording.h"
+#include "support/Locales.h"
 #include "support/TestFolders.h"
 
 #include <gtest/gtest.h>
@@ -36,38 +37,37 @@ TEST(SearchFilters, NamePatternMatchesAnywhereInTheNameWithoutCase)
     EXPECT_TRUE(PassesNameFilter("m\u00FCller", "/x/M\xDCLLER.qor")) << "a Windows-1252 name as shown";
 }
 
-TEST(SearchFilters, DateRangesCountFromTheLastUtcMidnight)
+// Day ranges are the user's calendar days: in New York, "yesterday" starts at local midnight, five
+// hours after the UTC one, and a specific range ends with the last second of its last local day.
+TEST(SearchFilters, DateRangesCountFromLocalMidnight)
 {
+    test::CTimeZone zone("America/New_York");
+    const std::int64_t localMidnight = kLastMidnight + 5 * 3600; // 2023-11-15 00:00 EST
+    const std::int64_t now = localMidnight + 9 * 3600;
     SearchCriteria criteria;
     criteria.dateRange = kDateRangeWithin30Days;
-    EXPECT_TRUE(PassesDateFilter(criteria, kLastMidnight - 30 * kDay, kNow));
-    EXPECT_FALSE(PassesDateFilter(criteria, kLastMidnight - 30 * kDay - 1, kNow));
-    EXPECT_TRUE(PassesDateFilter(criteria, std::nullopt, kNow)) << "an unreadable time passes";
-
+    const std::int64_t summerMidnight = localMidnight - 30 * kDay - 3600; // 2023-10-16 00:00 EDT
+    EXPECT_TRUE(PassesDateFilter(criteria, summerMidnight, now));
+    EXPECT_FALSE(PassesDateFilter(criteria, summerMidnight - 1, now));
+    EXPECT_TRUE(PassesDateFilter(criteria, std::nullopt, now)) << "an unknown time passes";
     criteria.dateRange = kDateRangeYesterdayAndToday;
-    EXPECT_TRUE(PassesDateFilter(criteria, kLastMidnight - kDay, kNow));
-    EXPECT_FALSE(PassesDateFilter(criteria, kLastMidnight - kDay - 1, kNow));
+    EXPECT_TRUE(PassesDateFilter(criteria, localMidnight - kDay, now));
+    EXPECT_FALSE(PassesDateFilter(criteria, localMidnight - kDay - 1, now));
+    EXPECT_EQ(EarliestCallTime(criteria, now), localMidnight - kDay);
     criteria.dateRange = kDateRangeWithin7Days;
-    EXPECT_FALSE(PassesDateFilter(criteria, kLastMidnight - 7 * kDay - 1, kNow));
+    EXPECT_FALSE(PassesDateFilter(criteria, localMidnight - 7 * kDay - 1, now));
     criteria.dateRange = kDateRangeAll;
-    EXPECT_TRUE(PassesDateFilter(criteria, 0, kNow));
-    criteria.dateRange = 9;
-    EXPECT_TRUE(PassesDateFilter(criteria, 0, kNow));
-}
+    EXPECT_TRUE(PassesDateFilter(criteria, 0, now));
 
-TEST(SearchFilters, SpecificRangeRunsToTheUtcMidnightAfterItsEnd)
-{
-    SearchCriteria criteria;
     criteria.dateRange = kDateRangeSpecific;
-    criteria.rangeStart = static_cast<std::int32_t>(kLastMidnight - 3 * 3600); // a local midnight west of UTC
-    criteria.rangeEnd = static_cast<std::int32_t>(kLastMidnight + 21 * 3600 - 1);
-    EXPECT_FALSE(PassesDateFilter(criteria, criteria.rangeStart - 1, kNow));
-    EXPECT_TRUE(PassesDateFilter(criteria, criteria.rangeStart, kNow));
-    EXPECT_TRUE(PassesDateFilter(criteria, kLastMidnight + kDay - 1, kNow));
-    EXPECT_FALSE(PassesDateFilter(criteria, kLastMidnight + kDay, kNow));
-
+    criteria.rangeStart = static_cast<std::int32_t>(localMidnight);
+    criteria.rangeEnd = static_cast<std::int32_t>(localMidnight + kDay - 1);
+    EXPECT_FALSE(PassesDateFilter(criteria, criteria.rangeStart - 1, now));
+    EXPECT_TRUE(PassesDateFilter(criteria, criteria.rangeStart, now));
+    EXPECT_TRUE(PassesDateFilter(criteria, criteria.rangeEnd, now));
+    EXPECT_FALSE(PassesDateFilter(criteria, criteria.rangeEnd + 1, now));
     criteria.rangeEnd = criteria.rangeStart;
-    EXPECT_TRUE(PassesDateFilter(criteria, 0, kNow)) << "an empty range filters nothing";
+    EXPECT_TRUE(PassesDateFilter(criteria, 0, now)) << "an empty range filters nothing";
 }
 
 TEST(SearchFilters, LengthAndCallerIdLoadTheDetails)

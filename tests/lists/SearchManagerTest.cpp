@@ -8,6 +8,8 @@
 #include "support/Unprivileged.h"
 
 #include <chrono>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
@@ -134,12 +136,42 @@ TEST_F(SearchManager, FiltersApplyInTheirOrder)
     ASSERT_EQ(byLength.GetCount(), 1);
     EXPECT_EQ(byLength.GetEntry(0)->GetCallerIdText(), ">0123456");
     EXPECT_EQ(status.scanned, 3) << "rejected files count as scanned";
+}
 
-    criteria = AllOf({ folder.File("f") });
+// A copy, restore or unzip gives a file new times; the call's date is the start in its header. A
+// file last written before the range holds no call of it and is not even read; a header that
+// cannot be read leaves the file's time to decide.
+TEST_F(SearchManager, CallsAreDatedByTheStartInTheirHeader)
+{
+    CSampleCall call;
+    call.startTime = 1'450'000'000; // December 2015
+    folder.Write("d/old-call-new-file.qor", call);
+    call.startTime = static_cast<std::int32_t>(std::time(nullptr)) - 3600;
+    folder.Write("d/recent.qor", call);
+    const std::string touchedBack = folder.Write("d/recent-but-file-older.qor", call);
+    const timespec longAgo[2] = { { 1'400'000'000, 0 }, { 1'400'000'000, 0 } };
+    ASSERT_EQ(utimensat(AT_FDCWD, touchedBack.c_str(), longAgo, 0), 0);
+    call.startTime = 1'450'000'000;
+    call.version = 5;
+    call.passphrase = "not given";
+    folder.Write("d/encrypted.qor", call);
+
+    SearchCriteria criteria = AllOf({ folder.File("d") });
     criteria.dateRange = kDateRangeWithin30Days;
     CQorTolvaneDoc recent;
     Compile(criteria, recent);
-    EXPECT_EQ(recent.GetCount(), 3) << "files made just now are within 30 days, whatever their headers say";
+    std::set<std::string> names;
+    for (const auto& entry : recent.Entries())
+        names.insert(std::filesystem::path(entry->GetPath()).filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{ "recent.qor", "encrypted.qor" }));
+
+    criteria.dateRange = kDateRangeSpecific;
+    criteria.rangeStart = 1'449'000'000;
+    criteria.rangeEnd = 1'451'000'000;
+    CQorTolvaneDoc december;
+    Compile(criteria, december);
+    ASSERT_EQ(december.GetCount(), 1);
+    EXPECT_TRUE(december.GetEntry(0)->GetPath().ends_with("old-call-new-file.qor"));
 }
 
 TEST_F(SearchManager, UnreadableAndEncryptedFilesAreListedWithTheirTexts)

@@ -118,8 +118,8 @@ TEST_F(SharedFolders, AnotherUsersLinkIsNeverFollowedToWrite)
 
     // The commands that write files go the same way.
     const std::string call = Call("a/1000-a.qor", 1);
-    EXPECT_EQ(RunCli("list --save '" + shared + "/list.reclist' '" + calls.File("a") + "'").exitCode, 1);
-    EXPECT_EQ(RunCli("export --as qor --to '" + shared + "/out' '" + call + "'").exitCode, 1);
+    EXPECT_EQ(RunCli("list --save '" + shared + "/list.reclist' '" + calls.File("a") + "'").exitCode, 2);
+    EXPECT_EQ(RunCli("export --as qor --to '" + shared + "/out' '" + call + "'").exitCode, 2);
     EXPECT_EQ(test::ReadFileText(victim), "ours\n");
     EXPECT_FALSE(fs::exists(root.File("home/1000-a.qor")));
 
@@ -137,7 +137,7 @@ TEST_F(SharedFolders, ArchivesAreWrittenOnlyWhenTheyAreOursAndNeverThroughALink)
     const std::string source = calls.File("calls");
     PlantLink(victim, "linked.zip");
     CRun run = RunCli("archive --zip '" + shared + "/linked.zip' --after delete '" + source + "'");
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Has(run.output, "symbolic link")) << run.output;
     EXPECT_EQ(test::ReadFileText(victim), "ours\n");
 
@@ -149,7 +149,7 @@ TEST_F(SharedFolders, ArchivesAreWrittenOnlyWhenTheyAreOursAndNeverThroughALink)
     const std::string before = test::ReadFileText(theirs);
     Call("calls/1000-b.qor", 3);
     run = RunCli("archive --zip '" + theirs + "' --after delete '" + source + "'");
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Has(run.output, "belongs to another user")) << run.output;
     EXPECT_EQ(test::ReadFileText(theirs), before);
 
@@ -165,7 +165,7 @@ TEST_F(SharedFolders, ArchivesAreWrittenOnlyWhenTheyAreOursAndNeverThroughALink)
     }),
         0);
     run = RunCli("archive --zip '" + planted + "' --after delete '" + source + "'");
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Has(run.output, "another user")) << run.output;
     EXPECT_FALSE(fs::exists(planted));
     EXPECT_TRUE(fs::exists(calls.File("calls/1000-a.qor")) && fs::exists(calls.File("calls/1000-b.qor")));
@@ -266,7 +266,7 @@ TEST_F(SharedFolders, ConfigurationOthersCanWriteIsNotTrusted)
     EXPECT_EQ(other->Run([&] { return WriteFileAtomically(schedule, ScheduleFileText(settings), 0644) ? 0 : 1; }), 0)
         << schedule;
     const CRun run = RunCli("schedule run");
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Has(run.output, "is not trusted: it belongs to another user")) << run.output;
     EXPECT_TRUE(fs::exists(calls.File("private/1000-p.qor")));
 
@@ -288,7 +288,7 @@ TEST_F(SharedFolders, ConfigurationOthersCanWriteIsNotTrusted)
     }),
         0);
     const CRun hisRun = RunCli("schedule run");
-    EXPECT_EQ(hisRun.exitCode, 1);
+    EXPECT_EQ(hisRun.exitCode, 2);
     EXPECT_TRUE(Has(hisRun.output, "is not trusted: a folder on its way belongs to another user")) << hisRun.output;
     EXPECT_TRUE(fs::exists(calls.File("private/1000-p.qor")));
     setenv("QOR_MACHINE_DATA_DIR", sandbox.MachineBase().c_str(), 1);
@@ -411,7 +411,7 @@ TEST_F(SharedFolders, ArchivesAreNeverWrittenThroughAnotherUsersFolderLink)
     for (const std::string& target : { "--zip '" + shared + "/out/calls.zip'", "--iso '" + shared + "/out/calls.iso'",
              "--disk '" + shared + "/out/tree'" }) {
         const CRun run = RunCli("archive " + target + " --after delete '" + calls.File("calls") + "'");
-        EXPECT_EQ(run.exitCode, 1) << target;
+        EXPECT_EQ(run.exitCode, 2) << target;
         EXPECT_TRUE(Has(run.output, "another user's link")) << run.output;
         EXPECT_TRUE(fs::exists(calls.File("calls/1000-a.qor")));
     }
@@ -430,7 +430,7 @@ TEST_F(SharedFolders, NoCallOfOursIsExportedOrSentThroughAnotherUsersLink)
         for (const char* format : { "wav", "qor" }) {
             for (const std::string& command : { "export --to '" + out + "'", std::string("mail") }) {
                 const CRun run = RunCli(command + " --as " + format + " '" + offered + "'");
-                EXPECT_EQ(run.exitCode, 1) << command;
+                EXPECT_EQ(run.exitCode, 2) << command;
                 EXPECT_TRUE(Has(run.output, "reached through another user's link")) << command << ": " << run.output;
             }
         }

@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <ctime>
 
 namespace qor::test {
 
@@ -19,6 +20,22 @@ CLocale::~CLocale()
 {
     std::setlocale(LC_ALL, "C");
     unsetenv("LOCPATH");
+}
+
+CTimeZone::CTimeZone(const std::string& zone)
+{
+    if (const char* before = std::getenv("TZ")) {
+        m_hadZone = true;
+        m_zone = before;
+    }
+    setenv("TZ", zone.c_str(), 1);
+    tzset();
+}
+
+CTimeZone::~CTimeZone()
+{
+    m_hadZone ? setenv("TZ", m_zone.c_str(), 1) : unsetenv("TZ");
+    tzset();
 }
 
 } // namespace qor::test

@@ -24,4 +24,17 @@ private:
     bool m_active = false;
 };
 
+// Makes the process's time zone "zone" (TZ) for a test; the one before comes back at the end.
+class CTimeZone {
+public:
+    explicit CTimeZone(const std::string& zone);
+    ~CTimeZone();
+    CTimeZone(const CTimeZone&) = delete;
+    CTimeZone& operator=(const CTimeZone&) = delete;
+
+private:
+    bool m_hadZone = false;
+    std::string m_zone;
+};
+
 } // namespace qor::test

@@ -163,7 +163,7 @@ TEST_F(ArchiveSafety, NoCopyIsEverTheOriginalItself)
                 if (sub)
                     arguments.push_back("--sub");
                 const CCliResult run = Archive(arguments);
-                EXPECT_EQ(run.exitCode, 1) << target << " " << after;
+                EXPECT_EQ(run.exitCode, 2) << target << " " << after;
                 EXPECT_TRUE(Has(run.errors, "is one of the folders to archive")) << run.errors;
                 ExpectPromiseHolds(std::string("target ") + target + ", then " + after);
             }
@@ -263,7 +263,7 @@ TEST_F(ArchiveSafety, AnIsoJobAddsToTheImageItFindsAndTakesItsTurn)
     CISOArchiver holding(nullptr, nullptr);
     ASSERT_EQ(holding.Add(image, march, "", 0), 0);
     const CCliResult refused = Archive({ "--iso", image, "--after", "delete", Path("apr") });
-    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.exitCode, 2);
     EXPECT_TRUE(Has(refused.errors, "another job is writing to it")) << refused.errors;
     EXPECT_TRUE(fs::exists(april));
     ASSERT_EQ(holding.Write(), 0);
@@ -281,7 +281,7 @@ TEST_F(ArchiveSafety, TwoJobsCreatingOneNewZipNeverWriteOverEachOther)
     std::string error;
     ASSERT_TRUE(first.Open(error)) << error;
     CCliResult run = Archive({ "--zip", target, "--after", "delete", Path("b") });
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Has(run.errors, "another job is writing to it")) << run.errors;
     EXPECT_TRUE(fs::exists(theirs));
     EXPECT_FALSE(fs::exists(target));
@@ -444,7 +444,7 @@ TEST_F(ArchiveSafety, TheLogKeepsEveryJobAndIsWrittenBeforeAnyOriginalChanges)
     full.FillLeaving(0);
     Call("log-full/1000-k.qor", 61);
     const CCliResult run = Archive({ "--zip", Path("log-full.zip"), "--after", "delete", Path("log-full") });
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Has(run.errors, "cannot write the archive log; no recording was changed")) << run.errors;
     setenv("QOR_MACHINE_DATA_DIR", sandbox.MachineBase().c_str(), 1);
     ExpectPromiseHolds("the log's folder full");
@@ -458,7 +458,7 @@ TEST_F(ArchiveSafety, CountsMessagesAndTheLogSayWhatWasVerified)
         for (int call = 0; call < 3; ++call)
             Call("full/1000-" + std::to_string(call) + ".qor", 70 + static_cast<std::uint32_t>(call), 120);
         const CCliResult run = Archive({ "--iso", small.File("full.iso"), "--after", "delete", Path("full") });
-        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.exitCode, 2);
         EXPECT_FALSE(Has(run.output, "calls archived")) << run.output;
         EXPECT_TRUE(Has(run.errors, "full.iso")) << run.errors;
         EXPECT_TRUE(LogEntries().empty());
@@ -475,7 +475,7 @@ TEST_F(ArchiveSafety, CountsMessagesAndTheLogSayWhatWasVerified)
         fs::resize_file(huge, std::uint64_t{ 5 } << 30);
     }
     const CCliResult run = Archive({ "--iso", Path("mixed.iso"), "--after", "delete", Path("mixed") });
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Has(run.output, "2 calls archived") && Has(run.output, "2 originals deleted")) << run.output;
     EXPECT_TRUE(Has(run.errors, huge)) << run.errors;
     const auto entries = LogEntries();
@@ -575,7 +575,7 @@ TEST_F(ArchiveSafety, AKilledAppendIsRepairedAtTheNextStartOrOnDemand)
     EXPECT_TRUE(intact.exitCode == 0 && Has(intact.output, "intact; nothing to repair")) << intact.output;
     test::WriteFileText(Path("noise.zip"), std::string(5000, 'n'));
     const CCliResult damaged = RunCli({ "archive", "--repair", Path("noise.zip") });
-    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_EQ(damaged.exitCode, 2);
     EXPECT_TRUE(Has(damaged.errors, "it is damaged")) << damaged.errors;
 }
 
@@ -605,7 +605,7 @@ TEST_F(ArchiveSafety, OnlyTheVeryCallIsEverDeletedOrStripped)
     ASSERT_GE(recorder, 0);
     for (const char* after : { "delete", "strip-audio" }) {
         const CCliResult run = Archive({ "--zip", Path("live.zip"), "--after", after, Path("live") });
-        EXPECT_EQ(run.exitCode, 1) << after;
+        EXPECT_EQ(run.exitCode, 2) << after;
         EXPECT_TRUE(Has(run.errors, "another program has it open")) << run.errors;
     }
     ASSERT_EQ(write(recorder, "more audio", 10), 10);

@@ -1,0 +1,246 @@
+// What scripts and timers rely on: data formats that never fail on what lies on disk, an exit
+// status that tells "nothing matched" from "something failed" from "wrong command line", failed
+// writes that are failures, dates by the call's own start, a schedule that can be set up and run
+// without a window, and exports that never lose a file.
+#include "archive/JobArchScheduler.h"
+#include "cli/CliRun.h"
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <openssl/evp.h>
+#include <random>
+#include <sys/stat.h>
+
+namespace qor {
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+using test::CRun;
+using test::Has;
+using test::RunCli;
+using CliContract = test::CCliTest;
+
+std::string FromBase64(const std::string& text)
+{
+    std::string bytes(text.size(), '\0');
+    const int length = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(bytes.data()),
+        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+    bytes.resize(static_cast<std::size_t>(length - std::count(text.end() - 2, text.end(), '=')));
+    return bytes;
+}
+
+Json ParsedOrNull(const std::string& text)
+{
+    return Json::parse(text, nullptr, false);
+}
+
+TEST_F(CliContract, JsonNeverFailsOnNamesAndTextsThatAreNotUtf8)
+{
+    samplegen::CSampleCall call;
+    call.userId = "M\xFCller"; // Windows-1252, as older recorders wrote it
+    call.comment = "First line\r\nsecond line";
+    const std::string latin1 = folder.Write("calls/M\xFCller-1.qor", call);
+
+    const CRun listed = RunCli({ "list", "--format", "json", folder.File("calls") });
+    ASSERT_EQ(listed.exitCode, 0) << listed.errors;
+    const Json calls = ParsedOrNull(listed.output)["calls"];
+    ASSERT_EQ(calls.size(), 1u) << listed.output;
+    EXPECT_EQ(calls[0]["path"], folder.File("calls/M\xC3\xBCller-1.qor")) << "readable";
+    EXPECT_EQ(FromBase64(calls[0]["pathBytes"]), latin1) << "and exact";
+    EXPECT_EQ(calls[0]["userId"], "M\xC3\xBCller");
+    EXPECT_EQ(calls[0]["comment"], "First line\r\nsecond line") << "comments stay whole in data formats";
+
+    const CRun info = RunCli({ "info", "--format", "json", latin1 });
+    ASSERT_EQ(info.exitCode, 0) << info.errors;
+    EXPECT_EQ(FromBase64(ParsedOrNull(info.output)[0]["pathBytes"]), latin1);
+
+    ASSERT_EQ(RunCli({ "archive", folder.File("calls"), "--disk", folder.File("out") }).exitCode, 0);
+    const CRun log = RunCli({ "log", "--format", "json" });
+    ASSERT_EQ(log.exitCode, 0) << log.errors;
+    EXPECT_EQ(FromBase64(ParsedOrNull(log.output)[0]["calls"][0]["bytes"]), latin1);
+
+    // Random bytes in every text of the header and in the names: every format still parses.
+    std::mt19937 random(7);
+    const auto bytes = [&random](std::size_t count, bool forName) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) {
+            auto byte = static_cast<char>(random() % 255 + 1);
+            text += forName && byte == '/' ? 'x' : byte;
+        }
+        return text;
+    };
+    for (int i = 0; i < 30; ++i) {
+        samplegen::CSampleCall noisy;
+        noisy.userId = bytes(20, false);
+        noisy.callerId = bytes(20, false);
+        noisy.comment = bytes(200, false);
+        noisy.recorderType = bytes(8, false);
+        folder.Write("noise/" + bytes(12, true) + ".qor", noisy);
+    }
+    const CRun noisy = RunCli({ "list", "--format", "json", folder.File("noise") });
+    EXPECT_NE(noisy.exitCode, -1);
+    EXPECT_EQ(ParsedOrNull(noisy.output)["calls"].size(), 30u) << noisy.errors;
+    std::vector<std::string> infoArguments = { "info", "--format", "json" };
+    for (const auto& entry : fs::directory_iterator(folder.File("noise")))
+        infoArguments.push_back(entry.path().string());
+    EXPECT_EQ(ParsedOrNull(RunCli(infoArguments).output).size(), 30u);
+}
+
+TEST_F(CliContract, DataFormatsGiveTrueTimesAndNoErrorTextsAsValues)
+{
+    Call("calls/a.qor", "Alice", 1'482'503'236); // the wall clock 2016-12-23 14:27:16 where it was recorded
+    samplegen::CSampleCall secret;
+    secret.version = 5;
+    secret.passphrase = "demo";
+    folder.Write("calls/secret.qor", secret);
+
+    const CRun listed = RunCli({ "list", "--format", "json", "--sort", "user", folder.File("calls") }, ".",
+        "TZ=Europe/Berlin QOR_PASSPHRASE=wrong");
+    EXPECT_EQ(listed.exitCode, 2) << "the encrypted call is named as failed";
+    const Json calls = ParsedOrNull(listed.output)["calls"];
+    ASSERT_EQ(calls.size(), 2u) << listed.output;
+    const Json& alice = calls[0]["userId"] == "Alice" ? calls[0] : calls[1];
+    const Json& locked = calls[0]["userId"] == "Alice" ? calls[1] : calls[0];
+    EXPECT_EQ(alice["dateTime"], "2016-12-23T14:27:16+01:00");
+    EXPECT_EQ(alice["start"], 1'482'499'636) << "a true Unix time: 13:27:16 UTC";
+    EXPECT_TRUE(alice["error"].is_null());
+    EXPECT_TRUE(Has(locked["error"], "passphrase does not fit")) << locked;
+    for (const char* field : { "userId", "callerId", "dateTime", "start", "duration", "comment" })
+        EXPECT_TRUE(locked[field].is_null()) << field << ": " << locked;
+
+    // Columns line up whatever the script of the names.
+    Call("wide/b.qor", "\xC3\x89lodie", 1'482'503'236);
+    Call("wide/c.qor", "\xE7\x8E\x8B\xE8\x8A\xB3", 1'482'503'237);
+    const CRun table = RunCli({ "list", folder.File("wide") });
+    std::vector<std::size_t> callerColumns;
+    std::istringstream lines(table.output);
+    for (std::string line; std::getline(lines, line);)
+        if (Has(line, ">0123"))
+            callerColumns.push_back(Json(line.substr(0, line.find(">0123"))).get<std::string>().size());
+    ASSERT_EQ(callerColumns.size(), 2u) << table.output;
+    EXPECT_EQ(callerColumns[0] - std::string("\xE7\x8E\x8B\xE8\x8A\xB3").size() + 4,
+        callerColumns[1] - std::string("\xC3\x89lodie").size() + 6)
+        << "two wide characters take four columns, the accented letter one:\n"
+        << table.output;
+}
+
+TEST_F(CliContract, TheExitStatusTellsNothingFoundFromFailedItemsFromAWrongCommandLine)
+{
+    Call("calls/a.qor", "Alice", 1'454'075'125);
+    fs::create_directories(folder.File("empty"));
+
+    const CRun unmounted = RunCli({ "list", folder.File("share-not-mounted"), folder.File("calls") });
+    EXPECT_EQ(unmounted.exitCode, 2);
+    EXPECT_TRUE(Has(unmounted.errors, folder.File("share-not-mounted") + ": no such file or folder"));
+    EXPECT_TRUE(Has(unmounted.output, "1 calls")) << "the other source is still listed";
+    const CRun archived
+        = RunCli({ "archive", folder.File("calls"), folder.File("gone"), "--disk", folder.File("out") });
+    EXPECT_EQ(archived.exitCode, 2);
+    EXPECT_TRUE(fs::exists(folder.File("out/a.qor"))) << "and still archived";
+
+    EXPECT_EQ(RunCli({ "list", folder.File("empty") }).exitCode, 1);
+    const CRun quiet = RunCli({ "list", "-q", "--format", "csv", folder.File("empty") });
+    EXPECT_EQ(quiet.exitCode, 1);
+    EXPECT_EQ(quiet.errors, "") << "grep-like: nothing to say";
+    EXPECT_EQ(
+        RunCli({ "archive", folder.File("calls"), "--select", "unarchived", "--disk", folder.File("out") }).exitCode, 1)
+        << "nothing left to archive";
+
+    const CRun command = RunCli({ "lsit", folder.File("calls") });
+    EXPECT_EQ(command.exitCode, 64);
+    EXPECT_TRUE(Has(command.errors, "qortolvane-cli: unknown command 'lsit'; did you mean 'list'?")) << command.errors;
+    const CRun option = RunCli({ "list", "--fromat", "json", folder.File("calls") });
+    EXPECT_EQ(option.exitCode, 64);
+    EXPECT_TRUE(Has(option.errors, "qortolvane-cli: unknown option '--fromat' for list; did you mean '--format'?"))
+        << option.errors;
+    fs::create_directories(folder.File("a-folder"));
+    test::WriteFileText(folder.File("empty-file"), "");
+    for (const std::vector<std::string>& wrong :
+        std::vector<std::vector<std::string>>{ { "list", "--dates", "2016-13-45..2016-12-01", folder.File("calls") },
+            { "list", "--longer-than", "two", folder.File("calls") },
+            { "--passphrase-file", folder.File("a-folder"), "list", folder.File("calls") },
+            { "--passphrase-file", folder.File("empty-file"), "list", folder.File("calls") } }) {
+        const CRun run = RunCli(wrong);
+        EXPECT_EQ(run.exitCode, 64) << wrong[1] << ": " << run.errors;
+        EXPECT_TRUE(run.errors.starts_with("qortolvane-cli: ")) << run.errors;
+    }
+    EXPECT_TRUE(RunCli({ "--version" }).output.starts_with("qortolvane-cli "));
+    EXPECT_EQ(RunCli({ "-V" }).exitCode, 0);
+}
+
+TEST_F(CliContract, AWriteToStandardOutputThatFailsIsAFailure)
+{
+    Call("calls/a.qor", "Alice", 1'454'075'125);
+    ASSERT_EQ(RunCli({ "archive", folder.File("calls"), "--disk", folder.File("out") }).exitCode, 0);
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             { "list", folder.File("calls") }, { "list", "--format", "json", folder.File("calls") },
+             { "info", folder.File("calls/a.qor") }, { "log" }, { "--help" }, { "paths" } }) {
+        const CRun run = RunCli(command, ".", "", ">/dev/full");
+        EXPECT_EQ(run.exitCode, 2) << command[0];
+        EXPECT_TRUE(Has(run.errors, "qortolvane-cli: write error: No space left on device")) << run.errors;
+    }
+}
+
+TEST_F(CliContract, AScheduledJobIsSetUpShownAndRunOnceWhenOverdue)
+{
+    Call("calls/a.qor", "Alice", 1'454'075'125);
+    fs::create_directories(folder.File("archives"));
+    const CRun inside = RunCli({ "schedule", "set", "--on", "--folder", folder.File("calls"), "--method", "zip", "--to",
+        folder.File("calls") });
+    EXPECT_EQ(inside.exitCode, 2);
+    EXPECT_TRUE(Has(inside.errors, "not saved: ")) << inside.errors;
+    EXPECT_FALSE(fs::exists(CJobArchScheduler::FilePath())) << "a job that could not run is not saved";
+
+    const CRun set = RunCli({ "schedule", "set", "--on", "--folder", folder.File("calls"), "--method", "zip", "--to",
+        folder.File("archives"), "--every", "1", "--select", "unarchived" });
+    ASSERT_EQ(set.exitCode, 0) << set.errors;
+    const Json shown = ParsedOrNull(RunCli({ "schedule", "show", "--format", "json" }).output);
+    EXPECT_EQ(shown["method"], "zip");
+    EXPECT_EQ(shown["folders"][0], folder.File("calls"));
+    EXPECT_EQ(shown["everyDays"], 1);
+
+    // Due a week ago, every day: run once, and the next tick finds it not due.
+    CJobArchScheduler scheduler;
+    ASSERT_TRUE(scheduler.LoadSchedule());
+    CScheduleSettings settings = scheduler.GetSettings();
+    settings.scheduledTime = std::time(nullptr) - 7 * 86'400;
+    scheduler.SetSettings(settings);
+    ASSERT_TRUE(scheduler.SaveSchedule());
+    EXPECT_EQ(ParsedOrNull(RunCli({ "schedule", "show", "--format", "json" }).output)["due"], true);
+    const CRun first = RunCli({ "schedule", "run", "--if-due" });
+    EXPECT_EQ(first.exitCode, 0) << first.errors;
+    EXPECT_TRUE(Has(first.output, "1 calls archived")) << first.output;
+    const CRun second = RunCli({ "schedule", "run", "--if-due" });
+    EXPECT_TRUE(Has(second.output, "not due until")) << second.output;
+
+    test::WriteFileText(
+        CJobArchScheduler::FilePath(), "<?xml version=\"1.0\"?><profile><Enabled>TRUE</Enabled></profile>");
+    const CRun foreign = RunCli({ "schedule", "show" });
+    EXPECT_EQ(foreign.exitCode, 2);
+    EXPECT_TRUE(Has(foreign.errors, "is not a schedule file")) << foreign.errors;
+}
+
+TEST_F(CliContract, AnExportNeverLosesAFile)
+{
+    const std::string first = Call("a/call.qor", "Alice", 1'454'075'125, ">0123", 2);
+    const std::string second = Call("b/call.qor", "Bruno", 1'454'075'126, ">0456", 3);
+    const std::string out = folder.File("new/out");
+    ASSERT_EQ(RunCli({ "export", first, second, "--to", out }).exitCode, 0) << "a missing folder is made";
+    EXPECT_EQ(fs::file_size(out + "/call.wav"), 44u + 2 * 16'000u);
+    EXPECT_EQ(fs::file_size(out + "/call (2).wav"), 44u + 3 * 16'000u) << "same name, another call";
+
+    fs::permissions(out + "/call.wav", fs::perms::owner_read | fs::perms::group_read);
+    const CRun again = RunCli({ "export", second, "--to", out });
+    EXPECT_EQ(again.exitCode, 2);
+    EXPECT_TRUE(Has(again.errors, "exists already")) << again.errors;
+    EXPECT_EQ(fs::file_size(out + "/call.wav"), 44u + 2 * 16'000u) << "not replaced without --force";
+    EXPECT_EQ(RunCli({ "export", second, "--to", out, "--no-clobber" }).exitCode, 0);
+    EXPECT_EQ(fs::file_size(out + "/call.wav"), 44u + 2 * 16'000u);
+    EXPECT_EQ(RunCli({ "export", second, "--to", out, "--force" }).exitCode, 0);
+    EXPECT_EQ(fs::file_size(out + "/call.wav"), 44u + 3 * 16'000u);
+    EXPECT_EQ(RunCli({ "export", second, "--to", out, "-f", "-n" }).exitCode, 64);
+}
+
+} // namespace
+} // namespace qor
