@@ -35,6 +35,8 @@ std::string ArchiveLogText(const ArchiveLogEntries& entries)
         text += "      <datetime>" + EscapeXmlText(job->GetDateTimeText()) + "</datetime>\r\r\n";
         text += std::string("      <archiver>") + ArchiveMethodLogName(job->archiveType) + "</archiver>\r\r\n";
         text += "      <callcount>" + std::to_string(job->callCount) + "</callcount>\r\r\n";
+        if (!job->GetUserName().empty()) // who made the job, for its report
+            text += "      <user>" + EscapeXmlText(job->GetUserName()) + "</user>\r\r\n";
         text += "      <comment>" + EscapeXmlText(job->GetComment()) + "</comment>\r\r\n";
         text += "      <calls>\r\r\n";
         for (const CRvFileListEntry& call : job->Calls()) {

@@ -78,6 +78,8 @@ void ReadArchiveLogField(CJobArchListEntry& job, const std::string& field, std::
         job.callCount = LeadingInt(text);
     } else if (field == "comment") {
         job.SetComment(text);
+    } else if (field == "user") {
+        job.SetUserName(text);
     } else if (field == "originals") {
         job.originalsNote = std::move(text);
     }

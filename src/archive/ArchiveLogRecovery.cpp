@@ -10,8 +10,8 @@
 namespace qor {
 namespace {
 
-constexpr std::array<std::string_view, 7> kFields
-    = { "target", "archiver", "callcount", "comment", "originals", "call_id", "file" };
+constexpr std::array<std::string_view, 8> kFields
+    = { "target", "archiver", "callcount", "user", "comment", "originals", "call_id", "file" };
 
 std::vector<std::string_view> SplitLines(std::string_view text)
 {

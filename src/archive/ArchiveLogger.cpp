@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <utility>
 
 namespace qor {
@@ -38,6 +39,7 @@ int CArchiveLogger::AddEntry(const CJobArchListEntry& job)
     m_changes.push_back(
         { CChange::Kind::Add, copy->GetJobTime(), copy->target, {}, std::make_shared<const CJobArchListEntry>(*copy) });
     m_entries.push_back(std::move(copy));
+    m_callIndexValid = false;
     return static_cast<int>(m_entries.size()) - 1;
 }
 
@@ -46,6 +48,7 @@ void CArchiveLogger::Clear()
     QOR_SEMAPHORE_GUARD(m_lock);
     m_entries.clear();
     m_changes.clear();
+    m_callIndexValid = false;
 }
 
 bool CArchiveLogger::ReadLocked(CArchiveLogFileRead& read)
@@ -77,6 +80,7 @@ bool CArchiveLogger::Load(bool clearFirst)
     QOR_SEMAPHORE_GUARD(m_lock);
     for (auto& job : read.entries)
         m_entries.push_back(std::move(job));
+    m_callIndexValid = false;
     m_loaded = true;
     return true;
 }
@@ -128,6 +132,7 @@ bool CArchiveLogger::Save()
     m_entries = std::move(read.entries);
     for (const CChange& change : m_changes)
         Apply(change, m_entries);
+    m_callIndexValid = false;
     return true;
 }
 
@@ -140,6 +145,7 @@ std::unique_ptr<CJobArchListEntry> CArchiveLogger::RemoveEntry(const CJobArchLis
         return nullptr;
     auto removed = std::move(*found);
     m_entries.erase(found);
+    m_callIndexValid = false;
     m_changes.push_back({ CChange::Kind::Remove, removed->GetJobTime(), removed->target, {}, nullptr });
     return removed;
 }
@@ -206,13 +212,14 @@ int CArchiveLogger::FindPath(const std::string& path)
 const CJobArchListEntry* CArchiveLogger::FindJobOfCall(const CRvFileListEntry& entry)
 {
     QOR_SEMAPHORE_GUARD(m_lock);
-    for (std::size_t index = m_entries.size(); index-- > 0;) {
-        const auto& calls = m_entries[index]->Calls();
-        if (std::any_of(calls.begin(), calls.end(),
-                [&](const CRvFileListEntry& call) { return call.GetDisplayTime() == entry.GetDisplayTime(); }))
-            return m_entries[index].get();
+    if (m_entries.empty())
+        return nullptr;
+    if (!m_callIndexValid) {
+        m_callIndex.Build(m_entries);
+        m_callIndexValid = true;
     }
-    return nullptr;
+    const int found = m_callIndex.Find(entry);
+    return found < 0 ? nullptr : m_entries[static_cast<std::size_t>(found)].get();
 }
 
 std::optional<std::int64_t> CArchiveLogger::ArchivedTime(const CRvFileListEntry& entry)

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "archive/ArchiveLogFile.h"
+#include "archive/ArchivedCallIndex.h"
 #include "archive/JobArchListEntry.h"
 #include "foundation/LoggedSemaphore.h"
 #include "lists/ArchiveLookup.h"
@@ -49,7 +50,9 @@ public:
     // The index of the last entry holding a call with exactly this path, or -1. Lookups in the
     // order the calls were archived cost one comparison each.
     int FindPath(const std::string& path);
-    // The last entry holding a call that started when the list entry's call did, or null.
+    // The last entry holding the list entry's call, or null (CArchivedCallIndex says what counts as
+    // the same call). The list's column, the command line's "archived" field and the "unarchived"
+    // selection all ask this.
     const CJobArchListEntry* FindJobOfCall(const CRvFileListEntry& entry);
     std::optional<std::int64_t> ArchivedTime(const CRvFileListEntry& entry) override;
 
@@ -80,6 +83,8 @@ private:
     std::vector<CChange> m_changes;
     std::string m_damageNote;
     bool m_loaded = false;
+    CArchivedCallIndex m_callIndex;
+    bool m_callIndexValid = false;
 };
 
 } // namespace qor

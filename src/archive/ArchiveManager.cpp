@@ -310,12 +310,20 @@ bool CArchiveManager::MayFollowLink(const std::string& link)
     return false;
 }
 
+bool CArchiveManager::IsLogged(const std::string& path) const
+{
+    CRvFileListEntry call;
+    call.SetPath(path);
+    call.LoadDetails(m_passphrase);
+    return m_log->FindJobOfCall(call) != nullptr;
+}
+
 bool CArchiveManager::Selects(const CJobArchListEntry& job, const std::string& path) const
 {
     int days = 0;
     switch (job.selectionType) {
     case kSelectUnarchived:
-        return m_log->FindPath(path) < 0;
+        return !IsLogged(path);
     case kSelectLast30Days:
         days = 30;
         break;

@@ -84,6 +84,8 @@ private:
     void CollectJob(CJobArchListEntry& job);
     void ScanPath(const CJobArchListEntry& job, const CRvFileListEntry& listEntry);
     bool Selects(const CJobArchListEntry& job, const std::string& path) const;
+    // Whether the archive log holds the call in the file at path (read with the run's passphrase).
+    bool IsLogged(const std::string& path) const;
     // Whether the walk may follow the link: not when it is another user's in a folder others can
     // write (then it is named, and left out).
     bool MayFollowLink(const std::string& link);

@@ -4,14 +4,16 @@
 #include "archive/ArchiveManager.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/DataFolders.h"
-#include "foundation/LocaleFormat.h"
+#include "foundation/FileLock.h"
 #include "foundation/Logger.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "foundation/WriteTrust.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
+#include <filesystem>
 
 namespace qor {
 namespace {
@@ -42,6 +44,9 @@ std::int64_t LocalMidnightAfterDays(std::int64_t time, int days)
     return static_cast<std::int64_t>(std::mktime(&local));
 }
 
+// Saving the job takes a moment; a holder that keeps the lock longer has hung.
+constexpr std::chrono::seconds kLockPatience{ 10 };
+
 std::string DefaultArchivePath()
 {
     std::string documents;
@@ -60,6 +65,7 @@ CJobArchScheduler::CJobArchScheduler(std::shared_ptr<CArchiveManager> manager, s
     , m_log(std::move(log))
 {
     m_settings.archivePath = DefaultArchivePath();
+    m_asRead = m_settings;
     m_log->Load(true);
 }
 
@@ -73,19 +79,35 @@ bool CJobArchScheduler::LoadSchedule(std::string* why)
     QOR_SEMAPHORE_GUARD(m_lock);
     std::string content, distrust;
     m_untrusted = ReadConfiguration(FilePath(), content, distrust) == CConfigurationRead::Untrusted;
-    return ReadScheduleFile(FilePath(), m_settings, why);
+    if (!ReadScheduleFile(FilePath(), m_settings, why))
+        return false;
+    m_asRead = m_settings;
+    return true;
 }
 
 bool CJobArchScheduler::SaveSchedule()
 {
-    std::string text;
-    {
-        QOR_SEMAPHORE_GUARD(m_lock);
-        if (m_untrusted)
-            return false;
-        text = ScheduleFileText(m_settings);
+    // Under the file's lock, what another program saved since we read it is merged in: the
+    // desktop program, a "schedule set" and the timer's run may all save the job.
+    CLockFile fileLock(FilePath());
+    if (!fileLock.Lock(kLockPatience)) {
+        QOR_LOG("Archiver: schedule.xml is locked by another program; not saved\r\n");
+        return false;
     }
-    return WriteFileAtomically(FilePath(), text, 0644);
+    CScheduleSettings onDisk = m_asRead;
+    std::error_code error;
+    const bool exists = std::filesystem::exists(FilePath(), error);
+    if (exists && !ReadScheduleFile(FilePath(), onDisk))
+        return false; // neither ours nor readable: never written over
+    QOR_SEMAPHORE_GUARD(m_lock);
+    if (m_untrusted)
+        return false;
+    const CScheduleSettings merged = exists ? MergeScheduleSettings(m_asRead, m_settings, onDisk) : m_settings;
+    if (!WriteFileAtomically(FilePath(), ScheduleFileText(merged), 0644))
+        return false;
+    m_settings = merged;
+    m_asRead = merged;
+    return true;
 }
 
 CScheduleSettings CJobArchScheduler::GetSettings()
@@ -128,14 +150,17 @@ std::string CJobArchScheduler::TargetFor(const CScheduleSettings& settings, std:
     std::string target = settings.archivePath;
     if (!target.ends_with('/'))
         target += '/';
-    target += settings.archiveName;
     if (settings.archiveType != kArchiveZip && settings.archiveType != kArchiveIso)
-        return target + "/";
-    std::string stamp = FormatLocaleDateTime(LocalTime(now));
-    for (char& c : stamp)
-        if (c == '.' || c == '/' || c == '\\' || c == ':')
-            c = '_';
-    return target + stamp + (settings.archiveType == kArchiveZip ? ".zip" : ".iso");
+        return target + settings.archiveName + "/";
+    // Names that sort by time as text and need no quoting in a shell: "calls-2026-12-07_1608.zip".
+    std::string name = settings.archiveName;
+    for (char& c : name)
+        if (c == ' ' || c == '/' || c == '\\' || c == ':')
+            c = '-';
+    char stamp[32];
+    const std::tm local = LocalTime(now);
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H%M", &local);
+    return target + name + "-" + stamp + (settings.archiveType == kArchiveZip ? ".zip" : ".iso");
 }
 
 bool CJobArchScheduler::RunNow(std::int64_t now)

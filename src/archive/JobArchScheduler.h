@@ -31,6 +31,8 @@ public:
     // False when the file cannot be read, or is not trusted (why says which); a file not trusted is
     // never saved over either.
     bool LoadSchedule(std::string* why = nullptr);
+    // Saves under the file's lock, merged with what another program saved since the load (see
+    // MergeScheduleSettings); false when it cannot be written, is locked, or cannot be read.
     bool SaveSchedule();
     CScheduleSettings GetSettings();
     void SetSettings(const CScheduleSettings& settings);
@@ -65,6 +67,7 @@ private:
     std::shared_ptr<CArchiveLogger> m_log;
     CRvLoggedSemaphore m_lock{ "ARCH_SCHEDULER" };
     CScheduleSettings m_settings;
+    CScheduleSettings m_asRead; // the file as last loaded or saved, to merge from
     bool m_untrusted = false;
     std::function<void(Notice)> m_notifier;
     mutable std::mutex m_outcomeMutex;

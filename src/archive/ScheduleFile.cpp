@@ -140,6 +140,33 @@ std::string ScheduleFileText(const CScheduleSettings& s)
     return text + "</ArchiveJobSchedulingData>\r\r\n";
 }
 
+CScheduleSettings MergeScheduleSettings(
+    const CScheduleSettings& base, const CScheduleSettings& ours, const CScheduleSettings& theirs)
+{
+    CScheduleSettings merged = theirs;
+    const auto keepOurs = [&](auto member) {
+        if (ours.*member != base.*member)
+            merged.*member = ours.*member;
+    };
+    keepOurs(&CScheduleSettings::spaceFolders);
+    keepOurs(&CScheduleSettings::enabled);
+    keepOurs(&CScheduleSettings::selectionType);
+    keepOurs(&CScheduleSettings::scheduleType);
+    keepOurs(&CScheduleSettings::archiveType);
+    keepOurs(&CScheduleSettings::mediaProcessing);
+    keepOurs(&CScheduleSettings::archivePath);
+    keepOurs(&CScheduleSettings::archiveName);
+    keepOurs(&CScheduleSettings::structureType);
+    keepOurs(&CScheduleSettings::thresholdSize);
+    keepOurs(&CScheduleSettings::cancelJob);
+    keepOurs(&CScheduleSettings::userName);
+    keepOurs(&CScheduleSettings::comment);
+    keepOurs(&CScheduleSettings::lastJobTime);
+    keepOurs(&CScheduleSettings::scheduledTime);
+    keepOurs(&CScheduleSettings::daysInterval);
+    return merged;
+}
+
 bool ReadScheduleFile(const std::string& path, CScheduleSettings& settings, std::string* why)
 {
     std::string content, distrust;

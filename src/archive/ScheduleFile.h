@@ -29,6 +29,12 @@ struct CScheduleSettings {
 
 std::string ScheduleFileText(const CScheduleSettings& settings);
 
+// What to save when the file changed since it was read (base): each field this program changed
+// (ours differs from base) keeps our value, every other field takes the file's (theirs), so a
+// run's times and another program's settings both survive.
+CScheduleSettings MergeScheduleSettings(
+    const CScheduleSettings& base, const CScheduleSettings& ours, const CScheduleSettings& theirs);
+
 // Reads the file into settings: an element that is there replaces the field, a missing one leaves
 // it; folders are added unless listed already. False, with settings untouched, when the file
 // cannot be read or parsed, or is not trusted (why then says so: in a folder others can write, it

@@ -103,6 +103,10 @@ void RunComment(const CommentOptions& options, CCliContext& context)
         header.SetComment(options.text);
         if (bookmarked)
             header.WriteBookmark(start, end); // the bookmark stays with the new words
+        // Never cut silently: words that do not fit leave the file as it was.
+        if (CommentWholeText(header.Comment()) != CommentWholeText(options.text))
+            return "the comment does not fit: the field holds " + std::to_string(kCommentCapacity)
+                + " bytes, less the bookmark's when there is one; nothing was changed";
         return std::string();
     });
 }

@@ -4,6 +4,7 @@
 #include "archive/ArchiveLogger.h"
 #include "archive/ArchiveManager.h"
 #include "archive/ArchiveTypes.h"
+#include "archive/iso/IsoTreeListing.h"
 #include "archive/zip/ZipRepair.h"
 #include "cli/ArchiveRun.h"
 #include "cli/CliContext.h"
@@ -99,6 +100,8 @@ bool SameFolder(const std::string& first, const std::string& second)
 void RunArchive(ArchiveOptions options, CCliContext& context)
 {
     RequireOneTarget(options);
+    if (context.verbose)
+        SetIsoTreeListing(stdout);
     // Copies into the folder they come from would be the originals themselves.
     for (const std::string& source : options.sources)
         if (!options.disk.empty() && SameFolder(source, options.disk))

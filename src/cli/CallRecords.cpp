@@ -97,14 +97,17 @@ std::vector<std::string> CsvFields(const CRvFileListEntry& entry, IArchiveLookup
         return { entry.GetPath(), entry.IsEncrypted() ? "yes" : "no", "", "", "", ArchivedText(entry, archive), "", "",
             "", "", "", "", "", EntryError(entry) };
     return { entry.GetPath(), entry.IsEncrypted() ? "yes" : "no", entry.GetImportant() ? "yes" : "no",
-        entry.GetUserIdText(), entry.GetCallerIdText(), ArchivedText(entry, archive), IsoLocalTime(StartTime(entry)),
-        std::to_string(StartTime(entry)), entry.GetDurationText(), std::to_string(entry.GetDurationSeconds()),
-        BookmarkText(entry.GetCommentText()), DirectionText(entry), CommentWholeText(entry.GetCommentText()), "" };
+        entry.GetUserIdText(), entry.GetCallerIdText(), ArchivedText(entry, archive),
+        IsoWallClock(entry.GetDisplayTime()), std::to_string(StartTime(entry)), entry.GetDurationText(),
+        std::to_string(entry.GetDurationSeconds()),
+        entry.HasBookmark() ? BookmarkText(entry.GetCommentText()) : std::string(), DirectionText(entry),
+        CommentWholeText(entry.GetCommentText()), "" };
 }
 
 std::string CsvLine(const std::vector<std::string>& fields)
 {
     std::string line;
+    line.reserve(256);
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0)
             line += ',';
@@ -135,7 +138,7 @@ Json CallJson(const CRvFileListEntry& entry, IArchiveLookup* archive)
     call["userId"] = whenRead(entry.GetUserIdText());
     call["callerId"] = whenRead(entry.GetCallerIdText());
     call["archived"] = TextOrNull(ArchivedText(entry, archive));
-    call["dateTime"] = whenRead(IsoLocalTime(StartTime(entry)));
+    call["dateTime"] = whenRead(IsoWallClock(entry.GetDisplayTime()));
     call["start"] = whenRead(StartTime(entry));
     call["duration"] = whenRead(entry.GetDurationText());
     call["seconds"] = whenRead(entry.GetDurationSeconds());

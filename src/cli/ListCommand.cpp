@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <strings.h>
 #include <thread>
 
 namespace qor::cli {
@@ -159,12 +160,36 @@ void Print(const CQorTolvaneDoc& list, const std::string& format, IArchiveLookup
                     { "seconds", list.GetTotalDuration() } } } };
         std::puts(DumpJson(document).c_str());
     } else {
-        const std::string text = list.ListText();
+        // A list with no calls is still a list that reads back (the desktop program saves it empty).
+        const std::string text = list.GetCount() > 0 ? list.ListText() : "<root>\r\n</root>\r\n";
         std::fwrite(text.data(), 1, text.size(), stdout);
     }
 }
 
-void RunList(ListOptions options, CCliContext& context)
+// A saved list (".reclist") stands for the recordings it names, so what --save wrote reads back.
+std::vector<std::string> ExpandSavedLists(const std::vector<std::string>& sources, CCliContext& context)
+{
+    std::vector<std::string> expanded;
+    for (const std::string& source : sources) {
+        std::error_code error;
+        const bool savedList = source.size() > 8 && strcasecmp(source.c_str() + source.size() - 8, ".reclist") == 0
+            && std::filesystem::is_regular_file(source, error);
+        if (!savedList) {
+            expanded.push_back(source);
+            continue;
+        }
+        CQorTolvaneDoc list;
+        if (!list.Load(source, context.Passphrase())) {
+            context.Fail(source, "cannot be read as a recording list");
+            continue;
+        }
+        for (const auto& entry : list.Entries())
+            expanded.push_back(entry->GetPath());
+    }
+    return expanded;
+}
+
+void RunList(const ListOptions& options, CCliContext& context)
 {
     const auto sortColumn = kSortColumns.find(options.sort.substr(0, options.sort.find(':')));
     const bool reversed = options.sort.ends_with(":reverse");
@@ -178,20 +203,22 @@ void RunList(ListOptions options, CCliContext& context)
     SearchCriteria criteria = CriteriaFrom(options);
     context.Passphrase();
     // A source that is not there (a share not mounted) is one failed item; the others are listed.
-    std::erase_if(options.sources, [&context](const std::string& source) {
+    criteria.sources = ExpandSavedLists(options.sources, context);
+    std::erase_if(criteria.sources, [&context](const std::string& source) {
         if (std::error_code error; std::filesystem::exists(source, error))
             return false;
         context.Fail(source, "no such file or folder");
         return true;
     });
-    criteria.sources = options.sources;
-    search.Prepare(criteria, sortColumn->second, !reversed);
-    const auto counted = search.GetStatus();
-    if (options.sources.empty() || counted.sourceMissing)
-        std::exit(context.Status());
     CQorTolvaneDoc list;
-    if (counted.total > 0)
-        Search(search, list);
+    if (!criteria.sources.empty()) {
+        search.Prepare(criteria, sortColumn->second, !reversed);
+        const auto counted = search.GetStatus();
+        if (counted.sourceMissing)
+            context.Fail("a source vanished while it was searched");
+        else if (counted.total > 0)
+            Search(search, list);
+    }
     KeepDirection(list, options.direction);
     for (const auto& entry : list.Entries())
         if (entry->ReadFailed()) // listed with its error texts, as the desktop program shows it

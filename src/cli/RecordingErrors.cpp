@@ -16,6 +16,8 @@ std::string WhyUnreadable(const std::string& path, const CRvRecordFileHdr& heade
         return std::string("cannot be read: ") + std::strerror(errno);
     if (loadResult < 0)
         return "not a recording";
+    if (header.IsCutShort())
+        return "cut short inside its header: not a whole recording";
     if (header.IsEncrypted())
         return kWrongPassphrase;
     return "the recording is damaged or cut short";

@@ -5,6 +5,7 @@
 #include "archive/ArchiveTypes.h"
 #include "archive/JobArchScheduler.h"
 #include "archive/ScheduleValidation.h"
+#include "archive/iso/IsoTreeListing.h"
 #include "cli/ArchiveRun.h"
 #include "cli/CallRecords.h"
 #include "cli/CliContext.h"
@@ -260,6 +261,8 @@ void RunSchedule(bool ifDue, CCliContext& context)
         return;
     }
     context.Passphrase();
+    if (context.verbose)
+        SetIsoTreeListing(stdout);
     auto manager = Singleton<CArchiveManager>::Instance();
     CPrintedMessages messages(context);
     manager->SetMessages(&messages);

@@ -1,11 +1,17 @@
 #include "foundation/CallTime.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <unordered_map>
 
 namespace qor {
 
-std::int64_t UnixTimeOfWallClock(std::int64_t wallClock)
+namespace {
+
+constexpr std::int64_t kQuarterHour = 900;
+
+std::int64_t AskedUnixTimeOfWallClock(std::int64_t wallClock)
 {
     const auto seconds = static_cast<std::time_t>(wallClock);
     std::tm broken{};
@@ -16,6 +22,68 @@ std::int64_t UnixTimeOfWallClock(std::int64_t wallClock)
     return moment == static_cast<std::time_t>(-1) ? wallClock : static_cast<std::int64_t>(moment);
 }
 
+// The offset (wall clock less true time) of the quarter hours asked for lately, per thread; a
+// change of TZ empties it.
+struct COffsetCache {
+    std::string zone;
+    std::unordered_map<std::int64_t, std::int64_t> offsets;
+};
+
+std::int64_t WallClockOffset(std::int64_t wallClock)
+{
+    thread_local COffsetCache cache;
+    const char* zone = std::getenv("TZ");
+    if (cache.zone != (zone ? zone : "")) {
+        cache.zone = zone ? zone : "";
+        cache.offsets.clear();
+    }
+    const std::int64_t quarter = wallClock / kQuarterHour - (wallClock % kQuarterHour < 0 ? 1 : 0);
+    if (const auto known = cache.offsets.find(quarter); known != cache.offsets.end())
+        return known->second;
+    if (cache.offsets.size() > 100'000)
+        cache.offsets.clear();
+    const std::int64_t start = quarter * kQuarterHour;
+    const std::int64_t offset = start - AskedUnixTimeOfWallClock(start);
+    cache.offsets.emplace(quarter, offset);
+    return offset;
+}
+
+std::string ZoneText(long offset)
+{
+    const long minutes = (offset < 0 ? -offset : offset) / 60;
+    char zone[48];
+    std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
+    return zone;
+}
+
+} // namespace
+
+std::int64_t UnixTimeOfWallClock(std::int64_t wallClock)
+{
+    return wallClock - WallClockOffset(wallClock);
+}
+
+std::string IsoWallClock(std::int64_t wallClock)
+{
+    const auto seconds = static_cast<std::time_t>(wallClock);
+    std::tm broken{};
+    if (!gmtime_r(&seconds, &broken) || broken.tm_year < -1900 || broken.tm_year > 8099)
+        return {};
+    // Written by hand: a list of thousands of calls formats one each.
+    std::string text = "0000-00-00T00:00:00";
+    const auto put = [&text](std::size_t at, int value, int digits) {
+        for (int digit = digits - 1; digit >= 0; --digit, value /= 10)
+            text[at + static_cast<std::size_t>(digit)] = static_cast<char>('0' + value % 10);
+    };
+    put(0, broken.tm_year + 1900, 4);
+    put(5, broken.tm_mon + 1, 2);
+    put(8, broken.tm_mday, 2);
+    put(11, broken.tm_hour, 2);
+    put(14, broken.tm_min, 2);
+    put(17, broken.tm_sec, 2);
+    return text + ZoneText(static_cast<long>(WallClockOffset(wallClock)));
+}
+
 std::string IsoLocalTime(std::int64_t unixTime)
 {
     const auto seconds = static_cast<std::time_t>(unixTime);
@@ -24,11 +92,7 @@ std::string IsoLocalTime(std::int64_t unixTime)
         return {};
     char text[40];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-    const long offset = local.tm_gmtoff;
-    const long minutes = (offset < 0 ? -offset : offset) / 60;
-    char zone[48];
-    std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
-    return std::string(text) + zone;
+    return text + ZoneText(local.tm_gmtoff);
 }
 
 std::int64_t LocalMidnight(std::int64_t now, int daysBack)

@@ -1,9 +1,8 @@
 #include "foundation/Settings.h"
 
-#include "foundation/SecretText.h"
-
 #include "foundation/DataFolders.h"
 #include "foundation/ResourceStrings.h"
+#include "foundation/SecretText.h"
 #include "foundation/Singleton.h"
 #include "foundation/XMLSettings.h"
 

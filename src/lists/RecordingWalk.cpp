@@ -118,7 +118,8 @@ bool WalkRecordings(const std::string& source, bool includeSubFolders,
         return true;
     if (S_ISDIR(status.st_mode))
         return CWalk(includeSubFolders, visit, rules).Folder(source);
-    return !S_ISREG(status.st_mode) || !IsRecordingPath(source) || visit(source);
+    // A file named as a source is taken whatever its name ends in: the user chose it.
+    return !S_ISREG(status.st_mode) || visit(source);
 }
 
 } // namespace qor

@@ -172,8 +172,11 @@ std::string CommentUserText(std::string_view comment)
 
 std::string CommentWholeText(std::string_view comment)
 {
-    std::string text(Trim(comment));
-    StripBookmark(text);
+    // Views only: lists give thousands of these, each comment up to the field's 1023 bytes.
+    std::string_view text = Trim(comment);
+    text.remove_prefix(BookmarkLineLength(text));
+    if (const auto warning = text.find(kWarning); warning != std::string_view::npos)
+        text = text.substr(0, warning);
     return std::string(Trim(text));
 }
 

@@ -1,6 +1,8 @@
 #include "recording/Mail.h"
 
 #include "foundation/ResourceStrings.h"
+#include "foundation/Utf8Text.h"
+#include "recording/Bookmark.h"
 #include "recording/MailAttachments.h"
 #include "recording/WavWriter.h"
 
@@ -11,16 +13,17 @@ namespace qor {
 
 CMailMessage MakeCallMailMessage(const CRvRecordFileHdr& header, const std::string& attachmentPath)
 {
-    const std::string callerId = header.CallerId();
+    const std::string callerId = DisplayText(header.CallerId());
     const std::string startTime = header.FormatStartTime();
-    const std::string comment = header.Comment();
+    // The user's words only: the bookmark's padding and system block are the file's business.
+    const std::string comment = CommentWholeText(DisplayText(header.Comment()));
     CMailMessage message;
     message.subject = "Recording With " + callerId + " at " + startTime;
-    message.body = "Please find attached a telephone conversation recorded by me as follows:\r\n"
+    message.body = "Please find attached a telephone conversation recorded by me as follows:\n"
                    "Conversation With: "
-        + callerId + "\r\nDate & Time: " + startTime + "\r\n";
+        + callerId + "\nDate & Time: " + startTime + "\n";
     if (!comment.empty())
-        message.body += "My comments: " + comment + "\r\n";
+        message.body += "My comments: " + comment + "\n";
     message.attachments = { attachmentPath };
     return message;
 }

@@ -98,6 +98,7 @@ int CRvRecordFileHdr::ParseImage(
     m_image.fill(0);
     SetRecorderType("n/a");
     m_encrypted = false;
+    m_cutShort = false;
     if (bytes.size() < 8) {
         m_image.fill(0);
         SetCallerId("ERROR!");
@@ -115,6 +116,11 @@ int CRvRecordFileHdr::ParseImage(
     }
     // The stored length is not trusted: the version alone decides where the body starts.
     const std::size_t length = version == 1 ? kVersion1Size : kImageSize;
+    // Fields past the end of the file would be shown as whatever the zeroes read as.
+    if (bytes.size() < length) {
+        m_cutShort = true;
+        return 0;
+    }
     SetInt(4, static_cast<std::int32_t>(length));
     std::memcpy(m_image.data() + 8, bytes.data() + 8, std::min(bytes.size(), length) - 8);
     if (version == 4 && Duration() == 0)
@@ -135,8 +141,10 @@ int CRvRecordFileHdr::ParseEnvelope(std::span<const std::uint8_t> bytes, const s
     if (passphrase.empty() || m_keyType < CRvAESCipher::kKeyTypeNone || m_keyType > 2
         || CRvAESCipher::MakeCheckString(passphrase) != m_keyCheck)
         return 0;
-    if (bytes.size() < kEnvelopeSize)
+    if (bytes.size() < kEnvelopeSize) {
+        m_cutShort = true;
         return 0;
+    }
     return static_cast<int>(
         m_cipher.DecryptBuffer(kImageSize, bytes.data() + kEnvelopePrefixSize, m_image.data(), m_keyCheck, m_keyType));
 }

@@ -62,6 +62,8 @@ public:
     // True when the last load failed because there was no regular file at the path (gone, a
     // dangling link, a FIFO); false when there was one that could not be read.
     bool FileMissing() const { return m_fileMissing; }
+    // True when the file ends inside the header its version calls for: no whole recording.
+    bool IsCutShort() const { return m_cutShort; }
 
     // The recording open on descriptor as its header alone, as "Remove Audio" leaves it (a version 2
     // to 4 header written as version 4); empty when the header cannot be read with the passphrase.
@@ -133,6 +135,7 @@ private:
     bool m_encrypted = false;
     bool m_readable = true;
     bool m_fileMissing = false;
+    bool m_cutShort = false;
     int m_loaded = 0;
 };
 

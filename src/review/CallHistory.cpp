@@ -2,6 +2,7 @@
 
 #include "foundation/AtomicFile.h"
 #include "foundation/DamagedFile.h"
+#include "foundation/FileLock.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "foundation/XmlEscape.h"
@@ -10,7 +11,15 @@
 #include "lists/EntrySort.h"
 #include "lists/QorTolvaneDoc.h"
 
+#include <chrono>
+
 namespace qor {
+namespace {
+
+// Saving the history takes a moment; a holder that keeps the lock longer has hung.
+constexpr std::chrono::seconds kLockPatience{ 10 };
+
+} // namespace
 
 std::string CCallHistory::FilePath()
 {
@@ -25,6 +34,7 @@ void CCallHistory::AddPlayed(const std::string& path)
     if (entry->IsMissing())
         return;
     QOR_SEMAPHORE_GUARD(m_lock);
+    m_playedSinceSave.push_back(path);
     m_entries.push_back(std::move(entry));
 }
 
@@ -32,6 +42,8 @@ void CCallHistory::Clear()
 {
     QOR_SEMAPHORE_GUARD(m_lock);
     m_entries.clear();
+    m_playedSinceSave.clear();
+    m_clearedSinceSave = true;
 }
 
 void CCallHistory::SortNewestFirst()
@@ -50,6 +62,10 @@ void CCallHistory::FillDocument(CQorTolvaneDoc& document)
 void CCallHistory::Load()
 {
     Clear();
+    {
+        QOR_SEMAPHORE_GUARD(m_lock);
+        m_clearedSinceSave = false;
+    }
     CXmlReader reader;
     // Every text names a played call, whatever element holds it.
     std::vector<std::string> paths;
@@ -70,18 +86,33 @@ void CCallHistory::Load()
 
 bool CCallHistory::Save()
 {
-    std::string text;
     {
         QOR_SEMAPHORE_GUARD(m_lock);
         if (m_entries.empty())
             return false;
-        // Lines end in CR CR LF, as the file has always been written; readers accept any line end.
-        text = "<root>\r\r\n";
-        for (const auto& entry : m_entries)
-            text += "   <rec>" + EscapeXmlText(entry->GetPath()) + "</rec>\r\r\n";
-        text += "</root>\r\r\n";
     }
-    return WriteFileAtomically(FilePath(), text, 0600);
+    // Another login of the same user may have saved calls it played since we read the file: under
+    // the file's lock, ours are added to those (or, after Clear, replace them).
+    CLockFile fileLock(FilePath());
+    if (!fileLock.Lock(kLockPatience))
+        return false;
+    std::vector<std::string> paths;
+    CXmlReader reader;
+    reader.VisitFileTexts(FilePath(), [&](const std::string& path, const std::string&) { paths.push_back(path); });
+    QOR_SEMAPHORE_GUARD(m_lock);
+    if (m_clearedSinceSave)
+        paths.clear();
+    paths.insert(paths.end(), m_playedSinceSave.begin(), m_playedSinceSave.end());
+    // Lines end in CR CR LF, as the file has always been written; readers accept any line end.
+    std::string text = "<root>\r\r\n";
+    for (const std::string& path : paths)
+        text += "   <rec>" + EscapeXmlText(path) + "</rec>\r\r\n";
+    text += "</root>\r\r\n";
+    if (!WriteFileAtomically(FilePath(), text, 0600))
+        return false;
+    m_playedSinceSave.clear();
+    m_clearedSinceSave = false;
+    return true;
 }
 
 std::size_t CCallHistory::GetCount()

@@ -26,6 +26,8 @@ public:
     // Start-up: forgets what is in memory and reads the file.
     void Load();
     // Writes the file when there is at least one entry; an empty history leaves the file alone.
+    // Under the file's lock, the calls played since the last save are added to what the file holds
+    // now (another login may have saved its own); after Clear they replace it.
     bool Save();
 
     std::size_t GetCount();
@@ -38,6 +40,8 @@ private:
 
     CRvLoggedSemaphore m_lock{ "CALL_HISTORY" };
     std::vector<std::unique_ptr<CRvFileListEntry>> m_entries;
+    std::vector<std::string> m_playedSinceSave;
+    bool m_clearedSinceSave = false;
 };
 
 } // namespace qor

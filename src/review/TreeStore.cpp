@@ -1,14 +1,17 @@
 #include "review/TreeStore.h"
 
 #include "foundation/DamagedFile.h"
+#include "foundation/FileLock.h"
 #include "foundation/Logger.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "foundation/WriteTrust.h"
 #include "foundation/XMLSettings.h"
 #include "foundation/XmlReader.h"
+#include "review/TreeMerge.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <limits>
 #include <unordered_map>
@@ -167,6 +170,9 @@ void CTreeStore::Clear()
 
 namespace {
 
+// Saving a store takes a moment; a holder that keeps the lock longer has hung.
+constexpr std::chrono::seconds kLockPatience{ 10 };
+
 // Reads the store's entries as the parser meets them, keeping only the entries: a store costs
 // memory for what it holds, never for its markup. Depth 1 is the root element, 2 an entry, 3 one
 // of its fields.
@@ -252,28 +258,34 @@ private:
 bool CTreeStore::Load()
 {
     Clear();
+    std::vector<CTreeStoreEntry> read;
+    const bool loaded = ReadFile(read, true);
+    QOR_SEMAPHORE_GUARD(m_lock);
+    m_entries = loaded ? std::move(read) : m_defaults;
+    m_asRead = loaded ? m_entries : std::vector<CTreeStoreEntry>();
+    return loaded;
+}
+
+bool CTreeStore::ReadFile(std::vector<CTreeStoreEntry>& entries, bool loading)
+{
     const std::string path = FilePath();
     std::string content, why;
     const CConfigurationRead read = ReadConfiguration(path, content, why);
-    m_untrusted = read == CConfigurationRead::Untrusted;
-    if (m_untrusted) {
+    if (loading)
+        m_untrusted = read == CConfigurationRead::Untrusted;
+    if (read == CConfigurationRead::Untrusted) {
         QOR_LOG("Settings: %s is ignored and left as it is: %s\r\n", path.c_str(), why.c_str());
-        m_entries = m_defaults;
         return false;
     }
+    if (read == CConfigurationRead::Missing)
+        return false;
     CStoreReader store(m_elementName);
-    if (read == CConfigurationRead::Missing) {
-        m_entries = m_defaults;
-        return false;
-    }
     if (read != CConfigurationRead::Read || !CXmlReader().Read(content, store) || !store.SawRoot()) {
         // A file that is there but cannot be read is kept, so the defaults saved at exit lose nothing.
         KeepDamagedFileAside(path);
-        m_entries = m_defaults;
         return false;
     }
-    QOR_SEMAPHORE_GUARD(m_lock);
-    m_entries = std::move(store.entries);
+    entries = std::move(store.entries);
     return true;
 }
 
@@ -281,9 +293,17 @@ bool CTreeStore::Save()
 {
     if (m_entries.empty() || m_untrusted)
         return false;
+    // Under the file's lock, what another program saved since we read it is merged with what we
+    // changed, so a second login's save takes back nothing of ours, nor ours of its.
+    CLockFile fileLock(FilePath());
+    if (!fileLock.Lock(kLockPatience))
+        return false;
+    std::vector<CTreeStoreEntry> theirs;
+    const bool exists = ReadFile(theirs, false);
+    const std::vector<CTreeStoreEntry> merged = exists ? MergeTreeEntries(m_asRead, m_entries, theirs) : m_entries;
     auto xml = Singleton<CRvXMLSettings>::Instance();
     auto* root = xml->CreateDocument(FilePath(), kRootName, kVersion);
-    for (const CTreeStoreEntry& entry : m_entries) {
+    for (const CTreeStoreEntry& entry : merged) {
         auto* element = xml->AddElement(root, m_elementName);
         xml->SetAttribute(element, kAttributeId, std::to_string(entry.id));
         xml->AddIntText(entry.parentId, xml->AddElement(element, kKeyParentId));
@@ -291,7 +311,13 @@ bool CTreeStore::Save()
         xml->AddText(xml->AddElement(element, kKeyTarget), entry.target);
         xml->AddIntText(entry.isGroup ? 1 : 0, xml->AddElement(element, kKeyIsGroup));
     }
-    return xml->SaveDocument();
+    if (!xml->SaveDocument())
+        return false;
+    QOR_SEMAPHORE_GUARD(m_lock);
+    m_entries = merged;
+    m_asRead = merged;
+    m_cursor = -1;
+    return true;
 }
 
 std::string CTreeStore::FilePath() const

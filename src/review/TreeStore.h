@@ -81,9 +81,10 @@ public:
     // can write, a file that is not ours or root's (or that others can write) is not trusted: it is
     // ignored with a note in the log, and never saved over.
     bool Load();
-    // Writes the whole store over the file in one step. An empty store writes nothing, so the
-    // previous file stays; false then, when the file is one Load did not trust, and when the file
-    // cannot be written.
+    // Writes the store over the file in one step, under the file's lock and merged with what
+    // another program saved since the load (see MergeTreeEntries). An empty store writes nothing,
+    // so the previous file stays; false then, when the file is one Load did not trust, and when
+    // the file cannot be written or stays locked.
     bool Save();
     std::string FilePath() const;
 
@@ -93,6 +94,9 @@ protected:
     ~CTreeStore() = default;
 
 private:
+    // Reads the file's entries; false when it is missing, not trusted or cannot be read (a
+    // damaged one is kept aside). loading also records whether the file is trusted.
+    bool ReadFile(std::vector<CTreeStoreEntry>& entries, bool loading);
     std::optional<CTreeStoreEntry> ScanFromCursor(std::int32_t key, FindBy mode);
     std::vector<std::size_t> IndexesBelow(std::int32_t id) const;
     // The entry's position in the store, -1 when the id is unknown.
@@ -105,6 +109,7 @@ private:
     const char* m_fileName;
     std::vector<CTreeStoreEntry> m_defaults;
     std::vector<CTreeStoreEntry> m_entries;
+    std::vector<CTreeStoreEntry> m_asRead; // the file as last loaded or saved, to merge from
     // Index of the entry FindFirst or FindNext returned last, -1 when none.
     std::ptrdiff_t m_cursor = -1;
     bool m_untrusted = false;

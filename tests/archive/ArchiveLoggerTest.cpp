@@ -1,5 +1,6 @@
 #include "archive/ArchiveLogger.h"
 
+#include "recording/RecordFileHdr.h"
 #include "support/RecordingFolder.h"
 
 #include <gtest/gtest.h>
@@ -68,25 +69,35 @@ TEST_F(ArchiveLogger, JobsReadBackWithTheirMethodsCountsCommentsAndCalls)
     ASSERT_EQ(report.size(), 10u);
     EXPECT_EQ(report[0], "Archiver Report");
     EXPECT_EQ(report[3], "Archive Job: ZIP");
-    EXPECT_EQ(report[5], "Created By: ") << "the log keeps no user";
+    EXPECT_EQ(report[5], "Created By: ann") << "the log keeps who made the job";
     EXPECT_EQ(report[7], "Files count: 2");
     EXPECT_EQ(report[8], "Structure Calls by: Unstructured") << "nor the structure";
     EXPECT_EQ(report[1], "Issued: " + entries[0]->GetDateTimeText());
 }
 
-TEST_F(ArchiveLogger, LookupsByPathAndByStartTime)
+// A call is its start and file name: found when moved, not confused with another user's call of
+// the same second; a call whose start was unknown when it was archived, or is now, goes by its path.
+TEST_F(ArchiveLogger, ACallIsFoundByItsStartAndNameOrByItsPathWhenAStartIsUnknown)
 {
-    log.AddEntry(Job(100, kArchiveZip, { { "/calls/a.qor", 10 }, { "/calls/b.qor", 20 } }));
-    log.AddEntry(Job(200, kArchiveDisk, { { "/calls/b.qor", 20 }, { "/calls/c.qor", 30 } }));
-    EXPECT_EQ(log.FindPath("/calls/b.qor"), 1) << "the last job holding it";
-    EXPECT_EQ(log.FindPath("/calls/b.qor"), 1);
-    EXPECT_EQ(log.FindPath("/calls/a.qor"), 0);
-    EXPECT_EQ(log.FindPath("/calls/A.qor"), -1) << "paths compare with case";
-    CRvFileListEntry call;
-    call.SetDisplayTime(10);
-    EXPECT_EQ(log.ArchivedTime(call), 100);
-    call.SetDisplayTime(99);
-    EXPECT_EQ(log.ArchivedTime(call), std::nullopt);
+    log.AddEntry(Job(100, kArchiveZip, { { "/calls/Ann-1.qor", 10 }, { "/calls/Ann-2.qor", 20 } }));
+    log.AddEntry(Job(200, kArchiveDisk, { { "/calls/Ann-2.qor", 20 }, { "/calls/locked.qor", 0 } }));
+    EXPECT_EQ(log.FindPath("/calls/Ann-2.qor"), 1) << "the last job holding it";
+    EXPECT_EQ(log.FindPath("/calls/A.qor"), -1);
+    const auto archived = [this](const std::string& path, std::int32_t start, bool readable = true) {
+        CRvFileListEntry call;
+        call.SetPath(path);
+        call.LoadDetailsFrom(CRvRecordFileHdr(), readable ? 1 : 0);
+        call.SetDisplayTime(start);
+        return log.ArchivedTime(call);
+    };
+    EXPECT_EQ(archived("/calls/Ann-1.qor", 10), 100);
+    EXPECT_EQ(archived("/calls/Ann-2.qor", 20), 200) << "the latest job";
+    EXPECT_EQ(archived("/moved/Ann-1.qor", 10), 100) << "moved, same call";
+    EXPECT_EQ(archived("/calls/Bob-1.qor", 10), std::nullopt) << "another user's call of the same second";
+    EXPECT_EQ(archived("/calls/Ann-1.qor", 99), std::nullopt);
+    EXPECT_EQ(archived("/calls/locked.qor", 30), 200) << "archived without its passphrase";
+    EXPECT_EQ(archived("/calls/other-locked.qor", 0, false), std::nullopt) << "not every unreadable call";
+    EXPECT_EQ(archived("/calls/Ann-2.qor", 0, false), 200) << "unreadable now: its path";
 }
 
 TEST_F(ArchiveLogger, ForgivingReadingAndAnEmptyLogIsWritten)

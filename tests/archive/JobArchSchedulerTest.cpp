@@ -3,6 +3,7 @@
 #include "archive/ArchiveLogger.h"
 #include "archive/ArchiveManager.h"
 #include "samplegen/SampleRecording.h"
+#include "support/Locales.h"
 #include "support/RecordingFolder.h"
 
 #include <chrono>
@@ -96,18 +97,50 @@ TEST_F(JobArchScheduler, TheFileIsWrittenAsLaidOutAndReadTolerantly)
     EXPECT_TRUE(scheduler.GetSettings().enabled) << "a damaged file changes nothing";
 }
 
-TEST_F(JobArchScheduler, ArchiveNamesCarryTheTimeWithoutSeparators)
+// The desktop program, "schedule set" and the timer's run each save the job from what they read; a
+// save never takes back what another saved meanwhile.
+TEST_F(JobArchScheduler, SavesFromStaleCopiesKeepEachOthersChanges)
 {
+    CScheduleSettings settings;
+    settings.spaceFolders = { folder.File("calls") };
+    settings.archiveType = kArchiveZip;
+    scheduler.SetSettings(settings);
+    ASSERT_TRUE(scheduler.SaveSchedule());
+
+    CJobArchScheduler settingsPage{ manager, log };
+    CJobArchScheduler timerRun{ manager, log };
+    ASSERT_TRUE(settingsPage.LoadSchedule());
+    ASSERT_TRUE(timerRun.LoadSchedule());
+    CScheduleSettings changed = settingsPage.GetSettings();
+    changed.daysInterval = 3;
+    changed.enabled = true;
+    settingsPage.SetSettings(changed);
+    ASSERT_TRUE(settingsPage.SaveSchedule());
+    CScheduleSettings ran = timerRun.GetSettings();
+    ran.lastJobTime = 1'700'000'000;
+    timerRun.SetSettings(ran);
+    ASSERT_TRUE(timerRun.SaveSchedule());
+
+    CJobArchScheduler reader{ manager, log };
+    ASSERT_TRUE(reader.LoadSchedule());
+    EXPECT_EQ(reader.GetSettings().daysInterval, 3);
+    EXPECT_TRUE(reader.GetSettings().enabled);
+    EXPECT_EQ(reader.GetSettings().lastJobTime, 1'700'000'000);
+    EXPECT_EQ(timerRun.GetSettings().daysInterval, 3) << "the saver now holds what was saved";
+}
+
+TEST_F(JobArchScheduler, ArchiveNamesSortByTimeAndNeedNoQuoting)
+{
+    test::CTimeZone zone("UTC");
     CScheduleSettings settings;
     settings.archivePath = "/archives";
     settings.archiveType = kArchiveZip;
-    const std::string zip = CJobArchScheduler::TargetFor(settings, 1'449'137'700);
-    EXPECT_TRUE(zip.starts_with("/archives/Stowmere Job")) << zip;
-    EXPECT_TRUE(zip.ends_with(".zip"));
-    EXPECT_EQ(zip.find_first_of(".:\\", 10), zip.size() - 4) << zip;
-    EXPECT_EQ(zip.substr(22).find('/'), std::string::npos) << zip;
+    EXPECT_EQ(CJobArchScheduler::TargetFor(settings, 1'449'137'700), "/archives/Stowmere-Job-2015-12-03_1015.zip");
+    settings.archiveName = "calls";
+    settings.archiveType = kArchiveIso;
+    EXPECT_EQ(CJobArchScheduler::TargetFor(settings, 1'449'137'700), "/archives/calls-2015-12-03_1015.iso");
     settings.archiveType = kArchiveDisk;
-    EXPECT_EQ(CJobArchScheduler::TargetFor(settings, 0), "/archives/Stowmere Job/");
+    EXPECT_EQ(CJobArchScheduler::TargetFor(settings, 0), "/archives/calls/");
 }
 
 TEST_F(JobArchScheduler, ARunIsLoggedModifiesTheOriginalsAndKeepsItsComment)

@@ -221,6 +221,23 @@ TEST_F(CliContract, AScheduledJobIsSetUpShownAndRunOnceWhenOverdue)
     EXPECT_TRUE(Has(foreign.errors, "is not a schedule file")) << foreign.errors;
 }
 
+// Three programs annotate one call at the same moment, again and again: each change survives.
+TEST_F(CliContract, AnnotationsAtTheSameMomentAreAllKept)
+{
+    const std::string path = Call("calls/a.qor", "Alice", 1'454'075'125, ">0123", 90);
+    const std::string cli = QOR_CLI_PATH;
+    for (int round = 0; round < 15; ++round) {
+        const std::string words = "round " + std::to_string(round);
+        const std::string mark = round % 2 ? "--not-important" : "--important";
+        test::Shell("(" + cli + " comment '" + path + "' --set '" + words + "' & " + cli + " mark '" + path + "' "
+            + mark + " & " + cli + " bookmark '" + path + "' " + std::to_string(round + 1) + " 80 & wait) 2>&1");
+        const Json call = ParsedOrNull(RunCli({ "info", "--format", "json", path }).output)[0];
+        EXPECT_EQ(call["comment"], words) << round;
+        EXPECT_EQ(call["important"], round % 2 == 0) << round;
+        EXPECT_EQ(call["bookmark"]["start"], round + 1) << round;
+    }
+}
+
 TEST_F(CliContract, AnExportNeverLosesAFile)
 {
     const std::string first = Call("a/call.qor", "Alice", 1'454'075'125, ">0123", 2);

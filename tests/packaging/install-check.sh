@@ -42,6 +42,28 @@ describes() { # the command named by the arguments, its options and its own comm
 }
 describes
 
+# The shell completions are installed; bash's completes commands and options from --help.
+for completion in bash-completion/completions/qortolvane-cli zsh/site-functions/_qortolvane-cli \
+    fish/vendor_completions.d/qortolvane-cli.fish; do
+    [ -s "$prefix/share/$completion" ] || { echo "not installed: share/$completion"; exit 1; }
+done
+completes() { # the words typed, then what the completion must offer
+    local expected=$1
+    shift
+    COMP_WORDS=("$cli" "$@")
+    COMP_CWORD=$(($# ))
+    _qortolvane_cli
+    grep -qxF -- "$expected" <(printf '%s\n' "${COMPREPLY[@]}") \
+        || { echo "completing '$*' offers '${COMPREPLY[*]}', not $expected"; exit 1; }
+}
+# shellcheck source=/dev/null
+source "$prefix/share/bash-completion/completions/qortolvane-cli"
+completes schedule sch
+completes --format list --for
+completes --if-due schedule run --if
+! command -v zsh >/dev/null || zsh -n "$prefix/share/zsh/site-functions/_qortolvane-cli"
+! command -v fish >/dev/null || fish -n "$prefix/share/fish/vendor_completions.d/qortolvane-cli.fish"
+
 # The user units, installed to a prefix other than the configured one, run the program installed
 # there and pass systemd's checks as they are.
 units="$prefix/share/systemd/user"

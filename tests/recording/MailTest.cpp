@@ -43,14 +43,20 @@ TEST_F(Mail, OneCallNamesCallerTimeAndComment)
     call.comment = "Call back Monday\nabout the invoice";
     const std::string time = samplegen::MakeHeader(call).FormatStartTime();
     ASSERT_FALSE(time.empty());
-    const std::string intro = "Please find attached a telephone conversation recorded by me as follows:\r\n"
-                              "Conversation With: >0123456\r\nDate & Time: "
-        + time + "\r\n";
+    const std::string intro = "Please find attached a telephone conversation recorded by me as follows:\n"
+                              "Conversation With: >0123456\nDate & Time: "
+        + time + "\n";
 
     const CMailMessage message = MakeCallMailMessage(samplegen::MakeHeader(call), "/calls/a.wav");
     EXPECT_EQ(message.subject, "Recording With >0123456 at " + time);
-    EXPECT_EQ(message.body, intro + "My comments: Call back Monday\nabout the invoice\r\n");
+    EXPECT_EQ(message.body, intro + "My comments: Call back Monday\nabout the invoice\n");
     EXPECT_EQ(message.attachments, std::vector<std::string>{ "/calls/a.wav" });
+
+    call.bookmarkStart = 2;
+    call.bookmarkEnd = 5;
+    EXPECT_EQ(MakeCallMailMessage(samplegen::MakeHeader(call), "/calls/a.wav").body,
+        intro + "My comments: Call back Monday\nabout the invoice\n")
+        << "no padding, no bookmark block";
 
     call.comment.clear();
     EXPECT_EQ(MakeCallMailMessage(samplegen::MakeHeader(call), "/calls/a.wav").body, intro);

@@ -167,11 +167,15 @@ TEST_F(RecordFileHdr, UnreadableFilesGiveTheirOwnResults)
         EXPECT_EQ(header.Duration(), 0);
     }
 
-    // A plain header cut short reads what is there; a version-4 body it claims is not invented.
-    WriteFileText(folder.File("cut.qor"), HeaderOnly(4, kCodecMuLaw, 0, 0).substr(0, 1000));
-    CRvRecordFileHdr cut;
-    EXPECT_EQ(cut.Load(folder.File("cut.qor"), ""), 1440);
-    EXPECT_EQ(cut.Duration(), 0);
+    // A header cut short is no recording: its missing fields would show as garbage, and it is never
+    // written back (the file would grow).
+    for (const std::size_t length : { std::size_t(100), std::size_t(1000), std::size_t(1439) }) {
+        WriteFileText(folder.File("cut.qor"), HeaderOnly(4, kCodecMuLaw, 0, 0).substr(0, length));
+        CRvRecordFileHdr cut;
+        EXPECT_EQ(cut.Load(folder.File("cut.qor"), ""), 0) << length;
+        EXPECT_TRUE(cut.IsCutShort());
+        EXPECT_TRUE(cut.Serialize().empty());
+    }
 }
 
 TEST_F(RecordFileHdr, EncryptedHeadersNeedTheRightPassphraseAndAKnownKeyType)

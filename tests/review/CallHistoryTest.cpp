@@ -47,6 +47,33 @@ TEST_F(CallHistory, RemembersEveryPlayOfAnExistingFile)
     EXPECT_EQ(CCallHistory::FilePath(), sandbox.UserBase() + "/Veltrane/Qor Tolvane/Configuration/history.reclist");
 }
 
+// A second login of the same user plays other calls: each save adds its own plays to the file.
+TEST_F(CallHistory, TwoLoginsSavingKeepEachOthersPlays)
+{
+    const std::string a = Write("a.qor", 1'000);
+    const std::string b = Write("b.qor", 2'000);
+    const std::string c = Write("c.qor", 3'000);
+    history.AddPlayed(a);
+    ASSERT_TRUE(history.Save());
+    CCallHistory first;
+    CCallHistory second;
+    first.Load();
+    second.Load();
+    first.AddPlayed(b);
+    second.AddPlayed(c);
+    ASSERT_TRUE(first.Save());
+    ASSERT_TRUE(second.Save());
+    CCallHistory reader;
+    reader.Load();
+    EXPECT_EQ(reader.GetPaths(), (std::vector<std::string>{ a, b, c }));
+
+    second.Clear();
+    second.AddPlayed(a);
+    ASSERT_TRUE(second.Save());
+    reader.Load();
+    EXPECT_EQ(reader.GetPaths(), std::vector<std::string>{ a }) << "a cleared history starts again";
+}
+
 TEST_F(CallHistory, AnEmptyHistoryLeavesTheFileAlone)
 {
     WriteFileText(CCallHistory::FilePath(), "kept");

@@ -206,5 +206,35 @@ TEST_F(TreeStore, EmptyStoreLeavesThePreviousFile)
     EXPECT_EQ(ReadFileText(store.FilePath()), saved);
 }
 
+// Two logins of one user change the store from what each read: a save takes back nothing the other
+// saved. One renames and adds; the other removes a group and adds under the same new id.
+TEST_F(TreeStore, SavesFromStaleCopiesKeepEachOthersChanges)
+{
+    ASSERT_TRUE(tree.Save());
+    CHotLists first;
+    CHotLists second;
+    ASSERT_TRUE(first.Load());
+    ASSERT_TRUE(second.Load());
+    ASSERT_TRUE(first.Rename(2, "renamed"));
+    ASSERT_TRUE(first.Add(Group(7, 6)));
+    ASSERT_TRUE(first.Add(Link(8, 7, "/calls/first.qor")));
+    ASSERT_TRUE(second.Remove(4));
+    ASSERT_TRUE(second.Move(3, 6));
+    ASSERT_TRUE(second.Add(Link(7, 0, "/calls/second.qor")));
+    ASSERT_TRUE(first.Save());
+    ASSERT_TRUE(second.Save());
+
+    CHotLists reader;
+    ASSERT_TRUE(reader.Load());
+    std::vector<std::string> shown;
+    for (const CTreeStoreEntry& entry : reader.Entries())
+        shown.push_back(std::to_string(entry.parentId) + ">" + entry.name);
+    EXPECT_EQ(shown,
+        (std::vector<std::string>{ "-1>group 0", "0>group 1", "0>renamed", "-1>group 6", "6>group 7", "7>first.qor",
+            "6>a.qor", "0>second.qor" }))
+        << "4 and 5 gone, 3 moved, both additions kept under distinct ids";
+    EXPECT_EQ(Ids(reader.Entries()), Ids(second.Entries())) << "the saver now holds what was saved";
+}
+
 } // namespace
 } // namespace qor

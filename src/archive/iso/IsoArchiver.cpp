@@ -214,8 +214,10 @@ int CISOArchiver::WriteImage()
     }
     if (struct stat status{}; fstat(m_partial.Descriptor(), &status) == 0)
         fchmod(m_partial.Descriptor(), static_cast<mode_t>(MostPrivate(status.st_mode)));
-    ListIsoTree(m_volume.Root(), stdout);
-    std::fflush(stdout);
+    if (std::FILE* listing = IsoTreeListing()) {
+        ListIsoTree(m_volume.Root(), listing);
+        std::fflush(listing);
+    }
 
     const CIsoStatus written = WriteIsoImage(m_volume.Image(), m_partial.Descriptor(), m_cancelled, m_progress);
     if (written.Cancelled()) {

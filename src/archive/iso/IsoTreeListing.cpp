@@ -1,5 +1,7 @@
 #include "archive/iso/IsoTreeListing.h"
 
+#include <atomic>
+
 namespace qor {
 
 void ListIsoTree(IsoDir* folder, std::FILE* out, int level)
@@ -24,6 +26,26 @@ void ListIsoTree(IsoDir* folder, std::FILE* out, int level)
         }
     }
     iso_dir_iter_free(children);
+}
+
+namespace {
+
+std::atomic<std::FILE*>& Listing()
+{
+    static std::atomic<std::FILE*> listing{ nullptr };
+    return listing;
+}
+
+} // namespace
+
+void SetIsoTreeListing(std::FILE* out)
+{
+    Listing() = out;
+}
+
+std::FILE* IsoTreeListing()
+{
+    return Listing();
 }
 
 } // namespace qor

@@ -1,6 +1,7 @@
 #include "archive/iso/IsoArchiver.h"
 
 #include "archive/iso/IsoImageChecks.h"
+#include "archive/iso/IsoTreeListing.h"
 #include "support/RecordingFolder.h"
 #include "support/TestFolders.h"
 #include "support/Unprivileged.h"
@@ -319,7 +320,9 @@ TEST(IsoArchiver, ListsTheImageTreeOnStandardOutputBeforeWriting)
     add("b.qor", std::string(70000, 'b'), "home/user");
 
     testing::internal::CaptureStdout();
+    SetIsoTreeListing(stdout);
     const int written = archiver.Write();
+    SetIsoTreeListing(nullptr);
     const std::string listing = testing::internal::GetCapturedStdout();
     ASSERT_EQ(written, 0);
     EXPECT_EQ(listing,
