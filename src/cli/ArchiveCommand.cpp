@@ -119,7 +119,7 @@ void RunArchive(ArchiveOptions options, CCliContext& context)
     CJobArchListEntry job = MakeJob(options);
     std::size_t recordings = 0;
     for (const std::string& source : options.sources)
-        WalkRecordings(source, options.subFolders, [&recordings](const std::string&) { return ++recordings < 1; });
+        WalkRecordings(source, options.subFolders, [&recordings](const std::string&) { return ++recordings > 0; });
     if (recordings == 0)
         return context.NothingFound("No recordings found which match your specified criteria.");
     context.Passphrase();
@@ -131,7 +131,7 @@ void RunArchive(ArchiveOptions options, CCliContext& context)
     manager.AddJob(job, &follower);
     if (!manager.Start(false))
         return context.Fail("the archive run could not be started");
-    WaitForRun(manager, &follower);
+    WaitForRun(manager, &follower, recordings);
 
     const CArchiveManager::Results results = manager.GetResults();
     CJobArchListEntry* done = manager.GetFirstJob();

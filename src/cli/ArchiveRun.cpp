@@ -18,13 +18,14 @@ void CPrintedMessages::Show(Kind kind, const std::string& text)
         m_context.Note(text);
 }
 
-void WaitForRun(CArchiveManager& manager, const CRunFollower* follower)
+void WaitForRun(CArchiveManager& manager, const CRunFollower* follower, std::size_t calls)
 {
-    CProgressBar progress("archiving", 100);
+    const std::size_t total = calls > 0 ? calls : 100;
+    CProgressBar progress(calls > 0 ? "archiving calls" : "archiving", total);
     while (manager.IsRunning()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         if (follower)
-            progress.Update(static_cast<std::size_t>(follower->Percent()));
+            progress.Update(static_cast<std::size_t>(follower->Percent() * static_cast<double>(total) / 100.0));
     }
     manager.Wait();
     progress.Finish();

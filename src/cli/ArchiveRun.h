@@ -39,8 +39,9 @@ private:
     std::atomic<double> m_percent{ 0.0 };
 };
 
-// Returns once the run is over and its thread joined; draws the follower's progress, if any.
-void WaitForRun(CArchiveManager& manager, const CRunFollower* follower);
+// Returns once the run is over and its thread joined; draws the follower's progress, if any, as
+// calls done of calls (the run's share of them when calls is 0: not counted).
+void WaitForRun(CArchiveManager& manager, const CRunFollower* follower, std::size_t calls = 0);
 
 // Prints how a finished job went: the calls archived (only those read back intact), the calls not
 // archived, and the originals kept or that failed, each named; failures count in the exit status.

@@ -2,6 +2,7 @@
 // files and what its settings are.
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
+#include "cli/ProgressBar.h"
 #include "foundation/DataFolders.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
@@ -50,7 +51,10 @@ void AddHousekeepingCommands(CLI::App& program, CCliContext& context)
     samples->add_option("DIR", *folder, "The folder (made if missing)")->required();
     samples->add_option("--count", *count, "How many calls")->check(CLI::Range(1, 100'000));
     samples->callback([folder, count, &context] {
-        const int written = samplegen::WriteDemoLibrary(*folder, *count);
+        CProgressBar progress("writing", static_cast<std::size_t>(*count));
+        const int written = samplegen::WriteDemoLibrary(
+            *folder, *count, [&progress](int done) { progress.Update(static_cast<std::size_t>(done)); });
+        progress.Finish();
         if (written < *count)
             return context.Fail(*folder, "could write only " + std::to_string(written) + " of the calls there");
         std::printf(

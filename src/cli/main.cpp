@@ -22,6 +22,24 @@ constexpr const char* kFooter
       "Exit status: 0 done, 1 nothing matched or nothing to do, 2 some items failed (each\n"
       "is named on standard error; the others were handled), 64 the command line was wrong.\n";
 
+// A run that only tells how to use the program or where its files are changes nothing on disk.
+bool OnlyLooks(int argc, char** argv)
+{
+    std::string command;
+    for (int at = 1; at < argc; ++at) {
+        const std::string argument = argv[at];
+        if (argument == "--")
+            break;
+        if (argument == "-h" || argument == "--help" || argument == "-V" || argument == "--version")
+            return true;
+        if (argument == "--passphrase-file")
+            ++at;
+        else if (command.empty() && !argument.starts_with("-"))
+            command = argument;
+    }
+    return command == "paths" || command == "settings";
+}
+
 void Usage(const std::string& message)
 {
     std::fprintf(
@@ -36,10 +54,14 @@ int main(int argc, char** argv)
     using namespace qor::cli;
     CheckStandardOutputAtExit();
     SetDataFolderNames(LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME));
+    const bool onlyLooks = OnlyLooks(argc, argv);
+    if (onlyLooks)
+        OnlyLookAtDataFolders();
     Singleton<CSettings>::Instance()->Load();
     // An archive that a killed run left half-written is put back before any command can use it.
-    for (const CZipRepairOutcome& repair : RepairPendingZipJournals())
-        std::fprintf(stderr, "qortolvane-cli: %s: %s\n", repair.archive.c_str(), repair.message.c_str());
+    if (!onlyLooks)
+        for (const CZipRepairOutcome& repair : RepairPendingZipJournals())
+            std::fprintf(stderr, "qortolvane-cli: %s: %s\n", repair.archive.c_str(), repair.message.c_str());
 
     CCliContext context;
     CLI::App program(

@@ -1,6 +1,7 @@
 #include "foundation/DataFolders.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -25,6 +26,12 @@ DataFolderNames& Names()
 {
     static DataFolderNames names;
     return names;
+}
+
+std::atomic<bool>& FoldersMayBeMade()
+{
+    static std::atomic<bool> mayBeMade{ true };
+    return mayBeMade;
 }
 
 std::string Environment(const char* name)
@@ -127,12 +134,17 @@ std::string BuildDataFolder(int baseKind, const std::string& company, const std:
     path += "/";
     path += leaf;
     std::error_code error;
-    if (!fs::is_directory(path, error))
+    if (FoldersMayBeMade() && !fs::is_directory(path, error))
         fs::create_directories(path, error); // a failure shows up in the caller's first write
     return path + "/";
 }
 
 } // namespace
+
+void OnlyLookAtDataFolders()
+{
+    FoldersMayBeMade() = false;
+}
 
 void SetDataFolderNames(const std::string& company, const std::string& product)
 {
@@ -156,6 +168,10 @@ bool GetSpecialFolderPath(int kind, std::string& path)
     if (!base)
         return false;
     std::error_code error;
+    if (!FoldersMayBeMade()) {
+        path = WithoutTrailingSlashes(*base);
+        return true;
+    }
     if (!fs::is_directory(*base, error))
         fs::create_directories(*base, error);
     if (!fs::is_directory(*base, error))

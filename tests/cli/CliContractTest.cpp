@@ -182,6 +182,18 @@ TEST_F(CliContract, AWriteToStandardOutputThatFailsIsAFailure)
     }
 }
 
+TEST_F(CliContract, AskingForHelpOrWhereTheFilesAreLeavesNoTrace)
+{
+    const std::string home = folder.File("fresh-home");
+    fs::create_directories(home);
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             { "--help" }, { "list", "--help" }, { "paths" }, { "settings" }, { "--version" } }) {
+        const CRun run = RunCli(command, ".", "env -i HOME='" + home + "' PATH=/usr/bin:/bin");
+        EXPECT_EQ(run.exitCode, 0) << command[0] << run.errors;
+        EXPECT_TRUE(fs::is_empty(home)) << command[0] << " made folders";
+    }
+}
+
 TEST_F(CliContract, AScheduledJobIsSetUpShownAndRunOnceWhenOverdue)
 {
     Call("calls/a.qor", "Alice", 1'454'075'125);

@@ -28,7 +28,7 @@ std::string FileName(const std::string& user, std::int32_t startTime)
 
 } // namespace
 
-int WriteDemoLibrary(const std::string& folder, int callCount)
+int WriteDemoLibrary(const std::string& folder, int callCount, const std::function<void(int done)>& progress)
 {
     std::mt19937 random(20160129);
     constexpr std::int32_t kFirstDay = 1'451'606'400; // 2016-01-01
@@ -64,6 +64,8 @@ int WriteDemoLibrary(const std::string& folder, int callCount)
         std::filesystem::create_directories(userFolder, error);
         if (WriteRecording((userFolder / FileName(call.userId, call.startTime)).string(), call))
             ++written;
+        if (progress)
+            progress(index + 1);
     }
     return written;
 }

@@ -3,6 +3,7 @@
 // tenth encrypted with the passphrase "demo".
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace qor::samplegen {
@@ -10,6 +11,8 @@ namespace qor::samplegen {
 constexpr const char* kDemoPassphrase = "demo";
 
 // Writes callCount calls into folder/<User>/<User>-YYYYMMDD-HHMMSS.qor; returns the number written.
-int WriteDemoLibrary(const std::string& folder, int callCount = 240);
+// progress, when given, hears how many calls are done after each one.
+int WriteDemoLibrary(
+    const std::string& folder, int callCount = 240, const std::function<void(int done)>& progress = {});
 
 } // namespace qor::samplegen
