@@ -73,9 +73,10 @@ protected:
 
     // An archive is as private as the most private call it holds: the group and other permission
     // bits that every source has (the owner's are always kept, so the archive can be added to).
+    // Nobody else ever writes to it: a file others could open for writing is never added to.
     void NoteSourceMode(unsigned mode) { m_privateMask &= mode | 0700u; }
     // The permission bits an archive of mode may keep.
-    unsigned MostPrivate(unsigned mode) const { return mode & 07777u & (m_privateMask | 07000u); }
+    unsigned MostPrivate(unsigned mode) const { return mode & 07755u & (m_privateMask | 07000u); }
 
     std::uint64_t m_sizeBytes = 0;
     std::int32_t m_thresholdMB = 0;

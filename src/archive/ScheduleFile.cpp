@@ -179,7 +179,7 @@ bool ReadScheduleFile(const std::string& path, CScheduleSettings& settings, std:
     }
     CScheduleSettings readSettings = settings;
     CScheduleReader handler(readSettings);
-    if (read != CConfigurationRead::Read || !CXmlReader().Read(content, handler)) {
+    if (read != CConfigurationRead::Read || !StartsAsMarkup(content) || !CXmlReader().Read(content, handler)) {
         if (why)
             *why = "cannot be read or is malformed";
         return false;

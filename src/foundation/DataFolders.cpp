@@ -1,5 +1,7 @@
 #include "foundation/DataFolders.h"
 
+#include "foundation/WriteTrust.h"
+
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -134,8 +136,19 @@ std::string BuildDataFolder(int baseKind, const std::string& company, const std:
     path += "/";
     path += leaf;
     std::error_code error;
-    if (FoldersMayBeMade() && !fs::is_directory(path, error))
+    if (FoldersMayBeMade() && !fs::is_directory(path, error)) {
+        std::vector<std::string> made;
+        for (fs::path folder = path; !folder.empty() && !fs::exists(folder, error); folder = folder.parent_path())
+            made.push_back(folder.string());
         fs::create_directories(path, error); // a failure shows up in the caller's first write
+        // A folder the umask leaves open to others is made sticky, as /tmp is: nobody else may then
+        // rename or replace the files we keep in it.
+        for (const std::string& folder : made)
+            if (struct stat status{}; lstat(folder.c_str(), &status) == 0 && status.st_uid == geteuid()
+                && ((status.st_mode & S_IWOTH) != 0
+                    || ((status.st_mode & S_IWGRP) != 0 && !IsOurPrivateGroup(status.st_gid))))
+                chmod(folder.c_str(), (status.st_mode & 07777) | S_ISVTX);
+    }
     return path + "/";
 }
 

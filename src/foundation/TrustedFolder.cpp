@@ -94,7 +94,7 @@ public:
             if (next >= 0) {
                 m_chain.emplace_back(next, std::string());
                 m_names.push_back(part);
-                if (m_way.ownFoldersOnly && !OwnedByUs(next)) {
+                if (m_way.ownFoldersOnly && !Trusted(next)) {
                     errno = EACCES;
                     return false;
                 }
@@ -199,10 +199,19 @@ public:
     }
 
 private:
-    static bool OwnedByUs(int descriptor)
+    // Ours or root's, and not one where others may rename or replace what is in it: a folder the
+    // group or others can write must be sticky, as /tmp is (a group of our own alone, as user
+    // private groups are, is no other user).
+    static bool Trusted(int descriptor)
     {
         struct stat status { };
-        return fstat(descriptor, &status) == 0 && OwnedByUsOrRoot(status.st_uid);
+        if (fstat(descriptor, &status) != 0 || !OwnedByUsOrRoot(status.st_uid))
+            return false;
+        if ((status.st_mode & S_ISVTX) != 0)
+            return true;
+        if ((status.st_mode & S_IWOTH) != 0)
+            return false;
+        return (status.st_mode & S_IWGRP) == 0 || (status.st_uid == geteuid() && IsOurPrivateGroup(status.st_gid));
     }
 
     CFolderWay m_way;

@@ -42,7 +42,9 @@ private:
 struct CFolderWay {
     // Folders that are not there are made (mode 0777 less the umask).
     bool makeMissing = false;
-    // Every folder on the way must be ours or root's, else EACCES: for what is to be trusted.
+    // Every folder on the way must be ours or root's, and sticky when the group or others can write
+    // it (so nobody else can rename a file of ours into place there), else EACCES: for what is to
+    // be trusted.
     bool ownFoldersOnly = false;
 };
 

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +38,18 @@ bool OwnedByUsOrRoot(uid_t owner)
     return owner == geteuid() || owner == 0;
 }
 
+bool IsOurPrivateGroup(gid_t groupId)
+{
+    const passwd* account = getpwuid(geteuid());
+    const struct group* entry = getgrgid(groupId);
+    if (!account || !entry || std::strcmp(account->pw_name, entry->gr_name) != 0)
+        return false;
+    for (char** member = entry->gr_mem; member && *member; ++member)
+        if (std::strcmp(*member, account->pw_name) != 0)
+            return false;
+    return true;
+}
+
 CConfigurationRead ReadConfiguration(
     const std::string& path, std::string& content, std::string& why, std::uint64_t maxBytes)
 {
@@ -44,7 +58,8 @@ CConfigurationRead ReadConfiguration(
     if (!OpenParentForWriting(path, folder, name, CFolderWay{ .ownFoldersOnly = true })) {
         if (errno == ENOENT)
             return CConfigurationRead::Missing;
-        why = errno == EACCES ? "a folder on its way belongs to another user"
+        why = errno == EACCES ? "a folder on its way belongs to another user, or others can change it (group or "
+                                "world writable without the sticky bit)"
             : errno == EPERM  ? "it is reached through another user's link"
                               : std::string("its folder cannot be opened (") + std::strerror(errno) + ")";
         return errno == EACCES || errno == EPERM ? CConfigurationRead::Untrusted : CConfigurationRead::Unreadable;

@@ -374,4 +374,12 @@ const char* CXmlReader::ErrorText(int code)
     }
 }
 
+bool StartsAsMarkup(std::string_view text)
+{
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    const auto first = text.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos && text[first] == '<';
+}
+
 } // namespace qor

@@ -31,6 +31,11 @@ protected:
     ~IXmlHandler() = default;
 };
 
+// Whether the text opens, after a byte order mark and blanks, with markup. Settings files are read
+// forgivingly; one that opens with anything else (a log, with markup a file name spelled somewhere
+// in a line) is no settings file at all.
+bool StartsAsMarkup(std::string_view text);
+
 class CXmlReader {
 public:
     using TextVisitor = std::function<void(const std::string& text, const std::string& parentName)>;

@@ -280,7 +280,8 @@ bool CTreeStore::ReadFile(std::vector<CTreeStoreEntry>& entries, bool loading)
     if (read == CConfigurationRead::Missing)
         return false;
     CStoreReader store(m_elementName);
-    if (read != CConfigurationRead::Read || !CXmlReader().Read(content, store) || !store.SawRoot()) {
+    if (read != CConfigurationRead::Read || !StartsAsMarkup(content) || !CXmlReader().Read(content, store)
+        || !store.SawRoot()) {
         // A file that is there but cannot be read is kept, so the defaults saved at exit lose nothing.
         KeepDamagedFileAside(path);
         return false;

@@ -294,6 +294,60 @@ TEST_F(SharedFolders, ConfigurationOthersCanWriteIsNotTrusted)
     setenv("QOR_MACHINE_DATA_DIR", sandbox.MachineBase().c_str(), 1);
 }
 
+// In a folder others may write without the sticky bit, he can rename a file of ours into the
+// schedule's name (our log, with a job of his spelled in a file name), or a lock file of ours he
+// holds open into the name of our next archive: neither is trusted for what it is not.
+TEST_F(SharedFolders, AFileOfOursRenamedIntoPlaceByAnotherUserDecidesNothing)
+{
+    const std::string machine = root.File("machine");
+    ASSERT_EQ(mkdir(machine.c_str(), 0777), 0);
+    ASSERT_EQ(chmod(machine.c_str(), 0777), 0); // writable by all, not sticky
+    setenv("QOR_MACHINE_DATA_DIR", machine.c_str(), 1);
+    Call("private/1000-p.qor", 4);
+    CScheduleSettings settings;
+    settings.enabled = true;
+    settings.spaceFolders = { calls.File("private") };
+    settings.archiveType = kArchiveZip;
+    settings.archivePath = shared;
+    settings.mediaProcessing = kDeleteOriginals;
+    const std::string schedule = CJobArchScheduler::FilePath();
+    fs::create_directories(fs::path(schedule).parent_path());
+    for (fs::path folder = fs::path(schedule).parent_path(); folder != fs::path(machine); folder = folder.parent_path())
+        chmod(folder.c_str(), 0777);
+    ASSERT_TRUE(WriteFileAtomically(schedule, ScheduleFileText(settings), 0644)) << "ours, as a renamed file is";
+    const CRun run = RunCli("schedule run");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Has(run.output, "others can change it")) << run.output;
+    EXPECT_TRUE(fs::exists(calls.File("private/1000-p.qor")));
+    for (fs::path folder = fs::path(schedule).parent_path(); folder != fs::path(machine).parent_path();
+         folder = folder.parent_path())
+        chmod(folder.c_str(), 01777);
+    EXPECT_TRUE(Has(RunCli("schedule show").output, "Scheduled job:")) << "sticky, as /tmp is: trusted";
+    setenv("QOR_MACHINE_DATA_DIR", sandbox.MachineBase().c_str(), 1);
+
+    // Nor is our log, with a job spelled in a file name it names, ever read as the schedule.
+    CRvLogger logger(root.File("log/"));
+    fs::create_directories(root.File("log"));
+    const std::string job = ScheduleFileText(settings);
+    logger.Write("Archiver: %s\r\n", job.substr(job.find("<Archive")).c_str());
+    CScheduleSettings read;
+    EXPECT_FALSE(ReadScheduleFile(root.File("log/Log.txt"), read));
+
+    // A file of ours that others could open for writing is never added to: he may hold it open and
+    // empty it once the originals are deleted. What we archive is never writable by others.
+    const std::string zip = shared + "/ours.zip";
+    ASSERT_EQ(RunCli("archive --zip " + zip + " " + calls.File("private")).exitCode, 0);
+    struct stat made { };
+    ASSERT_EQ(stat(zip.c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & (S_IWGRP | S_IWOTH), 0u);
+    chmod(zip.c_str(), 0666);
+    Call("private/1001-q.qor", 5);
+    const CRun held = RunCli("archive --after delete --zip " + zip + " " + calls.File("private"));
+    EXPECT_EQ(held.exitCode, 2);
+    EXPECT_TRUE(Has(held.output, "others can write it")) << held.output;
+    EXPECT_TRUE(fs::exists(calls.File("private/1001-q.qor")));
+}
+
 TEST_F(SharedFolders, TheLogIsOnlyAppendedToARegularFileAndNoNameForgesALine)
 {
     const std::string logFolder = shared + "/Log/";

@@ -86,6 +86,8 @@ bool CISOArchiver::Prepare(const std::string& target)
         return refuse("it is not a regular file");
     if (status.st_uid != geteuid())
         return refuse("it belongs to another user");
+    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return refuse("others can write it, so it is not added to (\"chmod go-w\" it first)");
     m_existingIdentity = IdentityOf(m_existing);
     fchmod(m_partial.Descriptor(), status.st_mode & 07777);
     if (const int imported = m_volume.Import(m_existing); imported < 0)

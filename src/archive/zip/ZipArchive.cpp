@@ -67,6 +67,13 @@ bool CZipArchive::Open(std::string& error)
                 error = "it belongs to another user";
                 return false;
             }
+            // Another user may hold it open for writing from when its permissions let him (a
+            // file of ours renamed into place), and change it after the originals are deleted.
+            if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+                close(descriptor);
+                error = "others can write it, so it is not added to (\"chmod go-w\" it first)";
+                return false;
+            }
             if (!TryLockForWriting(descriptor)) {
                 close(descriptor);
                 error = "another job is writing to it";
