@@ -94,7 +94,11 @@ bool CJobArchScheduler::SaveSchedule()
         QOR_LOG("Archiver: schedule.xml is locked by another program; not saved\r\n");
         return false;
     }
-    CScheduleSettings onDisk = m_asRead;
+    CScheduleSettings onDisk;
+    {
+        QOR_SEMAPHORE_GUARD(m_lock);
+        onDisk = m_asRead; // what a missing field of the file leaves
+    }
     std::error_code error;
     const bool exists = std::filesystem::exists(FilePath(), error);
     if (exists && !ReadScheduleFile(FilePath(), onDisk))

@@ -1,5 +1,6 @@
 #include "archive/PartialFile.h"
 
+#include "foundation/AtomicFile.h"
 #include "foundation/FileLock.h"
 #include "foundation/Logger.h"
 
@@ -120,7 +121,9 @@ int CPartialFile::CreateNamed(const std::string& name, mode_t mode)
 {
     const int at = m_folder.Descriptor();
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const int descriptor = openat(at, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        // Private while it is written: a file others could open now, they could keep open to read
+        // or empty after the originals are deleted. It takes its mode when it is finished.
+        const int descriptor = openat(at, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (descriptor >= 0) {
             // Between creating and locking, another job may have taken the new file for a
             // leftover and removed it: only a locked file still under its name is ours.
@@ -133,6 +136,7 @@ int CPartialFile::CreateNamed(const std::string& name, mode_t mode)
                 continue;
             }
             m_name = name;
+            m_requestedMode = mode & ~CurrentUmask() & 0777;
             m_descriptor = descriptor;
             m_committed = false;
             return 0;

@@ -31,6 +31,8 @@ public:
     int Create(const CFolderHandle& folder, const std::string& finalName, bool sharedName, mode_t mode);
 
     int Descriptor() const { return m_descriptor; }
+    // The mode asked for at Create, less the umask; the file itself is 0600 until it is given one.
+    mode_t RequestedMode() const { return m_requestedMode; }
     // Where it is, for messages.
     std::string Path() const { return m_folder.PathOf(m_name); }
     bool IsOpen() const { return m_descriptor >= 0; }
@@ -53,6 +55,7 @@ private:
     CFolderHandle m_folder;
     std::string m_name;
     int m_descriptor = -1;
+    mode_t m_requestedMode = 0600;
     bool m_committed = false;
 };
 

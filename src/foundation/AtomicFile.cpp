@@ -27,21 +27,6 @@ bool WriteAll(int descriptor, std::string_view content)
     return true;
 }
 
-// Read without umask(), which would change the process's mask for other threads meanwhile.
-mode_t CurrentUmask()
-{
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    unsigned mask = 022;
-    if (!status)
-        return mask;
-    char line[256];
-    while (std::fgets(line, sizeof line, status))
-        if (std::sscanf(line, "Umask: %o", &mask) == 1)
-            break;
-    std::fclose(status);
-    return static_cast<mode_t>(mask);
-}
-
 // Beside the file, named after it, and short enough for any name the file system takes.
 std::string TemporaryName(const std::string& name)
 {
@@ -67,6 +52,21 @@ bool ReadStream(std::FILE* file, std::string& content)
 }
 
 } // namespace
+
+// Read without umask(), which would change the process's mask for other threads meanwhile.
+mode_t CurrentUmask()
+{
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    unsigned mask = 022;
+    if (!status)
+        return mask;
+    char line[256];
+    while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "Umask: %o", &mask) == 1)
+            break;
+    std::fclose(status);
+    return static_cast<mode_t>(mask);
+}
 
 bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode, CExistingFile existingFile)
 {

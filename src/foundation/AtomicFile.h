@@ -21,6 +21,9 @@ enum class CExistingFile { Replace, Keep };
 bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode = 0666,
     CExistingFile existingFile = CExistingFile::Replace);
 
+// The process's umask, read without changing it (umask() would, for other threads meanwhile).
+mode_t CurrentUmask();
+
 // Reads a whole regular file; false when it cannot be opened or read, is no regular file, or is
 // larger than maxBytes.
 bool ReadWholeFile(const std::string& path, std::string& content, std::uint64_t maxBytes = UINT64_MAX);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
+#include <mutex>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,13 +42,25 @@ bool OwnedByUsOrRoot(uid_t owner)
 bool IsOurPrivateGroup(gid_t groupId)
 {
     const passwd* account = getpwuid(geteuid());
+    if (!account)
+        return false;
+    const std::string user = account->pw_name;
     const struct group* entry = getgrgid(groupId);
-    if (!account || !entry || std::strcmp(account->pw_name, entry->gr_name) != 0)
+    if (!entry || user != entry->gr_name)
         return false;
     for (char** member = entry->gr_mem; member && *member; ++member)
-        if (std::strcmp(*member, account->pw_name) != 0)
+        if (user != *member)
             return false;
-    return true;
+    // Nor the primary group of any other account: those are members the group file does not list.
+    static std::mutex accounts;
+    std::lock_guard guard(accounts);
+    bool alone = true;
+    setpwent();
+    while (const passwd* other = getpwent())
+        if (other->pw_gid == groupId && user != other->pw_name)
+            alone = false;
+    endpwent();
+    return alone;
 }
 
 CConfigurationRead ReadConfiguration(

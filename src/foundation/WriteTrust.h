@@ -14,8 +14,8 @@ namespace qor {
 // Ours, or root's (the administrator's files and links are trusted as the system's own).
 bool OwnedByUsOrRoot(uid_t owner);
 
-// Whether the group is ours alone: named as we are, with no other member listed (the user private
-// group that many systems give every user).
+// Whether the group is ours alone: named as we are, with no other member listed and no other
+// account's primary group (the user private group that many systems give every user).
 bool IsOurPrivateGroup(gid_t groupId);
 
 enum class CConfigurationRead {

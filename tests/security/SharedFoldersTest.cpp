@@ -3,11 +3,13 @@
 // delete or trust. Each case runs with a second real user, made when the tests run as root.
 #include "archive/JobArchScheduler.h"
 #include "archive/OriginalRemover.h"
+#include "archive/PartialFile.h"
 #include "archive/ScheduleFile.h"
 #include "archive/zip/ZipArchive.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/FileIdentity.h"
 #include "foundation/Logger.h"
+#include "foundation/TrustedFolder.h"
 #include "recording/HeaderUpdate.h"
 #include "review/HotLists.h"
 #include "support/OtherUser.h"
@@ -346,6 +348,22 @@ TEST_F(SharedFolders, AFileOfOursRenamedIntoPlaceByAnotherUserDecidesNothing)
     EXPECT_EQ(held.exitCode, 2);
     EXPECT_TRUE(Has(held.output, "others can write it")) << held.output;
     EXPECT_TRUE(fs::exists(calls.File("private/1001-q.qor")));
+    // Nor one he linked under the archive's name while he could write it, then made ours to look at.
+    chmod(zip.c_str(), 0644);
+    ASSERT_EQ(link(zip.c_str(), (shared + "/his-name.zip").c_str()), 0);
+    const CRun linked = RunCli("archive --after delete --zip " + zip + " " + calls.File("private"));
+    EXPECT_EQ(linked.exitCode, 2);
+    EXPECT_TRUE(Has(linked.output, "another name besides")) << linked.output;
+    EXPECT_TRUE(fs::exists(calls.File("private/1001-q.qor")));
+
+    // While an archive is written, nobody but us can open it, whatever the umask lets through.
+    CFolderHandle folder;
+    ASSERT_TRUE(OpenTrustedFolder(shared, folder));
+    CPartialFile partial;
+    ASSERT_EQ(partial.Create(folder, "new.zip", true, 0666), 0);
+    struct stat writing { };
+    ASSERT_EQ(fstat(partial.Descriptor(), &writing), 0);
+    EXPECT_EQ(writing.st_mode & 0777, 0600u);
 }
 
 TEST_F(SharedFolders, TheLogIsOnlyAppendedToARegularFileAndNoNameForgesALine)

@@ -86,10 +86,12 @@ bool CISOArchiver::Prepare(const std::string& target)
         return refuse("it is not a regular file");
     if (status.st_uid != geteuid())
         return refuse("it belongs to another user");
-    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return refuse("others can write it, so it is not added to (\"chmod go-w\" it first)");
+    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0 || status.st_nlink != 1)
+        return refuse(status.st_nlink != 1
+                ? "it has another name besides (a hard link), so it is not added to; archive into a new file"
+                : "others can write it, so it is not added to; archive into a new file");
     m_existingIdentity = IdentityOf(m_existing);
-    fchmod(m_partial.Descriptor(), status.st_mode & 07777);
+    m_existingMode = status.st_mode & 07777;
     if (const int imported = m_volume.Import(m_existing); imported < 0)
         return refuse("it is not an ISO image that calls can be added to (" + CIsoStatus{ imported }.Text() + ")");
     TakeInExistingTree();
@@ -214,8 +216,8 @@ int CISOArchiver::WriteImage()
         HeldBy(IdentityOf(m_existing));
         return 0;
     }
-    if (struct stat status{}; fstat(m_partial.Descriptor(), &status) == 0)
-        fchmod(m_partial.Descriptor(), static_cast<mode_t>(MostPrivate(status.st_mode)));
+    fchmod(m_partial.Descriptor(),
+        static_cast<mode_t>(MostPrivate(m_existing >= 0 ? m_existingMode : m_partial.RequestedMode())));
     if (std::FILE* listing = IsoTreeListing()) {
         ListIsoTree(m_volume.Root(), listing);
         std::fflush(listing);

@@ -61,6 +61,7 @@ private:
     CPartialFile m_partial;
     int m_existing = -1; // the image added to, open while its files are read
     CFileIdentity m_existingIdentity;
+    unsigned m_existingMode = 0; // its permission bits, which the new image keeps (narrowed)
     std::vector<std::string> m_existingFiles;
     bool m_prepared = false;
     bool m_unusable = false;

@@ -69,9 +69,13 @@ bool CZipArchive::Open(std::string& error)
             }
             // Another user may hold it open for writing from when its permissions let him (a
             // file of ours renamed into place), and change it after the originals are deleted.
-            if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            // Nor one with another name besides: another user may have linked it there while he
+            // could write it.
+            if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0 || status.st_nlink != 1) {
                 close(descriptor);
-                error = "others can write it, so it is not added to (\"chmod go-w\" it first)";
+                error = status.st_nlink != 1
+                    ? "it has another name besides (a hard link), so it is not added to; archive into a new file"
+                    : "others can write it, so it is not added to; archive into a new file";
                 return false;
             }
             if (!TryLockForWriting(descriptor)) {
@@ -195,8 +199,10 @@ const CZipEntryRecord* CZipArchive::FindEntry(const std::string& name) const
 void CZipArchive::LimitMode(const std::function<unsigned(unsigned)>& narrow)
 {
     struct stat status { };
-    if (m_descriptor >= 0 && fstat(m_descriptor, &status) == 0)
-        fchmod(m_descriptor, static_cast<mode_t>(narrow(status.st_mode)));
+    if (m_descriptor < 0 || fstat(m_descriptor, &status) != 0)
+        return;
+    const unsigned mode = m_existing ? status.st_mode : m_partial.RequestedMode();
+    fchmod(m_descriptor, static_cast<mode_t>(narrow(mode)));
 }
 
 bool CZipArchive::WriteDirectory()
