@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
 #include <unordered_map>
 
 namespace qor {
@@ -11,8 +12,17 @@ namespace {
 
 constexpr std::int64_t kQuarterHour = 900;
 
+// The C library reads the zone's rules lazily, under locks of its own that thread checkers cannot
+// see; the readers of a search convert times side by side, so the zone is consulted one at a time.
+std::mutex& ZoneLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
 std::int64_t AskedUnixTimeOfWallClock(std::int64_t wallClock)
 {
+    std::lock_guard guard(ZoneLock());
     const auto seconds = static_cast<std::time_t>(wallClock);
     std::tm broken{};
     if (!gmtime_r(&seconds, &broken))
@@ -86,6 +96,7 @@ std::string IsoWallClock(std::int64_t wallClock)
 
 std::string IsoLocalTime(std::int64_t unixTime)
 {
+    std::lock_guard guard(ZoneLock());
     const auto seconds = static_cast<std::time_t>(unixTime);
     std::tm local{};
     if (!localtime_r(&seconds, &local))
@@ -97,6 +108,7 @@ std::string IsoLocalTime(std::int64_t unixTime)
 
 std::int64_t LocalMidnight(std::int64_t now, int daysBack)
 {
+    std::lock_guard guard(ZoneLock());
     const auto seconds = static_cast<std::time_t>(now);
     std::tm day{};
     localtime_r(&seconds, &day);
