@@ -6,6 +6,7 @@
 #include "archive/ArchiveTypes.h"
 #include "archive/iso/IsoTreeListing.h"
 #include "archive/zip/ZipRepair.h"
+#include "cli/ArchiveChoices.h"
 #include "cli/ArchiveRun.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
@@ -17,7 +18,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,13 +47,6 @@ void RequireOneTarget(const ArchiveOptions& options)
 
 CJobArchListEntry MakeJob(const ArchiveOptions& options)
 {
-    static const std::map<std::string, std::int32_t> structures = { { "none", kStructureNone },
-        { "user", kStructureByUser }, { "month", kStructureByMonth }, { "path", kStructureByPath } };
-    static const std::map<std::string, std::int32_t> selections
-        = { { "all", kSelectAll }, { "unarchived", kSelectUnarchived }, { "30d", kSelectLast30Days },
-              { "90d", kSelectLast90Days }, { "180d", kSelectLast180Days } };
-    static const std::map<std::string, std::int32_t> afterwards
-        = { { "none", kKeepOriginals }, { "delete", kDeleteOriginals }, { "strip-audio", kRemoveAudio } };
     CJobArchListEntry job;
     job.archiveType = !options.zip.empty() ? kArchiveZip : !options.iso.empty() ? kArchiveIso : kArchiveDisk;
     job.target = fs::absolute(!options.zip.empty() ? options.zip
@@ -61,9 +54,9 @@ CJobArchListEntry MakeJob(const ArchiveOptions& options)
                                                    : options.disk)
                      .lexically_normal()
                      .string(); // the log names the archive wherever it is read
-    job.structureType = structures.at(options.structure);
-    job.selectionType = selections.at(options.select);
-    job.mediaProcessing = afterwards.at(options.after);
+    job.structureType = ValueOf(kStructureNames, options.structure);
+    job.selectionType = ValueOf(kSelectionNames, options.select);
+    job.mediaProcessing = ValueOf(kAfterwardsNames, options.after);
     job.thresholdMB = options.thresholdMB;
     job.SetUserName(UserName());
     job.SetComment(options.comment);
@@ -108,12 +101,7 @@ void RunArchive(ArchiveOptions options, CCliContext& context)
             return context.Fail(
                 options.disk, "is one of the folders to archive; the archive needs a folder of its own");
     // A source that is not there (a share not mounted) is one failed item; the others are archived.
-    std::erase_if(options.sources, [&context](const std::string& source) {
-        if (std::error_code error; fs::exists(source, error))
-            return false;
-        context.Fail(source, "no such file or folder");
-        return true;
-    });
+    DropMissingSources(options.sources, context);
     if (options.sources.empty())
         return;
     CJobArchListEntry job = MakeJob(options);
@@ -169,11 +157,11 @@ void AddArchiveCommand(CLI::App& program, CCliContext& context)
     archive->add_option("--disk", options->disk, "Copy them into this folder");
     archive->add_flag("--subdirs,--sub", options->subFolders, "Take the folders' sub-folders too");
     archive->add_option("--structure", options->structure, "Folders inside the archive: none, user, month or path")
-        ->check(CLI::IsMember({ "none", "user", "month", "path" }));
+        ->check(CLI::IsMember(Names(kStructureNames)));
     archive->add_option("--select", options->select, "Which calls: all, unarchived, 30d, 90d or 180d")
-        ->check(CLI::IsMember({ "all", "unarchived", "30d", "90d", "180d" }));
+        ->check(CLI::IsMember(Names(kSelectionNames)));
     archive->add_option("--after", options->after, "Then, for the calls read back intact: none, delete or strip-audio")
-        ->check(CLI::IsMember({ "none", "delete", "strip-audio" }));
+        ->check(CLI::IsMember(Names(kAfterwardsNames)));
     archive->add_option("--threshold", options->thresholdMB, "Stop adding calls at this many MB (0: no limit)")
         ->check(CLI::Range(0, 1'000'000));
     archive->add_option("--comment", options->comment, "The job's comment in the archive log");

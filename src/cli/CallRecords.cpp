@@ -98,7 +98,7 @@ std::vector<std::string> CsvFields(const CRvFileListEntry& entry, IArchiveLookup
             "", "", "", "", "", EntryError(entry) };
     return { entry.GetPath(), entry.IsEncrypted() ? "yes" : "no", entry.GetImportant() ? "yes" : "no",
         entry.GetUserIdText(), entry.GetCallerIdText(), ArchivedText(entry, archive),
-        IsoWallClock(entry.GetDisplayTime()), std::to_string(StartTime(entry)), entry.GetDurationText(),
+        IsoWallClock(entry.GetDisplayTime()), std::to_string(entry.GetStartTime()), entry.GetDurationText(),
         std::to_string(entry.GetDurationSeconds()),
         entry.HasBookmark() ? BookmarkText(entry.GetCommentText()) : std::string(), DirectionText(entry),
         CommentWholeText(entry.GetCommentText()), "" };
@@ -139,7 +139,7 @@ Json CallJson(const CRvFileListEntry& entry, IArchiveLookup* archive)
     call["callerId"] = whenRead(entry.GetCallerIdText());
     call["archived"] = TextOrNull(ArchivedText(entry, archive));
     call["dateTime"] = whenRead(IsoWallClock(entry.GetDisplayTime()));
-    call["start"] = whenRead(StartTime(entry));
+    call["start"] = whenRead(entry.GetStartTime());
     call["duration"] = whenRead(entry.GetDurationText());
     call["seconds"] = whenRead(entry.GetDurationSeconds());
     call["bookmark"] = whenRead(BookmarkJson(entry.GetCommentText()));
@@ -177,11 +177,6 @@ Json HeaderJson(const std::string& path, const CRvRecordFileHdr& header)
     call["bookmark"] = BookmarkJson(header.Comment());
     call["direction"] = TextOrNull(DirectionText(entry));
     return call;
-}
-
-std::int64_t StartTime(const CRvFileListEntry& entry)
-{
-    return UnixTimeOfWallClock(entry.GetDisplayTime());
 }
 
 std::string EntryError(const CRvFileListEntry& entry)

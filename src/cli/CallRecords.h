@@ -32,8 +32,6 @@ Json CallJson(const CRvFileListEntry& entry, IArchiveLookup* archive);
 // Every field of a header, for "info".
 Json HeaderJson(const std::string& path, const CRvRecordFileHdr& header);
 
-// When the call began, seconds since 1970 (true time, not the header's wall clock).
-std::int64_t StartTime(const CRvFileListEntry& entry);
 // Why the call's details could not be read, or empty when they were.
 std::string EntryError(const CRvFileListEntry& entry);
 

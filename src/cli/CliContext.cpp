@@ -24,6 +24,16 @@ std::string UserName()
     return user ? user : "";
 }
 
+void DropMissingSources(std::vector<std::string>& sources, CCliContext& context)
+{
+    std::erase_if(sources, [&context](const std::string& source) {
+        if (std::error_code error; std::filesystem::exists(source, error))
+            return false;
+        context.Fail(source, "no such file or folder");
+        return true;
+    });
+}
+
 CCliContext::CCliContext()
 {
     if (const char* variable = std::getenv("QOR_PASSPHRASE")) {

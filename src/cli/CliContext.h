@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace qor::cli {
 
@@ -22,6 +23,12 @@ struct UsageError : std::runtime_error {
 
 // The name of the user running the program, as the jobs it logs and schedules record it.
 std::string UserName();
+
+class CCliContext;
+
+// Takes out the sources that are not there (a share not mounted), each one failed item named on
+// standard error; the others are still handled.
+void DropMissingSources(std::vector<std::string>& sources, CCliContext& context);
 
 class CCliContext {
 public:

@@ -204,12 +204,7 @@ void RunList(const ListOptions& options, CCliContext& context)
     context.Passphrase();
     // A source that is not there (a share not mounted) is one failed item; the others are listed.
     criteria.sources = ExpandSavedLists(options.sources, context);
-    std::erase_if(criteria.sources, [&context](const std::string& source) {
-        if (std::error_code error; std::filesystem::exists(source, error))
-            return false;
-        context.Fail(source, "no such file or folder");
-        return true;
-    });
+    DropMissingSources(criteria.sources, context);
     CQorTolvaneDoc list;
     if (!criteria.sources.empty()) {
         search.Prepare(criteria, sortColumn->second, !reversed);

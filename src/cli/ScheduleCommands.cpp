@@ -6,6 +6,7 @@
 #include "archive/JobArchScheduler.h"
 #include "archive/ScheduleValidation.h"
 #include "archive/iso/IsoTreeListing.h"
+#include "cli/ArchiveChoices.h"
 #include "cli/ArchiveRun.h"
 #include "cli/CallRecords.h"
 #include "cli/CliContext.h"
@@ -71,40 +72,6 @@ void RunLog(const std::string& format, CCliContext& context)
         std::puts("No archive jobs have run yet.");
 }
 
-const std::vector<std::pair<std::string, std::int32_t>> kMethods
-    = { { "zip", kArchiveZip }, { "iso", kArchiveIso }, { "disk", kArchiveDisk } };
-const std::vector<std::pair<std::string, std::int32_t>> kStructures = { { "none", kStructureNone },
-    { "user", kStructureByUser }, { "month", kStructureByMonth }, { "path", kStructureByPath } };
-const std::vector<std::pair<std::string, std::int32_t>> kSelections
-    = { { "all", kSelectAll }, { "unarchived", kSelectUnarchived }, { "30d", kSelectLast30Days },
-          { "90d", kSelectLast90Days }, { "180d", kSelectLast180Days } };
-const std::vector<std::pair<std::string, std::int32_t>> kAfterwards
-    = { { "none", kKeepOriginals }, { "delete", kDeleteOriginals }, { "strip-audio", kRemoveAudio } };
-
-std::string NameOf(const std::vector<std::pair<std::string, std::int32_t>>& names, std::int32_t value)
-{
-    for (const auto& [name, known] : names)
-        if (known == value)
-            return name;
-    return "unknown";
-}
-
-std::int32_t ValueOf(const std::vector<std::pair<std::string, std::int32_t>>& names, const std::string& name)
-{
-    for (const auto& [known, value] : names)
-        if (known == name)
-            return value;
-    return -1;
-}
-
-std::vector<std::string> Names(const std::vector<std::pair<std::string, std::int32_t>>& names)
-{
-    std::vector<std::string> texts;
-    for (const auto& [name, value] : names)
-        texts.push_back(name);
-    return texts;
-}
-
 std::string Lowercase(std::string text)
 {
     for (char& c : text)
@@ -138,9 +105,9 @@ Json ScheduleJson(CJobArchScheduler& scheduler, std::int64_t now)
         = { { "name", DisplayText(settings.archiveName) }, { "enabled", settings.enabled }, { "folders", folders } };
     job["method"] = Lowercase(ArchiveMethodShortName(settings.archiveType));
     PutPath(job, "to", settings.archivePath);
-    job["structure"] = NameOf(kStructures, settings.structureType);
-    job["select"] = NameOf(kSelections, settings.selectionType);
-    job["after"] = NameOf(kAfterwards, settings.mediaProcessing);
+    job["structure"] = NameOf(kStructureNames, settings.structureType);
+    job["select"] = NameOf(kSelectionNames, settings.selectionType);
+    job["after"] = NameOf(kAfterwardsNames, settings.mediaProcessing);
     job["thresholdMB"] = settings.thresholdSize;
     job["stopAtThreshold"] = settings.cancelJob;
     job["everyDays"] = settings.daysInterval;
@@ -168,7 +135,7 @@ void ShowSchedule(const std::string& format, CCliContext& context)
         std::printf("Folder:         %s\n", TerminalText(folder).c_str());
     std::printf("Method:         %s into %s\n", ArchiveMethodShortName(settings.archiveType),
         TerminalText(settings.archivePath).c_str());
-    std::printf("Calls:          %s\n", NameOf(kSelections, settings.selectionType).c_str());
+    std::printf("Calls:          %s\n", NameOf(kSelectionNames, settings.selectionType).c_str());
     std::printf("Structure:      %s\n", StructureName(settings.structureType));
     std::printf("Originals:      %s\n", MediaProcessingName(settings.mediaProcessing));
     std::printf(
@@ -214,7 +181,7 @@ void SetSchedule(const ScheduleChanges& changes, CCliContext& context)
     if (!changes.at.empty())
         settings.scheduledTime = NextLocalTimeOfDay(now, hour, minute);
     if (!changes.method.empty())
-        settings.archiveType = ValueOf(kMethods, changes.method);
+        settings.archiveType = ValueOf(kMethodNames, changes.method);
     if (!changes.to.empty())
         settings.archivePath = fs::absolute(changes.to).lexically_normal().string();
     if (!changes.folders.empty()) {
@@ -223,11 +190,11 @@ void SetSchedule(const ScheduleChanges& changes, CCliContext& context)
             settings.spaceFolders.push_back(fs::absolute(folder).lexically_normal().string());
     }
     if (!changes.structure.empty())
-        settings.structureType = ValueOf(kStructures, changes.structure);
+        settings.structureType = ValueOf(kStructureNames, changes.structure);
     if (!changes.select.empty())
-        settings.selectionType = ValueOf(kSelections, changes.select);
+        settings.selectionType = ValueOf(kSelectionNames, changes.select);
     if (!changes.after.empty())
-        settings.mediaProcessing = ValueOf(kAfterwards, changes.after);
+        settings.mediaProcessing = ValueOf(kAfterwardsNames, changes.after);
     if (!changes.name.empty())
         settings.archiveName = changes.name;
     if (!changes.comment.empty())
@@ -299,17 +266,17 @@ void AddLogAndScheduleCommands(CLI::App& program, CCliContext& context)
     set->add_flag("--on", changes->on, "Switch the job on");
     set->add_flag("--off", changes->off, "Switch the job off");
     set->add_option("--folder", changes->folders, "A folder to archive, with its sub-folders (repeat for more)");
-    set->add_option("--method", changes->method, "zip, iso or disk")->check(CLI::IsMember(Names(kMethods)));
+    set->add_option("--method", changes->method, "zip, iso or disk")->check(CLI::IsMember(Names(kMethodNames)));
     set->add_option("--to", changes->to, "The folder that receives the archives");
     set->add_option("--every", changes->everyDays, "Run every this many days")
         ->check(CLI::Range(1, kMaximumDaysInterval));
     set->add_option("--at", changes->at, "The local time of day to run at, HH:MM");
     set->add_option("--structure", changes->structure, "Folders inside the archive: none, user, month or path")
-        ->check(CLI::IsMember(Names(kStructures)));
+        ->check(CLI::IsMember(Names(kStructureNames)));
     set->add_option("--select", changes->select, "Which calls: all, unarchived, 30d, 90d or 180d")
-        ->check(CLI::IsMember(Names(kSelections)));
+        ->check(CLI::IsMember(Names(kSelectionNames)));
     set->add_option("--after", changes->after, "Then, for the calls read back intact: none, delete or strip-audio")
-        ->check(CLI::IsMember(Names(kAfterwards)));
+        ->check(CLI::IsMember(Names(kAfterwardsNames)));
     set->add_option("--name", changes->name, "The job's name, which starts its archives' names");
     set->add_option("--threshold", changes->thresholdMB, "Stop adding calls at this many MB (0: no limit)")
         ->check(CLI::Range(0, 1'000'000));

@@ -93,6 +93,18 @@ protected:
         ASSERT_EQ(other->Run([&] { return symlink(target.c_str(), (shared + "/" + name).c_str()) == 0 ? 0 : 1; }), 0);
     }
 
+    // The job another user would have us run: our private calls into his folder, then deleted.
+    CScheduleSettings StealingJob() const
+    {
+        CScheduleSettings settings;
+        settings.enabled = true;
+        settings.spaceFolders = { calls.File("private") };
+        settings.archiveType = kArchiveZip;
+        settings.archivePath = shared;
+        settings.mediaProcessing = kDeleteOriginals;
+        return settings;
+    }
+
     std::string Call(const std::string& relative, std::uint32_t seed) const
     {
         samplegen::CSampleCall call;
@@ -256,12 +268,7 @@ TEST_F(SharedFolders, ConfigurationOthersCanWriteIsNotTrusted)
     setenv("QOR_MACHINE_DATA_DIR", machine.c_str(), 1);
     Call("private/1000-p.qor", 4);
     chmod(calls.File("private").c_str(), 0700);
-    CScheduleSettings settings;
-    settings.enabled = true;
-    settings.spaceFolders = { calls.File("private") };
-    settings.archiveType = kArchiveZip;
-    settings.archivePath = shared;
-    settings.mediaProcessing = kDeleteOriginals;
+    const CScheduleSettings settings = StealingJob();
     const std::string schedule = CJobArchScheduler::FilePath();
     for (fs::path folder = fs::path(schedule).parent_path(); folder != fs::path(machine); folder = folder.parent_path())
         chmod(folder.c_str(), 01777);
@@ -306,12 +313,7 @@ TEST_F(SharedFolders, AFileOfOursRenamedIntoPlaceByAnotherUserDecidesNothing)
     ASSERT_EQ(chmod(machine.c_str(), 0777), 0); // writable by all, not sticky
     setenv("QOR_MACHINE_DATA_DIR", machine.c_str(), 1);
     Call("private/1000-p.qor", 4);
-    CScheduleSettings settings;
-    settings.enabled = true;
-    settings.spaceFolders = { calls.File("private") };
-    settings.archiveType = kArchiveZip;
-    settings.archivePath = shared;
-    settings.mediaProcessing = kDeleteOriginals;
+    const CScheduleSettings settings = StealingJob();
     const std::string schedule = CJobArchScheduler::FilePath();
     fs::create_directories(fs::path(schedule).parent_path());
     for (fs::path folder = fs::path(schedule).parent_path(); folder != fs::path(machine); folder = folder.parent_path())
