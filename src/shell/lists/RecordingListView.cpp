@@ -132,6 +132,7 @@ void CQorTolvaneView::BuildButtons()
         tool->setIcon(icon);
         tool->setIconSize(QSize(22, 22));
         tool->setToolTip(ShellText(kLooks[button].tip));
+        tool->setAccessibleName(tool->toolTip()); // icon-only: a screen reader names it by its tip
         if (icon.isNull()) // a desktop without an icon theme still gets a usable button
             tool->setText(tool->toolTip());
         tool->setAutoRaise(true);

@@ -20,6 +20,7 @@
 #include "support/RecordingFolder.h"
 #include "support/WidgetTesting.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QHeaderView>
@@ -106,6 +107,20 @@ TEST_F(MainWindow, CompilesAListWithTheCriteriaOfTheCreateDialog)
     EXPECT_EQ(list.View().TotalsText(), QStringLiteral("Calls: 2 Important: 0 Duration: 00:00:07"));
     EXPECT_TRUE(list.View().Label().startsWith(QStringLiteral("calls - ")));
     EXPECT_EQ(list.windowTitle(), QStringLiteral("calls*"));
+}
+
+// A screen reader says a button's name: the lists' icon-only buttons carry one too.
+TEST_F(MainWindow, EveryButtonOfAListHasANameAScreenReaderCanSay)
+{
+    Call("a.qor", 5);
+    Compile(calls.File("calls"));
+    const auto buttons = frame->ActiveList()->findChildren<QToolButton*>();
+    EXPECT_GT(buttons.size(), 10);
+    for (QToolButton* button : buttons) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->text(QAccessible::Name), button->toolTip());
+    }
 }
 
 TEST_F(MainWindow, TheDurationHeadingSortsShortestFirstThenLongest)
