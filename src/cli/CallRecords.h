@@ -24,9 +24,9 @@ std::string DirectionText(const CRvFileListEntry& entry);
 std::string BookmarkText(const std::string& comment);
 
 std::vector<std::string> CsvHeadings();
-std::vector<std::string> CsvFields(const CRvFileListEntry& entry, IArchiveLookup* archive);
-// One CSV line (RFC 4180: fields with commas, quotes or line ends are quoted), ending in CR LF.
-std::string CsvLine(const std::vector<std::string>& fields);
+std::vector<std::string> CsvFields(const CRvFileListEntry& entry, const std::string& archived);
+// Appends one CSV line (RFC 4180: fields with commas, quotes or line ends are quoted), ending in CR LF.
+void AppendCsvLine(std::string& text, const std::vector<std::string>& fields);
 
 Json CallJson(const CRvFileListEntry& entry, IArchiveLookup* archive);
 // Every field of a header, for "info".

@@ -1,5 +1,6 @@
 #include "foundation/CallTime.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -60,10 +61,11 @@ std::int64_t WallClockOffset(std::int64_t wallClock)
 
 std::string ZoneText(long offset)
 {
-    const long minutes = (offset < 0 ? -offset : offset) / 60;
-    char zone[48];
-    std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
-    return zone;
+    // By hand rather than through snprintf: lists write one for every call. No zone is 100 hours off.
+    const long minutes = std::min((offset < 0 ? -offset : offset) / 60, 99L * 60 + 59);
+    const auto digit = [](long value) { return static_cast<char>('0' + value % 10); };
+    return { offset < 0 ? '-' : '+', digit(minutes / 600), digit(minutes / 60), ':', digit(minutes % 60 / 10),
+        digit(minutes % 60) };
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "foundation/Utf8Text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <utf8proc.h>
@@ -66,6 +67,9 @@ std::string TextFileAsUtf8(std::string_view bytes)
 
 bool IsValidUtf8(std::string_view text)
 {
+    // Nearly every text in a header is plain ASCII; those need no decoding at all.
+    const auto ascii = std::find_if(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; });
+    text.remove_prefix(static_cast<std::size_t>(ascii - text.begin()));
     const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
     auto left = static_cast<utf8proc_ssize_t>(text.size());
     while (left > 0) {

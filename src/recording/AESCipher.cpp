@@ -1,5 +1,6 @@
 #include "recording/AESCipher.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <openssl/evp.h>
@@ -8,18 +9,22 @@
 namespace qor {
 namespace {
 
+// Fetched once: OpenSSL otherwise looks each algorithm up again on every use, which costs more
+// than decrypting a header, and lists decrypt thousands of them.
 const EVP_CIPHER* CipherFor(int keyType)
 {
-    switch (keyType) {
-    case 0:
-        return EVP_aes_128_cbc();
-    case 1:
-        return EVP_aes_192_cbc();
-    case 2:
-        return EVP_aes_256_cbc();
-    default:
-        return nullptr;
-    }
+    static EVP_CIPHER* const ciphers[] = {
+        EVP_CIPHER_fetch(nullptr, "AES-128-CBC", nullptr),
+        EVP_CIPHER_fetch(nullptr, "AES-192-CBC", nullptr),
+        EVP_CIPHER_fetch(nullptr, "AES-256-CBC", nullptr),
+    };
+    return keyType >= 0 && keyType < 3 ? ciphers[keyType] : nullptr;
+}
+
+const EVP_MD* Md5()
+{
+    static EVP_MD* const md5 = EVP_MD_fetch(nullptr, "MD5", nullptr);
+    return md5;
 }
 
 struct CipherContextDeleter {
@@ -38,7 +43,7 @@ std::string CRvAESCipher::MakeCheckString(std::string_view passphrase)
 {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int digestLength = 0;
-    EVP_Digest(passphrase.data(), passphrase.size(), digest, &digestLength, EVP_md5(), nullptr);
+    EVP_Digest(passphrase.data(), passphrase.size(), digest, &digestLength, Md5(), nullptr);
     std::string check;
     check.reserve(kCheckStringLength);
     for (unsigned int i = 0; i < digestLength && i < 16; ++i) {
@@ -83,7 +88,7 @@ std::size_t CRvAESCipher::Transform(bool encrypt, std::size_t count, const std::
     if (!context)
         return 0;
     const auto* key = reinterpret_cast<const unsigned char*>(keyMaterial.data());
-    std::vector<std::uint8_t> chunk(kChunkBytes);
+    std::vector<std::uint8_t> chunk(std::min(kChunkBytes, count)); // a header needs no more
     std::size_t produced = 0;
     for (std::size_t offset = 0; offset < count; offset += kChunkBytes) {
         const std::size_t wholeBlocks = std::min(kChunkBytes, count - offset) / 16 * 16;

@@ -1,5 +1,6 @@
 #include "lists/SearchFilters.h"
 
+#include "foundation/CallTime.h"
 #include "lists/ArchiveLookup.h"
 #include "lists/EntrySort.h"
 #include "samplegen/SampleRecording.h"
@@ -68,6 +69,18 @@ TEST(SearchFilters, DateRangesCountFromLocalMidnight)
     EXPECT_FALSE(PassesDateFilter(criteria, criteria.rangeEnd + 1, now));
     criteria.rangeEnd = criteria.rangeStart;
     EXPECT_TRUE(PassesDateFilter(criteria, 0, now)) << "an empty range filters nothing";
+}
+
+TEST(SearchFilters, IsoTimesCarryTheZonesOffsetInHoursAndMinutes)
+{
+    const std::int64_t wallClock = kLastMidnight + 9 * 3600 + 33 * 60 + 26; // 09:33:26 on the recorder
+    const std::map<std::string, std::string> expected = { { "America/St_Johns", "2023-11-15T09:33:26-03:30" },
+        { "Asia/Kolkata", "2023-11-15T09:33:26+05:30" }, { "UTC", "2023-11-15T09:33:26+00:00" } };
+    for (const auto& [zoneName, text] : expected) {
+        test::CTimeZone zone(zoneName);
+        EXPECT_EQ(IsoWallClock(wallClock), text) << zoneName;
+        EXPECT_EQ(IsoLocalTime(UnixTimeOfWallClock(wallClock)), text) << zoneName;
+    }
 }
 
 TEST(SearchFilters, LengthAndCallerIdLoadTheDetails)
