@@ -5,11 +5,14 @@
 #include "cli/JsonText.h"
 #include "cli/RecordingErrors.h"
 #include "cli/TerminalText.h"
+#include "foundation/CallTime.h"
 #include "recording/RecordFileHdr.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
+#include <string_view>
+#include <sys/stat.h>
 
 namespace qor::cli {
 namespace {
@@ -26,8 +29,11 @@ void PrintText(const Json& call)
         { "userId", "User ID" }, { "callerId", "Caller ID" }, { "direction", "Direction" },
         { "dateTime", "Date + Time" }, { "start", "Start (seconds since 1970)" }, { "duration", "Duration" },
         { "bookmark", "Bookmark" }, { "comment", "Comment" }, { "extraCode", "Extra code" },
-        { "extraSeconds", "Extra seconds" }, { "recorderType", "Recorder" }, { "headerLength", "Header length" } };
+        { "extraSeconds", "Extra seconds" }, { "recorderType", "Recorder" }, { "headerLength", "Header length" },
+        { "error", "Error" } };
     for (const auto& [key, label] : rows) {
+        if (!call.contains(key))
+            continue;
         const Json& value = call[key];
         std::string text;
         if (value.is_string())
@@ -38,8 +44,26 @@ void PrintText(const Json& call)
             text = value["text"].get<std::string>();
         else if (!value.is_null())
             text = value.dump();
+        if (key == std::string_view("dateTime") && call.contains("dateFrom"))
+            text += " (the file's time: the header cannot be read)";
         std::printf("%-27s %s\n", label, TerminalText(text).c_str());
     }
+}
+
+// What a file whose header cannot be read still tells. Its time stands in for the call's, as it
+// does in the date filters, and the record says so.
+Json UnreadableJson(const std::string& path, const CRvRecordFileHdr& header, const std::string& error)
+{
+    Json call = Json::object();
+    PutPath(call, "path", path);
+    call["encrypted"] = header.IsEncrypted();
+    struct stat status { };
+    if (stat(path.c_str(), &status) == 0) {
+        call["dateTime"] = IsoLocalTime(status.st_mtime);
+        call["dateFrom"] = "file";
+    }
+    call["error"] = error;
+    return call;
 }
 
 void RunInfo(const InfoOptions& options, CCliContext& context)
@@ -49,11 +73,17 @@ void RunInfo(const InfoOptions& options, CCliContext& context)
     for (const std::string& path : options.files) {
         CRvRecordFileHdr header;
         const int result = header.Load(path, context.Passphrase());
+        Json call;
         if (result <= 0) {
-            context.Fail(path, WhyUnreadable(path, header, result));
-            continue;
+            const std::string error = WhyUnreadable(path, header, result);
+            context.Fail(path, error);
+            struct stat status { };
+            if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+                continue;
+            call = UnreadableJson(path, header, error);
+        } else {
+            call = HeaderJson(path, header);
         }
-        Json call = HeaderJson(path, header);
         if (options.format == "json") {
             calls.push_back(std::move(call));
             continue;

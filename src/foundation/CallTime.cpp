@@ -1,7 +1,6 @@
 #include "foundation/CallTime.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>

@@ -108,6 +108,14 @@ TEST_F(CliContract, DataFormatsGiveTrueTimesAndNoErrorTextsAsValues)
     EXPECT_TRUE(Has(locked["error"], "passphrase does not fit")) << locked;
     for (const char* field : { "userId", "callerId", "dateTime", "start", "duration", "comment" })
         EXPECT_TRUE(locked[field].is_null()) << field << ": " << locked;
+    // info says where a date comes from when the header cannot give it.
+    const CRun info = RunCli({ "info", "--format", "json", folder.File("calls/secret.qor") }, ".",
+        "TZ=Europe/Berlin QOR_PASSPHRASE=wrong");
+    EXPECT_EQ(info.exitCode, 2);
+    const Json unreadable = ParsedOrNull(info.output)[0];
+    EXPECT_EQ(unreadable["dateFrom"], "file") << info.output;
+    EXPECT_TRUE(unreadable["dateTime"].is_string() && Has(unreadable["error"], "passphrase does not fit"))
+        << info.output;
 
     // Columns line up whatever the script of the names.
     Call("wide/b.qor", "\xC3\x89lodie", 1'482'503'236);
