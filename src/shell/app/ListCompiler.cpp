@@ -50,11 +50,6 @@ bool CListCompiler::Compile(const SearchCriteria& criteria, Into into, CListWind
             QStringLiteral("No recordings found which match your specified criteria."));
         return false;
     }
-    if (into == Into::NewList) {
-        m_list = m_newList();
-        m_list->Document().SetCriteria(criteria);
-        m_list->Document().SetSearchCompiled(true);
-    }
     m_search.SetReplaceList(into == Into::SameList);
     m_progress->SetText(ShellText(IDS_COMPILING_LIST, 0, counted.total));
     m_progress->SetRange(1, counted.total);
@@ -90,13 +85,28 @@ void CListCompiler::Tick()
 
 void CListCompiler::HandOff()
 {
+    // Nothing passed the filters: said so, and no list changes (a list's own search run again
+    // does empty it: none of its calls match any more).
+    if (m_into != Into::SameList && m_search.GetResultPaths().empty()) {
+        QMessageBox::information(&m_mainWindow, QApplication::applicationDisplayName(),
+            QStringLiteral("No recordings found which match your specified criteria."));
+        return;
+    }
     CListWindow* list = m_into == Into::ActiveList ? m_activeList() : m_list.data();
-    if (!list)
-        list = m_newList(); // no list to take the calls: they get one of their own
+    // The play history only ever holds played calls; without a list to take them the calls get one
+    // of their own.
+    if (!list || m_into == Into::NewList || (m_into == Into::ActiveList && list->IsPlayHistory()))
+        list = m_newList();
+    const bool hadCalls = m_into != Into::SameList && list->Document().GetCount() > 0;
     m_search.HandOffTo(&list->Document());
     CQorTolvaneView& view = list->View();
     if (m_into == Into::DroppedOn) {
         view.Resort();
+        return;
+    }
+    if (hadCalls) { // calls added to others: a list of its own making now, as an append makes it
+        list->Document().SetSearchCompiled(false);
+        view.ShowList(kListCustom, list->Document().GetFolder());
         return;
     }
     const SearchCriteria criteria = m_search.GetCriteria();

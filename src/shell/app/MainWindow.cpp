@@ -6,6 +6,7 @@
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "lists/CallFinder.h"
+#include "playback/PlaybackManager.h"
 #include "review/CallHistory.h"
 #include "shell/app/ListCompiler.h"
 #include "shell/app/MainMenus.h"
@@ -117,13 +118,19 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
     connect(menus.manual, &QAction::triggered, this, [this] { OpenManual(ShellText(IDS_USER_MANUAL)); });
     connect(menus.archiveManual, &QAction::triggered, this, [this] { OpenManual(QStringLiteral("Stowmere.pdf")); });
     connect(menus.about, &QAction::triggered, this, &CMainFrame::ShowAbout);
-    connect(m_area, &QMdiArea::subWindowActivated, this, [this] {
-        if (CListWindow* list = ActiveList(); list && list->IsPlayHistory()) {
+    connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* activated) {
+        // A dialog in front deactivates the lists without making another one current.
+        CListWindow* list = activated ? qobject_cast<CListWindow*>(activated->widget()) : nullptr;
+        if (list && list->IsPlayHistory()) {
             list->Document().Clear();
             Singleton<CCallHistory>::Instance()->FillDocument(list->Document());
             list->View().ShowList(kListPlayHistory, std::string());
             list->Document().SetModifiedFlag(false);
         }
+        if (list)
+            list->View().LoadSelectedCall(); // the player follows the list in front
+        else if (!ActiveList())
+            UnloadCall();
         UpdateMenus();
     });
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateMenus);
@@ -173,7 +180,14 @@ void CMainFrame::ConnectList(CListWindow& list)
     connect(&view, &CQorTolvaneView::LoadedCallChanged, m_playerPanel, &CPlayerPanel::ShowLoadedCall);
     connect(&view, &CQorTolvaneView::LoadedCallChanged, this, &CMainFrame::UpdateMenus);
     connect(&list, &CListWindow::TitleChanged, this, &CMainFrame::UpdateMenus);
-    connect(&list, &QObject::destroyed, this, &CMainFrame::UpdateMenus, Qt::QueuedConnection);
+    connect(
+        &list, &QObject::destroyed, this,
+        [this] {
+            if (!ActiveList())
+                UnloadCall();
+            UpdateMenus();
+        },
+        Qt::QueuedConnection);
 }
 
 CListWindow* CMainFrame::NewList()
@@ -200,10 +214,17 @@ CListWindow* CMainFrame::OpenList(const QString& path)
 
 CListWindow* CMainFrame::ActiveList() const
 {
-    QMdiSubWindow* sub = m_area->activeSubWindow();
-    if (!sub && !m_area->subWindowList().isEmpty())
-        sub = m_area->subWindowList().last();
+    // The current one stays current while a dialog or another program is in front.
+    QMdiSubWindow* sub = m_area->currentSubWindow();
     return sub ? qobject_cast<CListWindow*>(sub->widget()) : nullptr;
+}
+
+void CMainFrame::UnloadCall()
+{
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    playback->Play(false, true);
+    playback->CloseRecording();
+    m_playerPanel->ShowLoadedCall();
 }
 
 std::vector<CListWindow*> CMainFrame::Lists() const
@@ -270,9 +291,12 @@ void CMainFrame::AppendList()
     if (path.isEmpty())
         return;
     CXmlError error;
+    const int before = list->Document().GetCount();
     const ListReadOutcome outcome = ReadListInto(*this, list->Document(), path, error);
     if (outcome == ListReadOutcome::Cancelled)
         return;
+    if (list->Document().GetCount() > before)
+        list->Document().SetModifiedFlag(true); // closing it asks before the appended calls are lost
     list->Document().SetSearchCompiled(false);
     list->View().ShowList(kListCustom, list->Document().GetFolder());
     if (outcome == ListReadOutcome::Malformed)

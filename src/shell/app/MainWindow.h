@@ -52,6 +52,8 @@ private:
     void AppendList();
     void FindCalls(CListWindow& list);
     void PlayInNewList(const QStringList& paths);
+    // With no list left, no call stays loaded for playing.
+    void UnloadCall();
     void OpenManual(const QString& fileName);
     void ShowAbout();
 

@@ -273,14 +273,21 @@ void CQorTolvaneView::SelectRows(const std::vector<int>& rows)
 
 void CQorTolvaneView::OnSelectionChanged()
 {
-    auto playback = Singleton<CPlaybackManager>::Instance();
-    if (playback->IsPlaying())
-        playback->Play(false, true);
     UpdateButtons();
+    LoadSelectedCall();
+}
+
+void CQorTolvaneView::LoadSelectedCall()
+{
+    auto playback = Singleton<CPlaybackManager>::Instance();
     const std::vector<int> rows = SelectedRows();
-    if (rows.size() == 1) {
+    const std::string path = rows.size() == 1 ? m_document.GetEntry(rows.front())->GetPath() : std::string();
+    if (!playback->IsOpen() || playback->GetRecording().GetPath() != path) {
+        if (playback->IsPlaying())
+            playback->Play(false, true);
         playback->CloseRecording();
-        playback->OpenRecording(m_document.GetEntry(rows.front())->GetPath());
+        if (!path.empty())
+            playback->OpenRecording(path);
     }
     Q_EMIT LoadedCallChanged();
 }
@@ -295,6 +302,7 @@ void CQorTolvaneView::Play()
     auto playback = Singleton<CPlaybackManager>::Instance();
     if (rows.size() != 1)
         return;
+    LoadSelectedCall(); // another list's call may be the one loaded
     if (playback->IsOpen() && !playback->IsPlaying() && !playback->GetRecording().IsReady()) {
         // A call opened a moment ago is still decoding its start: play once enough is there.
         QTimer::singleShot(kReadyPollMs, this, &CQorTolvaneView::Play);

@@ -68,6 +68,9 @@ public:
     void RemoveSelected();
     void TrimToSelection();
     void Play();
+    // Makes the player hold this list's one selected call (stopping another that plays), or no
+    // call when not exactly one is selected: the player never names a call the list does not.
+    void LoadSelectedCall();
     void Refresh();
     void DeleteSelected();
 

@@ -14,6 +14,7 @@ CPlayerPanel::CPlayerPanel(QWidget* parent)
 {
     setObjectName(QStringLiteral("PlayerPanel"));
     setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
+    m_call->setObjectName(QStringLiteral("LoadedCall"));
     m_call->setMargin(8);
     m_call->setMinimumHeight(48);
     setWidget(m_call);

@@ -7,6 +7,7 @@
 #include "platform/VirtualWaveOut.h"
 #include "playback/PlaybackManager.h"
 #include "recording/RecordFileHdr.h"
+#include "review/CallHistory.h"
 #include "samplegen/DemoLibrary.h"
 #include "samplegen/SampleRecording.h"
 #include "shell/app/ListCompiler.h"
@@ -23,7 +24,9 @@
 #include <QAccessible>
 #include <QAction>
 #include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -257,6 +260,103 @@ TEST_F(MainWindow, ClosingAChangedUnsavedCustomListAsksAboutCustom)
     frame->findChild<QMdiArea*>()->closeActiveSubWindow();
     EXPECT_TRUE(question.contains(QStringLiteral("Save changes to Custom?"))) << question.toStdString();
     EXPECT_EQ(frame->Lists().size(), 1u) << "Cancel keeps the list open";
+}
+
+TEST_F(MainWindow, PlayPlaysTheCallSelectedInTheListInFrontAndThePanelNamesOnlyThat)
+{
+    Call("a.qor", 2);
+    Call("b.qor", 3);
+    CListWindow& first = Compile(calls.File("calls"));
+    CListWindow& second = Compile(calls.File("calls"));
+    auto* area = frame->findChild<QMdiArea*>();
+    auto* panel = frame->findChild<QLabel*>(QStringLiteral("LoadedCall"));
+    ASSERT_NE(panel, nullptr);
+    const auto pathOf = [](CListWindow& list, int row) { return list.Document().GetEntry(row)->GetPath(); };
+    area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first.parentWidget()));
+    first.View().SelectRows({ 1 });
+    area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(second.parentWidget()));
+    ASSERT_EQ(second.View().SelectedRows(), std::vector<int>{ 0 });
+
+    frame->Menus().play->trigger();
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playback->IsPlaying(); }, 2000));
+    EXPECT_EQ(playback->GetRecording().GetPath(), pathOf(second, 0)) << "the call of the list in front";
+    const auto played = Singleton<CCallHistory>::Instance()->GetPaths();
+    EXPECT_NE(std::find(played.begin(), played.end(), pathOf(second, 0)), played.end());
+    EXPECT_EQ(std::find(played.begin(), played.end(), pathOf(first, 1)), played.end());
+    EXPECT_TRUE(panel->text().contains(QString::fromStdString(fs::path(pathOf(second, 0)).filename().string())));
+
+    second.View().Table().clearSelection();
+    EXPECT_FALSE(playback->IsPlaying());
+    EXPECT_EQ(panel->text(), QStringLiteral("No call loaded.")) << "no call selected, none named";
+
+    second.Document().SetModifiedFlag(false);
+    area->closeActiveSubWindow();
+    ASSERT_TRUE(test::RunEventsUntil([&] { return frame->Lists().size() == 1; }, 2000));
+    EXPECT_EQ(playback->GetRecording().GetPath(), pathOf(first, 1)) << "the list now in front decides";
+    first.Document().SetModifiedFlag(false);
+    area->closeActiveSubWindow();
+    ASSERT_TRUE(test::RunEventsUntil([&] { return frame->Lists().empty() && !playback->IsOpen(); }, 2000));
+    EXPECT_EQ(panel->text(), QStringLiteral("No call loaded."));
+}
+
+TEST_F(MainWindow, CompiledCallsNeverGoIntoThePlayHistoryAndMakeAListWithCallsACustomOne)
+{
+    Call("a.qor", 2);
+    Call("b.qor", 3);
+    Call("other/c.qor", 4);
+    CListWindow& folder = Compile(calls.File("calls/other"));
+    SearchCriteria criteria;
+    criteria.sources = { calls.File("calls") };
+    criteria.dateRange = kDateRangeAll;
+    ASSERT_TRUE(frame->Compiler().Compile(criteria, CListCompiler::Into::ActiveList));
+    ASSERT_TRUE(test::RunEventsUntil([&] { return !frame->Compiler().IsRunning(); }, 10'000));
+    EXPECT_EQ(frame->ActiveList(), &folder);
+    EXPECT_EQ(folder.Document().GetCount(), 3);
+    EXPECT_EQ(folder.Document().GetKind(), kListCustom) << "added to calls it had: a custom list now";
+    EXPECT_FALSE(folder.Document().IsSearchCompiled());
+
+    CListWindow* history = frame->ShowPlayHistory();
+    const int played = history->Document().GetCount();
+    ASSERT_TRUE(frame->Compiler().Compile(criteria, CListCompiler::Into::ActiveList));
+    ASSERT_TRUE(test::RunEventsUntil([&] { return !frame->Compiler().IsRunning(); }, 10'000));
+    EXPECT_EQ(history->Document().GetCount(), played) << "the play history holds played calls only";
+    EXPECT_TRUE(history->IsPlayHistory());
+    EXPECT_NE(frame->ActiveList(), history);
+    EXPECT_EQ(frame->ActiveList()->Document().GetCount(), 2);
+
+    CListWindow* active = frame->ActiveList();
+    const QString title = active->windowTitle();
+    criteria.callerIdPattern = "*nobody*";
+    QString said;
+    test::AnswerNextMessageBox(QMessageBox::Ok, &said);
+    frame->Compiler().Compile(criteria, CListCompiler::Into::ActiveList);
+    ASSERT_TRUE(test::RunEventsUntil([&] { return !frame->Compiler().IsRunning(); }, 10'000));
+    EXPECT_EQ(said, QStringLiteral("No recordings found which match your specified criteria."));
+    EXPECT_EQ(active->Document().GetCount(), 2) << "nothing found changes nothing";
+    EXPECT_EQ(active->windowTitle(), title);
+}
+
+TEST_F(MainWindow, AppendingCallsMarksTheListChangedSoClosingAsks)
+{
+    const std::string a = Call("a.qor", 3), b = Call("b.qor", 4);
+    test::WriteFileText(
+        calls.File("two.reclist"), "<root>\r\n<rec>" + a + "</rec>\r\n<rec>" + b + "</rec>\r\n</root>\r\n");
+    CListWindow* list = frame->NewList();
+    test::HandleNextDialog([&](QWidget& window) {
+        auto& dialog = dynamic_cast<QFileDialog&>(window);
+        dialog.selectFile(QString::fromStdString(calls.File("two.reclist")));
+        QMetaObject::invokeMethod(&dialog, "accept");
+        return true;
+    });
+    frame->Menus().append->trigger();
+    EXPECT_EQ(list->Document().GetCount(), 2);
+    EXPECT_TRUE(list->Document().IsModified());
+    QString question;
+    test::AnswerNextMessageBox(QMessageBox::Cancel, &question);
+    frame->findChild<QMdiArea*>()->closeActiveSubWindow();
+    EXPECT_FALSE(question.isEmpty()) << "closing asks before the appended calls are lost";
+    EXPECT_EQ(frame->Lists().size(), 1u);
 }
 
 TEST_F(MainWindow, ScreenshotWithTheDemoLibrary)
