@@ -1,26 +1,13 @@
 #include "cli/RecordingErrors.h"
 
-#include "recording/RecordFileHdr.h"
-
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
+#include "recording/UnreadableReason.h"
 
 namespace qor::cli {
 
 std::string WhyUnreadable(const std::string& path, const CRvRecordFileHdr& header, int loadResult)
 {
-    if (header.FileMissing())
-        return "no such recording (or not a regular file)";
-    if (access(path.c_str(), R_OK) != 0)
-        return std::string("cannot be read: ") + std::strerror(errno);
-    if (loadResult < 0)
-        return "not a recording";
-    if (header.IsCutShort())
-        return "cut short inside its header: not a whole recording";
-    if (header.IsEncrypted())
-        return kWrongPassphrase;
-    return "the recording is damaged or cut short";
+    const std::string reason = UnreadableReason(path, header, loadResult);
+    return reason == kPassphraseDoesNotFit ? kWrongPassphrase : reason;
 }
 
 } // namespace qor::cli

@@ -12,7 +12,7 @@ namespace qor::cli {
 inline const std::string kWrongPassphrase
     = "encrypted, and the passphrase does not fit (give it with --passphrase-file or QOR_PASSPHRASE)";
 
-// loadResult is what the header's Load (or the recording's Open) returned.
+// As the desktop program says it, with where a script gives the passphrase.
 std::string WhyUnreadable(const std::string& path, const CRvRecordFileHdr& header, int loadResult);
 
 } // namespace qor::cli

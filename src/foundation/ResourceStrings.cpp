@@ -25,7 +25,6 @@ std::string LoadResourceString(int id)
             "These files are in compressed format.\r\nA free player is available from" },
         { IDS_PLAYER_DOWNLOAD_ADDRESS, "https://www.example.com/player" },
         { IDS_EXPORTING_LIST, "Exporting Recording List\u2026\n\nExporting %d of %d." },
-        { IDS_EXPORT_FAILED, "Failed to export one or more files!\rPossibly it is Read Only?" },
         { IDS_SELECT_EXPORT_FOLDER, "Select the location to save the exported files." },
         { IDS_CONFIRM_DELETE, "This will delete %d call(s)\n\nAre you sure?" },
         { IDS_DELETING_LIST, "Deleteing Recording List\u2026\n\nDeleting %d of %d." },

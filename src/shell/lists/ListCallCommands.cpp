@@ -11,6 +11,7 @@
 #include "recording/Mail.h"
 #include "recording/NativeExport.h"
 #include "recording/RecordingToSend.h"
+#include "recording/UnreadableReason.h"
 #include "recording/WavWriter.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/dialogs/ProgressDialog.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <cstring>
 #include <filesystem>
 
 namespace qor {
@@ -33,6 +35,20 @@ std::string Passphrase()
 std::string BaseName(const std::string& path)
 {
     return std::filesystem::path(path).stem().string();
+}
+
+// Why a call could not be read, with where this program takes the right passphrase.
+std::string WhyUnreadable(const std::string& path, const CRvRecordFileHdr& header, int loaded)
+{
+    const std::string reason = UnreadableReason(path, header, loaded);
+    return reason == kPassphraseDoesNotFit ? reason + " (enter it in Settings, Encryption)" : reason;
+}
+
+// Why a header was not changed, in words a user can act on.
+std::string HeaderChangeFailure(
+    const std::string& path, CHeaderUpdate result, const CRvRecordFileHdr& header, int loaded, int error)
+{
+    return result == CHeaderUpdate::Unreadable ? WhyUnreadable(path, header, loaded) : HeaderWriteFailureText(error);
 }
 
 // A second press while a command runs is ignored; the guard clears the flag however it ends.
@@ -72,6 +88,7 @@ void CListCallCommands::SetMailer(std::unique_ptr<IMailer> mailer)
 void CListCallCommands::MarkImportant(const std::vector<int>& rows, bool important)
 {
     auto playback = Singleton<CPlaybackManager>::Instance();
+    QStringList failures;
     for (const int row : rows) {
         CRvFileListEntry* entry = m_document.GetEntry(row);
         if (!entry)
@@ -83,8 +100,13 @@ void CListCallCommands::MarkImportant(const std::vector<int>& rows, bool importa
             read.SetImportant(important ? 1 : 0);
             return true;
         };
-        if (UpdateRecordingHeader(entry->GetPath(), Passphrase(), mark, header, loaded) != CHeaderUpdate::Done)
+        const CHeaderUpdate result = UpdateRecordingHeader(entry->GetPath(), Passphrase(), mark, header, loaded);
+        const int error = errno;
+        if (result != CHeaderUpdate::Done) {
+            failures.append(
+                NamedFailure(entry->GetPath(), HeaderChangeFailure(entry->GetPath(), result, header, loaded, error)));
             continue;
+        }
         CRvRecordFile& recording = playback->GetRecording();
         if (recording.GetPath() == entry->GetPath())
             recording.GetHeader().SetImportant(important ? 1 : 0);
@@ -94,6 +116,25 @@ void CListCallCommands::MarkImportant(const std::vector<int>& rows, bool importa
         if (rows.size() > 1)
             QApplication::processEvents();
     }
+    ShowFailures(important ? QStringLiteral("These calls could not be marked important:")
+                           : QStringLiteral("These calls could not be un-marked:"),
+        failures);
+}
+
+QString CListCallCommands::NamedFailure(const std::string& path, const std::string& why)
+{
+    return QString::fromStdString(path + ": " + why);
+}
+
+void CListCallCommands::ShowFailures(const QString& heading, const QStringList& failures)
+{
+    if (failures.isEmpty())
+        return;
+    constexpr int kShown = 10;
+    QString text = heading + QStringLiteral("\n\n") + failures.mid(0, kShown).join(QLatin1Char('\n'));
+    if (failures.size() > kShown)
+        text += QStringLiteral("\n... and %1 more").arg(failures.size() - kShown);
+    QMessageBox::warning(&m_owner, QApplication::applicationDisplayName(), text);
 }
 
 bool CListCallCommands::Delete(const std::vector<int>& rows)
@@ -154,64 +195,69 @@ void CListCallCommands::Export(const std::vector<int>& rows, Format format)
     if (m_busy || rows.empty() || Singleton<CSettings>::Instance()->IsExportBlocked())
         return;
     CBusy busy(m_busy);
-    const bool exported = rows.size() == 1 ? ExportOne(rows.front(), format) : ExportMany(rows, format);
-    if (!exported)
-        QMessageBox::warning(&m_owner, QApplication::applicationDisplayName(), ShellText(IDS_EXPORT_FAILED));
+    const QString failure = rows.size() == 1 ? ExportOne(rows.front(), format) : ExportMany(rows, format);
+    if (!failure.isEmpty())
+        ShowFailures(QStringLiteral("The call could not be exported:"), { failure });
 }
 
-bool CListCallCommands::ExportOne(int row, Format format)
+QString CListCallCommands::ExportTo(const std::string& source, const std::string& target, Format format)
+{
+    if (format == Format::Native)
+        return ExportNativeCopy(source, target)
+            ? QString()
+            : NamedFailure(target, std::string("cannot be written: ") + std::strerror(errno));
+    CRvRecordFile recording;
+    const int opened = OpenRecordingToSend(recording, source, Passphrase());
+    if (opened == kRefusedLink)
+        return NamedFailure(source, kRefusedLinkText);
+    if (opened != 1)
+        return NamedFailure(source, WhyUnreadable(source, recording.GetHeader(), opened));
+    return WriteWav(target, recording, false)
+        ? QString()
+        : NamedFailure(target, std::string("cannot be written: ") + std::strerror(errno));
+}
+
+QString CListCallCommands::ExportOne(int row, Format format)
 {
     const CRvFileListEntry* entry = m_document.GetEntry(row);
     if (!entry)
-        return false;
+        return QStringLiteral("the call is no longer in the list");
     const bool wav = format == Format::Wav;
     const QString suggested = QString::fromStdString(BaseName(entry->GetPath()) + (wav ? ".wav" : ".qor"));
     const QString path = QFileDialog::getSaveFileName(&m_owner, QString(), suggested,
         wav ? QStringLiteral("WAV files (*.wav)") : QStringLiteral("QOR recordings (*.qor)"), nullptr,
         QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
-        return true; // the user changed their mind; nothing failed
-    if (!wav)
-        return ExportNativeCopy(entry->GetPath(), path.toStdString());
-    CRvRecordFile recording;
-    return OpenRecordingToSend(recording, entry->GetPath(), Passphrase()) == 1
-        && WriteWav(path.toStdString(), recording, false);
+        return {}; // the user changed their mind; nothing failed
+    return ExportTo(entry->GetPath(), path.toStdString(), format);
 }
 
-bool CListCallCommands::ExportMany(const std::vector<int>& rows, Format format)
+QString CListCallCommands::ExportMany(const std::vector<int>& rows, Format format)
 {
     const QString folder = QFileDialog::getExistingDirectory(
         &m_owner, ShellText(IDS_SELECT_EXPORT_FOLDER), QString(), QFileDialog::DontUseNativeDialog);
     if (folder.isEmpty())
-        return true;
+        return {};
     const int count = static_cast<int>(rows.size());
     CProgressDialog progress(&m_owner);
     progress.SetText(ShellText(IDS_EXPORTING_LIST, 1, count));
     progress.SetRange(1, count);
     progress.Begin();
-    bool exported = true;
-    for (int done = 0; done < count && exported; ++done) {
+    QString failure;
+    for (int done = 0; done < count && failure.isEmpty(); ++done) {
         QApplication::processEvents();
         if (progress.IsCancelled())
             break;
         progress.SetText(ShellText(IDS_EXPORTING_LIST, done + 1, count));
         progress.SetValue(done + 1);
         const CRvFileListEntry* entry = m_document.GetEntry(rows[static_cast<std::size_t>(done)]);
-        if (!entry) {
-            exported = false;
+        if (!entry)
             break;
-        }
         const std::string target = folder.toStdString() + "/" + BaseName(entry->GetPath());
-        if (format == Format::Native) {
-            exported = ExportNativeCopy(entry->GetPath(), target + ".qor");
-        } else {
-            CRvRecordFile recording;
-            exported = OpenRecordingToSend(recording, entry->GetPath(), Passphrase()) == 1
-                && WriteWav(target + ".wav", recording, false);
-        }
+        failure = ExportTo(entry->GetPath(), target + (format == Format::Native ? ".qor" : ".wav"), format);
     }
     progress.Finish();
-    return exported;
+    return failure;
 }
 
 void CListCallCommands::Mail(const std::vector<int>& rows, Format format)
@@ -254,25 +300,31 @@ void CListCallCommands::SetCallerId(int row, const QString& callerId)
     CRvFileListEntry* entry = m_document.GetEntry(row);
     if (!entry)
         return;
+    const std::string path = entry->GetPath();
     const std::string text = callerId.toStdString();
-    m_document.SetModifiedFlag(true);
-    entry->SetCallerIdText(text);
-    auto playback = Singleton<CPlaybackManager>::Instance();
-    CRvRecordFile& recording = playback->GetRecording();
-    if (recording.GetPath() == entry->GetPath()) {
-        recording.SetCallerId(text);
-        recording.Commit();
-        return;
-    }
     CRvRecordFileHdr header;
     int loaded = 0;
-    UpdateRecordingHeader(
-        entry->GetPath(), Passphrase(),
-        [&text](CRvRecordFileHdr& read) {
-            read.SetCallerId(text);
-            return true;
-        },
-        header, loaded);
+    const auto setCallerId = [&text](CRvRecordFileHdr& read) {
+        read.SetCallerId(text);
+        return true;
+    };
+    const CHeaderUpdate result = UpdateRecordingHeader(path, Passphrase(), setCallerId, header, loaded);
+    const int error = errno;
+    if (result != CHeaderUpdate::Done) {
+        const QString failure = NamedFailure(path, HeaderChangeFailure(path, result, header, loaded, error));
+        m_model.RowChanged(row); // the cell shows again what the file holds
+        // After the editor has closed: the box must not open inside the table's commit of the edit.
+        QMetaObject::invokeMethod(
+            this, [this, failure] { ShowFailures(QStringLiteral("The caller ID could not be changed:"), { failure }); },
+            Qt::QueuedConnection);
+        return;
+    }
+    entry->SetCallerIdText(text);
+    m_document.SetModifiedFlag(true);
+    CRvRecordFile& recording = Singleton<CPlaybackManager>::Instance()->GetRecording();
+    if (recording.GetPath() == path)
+        recording.GetHeader().SetCallerId(text);
+    m_model.RowChanged(row);
 }
 
 } // namespace qor

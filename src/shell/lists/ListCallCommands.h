@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -44,9 +45,15 @@ Q_SIGNALS:
     void CallChanged(int code, const QString& path);
 
 private:
-    bool ExportOne(int row, Format format);
-    bool ExportMany(const std::vector<int>& rows, Format format);
+    // Each gives the failure that stopped it (the file named, and why), or nothing.
+    QString ExportOne(int row, Format format);
+    QString ExportMany(const std::vector<int>& rows, Format format);
+    QString ExportTo(const std::string& source, const std::string& target, Format format);
     void ShowMailResult(CMailResult result);
+    // "<file>: <why>", so that a message names the call it is about.
+    static QString NamedFailure(const std::string& path, const std::string& why);
+    // One box for the calls a command could not change, each named with why.
+    void ShowFailures(const QString& heading, const QStringList& failures);
 
     QWidget& m_owner;
     CQorTolvaneDoc& m_document;

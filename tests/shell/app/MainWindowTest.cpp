@@ -14,6 +14,7 @@
 #include "shell/app/MainMenus.h"
 #include "shell/app/RecentFiles.h"
 #include "shell/lists/CreateListDialog.h"
+#include "shell/lists/ListCallCommands.h"
 #include "shell/lists/ListWindow.h"
 #include "shell/lists/RecordingListView.h"
 #include "shell/lists/RecordingTable.h"
@@ -357,6 +358,41 @@ TEST_F(MainWindow, AppendingCallsMarksTheListChangedSoClosingAsks)
     frame->findChild<QMdiArea*>()->closeActiveSubWindow();
     EXPECT_FALSE(question.isEmpty()) << "closing asks before the appended calls are lost";
     EXPECT_EQ(frame->Lists().size(), 1u);
+}
+
+TEST_F(MainWindow, AChangeThatCannotBeWrittenNamesTheFileAndWhyAndTheCellShowsWhatItHolds)
+{
+    const std::string gone = Call("gone.qor", 2, ">111");
+    samplegen::CSampleCall secret;
+    secret.version = 5;
+    secret.passphrase = "demo";
+    const std::string locked = calls.Write("calls/secret.qor", secret);
+    CListWindow& list = Compile(calls.File("calls"));
+    const auto rowOf = [&](const std::string& path) {
+        for (int row = 0; row < list.Document().GetCount(); ++row)
+            if (list.Document().GetEntry(row)->GetPath() == path)
+                return row;
+        return -1;
+    };
+    fs::remove(gone);
+    QAbstractItemModel& model = *list.View().Table().model();
+    const QModelIndex cell = model.index(rowOf(gone), kColumnCallerId);
+    QString said;
+    test::AnswerNextMessageBox(QMessageBox::Ok, &said);
+    model.setData(cell, QStringLiteral("999"), Qt::EditRole);
+    ASSERT_TRUE(test::RunEventsUntil([&] { return !said.isEmpty(); }, 2000));
+    EXPECT_TRUE(said.contains(QString::fromStdString(gone)) && said.contains(QStringLiteral("no such recording")))
+        << said.toStdString();
+    EXPECT_EQ(model.data(cell).toString(), QStringLiteral(">111")) << "the cell shows what the file held";
+    EXPECT_EQ(list.Document().GetEntry(rowOf(gone))->GetCallerIdText(), ">111");
+
+    said.clear();
+    test::AnswerNextMessageBox(QMessageBox::Ok, &said);
+    list.View().Commands().MarkImportant({ rowOf(locked) }, true);
+    EXPECT_TRUE(
+        said.contains(QString::fromStdString(locked)) && said.contains(QStringLiteral("passphrase does not fit")))
+        << said.toStdString();
+    EXPECT_FALSE(said.contains(QStringLiteral("Read Only")));
 }
 
 TEST_F(MainWindow, ScreenshotWithTheDemoLibrary)
