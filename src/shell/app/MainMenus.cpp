@@ -29,6 +29,7 @@ CMainMenus::CMainMenus(QMainWindow& window)
     create = Make(this, "&Create...", {}, LoadShellIcon(ShellIcon::Create));
     save = Make(this, "&Save", QKeySequence::Save, LoadShellIcon(ShellIcon::Save));
     saveAs = Make(this, "Save &As...", {}, LoadShellIcon(ShellIcon::SaveAs));
+    closeList = Make(this, "&Close", QKeySequence(QStringLiteral("Ctrl+W")));
     exit = Make(this, "E&xit");
     copy = Make(this, "&Copy", QKeySequence(QStringLiteral("Ctrl+C")), LoadShellIcon(ShellIcon::Copy));
     copy->setShortcuts({ QKeySequence(QStringLiteral("Ctrl+C")), QKeySequence(QStringLiteral("Ctrl+Insert")) });
@@ -39,7 +40,7 @@ CMainMenus::CMainMenus(QMainWindow& window)
     play = Make(this, "Play", QKeySequence(QStringLiteral("Ctrl+P")), LoadShellIcon(ShellIcon::Play));
     append = Make(this, "&Append...", {}, LoadShellIcon(ShellIcon::Open));
     showHistory
-        = Make(this, "ShowPlay History", QKeySequence(QStringLiteral("Ctrl+H")), LoadShellIcon(ShellIcon::History));
+        = Make(this, "Show Play History", QKeySequence(QStringLiteral("Ctrl+H")), LoadShellIcon(ShellIcon::History));
     historyOnStartUp = Make(this, "Play History on Start-up");
     historyOnStartUp->setCheckable(true);
     accessPanel = Make(this, "&Access Panel");
@@ -62,12 +63,14 @@ CMainMenus::CMainMenus(QMainWindow& window)
 
     QMenuBar* bar = window.menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    file->addActions({ newList, open, create, save, saveAs });
+    file->addActions({ newList, open, create, save, saveAs, closeList });
     m_recent = file->addMenu(QStringLiteral("Recent File"));
     file->addSeparator();
     file->addAction(exit);
     m_edit = bar->addMenu(QStringLiteral("&Edit"));
     m_edit->addActions({ copy, paste, remove, trim });
+    m_edit->addSeparator();
+    m_edit->addAction(play);
     QMenu* tools = bar->addMenu(QStringLiteral("Tools"));
     QMenu* import = tools->addMenu(QStringLiteral("Import"));
     import->addAction(append);
@@ -83,12 +86,11 @@ CMainMenus::CMainMenus(QMainWindow& window)
     m_window->addActions({ cascade, tile });
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->addActions({ manual, archiveManual, about });
-    window.addAction(play); // a key without a menu item
 }
 
 void CMainMenus::Update(bool listOpen, bool callsSelected, bool clipboardHasFiles, bool historyShown)
 {
-    for (QAction* action : { save, saveAs, m_import, m_edit->menuAction(), m_window->menuAction() })
+    for (QAction* action : { save, saveAs, closeList, m_import, m_edit->menuAction(), m_window->menuAction() })
         action->setVisible(listOpen);
     runScheduled->setVisible(listOpen);
     for (QAction* action : { copy, remove, trim, play })

@@ -26,6 +26,7 @@ public:
     QAction* create;
     QAction* save;
     QAction* saveAs;
+    QAction* closeList;
     QAction* exit;
     QAction* copy;
     QAction* paste;

@@ -32,6 +32,7 @@
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
@@ -76,6 +77,10 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
     connect(menus.saveAs, &QAction::triggered, this, [this] {
         if (CListWindow* list = ActiveList(); list && list->SaveAs())
             m_recentFiles.Add(list->FilePath());
+    });
+    connect(menus.closeList, &QAction::triggered, this, [this] {
+        if (QMdiSubWindow* sub = m_area->currentSubWindow())
+            sub->close(); // asks first when the list has changes
     });
     connect(menus.exit, &QAction::triggered, this, &QWidget::close);
     const auto onList = [this](auto command) {
@@ -150,6 +155,10 @@ CListWindow* CMainFrame::AddList(CListWindow* list)
 {
     QMdiSubWindow* sub = m_area->addSubWindow(list);
     sub->setWindowIcon(LoadShellIcon(ShellIcon::Application));
+    // The frame's own keys close and switch lists; the window menu's copies would make them ambiguous.
+    if (QMenu* menu = sub->systemMenu())
+        for (QAction* action : menu->actions())
+            action->setShortcut({});
     ConnectList(*list);
     sub->showMaximized();
     m_area->setActiveSubWindow(sub);

@@ -24,6 +24,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTimer>
 #include <QToolButton>
@@ -112,6 +113,8 @@ CQorTolvaneView::CQorTolvaneView(CQorTolvaneDoc& document, CArchiveLogger* archi
     connect(m_table->horizontalHeader(), &QHeaderView::sectionClicked, this, &CQorTolvaneView::OnHeaderClicked);
     connect(m_table, &CRecordingTable::PathsDropped, this, &CQorTolvaneView::OnPathsDropped);
     connect(m_table, &QTableView::doubleClicked, this, [this] { Play(); });
+    connect(m_table, &CRecordingTable::PlayPressed, this, &CQorTolvaneView::Play);
+    connect(m_table, &CRecordingTable::PausePressed, this, &CQorTolvaneView::PlayOrPause);
     connect(m_table, &QWidget::customContextMenuRequested, this, &CQorTolvaneView::ShowContextMenu);
     connect(m_model, &CRecordingListModel::CallerIdEdited, this, [this](int row, const QString& callerId) {
         m_commands->SetCallerId(row, callerId);
@@ -315,6 +318,18 @@ void CQorTolvaneView::Play()
     Q_EMIT LoadedCallChanged();
 }
 
+void CQorTolvaneView::PlayOrPause()
+{
+    LoadSelectedCall();
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    if (playback->IsOpen() && (playback->IsPlaying() || playback->IsPaused())) {
+        playback->TogglePause();
+        Q_EMIT LoadedCallChanged();
+        return;
+    }
+    Play();
+}
+
 void CQorTolvaneView::Refresh()
 {
     if (m_document.IsSearchCompiled()) {
@@ -369,6 +384,13 @@ bool CQorTolvaneView::PasteFromClipboard()
 void CQorTolvaneView::RemoveSelected()
 {
     std::vector<int> rows = SelectedRows();
+    // One key takes many rows out of the list: asked first (the files themselves stay).
+    if (rows.size() > 1
+        && QMessageBox::question(this, QApplication::applicationDisplayName(),
+               QStringLiteral("Remove %1 calls from the list? The recordings stay where they are.").arg(rows.size()),
+               QMessageBox::Yes | QMessageBox::No)
+            != QMessageBox::Yes)
+        return;
     for (auto row = rows.rbegin(); row != rows.rend(); ++row)
         m_document.RemoveEntry(*row);
     ShowList(m_kind, m_folder);

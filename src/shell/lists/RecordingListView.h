@@ -71,6 +71,8 @@ public:
     // Makes the player hold this list's one selected call (stopping another that plays), or no
     // call when not exactly one is selected: the player never names a call the list does not.
     void LoadSelectedCall();
+    // Space: pauses or goes on with the selected call, or starts it.
+    void PlayOrPause();
     void Refresh();
     void DeleteSelected();
 

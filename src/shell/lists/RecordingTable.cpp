@@ -7,6 +7,7 @@
 
 #include <QDragEnterEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
@@ -37,6 +38,8 @@ CRecordingTable::CRecordingTable(QWidget* parent)
     : QTableView(parent)
 {
     setSelectionBehavior(QAbstractItemView::SelectRows);
+    // One stop for Tab: the arrows move within the table, Tab goes on to the next control.
+    setTabKeyNavigation(false);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setShowGrid(true);
     setWordWrap(false);
@@ -53,6 +56,22 @@ CRecordingTable::CRecordingTable(QWidget* parent)
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setStretchLastSection(true);
     setIconSize(QSize(16, 16));
+}
+
+void CRecordingTable::keyPressEvent(QKeyEvent* event)
+{
+    const bool editing = state() == QAbstractItemView::EditingState;
+    if (!editing && event->modifiers() == Qt::NoModifier) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            Q_EMIT PlayPressed();
+            return;
+        }
+        if (event->key() == Qt::Key_Space) {
+            Q_EMIT PausePressed();
+            return;
+        }
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void CRecordingTable::paintEvent(QPaintEvent* event)

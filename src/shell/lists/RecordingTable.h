@@ -16,9 +16,13 @@ public:
 Q_SIGNALS:
     // Local paths dropped on the table: recordings and folders, as the file manager gave them.
     void PathsDropped(const QStringList& paths);
+    // Enter: play the selected call; Space: pause it or go on.
+    void PlayPressed();
+    void PausePressed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -395,6 +395,45 @@ TEST_F(MainWindow, AChangeThatCannotBeWrittenNamesTheFileAndWhyAndTheCellShowsWh
     EXPECT_FALSE(said.contains(QStringLiteral("Read Only")));
 }
 
+TEST_F(MainWindow, TheKeyboardPlaysPausesRemovesAndClosesAndTabLeavesTheTable)
+{
+    for (const char* name : { "a.qor", "b.qor", "c.qor" })
+        Call(name, 3);
+    CListWindow& list = Compile(calls.File("calls"));
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    CRecordingTable& table = list.View().Table();
+    table.setFocus();
+    list.View().SelectRows({ 1 });
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    QTest::keyClick(&table, Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playback->IsPlaying(); }, 2000));
+    EXPECT_EQ(playback->GetRecording().GetPath(), list.Document().GetEntry(1)->GetPath());
+    QTest::keyClick(&table, Qt::Key_Space);
+    EXPECT_TRUE(playback->IsPaused());
+    QTest::keyClick(&table, Qt::Key_Space);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return playback->IsPlaying() && !playback->IsPaused(); }, 2000));
+    EXPECT_EQ(table.selectionModel()->selectedRows().size(), 1) << "the keys did not move the selection";
+
+    EXPECT_EQ(frame->Menus().play->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+    EXPECT_FALSE(frame->Menus().play->associatedObjects().isEmpty());
+    list.View().SelectRows({ 0, 1 });
+    QString question;
+    test::AnswerNextMessageBox(QMessageBox::No, &question);
+    QTest::keyClick(&table, Qt::Key_Delete);
+    EXPECT_FALSE(question.isEmpty()) << "two rows go only after the question";
+    EXPECT_EQ(list.Document().GetCount(), 3);
+
+    frame->activateWindow(); // the question box had it
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    table.setFocus();
+    QTest::keyClick(&table, Qt::Key_Tab);
+    EXPECT_FALSE(table.hasFocus()) << "Tab leaves the table instead of walking its cells";
+    list.Document().SetModifiedFlag(false);
+    QTest::keyClick(frame.get(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(test::RunEventsUntil([&] { return frame->Lists().empty(); }, 2000)) << "Ctrl+W closes the list";
+}
+
 TEST_F(MainWindow, ScreenshotWithTheDemoLibrary)
 {
     samplegen::WriteDemoLibrary(calls.File("demo"), 60);
