@@ -24,13 +24,13 @@ struct InfoOptions {
 
 void PrintText(const Json& call)
 {
-    static const std::pair<const char*, const char*> rows[] = { { "path", "File" }, { "version", "Version" },
-        { "codec", "Codec" }, { "encrypted", "Encrypted" }, { "keyType", "Key type" }, { "important", "Important" },
-        { "userId", "User ID" }, { "callerId", "Caller ID" }, { "direction", "Direction" },
-        { "dateTime", "Date + Time" }, { "start", "Start (seconds since 1970)" }, { "duration", "Duration" },
-        { "bookmark", "Bookmark" }, { "comment", "Comment" }, { "extraCode", "Extra code" },
-        { "extraSeconds", "Extra seconds" }, { "recorderType", "Recorder" }, { "headerLength", "Header length" },
-        { "error", "Error" } };
+    static const std::pair<const char*, const char*> rows[]
+        = { { "path", "File" }, { "version", "Version" }, { "codec", "Codec" }, { "encrypted", "Encrypted" },
+              { "keyType", "Key type" }, { "important", "Important" }, { "userId", "User ID" },
+              { "callerId", "Caller ID" }, { "direction", "Direction" }, { "dateTime", "Date + Time" },
+              { "start", "Start (seconds since 1970)" }, { "duration", "Duration" }, { "bookmark", "Bookmark" },
+              { "comment", "Comment" }, { "extraCode", "Extra code" }, { "extraSeconds", "Extra seconds" },
+              { "recorderType", "Recorder" }, { "headerLength", "Header length" }, { "error", "Error" } };
     for (const auto& [key, label] : rows) {
         if (!call.contains(key))
             continue;
@@ -52,16 +52,14 @@ void PrintText(const Json& call)
 
 // What a file whose header cannot be read still tells. Its time stands in for the call's, as it
 // does in the date filters, and the record says so.
-Json UnreadableJson(const std::string& path, const CRvRecordFileHdr& header, const std::string& error)
+Json UnreadableJson(
+    const std::string& path, const CRvRecordFileHdr& header, std::int64_t modified, const std::string& error)
 {
     Json call = Json::object();
     PutPath(call, "path", path);
     call["encrypted"] = header.IsEncrypted();
-    struct stat status { };
-    if (stat(path.c_str(), &status) == 0) {
-        call["dateTime"] = IsoLocalTime(status.st_mtime);
-        call["dateFrom"] = "file";
-    }
+    call["dateTime"] = IsoLocalTime(modified);
+    call["dateFrom"] = "file";
     call["error"] = error;
     return call;
 }
@@ -80,7 +78,7 @@ void RunInfo(const InfoOptions& options, CCliContext& context)
             struct stat status { };
             if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
                 continue;
-            call = UnreadableJson(path, header, error);
+            call = UnreadableJson(path, header, status.st_mtime, error);
         } else {
             call = HeaderJson(path, header);
         }

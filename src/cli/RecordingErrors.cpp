@@ -6,8 +6,7 @@ namespace qor::cli {
 
 std::string WhyUnreadable(const std::string& path, const CRvRecordFileHdr& header, int loadResult)
 {
-    const std::string reason = UnreadableReason(path, header, loadResult);
-    return reason == kPassphraseDoesNotFit ? kWrongPassphrase : reason;
+    return UnreadableReason(path, header, loadResult, kPassphraseHint);
 }
 
 } // namespace qor::cli

@@ -125,6 +125,12 @@ SearchCriteria CSearchManager::GetCriteria() const
     return m_criteria;
 }
 
+std::size_t CSearchManager::GetResultCount()
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    return m_results.size();
+}
+
 std::vector<std::string> CSearchManager::GetResultPaths()
 {
     QOR_SEMAPHORE_GUARD(m_lock);

@@ -46,6 +46,7 @@ public:
     SearchCriteria GetCriteria() const;
     // The paths of the results as they stand (for a cancelled run, unsorted).
     std::vector<std::string> GetResultPaths();
+    std::size_t GetResultCount();
 
     // Where the "Archived" column looks up archive times.
     void SetArchiveLookup(std::shared_ptr<IArchiveLookup> archive);

@@ -8,7 +8,8 @@
 
 namespace qor {
 
-std::string UnreadableReason(const std::string& path, const CRvRecordFileHdr& header, int loadResult)
+std::string UnreadableReason(
+    const std::string& path, const CRvRecordFileHdr& header, int loadResult, const std::string& passphraseHint)
 {
     if (header.FileMissing())
         return "no such recording (or not a regular file)";
@@ -19,7 +20,7 @@ std::string UnreadableReason(const std::string& path, const CRvRecordFileHdr& he
     if (header.IsCutShort())
         return "cut short inside its header: not a whole recording";
     if (header.IsEncrypted())
-        return kPassphraseDoesNotFit;
+        return "encrypted, and the passphrase does not fit " + passphraseHint;
     return "the recording is damaged or cut short";
 }
 

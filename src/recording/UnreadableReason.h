@@ -1,5 +1,5 @@
 // Why a recording could not be read, in words a user can act on; the CLI and the desktop program
-// say the same, each adding where the right passphrase is given.
+// say the same, each with where it takes the right passphrase.
 #pragma once
 
 #include <string>
@@ -8,9 +8,9 @@ namespace qor {
 
 class CRvRecordFileHdr;
 
-inline const std::string kPassphraseDoesNotFit = "encrypted, and the passphrase does not fit";
-
-// loadResult is what the header's Load (or the recording's Open) returned.
-std::string UnreadableReason(const std::string& path, const CRvRecordFileHdr& header, int loadResult);
+// loadResult is what the header's Load (or the recording's Open) returned; passphraseHint follows
+// the words for an encrypted call whose passphrase does not fit.
+std::string UnreadableReason(
+    const std::string& path, const CRvRecordFileHdr& header, int loadResult, const std::string& passphraseHint);
 
 } // namespace qor

@@ -87,7 +87,7 @@ void CListCompiler::HandOff()
 {
     // Nothing passed the filters: said so, and no list changes (a list's own search run again
     // does empty it: none of its calls match any more).
-    if (m_into != Into::SameList && m_search.GetResultPaths().empty()) {
+    if (m_into != Into::SameList && m_search.GetResultCount() == 0) {
         QMessageBox::information(&m_mainWindow, QApplication::applicationDisplayName(),
             QStringLiteral("No recordings found which match your specified criteria."));
         return;

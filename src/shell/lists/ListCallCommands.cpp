@@ -40,8 +40,7 @@ std::string BaseName(const std::string& path)
 // Why a call could not be read, with where this program takes the right passphrase.
 std::string WhyUnreadable(const std::string& path, const CRvRecordFileHdr& header, int loaded)
 {
-    const std::string reason = UnreadableReason(path, header, loaded);
-    return reason == kPassphraseDoesNotFit ? reason + " (enter it in Settings, Encryption)" : reason;
+    return UnreadableReason(path, header, loaded, "(enter it in Settings, Encryption)");
 }
 
 // Why a header was not changed, in words a user can act on.
