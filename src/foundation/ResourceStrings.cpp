@@ -35,8 +35,8 @@ std::string LoadResourceString(int id)
         { IDS_CONFIG_TOOL_NAME, "Qor Config" },
         { IDS_COLUMN_ENCRYPTED, "ENC" },
         { IDS_CLOSE_LIST_PROMPT,
-            "You are about to close current list window and loose your results.\nSave changes to %1?\n"
-            " - Press 'Yes' to save and close current list.\n - Press 'No' to close current list without "
+            "You are about to close current list window and lose your results.\nSave changes to %1?\n"
+            " - Press 'Save' to save and close current list.\n - Press 'Discard' to close current list without "
             "saving.\n - Press 'Cancel' to cancel." },
         { IDS_COLUMN_ARCHIVED, "Archived" },
         { IDS_USER_MANUAL, "Tolvane 3 Guide.pdf" },

@@ -42,6 +42,20 @@ void CRvFileListEntry::LoadDetails(const std::string& passphrase)
     LoadDetailsFrom(header, result);
 }
 
+void CRvFileListEntry::ReloadDetails(const std::string& passphrase)
+{
+    const std::int32_t durationBefore = m_durationSeconds;
+    const std::int32_t importantBefore = m_important;
+    IListEntryOwner* owner = m_owner.owner;
+    const std::string path = m_path;
+    *this = CRvFileListEntry();
+    SetOwner(nullptr); // told once, below, of the whole change
+    SetPath(path);
+    LoadDetails(passphrase);
+    SetOwner(owner);
+    ReportTotals(durationBefore, importantBefore);
+}
+
 void CRvFileListEntry::LoadDetailsFrom(const CRvRecordFileHdr& header, int loadResult)
 {
     if (m_loaded)

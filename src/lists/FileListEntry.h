@@ -38,6 +38,9 @@ public:
     // Reads the header once and fills every detail; failures become the error texts of the columns.
     // Header texts are kept as shown: UTF-8, or converted from Windows-1252.
     void LoadDetails(const std::string& passphrase);
+    // Reads the header again, as a new entry for the path would (the file or the passphrase may
+    // have changed); the owner's totals follow.
+    void ReloadDetails(const std::string& passphrase);
     // The same from a header the caller has loaded already (loadResult is what Load returned).
     void LoadDetailsFrom(const CRvRecordFileHdr& header, int loadResult);
     // True when loading found no regular file at the path (gone, a dangling link, a FIFO).

@@ -8,8 +8,12 @@ namespace qor {
 
 class CRvRecordFileHdr;
 
-// loadResult is what the header's Load (or the recording's Open) returned; passphraseHint follows
-// the words for an encrypted call whose passphrase does not fit.
+enum class Unreadable { Missing, NoAccess, NotRecording, CutShort, WrongPassphrase, Damaged };
+
+// loadResult is what the header's Load (or the recording's Open) returned.
+Unreadable ClassifyUnreadable(const std::string& path, const CRvRecordFileHdr& header, int loadResult);
+
+// passphraseHint follows the words for an encrypted call whose passphrase does not fit.
 std::string UnreadableReason(
     const std::string& path, const CRvRecordFileHdr& header, int loadResult, const std::string& passphraseHint);
 

@@ -19,16 +19,19 @@ QString SaveScreenshot(QWidget& widget, const QString& name)
     return widget.grab().save(path) ? path : QString();
 }
 
-void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text)
+void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text, const QString& screenshot)
 {
     auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, button, text] {
+    QObject::connect(poll, &QTimer::timeout, [poll, button, text, screenshot] {
         for (QWidget* window : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<QMessageBox*>(window);
             if (!box || !box->isVisible())
                 continue;
+            poll->stop(); // its deletion may wait until after the test, with text gone
             if (text)
                 *text = box->text();
+            if (!screenshot.isEmpty())
+                SaveScreenshot(*box, screenshot);
             if (QAbstractButton* pressed = box->button(button))
                 pressed->click();
             poll->deleteLater();
@@ -43,6 +46,7 @@ void HandleNextDialog(const std::function<bool(QWidget& dialog)>& act)
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, [poll, act] {
         if (QWidget* modal = QApplication::activeModalWidget(); modal && !qobject_cast<QMessageBox*>(modal)) {
+            poll->stop();
             poll->deleteLater();
             act(*modal);
         }

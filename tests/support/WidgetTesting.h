@@ -16,8 +16,9 @@ namespace qor::test {
 QString SaveScreenshot(QWidget& widget, const QString& name);
 
 // From now on, the next message box to open is answered with button (its text is kept for the
-// test to read); returns at once.
-void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr);
+// test to read, and a screenshot of it saved when named); returns at once.
+void AnswerNextMessageBox(
+    QMessageBox::StandardButton button, QString* text = nullptr, const QString& screenshot = QString());
 
 // From now on, the next modal dialog (other than a message box) to open is handed to act, which
 // fills it in and accepts or rejects it; returns at once.

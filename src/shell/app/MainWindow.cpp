@@ -37,6 +37,7 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QUrl>
+#include <map>
 
 namespace qor {
 
@@ -108,10 +109,7 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
             m_playerPanel->Stop(); // hiding the player stops the call and goes back to its start
         m_playerPanel->setVisible(shown);
     });
-    connect(menus.encryption, &QAction::triggered, this, [this] {
-        CDecryptionDialog dialog(this, *Singleton<CSettings>::Instance());
-        dialog.exec();
-    });
+    connect(menus.encryption, &QAction::triggered, this, &CMainFrame::EnterPassphrase);
     connect(menus.cascade, &QAction::triggered, this, [this] {
         m_area->setViewMode(QMdiArea::SubWindowView);
         m_area->cascadeSubWindows();
@@ -186,14 +184,22 @@ void CMainFrame::ConnectList(CListWindow& list)
     });
     connect(&view, &CQorTolvaneView::PlayInNewList, this, &CMainFrame::PlayInNewList);
     connect(&view, &CQorTolvaneView::FindCallsRequested, this, [this, &list] { FindCalls(list); });
+    connect(&view, &CQorTolvaneView::PassphraseWanted, this, [this, &list] {
+        if (EnterPassphrase())
+            list.View().Play();
+    });
     connect(&view, &CQorTolvaneView::LoadedCallChanged, m_playerPanel, &CPlayerPanel::ShowLoadedCall);
     connect(&view, &CQorTolvaneView::LoadedCallChanged, this, &CMainFrame::UpdateMenus);
-    connect(&list, &CListWindow::TitleChanged, this, &CMainFrame::UpdateMenus);
+    connect(&list, &CListWindow::TitleChanged, this, [this] {
+        NumberTwins();
+        UpdateMenus();
+    });
     connect(
         &list, &QObject::destroyed, this,
         [this] {
             if (!ActiveList())
                 UnloadCall();
+            NumberTwins();
             UpdateMenus();
         },
         Qt::QueuedConnection);
@@ -228,12 +234,31 @@ CListWindow* CMainFrame::ActiveList() const
     return sub ? qobject_cast<CListWindow*>(sub->widget()) : nullptr;
 }
 
+bool CMainFrame::EnterPassphrase()
+{
+    CDecryptionDialog dialog(this, *Singleton<CSettings>::Instance());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    for (CListWindow* list : Lists())
+        list->View().RereadUnreadable();
+    if (CListWindow* list = ActiveList())
+        list->View().LoadSelectedCall(); // a call the old passphrase could not open loads now
+    return true;
+}
+
 void CMainFrame::UnloadCall()
 {
     auto playback = Singleton<CPlaybackManager>::Instance();
     playback->Play(false, true);
     playback->CloseRecording();
     m_playerPanel->ShowLoadedCall();
+}
+
+void CMainFrame::NumberTwins()
+{
+    std::map<QString, int> seen;
+    for (CListWindow* list : Lists())
+        list->SetTwinNumber(++seen[list->Name()]);
 }
 
 std::vector<CListWindow*> CMainFrame::Lists() const

@@ -48,12 +48,17 @@ private:
     CListWindow* AddList(CListWindow* list);
     void ConnectList(CListWindow& list);
     void UpdateMenus();
+    // Lists that share a name are told apart by a number, in the order they were opened.
+    void NumberTwins();
     void Create();
     void AppendList();
     void FindCalls(CListWindow& list);
     void PlayInNewList(const QStringList& paths);
     // With no list left, no call stays loaded for playing.
     void UnloadCall();
+    // Settings, Encryption: with a new passphrase, every list reads again the calls it could not,
+    // and the selected call is loaded; false when the dialog was cancelled.
+    bool EnterPassphrase();
     void OpenManual(const QString& fileName);
     void ShowAbout();
 

@@ -120,6 +120,33 @@ void CListCallCommands::MarkImportant(const std::vector<int>& rows, bool importa
         failures);
 }
 
+QString CListCallCommands::UnplayableReason(const std::string& path, bool* encrypted)
+{
+    CRvRecordFileHdr header;
+    const int loaded = header.Load(path, Passphrase());
+    const std::string why = WhyUnreadable(path, header, loaded);
+    if (encrypted)
+        *encrypted = ClassifyUnreadable(path, header, loaded) == Unreadable::WrongPassphrase;
+    return NamedFailure(path, why);
+}
+
+void CListCallCommands::ExplainUnplayable(const std::string& path)
+{
+    bool encrypted = false;
+    const QString reason = UnplayableReason(path, &encrypted);
+    if (!encrypted) {
+        ShowFailures(QStringLiteral("The call cannot be played:"), { reason });
+        return;
+    }
+    const QString question = QStringLiteral("%1 is encrypted, and the passphrase in Settings, Encryption does not "
+                                            "open it.\n\nEnter its passphrase now?")
+                                 .arg(QString::fromStdString(path));
+    if (QMessageBox::question(&m_owner, QApplication::applicationDisplayName(), question,
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+        == QMessageBox::Yes)
+        Q_EMIT PassphraseWanted();
+}
+
 QString CListCallCommands::NamedFailure(const std::string& path, const std::string& why)
 {
     return QString::fromStdString(path + ": " + why);

@@ -37,12 +37,20 @@ public:
     void Export(const std::vector<int>& rows, Format format);
     void Mail(const std::vector<int>& rows, Format format);
     void SetCallerId(int row, const QString& callerId);
+    // "<file>: <why>" for a call that cannot be opened for playing; encrypted tells whether the
+    // reason is a passphrase that does not fit.
+    static QString UnplayableReason(const std::string& path, bool* encrypted = nullptr);
+    // Tells the user why the call cannot be played; for an encrypted one, offers to enter its
+    // passphrase (PassphraseWanted).
+    void ExplainUnplayable(const std::string& path);
 
     bool IsBusy() const { return m_busy; }
 
 Q_SIGNALS:
     // 0: marked important, 1: un-marked, 2: deleted (the main window tells the other lists).
     void CallChanged(int code, const QString& path);
+    // The user wants to enter the passphrase that opens an encrypted call.
+    void PassphraseWanted();
 
 private:
     // Each gives the failure that stopped it (the file named, and why), or nothing.

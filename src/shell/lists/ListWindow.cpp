@@ -105,26 +105,33 @@ bool CListWindow::SaveModified()
     }
     QString name = m_filePath;
     if (name.isEmpty()) {
-        name = Title();
+        name = Title(); // with its number, so the question names one of several lists alike
         if (const auto marker = name.lastIndexOf(QLatin1Char('*')); marker >= 0)
             name.truncate(marker);
     }
     const QString text = ShellText(IDS_CLOSE_LIST_PROMPT).replace(QStringLiteral("%1"), name);
-    switch (QMessageBox::question(
-        this, QApplication::applicationDisplayName(), text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
-    case QMessageBox::Yes:
+    switch (QMessageBox::question(this, QApplication::applicationDisplayName(), text,
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save)) {
+    case QMessageBox::Save:
         return Save();
-    case QMessageBox::No:
+    case QMessageBox::Discard:
         return true;
     default:
         return false;
     }
 }
 
-QString CListWindow::Title() const
+QString CListWindow::Name() const
 {
     const std::string fileTitle = m_filePath.isEmpty() ? std::string() : QFileInfo(m_filePath).fileName().toStdString();
-    QString title = QString::fromStdString(ListTitle(m_document->GetKind(), m_document->GetFolder(), fileTitle));
+    return QString::fromStdString(ListTitle(m_document->GetKind(), m_document->GetFolder(), fileTitle));
+}
+
+QString CListWindow::Title() const
+{
+    QString title = Name();
+    if (m_twinNumber > 1)
+        title += QStringLiteral(" (%1)").arg(m_twinNumber);
     if (m_document->IsModified() && !IsPlayHistory())
         title += QLatin1Char('*');
     return title;
@@ -134,6 +141,14 @@ void CListWindow::RefreshTitle()
 {
     setWindowTitle(Title());
     Q_EMIT TitleChanged(windowTitle());
+}
+
+void CListWindow::SetTwinNumber(int number)
+{
+    if (number == m_twinNumber)
+        return;
+    m_twinNumber = number;
+    setWindowTitle(Title());
 }
 
 void CListWindow::closeEvent(QCloseEvent* event)

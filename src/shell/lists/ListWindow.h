@@ -31,9 +31,15 @@ public:
     bool SaveAs();
     // Before closing: true when the window may close (saved, not wanted, or nothing to save).
     bool SaveModified();
-    // The title: the list's name and "*" while a list other than the play history has changes.
+    // The list's name as the list itself gives it (several open lists may share it).
+    QString Name() const;
+    // The title: the name, " (n)" for the n-th open list of that name, and "*" while a list other
+    // than the play history has changes.
     QString Title() const;
     void RefreshTitle();
+    // Tells apart lists that share a name; 1 for the first (or only) one, which shows no number.
+    void SetTwinNumber(int number);
+    int TwinNumber() const { return m_twinNumber; }
     bool IsPlayHistory() const { return m_document->GetKind() == kListPlayHistory; }
 
 Q_SIGNALS:
@@ -48,6 +54,7 @@ private:
     std::unique_ptr<CQorTolvaneDoc> m_document;
     CQorTolvaneView* m_view;
     QString m_filePath;
+    int m_twinNumber = 1;
 };
 
 } // namespace qor

@@ -121,6 +121,7 @@ CQorTolvaneView::CQorTolvaneView(CQorTolvaneDoc& document, CArchiveLogger* archi
         Q_EMIT ListChanged();
     });
     connect(m_commands, &CListCallCommands::CallChanged, this, &CQorTolvaneView::CallChanged);
+    connect(m_commands, &CListCallCommands::PassphraseWanted, this, &CQorTolvaneView::PassphraseWanted);
     m_table->horizontalHeader()->setSortIndicatorShown(true);
     m_table->horizontalHeader()->setSortIndicator(kColumnDateTime, Qt::DescendingOrder);
 }
@@ -292,7 +293,8 @@ void CQorTolvaneView::LoadSelectedCall()
         if (!path.empty())
             playback->OpenRecording(path);
     }
-    Q_EMIT LoadedCallChanged();
+    const bool failed = !path.empty() && !playback->IsOpen();
+    Q_EMIT LoadedCallChanged(failed ? CListCallCommands::UnplayableReason(path) : QString());
 }
 
 void CQorTolvaneView::Play()
@@ -306,7 +308,11 @@ void CQorTolvaneView::Play()
     if (rows.size() != 1)
         return;
     LoadSelectedCall(); // another list's call may be the one loaded
-    if (playback->IsOpen() && !playback->IsPlaying() && !playback->GetRecording().IsReady()) {
+    if (!playback->IsOpen()) {
+        m_commands->ExplainUnplayable(m_document.GetEntry(rows.front())->GetPath());
+        return;
+    }
+    if (!playback->IsPlaying() && !playback->GetRecording().IsReady()) {
         // A call opened a moment ago is still decoding its start: play once enough is there.
         QTimer::singleShot(kReadyPollMs, this, &CQorTolvaneView::Play);
         return;
@@ -338,8 +344,24 @@ void CQorTolvaneView::Refresh()
     }
     const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
     for (const auto& entry : m_document.Entries())
-        entry->LoadDetails(passphrase);
+        entry->ReloadDetails(passphrase);
     ShowList(m_kind, m_folder);
+}
+
+void CQorTolvaneView::RereadUnreadable()
+{
+    const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
+    bool changed = false;
+    for (int row = 0; row < m_document.GetCount(); ++row) {
+        CRvFileListEntry* entry = m_document.GetEntry(row);
+        if (!entry->ReadFailed())
+            continue;
+        entry->ReloadDetails(passphrase);
+        m_model->RowChanged(row);
+        changed = true;
+    }
+    if (changed)
+        UpdateTotals();
 }
 
 void CQorTolvaneView::DeleteSelected()

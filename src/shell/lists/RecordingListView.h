@@ -74,6 +74,9 @@ public:
     // Space: pauses or goes on with the selected call, or starts it.
     void PlayOrPause();
     void Refresh();
+    // Reads again the rows whose header could not be read (a passphrase may fit now), keeping
+    // the selection.
+    void RereadUnreadable();
     void DeleteSelected();
 
     // Another window changed a call (0 marked, 1 un-marked, 2 deleted): this list follows.
@@ -91,8 +94,11 @@ Q_SIGNALS:
     void FoldersDropped(const QStringList& folders);
     // The in-list finder's results, for a new list.
     void FindCallsRequested();
-    // The call loaded for playing changed (or none is loaded any more).
-    void LoadedCallChanged();
+    // The call loaded for playing changed (or none is loaded any more); problem says why the
+    // selected call could not be loaded ("<file>: <why>"), empty when nothing went wrong.
+    void LoadedCallChanged(const QString& problem = {});
+    // The user wants to enter the passphrase of an encrypted call, then play the selected one.
+    void PassphraseWanted();
     // The list's kind, folder or entries changed, so the window's title may have to.
     void ListChanged();
 

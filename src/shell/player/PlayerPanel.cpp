@@ -21,11 +21,11 @@ CPlayerPanel::CPlayerPanel(QWidget* parent)
     ShowLoadedCall();
 }
 
-void CPlayerPanel::ShowLoadedCall()
+void CPlayerPanel::ShowLoadedCall(const QString& problem)
 {
     auto playback = Singleton<CPlaybackManager>::Instance();
     if (!playback->IsOpen()) {
-        m_call->setText(QStringLiteral("No call loaded."));
+        m_call->setText(problem.isEmpty() ? QStringLiteral("No call loaded.") : problem);
         return;
     }
     const CRvRecordFileHdr& header = playback->GetRecording().GetHeader();

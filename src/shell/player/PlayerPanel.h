@@ -14,8 +14,8 @@ class CPlayerPanel : public QDockWidget {
 public:
     explicit CPlayerPanel(QWidget* parent = nullptr);
 
-    // Shows what the playback manager holds now.
-    void ShowLoadedCall();
+    // Shows what the playback manager holds now, or why the selected call could not be loaded.
+    void ShowLoadedCall(const QString& problem = {});
     // Stops playback and goes back to the start (the panel's Stop).
     void Stop();
 

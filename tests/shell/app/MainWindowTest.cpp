@@ -152,7 +152,7 @@ TEST_F(MainWindow, MarkingACallImportantWritesItsHeaderAndEveryListFollows)
     ASSERT_GT(header.Load(path, ""), 0);
     EXPECT_EQ(header.Important(), 1);
     EXPECT_EQ(first.Document().GetImportantCount(), 1) << "the other list shows it too";
-    EXPECT_EQ(second.windowTitle(), QStringLiteral("calls*"));
+    EXPECT_EQ(second.windowTitle(), QStringLiteral("calls (2)*")) << "two lists of one folder are told apart";
     QTest::mouseClick(&second.View().CommandButton(View::kUnmarkImportant), Qt::LeftButton);
     CRvRecordFileHdr again;
     again.Load(path, "");
@@ -247,20 +247,27 @@ TEST_F(MainWindow, OpeningAListReadsItsCallsAndShowsWhereAFileIsMalformed)
     EXPECT_EQ(list->Document().GetCount(), 1) << "the call before the fault is kept";
 }
 
-TEST_F(MainWindow, ClosingAChangedUnsavedCustomListAsksAboutCustom)
+TEST_F(MainWindow, ClosingAChangedListNamesItAmongItsTwinsAndOffersSaveDiscardCancel)
 {
+    CListWindow* first = frame->NewList();
     CListWindow* list = frame->NewList();
     auto entry = std::make_unique<CRvFileListEntry>();
     entry->SetPath(Call("a.qor", 1));
     entry->LoadDetails("");
     list->Document().AddEntry(std::move(entry));
     list->View().ShowList(kListCustom, std::string());
-    EXPECT_EQ(list->windowTitle(), QStringLiteral("Custom*"));
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Custom"));
+    EXPECT_EQ(list->windowTitle(), QStringLiteral("Custom (2)*"));
     QString question;
     test::AnswerNextMessageBox(QMessageBox::Cancel, &question);
     frame->findChild<QMdiArea*>()->closeActiveSubWindow();
-    EXPECT_TRUE(question.contains(QStringLiteral("Save changes to Custom?"))) << question.toStdString();
-    EXPECT_EQ(frame->Lists().size(), 1u) << "Cancel keeps the list open";
+    EXPECT_TRUE(question.contains(QStringLiteral("Save changes to Custom (2)?"))) << question.toStdString();
+    EXPECT_TRUE(
+        question.contains(QStringLiteral("lose your results")) && question.contains(QStringLiteral("'Discard'")));
+    EXPECT_EQ(frame->Lists().size(), 2u) << "Cancel keeps the list open";
+    test::AnswerNextMessageBox(QMessageBox::Discard);
+    frame->findChild<QMdiArea*>()->closeActiveSubWindow();
+    ASSERT_TRUE(test::RunEventsUntil([&] { return frame->Lists().size() == 1; }, 2000)) << "Discard closes it";
 }
 
 TEST_F(MainWindow, PlayPlaysTheCallSelectedInTheListInFrontAndThePanelNamesOnlyThat)
@@ -393,6 +400,51 @@ TEST_F(MainWindow, AChangeThatCannotBeWrittenNamesTheFileAndWhyAndTheCellShowsWh
         said.contains(QString::fromStdString(locked)) && said.contains(QStringLiteral("passphrase does not fit")))
         << said.toStdString();
     EXPECT_FALSE(said.contains(QStringLiteral("Read Only")));
+}
+
+TEST_F(MainWindow, AnEncryptedCallSaysSoAndPlaysOnceItsPassphraseIsEntered)
+{
+    samplegen::CSampleCall secret;
+    secret.version = 5;
+    secret.passphrase = "demo";
+    secret.durationSeconds = 3;
+    const std::string path = calls.Write("calls/secret.qor", secret);
+    Call("plain.qor", 2);
+    CListWindow& first = Compile(calls.File("calls"));
+    CListWindow& list = Compile(calls.File("calls"));
+    const auto rowOf = [&](CListWindow& in) {
+        for (int row = 0; row < in.Document().GetCount(); ++row)
+            if (in.Document().GetEntry(row)->GetPath() == path)
+                return row;
+        return -1;
+    };
+    ASSERT_TRUE(list.Document().GetEntry(rowOf(list))->ReadFailed());
+    list.View().SelectRows({ rowOf(list) });
+    auto* panel = frame->findChild<QLabel*>(QStringLiteral("LoadedCall"));
+    EXPECT_TRUE(panel->text().contains(QStringLiteral("encrypted"))) << panel->text().toStdString();
+
+    QString said;
+    test::AnswerNextMessageBox(QMessageBox::No, &said, QStringLiteral("encrypted-call-message"));
+    frame->Menus().play->trigger();
+    EXPECT_TRUE(said.contains(QString::fromStdString(path)) && said.contains(QStringLiteral("Enter its passphrase")))
+        << said.toStdString();
+
+    test::AnswerNextMessageBox(QMessageBox::Yes);
+    test::HandleNextDialog([](QWidget& dialog) {
+        test::FindField<QLineEdit>(dialog, QStringLiteral("Passphrase:"))->setText(QStringLiteral("demo"));
+        QMetaObject::invokeMethod(&dialog, "accept");
+        return true;
+    });
+    frame->Menus().play->trigger();
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playback->IsPlaying(); }, 5000)) << "plays without reselecting";
+    EXPECT_EQ(playback->GetRecording().GetPath(), path);
+    for (CListWindow* each : { &first, &list }) {
+        const CRvFileListEntry& entry = *each->Document().GetEntry(rowOf(*each));
+        EXPECT_FALSE(entry.ReadFailed()) << "every open list reads the call again";
+        EXPECT_EQ(entry.GetDurationSeconds(), 3);
+    }
+    EXPECT_EQ(list.View().TotalsText().toStdString(), "Calls: 2 Important: 0 Duration: 00:00:05");
 }
 
 TEST_F(MainWindow, TheKeyboardPlaysPausesRemovesAndClosesAndTabLeavesTheTable)
