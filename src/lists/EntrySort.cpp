@@ -15,11 +15,20 @@ std::int64_t ArchiveKey(const CRvFileListEntry& entry, IArchiveLookup* archive)
     return time ? *time : INT64_MIN;
 }
 
+bool TieBreak(const CRvFileListEntry& a, const CRvFileListEntry& b)
+{
+    if (a.GetDisplayTime() != b.GetDisplayTime())
+        return a.GetDisplayTime() > b.GetDisplayTime();
+    return a.GetPath() < b.GetPath();
+}
+
 } // namespace
 
 bool ComesBefore(int column, const CRvFileListEntry& a, const CRvFileListEntry& b, IArchiveLookup* archive)
 {
     switch (column) {
+    case kColumnEncrypted:
+        return a.IsEncrypted() > b.IsEncrypted();
     case kColumnImportant:
         return a.GetImportant() > b.GetImportant();
     case kColumnUserId:
@@ -41,23 +50,33 @@ bool ComesBefore(int column, const CRvFileListEntry& a, const CRvFileListEntry& 
     }
 }
 
+bool NaturalOrderAscends(int column)
+{
+    return column == kColumnUserId || column == kColumnCallerId || column == kColumnBookmark
+        || column == kColumnComment;
+}
+
 void SortEntries(
     std::vector<std::unique_ptr<CRvFileListEntry>>& entries, int column, bool naturalOrder, IArchiveLookup* archive)
 {
-    if (column < kColumnImportant || column > kColumnComment)
+    if (column < kColumnEncrypted || column > kColumnComment)
         return;
-    if (column == kColumnArchived) {
-        // Each lookup may search the archive log, so it is asked once per entry, not per comparison.
-        std::unordered_map<const CRvFileListEntry*, std::int64_t> keys;
+    // Each archive lookup may search the archive log, so it is asked once per entry, not per comparison.
+    std::unordered_map<const CRvFileListEntry*, std::int64_t> archivedAt;
+    if (column == kColumnArchived)
         for (const auto& entry : entries)
-            keys[entry.get()] = ArchiveKey(*entry, archive);
-        std::sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
-            return naturalOrder ? keys[a.get()] > keys[b.get()] : keys[b.get()] > keys[a.get()];
-        });
-        return;
-    }
+            archivedAt[entry.get()] = ArchiveKey(*entry, archive);
+    const auto before = [&](const CRvFileListEntry& a, const CRvFileListEntry& b) {
+        return column == kColumnArchived ? archivedAt.at(&a) > archivedAt.at(&b) : ComesBefore(column, a, b, archive);
+    };
     std::sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
-        return naturalOrder ? ComesBefore(column, *a, *b, archive) : ComesBefore(column, *b, *a, archive);
+        const CRvFileListEntry& first = naturalOrder ? *a : *b;
+        const CRvFileListEntry& second = naturalOrder ? *b : *a;
+        if (before(first, second))
+            return true;
+        if (before(second, first))
+            return false;
+        return TieBreak(*a, *b);
     });
 }
 

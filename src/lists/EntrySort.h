@@ -22,12 +22,17 @@ enum ListColumn : int {
     kColumnComment = 8,
 };
 
-// True when a comes before b in the column's natural order: important calls, archived calls
-// (latest first), newest calls, longest calls and calls without bookmarks first; texts ascending
-// byte by byte. Columns without an order compare equal.
+// True when a comes before b in the column's natural order: encrypted calls, important calls,
+// archived calls (latest first), newest calls, longest calls and calls without bookmarks first;
+// texts ascending byte by byte. Columns without an order compare equal.
 bool ComesBefore(int column, const CRvFileListEntry& a, const CRvFileListEntry& b, IArchiveLookup* archive);
 
-// Sorts by a column, in its natural order or reversed. Equal entries keep no particular order.
+// True when the column's natural order goes from the smallest value up (the texts, the bookmark
+// flag); false when it starts from the largest (flags set, latest, longest).
+bool NaturalOrderAscends(int column);
+
+// Sorts by a column, in its natural order or reversed. Entries equal in the column come newest
+// first, then by path, so that sorting the same calls always gives the same order.
 void SortEntries(
     std::vector<std::unique_ptr<CRvFileListEntry>>& entries, int column, bool naturalOrder, IArchiveLookup* archive);
 

@@ -159,7 +159,13 @@ TEST(EntrySort, ColumnsHaveTheirNaturalOrders)
     SortEntries(entries, kColumnUserId, true, nullptr);
     EXPECT_EQ(users(), "abc");
     SortEntries(entries, kColumnImportant, true, nullptr);
-    EXPECT_EQ(users().front(), 'a');
+    EXPECT_EQ(users(), "acb") << "the important call first, the others newest first";
+    for (const bool natural : { true, false }) {
+        SortEntries(entries, kColumnBookmark, natural, nullptr);
+        EXPECT_EQ(users(), "cba") << "equal in the column: newest first, whichever way";
+        SortEntries(entries, kColumnEncrypted, natural, nullptr);
+        EXPECT_EQ(users(), "cba");
+    }
 
     CMapArchive archive;
     archive.times[folder.File("b.qor")] = 100;

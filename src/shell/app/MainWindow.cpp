@@ -346,12 +346,16 @@ void CMainFrame::FindCalls(CListWindow& list)
     if (dialog.exec() != QDialog::Accepted || dialog.Text().empty())
         return;
     const auto found = qor::FindCalls(list.Document().Entries(), dialog.Field(), dialog.Text(), dialog.Direction());
-    if (found.empty())
+    if (found.empty()) {
+        QMessageBox::information(this, QApplication::applicationDisplayName(),
+            QStringLiteral("No call in this list matches \"%1\".").arg(QString::fromStdString(dialog.Text())));
         return;
+    }
     CListWindow* results = NewList();
     for (const CRvFileListEntry* entry : found)
         results->Document().AddCopy(*entry);
     results->View().ShowList(kListCustom, std::string());
+    results->View().ShowUnsorted(); // in the order they were found until a heading is clicked
     results->RefreshTitle();
 }
 

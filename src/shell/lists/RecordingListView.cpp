@@ -12,6 +12,7 @@
 #include "shell/common/ShellIcons.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/lists/CallClipboard.h"
+#include "shell/lists/HeaderArrowStyle.h"
 #include "shell/lists/ListCallCommands.h"
 #include "shell/lists/RecordingListModel.h"
 #include "shell/lists/RecordingTable.h"
@@ -30,6 +31,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <unordered_map>
 
 namespace qor {
 namespace {
@@ -122,8 +124,11 @@ CQorTolvaneView::CQorTolvaneView(CQorTolvaneDoc& document, CArchiveLogger* archi
     });
     connect(m_commands, &CListCallCommands::CallChanged, this, &CQorTolvaneView::CallChanged);
     connect(m_commands, &CListCallCommands::PassphraseWanted, this, &CQorTolvaneView::PassphraseWanted);
+    auto* arrowStyle = new CHeaderArrowStyle;
+    arrowStyle->setParent(this); // outlives the header, which the table takes down first
+    m_table->horizontalHeader()->setStyle(arrowStyle);
     m_table->horizontalHeader()->setSortIndicatorShown(true);
-    m_table->horizontalHeader()->setSortIndicator(kColumnDateTime, Qt::DescendingOrder);
+    ShowSortIndicator();
 }
 
 CQorTolvaneView::~CQorTolvaneView() = default;
@@ -192,9 +197,59 @@ void CQorTolvaneView::SortBy(int column, bool naturalOrder)
 {
     m_sortColumn = column;
     m_naturalOrder = naturalOrder;
-    if (column != kColumnEncrypted)
-        m_document.SortBy(column, naturalOrder, Singleton<CArchiveLogger>::Instance().get());
+    // The same calls stay selected, so the one loaded keeps playing.
+    std::vector<const CRvFileListEntry*> selected;
+    for (const int row : SelectedRows())
+        selected.push_back(m_document.GetEntry(row));
+    SortDocument();
+    m_reloading = true;
+    m_model->Reload();
+    std::unordered_map<const CRvFileListEntry*, int> rowOf;
+    for (int row = 0; row < m_document.GetCount(); ++row)
+        rowOf.emplace(m_document.GetEntry(row), row);
+    std::vector<int> rows;
+    for (const CRvFileListEntry* entry : selected)
+        if (const auto found = rowOf.find(entry); found != rowOf.end())
+            rows.push_back(found->second);
+    std::sort(rows.begin(), rows.end());
+    SelectRows(rows);
+    m_reloading = false;
+    if (!rows.empty())
+        m_table->scrollTo(m_model->index(rows.front(), 0));
+    ShowSortIndicator();
+    OnSelectionChanged();
+}
+
+void CQorTolvaneView::Resort()
+{
+    SortDocument();
     ShowList(m_kind, m_folder);
+}
+
+void CQorTolvaneView::SortDocument()
+{
+    m_document.SortBy(m_sortColumn, m_naturalOrder, Singleton<CArchiveLogger>::Instance().get());
+}
+
+void CQorTolvaneView::ShowUnsorted()
+{
+    m_sortColumn = -1;
+    ShowSortIndicator();
+}
+
+void CQorTolvaneView::ShowSortIndicator()
+{
+    QHeaderView& header = *m_table->horizontalHeader();
+    if (m_sortColumn < 0) {
+        header.setSortIndicator(-1, Qt::AscendingOrder);
+        return;
+    }
+    // The arrow points up when the smallest value is at the top, in every column.
+    const bool ascending = m_naturalOrder == NaturalOrderAscends(m_sortColumn);
+    header.setSortIndicator(m_sortColumn, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    // The heading and its arrow both stay readable in a narrow column.
+    header.resizeSection(
+        m_sortColumn, std::max(header.sectionSize(m_sortColumn), header.sectionSizeHint(m_sortColumn)));
 }
 
 void CQorTolvaneView::OnHeaderClicked(int column)
@@ -205,7 +260,6 @@ void CQorTolvaneView::OnHeaderClicked(int column)
         m_headerSortColumn = column;
         m_headerNatural = false;
     }
-    m_table->horizontalHeader()->setSortIndicator(column, m_headerNatural ? Qt::DescendingOrder : Qt::AscendingOrder);
     SortBy(column, m_headerNatural);
 }
 
@@ -267,9 +321,16 @@ QStringList CQorTolvaneView::SelectedPaths() const
 
 void CQorTolvaneView::SelectRows(const std::vector<int>& rows)
 {
+    // Runs of rows go in as one range each: selecting all of a large list stays quick.
     QItemSelection selection;
-    for (const int row : rows)
-        selection.select(m_model->index(row, 0), m_model->index(row, m_model->columnCount() - 1));
+    const int lastColumn = m_model->columnCount() - 1;
+    for (std::size_t first = 0; first < rows.size();) {
+        std::size_t last = first;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1)
+            ++last;
+        selection.select(m_model->index(rows[first], 0), m_model->index(rows[last], lastColumn));
+        first = last + 1;
+    }
     m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (!rows.empty())
         m_table->selectionModel()->setCurrentIndex(m_model->index(rows.front(), 0), QItemSelectionModel::NoUpdate);
@@ -277,6 +338,8 @@ void CQorTolvaneView::SelectRows(const std::vector<int>& rows)
 
 void CQorTolvaneView::OnSelectionChanged()
 {
+    if (m_reloading)
+        return;
     UpdateButtons();
     LoadSelectedCall();
 }
@@ -398,8 +461,9 @@ bool CQorTolvaneView::PasteFromClipboard()
         m_document.AddEntry(std::move(entry));
     }
     m_document.SetSearchCompiled(false);
+    m_document.SetKind(kListCustom);
     m_kind = kListCustom;
-    SortBy(m_sortColumn, m_naturalOrder);
+    Resort();
     return true;
 }
 
@@ -464,7 +528,7 @@ void CQorTolvaneView::OnPathsDropped(const QStringList& paths)
     }
     if (!folders.isEmpty())
         Q_EMIT FoldersDropped(folders);
-    SortBy(m_sortColumn, m_naturalOrder);
+    Resort();
 }
 
 void CQorTolvaneView::ShowContextMenu(const QPoint& where)

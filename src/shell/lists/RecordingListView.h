@@ -47,9 +47,12 @@ public:
     // Shows the document as a list of the kind, for the folder: title and label, rows, the first
     // row selected, totals and buttons.
     void ShowList(int kind, const std::string& folder);
+    // Sorts the calls, keeping the selected ones selected (the one loaded goes on playing).
     void SortBy(int column, bool naturalOrder);
-    // Sorts again by the column and order last used.
-    void Resort() { SortBy(m_sortColumn, m_naturalOrder); }
+    // The calls stay in the order they were given (a Find's results): no heading shows an arrow.
+    void ShowUnsorted();
+    // Calls were added: sorts them all again by the column and order last used and shows the list.
+    void Resort();
     void UpdateTotals();
     void UpdateButtons();
 
@@ -106,6 +109,9 @@ private:
     void BuildButtons();
     void OnSelectionChanged();
     void OnHeaderClicked(int column);
+    void ShowSortIndicator();
+    // Puts the document in the list's order, leaving the rows shown to the caller.
+    void SortDocument();
     void OnPathsDropped(const QStringList& paths);
     void ShowContextMenu(const QPoint& where);
     void ShowArchiveMenu();
@@ -124,6 +130,7 @@ private:
     bool m_naturalOrder = true;
     int m_headerSortColumn; // the header's own: starts at "Date + Time", order reversed
     bool m_headerNatural = false;
+    bool m_reloading = false; // the rows are being put back: no call is loaded or unloaded meanwhile
     int m_kind = 0;
     std::string m_folder;
 };

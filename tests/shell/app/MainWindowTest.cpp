@@ -31,6 +31,9 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -127,17 +130,94 @@ TEST_F(MainWindow, EveryButtonOfAListHasANameAScreenReaderCanSay)
     }
 }
 
-TEST_F(MainWindow, TheDurationHeadingSortsShortestFirstThenLongest)
+TEST_F(MainWindow, SortingKeepsTheCallPlayingAndItsArrowPointsUpForAscendingInEveryColumn)
 {
     for (const int seconds : { 4, 2, 6 })
-        Call("d" + std::to_string(seconds) + ".qor", seconds);
+        Call("d" + std::to_string(seconds) + ".qor", seconds, seconds == 4 ? ">444" : ">222");
+    samplegen::CSampleCall secret;
+    secret.version = 5;
+    secret.passphrase = "demo";
+    secret.durationSeconds = 2;
+    const std::string encrypted = calls.Write("calls/e.qor", secret);
     CListWindow& list = Compile(calls.File("calls"));
-    QHeaderView& header = *list.View().Table().horizontalHeader();
-    const QPoint duration(header.sectionViewportPosition(6) + 5, header.height() / 2);
-    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, duration);
-    EXPECT_EQ(Durations(list), (std::vector<int>{ 2, 4, 6 }));
-    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, duration);
-    EXPECT_EQ(Durations(list), (std::vector<int>{ 6, 4, 2 }));
+    CQorTolvaneView& view = list.View();
+    QHeaderView& header = *view.Table().horizontalHeader();
+    const auto click = [&](int column) {
+        QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, QPoint(header.sectionViewportPosition(column) + 5, 5));
+    };
+    const auto arrow = [&] { return std::pair(header.sortIndicatorSection(), header.sortIndicatorOrder()); };
+    EXPECT_EQ(arrow(), std::pair(int(kColumnDateTime), Qt::DescendingOrder)) << "compiled newest first";
+
+    const std::string playing = list.Document().GetEntry(1)->GetPath();
+    view.SelectRows({ 1 });
+    view.Play();
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playback->IsPlaying(); }, 2000));
+
+    click(kColumnDuration);
+    EXPECT_EQ(Durations(list), (std::vector<int>{ 0, 2, 4, 6 })) << "shortest first: the unreadable call has none";
+    EXPECT_EQ(arrow(), std::pair(int(kColumnDuration), Qt::AscendingOrder));
+    EXPECT_EQ(view.SelectedPaths(), QStringList{ QString::fromStdString(playing) }) << "the same call stays selected";
+    EXPECT_TRUE(playback->IsPlaying() && playback->GetRecording().GetPath() == playing) << "and goes on playing";
+    click(kColumnDuration);
+    EXPECT_EQ(Durations(list), (std::vector<int>{ 6, 4, 2, 0 }));
+    EXPECT_EQ(arrow(), std::pair(int(kColumnDuration), Qt::DescendingOrder));
+
+    click(kColumnCallerId); // a text column: its first click runs against its natural order too
+    EXPECT_EQ(list.Document().GetEntry(0)->GetCallerIdText(), "Decryption error!");
+    EXPECT_EQ(arrow(), std::pair(int(kColumnCallerId), Qt::DescendingOrder)) << "largest text at the top";
+    click(kColumnCallerId);
+    EXPECT_EQ(list.Document().GetEntry(0)->GetCallerIdText(), ">222");
+    EXPECT_EQ(arrow().second, Qt::AscendingOrder);
+    EXPECT_EQ(Durations(list)[1], 6) << "equal caller IDs and times: in the order of their paths";
+
+    for (const bool encryptedFirst : { false, true }) {
+        click(kColumnEncrypted);
+        EXPECT_EQ(list.Document().GetEntry(encryptedFirst ? 0 : 3)->GetPath(), encrypted) << "ENC sorts";
+    }
+    click(kColumnArchived);
+    EXPECT_GE(header.sectionSize(kColumnArchived), header.sectionSizeHint(kColumnArchived)) << "heading not cut";
+    EXPECT_TRUE(playback->IsPlaying() && playback->GetRecording().GetPath() == playing);
+    click(kColumnDuration);
+    QApplication::processEvents();
+    test::SaveScreenshot(view, QStringLiteral("list-sorted-by-duration"));
+    const auto drawn = [](const QStyle& style, QStyleOptionHeader::SortIndicator indicator) {
+        QImage image(16, 16, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QStyleOptionHeader option;
+        option.rect = image.rect();
+        option.sortIndicator = indicator;
+        {
+            QPainter painter(&image);
+            style.drawPrimitive(QStyle::PE_IndicatorHeaderArrow, &option, &painter);
+        }
+        return image;
+    };
+    const QStyle& plain = *QApplication::style();
+    ASSERT_NE(drawn(plain, QStyleOptionHeader::SortUp), drawn(plain, QStyleOptionHeader::SortDown));
+    // Qt hands ascending order to the style as "SortDown".
+    EXPECT_EQ(drawn(*header.style(), QStyleOptionHeader::SortDown), drawn(plain, QStyleOptionHeader::SortUp))
+        << "ascending draws the up arrow";
+
+    QString said; // a Find that matches nothing says so
+    test::AnswerNextMessageBox(QMessageBox::Ok, &said);
+    test::HandleNextDialog([](QWidget& dialog) {
+        test::FindField<QLineEdit>(dialog, QStringLiteral("For:"))->setText(QStringLiteral("nobody"));
+        QMetaObject::invokeMethod(&dialog, "accept");
+        return true;
+    });
+    QTest::mouseClick(&view.CommandButton(View::kSearch), Qt::LeftButton);
+    EXPECT_EQ(said, QStringLiteral("No call in this list matches \"nobody\"."));
+    test::HandleNextDialog([](QWidget& dialog) {
+        test::FindField<QLineEdit>(dialog, QStringLiteral("For:"))->setText(QStringLiteral("222"));
+        QMetaObject::invokeMethod(&dialog, "accept");
+        return true;
+    });
+    QTest::mouseClick(&view.CommandButton(View::kSearch), Qt::LeftButton);
+    CListWindow* found = frame->ActiveList();
+    ASSERT_NE(found, &list);
+    EXPECT_EQ(found->Document().GetCount(), 2);
+    EXPECT_EQ(found->View().Table().horizontalHeader()->sortIndicatorSection(), -1) << "found, not sorted";
 }
 
 TEST_F(MainWindow, MarkingACallImportantWritesItsHeaderAndEveryListFollows)
