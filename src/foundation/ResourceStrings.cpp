@@ -28,7 +28,6 @@ std::string LoadResourceString(int id)
         { IDS_SELECT_EXPORT_FOLDER, "Select the location to save the exported files." },
         { IDS_CONFIRM_DELETE, "This will delete %d call(s)\n\nAre you sure?" },
         { IDS_DELETING_LIST, "Deleteing Recording List\u2026\n\nDeleting %d of %d." },
-        { IDS_DELETE_FAILED, "Failed to delete one or more files!\rPossibly it is Read Only?" },
         { IDS_PLAYBACK_DEVICE_BUSY, "ERROR! Unable to open audio playback device\n\nPlayback device already in use" },
         { IDS_PLAYBACK_NO_DEVICE, "ERROR! Unable to open audio playback device\n\nNo playback device available" },
         { IDS_PLAYBACK_DEVICE_ERROR, "ERROR! There was an error opening your audio device.\n\nError Code = %d" },

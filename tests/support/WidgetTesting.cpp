@@ -3,7 +3,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QTest>
 #include <QTimer>
@@ -52,6 +55,14 @@ void HandleNextDialog(const std::function<bool(QWidget& dialog)>& act)
         }
     });
     poll->start(10);
+}
+
+void ChooseFile(QFileDialog& dialog, const QString& path)
+{
+    const QFileInfo file(path);
+    dialog.setDirectory(file.absolutePath());
+    dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(file.fileName());
+    QMetaObject::invokeMethod(&dialog, "accept", Qt::QueuedConnection);
 }
 
 QAbstractButton* FindButton(QWidget& window, const QString& text)

@@ -9,6 +9,7 @@
 #include <functional>
 
 class QAbstractButton;
+class QFileDialog;
 
 namespace qor::test {
 
@@ -23,6 +24,10 @@ void AnswerNextMessageBox(
 // From now on, the next modal dialog (other than a message box) to open is handed to act, which
 // fills it in and accepts or rejects it; returns at once.
 void HandleNextDialog(const std::function<bool(QWidget& dialog)>& act);
+
+// Chooses path in a file dialog the way a user does: goes to its folder, types its name and
+// accepts (the dialog's own proposal may still be arriving, so selectFile would race with it).
+void ChooseFile(QFileDialog& dialog, const QString& path);
 
 // The button in window that shows text; null when there is none.
 QAbstractButton* FindButton(QWidget& window, const QString& text);

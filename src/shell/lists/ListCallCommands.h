@@ -5,6 +5,7 @@
 #pragma once
 
 #include "recording/Mailer.h"
+#include "shell/lists/CallExport.h"
 
 #include <QObject>
 #include <QString>
@@ -23,7 +24,8 @@ class CListCallCommands : public QObject {
     Q_OBJECT
 
 public:
-    enum class Format { Wav, Native };
+    using Format = CCallExport::Format;
+    using Part = CCallExport::Part;
 
     CListCallCommands(QWidget& owner, CQorTolvaneDoc& document, CRecordingListModel& model);
     ~CListCallCommands() override;
@@ -34,8 +36,8 @@ public:
     void MarkImportant(const std::vector<int>& rows, bool important);
     // Asks first; true when the list changed.
     bool Delete(const std::vector<int>& rows);
-    void Export(const std::vector<int>& rows, Format format);
-    void Mail(const std::vector<int>& rows, Format format);
+    void Export(const std::vector<int>& rows, Format format, Part part = Part::Whole);
+    void Mail(const std::vector<int>& rows, Format format, Part part = Part::Whole);
     void SetCallerId(int row, const QString& callerId);
     // "<file>: <why>" for a call that cannot be opened for playing; encrypted tells whether the
     // reason is a passphrase that does not fit.
@@ -53,20 +55,12 @@ Q_SIGNALS:
     void PassphraseWanted();
 
 private:
-    // Each gives the failure that stopped it (the file named, and why), or nothing.
-    QString ExportOne(int row, Format format);
-    QString ExportMany(const std::vector<int>& rows, Format format);
-    QString ExportTo(const std::string& source, const std::string& target, Format format);
-    void ShowMailResult(CMailResult result);
-    // "<file>: <why>", so that a message names the call it is about.
-    static QString NamedFailure(const std::string& path, const std::string& why);
-    // One box for the calls a command could not change, each named with why.
-    void ShowFailures(const QString& heading, const QStringList& failures);
+    std::vector<std::string> PathsOf(const std::vector<int>& rows) const;
 
     QWidget& m_owner;
     CQorTolvaneDoc& m_document;
     CRecordingListModel& m_model;
-    std::unique_ptr<IMailer> m_mailer;
+    CCallExport* m_export;
     bool m_busy = false;
 };
 

@@ -150,15 +150,36 @@ void CQorTolvaneView::BuildButtons()
     connect(m_buttons[kPlay], &QToolButton::clicked, this, &CQorTolvaneView::Play);
     connect(m_buttons[kRefresh], &QToolButton::clicked, this, &CQorTolvaneView::Refresh);
     connect(m_buttons[kSearch], &QToolButton::clicked, this, &CQorTolvaneView::FindCallsRequested);
+    // Each send button does the whole call; its menu also offers only the bookmarked part.
     using Format = CListCallCommands::Format;
-    connect(
-        m_buttons[kMailWav], &QToolButton::clicked, this, [this] { m_commands->Mail(SelectedRows(), Format::Wav); });
-    connect(m_buttons[kMailNative], &QToolButton::clicked, this,
-        [this] { m_commands->Mail(SelectedRows(), Format::Native); });
-    connect(m_buttons[kExportWav], &QToolButton::clicked, this,
-        [this] { m_commands->Export(SelectedRows(), Format::Wav); });
-    connect(m_buttons[kExportNative], &QToolButton::clicked, this,
-        [this] { m_commands->Export(SelectedRows(), Format::Native); });
+    using Part = CListCallCommands::Part;
+    struct CSendButton {
+        Button button;
+        Format format;
+        bool mail;
+        const char* title;
+    };
+    for (const CSendButton send : { CSendButton{ kMailWav, Format::Wav, true, "E-mail as WAV" },
+             CSendButton{ kMailNative, Format::Native, true, "E-mail as QOR" },
+             CSendButton{ kExportWav, Format::Wav, false, "Export to WAV" },
+             CSendButton{ kExportNative, Format::Native, false, "Export to QOR" } }) {
+        const auto run = [this, send](Part part) {
+            if (send.mail)
+                m_commands->Mail(SelectedRows(), send.format, part);
+            else
+                m_commands->Export(SelectedRows(), send.format, part);
+        };
+        auto* menu = new QMenu(QString::fromLatin1(send.title), this);
+        menu->addAction(send.mail ? QStringLiteral("E-mail a Full Record") : QStringLiteral("Export Full Record"), this,
+            [run] { run(Part::Whole); });
+        m_bookmarkActions.push_back(menu->addAction(
+            send.mail ? QStringLiteral("E-mail only Bookmark Area") : QStringLiteral("Export only Bookmark Area"), this,
+            [run] { run(Part::Bookmark); }));
+        m_sendMenus.push_back(menu);
+        m_buttons[send.button]->setMenu(menu);
+        m_buttons[send.button]->setPopupMode(QToolButton::MenuButtonPopup);
+        connect(m_buttons[send.button], &QToolButton::clicked, this, [run] { run(Part::Whole); });
+    }
     for (const bool important : { true, false })
         connect(
             m_buttons[important ? kMarkImportant : kUnmarkImportant], &QToolButton::clicked, this, [this, important] {
@@ -287,6 +308,9 @@ void CQorTolvaneView::UpdateButtons()
     const bool any = m_document.GetCount() > 0;
     for (int button = 0; button < kButtonCount; ++button)
         m_buttons[button]->setEnabled(any);
+    const CRvFileListEntry* one = selected == 1 ? m_document.GetEntry(SelectedRows().front()) : nullptr;
+    for (QAction* bookmark : m_bookmarkActions)
+        bookmark->setEnabled(one && one->HasBookmark());
     if (!any)
         return;
     if (selected != 1) {
@@ -550,6 +574,9 @@ void CQorTolvaneView::ShowContextMenu(const QPoint& where)
         ->setEnabled(selected);
     menu.addAction(QStringLiteral("Delete Recordings"), this, &CQorTolvaneView::DeleteSelected)
         ->setEnabled(selected && m_buttons[kDelete]->isEnabled());
+    menu.addSeparator();
+    for (std::size_t send = 0; send < m_sendMenus.size(); ++send)
+        menu.addMenu(m_sendMenus[send])->setEnabled(m_buttons[kMailWav + static_cast<int>(send)]->isEnabled());
     menu.exec(m_table->viewport()->mapToGlobal(where));
 }
 

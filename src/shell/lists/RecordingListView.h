@@ -8,7 +8,9 @@
 #include <QWidget>
 #include <vector>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QModelIndex;
 class QToolButton;
 
@@ -126,6 +128,8 @@ private:
     QLabel* m_important;
     QLabel* m_duration;
     QToolButton* m_buttons[kButtonCount] = {};
+    std::vector<QMenu*> m_sendMenus; // e-mail as WAV and QOR, export to WAV and QOR, in button order
+    std::vector<QAction*> m_bookmarkActions; // their "only Bookmark Area" items
     int m_sortColumn;
     bool m_naturalOrder = true;
     int m_headerSortColumn; // the header's own: starts at "Date + Time", order reversed

@@ -31,6 +31,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionHeader>
@@ -433,8 +434,7 @@ TEST_F(MainWindow, AppendingCallsMarksTheListChangedSoClosingAsks)
     CListWindow* list = frame->NewList();
     test::HandleNextDialog([&](QWidget& window) {
         auto& dialog = dynamic_cast<QFileDialog&>(window);
-        dialog.selectFile(QString::fromStdString(calls.File("two.reclist")));
-        QMetaObject::invokeMethod(&dialog, "accept");
+        test::ChooseFile(dialog, QString::fromStdString(calls.File("two.reclist")));
         return true;
     });
     frame->Menus().append->trigger();
@@ -480,6 +480,66 @@ TEST_F(MainWindow, AChangeThatCannotBeWrittenNamesTheFileAndWhyAndTheCellShowsWh
         said.contains(QString::fromStdString(locked)) && said.contains(QStringLiteral("passphrase does not fit")))
         << said.toStdString();
     EXPECT_FALSE(said.contains(QStringLiteral("Read Only")));
+}
+
+// What sox makes of a WAV file: its encoding and its count of samples.
+std::string Soxi(const char* option, const std::string& path)
+{
+    std::string output;
+    std::FILE* pipe = popen(("soxi " + std::string(option) + " '" + path + "' 2>&1").c_str(), "r");
+    char buffer[256];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    if (pipe)
+        pclose(pipe);
+    return output.substr(0, output.find('\n'));
+}
+
+TEST_F(MainWindow, ExportOffersGsmOrUncompressedWavStartsInTheLastFolderAndCanTakeOnlyTheBookmarkArea)
+{
+    samplegen::CSampleCall marked;
+    marked.durationSeconds = 6;
+    marked.bookmarkStart = 1;
+    marked.bookmarkEnd = 3;
+    calls.Write("calls/marked.qor", marked);
+    CListWindow& list = Compile(calls.File("calls"));
+    list.View().SelectRows({ 0 });
+    const std::string documents = sandbox.Home() + "/Documents";
+    const std::string out = calls.File("out");
+    fs::create_directories(documents);
+    fs::create_directories(out);
+    const auto answer = [&](const char* filter, const std::string& name, QString* startedIn) {
+        test::HandleNextDialog([=](QWidget& window) {
+            auto& dialog = dynamic_cast<QFileDialog&>(window);
+            *startedIn = dialog.directory().absolutePath();
+            EXPECT_EQ(dialog.nameFilters(),
+                (QStringList{
+                    QStringLiteral("Wav GSM Compressed (*.wav)"), QStringLiteral("Wav Uncompressed (*.wav)") }));
+            if (name == "plain")
+                test::SaveScreenshot(dialog, QStringLiteral("export-dialog"));
+            dialog.selectNameFilter(QString::fromLatin1(filter));
+            test::ChooseFile(dialog, QString::fromStdString(out + "/" + name));
+            return true;
+        });
+    };
+    QString startedIn;
+    answer("Wav Uncompressed (*.wav)", "plain", &startedIn);
+    list.View().CommandButton(View::kExportWav).click();
+    EXPECT_EQ(startedIn.toStdString(), documents) << "the first time, in Documents";
+    EXPECT_EQ(Soxi("-e", out + "/plain.wav"), "Signed Integer PCM") << "the extension is added";
+    EXPECT_EQ(Soxi("-s", out + "/plain.wav"), "48000");
+
+    QMenu* menu = list.View().CommandButton(View::kExportWav).menu();
+    ASSERT_NE(menu, nullptr);
+    QAction* bookmarkArea = menu->actions().value(1);
+    ASSERT_TRUE(bookmarkArea && bookmarkArea->text() == QStringLiteral("Export only Bookmark Area"));
+    EXPECT_TRUE(bookmarkArea->isEnabled());
+    answer("Wav GSM Compressed (*.wav)", "part.v2", &startedIn);
+    bookmarkArea->trigger();
+    EXPECT_EQ(startedIn.toStdString(), out) << "then where the last export went";
+    EXPECT_EQ(Soxi("-e", out + "/part.v2.wav"), "GSM");
+    EXPECT_EQ(Soxi("-s", out + "/part.v2.wav"), "16000") << "seconds 1 to 3 only";
+    EXPECT_EQ(menu->title(), QStringLiteral("Export to WAV"));
 }
 
 TEST_F(MainWindow, AnEncryptedCallSaysSoAndPlaysOnceItsPassphraseIsEntered)
