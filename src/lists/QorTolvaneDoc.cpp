@@ -5,6 +5,7 @@
 #include "lists/EntryLoading.h"
 #include "lists/EntrySort.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <sys/stat.h>
@@ -54,14 +55,30 @@ bool CQorTolvaneDoc::AddCopy(const CRvFileListEntry& entry)
 
 void CQorTolvaneDoc::RemoveEntry(int index)
 {
+    TakeEntry(index);
+}
+
+std::unique_ptr<CRvFileListEntry> CQorTolvaneDoc::TakeEntry(int index)
+{
     if (index < 0 || index >= GetCount())
-        return;
+        return nullptr;
     const auto position = m_entries.begin() + index;
     TakeIntoTotals(**position, -1);
     (*position)->SetOwner(nullptr);
     m_index.erase((*position)->GetPath());
+    std::unique_ptr<CRvFileListEntry> entry = std::move(*position);
     m_entries.erase(position);
     m_modified = true;
+    return entry;
+}
+
+bool CQorTolvaneDoc::InsertEntryAt(int index, std::unique_ptr<CRvFileListEntry> entry)
+{
+    if (!entry || !Insert(std::move(entry)))
+        return false;
+    const int row = std::clamp(index, 0, GetCount() - 1);
+    std::rotate(m_entries.begin() + row, m_entries.end() - 1, m_entries.end());
+    return true;
 }
 
 void CQorTolvaneDoc::Clear()

@@ -43,6 +43,11 @@ public:
     // the file exists.
     bool AddFoundEntry(std::unique_ptr<CRvFileListEntry> entry);
     void RemoveEntry(int index);
+    // Takes the entry out of the list and hands it over (null for a row that is not there).
+    std::unique_ptr<CRvFileListEntry> TakeEntry(int index);
+    // Puts an entry back at a row (or at the end when the list is shorter now); false when the
+    // list already holds its path.
+    bool InsertEntryAt(int index, std::unique_ptr<CRvFileListEntry> entry);
     void Clear();
 
     int GetCount() const { return static_cast<int>(m_entries.size()); }

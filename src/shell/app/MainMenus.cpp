@@ -31,6 +31,10 @@ CMainMenus::CMainMenus(QMainWindow& window)
     saveAs = Make(this, "Save &As...", {}, LoadShellIcon(ShellIcon::SaveAs));
     closeList = Make(this, "&Close", QKeySequence(QStringLiteral("Ctrl+W")));
     exit = Make(this, "E&xit");
+    undo = Make(this, "&Undo", {}, LoadShellIcon(ShellIcon::Undo));
+    undo->setShortcuts({ QKeySequence(QStringLiteral("Ctrl+Z")), QKeySequence(QStringLiteral("Alt+Backspace")) });
+    cut = Make(this, "Cu&t", {}, LoadShellIcon(ShellIcon::Cut));
+    cut->setShortcuts({ QKeySequence(QStringLiteral("Ctrl+X")), QKeySequence(QStringLiteral("Shift+Delete")) });
     copy = Make(this, "&Copy", QKeySequence(QStringLiteral("Ctrl+C")), LoadShellIcon(ShellIcon::Copy));
     copy->setShortcuts({ QKeySequence(QStringLiteral("Ctrl+C")), QKeySequence(QStringLiteral("Ctrl+Insert")) });
     paste = Make(this, "&Paste", {}, LoadShellIcon(ShellIcon::Paste));
@@ -57,6 +61,11 @@ CMainMenus::CMainMenus(QMainWindow& window)
     encryption = Make(this, "&Encryption");
     cascade = Make(this, "&Cascade");
     tile = Make(this, "Tile &Horizontal");
+    tabbed = Make(this, "&Tabbed");
+    nextPane = Make(this, "&Next Pane", QKeySequence(Qt::Key_F6));
+    previousPane = Make(this, "&Previous Pane", QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    // The pane keys work whether or not a list (and so the Window menu) is there.
+    window.addActions({ nextPane, previousPane });
     manual = Make(this, "Setup and Call Management ", QKeySequence(Qt::Key_F1));
     archiveManual = Make(this, "Stowmere");
     about = Make(this, "&About", {}, LoadShellIcon(ShellIcon::About));
@@ -68,7 +77,9 @@ CMainMenus::CMainMenus(QMainWindow& window)
     file->addSeparator();
     file->addAction(exit);
     m_edit = bar->addMenu(QStringLiteral("&Edit"));
-    m_edit->addActions({ copy, paste, remove, trim });
+    m_edit->addAction(undo);
+    m_edit->addSeparator();
+    m_edit->addActions({ cut, copy, paste, remove, trim });
     m_edit->addSeparator();
     m_edit->addAction(play);
     QMenu* tools = bar->addMenu(QStringLiteral("Tools"));
@@ -83,18 +94,21 @@ CMainMenus::CMainMenus(QMainWindow& window)
     archiving->addActions({ archiveSettings, archiveLogs, runScheduled });
     settings->addAction(encryption);
     m_window = bar->addMenu(QStringLiteral("&Window"));
-    m_window->addActions({ cascade, tile });
+    m_window->addActions({ cascade, tile, tabbed });
+    m_window->addSeparator();
+    m_window->addActions({ nextPane, previousPane });
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->addActions({ manual, archiveManual, about });
 }
 
-void CMainMenus::Update(bool listOpen, bool callsSelected, bool clipboardHasFiles, bool historyShown)
+void CMainMenus::Update(bool listOpen, bool callsSelected, bool clipboardHasFiles, bool historyShown, bool canUndo)
 {
     for (QAction* action : { save, saveAs, closeList, m_import, m_edit->menuAction(), m_window->menuAction() })
         action->setVisible(listOpen);
     runScheduled->setVisible(listOpen);
-    for (QAction* action : { copy, remove, trim, play })
+    for (QAction* action : { cut, copy, remove, trim, play })
         action->setEnabled(listOpen && callsSelected);
+    undo->setEnabled(listOpen && canUndo);
     paste->setEnabled(listOpen && clipboardHasFiles);
     historyOnStartUp->setChecked(historyShown);
 }

@@ -18,7 +18,7 @@ public:
     explicit CMainMenus(QMainWindow& window);
 
     // Applies the update rules: what a list, its selection and the clipboard allow.
-    void Update(bool listOpen, bool callsSelected, bool clipboardHasFiles, bool historyOnStartUp);
+    void Update(bool listOpen, bool callsSelected, bool clipboardHasFiles, bool historyOnStartUp, bool canUndo);
     void SetRecentFiles(const QStringList& paths);
 
     QAction* newList;
@@ -28,6 +28,8 @@ public:
     QAction* saveAs;
     QAction* closeList;
     QAction* exit;
+    QAction* undo;
+    QAction* cut;
     QAction* copy;
     QAction* paste;
     QAction* remove;
@@ -44,6 +46,9 @@ public:
     QAction* encryption;
     QAction* cascade;
     QAction* tile;
+    QAction* tabbed;
+    QAction* nextPane;
+    QAction* previousPane;
     QAction* manual;
     QAction* archiveManual;
     QAction* about;

@@ -90,6 +90,8 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
                 (list->View().*command)();
         };
     };
+    connect(menus.undo, &QAction::triggered, this, onList(&CQorTolvaneView::UndoRemoval));
+    connect(menus.cut, &QAction::triggered, this, onList(&CQorTolvaneView::CutToClipboard));
     connect(menus.copy, &QAction::triggered, this, onList(&CQorTolvaneView::CopyToClipboard));
     connect(menus.paste, &QAction::triggered, this, onList(&CQorTolvaneView::PasteFromClipboard));
     connect(menus.remove, &QAction::triggered, this, onList(&CQorTolvaneView::RemoveSelected));
@@ -114,10 +116,14 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
         m_area->setViewMode(QMdiArea::SubWindowView);
         m_area->cascadeSubWindows();
     });
-    connect(menus.tile, &QAction::triggered, this, [this] {
-        m_area->setViewMode(QMdiArea::SubWindowView);
-        m_area->tileSubWindows();
+    connect(menus.tile, &QAction::triggered, this, &CMainFrame::TileHorizontally);
+    connect(menus.tabbed, &QAction::triggered, this, [this] {
+        m_area->setViewMode(QMdiArea::TabbedView);
+        for (QMdiSubWindow* sub : m_area->subWindowList())
+            sub->showMaximized();
     });
+    connect(menus.nextPane, &QAction::triggered, this, [this] { FocusPane(+1); });
+    connect(menus.previousPane, &QAction::triggered, this, [this] { FocusPane(-1); });
     connect(menus.manual, &QAction::triggered, this, [this] { OpenManual(ShellText(IDS_USER_MANUAL)); });
     connect(menus.archiveManual, &QAction::triggered, this, [this] { OpenManual(QStringLiteral("Stowmere.pdf")); });
     connect(menus.about, &QAction::triggered, this, &CMainFrame::ShowAbout);
@@ -387,12 +393,60 @@ void CMainFrame::ShowAbout()
             + QStringLiteral("\n\nLists, plays, annotates and archives recorded telephone calls."));
 }
 
+void CMainFrame::TileHorizontally()
+{
+    // Each list gets the whole width and a band of the height, one under the other.
+    m_area->setViewMode(QMdiArea::SubWindowView);
+    const QList<QMdiSubWindow*> subs = m_area->subWindowList();
+    if (subs.isEmpty())
+        return;
+    const QRect area = m_area->viewport()->rect();
+    const int height = area.height() / static_cast<int>(subs.size());
+    int top = 0;
+    for (QMdiSubWindow* sub : subs) {
+        sub->showNormal();
+        sub->setGeometry(0, top, area.width(), height);
+        top += height;
+    }
+}
+
+void CMainFrame::FocusPane(int step)
+{
+    // The panes in order: the access panel, the list in front, the player panel.
+    std::vector<QWidget*> panes;
+    if (m_accessPanel->isVisible())
+        panes.push_back(m_accessPanel->widget());
+    if (CListWindow* list = ActiveList())
+        panes.push_back(&list->View().Table());
+    if (m_playerPanel->isVisible())
+        panes.push_back(m_playerPanel->widget());
+    if (panes.empty())
+        return;
+    const QWidget* focus = QApplication::focusWidget();
+    int current = -1;
+    for (std::size_t pane = 0; pane < panes.size(); ++pane)
+        if (focus && (panes[pane] == focus || panes[pane]->isAncestorOf(focus)))
+            current = static_cast<int>(pane);
+    const int count = static_cast<int>(panes.size());
+    const int next = current < 0 ? (step > 0 ? 0 : count - 1) : ((current + step) % count + count) % count;
+    QWidget* pane = panes[static_cast<std::size_t>(next)];
+    if (pane->focusPolicy() & Qt::TabFocus) {
+        pane->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    for (QWidget* child : pane->findChildren<QWidget*>())
+        if ((child->focusPolicy() & Qt::TabFocus) && child->isVisible() && child->isEnabled()) {
+            child->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+}
+
 void CMainFrame::UpdateMenus()
 {
     CListWindow* list = ActiveList();
     const QMimeData* clipboard = QApplication::clipboard()->mimeData();
     m_menus->Update(list != nullptr, list && !list->View().SelectedRows().empty(), clipboard && clipboard->hasUrls(),
-        Singleton<CSettings>::Instance()->GetShowHistory());
+        Singleton<CSettings>::Instance()->GetShowHistory(), list && list->View().CanUndoRemoval());
     setWindowTitle(list ? list->windowTitle() + QStringLiteral(" - ") + QApplication::applicationDisplayName()
                         : QApplication::applicationDisplayName());
 }

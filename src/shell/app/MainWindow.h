@@ -50,6 +50,9 @@ private:
     void UpdateMenus();
     // Lists that share a name are told apart by a number, in the order they were opened.
     void NumberTwins();
+    // F6 and Shift+F6: the focus goes to the next or previous pane (step +1 or -1).
+    void FocusPane(int step);
+    void TileHorizontally();
     void Create();
     void AppendList();
     void FindCalls(CListWindow& list);

@@ -62,6 +62,10 @@ CIconSource SourceOf(ShellIcon icon)
         return { "document-save-as", nullptr };
     case ShellIcon::Create:
         return { "system-search", nullptr };
+    case ShellIcon::Undo:
+        return { "edit-undo", nullptr };
+    case ShellIcon::Cut:
+        return { "edit-cut", nullptr };
     case ShellIcon::Copy:
         return { "edit-copy", nullptr };
     case ShellIcon::Paste:
@@ -69,7 +73,7 @@ CIconSource SourceOf(ShellIcon icon)
     case ShellIcon::Remove:
         return { "list-remove", nullptr };
     case ShellIcon::Trim:
-        return { "edit-cut", nullptr };
+        return { "edit-select-all", nullptr };
     case ShellIcon::History:
         return { "document-open-recent", nullptr };
     case ShellIcon::About:

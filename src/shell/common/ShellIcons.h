@@ -29,6 +29,8 @@ enum class ShellIcon {
     Save,
     SaveAs,
     Create,
+    Undo,
+    Cut,
     Copy,
     Paste,
     Remove,

@@ -501,18 +501,56 @@ void CQorTolvaneView::RemoveSelected()
                QMessageBox::Yes | QMessageBox::No)
             != QMessageBox::Yes)
         return;
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-        m_document.RemoveEntry(*row);
-    ShowList(m_kind, m_folder);
+    TakeRows(rows);
+}
+
+void CQorTolvaneView::CutToClipboard()
+{
+    if (SelectedRows().empty())
+        return;
+    CopyToClipboard();
+    TakeRows(SelectedRows());
 }
 
 void CQorTolvaneView::TrimToSelection()
 {
     const std::vector<int> kept = SelectedRows();
-    for (int row = m_document.GetCount() - 1; row >= 0; --row)
+    if (kept.empty())
+        return;
+    std::vector<int> rows;
+    for (int row = 0; row < m_document.GetCount(); ++row)
         if (!std::binary_search(kept.begin(), kept.end(), row))
-            m_document.RemoveEntry(row);
+            rows.push_back(row);
+    TakeRows(rows);
+}
+
+void CQorTolvaneView::TakeRows(const std::vector<int>& rows)
+{
+    if (rows.empty())
+        return;
+    m_removed.clear();
+    m_modifiedBeforeRemoval = m_document.IsModified();
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+        if (auto entry = m_document.TakeEntry(*row))
+            m_removed.emplace_back(*row, std::move(entry));
+    std::reverse(m_removed.begin(), m_removed.end()); // put back from the top, each at its row
     ShowList(m_kind, m_folder);
+}
+
+void CQorTolvaneView::UndoRemoval()
+{
+    if (m_removed.empty())
+        return;
+    std::vector<int> rows;
+    for (auto& [row, entry] : m_removed)
+        if (m_document.InsertEntryAt(row, std::move(entry)))
+            rows.push_back(std::min(row, m_document.GetCount() - 1));
+    m_removed.clear();
+    m_document.SetModifiedFlag(m_modifiedBeforeRemoval);
+    m_model->Reload();
+    SelectRows(rows); // the calls that came back, selected as they were
+    UpdateTotals();
+    Q_EMIT ListChanged();
 }
 
 void CQorTolvaneView::ApplyCallChange(int code, const std::string& path)

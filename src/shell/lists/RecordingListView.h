@@ -6,6 +6,8 @@
 #include "lists/SearchCriteria.h"
 
 #include <QWidget>
+#include <memory>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -19,6 +21,7 @@ namespace qor {
 class CArchiveLogger;
 class CListCallCommands;
 class CQorTolvaneDoc;
+class CRvFileListEntry;
 class CRecordingListModel;
 class CRecordingTable;
 class IMailer;
@@ -70,8 +73,12 @@ public:
     // The commands of the context menu and of the main window's Edit menu.
     void CopyToClipboard();
     bool PasteFromClipboard();
+    // Remove, Cut and Trim take rows out of the list (never the files); the last of them can be undone.
     void RemoveSelected();
+    void CutToClipboard();
     void TrimToSelection();
+    bool CanUndoRemoval() const { return !m_removed.empty(); }
+    void UndoRemoval();
     void Play();
     // Makes the player hold this list's one selected call (stopping another that plays), or no
     // call when not exactly one is selected: the player never names a call the list does not.
@@ -118,6 +125,7 @@ private:
     void ShowContextMenu(const QPoint& where);
     void ShowArchiveMenu();
     void ReloadRows();
+    void TakeRows(const std::vector<int>& rows);
 
     CQorTolvaneDoc& m_document;
     CRecordingListModel* m_model;
@@ -135,6 +143,9 @@ private:
     int m_headerSortColumn; // the header's own: starts at "Date + Time", order reversed
     bool m_headerNatural = false;
     bool m_reloading = false; // the rows are being put back: no call is loaded or unloaded meanwhile
+    // The rows the last Remove, Cut or Trim took out, top first, for Undo.
+    std::vector<std::pair<int, std::unique_ptr<CRvFileListEntry>>> m_removed;
+    bool m_modifiedBeforeRemoval = false;
     int m_kind = 0;
     std::string m_folder;
 };

@@ -15,6 +15,8 @@ CPlayerPanel::CPlayerPanel(QWidget* parent)
     setObjectName(QStringLiteral("PlayerPanel"));
     setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
     m_call->setObjectName(QStringLiteral("LoadedCall"));
+    m_call->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    m_call->setFocusPolicy(Qt::StrongFocus); // F6 reaches the panel, and a screen reader reads the call
     m_call->setMargin(8);
     m_call->setMinimumHeight(48);
     setWidget(m_call);

@@ -13,6 +13,7 @@
 #include "shell/app/ListCompiler.h"
 #include "shell/app/MainMenus.h"
 #include "shell/app/RecentFiles.h"
+#include "shell/lists/CallClipboard.h"
 #include "shell/lists/CreateListDialog.h"
 #include "shell/lists/ListCallCommands.h"
 #include "shell/lists/ListWindow.h"
@@ -24,7 +25,9 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QClipboard>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -585,6 +588,65 @@ TEST_F(MainWindow, AnEncryptedCallSaysSoAndPlaysOnceItsPassphraseIsEntered)
         EXPECT_EQ(entry.GetDurationSeconds(), 3);
     }
     EXPECT_EQ(list.View().TotalsText().toStdString(), "Calls: 2 Important: 0 Duration: 00:00:05");
+}
+
+TEST_F(MainWindow, RemoveCutAndTrimCanBeUndoneAndF6WalksThePanes)
+{
+    for (const char* name : { "a.qor", "b.qor", "c.qor", "d.qor" })
+        Call(name, 3);
+    CListWindow& list = Compile(calls.File("calls"));
+    list.Document().SetModifiedFlag(false);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    CRecordingTable& table = list.View().Table();
+    table.setFocus();
+    const auto paths = [&] {
+        std::vector<std::string> order;
+        for (const auto& entry : list.Document().Entries())
+            order.push_back(entry->GetPath());
+        return order;
+    };
+    const std::vector<std::string> before = paths();
+
+    list.View().SelectRows({ 1, 2 });
+    test::AnswerNextMessageBox(QMessageBox::Yes);
+    QTest::keyClick(&table, Qt::Key_Delete);
+    ASSERT_EQ(list.Document().GetCount(), 2);
+    EXPECT_TRUE(frame->Menus().undo->isEnabled());
+    frame->activateWindow(); // the question box had it
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    table.setFocus();
+    QTest::keyClick(&table, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(paths(), before) << "the two rows are back where they were";
+    EXPECT_EQ(list.View().SelectedRows(), (std::vector<int>{ 1, 2 }));
+    EXPECT_FALSE(list.Document().IsModified()) << "nothing changed in the end";
+    EXPECT_FALSE(frame->Menus().undo->isEnabled());
+
+    list.View().SelectRows({ 3 });
+    QTest::keyClick(&table, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(list.Document().GetCount(), 3);
+    EXPECT_EQ(
+        PathsFromMimeData(*QApplication::clipboard()->mimeData()), QStringList{ QString::fromStdString(before[3]) })
+        << "Ctrl+X copies the call, then takes it out";
+    QTest::keyClick(&table, Qt::Key_Z, Qt::ControlModifier);
+    list.View().SelectRows({ 0 });
+    frame->Menus().trim->trigger();
+    EXPECT_EQ(list.Document().GetCount(), 1);
+    QTest::keyClick(&table, Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_EQ(paths(), before) << "Alt+Backspace undoes the trim";
+
+    QWidget* access = frame->findChild<QDockWidget*>(QStringLiteral("AccessPanel"));
+    QWidget* player = frame->findChild<QDockWidget*>(QStringLiteral("PlayerPanel"));
+    table.setFocus();
+    QTest::keyClick(frame.get(), Qt::Key_F6);
+    EXPECT_TRUE(player->isAncestorOf(QApplication::focusWidget())) << "from the list to the player";
+    QTest::keyClick(frame.get(), Qt::Key_F6);
+    EXPECT_TRUE(access->isAncestorOf(QApplication::focusWidget())) << "round to the access panel";
+    QTest::keyClick(frame.get(), Qt::Key_F6);
+    EXPECT_TRUE(table.hasFocus());
+    QTest::keyClick(frame.get(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_TRUE(access->isAncestorOf(QApplication::focusWidget())) << "Shift+F6 goes back";
+    list.Document().SetModifiedFlag(false);
 }
 
 TEST_F(MainWindow, TheKeyboardPlaysPausesRemovesAndClosesAndTabLeavesTheTable)
