@@ -38,7 +38,6 @@ std::string LoadResourceString(int id)
             " - Press 'Save' to save and close current list.\n - Press 'Discard' to close current list without "
             "saving.\n - Press 'Cancel' to cancel." },
         { IDS_COLUMN_ARCHIVED, "Archived" },
-        { IDS_USER_MANUAL, "Tolvane 3 Guide.pdf" },
         { IDS_COMPANY_NAME, "Veltrane" },
         { IDS_TIP_REFRESH, "Refresh the call list" },
         { IDS_TIP_SEARCH, "Search for calls" },

@@ -11,6 +11,7 @@
 #include "shell/app/ListCompiler.h"
 #include "shell/app/MainMenus.h"
 #include "shell/app/RecentFiles.h"
+#include "shell/app/UserManual.h"
 #include "shell/common/ShellIcons.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/dialogs/DecryptionDialog.h"
@@ -28,7 +29,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -124,8 +124,9 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
     });
     connect(menus.nextPane, &QAction::triggered, this, [this] { FocusPane(+1); });
     connect(menus.previousPane, &QAction::triggered, this, [this] { FocusPane(-1); });
-    connect(menus.manual, &QAction::triggered, this, [this] { OpenManual(ShellText(IDS_USER_MANUAL)); });
-    connect(menus.archiveManual, &QAction::triggered, this, [this] { OpenManual(QStringLiteral("Stowmere.pdf")); });
+    connect(menus.manual, &QAction::triggered, this, [this] { OpenUserManual(this); });
+    connect(
+        menus.archiveManual, &QAction::triggered, this, [this] { OpenUserManual(this, QStringLiteral("archiving")); });
     connect(menus.about, &QAction::triggered, this, &CMainFrame::ShowAbout);
     connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* activated) {
         // A dialog in front deactivates the lists without making another one current.
@@ -373,17 +374,6 @@ void CMainFrame::PlayInNewList(const QStringList& paths)
     // Playing goes on in the new list from its first call; selecting them all would ask again.
     list->View().SelectRows({ 0 });
     list->View().Play();
-}
-
-void CMainFrame::OpenManual(const QString& fileName)
-{
-    const QString path = QString::fromStdString(GetModuleFolder()) + QLatin1Char('/') + fileName;
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        return;
-    // No help file comes with the program, so the answer changes nothing beyond closing the box.
-    QMessageBox::warning(this, QApplication::applicationDisplayName(),
-        QStringLiteral("Failed to open User Manual (%1). Try to open Help file?").arg(fileName),
-        QMessageBox::Yes | QMessageBox::No);
 }
 
 void CMainFrame::ShowAbout()

@@ -62,7 +62,6 @@ private:
     // Settings, Encryption: with a new passphrase, every list reads again the calls it could not,
     // and the selected call is loaded; false when the dialog was cancelled.
     bool EnterPassphrase();
-    void OpenManual(const QString& fileName);
     void ShowAbout();
 
     CRecentFiles& m_recentFiles;

@@ -26,9 +26,11 @@
 #include <QAccessible>
 #include <QAction>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,6 +43,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -688,6 +691,42 @@ TEST_F(MainWindow, TheKeyboardPlaysPausesRemovesAndClosesAndTabLeavesTheTable)
     EXPECT_TRUE(test::RunEventsUntil([&] { return frame->Lists().empty(); }, 2000)) << "Ctrl+W closes the list";
 }
 
+// The offscreen platform has no desktop opener; this stand-in takes the URLs the desktop's browser
+// would be given.
+class CStandInBrowser : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> shown;
+
+public Q_SLOTS:
+    void Show(const QUrl& url) { shown.append(url); }
+};
+
+TEST_F(MainWindow, F1ShowsTheManualInTheDesktopsBrowserOrSaysWhyItCannot)
+{
+    {
+        CStandInBrowser browser;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "Show");
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+        QTest::keyClick(frame.get(), Qt::Key_F1);
+        frame->Menus().archiveManual->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        ASSERT_EQ(browser.shown.size(), 2);
+        const QString manual = browser.shown.front().toLocalFile();
+        EXPECT_TRUE(manual.endsWith(QStringLiteral("/manual/index.html")) && QFileInfo(manual).isFile())
+            << manual.toStdString();
+        EXPECT_EQ(browser.shown.back().fragment(), QStringLiteral("archiving"));
+        EXPECT_TRUE(test::ReadFileText(manual.toStdString()).find("id=\"archiving\"") != std::string::npos);
+    }
+    QString said; // no browser at all
+    test::AnswerNextMessageBox(QMessageBox::Ok, &said);
+    frame->Menus().manual->trigger();
+    EXPECT_TRUE(said.contains(QStringLiteral("no web browser answered")) && said.contains(QStringLiteral("index.html")))
+        << said.toStdString();
+}
+
 TEST_F(MainWindow, ScreenshotWithTheDemoLibrary)
 {
     samplegen::WriteDemoLibrary(calls.File("demo"), 60);
@@ -699,3 +738,5 @@ TEST_F(MainWindow, ScreenshotWithTheDemoLibrary)
 
 } // namespace
 } // namespace qor
+
+#include "MainWindowTest.moc"
