@@ -69,7 +69,8 @@ void CRvFileListEntry::LoadDetailsFrom(const CRvRecordFileHdr& header, int loadR
         m_durationSeconds = header.Duration();
         m_callerIdText = Cut(DisplayText(header.CallerId()), kTextCapacity);
         m_userIdText = Cut(DisplayText(header.UserId()), kTextCapacity);
-        m_dateTimeText = Cut(header.FormatStartTime(), kTextCapacity);
+        // A header without a start time (a damaged one) shows no date rather than 1970's first second.
+        m_dateTimeText = header.DisplayTime() == 0 ? std::string() : Cut(header.FormatStartTime(), kTextCapacity);
         m_durationText = Cut(header.FormatDuration(), kTextCapacity);
         m_commentText = Cut(DisplayText(header.Comment()), kCommentCapacity);
         m_encrypted = header.IsEncrypted() ? 1 : 0;

@@ -73,11 +73,11 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
     connect(menus.create, &QAction::triggered, this, &CMainFrame::Create);
     connect(menus.save, &QAction::triggered, this, [this] {
         if (CListWindow* list = ActiveList(); list && list->Save() && !list->FilePath().isEmpty())
-            m_recentFiles.Add(list->FilePath());
+            AddRecentFile(list->FilePath());
     });
     connect(menus.saveAs, &QAction::triggered, this, [this] {
         if (CListWindow* list = ActiveList(); list && list->SaveAs())
-            m_recentFiles.Add(list->FilePath());
+            AddRecentFile(list->FilePath());
     });
     connect(menus.closeList, &QAction::triggered, this, [this] {
         if (QMdiSubWindow* sub = m_area->currentSubWindow())
@@ -106,10 +106,13 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
     menus.accessPanel->setChecked(true);
     menus.playerPanel->setChecked(true);
     connect(menus.accessPanel, &QAction::toggled, m_accessPanel, &QWidget::setVisible);
-    connect(menus.playerPanel, &QAction::toggled, this, [this](bool shown) {
+    connect(menus.playerPanel, &QAction::toggled, m_playerPanel, &QWidget::setVisible);
+    // The ticks follow the panels, also when one is closed with its own button.
+    connect(m_accessPanel, &QDockWidget::visibilityChanged, menus.accessPanel, &QAction::setChecked);
+    connect(m_playerPanel, &QDockWidget::visibilityChanged, this, [this](bool shown) {
         if (!shown)
-            m_playerPanel->Stop(); // hiding the player stops the call and goes back to its start
-        m_playerPanel->setVisible(shown);
+            m_playerPanel->Stop(); // hiding the player, however it is done, stops the call and goes back to its start
+        m_menus->playerPanel->setChecked(shown);
     });
     connect(menus.encryption, &QAction::triggered, this, &CMainFrame::EnterPassphrase);
     connect(menus.cascade, &QAction::triggered, this, [this] {
@@ -229,8 +232,7 @@ CListWindow* CMainFrame::OpenList(const QString& path)
         list->parentWidget()->close(); // cancelled: the window it would have filled goes too
         return nullptr;
     }
-    m_recentFiles.Add(path);
-    m_menus->SetRecentFiles(m_recentFiles.Paths());
+    AddRecentFile(path);
     return list;
 }
 
@@ -251,6 +253,12 @@ bool CMainFrame::EnterPassphrase()
     if (CListWindow* list = ActiveList())
         list->View().LoadSelectedCall(); // a call the old passphrase could not open loads now
     return true;
+}
+
+void CMainFrame::AddRecentFile(const QString& path)
+{
+    m_recentFiles.Add(path);
+    m_menus->SetRecentFiles(m_recentFiles.Paths());
 }
 
 void CMainFrame::UnloadCall()
@@ -380,7 +388,8 @@ void CMainFrame::ShowAbout()
 {
     QMessageBox::about(this, QStringLiteral("About ") + QApplication::applicationDisplayName(),
         QApplication::applicationDisplayName() + QStringLiteral(" ") + QApplication::applicationVersion()
-            + QStringLiteral("\n\nLists, plays, annotates and archives recorded telephone calls."));
+            + QStringLiteral("\n\nLists, plays, marks, exports and e-mails recorded telephone calls.\n"
+                             "Its companion qortolvane-cli also annotates and archives them."));
 }
 
 void CMainFrame::TileHorizontally()

@@ -59,6 +59,8 @@ private:
     void PlayInNewList(const QStringList& paths);
     // With no list left, no call stays loaded for playing.
     void UnloadCall();
+    // Remembers a list file among the recent ones and shows it in File, Recent File at once.
+    void AddRecentFile(const QString& path);
     // Settings, Encryption: with a new passphrase, every list reads again the calls it could not,
     // and the selected call is loaded; false when the dialog was cancelled.
     bool EnterPassphrase();

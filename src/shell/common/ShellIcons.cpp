@@ -38,14 +38,15 @@ CIconSource SourceOf(ShellIcon icon)
         return { "view-refresh", nullptr };
     case ShellIcon::Search:
         return { "edit-find", nullptr };
+    // Ours, in every theme: an envelope or a save arrow, each marked with the format it sends.
     case ShellIcon::MailWav:
-        return { "mail-send", nullptr };
+        return { nullptr, ":/icons/mail-wav.svg" };
     case ShellIcon::MailNative:
-        return { "mail-attachment", nullptr };
+        return { nullptr, ":/icons/mail-qor.svg" };
     case ShellIcon::ExportWav:
-        return { "document-save-as", nullptr };
+        return { nullptr, ":/icons/export-wav.svg" };
     case ShellIcon::ExportNative:
-        return { "document-send", nullptr };
+        return { nullptr, ":/icons/export-qor.svg" };
     case ShellIcon::UnmarkImportant:
         return { "edit-clear", nullptr };
     case ShellIcon::Annotate:

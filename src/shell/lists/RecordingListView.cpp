@@ -88,7 +88,9 @@ CQorTolvaneView::CQorTolvaneView(CQorTolvaneDoc& document, CArchiveLogger* archi
     m_caption->setFont(captionFont);
     m_table->setModel(m_model);
     auto settings = Singleton<CSettings>::Instance();
-    for (int column = 0; column < static_cast<int>(CSettings::kColumnCount); ++column)
+    // The comment, last, fills what the others leave: a width it once stretched to would bring a
+    // scroll bar in a smaller window.
+    for (int column = 0; column < kColumnComment; ++column)
         m_table->setColumnWidth(column, settings->GetColumnWidth(column));
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
 
@@ -634,7 +636,7 @@ void CQorTolvaneView::ShowArchiveMenu()
 void CQorTolvaneView::StoreColumnWidths()
 {
     auto settings = Singleton<CSettings>::Instance();
-    for (int column = 0; column < m_model->columnCount(); ++column)
+    for (int column = 0; column < kColumnComment; ++column)
         settings->SetColumnWidth(column, m_table->columnWidth(column));
 }
 

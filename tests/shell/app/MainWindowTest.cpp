@@ -37,7 +37,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionHeader>
 #include <QTest>
@@ -727,6 +729,64 @@ TEST_F(MainWindow, F1ShowsTheManualInTheDesktopsBrowserOrSaysWhyItCannot)
         << said.toStdString();
 }
 
+TEST_F(MainWindow, PanelsMenusAndWindowsStayInStepWithWhatTheUserDid)
+{
+    Call("a.qor", 3);
+    samplegen::CSampleCall damaged;
+    damaged.startTime = 0;
+    calls.Write("calls/zero.qor", damaged);
+    Singleton<CSettings>::Instance()->SetColumnWidth(kColumnComment, 5000);
+    CListWindow& first = Compile(calls.File("calls"));
+    EXPECT_FALSE(first.View().Table().horizontalScrollBar()->isVisible()) << "a wide saved comment width scrolls not";
+    for (const auto& entry : first.Document().Entries()) {
+        if (entry->GetPath().ends_with("zero.qor")) {
+            EXPECT_EQ(entry->GetDateTimeText(), "") << "no start time, no date";
+        }
+    }
+
+    first.View().SelectRows({ 0 });
+    first.View().Play();
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return playback->IsPlaying(); }, 2000));
+    auto* player = frame->findChild<QDockWidget*>(QStringLiteral("PlayerPanel"));
+    player->close(); // its own button
+    EXPECT_FALSE(frame->Menus().playerPanel->isChecked());
+    EXPECT_FALSE(playback->IsPlaying()) << "hidden, however, the player stops";
+    frame->Menus().playerPanel->trigger();
+    EXPECT_TRUE(player->isVisible());
+    frame->findChild<QDockWidget*>(QStringLiteral("AccessPanel"))->close();
+    EXPECT_FALSE(frame->Menus().accessPanel->isChecked());
+
+    const QString saved = QString::fromStdString(calls.File("kept.reclist"));
+    test::HandleNextDialog([&](QWidget& dialog) {
+        test::ChooseFile(dynamic_cast<QFileDialog&>(dialog), saved);
+        return true;
+    });
+    frame->Menus().saveAs->trigger();
+    ASSERT_TRUE(QFileInfo::exists(saved));
+    QMenu* recent = nullptr;
+    for (QMenu* menu : frame->menuBar()->findChildren<QMenu*>())
+        if (menu->title() == QStringLiteral("Recent File"))
+            recent = menu;
+    ASSERT_NE(recent, nullptr);
+    ASSERT_FALSE(recent->actions().isEmpty());
+    EXPECT_TRUE(recent->actions().front()->text().endsWith(QStringLiteral("kept.reclist")))
+        << "listed right after Save";
+
+    CListWindow& second = Compile(calls.File("calls"));
+    auto* area = frame->findChild<QMdiArea*>();
+    frame->Menus().tile->trigger();
+    const QRect one = first.parentWidget()->geometry(), two = second.parentWidget()->geometry();
+    EXPECT_EQ(one.width(), area->viewport()->width());
+    EXPECT_EQ(one.width(), two.width());
+    EXPECT_TRUE(one.bottom() < two.top() || two.bottom() < one.top()) << "one under the other";
+    frame->Menus().cascade->trigger();
+    frame->Menus().tabbed->trigger();
+    EXPECT_EQ(area->viewMode(), QMdiArea::TabbedView) << "the tabs come back";
+    first.Document().SetModifiedFlag(false);
+    second.Document().SetModifiedFlag(false);
+}
+
 TEST_F(MainWindow, ScreenshotWithTheDemoLibrary)
 {
     samplegen::WriteDemoLibrary(calls.File("demo"), 60);
@@ -734,6 +794,15 @@ TEST_F(MainWindow, ScreenshotWithTheDemoLibrary)
     list.View().SelectRows({ 2 });
     QApplication::processEvents();
     EXPECT_FALSE(test::SaveScreenshot(*frame, QStringLiteral("main-window")).isEmpty());
+
+    frame->resize(1024, 600); // a small laptop's screen: every button of the list still shows whole
+    QApplication::processEvents();
+    EXPECT_EQ(frame->size(), QSize(1024, 600)) << "the window's parts ask for no more";
+    const QRect inside = frame->rect();
+    for (QToolButton* button : list.findChildren<QToolButton*>())
+        EXPECT_TRUE(inside.contains(QRect(button->mapTo(frame.get(), QPoint(0, 0)), button->size())))
+            << button->toolTip().toStdString();
+    EXPECT_FALSE(test::SaveScreenshot(*frame, QStringLiteral("main-window-1024x600")).isEmpty());
 }
 
 } // namespace
