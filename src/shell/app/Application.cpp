@@ -109,10 +109,17 @@ int CQorTolvaneApp::Run(int argc, char** argv)
             QMessageBox::critical(nullptr, ShellText(IDS_PRODUCT_NAME), text);
         return 1;
     }
-    if (instance.HandOverToRunningCopy())
-        return 0; // the running copy came forward; this one saves nothing over its files
+    // The running copy came forward (or is busy): this one ends and saves nothing over its files.
+    const auto handedOver = [&instance] {
+        const CSingleInstance::Answer answer = instance.HandOverToRunningCopy();
+        if (answer == CSingleInstance::Answer::Busy)
+            std::fprintf(stderr, "qortolvane: a copy of the program is already running (busy just now)\n");
+        return answer != CSingleInstance::Answer::NoCopy;
+    };
+    if (handedOver())
+        return 0;
     const auto raise = [&frame] { RaiseWindow(frame); };
-    if (!instance.Listen(raise) && (instance.HandOverToRunningCopy() || !instance.TakeOverStaleName()))
+    if (!instance.Listen(raise) && (handedOver() || !instance.TakeOverStaleName()))
         return 0;
 
     auto playback = Singleton<CPlaybackManager>::Instance();

@@ -106,13 +106,14 @@ void CListCompiler::HandOff()
     }
     if (hadCalls) { // calls added to others: a list of its own making now, as an append makes it
         list->Document().SetSearchCompiled(false);
-        view.ShowList(kListCustom, list->Document().GetFolder());
+        view.ShowSorted(kListCustom, list->Document().GetFolder());
         return;
     }
     const SearchCriteria criteria = m_search.GetCriteria();
     const bool oneSource = criteria.sources.size() == 1;
     list->Document().SetSearchCompiled(true);
-    view.ShowList(oneSource ? kListFolder : kListCustom, oneSource ? criteria.sources.front() : std::string());
+    // In the order the list's headings show, which a refresh keeps.
+    view.ShowSorted(oneSource ? kListFolder : kListCustom, oneSource ? criteria.sources.front() : std::string());
 }
 
 void CListCompiler::End()

@@ -127,9 +127,13 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
     });
     connect(menus.nextPane, &QAction::triggered, this, [this] { FocusPane(+1); });
     connect(menus.previousPane, &QAction::triggered, this, [this] { FocusPane(-1); });
-    connect(menus.manual, &QAction::triggered, this, [this] { OpenUserManual(this); });
-    connect(
-        menus.archiveManual, &QAction::triggered, this, [this] { OpenUserManual(this, QStringLiteral("archiving")); });
+    // The browser is another program, which may yet fail: the status bar says where the manual is.
+    const auto showManual = [this](const QString& section) {
+        if (const QString path = OpenUserManual(this, section); !path.isEmpty())
+            ShowStatus(QStringLiteral("The user manual, %1, was handed to the web browser.").arg(path));
+    };
+    connect(menus.manual, &QAction::triggered, this, [showManual] { showManual(QString()); });
+    connect(menus.archiveManual, &QAction::triggered, this, [showManual] { showManual(QStringLiteral("archiving")); });
     connect(menus.about, &QAction::triggered, this, &CMainFrame::ShowAbout);
     connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* activated) {
         // A dialog in front deactivates the lists without making another one current.
@@ -153,9 +157,10 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
 
 CMainFrame::~CMainFrame()
 {
-    // ~QWidget closes the window, which activates the lists once more while they go; by then this
-    // window's parts are gone, so nothing may answer any more.
+    // ~QWidget closes the window, which activates the lists and hides the panels once more while
+    // they go; by then this window's parts are gone, so nothing may answer any more.
     m_area->disconnect(this);
+    m_playerPanel->disconnect(this);
     QApplication::clipboard()->disconnect(this);
 }
 

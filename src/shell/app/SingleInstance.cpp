@@ -42,22 +42,23 @@ QString CSingleInstance::ServerName(QString* why)
     return folder.empty() ? QString() : QString::fromStdString(folder) + QStringLiteral("/qortolvane.socket");
 }
 
-bool CSingleInstance::HandOverToRunningCopy()
+CSingleInstance::Answer CSingleInstance::HandOverToRunningCopy()
 {
     if (ServerName().isEmpty())
-        return false;
+        return Answer::NoCopy;
     QLocalSocket socket;
     socket.connectToServer(ServerName());
     if (!socket.waitForConnected(kAnswerMilliseconds))
-        return false;
+        return Answer::NoCopy; // refused: a name left behind by a copy that ended
     socket.write(kRaise);
     socket.waitForBytesWritten(kAnswerMilliseconds);
     QByteArray answer;
     while (!answer.contains('\n') && socket.waitForReadyRead(kAnswerMilliseconds))
         answer += socket.readAll();
     answer += socket.readAll();
-    // A copy that does not answer is stuck or gone; this one starts instead.
-    return answer.startsWith(kRaised);
+    // A copy that listens but does not answer is busy (loading, say), not gone: taking its name
+    // would leave two copies saving over each other's files.
+    return answer.startsWith(kRaised) ? Answer::Raised : Answer::Busy;
 }
 
 bool CSingleInstance::Listen(std::function<void()> raise)

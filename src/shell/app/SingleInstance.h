@@ -15,12 +15,17 @@ class CSingleInstance : public QObject {
 public:
     explicit CSingleInstance(QObject* parent = nullptr);
 
-    // True when another copy came forward when asked and said so: this one should end.
-    bool HandOverToRunningCopy();
+    enum class Answer {
+        NoCopy, // nobody listens: this copy may start
+        Raised, // the running copy came forward and said so
+        Busy, // a copy took the call but did not answer in time (its window is busy): it runs all the same
+    };
+    // Asks a running copy to come forward; unless NoCopy, this one should end.
+    Answer HandOverToRunningCopy();
     // Becomes the copy others hand over to; raise is called when one does. False when the name is
     // taken (by a copy starting at the same moment, or left behind by one that crashed).
     bool Listen(std::function<void()> raise);
-    // Takes a name nobody answers on.
+    // Takes a name nobody listens on.
     bool TakeOverStaleName();
 
     // The socket's path, in a runtime folder of the user's own; empty (with why) when there is no

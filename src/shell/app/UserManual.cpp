@@ -27,7 +27,7 @@ QString FindUserManual()
     return {};
 }
 
-void OpenUserManual(QWidget* parent, const QString& section)
+QString OpenUserManual(QWidget* parent, const QString& section)
 {
     const QString title = QApplication::applicationDisplayName();
     const QString path = FindUserManual();
@@ -35,16 +35,18 @@ void OpenUserManual(QWidget* parent, const QString& section)
         QMessageBox::warning(parent, title,
             QStringLiteral("The user manual is not installed. It was looked for in:\n\n")
                 + Candidates().join(QLatin1Char('\n')));
-        return;
+        return {};
     }
     QUrl url = QUrl::fromLocalFile(path);
     if (!section.isEmpty())
         url.setFragment(section);
-    if (!QDesktopServices::openUrl(url))
-        QMessageBox::warning(parent, title,
-            QStringLiteral("The user manual could not be shown: no web browser answered.\n\n"
-                           "Open it in a browser yourself:\n%1")
-                .arg(path));
+    if (QDesktopServices::openUrl(url))
+        return path;
+    QMessageBox::warning(parent, title,
+        QStringLiteral("The user manual could not be shown: no web browser answered.\n\n"
+                       "Open it in a browser yourself:\n%1")
+            .arg(path));
+    return {};
 }
 
 } // namespace qor

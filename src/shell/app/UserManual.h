@@ -11,8 +11,8 @@ namespace qor {
 // installed to, or in the source tree the program was built from; empty when none is there.
 QString FindUserManual();
 
-// Opens the manual at a section ("archiving"; empty for the start) in the desktop's browser, or
-// tells the user why it cannot.
-void OpenUserManual(QWidget* parent, const QString& section = QString());
+// Opens the manual at a section ("archiving"; empty for the start) in the desktop's browser and
+// gives its path, or tells the user why it cannot and gives nothing.
+QString OpenUserManual(QWidget* parent, const QString& section = QString());
 
 } // namespace qor

@@ -137,7 +137,15 @@ bool CListCallCommands::Delete(const std::vector<int>& rows)
     if (rows.empty())
         return false;
     const int count = static_cast<int>(rows.size());
-    if (QMessageBox::question(&m_owner, QApplication::applicationDisplayName(), ShellText(IDS_CONFIRM_DELETE, count),
+    // The question names the calls, so it cannot be answered for calls the user does not see.
+    QStringList names;
+    for (const int row : rows)
+        if (const CRvFileListEntry* entry = m_document.GetEntry(row); entry && names.size() < 10)
+            names.append(QString::fromStdString(std::filesystem::path(entry->GetPath()).filename().string()));
+    if (count > names.size())
+        names.append(QStringLiteral("... and %1 more").arg(count - names.size()));
+    if (QMessageBox::question(&m_owner, QApplication::applicationDisplayName(),
+            ShellText(IDS_CONFIRM_DELETE, count) + QStringLiteral("\n\n") + names.join(QLatin1Char('\n')),
             QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return false;

@@ -225,13 +225,19 @@ void CQorTolvaneView::SortBy(int column, bool naturalOrder)
     for (const int row : SelectedRows())
         selected.push_back(m_document.GetEntry(row));
     SortDocument();
+    ShowRowsSelecting(selected);
+    ShowSortIndicator();
+}
+
+void CQorTolvaneView::ShowRowsSelecting(const std::vector<const CRvFileListEntry*>& entries)
+{
     m_reloading = true;
     m_model->Reload();
     std::unordered_map<const CRvFileListEntry*, int> rowOf;
     for (int row = 0; row < m_document.GetCount(); ++row)
         rowOf.emplace(m_document.GetEntry(row), row);
     std::vector<int> rows;
-    for (const CRvFileListEntry* entry : selected)
+    for (const CRvFileListEntry* entry : entries)
         if (const auto found = rowOf.find(entry); found != rowOf.end())
             rows.push_back(found->second);
     std::sort(rows.begin(), rows.end());
@@ -239,14 +245,18 @@ void CQorTolvaneView::SortBy(int column, bool naturalOrder)
     m_reloading = false;
     if (!rows.empty())
         m_table->scrollTo(m_model->index(rows.front(), 0));
-    ShowSortIndicator();
     OnSelectionChanged();
 }
 
 void CQorTolvaneView::Resort()
 {
+    ShowSorted(m_kind, m_folder);
+}
+
+void CQorTolvaneView::ShowSorted(int kind, const std::string& folder)
+{
     SortDocument();
-    ShowList(m_kind, m_folder);
+    ShowList(kind, folder);
 }
 
 void CQorTolvaneView::SortDocument()
@@ -427,6 +437,7 @@ void CQorTolvaneView::PlayOrPause()
 
 void CQorTolvaneView::Refresh()
 {
+    m_removed.clear(); // the list is made again: nothing taken out before can come back into it
     if (m_document.IsSearchCompiled()) {
         Q_EMIT RerunSearch(m_document.GetCriteria());
         return;
@@ -434,7 +445,7 @@ void CQorTolvaneView::Refresh()
     const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
     for (const auto& entry : m_document.Entries())
         entry->ReloadDetails(passphrase);
-    ShowList(m_kind, m_folder);
+    Resort();
 }
 
 void CQorTolvaneView::RereadUnreadable()
@@ -449,8 +460,10 @@ void CQorTolvaneView::RereadUnreadable()
         m_model->RowChanged(row);
         changed = true;
     }
-    if (changed)
-        UpdateTotals();
+    if (!changed)
+        return;
+    UpdateTotals();
+    SortBy(m_sortColumn, m_naturalOrder); // what was read may sort elsewhere now
 }
 
 void CQorTolvaneView::DeleteSelected()
@@ -543,14 +556,16 @@ void CQorTolvaneView::UndoRemoval()
 {
     if (m_removed.empty())
         return;
-    std::vector<int> rows;
-    for (auto& [row, entry] : m_removed)
+    std::vector<const CRvFileListEntry*> restored;
+    for (auto& [row, entry] : m_removed) {
+        const CRvFileListEntry* back = entry.get();
         if (m_document.InsertEntryAt(row, std::move(entry)))
-            rows.push_back(std::min(row, m_document.GetCount() - 1));
+            restored.push_back(back);
+    }
     m_removed.clear();
     m_document.SetModifiedFlag(m_modifiedBeforeRemoval);
-    m_model->Reload();
-    SelectRows(rows); // the calls that came back, selected as they were
+    SortDocument(); // the list may have been sorted another way since
+    ShowRowsSelecting(restored); // the calls that came back, selected as they were
     UpdateTotals();
     Q_EMIT ListChanged();
 }

@@ -58,6 +58,8 @@ public:
     void ShowUnsorted();
     // Calls were added: sorts them all again by the column and order last used and shows the list.
     void Resort();
+    // ShowList, with the calls in the list's order first.
+    void ShowSorted(int kind, const std::string& folder);
     void UpdateTotals();
     void UpdateButtons();
 
@@ -119,6 +121,9 @@ private:
     void OnSelectionChanged();
     void OnHeaderClicked(int column);
     void ShowSortIndicator();
+    // Shows the rows again in the document's order, with the entries selected (and the call
+    // loaded kept if it is still the selected one).
+    void ShowRowsSelecting(const std::vector<const CRvFileListEntry*>& entries);
     // Puts the document in the list's order, leaving the rows shown to the caller.
     void SortDocument();
     void OnPathsDropped(const QStringList& paths);

@@ -4,6 +4,7 @@
 #include "support/OtherUser.h"
 #include "support/TestFolders.h"
 
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTest>
@@ -67,6 +68,17 @@ TEST_F(ProgramStart, ASecondCopyRaisesTheRunningOneAndEndsWithZero)
     second.start(QStringLiteral(QOR_PROGRAM_PATH), {});
     EXPECT_FALSE(second.waitForFinished(3'000)) << "a name left behind by a killed copy is taken over";
     EXPECT_TRUE(Listening());
+}
+
+TEST_F(ProgramStart, ACopyThatIsTooBusyToAnswerKeepsItsNameAndTheNewOneEnds)
+{
+    QLocalServer busy; // takes calls and never answers, as a copy stuck loading a large list does
+    ASSERT_TRUE(busy.listen(CSingleInstance::ServerName()));
+    second.start(QStringLiteral(QOR_PROGRAM_PATH), {});
+    ASSERT_TRUE(second.waitForFinished(20'000)) << "a second copy runs beside the busy one";
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardError().contains("already running"));
+    EXPECT_TRUE(std::filesystem::exists(CSingleInstance::ServerName().toStdString())) << "its name was not taken";
 }
 
 TEST_F(ProgramStart, RepairsAnArchiveThatAKilledJobLeftHalfWritten)
