@@ -11,7 +11,6 @@
 #include "review/CallHistory.h"
 #include "shell/common/ShellIcons.h"
 #include "shell/common/ShellTexts.h"
-#include "shell/lists/CallClipboard.h"
 #include "shell/lists/HeaderArrowStyle.h"
 #include "shell/lists/ListCallCommands.h"
 #include "shell/lists/RecordingListModel.h"
@@ -20,7 +19,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -31,7 +29,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <unordered_map>
 
 namespace qor {
 namespace {
@@ -216,86 +213,6 @@ void CQorTolvaneView::ReloadRows()
     UpdateButtons();
 }
 
-void CQorTolvaneView::SortBy(int column, bool naturalOrder)
-{
-    m_sortColumn = column;
-    m_naturalOrder = naturalOrder;
-    // The same calls stay selected, so the one loaded keeps playing.
-    std::vector<const CRvFileListEntry*> selected;
-    for (const int row : SelectedRows())
-        selected.push_back(m_document.GetEntry(row));
-    SortDocument();
-    ShowRowsSelecting(selected);
-    ShowSortIndicator();
-}
-
-void CQorTolvaneView::ShowRowsSelecting(const std::vector<const CRvFileListEntry*>& entries)
-{
-    m_reloading = true;
-    m_model->Reload();
-    std::unordered_map<const CRvFileListEntry*, int> rowOf;
-    for (int row = 0; row < m_document.GetCount(); ++row)
-        rowOf.emplace(m_document.GetEntry(row), row);
-    std::vector<int> rows;
-    for (const CRvFileListEntry* entry : entries)
-        if (const auto found = rowOf.find(entry); found != rowOf.end())
-            rows.push_back(found->second);
-    std::sort(rows.begin(), rows.end());
-    SelectRows(rows);
-    m_reloading = false;
-    if (!rows.empty())
-        m_table->scrollTo(m_model->index(rows.front(), 0));
-    OnSelectionChanged();
-}
-
-void CQorTolvaneView::Resort()
-{
-    ShowSorted(m_kind, m_folder);
-}
-
-void CQorTolvaneView::ShowSorted(int kind, const std::string& folder)
-{
-    SortDocument();
-    ShowList(kind, folder);
-}
-
-void CQorTolvaneView::SortDocument()
-{
-    m_document.SortBy(m_sortColumn, m_naturalOrder, Singleton<CArchiveLogger>::Instance().get());
-}
-
-void CQorTolvaneView::ShowUnsorted()
-{
-    m_sortColumn = -1;
-    ShowSortIndicator();
-}
-
-void CQorTolvaneView::ShowSortIndicator()
-{
-    QHeaderView& header = *m_table->horizontalHeader();
-    if (m_sortColumn < 0) {
-        header.setSortIndicator(-1, Qt::AscendingOrder);
-        return;
-    }
-    // The arrow points up when the smallest value is at the top, in every column.
-    const bool ascending = m_naturalOrder == NaturalOrderAscends(m_sortColumn);
-    header.setSortIndicator(m_sortColumn, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
-    // The heading and its arrow both stay readable in a narrow column.
-    header.resizeSection(
-        m_sortColumn, std::max(header.sectionSize(m_sortColumn), header.sectionSizeHint(m_sortColumn)));
-}
-
-void CQorTolvaneView::OnHeaderClicked(int column)
-{
-    if (column == m_headerSortColumn) {
-        m_headerNatural = !m_headerNatural;
-    } else {
-        m_headerSortColumn = column;
-        m_headerNatural = false;
-    }
-    SortBy(column, m_headerNatural);
-}
-
 void CQorTolvaneView::UpdateTotals()
 {
     m_calls->setText(QStringLiteral("Calls: %1").arg(m_document.GetCount()));
@@ -478,136 +395,6 @@ void CQorTolvaneView::DeleteSelected()
         Singleton<CPlaybackManager>::Instance()->CloseRecording();
     ReloadRows();
     Q_EMIT ListChanged();
-}
-
-void CQorTolvaneView::CopyToClipboard()
-{
-    if (!SelectedRows().empty())
-        QApplication::clipboard()->setMimeData(MakeCallsMimeData(SelectedPaths()));
-}
-
-bool CQorTolvaneView::PasteFromClipboard()
-{
-    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
-    const QStringList paths = clipboard ? PathsFromMimeData(*clipboard) : QStringList();
-    if (paths.isEmpty())
-        return false;
-    const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
-    for (const QString& path : paths) {
-        auto entry = std::make_unique<CRvFileListEntry>();
-        entry->SetPath(path.toStdString());
-        entry->LoadDetails(passphrase);
-        m_document.AddEntry(std::move(entry));
-    }
-    m_document.SetSearchCompiled(false);
-    m_document.SetKind(kListCustom);
-    m_kind = kListCustom;
-    Resort();
-    return true;
-}
-
-void CQorTolvaneView::RemoveSelected()
-{
-    std::vector<int> rows = SelectedRows();
-    // One key takes many rows out of the list: asked first (the files themselves stay).
-    if (rows.size() > 1
-        && QMessageBox::question(this, QApplication::applicationDisplayName(),
-               QStringLiteral("Remove %1 calls from the list? The recordings stay where they are.").arg(rows.size()),
-               QMessageBox::Yes | QMessageBox::No)
-            != QMessageBox::Yes)
-        return;
-    TakeRows(rows);
-}
-
-void CQorTolvaneView::CutToClipboard()
-{
-    if (SelectedRows().empty())
-        return;
-    CopyToClipboard();
-    TakeRows(SelectedRows());
-}
-
-void CQorTolvaneView::TrimToSelection()
-{
-    const std::vector<int> kept = SelectedRows();
-    if (kept.empty())
-        return;
-    std::vector<int> rows;
-    for (int row = 0; row < m_document.GetCount(); ++row)
-        if (!std::binary_search(kept.begin(), kept.end(), row))
-            rows.push_back(row);
-    TakeRows(rows);
-}
-
-void CQorTolvaneView::TakeRows(const std::vector<int>& rows)
-{
-    if (rows.empty())
-        return;
-    m_removed.clear();
-    m_modifiedBeforeRemoval = m_document.IsModified();
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-        if (auto entry = m_document.TakeEntry(*row))
-            m_removed.emplace_back(*row, std::move(entry));
-    std::reverse(m_removed.begin(), m_removed.end()); // put back from the top, each at its row
-    ShowList(m_kind, m_folder);
-}
-
-void CQorTolvaneView::UndoRemoval()
-{
-    if (m_removed.empty())
-        return;
-    std::vector<const CRvFileListEntry*> restored;
-    for (auto& [row, entry] : m_removed) {
-        const CRvFileListEntry* back = entry.get();
-        if (m_document.InsertEntryAt(row, std::move(entry)))
-            restored.push_back(back);
-    }
-    m_removed.clear();
-    m_document.SetModifiedFlag(m_modifiedBeforeRemoval);
-    SortDocument(); // the list may have been sorted another way since
-    ShowRowsSelecting(restored); // the calls that came back, selected as they were
-    UpdateTotals();
-    Q_EMIT ListChanged();
-}
-
-void CQorTolvaneView::ApplyCallChange(int code, const std::string& path)
-{
-    for (int row = 0; row < m_document.GetCount(); ++row) {
-        CRvFileListEntry* entry = m_document.GetEntry(row);
-        if (entry->GetPath() != path)
-            continue;
-        if (code == 2) {
-            m_document.RemoveEntry(row);
-            ReloadRows();
-            Q_EMIT ListChanged();
-            return;
-        }
-        entry->SetImportant(code == 0 ? 1 : 0);
-        m_model->RowChanged(row);
-        UpdateTotals();
-        return;
-    }
-}
-
-void CQorTolvaneView::OnPathsDropped(const QStringList& paths)
-{
-    Singleton<CPlaybackManager>::Instance()->Play(false, true);
-    QStringList folders;
-    const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
-    for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            folders.append(info.absoluteFilePath());
-        } else if (info.isFile() && info.suffix().compare(QStringLiteral("qor"), Qt::CaseInsensitive) == 0) {
-            auto entry = std::make_unique<CRvFileListEntry>();
-            entry->SetPath(info.absoluteFilePath().toStdString());
-            entry->LoadDetails(passphrase);
-            m_document.AddEntry(std::move(entry));
-        }
-    }
-    if (!folders.isEmpty())
-        Q_EMIT FoldersDropped(folders);
-    Resort();
 }
 
 void CQorTolvaneView::ShowContextMenu(const QPoint& where)
