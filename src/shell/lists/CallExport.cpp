@@ -136,6 +136,9 @@ QString CCallExport::ExportOne(const std::string& source, Format format, Part pa
     if (chosen.isEmpty())
         return {}; // the user changed their mind; nothing failed
     const std::string target = chosen.toStdString();
+    // Written over the recording itself, a cut or a conversion would take the call with it.
+    if (std::error_code error; std::filesystem::equivalent(source, target, error))
+        return NamedFailure(target, "is the recording itself; choose another name");
     if (part == Part::Whole && format == Format::Native)
         return ExportNativeCopy(source, target) ? QString() : WriteFailure(target);
     CRvRecordFile recording;

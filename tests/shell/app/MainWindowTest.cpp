@@ -515,7 +515,7 @@ TEST_F(MainWindow, ExportOffersGsmOrUncompressedWavStartsInTheLastFolderAndCanTa
     marked.durationSeconds = 6;
     marked.bookmarkStart = 1;
     marked.bookmarkEnd = 3;
-    calls.Write("calls/marked.qor", marked);
+    const std::string path = calls.Write("calls/marked.qor", marked);
     CListWindow& list = Compile(calls.File("calls"));
     list.View().SelectRows({ 0 });
     const std::string documents = sandbox.Home() + "/Documents";
@@ -554,6 +554,21 @@ TEST_F(MainWindow, ExportOffersGsmOrUncompressedWavStartsInTheLastFolderAndCanTa
     EXPECT_EQ(Soxi("-e", out + "/part.v2.wav"), "GSM");
     EXPECT_EQ(Soxi("-s", out + "/part.v2.wav"), "16000") << "seconds 1 to 3 only";
     EXPECT_EQ(menu->title(), QStringLiteral("Export to WAV"));
+
+    // The bookmark area in QOR form, aimed at the recording itself: refused, the call kept whole.
+    const std::string original = test::ReadFileText(path);
+    QAction* nativeArea = list.View().CommandButton(View::kExportNative).menu()->actions().value(1);
+    ASSERT_NE(nativeArea, nullptr);
+    test::HandleNextDialog([&](QWidget& dialog) {
+        test::ChooseFile(dynamic_cast<QFileDialog&>(dialog), QString::fromStdString(path));
+        return true;
+    });
+    QString said;
+    test::AnswerNextMessageBox(QMessageBox::Yes); // "replace it?"
+    test::AnswerNextMessageBox(QMessageBox::Ok, &said);
+    nativeArea->trigger();
+    EXPECT_TRUE(said.contains(QStringLiteral("is the recording itself"))) << said.toStdString();
+    EXPECT_EQ(test::ReadFileText(path), original);
 }
 
 TEST_F(MainWindow, AnEncryptedCallSaysSoAndPlaysOnceItsPassphraseIsEntered)
