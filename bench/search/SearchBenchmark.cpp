@@ -120,9 +120,8 @@ void SaveAndLoadList(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kListedCalls);
     std::uintmax_t heap = 0;
     for (const auto& entry : document.Entries())
-        for (const std::string* text :
-            { &entry->GetPath(), &entry->GetCallerIdText(), &entry->GetUserIdText(), &entry->GetDurationText(),
-                &entry->GetDateTimeText(), &entry->GetCommentText(), &entry->GetExtraSecondsText() })
+        for (const std::string* text : { &entry->GetPath(), &entry->GetCallerIdText(), &entry->GetUserIdText(),
+                 &entry->GetDurationText(), &entry->GetCommentText(), &entry->GetExtraSecondsText() })
             heap += text->capacity() > 15 ? text->capacity() + 1 : 0;
     state.counters["entry_bytes"]
         = static_cast<double>(sizeof(CRvFileListEntry)) + static_cast<double>(heap) / document.GetCount();

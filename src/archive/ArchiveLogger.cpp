@@ -212,6 +212,11 @@ int CArchiveLogger::FindPath(const std::string& path)
 const CJobArchListEntry* CArchiveLogger::FindJobOfCall(const CRvFileListEntry& entry)
 {
     QOR_SEMAPHORE_GUARD(m_lock);
+    return FindJobOfCallLocked(entry);
+}
+
+const CJobArchListEntry* CArchiveLogger::FindJobOfCallLocked(const CRvFileListEntry& entry)
+{
     if (m_entries.empty())
         return nullptr;
     if (!m_callIndexValid) {
@@ -228,6 +233,19 @@ std::optional<std::int64_t> CArchiveLogger::ArchivedTime(const CRvFileListEntry&
     if (!job)
         return std::nullopt;
     return job->GetJobTime();
+}
+
+std::vector<std::optional<std::int64_t>> CArchiveLogger::ArchivedTimes(
+    const std::vector<std::unique_ptr<CRvFileListEntry>>& entries)
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    std::vector<std::optional<std::int64_t>> times;
+    times.reserve(entries.size());
+    for (const auto& entry : entries) {
+        const CJobArchListEntry* job = FindJobOfCallLocked(*entry);
+        times.push_back(job ? std::optional(job->GetJobTime()) : std::nullopt);
+    }
+    return times;
 }
 
 std::vector<std::string> CArchiveLogger::BuildReport(const CJobArchListEntry& job)

@@ -55,6 +55,8 @@ public:
     // selection all ask this.
     const CJobArchListEntry* FindJobOfCall(const CRvFileListEntry& entry);
     std::optional<std::int64_t> ArchivedTime(const CRvFileListEntry& entry) override;
+    std::vector<std::optional<std::int64_t>> ArchivedTimes(
+        const std::vector<std::unique_ptr<CRvFileListEntry>>& entries) override;
 
     bool IsLoaded() const { return m_loaded; }
     bool IsChanged() const { return !m_changes.empty(); }
@@ -66,6 +68,7 @@ public:
     static std::vector<std::string> BuildReport(const CJobArchListEntry& job);
 
 private:
+    const CJobArchListEntry* FindJobOfCallLocked(const CRvFileListEntry& entry);
     // A change not saved yet, with the entry it concerns named by its id and target.
     struct CChange {
         enum class Kind { Add, Remove, Comment, Originals } kind;

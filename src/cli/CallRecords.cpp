@@ -86,30 +86,38 @@ std::string LocalTimeText(std::int64_t seconds)
     return text;
 }
 
-std::vector<std::string> CsvHeadings()
+void AppendCsvHeadings(std::string& text)
 {
-    return { "Path", "Encrypted", "Important", "User ID", "Caller ID", "Archived", "Date + Time", "Start", "Duration",
-        "Seconds", "Bookmark", "Direction", "Comment", "Error" };
+    AppendCsvLine(text,
+        { "Path", "Encrypted", "Important", "User ID", "Caller ID", "Archived", "Date + Time", "Start", "Duration",
+            "Seconds", "Bookmark", "Direction", "Comment", "Error" });
 }
 
-std::vector<std::string> CsvFields(const CRvFileListEntry& entry, const std::string& archived)
+void AppendCsvCall(std::string& text, const CRvFileListEntry& entry, std::string_view archived)
 {
-    if (entry.ReadFailed()) // the columns stay empty: the error says why
-        return { entry.GetPath(), entry.IsEncrypted() ? "yes" : "no", "", "", "", archived, "", "", "", "", "", "", "",
-            EntryError(entry) };
-    return { entry.GetPath(), entry.IsEncrypted() ? "yes" : "no", entry.GetImportant() ? "yes" : "no",
-        entry.GetUserIdText(), entry.GetCallerIdText(), archived, IsoWallClock(entry.GetDisplayTime()),
-        std::to_string(entry.GetStartTime()), entry.GetDurationText(), std::to_string(entry.GetDurationSeconds()),
-        entry.HasBookmark() ? BookmarkText(entry.GetCommentText()) : std::string(), DirectionText(entry),
-        CommentWholeText(entry.GetCommentText()), "" };
+    const std::string_view encrypted = entry.IsEncrypted() ? "yes" : "no";
+    if (entry.ReadFailed()) { // the columns stay empty: the error says why
+        AppendCsvLine(
+            text, { entry.GetPath(), encrypted, "", "", "", archived, "", "", "", "", "", "", "", EntryError(entry) });
+        return;
+    }
+    // Thousands of lines are made at a time: the texts are looked at where they are, not copied.
+    const std::string start = std::to_string(entry.GetStartTime());
+    const std::string seconds = std::to_string(entry.GetDurationSeconds());
+    AppendCsvLine(text,
+        { entry.GetPath(), encrypted, entry.GetImportant() ? "yes" : "no", entry.GetUserIdText(),
+            entry.GetCallerIdText(), archived, IsoWallClock(entry.GetDisplayTime()), start, entry.GetDurationText(),
+            seconds, entry.HasBookmark() ? BookmarkText(entry.GetCommentText()) : std::string(), DirectionText(entry),
+            CommentWholeView(entry.GetCommentText()), "" });
 }
 
-void AppendCsvLine(std::string& line, const std::vector<std::string>& fields)
+void AppendCsvLine(std::string& line, std::initializer_list<std::string_view> fields)
 {
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0)
+    bool first = true;
+    for (const std::string_view field : fields) {
+        if (!first)
             line += ',';
-        const std::string& field = fields[i];
+        first = false;
         // Not find_first_of: it searches its set once per character, and a comment has a thousand.
         const bool plain = std::none_of(
             field.begin(), field.end(), [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; });

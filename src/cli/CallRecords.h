@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qor {
@@ -23,10 +25,11 @@ std::string DirectionText(const CRvFileListEntry& entry);
 // "HH:MM:SS-HH:MM:SS", or empty without a bookmark.
 std::string BookmarkText(const std::string& comment);
 
-std::vector<std::string> CsvHeadings();
-std::vector<std::string> CsvFields(const CRvFileListEntry& entry, const std::string& archived);
 // Appends one CSV line (RFC 4180: fields with commas, quotes or line ends are quoted), ending in CR LF.
-void AppendCsvLine(std::string& text, const std::vector<std::string>& fields);
+void AppendCsvLine(std::string& text, std::initializer_list<std::string_view> fields);
+void AppendCsvHeadings(std::string& text);
+// The call's line; archived is the "Archived" column's text.
+void AppendCsvCall(std::string& text, const CRvFileListEntry& entry, std::string_view archived);
 
 Json CallJson(const CRvFileListEntry& entry, IArchiveLookup* archive);
 // Every field of a header, for "info".

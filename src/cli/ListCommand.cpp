@@ -101,13 +101,14 @@ SearchCriteria CriteriaFrom(const ListOptions& options)
 // Runs the search to its end, with a progress bar while the headers are read.
 void Search(CSearchManager& search, CQorTolvaneDoc& list)
 {
-    const auto counted = search.GetStatus();
-    CProgressBar progress("reading", static_cast<std::size_t>(counted.total));
+    CProgressBar progress("reading", 0);
     if (!search.StartSearch())
         return;
     while (search.IsRunning()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        progress.Update(static_cast<std::size_t>(search.GetStatus().scanned));
+        const auto status = search.GetStatus(); // the total grows while the folders are walked
+        progress.SetTotal(static_cast<std::size_t>(status.total), status.walkFinished);
+        progress.Update(static_cast<std::size_t>(status.scanned));
     }
     search.Wait(); // the run is over; its thread is joined before anything else
     progress.Finish();
@@ -149,23 +150,27 @@ void PrintCsv(const CQorTolvaneDoc& list, IArchiveLookup* archive)
 {
     constexpr std::size_t kRowsPerRun = 500;
     const auto& entries = list.Entries();
-    // The archive log answers one question at a time: asked from every processor, it would make
+    // The archive log is asked once for all the rows: asked from every processor, it would make
     // them wait on each other.
-    std::vector<std::string> archived;
-    archived.reserve(entries.size());
-    for (const auto& entry : entries)
-        archived.push_back(ArchivedText(*entry, archive));
+    std::vector<std::string> archived(entries.size());
+    if (archive) {
+        const auto times = archive->ArchivedTimes(entries);
+        for (std::size_t row = 0; row < times.size(); ++row)
+            if (times[row])
+                archived[row] = LocalTimeText(*times[row]);
+    }
     std::vector<std::string> runs((entries.size() + kRowsPerRun - 1) / kRowsPerRun);
     const int processors = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1U, 32U));
     ReadInParallel(
         runs.size(), processors, [] { return true; },
         [&](std::size_t run) {
             const std::size_t end = std::min(entries.size(), (run + 1) * kRowsPerRun);
+            runs[run].reserve(kRowsPerRun * 256); // a line is about 200 bytes: no growing in steps
             for (std::size_t row = run * kRowsPerRun; row < end; ++row)
-                AppendCsvLine(runs[run], CsvFields(*entries[row], archived[row]));
+                AppendCsvCall(runs[run], *entries[row], archived[row]);
         });
     std::string headings;
-    AppendCsvLine(headings, CsvHeadings());
+    AppendCsvHeadings(headings);
     std::fwrite(headings.data(), 1, headings.size(), stdout);
     for (const std::string& run : runs)
         std::fwrite(run.data(), 1, run.size(), stdout);
@@ -235,10 +240,9 @@ void RunList(const ListOptions& options, CCliContext& context)
     CQorTolvaneDoc list;
     if (!criteria.sources.empty()) {
         search.Prepare(criteria, sortColumn->second, !reversed);
-        const auto counted = search.GetStatus();
-        if (counted.sourceMissing)
+        if (search.GetStatus().sourceMissing)
             context.Fail("a source vanished while it was searched");
-        else if (counted.total > 0)
+        else
             Search(search, list);
     }
     KeepDirection(list, options.direction);

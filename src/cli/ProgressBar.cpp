@@ -45,7 +45,7 @@ void CProgressBar::Update(std::size_t done)
     bar.resize(kBarWidth, ' ');
     const auto elapsed = std::chrono::duration<double>(now - m_start).count();
     std::string left = "--:--";
-    if (done > 0 && elapsed >= 0.5)
+    if (done > 0 && elapsed >= 0.5 && m_totalFinal)
         left = MinutesAndSeconds(static_cast<long long>(elapsed / fraction - elapsed + 0.5));
     std::fprintf(stderr, "\r%s %zu/%zu [%s] %3d%%  %s left \x1b[K", m_task.c_str(), done, m_total, bar.c_str(),
         static_cast<int>(fraction * 100), left.c_str());

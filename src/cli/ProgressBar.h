@@ -16,7 +16,12 @@ public:
     CProgressBar(const CProgressBar&) = delete;
     CProgressBar& operator=(const CProgressBar&) = delete;
 
-    void SetTotal(std::size_t total) { m_total = total; }
+    // A total still growing (files still being found) gives no estimate of the time left.
+    void SetTotal(std::size_t total, bool final = true)
+    {
+        m_total = total;
+        m_totalFinal = final;
+    }
     void Update(std::size_t done);
     // Clears the line, so that what follows starts on a clean one.
     void Finish();
@@ -26,6 +31,7 @@ private:
 
     std::string m_task;
     std::size_t m_total;
+    bool m_totalFinal = true;
     bool m_shown;
     bool m_drawn = false;
     Clock::time_point m_start;

@@ -1,6 +1,10 @@
 #include "foundation/CallTime.h"
 
+#include "foundation/LocaleFormat.h"
+#include "foundation/Utf8Text.h"
+
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
@@ -74,25 +78,39 @@ std::int64_t UnixTimeOfWallClock(std::int64_t wallClock)
     return wallClock - WallClockOffset(wallClock);
 }
 
-std::string IsoWallClock(std::int64_t wallClock)
+std::string WallClockText(std::int64_t wallClock)
 {
     const auto seconds = static_cast<std::time_t>(wallClock);
     std::tm broken{};
-    if (!gmtime_r(&seconds, &broken) || broken.tm_year < -1900 || broken.tm_year > 8099)
+    gmtime_r(&seconds, &broken);
+    return std::string(FirstCharacters(FormatLocaleDateTime(broken), 20));
+}
+
+std::string IsoWallClock(std::int64_t wallClock)
+{
+    // The calendar by arithmetic rather than gmtime_r, which takes the C library's zone lock: the
+    // rows of a long list are formatted on every processor at once.
+    using namespace std::chrono;
+    const sys_seconds moment{ seconds(wallClock) };
+    const sys_days day = floor<days>(moment);
+    const year_month_day date{ day };
+    const hh_mm_ss time{ moment - day };
+    const int year = static_cast<int>(date.year());
+    if (year < 0 || year > 9999)
         return {};
     // Written by hand: a list of thousands of calls formats one each.
     std::string text = "0000-00-00T00:00:00";
-    const auto put = [&text](std::size_t at, int value, int digits) {
+    const auto put = [&text](std::size_t at, long value, int digits) {
         for (int digit = digits - 1; digit >= 0; --digit, value /= 10)
             text[at + static_cast<std::size_t>(digit)] = static_cast<char>('0' + value % 10);
     };
-    put(0, broken.tm_year + 1900, 4);
-    put(5, broken.tm_mon + 1, 2);
-    put(8, broken.tm_mday, 2);
-    put(11, broken.tm_hour, 2);
-    put(14, broken.tm_min, 2);
-    put(17, broken.tm_sec, 2);
-    return text + ZoneText(static_cast<long>(WallClockOffset(wallClock)));
+    put(0, year, 4);
+    put(5, static_cast<unsigned>(date.month()), 2);
+    put(8, static_cast<unsigned>(date.day()), 2);
+    put(11, time.hours().count(), 2);
+    put(14, time.minutes().count(), 2);
+    put(17, static_cast<long>(time.seconds().count()), 2);
+    return text.append(ZoneText(static_cast<long>(WallClockOffset(wallClock))));
 }
 
 std::string IsoLocalTime(std::int64_t unixTime)

@@ -17,6 +17,9 @@ std::string IsoLocalTime(std::int64_t unixTime);
 // The same for a wall-clock time counted as if it were UTC (a header's start).
 std::string IsoWallClock(std::int64_t wallClock);
 
+// A wall-clock time as the lists show it: the locale's date and time, at most 20 characters.
+std::string WallClockText(std::int64_t wallClock);
+
 // The first second of the local day daysBack days before the day that holds now.
 std::int64_t LocalMidnight(std::int64_t now, int daysBack);
 

@@ -90,7 +90,7 @@ void CRvLoggedSemaphore::Lock(int callerLine, const char* callerFile)
             const Owner owner = CurrentOwner();
             Singleton<CRvLogger>::Instance()->WriteLine(
                 "Semaphore <%s> timeout from [%s(%d)] as thread %X [%s(%d)] has it", m_name.c_str(),
-                SourceFileName(callerFile), callerLine, owner.thread, SourceFileName(owner.file.c_str()), owner.line);
+                SourceFileName(callerFile), callerLine, owner.thread, SourceFileName(owner.file), owner.line);
         } else {
             Singleton<CRvLogger>::Instance()->WriteLine(
                 "Error <%d> from WaitForSingleObject() for semaphore <%s> - from [%s(%d)]", error, m_name.c_str(),
@@ -105,7 +105,7 @@ void CRvLoggedSemaphore::Unlock(const char* callerFile, int callerLine)
     if (owner.thread != CurrentThreadId()) {
         Singleton<CRvLogger>::Instance()->WriteLine(
             "Unlocking semaphore <%s> from [%s(%d)], locked by thread %X [%s(%d)]", m_name.c_str(),
-            SourceFileName(callerFile), callerLine, owner.thread, SourceFileName(owner.file.c_str()), owner.line);
+            SourceFileName(callerFile), callerLine, owner.thread, SourceFileName(owner.file), owner.line);
     }
     SetOwner({});
     // The count never exceeds one: releasing a free lock would let two holders in at once.

@@ -22,6 +22,7 @@ public:
     CRvLoggedSemaphore& operator=(const CRvLoggedSemaphore&) = delete;
 
     // Blocks until the lock is obtained; never gives up. Not re-entrant.
+    // callerFile lives as long as the program (the guard passes __FILE__).
     void Lock(int callerLine, const char* callerFile);
     void Unlock(const char* callerFile, int callerLine);
 
@@ -34,7 +35,7 @@ public:
 private:
     struct Owner {
         std::uint32_t thread = 0;
-        std::string file;
+        const char* file = ""; // a literal (__FILE__): taking a lock copies no text
         int line = 0;
     };
     Owner CurrentOwner();

@@ -19,7 +19,7 @@ CCandidateFilters::CCandidateFilters(const SearchCriteria& criteria, std::int64_
 {
 }
 
-std::unique_ptr<CRvFileListEntry> CCandidateFilters::Read(const std::string& path, const std::string& passphrase) const
+std::unique_ptr<CRvFileListEntry> CCandidateFilters::Read(std::string path, const std::string& passphrase) const
 {
     // The filters in their order: name, date, length, caller ID.
     if (!PassesNameFilter(m_criteria.fileNamePattern, path))
@@ -51,7 +51,7 @@ std::unique_ptr<CRvFileListEntry> CCandidateFilters::Read(const std::string& pat
         }
     }
     auto entry = std::make_unique<CRvFileListEntry>();
-    entry->SetPath(path);
+    entry->SetPath(std::move(path));
     int result = 0;
     if (descriptor >= 0) {
         result = header.LoadOpenFile(descriptor, size, passphrase);

@@ -18,7 +18,7 @@ public:
     CCandidateFilters(const SearchCriteria& criteria, std::int64_t now);
 
     // The entry for path when it passes every filter, read with passphrase; null otherwise.
-    std::unique_ptr<CRvFileListEntry> Read(const std::string& path, const std::string& passphrase) const;
+    std::unique_ptr<CRvFileListEntry> Read(std::string path, const std::string& passphrase) const;
 
 private:
     const SearchCriteria& m_criteria;

@@ -15,21 +15,27 @@ std::string Cut(std::string_view text, std::size_t capacity)
     return std::string(CutOnCharacterBoundary(text, capacity));
 }
 
+// Where the date guessed from a name like "Line1-20160129-134525.qor" starts, less one. The whole
+// path is searched, so a folder named like "-2..." makes the guess start there.
+std::size_t DateInName(std::string_view path)
+{
+    return path.find("-2");
+}
+
 } // namespace
 
-void CRvFileListEntry::SetPath(const std::string& path)
+void CRvFileListEntry::SetPath(std::string path)
 {
-    m_path = path;
+    m_path = std::move(path);
     m_userIdText = "?";
-    m_dateTimeText = "?";
-    const auto slash = path.rfind('/');
+    m_dateTimeText.clear();
+    m_dateSource = DateSource::FileName;
+    const auto slash = m_path.rfind('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    // The whole path is searched, so a folder named like "-2..." makes the guess start there.
-    const auto dash = path.find("-2");
+    const auto dash = DateInName(m_path);
     if (dash == std::string::npos)
         return;
-    m_dateTimeText = Cut(std::string_view(path).substr(dash + 1), kTextCapacity);
-    m_userIdText = dash > nameStart ? Cut(std::string_view(path).substr(nameStart, dash - nameStart), kTextCapacity)
+    m_userIdText = dash > nameStart ? Cut(std::string_view(m_path).substr(nameStart, dash - nameStart), kTextCapacity)
                                     : std::string();
 }
 
@@ -70,7 +76,8 @@ void CRvFileListEntry::LoadDetailsFrom(const CRvRecordFileHdr& header, int loadR
         m_callerIdText = Cut(DisplayText(header.CallerId()), kTextCapacity);
         m_userIdText = Cut(DisplayText(header.UserId()), kTextCapacity);
         // A header without a start time (a damaged one) shows no date rather than 1970's first second.
-        m_dateTimeText = header.DisplayTime() == 0 ? std::string() : Cut(header.FormatStartTime(), kTextCapacity);
+        m_dateTimeText.clear();
+        m_dateSource = header.DisplayTime() != 0 ? DateSource::Header : DateSource::Stored;
         m_durationText = Cut(header.FormatDuration(), kTextCapacity);
         m_commentText = Cut(DisplayText(header.Comment()), kCommentCapacity);
         m_encrypted = header.IsEncrypted() ? 1 : 0;
@@ -88,6 +95,21 @@ void CRvFileListEntry::LoadDetailsFrom(const CRvRecordFileHdr& header, int loadR
         SetErrorTexts("File error!", "File error! Unable to find or open the filename specified!");
     }
     ReportTotals(durationBefore, importantBefore);
+}
+
+std::string CRvFileListEntry::GetDateTimeText() const
+{
+    switch (m_dateSource) {
+    case DateSource::FileName: {
+        const auto dash = DateInName(m_path);
+        return dash == std::string::npos ? "?" : Cut(std::string_view(m_path).substr(dash + 1), kTextCapacity);
+    }
+    case DateSource::Header:
+        return WallClockText(m_displayTime);
+    case DateSource::Stored:
+        break;
+    }
+    return m_dateTimeText;
 }
 
 std::int64_t CRvFileListEntry::GetStartTime() const
@@ -117,6 +139,7 @@ void CRvFileListEntry::SetErrorTexts(const char* shortText, const char* comment)
     m_callerIdText = shortText;
     m_durationText = shortText;
     m_dateTimeText = shortText;
+    m_dateSource = DateSource::Stored;
     m_userIdText = shortText;
 }
 

@@ -34,7 +34,7 @@ public:
     CRvFileListEntry& operator=(const CRvFileListEntry&) = default;
 
     // Sets the path and guesses the user and date texts from a name like "Line1-20160129-134525.qor".
-    void SetPath(const std::string& path);
+    void SetPath(std::string path);
     // Reads the header once and fills every detail; failures become the error texts of the columns.
     // Header texts are kept as shown: UTF-8, or converted from Windows-1252.
     void LoadDetails(const std::string& passphrase);
@@ -71,7 +71,8 @@ public:
     void SetCallerIdText(const std::string& callerId) { m_callerIdText = callerId; }
     const std::string& GetUserIdText() const { return m_userIdText; }
     const std::string& GetDurationText() const { return m_durationText; }
-    const std::string& GetDateTimeText() const { return m_dateTimeText; }
+    // Formatted when asked for: a list of thousands shows a screenful, a script may show none.
+    std::string GetDateTimeText() const;
     const std::string& GetCommentText() const { return m_commentText; }
     void SetComment(const std::string& comment);
     const std::string& GetExtraSecondsText() const { return m_extraSecondsText; }
@@ -103,6 +104,9 @@ private:
     std::int32_t m_hasBookmark = 0;
     std::int32_t m_encrypted = 0;
     bool m_missing = false;
+    // The date text is made when asked for, from the file name or the header's start, or kept.
+    enum class DateSource : std::uint8_t { FileName, Header, Stored };
+    DateSource m_dateSource = DateSource::Stored;
     COwnerLink m_owner;
     std::string m_path;
     std::string m_callerIdText = "?";

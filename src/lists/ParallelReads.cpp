@@ -20,9 +20,8 @@ constexpr auto kSlowRead = std::chrono::microseconds(250);
 
 class CReaderPool {
 public:
-    CReaderPool(std::size_t count, const std::function<bool()>& keepGoing, const std::function<void(std::size_t)>& read)
-        : m_count(count)
-        , m_keepGoing(keepGoing)
+    CReaderPool(const TakeNext& take, const ReadIndex& read)
+        : m_take(take)
         , m_read(read)
     {
     }
@@ -47,16 +46,19 @@ public:
     }
 
 private:
-    // Reads one more index; false when there is none left or the caller wants no more.
+    // Reads one more item; false once there is none left or the caller wants no more.
     bool ReadNext()
     {
-        if (!m_keepGoing())
+        if (m_finished.load(std::memory_order_relaxed))
             return false;
-        const std::size_t index = m_next.fetch_add(1, std::memory_order_relaxed);
-        if (index >= m_count)
+        // Waiting for the next index is not reading: only the read is timed.
+        const std::optional<std::size_t> index = m_take();
+        if (!index) {
+            m_finished = true;
             return false;
+        }
         const Clock::time_point start = Clock::now();
-        m_read(index);
+        m_read(*index);
         if (Clock::now() - start > kSlowRead)
             m_slowReads.fetch_add(1, std::memory_order_relaxed);
         return true;
@@ -64,7 +66,7 @@ private:
 
     void AddHelpers(int helpers)
     {
-        for (int i = 0; i < helpers && m_next.load(std::memory_order_relaxed) < m_count; ++i) {
+        for (int i = 0; i < helpers && !m_finished.load(std::memory_order_relaxed); ++i) {
             try {
                 m_helpers.emplace_back([this] {
                     // The readers work for a search that runs below normal priority; so do they.
@@ -77,10 +79,9 @@ private:
         }
     }
 
-    const std::size_t m_count;
-    const std::function<bool()>& m_keepGoing;
-    const std::function<void(std::size_t)>& m_read;
-    std::atomic<std::size_t> m_next{ 0 };
+    const TakeNext& m_take;
+    const ReadIndex& m_read;
+    std::atomic<bool> m_finished{ false };
     std::atomic<int> m_slowReads{ 0 };
     std::vector<std::thread> m_helpers; // touched by the calling thread only
 };
@@ -97,10 +98,23 @@ int ConfiguredReaders()
     return kAdaptiveReaders;
 }
 
-void ReadInParallel(std::size_t count, int readers, const std::function<bool()>& keepGoing,
-    const std::function<void(std::size_t index)>& read)
+void ReadAsTaken(int readers, const TakeNext& take, const ReadIndex& read)
 {
-    CReaderPool(count, keepGoing, read).Run(readers);
+    CReaderPool(take, read).Run(readers);
+}
+
+void ReadInParallel(std::size_t count, int readers, const std::function<bool()>& keepGoing, const ReadIndex& read)
+{
+    std::atomic<std::size_t> next{ 0 };
+    ReadAsTaken(
+        readers,
+        [&]() -> std::optional<std::size_t> {
+            if (!keepGoing())
+                return std::nullopt;
+            const std::size_t index = next.fetch_add(1, std::memory_order_relaxed);
+            return index < count ? std::optional(index) : std::nullopt;
+        },
+        read);
 }
 
 } // namespace qor

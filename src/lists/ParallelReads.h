@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 
 namespace qor {
 
@@ -19,10 +20,16 @@ constexpr int kAdaptiveReaders = 0;
 // The number of readers chosen by QOR_SEARCH_READERS (1 to 32), or kAdaptiveReaders.
 int ConfiguredReaders();
 
-// Calls read(index) for every index below count, with readers as above (the calling thread is one
-// of them). Before taking each index a reader asks keepGoing; once it says no, no new index is
-// taken. Returns once every reader has finished.
-void ReadInParallel(std::size_t count, int readers, const std::function<bool()>& keepGoing,
-    const std::function<void(std::size_t index)>& read);
+using TakeNext = std::function<std::optional<std::size_t>()>;
+using ReadIndex = std::function<void(std::size_t index)>;
+
+// Each reader (the calling thread is one of them, readers as above) calls take for an index, which
+// may wait for one to come, and reads it; once take gives none, no reader takes another. Returns
+// once every reader has finished.
+void ReadAsTaken(int readers, const TakeNext& take, const ReadIndex& read);
+
+// Calls read(index) for every index below count. Before taking each index a reader asks keepGoing;
+// once it says no, no new index is taken.
+void ReadInParallel(std::size_t count, int readers, const std::function<bool()>& keepGoing, const ReadIndex& read);
 
 } // namespace qor

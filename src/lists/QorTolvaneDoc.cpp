@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace qor {
@@ -17,6 +18,11 @@ bool FileExists(const std::string& path)
 {
     struct stat status { };
     return stat(path.c_str(), &status) == 0;
+}
+
+std::size_t PathHash(std::string_view path)
+{
+    return std::hash<std::string_view>{}(path);
 }
 
 } // namespace
@@ -31,16 +37,83 @@ bool CQorTolvaneDoc::AddEntry(std::unique_ptr<CRvFileListEntry> entry)
     return entry && FileExists(entry->GetPath()) && Insert(std::move(entry));
 }
 
+bool CQorTolvaneDoc::Contains(const std::string& path) const
+{
+    return IndexHolds(PathHash(path), path);
+}
+
+bool CQorTolvaneDoc::IndexHolds(std::size_t hash, const std::string& path) const
+{
+    BuildIndex();
+    const auto [first, last] = m_index.equal_range(hash);
+    return std::any_of(first, last, [&](const auto& item) { return item.second->GetPath() == path; });
+}
+
+void CQorTolvaneDoc::BuildIndex() const
+{
+    if (m_indexed)
+        return;
+    m_index.clear();
+    m_indexed = true;
+    m_index.reserve(m_entries.size());
+    for (const auto& entry : m_entries)
+        m_index.emplace(PathHash(entry->GetPath()), entry.get());
+    m_indexed = true;
+}
+
+void CQorTolvaneDoc::UnIndex(const CRvFileListEntry* entry)
+{
+    if (!m_indexed)
+        return; // the entry leaves the list before the index is built from it
+    const auto holdsEntry = [entry](const auto& item) { return item.second == entry; };
+    const auto [first, last] = m_index.equal_range(PathHash(entry->GetPath()));
+    if (const auto item = std::find_if(first, last, holdsEntry); item != last) {
+        m_index.erase(item);
+        return;
+    }
+    // Its path was changed while it was listed: no pointer to it may stay behind.
+    std::erase_if(m_index, holdsEntry);
+}
+
 bool CQorTolvaneDoc::AddFoundEntry(std::unique_ptr<CRvFileListEntry> entry)
 {
     return entry && Insert(std::move(entry));
 }
 
+void CQorTolvaneDoc::AddFoundEntries(std::vector<std::unique_ptr<CRvFileListEntry>>& entries)
+{
+    if (!m_entries.empty()) {
+        Reserve(entries.size());
+        for (auto& entry : entries)
+            AddFoundEntry(std::move(entry));
+        entries.clear();
+        return;
+    }
+    m_entries.reserve(entries.size());
+    for (auto& entry : entries) {
+        if (!entry)
+            continue;
+        TakeIntoTotals(*entry, +1);
+        entry->SetOwner(this);
+        m_entries.push_back(std::move(entry));
+    }
+    entries.clear();
+    m_indexed = m_entries.empty();
+    m_modified = m_modified || !m_entries.empty();
+}
+
+void CQorTolvaneDoc::Reserve(std::size_t more)
+{
+    m_entries.reserve(m_entries.size() + more);
+    m_index.reserve(m_entries.size() + more);
+}
+
 bool CQorTolvaneDoc::Insert(std::unique_ptr<CRvFileListEntry> entry)
 {
-    const auto [position, inserted] = m_index.emplace(entry->GetPath(), entry.get());
-    if (!inserted)
+    const std::size_t hash = PathHash(entry->GetPath());
+    if (IndexHolds(hash, entry->GetPath()))
         return false;
+    m_index.emplace(hash, entry.get());
     TakeIntoTotals(*entry, +1);
     entry->SetOwner(this);
     m_entries.push_back(std::move(entry));
@@ -65,7 +138,7 @@ std::unique_ptr<CRvFileListEntry> CQorTolvaneDoc::TakeEntry(int index)
     const auto position = m_entries.begin() + index;
     TakeIntoTotals(**position, -1);
     (*position)->SetOwner(nullptr);
-    m_index.erase((*position)->GetPath());
+    UnIndex(position->get());
     std::unique_ptr<CRvFileListEntry> entry = std::move(*position);
     m_entries.erase(position);
     m_modified = true;
@@ -148,9 +221,9 @@ bool CQorTolvaneDoc::Load(const std::string& path, const std::string& passphrase
 std::unordered_set<std::string> CQorTolvaneDoc::ListedPaths() const
 {
     std::unordered_set<std::string> paths;
-    paths.reserve(m_index.size());
-    for (const auto& [path, entry] : m_index)
-        paths.insert(path);
+    paths.reserve(m_entries.size());
+    for (const auto& entry : m_entries)
+        paths.insert(entry->GetPath());
     return paths;
 }
 
@@ -183,8 +256,7 @@ bool CQorTolvaneDoc::Adopt(ListFile&& file, CXmlError* error)
         m_folder = *file.folder;
     if (error)
         *error = file.error;
-    m_entries.reserve(m_entries.size() + file.entries.size());
-    m_index.reserve(m_entries.size() + file.entries.size());
+    Reserve(file.entries.size());
     for (auto& entry : file.entries)
         Insert(std::move(entry)); // a call listed here already is left out
     if (wasEmpty)

@@ -42,6 +42,9 @@ public:
     // The same for an entry whose file the search read a moment ago, without asking again whether
     // the file exists.
     bool AddFoundEntry(std::unique_ptr<CRvFileListEntry> entry);
+    // The same for a search's result, whose paths differ from each other: into an empty list they
+    // go without a look at each, and the list learns its paths only when it is first asked.
+    void AddFoundEntries(std::vector<std::unique_ptr<CRvFileListEntry>>& entries);
     void RemoveEntry(int index);
     // Takes the entry out of the list and hands it over (null for a row that is not there).
     std::unique_ptr<CRvFileListEntry> TakeEntry(int index);
@@ -52,7 +55,7 @@ public:
 
     int GetCount() const { return static_cast<int>(m_entries.size()); }
     CRvFileListEntry* GetEntry(int index) const;
-    bool Contains(const std::string& path) const { return m_index.contains(path); }
+    bool Contains(const std::string& path) const;
     const EntryList& Entries() const { return m_entries; }
 
     // Always the sums over the entries: entries report their own changes (see IListEntryOwner).
@@ -105,13 +108,20 @@ public:
 
 private:
     bool Insert(std::unique_ptr<CRvFileListEntry> entry);
+    bool IndexHolds(std::size_t hash, const std::string& path) const;
+    void BuildIndex() const;
+    void Reserve(std::size_t more);
+    void UnIndex(const CRvFileListEntry* entry);
     void TakeIntoTotals(const CRvFileListEntry& entry, int sign);
 
     int m_kind = kListFolder;
     std::string m_folder;
     EntryList m_entries;
     // Hashed: compiling or loading a list of tens of thousands of calls checks every path once.
-    std::unordered_map<std::string, CRvFileListEntry*> m_index;
+    // The entries by the hash of their paths: a list of thousands keeps no second copy of each path,
+    // and an entry is told from another of the same hash by the path it holds.
+    mutable std::unordered_multimap<std::size_t, CRvFileListEntry*> m_index;
+    mutable bool m_indexed = true; // false until a list filled all at once is first asked
     int m_importantCount = 0;
     std::int64_t m_totalDuration = 0;
     SearchCriteria m_criteria;

@@ -4,6 +4,7 @@
 #include "foundation/Singleton.h"
 #include "foundation/ThreadPriority.h"
 #include "lists/ArchiveLookup.h"
+#include "lists/CandidateFeed.h"
 #include "lists/CandidateReader.h"
 #include "lists/ParallelReads.h"
 #include "lists/QorTolvaneDoc.h"
@@ -11,6 +12,10 @@
 
 #include <ctime>
 #include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <unordered_set>
 
 namespace qor {
 
@@ -31,8 +36,9 @@ void CSearchManager::Prepare(const SearchCriteria& criteria, int sortColumn, boo
     m_criteria = criteria;
     m_sortColumn = sortColumn;
     m_naturalOrder = naturalOrder;
-    m_candidates.clear();
+    m_roots.clear();
     m_sourceMissing = false;
+    m_walkFinished = false;
     m_scanned = 0;
     m_total = 0;
     for (const std::string& source : criteria.sources) {
@@ -41,20 +47,15 @@ void CSearchManager::Prepare(const SearchCriteria& criteria, int sortColumn, boo
             m_sourceMissing = true;
             return;
         }
-        // The files counted are the files scanned: the worker does not walk the folders again.
         // Lists name recordings by their full paths, whatever the source was given as.
         const std::string root = std::filesystem::absolute(source, error).lexically_normal().string();
-        WalkRecordings(root.empty() ? source : root, criteria.includeSubFolders, [this](const std::string& path) {
-            m_candidates.push_back(path);
-            ++m_total;
-            return true;
-        });
+        m_roots.push_back(root.empty() ? source : root);
     }
 }
 
 CSearchManager::Status CSearchManager::GetStatus() const
 {
-    return { m_sourceMissing.load(), m_scanned.load(), m_total.load() };
+    return { m_sourceMissing.load(), m_scanned.load(), m_total.load(), m_walkFinished.load() };
 }
 
 bool CSearchManager::StartSearch()
@@ -65,6 +66,8 @@ bool CSearchManager::StartSearch()
         QOR_SEMAPHORE_GUARD(m_lock);
         m_results.clear();
         m_scanned = 0;
+        m_total = 0;
+        m_walkFinished = false;
     }
     return Start(kPriorityNormal);
 }
@@ -83,22 +86,55 @@ int CSearchManager::Run()
     LowerCurrentThreadPriority(kPriorityBelowNormal);
     const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
     const CCandidateFilters filters(m_criteria, std::time(nullptr));
+    const auto keepGoing = [this] { return IsRunning(); };
+    CCandidateFeed feed;
+    // The folders are walked while the files found so far are read: the walk of a large tree
+    // costs no time of its own. Without a thread for it, the walk comes first.
+    std::thread walker;
+    try {
+        walker = std::thread([&] { Walk(feed); });
+    } catch (const std::system_error&) {
+        Walk(feed);
+    }
     // Several reads in flight; each file lands in its own slot, so the list comes out in walk
     // order whatever the number of readers.
-    std::vector<std::unique_ptr<CRvFileListEntry>> found(m_candidates.size());
     const int readers = m_readerCount != kAdaptiveReaders ? m_readerCount : ConfiguredReaders();
-    ReadInParallel(
-        m_candidates.size(), readers, [this] { return IsRunning(); },
+    ReadAsTaken(
+        readers, [&] { return feed.Take(keepGoing); },
         [&](std::size_t index) {
-            found[index] = filters.Read(m_candidates[index], passphrase);
+            CCandidateFeed::Candidate& candidate = feed.At(index);
+            candidate.entry = filters.Read(std::move(candidate.path), passphrase);
             ++m_scanned;
         });
-    for (auto& entry : found)
-        if (entry)
-            m_results.push_back(std::move(entry));
+    if (walker.joinable())
+        walker.join();
+    for (CCandidateFeed::Candidate& candidate : feed.All())
+        if (candidate.entry)
+            m_results.push_back(std::move(candidate.entry));
     if (IsRunning())
         SortEntries(m_results, m_sortColumn, m_naturalOrder, m_archive.get());
     return 0;
+}
+
+void CSearchManager::Walk(CCandidateFeed& feed)
+{
+    // Handed over a folder's worth at a time, so that readers and walk seldom meet at the lock.
+    constexpr std::size_t kBatch = 64;
+    std::vector<std::string> found;
+    for (const std::string& root : m_roots) {
+        const bool walked = WalkRecordings(root, m_criteria.includeSubFolders, [&](const std::string& path) {
+            found.push_back(path);
+            ++m_total;
+            if (found.size() >= kBatch)
+                feed.Add(found);
+            return IsRunning();
+        });
+        if (!walked)
+            break;
+    }
+    feed.Add(found);
+    feed.Close();
+    m_walkFinished = true;
 }
 
 void CSearchManager::MoveResultsTo(CQorTolvaneDoc* document)
@@ -107,9 +143,13 @@ void CSearchManager::MoveResultsTo(CQorTolvaneDoc* document)
     if (m_results.empty() || !document)
         return;
     document->SetCriteria(m_criteria);
-    for (auto& entry : m_results)
-        document->AddFoundEntry(std::move(entry));
-    m_results.clear();
+    // One walk never finds a path twice; sources that overlap do (a folder and a call in it).
+    if (m_roots.size() > 1) {
+        std::unordered_set<std::string_view> seen;
+        seen.reserve(m_results.size());
+        std::erase_if(m_results, [&](const auto& entry) { return !seen.insert(entry->GetPath()).second; });
+    }
+    document->AddFoundEntries(m_results);
 }
 
 void CSearchManager::HandOffTo(CQorTolvaneDoc* document)

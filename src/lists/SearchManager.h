@@ -1,5 +1,5 @@
-// Compiles recording lists: the calling thread counts the candidate files, a worker thread reads
-// and filters them (with several reads in flight) and sorts the result, and the caller, polling
+// Compiles recording lists: a worker thread walks the sources while it reads and filters the files
+// found so far (with several reads in flight), then sorts the result, and the caller, polling
 // GetStatus, hands the result to a list document. The worker holds the manager's lock for the
 // whole scan, so no one sees a half-sorted result.
 #pragma once
@@ -16,6 +16,7 @@
 
 namespace qor {
 
+class CCandidateFeed;
 class CQorTolvaneDoc;
 class IArchiveLookup;
 
@@ -24,14 +25,15 @@ public:
     struct Status {
         bool sourceMissing = false;
         std::int32_t scanned = 0;
-        std::int32_t total = 0;
+        std::int32_t total = 0; // the recordings found so far: it grows while the walk goes on
+        bool walkFinished = false;
     };
 
     CSearchManager();
     ~CSearchManager() override;
 
-    // Clears the results, takes the criteria and counts the recordings of every source. A source
-    // that is empty or does not exist stops the count and blocks the start.
+    // Clears the results and takes the criteria. A source that is empty or does not exist blocks
+    // the start.
     void Prepare(const SearchCriteria& criteria, int sortColumn = kColumnDateTime, bool naturalOrder = true);
     void SetReplaceList(bool replace) { m_replaceList = replace; }
     bool GetReplaceList() const { return m_replaceList; }
@@ -59,11 +61,14 @@ protected:
 
 private:
     CRvLoggedSemaphore m_lock{ "SEARCH_MANAGER" };
-    std::vector<std::string> m_candidates; // the recordings counted by Prepare, in walk order
+    void Walk(CCandidateFeed& feed);
+
+    std::vector<std::string> m_roots; // the sources as full paths
     std::vector<std::unique_ptr<CRvFileListEntry>> m_results;
     std::atomic<bool> m_sourceMissing{ false };
     std::atomic<std::int32_t> m_scanned{ 0 };
     std::atomic<std::int32_t> m_total{ 0 };
+    std::atomic<bool> m_walkFinished{ false };
     SearchCriteria m_criteria;
     int m_sortColumn = kColumnDateTime;
     bool m_naturalOrder = true;

@@ -174,14 +174,19 @@ std::string CommentUserText(std::string_view comment)
     return std::string(Trim(text.substr(0, text.find_first_of("\r\n"))));
 }
 
-std::string CommentWholeText(std::string_view comment)
+std::string_view CommentWholeView(std::string_view comment)
 {
     // Views only: lists give thousands of these, each comment up to the field's 1023 bytes.
     std::string_view text = Trim(comment);
     text.remove_prefix(BookmarkLineLength(text));
     if (const auto warning = text.find(kWarning); warning != std::string_view::npos)
         text = text.substr(0, warning);
-    return std::string(Trim(text));
+    return Trim(text);
+}
+
+std::string CommentWholeText(std::string_view comment)
+{
+    return std::string(CommentWholeView(comment));
 }
 
 } // namespace qor

@@ -24,6 +24,8 @@ std::string CommentUserText(std::string_view comment);
 // The user's own words with every line, as data formats give them: no bookmark line, no system
 // block, no blanks around them.
 std::string CommentWholeText(std::string_view comment);
+// The same as a part of the comment given.
+std::string_view CommentWholeView(std::string_view comment);
 
 // Seconds as HH:MM:SS, each part at least two digits (3725 gives 01:02:05, 360000 gives 100:00:00).
 std::string FormatHhMmSs(long long seconds);

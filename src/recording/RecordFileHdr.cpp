@@ -1,5 +1,6 @@
 #include "recording/RecordFileHdr.h"
 
+#include "foundation/CallTime.h"
 #include "foundation/LocaleFormat.h"
 #include "foundation/RegularFile.h"
 #include "foundation/SecretText.h"
@@ -290,10 +291,7 @@ std::int64_t CRvRecordFileHdr::DisplayTime() const
 
 std::string CRvRecordFileHdr::FormatStartTime() const
 {
-    const auto seconds = static_cast<std::time_t>(DisplayTime());
-    std::tm broken{};
-    gmtime_r(&seconds, &broken);
-    return std::string(FirstCharacters(FormatLocaleDateTime(broken), 20));
+    return WallClockText(DisplayTime());
 }
 
 std::string CRvRecordFileHdr::FormatDuration() const

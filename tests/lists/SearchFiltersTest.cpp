@@ -177,4 +177,31 @@ TEST(EntrySort, ColumnsHaveTheirNaturalOrders)
 }
 
 } // namespace
+TEST(EntrySort, CallsEqualInTheColumnGoByPathWhateverTheirOrderBefore)
+{
+    // Entries not read yet are equal in every column: their paths alone decide, in both directions.
+    const auto sorted = [](const std::vector<const char*>& paths, int column, bool natural) {
+        std::vector<std::unique_ptr<CRvFileListEntry>> entries;
+        for (const char* path : paths) {
+            entries.push_back(std::make_unique<CRvFileListEntry>());
+            entries.back()->SetPath(path);
+        }
+        SortEntries(entries, column, natural, nullptr);
+        std::string names;
+        for (const auto& entry : entries)
+            names += entry->GetPath().back();
+        return names;
+    };
+    const std::pair<std::vector<const char*>, const char*> cases[] = {
+        { { "/x/a", "/x/b", "/x/c", "/x/d" }, "abcd" }, // in path order already, as a walk gives them
+        { { "/x/d", "/x/b", "/x/a", "/x/c" }, "abcd" },
+        { { "/x/a", "/x/b", "/x/d", "/x-/c" }, "cabd" }, // a walk's order that is not the paths' order
+    };
+    for (const auto& [paths, expected] : cases)
+        for (const int column : { kColumnDateTime, kColumnDuration, kColumnArchived, kColumnUserId })
+            for (const bool natural : { true, false })
+                EXPECT_EQ(sorted(paths, column, natural), expected)
+                    << "column " << column << (natural ? "" : " reversed");
+}
+
 } // namespace qor

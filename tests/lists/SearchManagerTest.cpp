@@ -2,6 +2,7 @@
 
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "lists/CandidateReader.h"
 #include "lists/QorTolvaneDoc.h"
 #include "samplegen/SampleRecording.h"
 #include "support/RecordingFolder.h"
@@ -31,7 +32,7 @@ protected:
     {
         manager.Prepare(criteria);
         const CSearchManager::Status counted = manager.GetStatus();
-        if (counted.sourceMissing || counted.total == 0)
+        if (counted.sourceMissing)
             return counted;
         manager.SetReplaceList(replace);
         EXPECT_TRUE(manager.StartSearch());
@@ -98,7 +99,7 @@ TEST_F(SearchManager, AMissingSourceStopsTheSearchBeforeItStarts)
         manager.Prepare(AllOf({ folder.File("calls"), missing }));
         const auto status = manager.GetStatus();
         EXPECT_TRUE(status.sourceMissing);
-        EXPECT_EQ(status.total, 1) << "the sources before it were counted";
+        EXPECT_EQ(status.total, 0) << "nothing is walked before the start";
         EXPECT_FALSE(manager.StartSearch());
         EXPECT_FALSE(manager.IsRunning());
     }
@@ -211,7 +212,7 @@ TEST_F(SearchManager, CancellingLeavesTheResultsUnsortedAndUnhanded)
     EXPECT_LT(std::chrono::steady_clock::now() - cancelled, 100ms) << "Cancel stops the readers at once";
     EXPECT_FALSE(manager.IsRunning());
     const auto status = manager.GetStatus();
-    ASSERT_LT(status.scanned, status.total) << "the worker finished before it could be stopped";
+    ASSERT_LT(status.scanned, 3000) << "the worker finished before it could be stopped";
     const auto paths = manager.GetResultPaths();
     EXPECT_TRUE(std::is_sorted(paths.begin(), paths.end())) << "still in the order of the walk";
     EXPECT_EQ(paths.size(), static_cast<std::size_t>(status.scanned));
@@ -237,6 +238,24 @@ TEST_F(SearchManager, ReRunReplacesAndADropAdds)
     EXPECT_EQ(document.GetCount(), 3) << "a drop adds, skipping calls already listed";
 }
 
+TEST_F(SearchManager, OverlappingSourcesListEachCallOnceAndTheListKnowsItsCalls)
+{
+    folder.Write("o/a.qor");
+    folder.Write("o/deep/b.qor");
+    CQorTolvaneDoc document;
+    Compile(AllOf({ folder.File("o"), folder.File("o/a.qor"), folder.File("o/deep"), folder.File("o") }), document);
+    ASSERT_EQ(document.GetCount(), 2);
+    EXPECT_TRUE(document.Contains(folder.File("o/deep/b.qor")));
+    EXPECT_FALSE(document.Contains(folder.File("o/c.qor")));
+    auto again = std::make_unique<CRvFileListEntry>();
+    again->SetPath(folder.File("o/a.qor"));
+    EXPECT_FALSE(document.AddFoundEntry(std::move(again))) << "a call listed already is refused";
+    const std::string removed = document.GetEntry(0)->GetPath();
+    document.RemoveEntry(0);
+    EXPECT_FALSE(document.Contains(removed));
+    EXPECT_TRUE(document.Contains(document.GetEntry(0)->GetPath()));
+}
+
 TEST_F(SearchManager, LinkedFoldersFifosAndVanishedFilesAreHandledAsAUserExpects)
 {
     folder.Write("w/a.qor");
@@ -247,14 +266,13 @@ TEST_F(SearchManager, LinkedFoldersFifosAndVanishedFilesAreHandledAsAUserExpects
     fs::create_symlink("nothing.qor", folder.File("w/dangling.qor"));
     ASSERT_EQ(mkfifo(folder.File("w/pipe.qor").c_str(), 0644), 0);
 
-    manager.Prepare(AllOf({ folder.File("w") }));
-    EXPECT_EQ(manager.GetStatus().total, 3) << "a, gone and b through the link, each once";
-    fs::remove(folder.File("w/gone.qor")); // an archive job deletes it meanwhile
-    ASSERT_TRUE(manager.StartSearch());
-    while (manager.IsRunning())
-        std::this_thread::sleep_for(1ms);
+    CQorTolvaneDoc before;
+    EXPECT_EQ(Compile(AllOf({ folder.File("w") }), before).total, 3) << "a, gone and b through the link, each once";
+    // An archive job deletes a call between the walk and its read: no call to list, no error row.
+    fs::remove(folder.File("w/gone.qor"));
+    EXPECT_EQ(CCandidateFilters(AllOf({}), 0).Read(folder.File("w/gone.qor"), ""), nullptr);
     CQorTolvaneDoc document;
-    manager.HandOffTo(&document);
+    Compile(AllOf({ folder.File("w") }), document);
     ASSERT_EQ(document.GetCount(), 2);
     std::set<std::string> paths;
     for (const auto& entry : document.Entries()) {

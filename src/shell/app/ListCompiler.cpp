@@ -43,16 +43,13 @@ bool CListCompiler::Compile(const SearchCriteria& criteria, Into into, CListWind
     m_progress->Begin();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     m_search.Prepare(criteria);
-    const CSearchManager::Status counted = m_search.GetStatus();
-    if (counted.sourceMissing || counted.total == 0) {
+    if (m_search.GetStatus().sourceMissing) {
         End();
         QMessageBox::information(&m_mainWindow, QApplication::applicationDisplayName(),
             QStringLiteral("No recordings found which match your specified criteria."));
         return false;
     }
     m_search.SetReplaceList(into == Into::SameList);
-    m_progress->SetText(ShellText(IDS_COMPILING_LIST, 0, counted.total));
-    m_progress->SetRange(1, counted.total);
     if (!m_search.StartSearch()) {
         End();
         QMessageBox::warning(&m_mainWindow, QApplication::applicationDisplayName(),
@@ -68,11 +65,13 @@ void CListCompiler::Tick()
 {
     const CSearchManager::Status status = m_search.GetStatus();
     const bool cancelled = m_progress && m_progress->IsCancelled();
-    if (!cancelled && m_progress) {
+    // Until the walk has found every file the bar cannot say how far the reading is.
+    if (!cancelled && m_progress && status.total > 0) {
+        m_progress->SetRange(status.walkFinished ? 1 : 0, status.walkFinished ? status.total : 0);
         m_progress->SetValue(status.scanned);
         m_progress->SetText(ShellText(IDS_COMPILING_LIST, status.scanned, status.total));
     }
-    if (status.scanned != status.total && m_search.IsRunning()) {
+    if (m_search.IsRunning()) {
         if (cancelled) {
             m_search.StopSearch();
             End();
@@ -86,8 +85,9 @@ void CListCompiler::Tick()
 void CListCompiler::HandOff()
 {
     // Nothing passed the filters: said so, and no list changes (a list's own search run again
-    // does empty it: none of its calls match any more).
-    if (m_into != Into::SameList && m_search.GetResultCount() == 0) {
+    // does empty it: none of its calls match any more, unless its folders hold no calls at all).
+    const bool noneFound = m_search.GetStatus().total == 0;
+    if (noneFound || (m_into != Into::SameList && m_search.GetResultCount() == 0)) {
         QMessageBox::information(&m_mainWindow, QApplication::applicationDisplayName(),
             QStringLiteral("No recordings found which match your specified criteria."));
         return;
