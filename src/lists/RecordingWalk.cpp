@@ -81,6 +81,8 @@ public:
 
     bool Folder(const std::string& folder)
     {
+        if (m_rules.keepGoing && !m_rules.keepGoing())
+            return false;
         struct stat status { };
         // A folder reached a second time (through a link, or a link loop) is not walked again, nor
         // is the excluded one, which counts as seen from the start.

@@ -23,6 +23,8 @@ struct CWalkRules {
     std::vector<CFolderIdentity> excluded;
     // Asked for each symbolic link met (to a recording or a folder); false leaves it out.
     std::function<bool(const std::string& link)> followLink;
+    // Asked before each folder is read; false stops the walk (a cancel in a tree of other files).
+    std::function<bool()> keepGoing;
 };
 
 // Calls visit with each recording path; stops early when visit returns false. Returns false when

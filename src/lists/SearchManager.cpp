@@ -121,14 +121,19 @@ void CSearchManager::Walk(CCandidateFeed& feed)
     // Handed over a folder's worth at a time, so that readers and walk seldom meet at the lock.
     constexpr std::size_t kBatch = 64;
     std::vector<std::string> found;
+    CWalkRules rules;
+    rules.keepGoing = [this] { return IsRunning(); };
     for (const std::string& root : m_roots) {
-        const bool walked = WalkRecordings(root, m_criteria.includeSubFolders, [&](const std::string& path) {
-            found.push_back(path);
-            ++m_total;
-            if (found.size() >= kBatch)
-                feed.Add(found);
-            return IsRunning();
-        });
+        const bool walked = WalkRecordings(
+            root, m_criteria.includeSubFolders,
+            [&](const std::string& path) {
+                found.push_back(path);
+                ++m_total;
+                if (found.size() >= kBatch)
+                    feed.Add(found);
+                return IsRunning();
+            },
+            rules);
         if (!walked)
             break;
     }

@@ -4,6 +4,7 @@
 #include "foundation/Singleton.h"
 #include "lists/CandidateReader.h"
 #include "lists/QorTolvaneDoc.h"
+#include "lists/RecordingWalk.h"
 #include "samplegen/SampleRecording.h"
 #include "support/RecordingFolder.h"
 #include "support/Unprivileged.h"
@@ -216,6 +217,21 @@ TEST_F(SearchManager, CancellingLeavesTheResultsUnsortedAndUnhanded)
     const auto paths = manager.GetResultPaths();
     EXPECT_TRUE(std::is_sorted(paths.begin(), paths.end())) << "still in the order of the walk";
     EXPECT_EQ(paths.size(), static_cast<std::size_t>(status.scanned));
+}
+
+TEST_F(SearchManager, ACancelStopsTheWalkBetweenFoldersThatHoldNoCalls)
+{
+    for (int i = 0; i < 50; ++i)
+        test::WriteFileText(folder.File("tree/" + std::to_string(100 + i) + "/notes.txt"), "no call here");
+    folder.Write("tree/999/last.qor");
+    int asked = 0;
+    CWalkRules rules;
+    rules.keepGoing = [&] { return ++asked < 10; };
+    std::vector<std::string> found;
+    EXPECT_FALSE(WalkRecordings(
+        folder.File("tree"), true, [&](const std::string& path) { return found.push_back(path), true; }, rules));
+    EXPECT_EQ(asked, 10) << "asked before each folder, and no folder read after the no";
+    EXPECT_TRUE(found.empty());
 }
 
 TEST_F(SearchManager, ReRunReplacesAndADropAdds)
