@@ -1,7 +1,7 @@
 // Drawing a two-hour call's waveform 1,000 columns wide, at the whole call, a minute and a second
 // across: from the summary, against scanning every sample of the stretch as a plain repaint would;
 // and what making the summary costs once, when decoding has finished.
-#include "playback/WaveSummary.h"
+#include "recording/WaveSummary.h"
 #include "samplegen/SpeechSignal.h"
 
 #include <algorithm>

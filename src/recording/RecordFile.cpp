@@ -58,6 +58,7 @@ int CRvRecordFile::Open(const std::string& path, const std::string& passphrase)
     if (!opened) {
         // The path stays, as the file itself could be opened; the sound does not.
         StopDecoding();
+        m_summary = {};
         m_pcm = {};
         m_encoded = {};
         m_sampleCount = 0;
@@ -100,6 +101,7 @@ bool CRvRecordFile::ReadAndDecode(
         m_encoded = {};
         m_sampleCount = static_cast<std::int32_t>(m_pcm.size());
         m_decoded = m_sampleCount;
+        Summarise();
     } else {
         m_sampleCount = Decode(m_header.GetCodecTag());
     }
@@ -149,6 +151,7 @@ void CRvRecordFile::WaitForDecoding()
 void CRvRecordFile::Close()
 {
     StopDecoding();
+    m_summary = {};
     m_pcm = {};
     m_encoded = {};
     m_path.clear();
@@ -204,6 +207,7 @@ std::int32_t CRvRecordFile::Decode(std::int32_t codecTag)
         m_encoded = {};
         m_decoding = false;
         m_decoded = static_cast<std::int32_t>(m_pcm.size());
+        Summarise();
         return static_cast<std::int32_t>(m_pcm.size());
     }
     case kCodecImaAdpcm:
@@ -277,7 +281,14 @@ void CRvRecordFile::RunImaAdpcmDecoder()
 void CRvRecordFile::FinishDecoding()
 {
     m_encoded = {};
-    m_decoding.store(false, std::memory_order_release);
+    if (!m_stopRequested.load(std::memory_order_relaxed))
+        Summarise();
+    m_decoding.store(false, std::memory_order_release); // publishes the summary with the samples
+}
+
+void CRvRecordFile::Summarise()
+{
+    m_summary = CWaveSummary(m_pcm); // m_pcm has its final size before any decoder starts
 }
 
 void CRvRecordFile::SetCallerId(const std::string& callerId)
@@ -321,6 +332,7 @@ void CRvRecordFile::SetSamples(std::vector<std::int16_t> samples)
     m_pcm = std::move(samples);
     m_sampleCount = static_cast<std::int32_t>(m_pcm.size());
     m_decoded = m_sampleCount;
+    Summarise();
 }
 
 int CRvRecordFile::Commit()

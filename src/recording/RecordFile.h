@@ -6,6 +6,7 @@
 #include "foundation/FileIdentity.h"
 #include "recording/AESCipher.h"
 #include "recording/RecordFileHdr.h"
+#include "recording/WaveSummary.h"
 
 #include <atomic>
 #include <cstdint>
@@ -49,6 +50,9 @@ public:
     // Samples decoded so far; everything below it is final.
     std::int32_t GetDecodedCount() const { return m_decoded.load(std::memory_order_acquire); }
     bool IsDecoding() const { return m_decoding.load(std::memory_order_acquire); }
+    // The waveform of the whole sound, made once decoding is complete (by the decoder, so that
+    // the window never waits for it); null while decoding runs.
+    const CWaveSummary* GetSummary() const { return IsDecoding() ? nullptr : &m_summary; }
     // True when no decoder runs or it is far enough ahead for playback to start.
     bool IsReady() const;
     // Stops the decoder and returns only once it can no longer touch the buffers.
@@ -89,7 +93,10 @@ private:
     void RunImaAdpcmDecoder();
     void FinishDecoding();
 
+    void Summarise();
+
     std::vector<std::int16_t> m_pcm;
+    CWaveSummary m_summary; // of m_pcm
     std::vector<std::uint8_t> m_encoded;
     std::atomic<bool> m_decoding{ false };
     std::atomic<bool> m_stopRequested{ false };

@@ -64,6 +64,14 @@ TEST_F(RecordFile, EveryVersionAndCodecDecodesToTheExpectedLength)
             EXPECT_GT(
                 std::count_if(samples.begin(), samples.end(), [](std::int16_t s) { return std::abs(s) > 500; }), 1000)
                 << "sound, not silence";
+            // The waveform is there as soon as decoding is over, and is the sound's.
+            const CWaveSummary* summary = file.GetSummary();
+            ASSERT_NE(summary, nullptr);
+            const auto all = file.GetSamples(0, file.GetSampleCount());
+            const auto [least, greatest] = std::minmax_element(all.begin(), all.end());
+            EXPECT_EQ(summary->SampleCount(), all.size());
+            EXPECT_EQ(summary->Extremes(0, all.size()).least, *least);
+            EXPECT_EQ(summary->Extremes(0, all.size()).greatest, *greatest);
         }
     }
 }

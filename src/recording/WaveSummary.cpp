@@ -1,4 +1,4 @@
-#include "playback/WaveSummary.h"
+#include "recording/WaveSummary.h"
 
 #include <algorithm>
 

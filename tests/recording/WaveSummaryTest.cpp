@@ -1,5 +1,5 @@
 // The waveform summary against a scan of every sample: any stretch, any width.
-#include "playback/WaveSummary.h"
+#include "recording/WaveSummary.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
