@@ -23,6 +23,7 @@
 #include "shell/lists/RecordingListView.h"
 #include "shell/lists/RecordingTable.h"
 #include "shell/panels/AccessPanel.h"
+#include "shell/player/PlayerForm.h"
 #include "shell/player/PlayerPanel.h"
 
 #include <QAction>
@@ -114,6 +115,13 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
             m_playerPanel->Stop(); // hiding the player, however it is done, stops the call and goes back to its start
         m_menus->playerPanel->setChecked(shown);
     });
+    // What the player changes in the loaded call shows in every list that holds it.
+    connect(&m_playerPanel->Form(), &CPlayerForm::CallChanged, this, [this](int code, const QString& path) {
+        for (CListWindow* list : Lists())
+            list->View().ApplyCallChange(code, path.toStdString());
+    });
+    connect(&m_playerPanel->Form(), &CPlayerForm::Played, this,
+        [](const QString& path) { Singleton<CCallHistory>::Instance()->AddPlayed(path.toStdString()); });
     connect(menus.encryption, &QAction::triggered, this, &CMainFrame::EnterPassphrase);
     connect(menus.cascade, &QAction::triggered, this, [this] {
         m_area->setViewMode(QMdiArea::SubWindowView);
@@ -185,6 +193,7 @@ void CMainFrame::ConnectList(CListWindow& list)
     connect(&view, &CQorTolvaneView::CallChanged, this, [this](int code, const QString& path) {
         for (CListWindow* other : Lists())
             other->View().ApplyCallChange(code, path.toStdString());
+        m_playerPanel->ShowLoadedCall(); // its icons follow what the lists changed
     });
     connect(&view, &CQorTolvaneView::RerunSearch, this, [this, &list](const SearchCriteria& criteria) {
         m_compiler->Compile(criteria, CListCompiler::Into::SameList, &list);

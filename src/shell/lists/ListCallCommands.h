@@ -49,7 +49,8 @@ public:
     bool IsBusy() const { return m_busy; }
 
 Q_SIGNALS:
-    // 0: marked important, 1: un-marked, 2: deleted (the main window tells the other lists).
+    // 0: marked important, 1: un-marked, 2: deleted, 3: bookmark changed (the main window tells
+    // the other lists).
     void CallChanged(int code, const QString& path);
     // The user wants to enter the passphrase that opens an encrypted call.
     void PassphraseWanted();

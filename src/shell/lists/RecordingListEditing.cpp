@@ -120,6 +120,12 @@ void CQorTolvaneView::ApplyCallChange(int code, const std::string& path)
             Q_EMIT ListChanged();
             return;
         }
+        if (code == 3) { // its bookmark (and so its comment) changed in the file: read it again
+            entry->ReloadDetails(Singleton<CSettings>::Instance()->GetPassphrase());
+            m_model->RowChanged(row);
+            UpdateTotals();
+            return;
+        }
         entry->SetImportant(code == 0 ? 1 : 0);
         m_model->RowChanged(row);
         UpdateTotals();

@@ -1,12 +1,12 @@
-// The "Player Panel" docked at the bottom. The player's controls and its waveform come with the
-// player's own window; until then the panel names the call loaded for playing and whether it plays.
+// The "Player Panel" docked at the bottom: the player form (the loaded call, its waveform and the
+// buttons that play it) in a dock the user can hide, float or move.
 #pragma once
 
 #include <QDockWidget>
 
-class QLabel;
-
 namespace qor {
+
+class CPlayerForm;
 
 class CPlayerPanel : public QDockWidget {
     Q_OBJECT
@@ -18,9 +18,10 @@ public:
     void ShowLoadedCall(const QString& problem = {});
     // Stops playback and goes back to the start (the panel's Stop).
     void Stop();
+    CPlayerForm& Form() { return *m_form; }
 
 private:
-    QLabel* m_call;
+    CPlayerForm* m_form;
 };
 
 } // namespace qor

@@ -2,6 +2,7 @@
 // playing and closing lists, through the real windows on the offscreen platform.
 #include "shell/app/MainWindow.h"
 
+#include "MainWindowFixture.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "platform/VirtualWaveOut.h"
@@ -55,52 +56,7 @@ namespace {
 namespace fs = std::filesystem;
 using View = CQorTolvaneView;
 
-class MainWindow : public ::testing::Test {
-protected:
-    MainWindow()
-    {
-        Singleton<CPlaybackManager>::Instance()->SetWaveOut(std::make_unique<CVirtualWaveOut>(50.0));
-        frame = std::make_unique<CMainFrame>(recentFiles);
-        frame->resize(1200, 800);
-        frame->show();
-    }
-
-    ~MainWindow() override
-    {
-        Singleton<CPlaybackManager>::Instance()->CloseRecording();
-        for (CListWindow* list : frame->Lists())
-            list->Document().SetModifiedFlag(false);
-        frame.reset();
-    }
-
-    std::string Call(const std::string& name, int seconds, const char* caller = ">5551234")
-    {
-        samplegen::CSampleCall call;
-        call.durationSeconds = seconds;
-        call.callerId = caller;
-        return calls.Write("calls/" + name, call);
-    }
-
-    CListWindow& Compile(const std::string& source)
-    {
-        frame->CompileFolders({ QString::fromStdString(source) }, false);
-        EXPECT_TRUE(test::RunEventsUntil([&] { return !frame->Compiler().IsRunning(); }, 10'000));
-        return *frame->ActiveList();
-    }
-
-    std::vector<int> Durations(CListWindow& list)
-    {
-        std::vector<int> seconds;
-        for (const auto& entry : list.Document().Entries())
-            seconds.push_back(entry->GetDurationSeconds());
-        return seconds;
-    }
-
-    test::CDataFolderSandbox sandbox;
-    test::CRecordingFolder calls;
-    CRecentFiles recentFiles;
-    std::unique_ptr<CMainFrame> frame;
-};
+class MainWindow : public CMainWindowFixture { };
 
 TEST_F(MainWindow, CompilesAListWithTheCriteriaOfTheCreateDialog)
 {

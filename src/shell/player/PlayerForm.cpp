@@ -1,0 +1,367 @@
+#include "shell/player/PlayerForm.h"
+
+#include "foundation/LocaleFormat.h"
+#include "foundation/Singleton.h"
+#include "playback/PlaybackManager.h"
+#include "recording/Bookmark.h"
+#include "shell/player/OutputScope.h"
+
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QShortcut>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <map>
+
+namespace qor {
+namespace {
+
+CPlaybackManager& Playback()
+{
+    return *Singleton<CPlaybackManager>::Instance();
+}
+
+QLabel* MakeIcon(QWidget* parent, const QString& name)
+{
+    auto* icon = new QLabel(parent);
+    icon->setObjectName(name);
+    icon->setFixedSize(18, 18);
+    return icon;
+}
+
+} // namespace
+
+CPlayerForm::CPlayerForm(QWidget* parent)
+    : QWidget(parent)
+    , m_transport(Playback())
+    , m_title(new QLabel(this))
+    , m_dateTime(new QLabel(this))
+    , m_duration(new QLabel(this))
+    , m_elapsed(new QLabel(QStringLiteral("00:00:00"), this))
+    , m_importantIcon(MakeIcon(this, QStringLiteral("ImportantState")))
+    , m_commentIcon(MakeIcon(this, QStringLiteral("CommentState")))
+    , m_bookmarkIcon(MakeIcon(this, QStringLiteral("BookmarkState")))
+    , m_encryptedIcon(MakeIcon(this, QStringLiteral("EncryptedState")))
+    , m_scope(new COutputScope(this))
+{
+    setObjectName(QStringLiteral("PlayerForm"));
+    setMinimumSize(650, 220);
+    m_title->setObjectName(QStringLiteral("LoadedCall"));
+    m_title->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+    m_title->setFocusPolicy(Qt::StrongFocus); // F6 reaches the panel, and a screen reader reads the call
+    QFont bold = m_title->font();
+    bold.setBold(true);
+    m_title->setFont(bold);
+    m_dateTime->setObjectName(QStringLiteral("DateAndTime"));
+    m_duration->setObjectName(QStringLiteral("Duration"));
+    m_elapsed->setObjectName(QStringLiteral("Elapsed"));
+    m_elapsed->setAccessibleName(QStringLiteral("Elapsed time"));
+
+    auto* details = new QHBoxLayout;
+    details->addWidget(m_title, 1);
+    const auto labelled = [&](const QString& caption, QLabel* value) {
+        auto* label = new QLabel(caption, this);
+        label->setBuddy(value);
+        value->setAccessibleName(caption.chopped(1));
+        details->addWidget(label);
+        details->addWidget(value);
+        details->addSpacing(12);
+    };
+    labelled(QStringLiteral("Date and Time:"), m_dateTime);
+    labelled(QStringLiteral("Duration:"), m_duration);
+    labelled(QStringLiteral("Elapsed:"), m_elapsed);
+    for (QLabel* icon : { m_importantIcon, m_commentIcon, m_bookmarkIcon, m_encryptedIcon })
+        details->addWidget(icon);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(2);
+    // Icons of their own: the style's media icons are faint, and these read on light and dark.
+    const auto bundled
+        = [](const char* name) { return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name))); };
+    const QIcon bookmark(QStringLiteral(":/icons/bookmark.svg"));
+    m_back30 = AddButton(QStringLiteral("Back 30 seconds"), bundled("back-30"),
+        QStringLiteral("Step the call back 30 seconds (Shift+Left)"), nullptr);
+    m_back10 = AddButton(QStringLiteral("Back 10 seconds"), bundled("back-10"),
+        QStringLiteral("Step the call back 10 seconds (Left)"), nullptr);
+    m_play = AddButton(QStringLiteral("Play"), bundled("play"), QStringLiteral("Play the call (Space, Ctrl+Space)"),
+        &CPlayerForm::PlayStep);
+    m_pause = AddButton(QStringLiteral("Pause"), bundled("pause"),
+        QStringLiteral("Pause playback of the call (Space, Ctrl+Space)"), &CPlayerForm::PauseStep);
+    m_stop = AddButton(
+        QStringLiteral("Stop"), bundled("stop"), QStringLiteral("Stop playing the call"), &CPlayerForm::StopStep);
+    m_forward10 = AddButton(QStringLiteral("Forward 10 seconds"), bundled("forward-10"),
+        QStringLiteral("Step the call forward 10 seconds (Right)"), nullptr);
+    m_forward30 = AddButton(QStringLiteral("Forward 30 seconds"), bundled("forward-30"),
+        QStringLiteral("Step the call forward 30 seconds (Shift+Right)"), nullptr);
+    m_markStart = AddButton(QStringLiteral("Bookmark start"), bookmark,
+        QStringLiteral("Bookmark the call: mark where the part starts (Ctrl+B, [)"), nullptr);
+    m_markEnd = AddButton(QStringLiteral("Bookmark end"), bookmark,
+        QStringLiteral("Bookmark the call: mark where the part ends (Ctrl+B, ])"), nullptr);
+    m_markClear = AddButton(QStringLiteral("Clear bookmark"), bookmark,
+        QStringLiteral("Bookmark the call: clear the bookmark (Ctrl+B)"), nullptr);
+    m_markStart->setText(QStringLiteral("Start"));
+    m_markEnd->setText(QStringLiteral("End"));
+    m_markClear->setText(QStringLiteral("Clear"));
+    for (QToolButton* button : { m_markStart, m_markEnd, m_markClear })
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_fileDetails = AddButton(
+        QStringLiteral("File Details"), bundled("file-details"), QStringLiteral("File Details: mark, eject"), nullptr);
+    m_addToReview = AddButton(QStringLiteral("Add to Calls for Review"), bundled("add-to-review"),
+        QStringLiteral("Add the call to Calls for Review"), nullptr);
+    m_history = AddButton(QStringLiteral("History"), bundled("history"),
+        QStringLiteral("The calls played since the program started"), nullptr);
+    const std::pair<QToolButton*, std::int32_t> steps[] = { { m_back30, -kLongStep }, { m_back10, -kShortStep },
+        { m_forward10, kShortStep }, { m_forward30, kLongStep } };
+    for (const auto& [button, samples] : steps)
+        connect(button, &QToolButton::clicked, this, [this, samples = samples] { Step(samples); });
+    connect(m_markStart, &QToolButton::clicked, this, [this] { ApplyBookmark(m_marks.Press(m_transport.Position())); });
+    connect(m_markEnd, &QToolButton::clicked, this, [this] { ApplyBookmark(m_marks.Press(m_transport.Position())); });
+    connect(m_markClear, &QToolButton::clicked, this, [this] { ApplyBookmark(m_marks.Press(m_transport.Position())); });
+    const std::initializer_list<QToolButton*> groups[]
+        = { { m_back30, m_back10, m_play, m_pause, m_stop, m_forward10, m_forward30 },
+              { m_markStart, m_markEnd, m_markClear }, { m_fileDetails, m_addToReview, m_history } };
+    for (const auto& group : groups) {
+        for (QToolButton* button : group)
+            buttons->addWidget(button);
+        buttons->addSpacing(16);
+    }
+    buttons->addStretch(1);
+    BuildMenu();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->addLayout(details);
+    layout->addWidget(m_scope, 1);
+    layout->addLayout(buttons);
+
+    connect(m_scope, &COutputScope::SeekRequested, this, [this](std::int32_t sample) {
+        if (m_transport.SeekTo(sample))
+            ShowPosition();
+    });
+    // Keys of the panel: they act while the focus is in it, so the lists keep theirs.
+    const auto key = [this](const QKeySequence& sequence, auto action) {
+        auto* shortcut = new QShortcut(sequence, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    const auto playOrPause = [this] { m_transport.IsPlaying() ? PauseStep() : PlayStep(); };
+    key(QKeySequence(Qt::Key_Space), playOrPause);
+    key(QKeySequence(Qt::CTRL | Qt::Key_Space), playOrPause);
+    key(QKeySequence(Qt::Key_Left), [this] { Step(-kShortStep); });
+    key(QKeySequence(Qt::Key_Right), [this] { Step(kShortStep); });
+    key(QKeySequence(Qt::SHIFT | Qt::Key_Left), [this] { Step(-kLongStep); });
+    key(QKeySequence(Qt::SHIFT | Qt::Key_Right), [this] { Step(kLongStep); });
+    key(QKeySequence(Qt::Key_Home), [this] {
+        if (m_transport.SeekTo(0))
+            ShowPosition();
+    });
+    key(QKeySequence(Qt::Key_End), [this] {
+        if (m_transport.SeekTo(std::max(m_transport.SampleCount() - 1, 0)))
+            ShowPosition();
+    });
+    key(QKeySequence(Qt::CTRL | Qt::Key_B), [this] { ApplyBookmark(m_marks.Advance(m_transport.Position())); });
+    key(QKeySequence(Qt::Key_BracketLeft), [this] { ApplyBookmark(m_marks.MarkStart(m_transport.Position())); });
+    key(QKeySequence(Qt::Key_BracketRight), [this] { ApplyBookmark(m_marks.MarkEnd(m_transport.Position())); });
+
+    m_timer.setInterval(kTickMs);
+    connect(&m_timer, &QTimer::timeout, this, &CPlayerForm::Tick);
+    m_timer.start();
+    Refresh();
+}
+
+QToolButton* CPlayerForm::AddButton(
+    const QString& name, const QIcon& icon, const QString& tip, void (CPlayerForm::*action)())
+{
+    auto* button = new QToolButton(this);
+    button->setObjectName(name);
+    button->setAccessibleName(name);
+    button->setIcon(icon);
+    button->setIconSize(QSize(20, 20));
+    button->setToolTip(tip);
+    button->setAutoRaise(true);
+    if (action)
+        connect(button, &QToolButton::clicked, this, action);
+    return button;
+}
+
+void CPlayerForm::BuildMenu()
+{
+    m_fileMenu = new QMenu(this);
+    QMenu* important = m_fileMenu->addMenu(QStringLiteral("Important"));
+    important->addAction(QStringLiteral("Mark Important"), this, [this] { MarkImportant(true); });
+    important->addAction(QStringLiteral("Un-Mark Important"), this, [this] { MarkImportant(false); });
+    m_fileMenu->addAction(QStringLiteral("Eject File"), this, &CPlayerForm::Eject);
+    m_fileDetails->setMenu(m_fileMenu);
+    m_fileDetails->setPopupMode(QToolButton::InstantPopup);
+}
+
+void CPlayerForm::Refresh(const QString& problem)
+{
+    CPlaybackManager& playback = Playback();
+    if (!playback.IsOpen()) {
+        m_title->setText(problem.isEmpty() ? QStringLiteral("No call loaded.") : problem);
+        m_dateTime->clear();
+        m_duration->clear();
+        m_elapsed->setText(QStringLiteral("00:00:00"));
+        m_marks.Reset();
+        m_scope->SetRecording(nullptr);
+        m_shownPath.clear();
+        for (QLabel* icon : { m_importantIcon, m_commentIcon, m_bookmarkIcon, m_encryptedIcon })
+            SetIcon(icon, nullptr, false);
+        EnableControls();
+        return;
+    }
+    const CRvRecordFile& recording = playback.GetRecording();
+    const CRvRecordFileHdr& header = recording.GetHeader();
+    const QFileInfo file(QString::fromStdString(recording.GetPath()));
+    m_title->setText(QStringLiteral("File - %1.qor").arg(file.completeBaseName()));
+    m_dateTime->setText(header.DisplayTime() == 0 ? QString() : QString::fromStdString(header.FormatStartTime()));
+    m_duration->setText(QString::fromStdString(header.FormatDuration()));
+    int start = -1, end = -1;
+    const bool stored = recording.GetBookmark(start, end);
+    m_marks.Load(stored, start, end);
+    if (m_shownPath != recording.GetPath()) // the same call shown again keeps its zoom
+        m_scope->SetRecording(&recording);
+    m_shownPath = recording.GetPath();
+    m_scope->SetBookmark(m_marks.Start(), m_marks.End());
+    SetIcon(m_importantIcon, "important", header.Important() != 0);
+    SetIcon(m_commentIcon, "comment", !CommentWholeView(header.Comment()).empty());
+    SetIcon(m_bookmarkIcon, "bookmark", stored && start >= 0 && end > start);
+    SetIcon(m_encryptedIcon, "encrypted", header.IsEncrypted());
+    ShowPosition();
+    EnableControls();
+}
+
+void CPlayerForm::SetIcon(QLabel* icon, const char* name, bool on)
+{
+    static const std::map<QString, QString> names = { { QStringLiteral("ImportantState"), QStringLiteral("Important") },
+        { QStringLiteral("CommentState"), QStringLiteral("Comment") },
+        { QStringLiteral("BookmarkState"), QStringLiteral("Bookmark") },
+        { QStringLiteral("EncryptedState"), QStringLiteral("Encrypted") } };
+    const QString what = names.at(icon->objectName());
+    icon->setAccessibleName(what + (on ? QStringLiteral(": yes") : QStringLiteral(": no")));
+    icon->setToolTip(icon->accessibleName());
+    if (!name) {
+        icon->clear();
+        return;
+    }
+    const QIcon image(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
+    icon->setPixmap(image.pixmap(QSize(16, 16), on ? QIcon::Normal : QIcon::Disabled));
+    icon->setEnabled(on);
+}
+
+void CPlayerForm::PlayStep()
+{
+    if (m_transport.Play())
+        Q_EMIT Played(QString::fromStdString(Playback().GetRecording().GetPath()));
+    EnableControls();
+}
+
+void CPlayerForm::PauseStep()
+{
+    m_transport.Pause();
+    EnableControls();
+}
+
+void CPlayerForm::StopStep()
+{
+    m_transport.Stop();
+    ShowPosition();
+    EnableControls();
+}
+
+void CPlayerForm::Step(std::int32_t samples)
+{
+    m_transport.Step(samples);
+    ShowPosition();
+    EnableControls();
+}
+
+void CPlayerForm::Eject()
+{
+    m_transport.Stop();
+    Playback().CloseRecording();
+    Refresh();
+}
+
+QString CPlayerForm::ElapsedText() const
+{
+    return m_elapsed->text();
+}
+
+void CPlayerForm::Tick()
+{
+    if (!Playback().IsOpen())
+        return;
+    if (m_transport.StopAtEnd())
+        EnableControls();
+    ShowPosition();
+}
+
+void CPlayerForm::ShowPosition()
+{
+    const std::int32_t position = m_transport.Position();
+    m_elapsed->setText(QString::fromStdString(FormatHhMmSs(position / CPlayerTransport::kSamplesPerSecond)));
+    m_scope->SetPosition(position);
+}
+
+void CPlayerForm::EnableControls()
+{
+    CPlaybackManager& playback = Playback();
+    const bool open = playback.IsOpen();
+    const bool playing = m_transport.IsPlaying();
+    for (QToolButton* button : { m_back30, m_back10, m_play, m_pause, m_forward10, m_forward30, m_markStart, m_markEnd,
+             m_markClear, m_fileDetails, m_history })
+        button->setEnabled(open);
+    m_stop->setEnabled(open && (playing || m_transport.IsPaused()));
+    m_play->setVisible(!playing);
+    m_pause->setVisible(playing);
+    // Calls for Review come with their panel; until then the button says so by being disabled.
+    m_addToReview->setEnabled(false);
+    m_history->setEnabled(false);
+    ShowBookmarkStep();
+}
+
+void CPlayerForm::ShowBookmarkStep()
+{
+    m_markStart->setVisible(m_marks.Next() == CBookmarkMarks::Step::Start);
+    m_markEnd->setVisible(m_marks.Next() == CBookmarkMarks::Step::End);
+    m_markClear->setVisible(m_marks.Next() == CBookmarkMarks::Step::Clear);
+}
+
+void CPlayerForm::ApplyBookmark(const CBookmarkMarks::Change& change)
+{
+    CPlaybackManager& playback = Playback();
+    if (!playback.IsOpen())
+        return;
+    m_scope->SetBookmark(m_marks.Start(), m_marks.End());
+    ShowBookmarkStep();
+    if (!change.store)
+        return;
+    CRvRecordFile& recording = playback.GetRecording();
+    if (!recording.SetBookmark(change.startSeconds, change.endSeconds) && change.startSeconds >= 0)
+        return;
+    if (recording.IsDirty() && recording.Commit() == 0)
+        return;
+    SetIcon(m_bookmarkIcon, "bookmark", change.startSeconds >= 0);
+    Q_EMIT CallChanged(3, QString::fromStdString(recording.GetPath()));
+}
+
+void CPlayerForm::MarkImportant(bool important)
+{
+    CPlaybackManager& playback = Playback();
+    if (!playback.IsOpen())
+        return;
+    CRvRecordFile& recording = playback.GetRecording();
+    recording.SetImportant(important ? 1 : 0);
+    if (recording.IsDirty() && recording.Commit() == 0)
+        return;
+    SetIcon(m_importantIcon, "important", important);
+    Q_EMIT CallChanged(important ? 0 : 1, QString::fromStdString(recording.GetPath()));
+}
+
+} // namespace qor

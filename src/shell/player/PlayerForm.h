@@ -1,0 +1,89 @@
+// The player panel's contents: the loaded call's title, date and time, duration and elapsed time,
+// its four state icons, the scope, the transport and bookmark buttons and the file menu. A timer
+// keeps the elapsed time and the scope's position up to date and stops the call at its end. The
+// rules of the buttons live in the core (CPlayerTransport, CBookmarkMarks); this shows them.
+#pragma once
+
+#include "playback/BookmarkMarks.h"
+#include "playback/PlayerTransport.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <string>
+
+class QLabel;
+class QMenu;
+class QToolButton;
+
+namespace qor {
+
+class COutputScope;
+
+class CPlayerForm : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kTickMs = 200;
+    static constexpr std::int32_t kShortStep = 80'000; // ten seconds
+    static constexpr std::int32_t kLongStep = 240'000; // thirty seconds
+
+    explicit CPlayerForm(QWidget* parent = nullptr);
+
+    // Shows what the playback manager holds now, or why the selected call could not be loaded.
+    void Refresh(const QString& problem = {});
+    void PlayStep();
+    void PauseStep();
+    void StopStep();
+    void Step(std::int32_t samples);
+    void Eject();
+
+    COutputScope& Scope() { return *m_scope; }
+    QString ElapsedText() const;
+
+Q_SIGNALS:
+    // The loaded call changed in its file: 0 marked important, 1 un-marked, 3 bookmark.
+    void CallChanged(int code, const QString& path);
+    // A call started playing (for the play history).
+    void Played(const QString& path);
+
+private:
+    QToolButton* AddButton(const QString& name, const QIcon& icon, const QString& tip, void (CPlayerForm::*action)());
+    void BuildMenu();
+    void Tick();
+    void ShowPosition();
+    void EnableControls();
+    void ShowBookmarkStep();
+    void ApplyBookmark(const CBookmarkMarks::Change& change);
+    void MarkImportant(bool important);
+    void SetIcon(QLabel* icon, const char* name, bool on);
+
+    CPlayerTransport m_transport;
+    CBookmarkMarks m_marks;
+    QLabel* m_title;
+    QLabel* m_dateTime;
+    QLabel* m_duration;
+    QLabel* m_elapsed;
+    QLabel* m_importantIcon;
+    QLabel* m_commentIcon;
+    QLabel* m_bookmarkIcon;
+    QLabel* m_encryptedIcon;
+    COutputScope* m_scope;
+    QToolButton* m_back30 = nullptr;
+    QToolButton* m_back10 = nullptr;
+    QToolButton* m_play = nullptr;
+    QToolButton* m_pause = nullptr;
+    QToolButton* m_stop = nullptr;
+    QToolButton* m_forward10 = nullptr;
+    QToolButton* m_forward30 = nullptr;
+    QToolButton* m_markStart = nullptr;
+    QToolButton* m_markEnd = nullptr;
+    QToolButton* m_markClear = nullptr;
+    QToolButton* m_fileDetails = nullptr;
+    QToolButton* m_addToReview = nullptr;
+    QToolButton* m_history = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QTimer m_timer;
+    std::string m_shownPath; // the call the scope shows
+};
+
+} // namespace qor

@@ -1,0 +1,173 @@
+// The player panel as a user drives it: the transport and its rules at the ends of a call, the
+// stop at the end, the bookmark buttons and keys, the important mark, and the scope, through the
+// real main window on the offscreen platform.
+#include "MainWindowFixture.h"
+#include "recording/RecordFileHdr.h"
+#include "shell/lists/RecordingListView.h"
+#include "shell/player/OutputScope.h"
+#include "shell/player/PlayerForm.h"
+#include "support/WidgetTesting.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPalette>
+#include <QTest>
+#include <QToolButton>
+
+namespace qor {
+namespace {
+
+constexpr std::int32_t kSecond = 8000;
+
+class PlayerPanel : public CMainWindowFixture {
+protected:
+    // Compiles the folder, selects the call in the list and waits until it can play.
+    CListWindow& Load(const std::string& name, int seconds)
+    {
+        Call(name, seconds);
+        CListWindow& list = Compile(calls.File("calls"));
+        list.View().SelectRows({ 0 });
+        EXPECT_TRUE(test::RunEventsUntil([] { return !Playback().GetRecording().IsDecoding(); }, 10'000));
+        return list;
+    }
+
+    static CPlaybackManager& Playback() { return *Singleton<CPlaybackManager>::Instance(); }
+    CPlayerForm& Form() { return *frame->findChild<CPlayerForm*>(); }
+    QToolButton& Button(const QString& name) { return *Form().findChild<QToolButton*>(name); }
+    void SeekTo(std::int32_t sample) { Q_EMIT Form().Scope().SeekRequested(sample); }
+
+    static bool StoredBookmark(const std::string& path, int& start, int& end)
+    {
+        CRvRecordFileHdr header;
+        return header.Load(path, "") > 0 && header.ParseBookmark(start, end);
+    }
+};
+
+TEST_F(PlayerPanel, StepsPastEitherEndStopAndRewindAndACallPlayedToItsEndPlaysAgain)
+{
+    Load("minute.qor", 60);
+    CPlayerForm& form = Form();
+    ASSERT_TRUE(Playback().IsOpen());
+    EXPECT_TRUE(form.findChild<QLabel*>(QStringLiteral("LoadedCall"))->text() == QStringLiteral("File - minute.qor"));
+
+    SeekTo(20 * kSecond);
+    EXPECT_EQ(form.ElapsedText(), QStringLiteral("00:00:20"));
+    QTest::mouseClick(&Button(QStringLiteral("Back 30 seconds")), Qt::LeftButton);
+    EXPECT_EQ(Playback().GetPosition(), 0) << "back 30 s at 20 s stops and rewinds";
+    EXPECT_EQ(form.ElapsedText(), QStringLiteral("00:00:00"));
+
+    SeekTo(55 * kSecond);
+    QTest::mouseClick(&Button(QStringLiteral("Forward 10 seconds")), Qt::LeftButton);
+    EXPECT_EQ(Playback().GetPosition(), 0) << "forward 10 s with 5 s left stops and rewinds";
+    QTest::mouseClick(&Button(QStringLiteral("Forward 30 seconds")), Qt::LeftButton);
+    EXPECT_EQ(Playback().GetPosition(), 30 * kSecond);
+
+    // Played (fifty times faster than real time) to its end, the call stops, and Play starts it again.
+    QTest::mouseClick(&Button(QStringLiteral("Play")), Qt::LeftButton);
+    ASSERT_TRUE(Playback().IsPlaying());
+    EXPECT_TRUE(Button(QStringLiteral("Pause")).isVisible());
+    EXPECT_FALSE(Button(QStringLiteral("Play")).isVisible());
+    QTest::mouseClick(&Button(QStringLiteral("Back 10 seconds")), Qt::LeftButton);
+    EXPECT_TRUE(Playback().IsPlaying()) << "a step keeps a playing call playing";
+    ASSERT_TRUE(test::RunEventsUntil([] { return !Playback().IsPlaying(); }, 5'000)) << "stopped at the end";
+    EXPECT_EQ(Playback().GetPosition(), 0);
+    EXPECT_TRUE(Button(QStringLiteral("Play")).isVisible());
+    QTest::mouseClick(&Button(QStringLiteral("Play")), Qt::LeftButton);
+    EXPECT_TRUE(Playback().IsPlaying()) << "Play after the end starts the call again";
+    QTest::mouseClick(&Button(QStringLiteral("Pause")), Qt::LeftButton);
+    EXPECT_TRUE(Playback().IsPaused());
+    EXPECT_TRUE(Button(QStringLiteral("Stop")).isEnabled());
+    QTest::mouseClick(&Button(QStringLiteral("Stop")), Qt::LeftButton);
+    EXPECT_FALSE(Playback().IsPaused());
+    EXPECT_EQ(Playback().GetPosition(), 0);
+    EXPECT_FALSE(Button(QStringLiteral("Stop")).isEnabled());
+}
+
+TEST_F(PlayerPanel, ABookmarkAndAMarkSetInThePanelReachTheFileAndEveryListThatShowsTheCall)
+{
+    CListWindow& first = Load("call.qor", 40);
+    CListWindow& second = Compile(calls.File("calls"));
+    const std::string path = first.Document().GetEntry(0)->GetPath();
+    first.View().SelectRows({ 0 });
+    CPlayerForm& form = Form();
+    int start = -1, end = -1;
+
+    SeekTo(25 * kSecond);
+    QTest::mouseClick(&Button(QStringLiteral("Bookmark start")), Qt::LeftButton);
+    EXPECT_FALSE(Button(QStringLiteral("Bookmark start")).isVisible());
+    SeekTo(5 * kSecond);
+    QTest::mouseClick(&Button(QStringLiteral("Bookmark end")), Qt::LeftButton);
+    ASSERT_TRUE(StoredBookmark(path, start, end));
+    EXPECT_EQ(start, 5) << "an end before the start swaps them";
+    EXPECT_EQ(end, 25);
+    EXPECT_TRUE(Button(QStringLiteral("Clear bookmark")).isVisible());
+    for (CListWindow* list : { &first, &second })
+        EXPECT_TRUE(list->Document().GetEntry(0)->HasBookmark()) << "the BM column of every open list";
+    EXPECT_TRUE(Button(QStringLiteral("Play")).isEnabled());
+    EXPECT_FALSE(Button(QStringLiteral("Stop")).isEnabled());
+    test::SaveScreenshot(*frame, QStringLiteral("player-panel-bookmark"));
+    form.Scope().ZoomIn();
+    form.Scope().ZoomIn();
+    EXPECT_EQ(form.Scope().ViewLength(), 10 * kSecond);
+    test::SaveScreenshot(form, QStringLiteral("player-panel-zoomed"));
+
+    // Ctrl+B clears the stored bookmark and marks a new start; an end within the first second is
+    // shown but not written.
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    form.findChild<QLabel*>(QStringLiteral("LoadedCall"))->setFocus();
+    SeekTo(0);
+    QTest::keyClick(&form, Qt::Key_B, Qt::ControlModifier);
+    EXPECT_FALSE(StoredBookmark(path, start, end));
+    EXPECT_FALSE(second.Document().GetEntry(0)->HasBookmark());
+    SeekTo(kSecond);
+    QTest::keyClick(&form, Qt::Key_B, Qt::ControlModifier);
+    EXPECT_FALSE(StoredBookmark(path, start, end));
+    EXPECT_EQ(form.Scope().ViewStart(), 0);
+    // "]" alone bookmarks from the beginning to the position.
+    SeekTo(12 * kSecond);
+    QTest::keyClick(&form, Qt::Key_BracketRight);
+    ASSERT_TRUE(StoredBookmark(path, start, end));
+    EXPECT_EQ(end, 12);
+
+    auto* menu = Button(QStringLiteral("File Details")).menu();
+    ASSERT_NE(menu, nullptr);
+    for (QAction* action : menu->actions())
+        if (action->menu())
+            for (QAction* item : action->menu()->actions())
+                if (item->text() == QStringLiteral("Mark Important"))
+                    item->trigger();
+    for (CListWindow* list : { &first, &second })
+        EXPECT_EQ(list->Document().GetEntry(0)->GetImportant(), 1);
+    CRvRecordFileHdr header;
+    ASSERT_GT(header.Load(path, ""), 0);
+    EXPECT_EQ(header.Important(), 1);
+}
+
+TEST_F(PlayerPanel, TheScopeIsReadableInADarkDesktopToo)
+{
+    Load("dark.qor", 90);
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(32, 32, 32));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(24, 24, 24));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(48, 48, 48));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    frame->setPalette(dark);
+    SeekTo(70 * kSecond);
+    const QImage shot = Form().Scope().grab().toImage();
+    test::SaveScreenshot(*frame, QStringLiteral("player-panel-dark"));
+    int green = 0, red = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor pixel = shot.pixelColor(x, y);
+            green += pixel == QColor(0, 255, 0);
+            red += pixel == QColor(255, 0, 0);
+        }
+    EXPECT_GT(green, shot.width()) << "the waveform is drawn";
+    EXPECT_GE(red, (shot.height() - 5) * 3) << "the position line, three pixels wide, over the drawing area";
+}
+
+} // namespace
+} // namespace qor
