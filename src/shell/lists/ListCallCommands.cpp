@@ -3,12 +3,14 @@
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "foundation/Utf8Text.h"
 #include "lists/QorTolvaneDoc.h"
 #include "platform/Trash.h"
 #include "playback/PlaybackManager.h"
 #include "recording/HeaderUpdate.h"
 #include "recording/UnreadableReason.h"
 #include "shell/common/ShellTexts.h"
+#include "shell/dialogs/AnnotateDialog.h"
 #include "shell/dialogs/ProgressDialog.h"
 #include "shell/lists/CallExport.h"
 #include "shell/lists/FailureMessages.h"
@@ -251,6 +253,41 @@ void CListCallCommands::SetCallerId(int row, const QString& callerId)
     if (recording.GetPath() == path)
         recording.GetHeader().SetCallerId(text);
     m_model.RowChanged(row);
+}
+
+void CListCallCommands::Annotate(int row)
+{
+    CRvFileListEntry* entry = m_document.GetEntry(row);
+    if (!entry)
+        return;
+    const std::string path = entry->GetPath();
+    CRvRecordFileHdr stored;
+    if (stored.Load(path, Passphrase()) <= 0) {
+        ExplainUnplayable(path);
+        return;
+    }
+    CAnnotateDialog dialog(QString::fromStdString(DisplayText(stored.Comment())), &m_owner);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const std::string text = dialog.Comment().toStdString();
+    CRvRecordFileHdr header;
+    int loaded = 0;
+    const auto setComment = [&text](CRvRecordFileHdr& read) {
+        read.SetComment(text);
+        return true;
+    };
+    const CHeaderUpdate result = UpdateRecordingHeader(path, Passphrase(), setComment, header, loaded);
+    const int error = errno;
+    if (result != CHeaderUpdate::Done) {
+        ShowFailures(m_owner, QStringLiteral("The comment could not be changed:"),
+            { NamedFailure(path, HeaderChangeFailure(path, result, header, loaded, error)) });
+        return;
+    }
+    CRvRecordFile& recording = Singleton<CPlaybackManager>::Instance()->GetRecording();
+    if (recording.GetPath() == path)
+        recording.GetHeader().SetComment(text);
+    // The comment may carry the bookmark too: every list that shows the call reads it again.
+    Q_EMIT CallChanged(3, QString::fromStdString(path));
 }
 
 } // namespace qor

@@ -34,6 +34,9 @@ public:
     void SetMailer(std::unique_ptr<IMailer> mailer);
 
     void MarkImportant(const std::vector<int>& rows, bool important);
+    // "Annotate the call": the comment of one call, edited in the annotation dialog and written
+    // into its file on OK.
+    void Annotate(int row);
     // Asks first; true when the list changed.
     bool Delete(const std::vector<int>& rows);
     void Export(const std::vector<int>& rows, Format format, Part part = Part::Whole);

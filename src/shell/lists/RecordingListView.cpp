@@ -188,6 +188,11 @@ void CQorTolvaneView::BuildButtons()
                 Q_EMIT ListChanged();
             });
     connect(m_buttons[kDelete], &QToolButton::clicked, this, &CQorTolvaneView::DeleteSelected);
+    connect(m_buttons[kAnnotate], &QToolButton::clicked, this, [this] {
+        const std::vector<int> rows = SelectedRows();
+        if (rows.size() == 1)
+            m_commands->Annotate(rows.front());
+    });
     connect(m_buttons[kArchive], &QToolButton::clicked, this, &CQorTolvaneView::ShowArchiveMenu);
 }
 
@@ -251,8 +256,6 @@ void CQorTolvaneView::UpdateButtons()
             m_buttons[button]->setEnabled(false);
     if (settings->IsDeleteDisabled())
         m_buttons[kDelete]->setEnabled(false);
-    // Annotating needs the annotation dialog, which the program does not have yet.
-    m_buttons[kAnnotate]->setEnabled(false);
 }
 
 std::vector<int> CQorTolvaneView::SelectedRows() const
@@ -414,6 +417,8 @@ void CQorTolvaneView::ShowContextMenu(const QPoint& where)
         ->setEnabled(selected);
     menu.addAction(QStringLiteral("Un-Mark Important"), m_buttons[kUnmarkImportant], &QToolButton::click)
         ->setEnabled(selected);
+    menu.addAction(QStringLiteral("Annotate..."), m_buttons[kAnnotate], &QToolButton::click)
+        ->setEnabled(SelectedRows().size() == 1);
     menu.addAction(QStringLiteral("Delete Recordings"), this, &CQorTolvaneView::DeleteSelected)
         ->setEnabled(selected && m_buttons[kDelete]->isEnabled());
     menu.addSeparator();

@@ -4,17 +4,23 @@
 #include "foundation/Singleton.h"
 #include "playback/PlaybackManager.h"
 #include "recording/Bookmark.h"
+#include "shell/player/HistoryDialog.h"
 #include "shell/player/OutputScope.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QShortcut>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <map>
 
 namespace qor {
@@ -50,6 +56,7 @@ CPlayerForm::CPlayerForm(QWidget* parent)
 {
     setObjectName(QStringLiteral("PlayerForm"));
     setMinimumSize(650, 220);
+    setAcceptDrops(true);
     m_title->setObjectName(QStringLiteral("LoadedCall"));
     m_title->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     m_title->setFocusPolicy(Qt::StrongFocus); // F6 reaches the panel, and a screen reader reads the call
@@ -113,7 +120,7 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     m_addToReview = AddButton(QStringLiteral("Add to Calls for Review"), bundled("add-to-review"),
         QStringLiteral("Add the call to Calls for Review"), nullptr);
     m_history = AddButton(QStringLiteral("History"), bundled("history"),
-        QStringLiteral("The calls played since the program started"), nullptr);
+        QStringLiteral("The calls played since the program started"), &CPlayerForm::ShowHistory);
     const std::pair<QToolButton*, std::int32_t> steps[] = { { m_back30, -kLongStep }, { m_back10, -kShortStep },
         { m_forward10, kShortStep }, { m_forward30, kLongStep } };
     for (const auto& [button, samples] : steps)
@@ -233,6 +240,7 @@ void CPlayerForm::Refresh(const QString& problem)
     SetIcon(m_bookmarkIcon, "bookmark", stored && start >= 0 && end > start);
     SetIcon(m_encryptedIcon, "encrypted", header.IsEncrypted());
     ShowPosition();
+    NotePlayed();
     EnableControls();
 }
 
@@ -256,9 +264,87 @@ void CPlayerForm::SetIcon(QLabel* icon, const char* name, bool on)
 
 void CPlayerForm::PlayStep()
 {
-    if (m_transport.Play())
-        Q_EMIT Played(QString::fromStdString(Playback().GetRecording().GetPath()));
+    if (!Playback().IsOpen())
+        return;
+    m_transport.Play();
+    // Remembered even when the call could not start yet: it was asked for.
+    const std::string path = Playback().GetRecording().GetPath();
+    if (std::find(m_played.begin(), m_played.end(), path) == m_played.end())
+        m_played.push_back(path);
+    Q_EMIT Played(QString::fromStdString(path));
     EnableControls();
+}
+
+void CPlayerForm::NotePlayed()
+{
+    // Calls started elsewhere (a list's Play) join the run's list too.
+    if (!m_transport.IsPlaying())
+        return;
+    const std::string path = Playback().GetRecording().GetPath();
+    if (std::find(m_played.begin(), m_played.end(), path) == m_played.end())
+        m_played.push_back(path);
+}
+
+void CPlayerForm::PlayPath(const std::string& path)
+{
+    Eject();
+    Playback().OpenRecording(path);
+    Refresh(Playback().IsOpen() ? QString() : QStringLiteral("%1: cannot be played").arg(QString::fromStdString(path)));
+    m_startAttempts = 0;
+    const auto start = [this] {
+        CPlaybackManager& playback = Playback();
+        if (!playback.IsOpen())
+            return true;
+        if (!playback.GetRecording().IsReady() && ++m_startAttempts < 600)
+            return false; // asked again shortly: the start of a long call is still decoding
+        PlayStep();
+        return true;
+    };
+    if (start())
+        return;
+    auto* poll = new QTimer(this);
+    poll->setInterval(50);
+    connect(poll, &QTimer::timeout, this, [poll, start] {
+        if (start())
+            poll->deleteLater();
+    });
+    poll->start();
+}
+
+void CPlayerForm::ShowHistory()
+{
+    CHistoryDialog dialog(m_played, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_played = dialog.Played();
+    EnableControls();
+    if (!dialog.ToPlay().empty())
+        PlayPath(dialog.ToPlay());
+}
+
+void CPlayerForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    // One recording only: a second file or another kind of file has nowhere to go.
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile()
+        && urls.front().toLocalFile().endsWith(QStringLiteral(".qor"), Qt::CaseInsensitive)) {
+        event->setDropAction(Qt::LinkAction);
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+void CPlayerForm::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.front().toLocalFile().endsWith(QStringLiteral(".qor"), Qt::CaseInsensitive)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::LinkAction);
+    event->accept();
+    PlayPath(QFileInfo(urls.front().toLocalFile()).absoluteFilePath().toStdString());
 }
 
 void CPlayerForm::PauseStep()
@@ -297,6 +383,7 @@ void CPlayerForm::Tick()
 {
     if (!Playback().IsOpen())
         return;
+    NotePlayed();
     if (m_transport.StopAtEnd())
         EnableControls();
     ShowPosition();
@@ -315,14 +402,14 @@ void CPlayerForm::EnableControls()
     const bool open = playback.IsOpen();
     const bool playing = m_transport.IsPlaying();
     for (QToolButton* button : { m_back30, m_back10, m_play, m_pause, m_forward10, m_forward30, m_markStart, m_markEnd,
-             m_markClear, m_fileDetails, m_history })
+             m_markClear, m_fileDetails })
         button->setEnabled(open);
     m_stop->setEnabled(open && (playing || m_transport.IsPaused()));
     m_play->setVisible(!playing);
     m_pause->setVisible(playing);
     // Calls for Review come with their panel; until then the button says so by being disabled.
     m_addToReview->setEnabled(false);
-    m_history->setEnabled(false);
+    m_history->setEnabled(!m_played.empty());
     ShowBookmarkStep();
 }
 

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QMenu;
@@ -36,6 +37,11 @@ public:
     void StopStep();
     void Step(std::int32_t samples);
     void Eject();
+    // Loads a call (ejecting the one loaded) and plays it once it can.
+    void PlayPath(const std::string& path);
+    void ShowHistory();
+    // The calls played since the program started, each once, in the order of their first play.
+    const std::vector<std::string>& PlayedThisRun() const { return m_played; }
 
     COutputScope& Scope() { return *m_scope; }
     QString ElapsedText() const;
@@ -46,7 +52,12 @@ Q_SIGNALS:
     // A call started playing (for the play history).
     void Played(const QString& path);
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
+    void NotePlayed();
     QToolButton* AddButton(const QString& name, const QIcon& icon, const QString& tip, void (CPlayerForm::*action)());
     void BuildMenu();
     void Tick();
@@ -84,6 +95,8 @@ private:
     QMenu* m_fileMenu = nullptr;
     QTimer m_timer;
     std::string m_shownPath; // the call the scope shows
+    std::vector<std::string> m_played;
+    int m_startAttempts = 0; // while a call loaded for playing decodes its first minute
 };
 
 } // namespace qor

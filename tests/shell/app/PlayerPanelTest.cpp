@@ -2,17 +2,29 @@
 // stop at the end, the bookmark buttons and keys, the important mark, and the scope, through the
 // real main window on the offscreen platform.
 #include "MainWindowFixture.h"
+#include "foundation/Settings.h"
+#include "recording/Bookmark.h"
 #include "recording/RecordFileHdr.h"
+#include "shell/app/MainMenus.h"
+#include "shell/dialogs/AnnotateDialog.h"
 #include "shell/lists/RecordingListView.h"
+#include "shell/player/HistoryDialog.h"
 #include "shell/player/OutputScope.h"
 #include "shell/player/PlayerForm.h"
 #include "support/WidgetTesting.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDragEnterEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QPalette>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 
 namespace qor {
 namespace {
@@ -167,6 +179,126 @@ TEST_F(PlayerPanel, TheScopeIsReadableInADarkDesktopToo)
         }
     EXPECT_GT(green, shot.width()) << "the waveform is drawn";
     EXPECT_GE(red, (shot.height() - 5) * 3) << "the position line, three pixels wide, over the drawing area";
+}
+
+TEST_F(PlayerPanel, HistoryPlaysAndRemovesTheCallsPlayedThisRun)
+{
+    Call("a.qor", 20);
+    Call("b.qor", 30);
+    CListWindow& list = Compile(calls.File("calls"));
+    std::vector<std::string> played;
+    for (const int row : { 0, 1 }) {
+        list.View().SelectRows({ row });
+        frame->Menus().play->trigger();
+        ASSERT_TRUE(test::RunEventsUntil([] { return Playback().IsPlaying(); }, 10'000));
+        played.push_back(Playback().GetRecording().GetPath());
+    }
+    EXPECT_EQ(Form().PlayedThisRun(), played) << "calls started from the list count as played";
+    QToolButton& history = Button(QStringLiteral("History"));
+    ASSERT_TRUE(history.isEnabled());
+
+    test::HandleNextDialog([&](QWidget& window) {
+        auto& dialog = dynamic_cast<CHistoryDialog&>(window);
+        QListWidget& lines = dialog.List();
+        EXPECT_EQ(lines.count(), 2);
+        EXPECT_FALSE(test::FindButton(dialog, QStringLiteral("&Play"))->isEnabled()) << "nothing selected yet";
+        test::SaveScreenshot(dialog, QStringLiteral("history-dialog"));
+        lines.item(1)->setSelected(true);
+        QTest::mouseClick(test::FindButton(dialog, QStringLiteral("&Remove")), Qt::LeftButton);
+        EXPECT_EQ(lines.count(), 1);
+        lines.item(0)->setSelected(true);
+        QTest::mouseClick(test::FindButton(dialog, QStringLiteral("&Play")), Qt::LeftButton);
+        return true;
+    });
+    QTest::mouseClick(&history, Qt::LeftButton);
+    EXPECT_EQ(Form().PlayedThisRun(), std::vector<std::string>{ played.front() }) << "the removal is kept";
+    ASSERT_TRUE(test::RunEventsUntil([] { return Playback().IsPlaying(); }, 10'000));
+    EXPECT_EQ(Playback().GetRecording().GetPath(), played.front()) << "Play started the call picked";
+
+    // Escape discards what the dialog changed.
+    test::HandleNextDialog([](QWidget& window) {
+        QTest::mouseClick(test::FindButton(window, QStringLiteral("C&lear")), Qt::LeftButton);
+        QMetaObject::invokeMethod(&window, "reject");
+        return true;
+    });
+    QTest::mouseClick(&history, Qt::LeftButton);
+    EXPECT_EQ(Form().PlayedThisRun().size(), 1u);
+}
+
+TEST_F(PlayerPanel, AnnotatingKeepsTheBookmarkAndReachesTheFileTheListsAndThePanel)
+{
+    // A list of empty lines gives the program's own sixteen comments.
+    test::WriteFileText(CSettings::GetConfigFilePath(false, "Comments.txt"), "\n\r\n\n");
+    samplegen::CSampleCall call;
+    call.durationSeconds = 20;
+    call.comment = "first words";
+    ASSERT_TRUE(WriteBookmark(call.comment, 3, 9));
+    const std::string path = calls.Write("calls/noted.qor", call);
+    CListWindow& first = Compile(calls.File("calls"));
+    CListWindow& second = Compile(calls.File("calls"));
+    first.View().SelectRows({ 0 });
+    QToolButton& annotate = first.View().CommandButton(CQorTolvaneView::kAnnotate);
+    ASSERT_TRUE(annotate.isEnabled());
+
+    test::HandleNextDialog([](QWidget& window) {
+        auto& dialog = dynamic_cast<CAnnotateDialog&>(window);
+        EXPECT_EQ(dialog.Predefined().count(), 16);
+        dialog.Predefined().setCurrentIndex(3);
+        Q_EMIT dialog.Predefined().activated(3);
+        EXPECT_EQ(CommentUserText(dialog.Comment().toStdString()), "** Sale **") << dialog.Comment().toStdString();
+        int start = 0, end = 0;
+        EXPECT_TRUE(ParseBookmark(dialog.Comment().toStdString(), start, end)) << "the pick keeps the bookmark";
+        test::SaveScreenshot(dialog, QStringLiteral("annotate-dialog"));
+        QMetaObject::invokeMethod(&dialog, "reject");
+        return true;
+    });
+    QTest::mouseClick(&annotate, Qt::LeftButton);
+    CRvRecordFileHdr header;
+    ASSERT_GT(header.Load(path, ""), 0);
+    EXPECT_EQ(header.Comment(), call.comment) << "Cancel leaves the call as it was";
+
+    test::HandleNextDialog([](QWidget& window) {
+        auto& dialog = dynamic_cast<CAnnotateDialog&>(window);
+        auto* edit = window.findChild<QPlainTextEdit*>(QStringLiteral("Comment"));
+        edit->setPlainText(QString(2000, QLatin1Char('x')));
+        EXPECT_EQ(edit->toPlainText().size(), CAnnotateDialog::kMaxCharacters) << "no character past the limit";
+        Q_EMIT dialog.Predefined().activated(0);
+        QMetaObject::invokeMethod(&dialog, "accept");
+        return true;
+    });
+    QTest::mouseClick(&annotate, Qt::LeftButton);
+    ASSERT_GT(header.Load(path, ""), 0);
+    int start = 0, end = 0;
+    EXPECT_TRUE(header.ParseBookmark(start, end));
+    EXPECT_EQ(end, 9);
+    for (CListWindow* list : { &first, &second })
+        EXPECT_EQ(CommentUserText(list->Document().GetEntry(0)->GetCommentText()), "Product Interest");
+    EXPECT_TRUE(Form().findChild<QLabel*>(QStringLiteral("CommentState"))->isEnabled()) << "the comment icon is on";
+}
+
+TEST_F(PlayerPanel, OneDroppedRecordingPlaysAndAnythingElseIsRefused)
+{
+    const std::string call = Call("dropped.qor", 10);
+    test::WriteFileText(calls.File("calls/sound.wav"), "RIFF");
+    CPlayerForm& form = Form();
+    const auto offer = [&](const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::LinkAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(QPointF(10, 10), Qt::LinkAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form, &drop);
+        return true;
+    };
+    const QUrl recording = QUrl::fromLocalFile(QString::fromStdString(call));
+    EXPECT_FALSE(offer({ recording, recording })) << "two files";
+    EXPECT_FALSE(offer({ QUrl::fromLocalFile(QString::fromStdString(calls.File("calls/sound.wav"))) }));
+    EXPECT_FALSE(Playback().IsOpen());
+    EXPECT_TRUE(offer({ recording }));
+    ASSERT_TRUE(test::RunEventsUntil([] { return Playback().IsPlaying(); }, 10'000));
+    EXPECT_EQ(Playback().GetRecording().GetPath(), call);
 }
 
 } // namespace

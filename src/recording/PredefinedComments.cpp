@@ -1,0 +1,47 @@
+#include "recording/PredefinedComments.h"
+
+#include "foundation/AtomicFile.h"
+#include "foundation/Utf8Text.h"
+#include "recording/Bookmark.h"
+
+#include <sstream>
+
+namespace qor {
+namespace {
+
+// A list to pick from, not a document: a larger file is not read.
+constexpr std::uint64_t kLargestFile = 256 * 1024;
+
+const std::vector<std::string> kDefaults = { "Product Interest", "Verbal Quote", "Very Interested", "** Sale **",
+    "Callback Again", "Promised To Pay", "Abusive Call!", "Complaint", "Order Detail", "Address Detail", "Private Call",
+    "Follow Up", "Interview", "Charge Client", "Dictation", "Great Sales Technique" };
+
+} // namespace
+
+std::vector<std::string> LoadPredefinedComments(const std::string& path)
+{
+    std::string content;
+    if (!ReadWholeFile(path, content, kLargestFile))
+        return kDefaults;
+    std::vector<std::string> comments;
+    std::istringstream lines(content);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        // A file written on another system may be Windows-1252: shown as the lists show headers.
+        if (!line.empty())
+            comments.emplace_back(CutOnCharacterBoundary(DisplayText(line), kCommentCapacity));
+    }
+    return comments.empty() ? kDefaults : comments;
+}
+
+std::string PickedComment(const std::string& picked, const std::string& currentComment)
+{
+    int start = 0, end = 0;
+    if (!ParseBookmark(currentComment, start, end))
+        return picked;
+    std::string comment(CutOnCharacterBoundary(picked, kCommentCapacity));
+    return WriteBookmark(comment, start, end) ? comment : currentComment;
+}
+
+} // namespace qor
