@@ -1,9 +1,10 @@
 #include "recording/PredefinedComments.h"
 
-#include "foundation/AtomicFile.h"
 #include "foundation/Utf8Text.h"
+#include "foundation/WriteTrust.h"
 #include "recording/Bookmark.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace qor {
@@ -18,10 +19,14 @@ const std::vector<std::string> kDefaults = { "Product Interest", "Verbal Quote",
 
 } // namespace
 
-std::vector<std::string> LoadPredefinedComments(const std::string& path)
+std::vector<std::string> LoadPredefinedComments(const std::vector<std::string>& candidates)
 {
     std::string content;
-    if (!ReadWholeFile(path, content, kLargestFile))
+    const auto read = [&content](const std::string& path) {
+        std::string why;
+        return ReadConfiguration(path, content, why, kLargestFile) == CConfigurationRead::Read;
+    };
+    if (std::none_of(candidates.begin(), candidates.end(), read))
         return kDefaults;
     std::vector<std::string> comments;
     std::istringstream lines(content);

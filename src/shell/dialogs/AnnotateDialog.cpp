@@ -5,7 +5,6 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -15,14 +14,9 @@ namespace qor {
 namespace {
 
 // The user's own list first; the one an administrator put there for every user of the machine next.
-std::string CommentsFile()
+std::vector<std::string> CommentsFiles()
 {
-    for (const bool common : { false, true }) {
-        const std::string path = CSettings::GetConfigFilePath(common, "Comments.txt");
-        if (QFileInfo::exists(QString::fromStdString(path)))
-            return path;
-    }
-    return {};
+    return { CSettings::GetConfigFilePath(false, "Comments.txt"), CSettings::GetConfigFilePath(true, "Comments.txt") };
 }
 
 } // namespace
@@ -43,7 +37,7 @@ CAnnotateDialog::CAnnotateDialog(const QString& comment, QWidget* parent)
     auto* label = new QLabel(QStringLiteral("&Predefined comments:"), this);
     label->setBuddy(m_predefined);
     m_predefined->setAccessibleName(QStringLiteral("Predefined comments"));
-    for (const std::string& text : LoadPredefinedComments(CommentsFile()))
+    for (const std::string& text : LoadPredefinedComments(CommentsFiles()))
         m_predefined->addItem(QString::fromStdString(text));
     m_predefined->setPlaceholderText(QStringLiteral("Pick a comment"));
     m_predefined->setCurrentIndex(-1);

@@ -1,0 +1,57 @@
+#include "recording/PredefinedComments.h"
+
+#include "recording/Bookmark.h"
+#include "support/TestFolders.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace qor {
+namespace {
+
+TEST(PredefinedComments, TheFirstTrustedFileGivesItsLinesElseTheSixteenDefaults)
+{
+    test::CTempFolder folder;
+    const std::string own = folder.File("own.txt");
+    const auto defaults = LoadPredefinedComments({ folder.File("missing.txt") });
+    ASSERT_EQ(defaults.size(), 16u);
+    EXPECT_EQ(defaults.front(), "Product Interest");
+    EXPECT_EQ(defaults.back(), "Great Sales Technique");
+
+    test::WriteFileText(own, "\r\n\n");
+    EXPECT_EQ(LoadPredefinedComments({ own }), defaults) << "empty lines only";
+    test::WriteFileText(own, "Called back\r\n\r\nCaf\xe9 order\n" + std::string(2000, 'x'));
+    const auto lines = LoadPredefinedComments({ own, folder.File("missing.txt") });
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Called back");
+    EXPECT_EQ(lines[1], "Caf\xc3\xa9 order") << "a Windows-1252 file reads as the lists read headers";
+    EXPECT_EQ(lines[2].size(), kCommentCapacity);
+
+    // In a folder every user can write, a file that others can write too decides nothing.
+    const std::string shared = folder.File("shared");
+    std::filesystem::create_directory(shared);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    test::WriteFileText(shared + "/Comments.txt", "Planted\n");
+    ASSERT_EQ(chmod((shared + "/Comments.txt").c_str(), 0666), 0);
+    EXPECT_EQ(LoadPredefinedComments({ shared + "/Comments.txt" }), defaults);
+    ASSERT_EQ(chmod((shared + "/Comments.txt").c_str(), 0644), 0);
+    EXPECT_EQ(LoadPredefinedComments({ folder.File("missing.txt"), shared + "/Comments.txt" }),
+        std::vector<std::string>{ "Planted" });
+}
+
+TEST(PredefinedComments, APickKeepsTheBookmarkTheCommentCarries)
+{
+    std::string bookmarked = "old words";
+    ASSERT_TRUE(WriteBookmark(bookmarked, 4, 12));
+    const std::string picked = PickedComment("** Sale **", bookmarked);
+    int start = 0, end = 0;
+    ASSERT_TRUE(ParseBookmark(picked, start, end));
+    EXPECT_EQ(start, 4);
+    EXPECT_EQ(end, 12);
+    EXPECT_EQ(CommentUserText(picked), "** Sale **");
+    EXPECT_EQ(PickedComment("** Sale **", "plain words"), "** Sale **");
+}
+
+} // namespace
+} // namespace qor
