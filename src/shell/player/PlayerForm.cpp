@@ -1,12 +1,18 @@
 #include "shell/player/PlayerForm.h"
 
 #include "foundation/LocaleFormat.h"
+#include "foundation/ResourceStrings.h"
+#include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "platform/Trash.h"
 #include "playback/PlaybackManager.h"
 #include "recording/Bookmark.h"
+#include "shell/common/ShellTexts.h"
+#include "shell/lists/FailureMessages.h"
 #include "shell/player/HistoryDialog.h"
 #include "shell/player/OutputScope.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -15,6 +21,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QShortcut>
 #include <QToolButton>
@@ -53,6 +60,7 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     , m_bookmarkIcon(MakeIcon(this, QStringLiteral("BookmarkState")))
     , m_encryptedIcon(MakeIcon(this, QStringLiteral("EncryptedState")))
     , m_scope(new COutputScope(this))
+    , m_export(new CCallExport(*this))
 {
     setObjectName(QStringLiteral("PlayerForm"));
     setMinimumSize(650, 220);
@@ -115,8 +123,8 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     m_markClear->setText(QStringLiteral("Clear"));
     for (QToolButton* button : { m_markStart, m_markEnd, m_markClear })
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_fileDetails = AddButton(
-        QStringLiteral("File Details"), bundled("file-details"), QStringLiteral("File Details: mark, eject"), nullptr);
+    m_fileDetails = AddButton(QStringLiteral("File Details"), bundled("file-details"),
+        QStringLiteral("File Details: mark, send, convert, delete, eject"), nullptr);
     m_addToReview = AddButton(QStringLiteral("Add to Calls for Review"), bundled("add-to-review"),
         QStringLiteral("Add the call to Calls for Review"), nullptr);
     m_history = AddButton(QStringLiteral("History"), bundled("history"),
@@ -201,9 +209,73 @@ void CPlayerForm::BuildMenu()
     QMenu* important = m_fileMenu->addMenu(QStringLiteral("Important"));
     important->addAction(QStringLiteral("Mark Important"), this, [this] { MarkImportant(true); });
     important->addAction(QStringLiteral("Un-Mark Important"), this, [this] { MarkImportant(false); });
+    using Format = CCallExport::Format;
+    using Part = CCallExport::Part;
+    const auto sendMenu = [this](const QString& title, bool mail) {
+        QMenu* menu = m_fileMenu->addMenu(title);
+        const std::pair<const char*, Format> formats[] = { { "QOR", Format::Native }, { "WAV", Format::Wav } };
+        for (const Part part : { Part::Whole, Part::Bookmark })
+            for (const auto& [name, format] : formats) {
+                const QString text = part == Part::Whole
+                    ? QStringLiteral("As %1...").arg(QLatin1String(name))
+                    : QStringLiteral("Only Bookmark Area as %1...").arg(QLatin1String(name));
+                QAction* action
+                    = menu->addAction(text, this, [this, mail, format = format, part] { Send(mail, format, part); });
+                (part == Part::Whole ? m_sendActions : m_bookmarkSendActions).push_back(action);
+            }
+    };
+    sendMenu(QStringLiteral("Send"), true);
+    sendMenu(QStringLiteral("Convert"), false);
+    m_deleteAction = m_fileMenu->addAction(QStringLiteral("Delete"), this, &CPlayerForm::DeleteCall);
     m_fileMenu->addAction(QStringLiteral("Eject File"), this, &CPlayerForm::Eject);
+    // The administrator's restrictions and the call's bookmark are asked when the menu opens.
+    connect(m_fileMenu, &QMenu::aboutToShow, this, &CPlayerForm::UpdateFileMenu);
     m_fileDetails->setMenu(m_fileMenu);
     m_fileDetails->setPopupMode(QToolButton::InstantPopup);
+}
+
+void CPlayerForm::UpdateFileMenu()
+{
+    auto settings = Singleton<CSettings>::Instance();
+    const bool open = Playback().IsOpen();
+    int start = -1, end = -1;
+    const bool bookmarked = open && Playback().GetRecording().GetBookmark(start, end) && start >= 0 && end > start;
+    for (QAction* action : m_sendActions)
+        action->setEnabled(open && !settings->IsExportBlocked());
+    for (QAction* action : m_bookmarkSendActions)
+        action->setEnabled(bookmarked && !settings->IsExportBlocked());
+    m_deleteAction->setEnabled(open && !settings->IsDeleteDisabled());
+}
+
+void CPlayerForm::Send(bool mail, CCallExport::Format format, CCallExport::Part part)
+{
+    if (!Playback().IsOpen() || Singleton<CSettings>::Instance()->IsExportBlocked())
+        return;
+    const std::vector<std::string> paths{ Playback().GetRecording().GetPath() };
+    if (mail)
+        m_export->Mail(paths, format, part);
+    else
+        m_export->Export(paths, format, part);
+}
+
+void CPlayerForm::DeleteCall()
+{
+    if (!Playback().IsOpen() || Singleton<CSettings>::Instance()->IsDeleteDisabled())
+        return;
+    const std::string path = Playback().GetRecording().GetPath();
+    const QString name = QFileInfo(QString::fromStdString(path)).fileName();
+    if (QMessageBox::question(this, QApplication::applicationDisplayName(),
+            ShellText(IDS_CONFIRM_DELETE, 1) + QStringLiteral("\n\n") + name, QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    Eject();
+    std::string why;
+    if (!MoveToTrash(path, &why)) {
+        ShowFailures(*this, QStringLiteral("The call could not be deleted:"),
+            { NamedFailure(path, why.empty() ? std::string("it could not be moved to the Trash") : why) });
+        return;
+    }
+    Q_EMIT CallChanged(2, QString::fromStdString(path)); // the lists let it go
 }
 
 void CPlayerForm::Refresh(const QString& problem)

@@ -6,12 +6,14 @@
 
 #include "playback/BookmarkMarks.h"
 #include "playback/PlayerTransport.h"
+#include "shell/lists/CallExport.h"
 
 #include <QTimer>
 #include <QWidget>
 #include <string>
 #include <vector>
 
+class QAction;
 class QLabel;
 class QMenu;
 class QToolButton;
@@ -66,6 +68,9 @@ private:
     void ShowBookmarkStep();
     void ApplyBookmark(const CBookmarkMarks::Change& change);
     void MarkImportant(bool important);
+    void UpdateFileMenu();
+    void Send(bool mail, CCallExport::Format format, CCallExport::Part part);
+    void DeleteCall();
     void SetIcon(QLabel* icon, const char* name, bool on);
 
     CPlayerTransport m_transport;
@@ -93,6 +98,10 @@ private:
     QToolButton* m_addToReview = nullptr;
     QToolButton* m_history = nullptr;
     QMenu* m_fileMenu = nullptr;
+    std::vector<QAction*> m_sendActions; // Send and Convert, whole call
+    std::vector<QAction*> m_bookmarkSendActions;
+    QAction* m_deleteAction = nullptr;
+    CCallExport* m_export;
     QTimer m_timer;
     std::string m_shownPath; // the call the scope shows
     std::vector<std::string> m_played;

@@ -25,9 +25,12 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
+#include <filesystem>
 
 namespace qor {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr std::int32_t kSecond = 8000;
 
@@ -299,6 +302,47 @@ TEST_F(PlayerPanel, OneDroppedRecordingPlaysAndAnythingElseIsRefused)
     EXPECT_TRUE(offer({ recording }));
     ASSERT_TRUE(test::RunEventsUntil([] { return Playback().IsPlaying(); }, 10'000));
     EXPECT_EQ(Playback().GetRecording().GetPath(), call);
+}
+
+TEST_F(PlayerPanel, TheFileMenuKeepsTheAdministratorsRestrictionsAndDeletesToTheTrash)
+{
+    test::WriteFileText(CSettings::GetSystemConfigFilePath("global.xml"),
+        "<profile><section name=\"settings\"><GlobalSettings>1</GlobalSettings></section></profile>");
+    test::WriteFileText(CSettings::GetAdminConfigFilePath(true, "config.xml"),
+        "<profile><section name=\"settings\"><BlockExport>1</BlockExport></section></profile>");
+    Singleton<CSettings>::Instance()->Load();
+    CListWindow& list = Load("gone.qor", 10);
+    const std::string path = Playback().GetRecording().GetPath();
+    QMenu& menu = *Button(QStringLiteral("File Details")).menu();
+    const auto item = [&menu](const QString& submenu, const QString& text) -> QAction* {
+        for (QAction* action : menu.actions()) {
+            if (submenu.isEmpty() && action->text() == text)
+                return action;
+            if (action->menu() && action->text() == submenu)
+                for (QAction* inner : action->menu()->actions())
+                    if (inner->text() == text)
+                        return inner;
+        }
+        return nullptr;
+    };
+    Q_EMIT menu.aboutToShow();
+    for (const QString& submenu : { QStringLiteral("Send"), QStringLiteral("Convert") })
+        for (const QString& text : { QStringLiteral("As QOR..."), QStringLiteral("As WAV...") }) {
+            ASSERT_NE(item(submenu, text), nullptr);
+            EXPECT_FALSE(item(submenu, text)->isEnabled()) << "export is blocked";
+        }
+    QAction* remove = item(QString(), QStringLiteral("Delete"));
+    ASSERT_TRUE(remove && remove->isEnabled());
+
+    fs::create_directories(sandbox.Home()); // the desktop's Trash is the home folder's
+    QString question;
+    test::AnswerNextMessageBox(QMessageBox::Yes, &question);
+    remove->trigger();
+    EXPECT_TRUE(question.contains(QStringLiteral("gone.qor"))) << question.toStdString();
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(fs::exists(fs::path(sandbox.UserData()) / "Trash" / "files" / "gone.qor"));
+    EXPECT_FALSE(Playback().IsOpen()) << "ejected";
+    EXPECT_EQ(list.Document().GetCount(), 0) << "the list lets the call go";
 }
 
 } // namespace
