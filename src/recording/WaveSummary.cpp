@@ -10,11 +10,17 @@ CSampleRange Join(CSampleRange a, CSampleRange b)
     return { std::min(a.least, b.least), std::max(a.greatest, b.greatest) };
 }
 
-// The extremes of a non-empty stretch of samples, scanned.
+// The extremes of a non-empty stretch of samples, scanned. Values, not positions, are kept, so
+// the compiler can take many samples per step: a two-hour call is summarised in a few hundredths
+// of its decoding.
 CSampleRange Scan(std::span<const std::int16_t> samples)
 {
-    const auto [least, greatest] = std::minmax_element(samples.begin(), samples.end());
-    return { *least, *greatest };
+    std::int16_t least = samples.front(), greatest = samples.front();
+    for (const std::int16_t sample : samples) {
+        least = std::min(least, sample);
+        greatest = std::max(greatest, sample);
+    }
+    return { least, greatest };
 }
 
 } // namespace

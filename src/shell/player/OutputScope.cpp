@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
+#include <vector>
 
 namespace qor {
 namespace {
@@ -36,6 +37,7 @@ COutputScope::COutputScope(QWidget* parent)
 void COutputScope::SetRecording(const CRvRecordFile* recording)
 {
     m_recording = recording;
+    m_drawn = {}; // another call in the same recording object may have the same length
     m_position = 0;
     m_bookmarkStart = m_bookmarkEnd = -1;
     m_zoom = 1.0;
@@ -135,6 +137,27 @@ void COutputScope::paintEvent(QPaintEvent*)
             ready ? QStringLiteral("Decompressing") : QStringLiteral("Decompressing - Please wait"));
         return;
     }
+    // The waveform is drawn again only when what it shows changed; while a call plays, only the
+    // position moves, and a repaint is a copy of the drawing and one line.
+    const std::int32_t areaEnd = m_bookmarkStart >= 0 && m_bookmarkEnd < 0 ? m_position : m_bookmarkEnd;
+    const CDrawn drawn{ m_recording->GetSummary(), m_recording->GetSampleCount(), m_viewStart, ViewLength(), size(),
+        m_bookmarkStart, areaEnd };
+    if (!(drawn == m_drawn) || m_waveform.size() != size()) {
+        m_waveform = QPixmap(size());
+        m_waveform.fill(kBackground);
+        QPainter offScreen(&m_waveform);
+        PaintGrid(offScreen, area);
+        PaintWaveform(offScreen, area);
+        m_drawn = drawn;
+    }
+    painter.drawPixmap(0, 0, m_waveform);
+    // The position, three pixels wide, kept inside the drawing area.
+    const int x = std::clamp(XOf(m_position), area.left() + 1, area.right() - 1);
+    painter.fillRect(QRect(x - 1, area.top(), 3, area.height()), kPosition);
+}
+
+void COutputScope::PaintGrid(QPainter& painter, const QRect& area)
+{
     QPen grid(kGrid);
     grid.setStyle(Qt::DotLine);
     painter.setPen(grid);
@@ -144,10 +167,6 @@ void COutputScope::paintEvent(QPaintEvent*)
         painter.drawLine(XOf(minute), area.top(), XOf(minute), area.bottom());
     const int centre = area.center().y();
     painter.drawLine(area.left(), centre, area.right(), centre);
-    PaintWaveform(painter, area);
-    // The position, three pixels wide, kept inside the drawing area.
-    const int x = std::clamp(XOf(m_position), area.left() + 1, area.right() - 1);
-    painter.fillRect(QRect(x - 1, area.top(), 3, area.height()), kPosition);
 }
 
 void COutputScope::PaintWaveform(QPainter& painter, const QRect& area)
@@ -162,20 +181,27 @@ void COutputScope::PaintWaveform(QPainter& painter, const QRect& area)
     const int centre = area.center().y();
     const double scale = area.height() / 65535.0;
     const std::int32_t areaEnd = m_bookmarkEnd >= 0 ? m_bookmarkEnd : m_position;
+    // One batch of lines per colour: a pen change per column would cost more than the drawing.
+    std::vector<QLine> wave, bookmarked;
+    wave.reserve(static_cast<std::size_t>(width));
     int previousTop = centre, previousBottom = centre;
     for (int column = 0; column < width; ++column) {
         const std::int64_t first = m_viewStart + static_cast<std::int64_t>(column) * length / width;
-        const bool bookmarked = m_bookmarkStart >= 0 && first >= m_bookmarkStart && first <= areaEnd;
-        painter.setPen(bookmarked ? kBookmark : kWave);
+        const bool inBookmark = m_bookmarkStart >= 0 && first >= m_bookmarkStart && first <= areaEnd;
         const auto& range = columns[static_cast<std::size_t>(column)];
         const int top = centre - static_cast<int>(range.greatest * scale);
         const int bottom = centre - static_cast<int>(range.least * scale);
         const int x = area.left() + column;
         // Joined to the column before, so that a steep slope stays one line.
-        painter.drawLine(x, std::min(top, previousBottom), x, std::max(bottom, previousTop));
+        (inBookmark ? bookmarked : wave)
+            .emplace_back(x, std::min(top, previousBottom), x, std::max(bottom, previousTop));
         previousTop = top;
         previousBottom = bottom;
     }
+    painter.setPen(kWave);
+    painter.drawLines(wave.data(), static_cast<int>(wave.size()));
+    painter.setPen(kBookmark);
+    painter.drawLines(bookmarked.data(), static_cast<int>(bookmarked.size()));
 }
 
 void COutputScope::mousePressEvent(QMouseEvent* event)

@@ -5,6 +5,7 @@
 // costs the same for a two-hour call as for a short one.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 #include <cstdint>
 
@@ -52,7 +53,20 @@ private:
     int XOf(std::int64_t sample) const;
     void SetZoom(double zoom);
     void FollowPosition();
+    void PaintGrid(QPainter& painter, const QRect& area);
     void PaintWaveform(QPainter& painter, const QRect& area);
+
+    // What the drawn waveform shows: when none of it changed, the drawing is reused.
+    struct CDrawn {
+        const void* summary = nullptr;
+        std::int32_t samples = 0;
+        std::int32_t viewStart = 0;
+        std::int32_t viewLength = 0;
+        QSize size;
+        std::int32_t bookmarkStart = -1;
+        std::int32_t bookmarkEnd = -1;
+        bool operator==(const CDrawn&) const = default;
+    };
 
     const CRvRecordFile* m_recording = nullptr;
     std::int32_t m_position = 0;
@@ -60,6 +74,8 @@ private:
     std::int32_t m_bookmarkEnd = -1;
     double m_zoom = 1.0;
     std::int32_t m_viewStart = 0;
+    QPixmap m_waveform; // the background, the grid and the waveform, drawn off-screen
+    CDrawn m_drawn;
 };
 
 } // namespace qor
