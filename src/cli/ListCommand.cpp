@@ -7,7 +7,9 @@
 #include "cli/JsonText.h"
 #include "cli/ProgressBar.h"
 #include "cli/RecordingErrors.h"
+#include "cli/StandardOutput.h"
 #include "cli/TerminalText.h"
+#include "foundation/AtomicFile.h"
 #include "foundation/Singleton.h"
 #include "lists/EntrySort.h"
 #include "lists/ParallelReads.h"
@@ -17,8 +19,10 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <map>
@@ -41,6 +45,9 @@ struct ListOptions {
     std::string format = "table";
     std::string save;
 };
+
+// A list with no calls is still a list that reads back (the desktop program saves it as an empty file).
+constexpr std::string_view kEmptyList = "<root>\r\n</root>\r\n";
 
 const std::map<std::string, int> kSortColumns
     = { { "encrypted", kColumnEncrypted }, { "important", kColumnImportant }, { "user", kColumnUserId },
@@ -131,7 +138,7 @@ void PrintTable(const CQorTolvaneDoc& list, IArchiveLookup* archive)
         for (const auto& [text, width] : cells)
             line += TerminalCell(text, width) + ' ';
         line.back() = '\n';
-        std::fputs(line.c_str(), stdout);
+        WriteStandardOutput(line);
     };
     row({ { "ENC", 3 }, { "!", 1 }, { "User ID", 16 }, { "Caller ID", 18 }, { "Archived", 16 }, { "Date + Time", 20 },
         { "Duration", 9 }, { "BM", 2 }, { "Comment", 0 } });
@@ -171,9 +178,9 @@ void PrintCsv(const CQorTolvaneDoc& list, IArchiveLookup* archive)
         });
     std::string headings;
     AppendCsvHeadings(headings);
-    std::fwrite(headings.data(), 1, headings.size(), stdout);
+    WriteStandardOutput(headings);
     for (const std::string& run : runs)
-        std::fwrite(run.data(), 1, run.size(), stdout);
+        WriteStandardOutput(run);
 }
 
 void Print(const CQorTolvaneDoc& list, const std::string& format, IArchiveLookup* archive)
@@ -190,11 +197,10 @@ void Print(const CQorTolvaneDoc& list, const std::string& format, IArchiveLookup
             { "totals",
                 { { "calls", list.GetCount() }, { "important", list.GetImportantCount() },
                     { "seconds", list.GetTotalDuration() } } } };
-        std::puts(DumpJson(document).c_str());
+        WriteStandardOutput(DumpJson(document) + "\n");
     } else {
-        // A list with no calls is still a list that reads back (the desktop program saves it empty).
-        const std::string text = list.GetCount() > 0 ? list.ListText() : "<root>\r\n</root>\r\n";
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        const std::string text = list.GetCount() > 0 ? list.ListText() : std::string(kEmptyList);
+        WriteStandardOutput(text);
     }
 }
 
@@ -223,9 +229,11 @@ std::vector<std::string> ExpandSavedLists(const std::vector<std::string>& source
 
 void RunList(const ListOptions& options, CCliContext& context)
 {
-    const auto sortColumn = kSortColumns.find(options.sort.substr(0, options.sort.find(':')));
-    const bool reversed = options.sort.ends_with(":reverse");
-    if (sortColumn == kSortColumns.end() || (options.sort.find(':') != std::string::npos && !reversed))
+    const std::size_t colon = std::min(options.sort.find(':'), options.sort.size());
+    const auto sortColumn = kSortColumns.find(options.sort.substr(0, colon));
+    const std::string direction = options.sort.substr(colon);
+    const bool reversed = direction == ":reverse";
+    if (sortColumn == kSortColumns.end() || !(direction.empty() || reversed))
         throw UsageError("--sort: use one of encrypted, important, user, caller, archived, date, duration, "
                          "bookmark, comment, optionally followed by :reverse");
     CSearchManager search;
@@ -252,8 +260,18 @@ void RunList(const ListOptions& options, CCliContext& context)
     if (list.GetCount() == 0)
         context.NothingFound("No recordings found which match your specified criteria.");
     Print(list, options.format, archive.get());
-    if (!options.save.empty() && !list.Save(options.save))
-        context.Fail(options.save, "cannot write the list there");
+    if (!options.save.empty()) {
+        const bool saved
+            = list.GetCount() > 0 ? list.Save(options.save) : WriteFileAtomically(options.save, kEmptyList, 0644);
+        const int error = errno;
+        std::error_code status;
+        const bool special
+            = std::filesystem::exists(options.save, status) && !std::filesystem::is_regular_file(options.save, status);
+        if (!saved)
+            context.Fail(options.save,
+                special ? std::string("is no regular file: it is left as it is, and the list is not saved")
+                        : std::string("cannot write the list there: ") + std::strerror(error));
+    }
     // Done: the process ends here instead of freeing the entries one by one, which takes a fifth
     // of the whole run on a list of 20,000 calls; the system takes the memory back at once.
     std::exit(context.Status());

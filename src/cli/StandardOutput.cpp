@@ -11,6 +11,8 @@
 namespace qor::cli {
 namespace {
 
+int g_firstWriteError = 0;
+
 void CloseStandardOutput()
 {
     errno = 0;
@@ -21,6 +23,8 @@ void CloseStandardOutput()
     const bool closeFailed = std::fclose(stdout) != 0;
     if (error == 0)
         error = errno;
+    if (g_firstWriteError != 0)
+        error = g_firstWriteError;
     if (!flushFailed && !failedBefore && !closeFailed)
         return;
     if (error == EPIPE)
@@ -33,6 +37,13 @@ void CloseStandardOutput()
 }
 
 } // namespace
+
+void WriteStandardOutput(std::string_view text)
+{
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && g_firstWriteError == 0)
+        g_firstWriteError = errno;
+}
 
 void CheckStandardOutputAtExit()
 {

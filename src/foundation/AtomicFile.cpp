@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +52,60 @@ bool ReadStream(std::FILE* file, std::string& content)
     return !failed;
 }
 
+// Gives a file opened with O_TMPFILE a temporary name in the folder; false (the file stays
+// unnamed, and goes when closed) when none could be given.
+bool LinkUnnamed(int descriptor, int folder, const std::string& name, std::string& temporary)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(descriptor);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = TemporaryName(name);
+        if (linkat(AT_FDCWD, self.c_str(), folder, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temporary = candidate;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// Writes the content into a new file in the folder, which ends up under a temporary name (given
+// back in temporary); false, with nothing left behind, when it cannot. An unnamed file is made
+// with O_TMPFILE and linked in once written; owner, when given, is the file the new one replaces.
+bool WriteTemporary(int folder, const std::string& name, std::string_view content, mode_t permissions,
+    const struct stat* owner, bool unnamed, std::string& temporary)
+{
+    temporary.clear();
+    int descriptor = unnamed ? openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
+    for (int attempt = 0; !unnamed && descriptor < 0 && attempt < 100; ++attempt) {
+        temporary = TemporaryName(name);
+        descriptor = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (descriptor < 0 && errno != EEXIST)
+            break;
+    }
+    if (descriptor < 0) {
+        temporary.clear();
+        return false;
+    }
+    if (owner) {
+        // Not permitted for root's file when we are not root: the copy is then ours.
+        [[maybe_unused]] const int owned = fchown(descriptor, owner->st_uid, owner->st_gid);
+    }
+    bool written = fchmod(descriptor, permissions) == 0 && WriteAll(descriptor, content) && fsync(descriptor) == 0;
+    if (written && unnamed)
+        written = LinkUnnamed(descriptor, folder, name, temporary);
+    int error = errno;
+    const bool closed = close(descriptor) == 0;
+    if (written && !closed)
+        error = errno;
+    if ((!written || !closed) && !temporary.empty()) {
+        unlinkat(folder, temporary.c_str(), 0);
+        temporary.clear();
+    }
+    errno = error;
+    return written && closed;
+}
+
 } // namespace
 
 // Read without umask(), which would change the process's mask for other threads meanwhile.
@@ -79,34 +134,36 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, mode
     // never becomes readable by others. Another user's file lends the new one nothing: its
     // permissions were his choice, and he could then change what we wrote.
     struct stat existing { };
-    const bool inherit = fstatat(at, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(existing.st_mode)
-        && OwnedByUsOrRoot(existing.st_uid);
+    const bool exists = fstatat(at, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists && existingFile == CExistingFile::Keep) {
+        errno = EEXIST;
+        return false;
+    }
+    // A FIFO, a device or a folder at the name is no file to replace: /dev/full stays a device.
+    if (exists && !S_ISREG(existing.st_mode)) {
+        errno = S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    const bool inherit = exists && OwnedByUsOrRoot(existing.st_uid);
     mode_t permissions = mode & ~CurrentUmask();
     if (inherit) {
         permissions = existing.st_mode & 07777;
         if ((mode & 077) == 0)
             permissions &= 07700;
     }
+    // Written into a file without a name first, which a kill leaves nowhere: it gets a name only
+    // for the moment between linking it in and renaming it over the target. Where the file system
+    // (or a missing /proc) allows no such file, a named temporary file takes its place.
+    const struct stat* owner = inherit ? &existing : nullptr;
     std::string temporary;
-    int descriptor = -1;
-    for (int attempt = 0; descriptor < 0 && attempt < 100; ++attempt) {
-        temporary = TemporaryName(name);
-        descriptor = openat(at, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (descriptor < 0 && errno != EEXIST)
-            return false;
-    }
-    if (descriptor < 0)
+    bool written = WriteTemporary(at, name, content, permissions, owner, true, temporary);
+    if (!written && errno != ENOSPC && errno != EDQUOT && errno != EIO)
+        written = WriteTemporary(at, name, content, permissions, owner, false, temporary);
+    if (!written)
         return false;
-    if (inherit) {
-        // Not permitted for root's file when we are not root: the copy is then ours.
-        [[maybe_unused]] const int owned = fchown(descriptor, existing.st_uid, existing.st_gid);
-    }
-    const bool written
-        = fchmod(descriptor, permissions) == 0 && WriteAll(descriptor, content) && fsync(descriptor) == 0;
-    const bool closed = close(descriptor) == 0;
     // Keeping what is there is decided by the rename itself, so no file made meanwhile is lost.
     const unsigned flags = existingFile == CExistingFile::Keep ? RENAME_NOREPLACE : 0;
-    if (!written || !closed || renameat2(at, temporary.c_str(), at, name.c_str(), flags) != 0) {
+    if (renameat2(at, temporary.c_str(), at, name.c_str(), flags) != 0) {
         const int error = errno;
         unlinkat(at, temporary.c_str(), 0);
         errno = error;

@@ -76,7 +76,7 @@ public:
         , m_rules(rules)
     {
         for (const CFolderIdentity& folder : rules.excluded)
-            m_seen.insert({ folder.device, folder.inode });
+            Seen().insert({ folder.device, folder.inode });
     }
 
     bool Folder(const std::string& folder)
@@ -86,7 +86,7 @@ public:
         struct stat status { };
         // A folder reached a second time (through a link, or a link loop) is not walked again, nor
         // is the excluded one, which counts as seen from the start.
-        if (stat(folder.c_str(), &status) != 0 || !m_seen.insert({ status.st_dev, status.st_ino }).second)
+        if (stat(folder.c_str(), &status) != 0 || !Seen().insert({ status.st_dev, status.st_ino }).second)
             return true;
         const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
         for (const CFolderItem& item : ReadFolder(folder)) {
@@ -104,6 +104,8 @@ public:
     }
 
 private:
+    std::set<FolderIdentity>& Seen() { return m_rules.memory ? m_rules.memory->taken : m_seen; }
+
     bool m_includeSubFolders;
     const std::function<bool(const std::string&)>& m_visit;
     const CWalkRules& m_rules;
@@ -121,7 +123,11 @@ bool WalkRecordings(const std::string& source, bool includeSubFolders,
     if (S_ISDIR(status.st_mode))
         return CWalk(includeSubFolders, visit, rules).Folder(source);
     // A file named as a source is taken whatever its name ends in: the user chose it.
-    return !S_ISREG(status.st_mode) || visit(source);
+    if (!S_ISREG(status.st_mode))
+        return true;
+    if (rules.memory && !rules.memory->taken.insert({ status.st_dev, status.st_ino }).second)
+        return true; // the same file named again, or through a link
+    return visit(source);
 }
 
 } // namespace qor

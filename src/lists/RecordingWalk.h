@@ -5,8 +5,10 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace qor {
@@ -17,6 +19,13 @@ struct CFolderIdentity {
     ino_t inode = 0;
 };
 
+// The folders and files that walks have taken, by device and inode: walks that share it (the
+// sources of one search) take each folder and each file given as a source once, whatever paths
+// and links reach them.
+struct CWalkMemory {
+    std::set<std::pair<dev_t, ino_t>> taken;
+};
+
 // What a walk leaves out besides what is no recording.
 struct CWalkRules {
     // Folders left out with everything below them (archive folders inside the folders archived).
@@ -25,6 +34,8 @@ struct CWalkRules {
     std::function<bool(const std::string& link)> followLink;
     // Asked before each folder is read; false stops the walk (a cancel in a tree of other files).
     std::function<bool()> keepGoing;
+    // Shared by the walks of one search; without it a walk remembers only its own folders.
+    CWalkMemory* memory = nullptr;
 };
 
 // Calls visit with each recording path; stops early when visit returns false. Returns false when

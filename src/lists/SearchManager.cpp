@@ -10,6 +10,7 @@
 #include "lists/QorTolvaneDoc.h"
 #include "lists/RecordingWalk.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <string_view>
@@ -47,8 +48,12 @@ void CSearchManager::Prepare(const SearchCriteria& criteria, int sortColumn, boo
             m_sourceMissing = true;
             return;
         }
-        // Lists name recordings by their full paths, whatever the source was given as.
-        const std::string root = std::filesystem::absolute(source, error).lexically_normal().string();
+        // Lists name recordings by their full paths, whatever the source was given as. A ".." is
+        // resolved on the disk, not in the text: after a link it leads elsewhere than its text says.
+        const std::filesystem::path full = std::filesystem::absolute(source, error);
+        const bool climbs = std::any_of(full.begin(), full.end(), [](const auto& part) { return part == ".."; });
+        const std::string root
+            = (climbs ? std::filesystem::weakly_canonical(full, error) : full.lexically_normal()).string();
         m_roots.push_back(root.empty() ? source : root);
     }
 }
@@ -123,6 +128,8 @@ void CSearchManager::Walk(CCandidateFeed& feed)
     std::vector<std::string> found;
     CWalkRules rules;
     rules.keepGoing = [this] { return IsRunning(); };
+    CWalkMemory memory; // sources that overlap, also through links, give each call once
+    rules.memory = &memory;
     for (const std::string& root : m_roots) {
         const bool walked = WalkRecordings(
             root, m_criteria.includeSubFolders,

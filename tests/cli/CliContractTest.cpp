@@ -109,8 +109,8 @@ TEST_F(CliContract, DataFormatsGiveTrueTimesAndNoErrorTextsAsValues)
     for (const char* field : { "userId", "callerId", "dateTime", "start", "duration", "comment" })
         EXPECT_TRUE(locked[field].is_null()) << field << ": " << locked;
     // info says where a date comes from when the header cannot give it.
-    const CRun info = RunCli({ "info", "--format", "json", folder.File("calls/secret.qor") }, ".",
-        "TZ=Europe/Berlin QOR_PASSPHRASE=wrong");
+    const CRun info = RunCli(
+        { "info", "--format", "json", folder.File("calls/secret.qor") }, ".", "TZ=Europe/Berlin QOR_PASSPHRASE=wrong");
     EXPECT_EQ(info.exitCode, 2);
     const Json unreadable = ParsedOrNull(info.output)[0];
     EXPECT_EQ(unreadable["dateFrom"], "file") << info.output;
@@ -188,6 +188,34 @@ TEST_F(CliContract, AWriteToStandardOutputThatFailsIsAFailure)
         EXPECT_EQ(run.exitCode, 2) << command[0];
         EXPECT_TRUE(Has(run.errors, "qortolvane-cli: write error: No space left on device")) << run.errors;
     }
+    // Output larger than the stream's buffer fails while it is written, not at the end: the reason stays.
+    for (int i = 0; i < 60; ++i)
+        Call("many/call" + std::to_string(i) + ".qor", "Alice", 1'454'075'125 + i);
+    for (const char* format : { "csv", "json", "reclist", "table" }) {
+        const CRun run = RunCli({ "list", "--format", format, folder.File("many") }, ".", "", ">/dev/full");
+        EXPECT_EQ(run.exitCode, 2) << format;
+        EXPECT_TRUE(Has(run.errors, "qortolvane-cli: write error: No space left on device")) << format << run.errors;
+    }
+}
+
+TEST_F(CliContract, SaveWritesOnlyRegularFilesAndSortTakesOnlyWhatItNames)
+{
+    Call("calls/a.qor", "Alice", 1'454'075'125);
+    const std::string fifo = folder.File("fifo.reclist");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    const CRun toFifo = RunCli({ "list", folder.File("calls"), "--save", fifo });
+    EXPECT_EQ(toFifo.exitCode, 2);
+    EXPECT_TRUE(Has(toFifo.errors, "is no regular file")) << toFifo.errors;
+    EXPECT_TRUE(fs::is_fifo(fifo)) << "left as it is";
+
+    fs::create_directories(folder.File("none"));
+    EXPECT_EQ(RunCli({ "list", folder.File("none"), "--save", folder.File("none.reclist") }).exitCode, 1);
+    EXPECT_EQ(test::ReadFileText(folder.File("none.reclist")), "<root>\r\n</root>\r\n")
+        << "an empty list that reads back";
+
+    for (const char* sort : { "date:x:reverse", "date:reverse:reverse", "date:" })
+        EXPECT_EQ(RunCli({ "list", folder.File("calls"), "--sort", sort }).exitCode, 64) << sort;
+    EXPECT_EQ(RunCli({ "list", folder.File("calls"), "--sort", "date:reverse" }).exitCode, 0);
 }
 
 TEST_F(CliContract, AskingForHelpOrWhereTheFilesAreLeavesNoTrace)

@@ -2,9 +2,12 @@
 
 #include "support/TestFolders.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace qor {
 namespace {
@@ -67,6 +70,40 @@ TEST(AtomicFile, FailureLeavesTheOldFileAlone)
     std::string content = "unchanged";
     EXPECT_FALSE(ReadWholeFile(folder.File("missing.txt"), content));
     EXPECT_FALSE(ReadWholeFile(folder.Path(), content)) << "a folder is not a file";
+}
+
+TEST(AtomicFile, NoFifoOrDeviceIsReplacedAndAKilledWriterLeavesNothingBehind)
+{
+    test::CTempFolder folder;
+    const std::string fifo = folder.File("list.reclist");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_FALSE(WriteFileAtomically(fifo, "x"));
+    EXPECT_TRUE(fs::is_fifo(fifo)) << "the FIFO is still there";
+    fs::create_symlink("/dev/null", folder.File("null.reclist"));
+    EXPECT_FALSE(WriteFileAtomically(folder.File("null.reclist"), "x")) << "a device, reached through our link";
+    fs::remove(fifo);
+    fs::remove(folder.File("null.reclist"));
+
+    // Killed at random moments while writing 32 MiB, the writer leaves the old file or the new one,
+    // and no part of either under another name.
+    const std::string target = folder.File("big.bin");
+    const std::string content(32u << 20, 'n');
+    test::WriteFileText(target, "old");
+    for (int round = 0; round < 20; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            WriteFileAtomically(target, content);
+            _exit(0);
+        }
+        usleep(static_cast<useconds_t>(2000 + round * 1500));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        const auto size = fs::file_size(target);
+        EXPECT_TRUE(size == 3 || size == content.size()) << size;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1)
+            << "round " << round;
+    }
 }
 
 } // namespace

@@ -266,6 +266,17 @@ TEST_F(SearchManager, OverlappingSourcesListEachCallOnceAndTheListKnowsItsCalls)
     auto again = std::make_unique<CRvFileListEntry>();
     again->SetPath(folder.File("o/a.qor"));
     EXPECT_FALSE(document.AddFoundEntry(std::move(again))) << "a call listed already is refused";
+    // Through links too, and a ".." after a link climbs from where the link leads.
+    fs::create_directory_symlink(folder.File("o/deep"), folder.File("deepLink"));
+    fs::create_directories(folder.File("x/y"));
+    fs::create_directory_symlink(folder.File("o/deep"), folder.File("x/y/L"));
+    CQorTolvaneDoc linked;
+    Compile(AllOf({ folder.File("o/deep"), folder.File("deepLink") }), linked);
+    EXPECT_EQ(linked.GetCount(), 1);
+    CQorTolvaneDoc climbed;
+    Compile(AllOf({ folder.File("x/y/L/..") }), climbed);
+    EXPECT_EQ(climbed.GetCount(), 2) << "x/y/L/.. is the folder o, not x/y";
+
     const std::string removed = document.GetEntry(0)->GetPath();
     document.RemoveEntry(0);
     EXPECT_FALSE(document.Contains(removed));
