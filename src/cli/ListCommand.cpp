@@ -253,6 +253,9 @@ void RunList(const ListOptions& options, CCliContext& context)
         else
             Search(search, list);
     }
+    // A folder that could not be read is a failed item, as find says "Permission denied".
+    for (const auto& [folder, error] : search.GetUnreadableFolders())
+        context.Fail(folder, std::string("cannot be searched: ") + std::strerror(error));
     KeepDirection(list, options.direction);
     for (const auto& entry : list.Entries())
         if (entry->ReadFailed()) // listed with its error texts, as the desktop program shows it

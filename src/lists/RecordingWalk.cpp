@@ -3,6 +3,7 @@
 #include "lists/SearchFilters.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <set>
 #include <sys/stat.h>
@@ -50,13 +51,12 @@ ItemKind KindOf(const std::string& folder, const dirent& item)
     }
 }
 
-// The folder's items in name order.
-std::vector<CFolderItem> ReadFolder(const std::string& folder)
+// The folder's items in name order; false (with errno) when it cannot be read.
+bool ReadFolder(const std::string& folder, std::vector<CFolderItem>& items)
 {
-    std::vector<CFolderItem> items;
     DIR* directory = opendir(folder.c_str());
     if (!directory)
-        return items;
+        return false;
     while (const dirent* item = readdir(directory)) {
         const std::string name = item->d_name;
         if (name == "." || name == "..")
@@ -65,7 +65,7 @@ std::vector<CFolderItem> ReadFolder(const std::string& folder)
     }
     closedir(directory);
     std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-    return items;
+    return true;
 }
 
 class CWalk {
@@ -86,10 +86,21 @@ public:
         struct stat status { };
         // A folder reached a second time (through a link, or a link loop) is not walked again, nor
         // is the excluded one, which counts as seen from the start.
-        if (stat(folder.c_str(), &status) != 0 || !Seen().insert({ status.st_dev, status.st_ino }).second)
+        if (stat(folder.c_str(), &status) != 0) {
+            if (m_rules.unreadable && errno != ENOENT) // gone since it was listed: nothing to say
+                m_rules.unreadable(folder, errno);
+            return true;
+        }
+        if (!Seen().insert({ status.st_dev, status.st_ino }).second)
             return true;
         const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
-        for (const CFolderItem& item : ReadFolder(folder)) {
+        std::vector<CFolderItem> items;
+        if (!ReadFolder(folder, items)) {
+            if (m_rules.unreadable)
+                m_rules.unreadable(folder, errno);
+            return true;
+        }
+        for (const CFolderItem& item : items) {
             const std::string path = prefix + item.name;
             if (item.link && m_rules.followLink && item.kind != ItemKind::Other && !m_rules.followLink(path))
                 continue;

@@ -34,6 +34,8 @@ struct CWalkRules {
     std::function<bool(const std::string& link)> followLink;
     // Asked before each folder is read; false stops the walk (a cancel in a tree of other files).
     std::function<bool()> keepGoing;
+    // Told of each folder that could not be read (its path and errno), which the walk leaves out.
+    std::function<void(const std::string& folder, int error)> unreadable;
     // Shared by the walks of one search; without it a walk remembers only its own folders.
     CWalkMemory* memory = nullptr;
 };

@@ -38,6 +38,7 @@ void CSearchManager::Prepare(const SearchCriteria& criteria, int sortColumn, boo
     m_sortColumn = sortColumn;
     m_naturalOrder = naturalOrder;
     m_roots.clear();
+    m_unreadable.clear();
     m_sourceMissing = false;
     m_walkFinished = false;
     m_scanned = 0;
@@ -70,6 +71,7 @@ bool CSearchManager::StartSearch()
     {
         QOR_SEMAPHORE_GUARD(m_lock);
         m_results.clear();
+        m_unreadable.clear();
         m_scanned = 0;
         m_total = 0;
         m_walkFinished = false;
@@ -130,6 +132,7 @@ void CSearchManager::Walk(CCandidateFeed& feed)
     rules.keepGoing = [this] { return IsRunning(); };
     CWalkMemory memory; // sources that overlap, also through links, give each call once
     rules.memory = &memory;
+    rules.unreadable = [this](const std::string& folder, int error) { m_unreadable.emplace_back(folder, error); };
     for (const std::string& root : m_roots) {
         const bool walked = WalkRecordings(
             root, m_criteria.includeSubFolders,
@@ -170,6 +173,12 @@ void CSearchManager::HandOffTo(CQorTolvaneDoc* document)
         document->Clear();
     MoveResultsTo(document);
     m_replaceList = false;
+}
+
+std::vector<std::pair<std::string, int>> CSearchManager::GetUnreadableFolders()
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    return m_unreadable;
 }
 
 SearchCriteria CSearchManager::GetCriteria() const

@@ -12,6 +12,8 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace qor {
@@ -49,6 +51,8 @@ public:
     // The paths of the results as they stand (for a cancelled run, unsorted).
     std::vector<std::string> GetResultPaths();
     std::size_t GetResultCount();
+    // The folders the last search could not read (a permission, a path too long), with errno.
+    std::vector<std::pair<std::string, int>> GetUnreadableFolders();
 
     // Where the "Archived" column looks up archive times.
     void SetArchiveLookup(std::shared_ptr<IArchiveLookup> archive);
@@ -64,6 +68,7 @@ private:
     void Walk(CCandidateFeed& feed);
 
     std::vector<std::string> m_roots; // the sources as full paths
+    std::vector<std::pair<std::string, int>> m_unreadable; // written by the walk, read once it is over
     std::vector<std::unique_ptr<CRvFileListEntry>> m_results;
     std::atomic<bool> m_sourceMissing{ false };
     std::atomic<std::int32_t> m_scanned{ 0 };

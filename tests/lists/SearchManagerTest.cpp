@@ -355,13 +355,18 @@ TEST_F(SearchManager, OneReaderAndManyGiveTheSameList)
             std::vector<std::string> paths;
             for (const auto& entry : document.Entries())
                 paths.push_back(entry->GetPath());
-            return std::make_tuple(paths, document.GetImportantCount(), document.GetTotalDuration());
+            return std::make_tuple(
+                paths, document.GetImportantCount(), document.GetTotalDuration(), search.GetUnreadableFolders());
         };
         const auto one = compile(1);
         const auto many = compile(8);
-        return (one == many ? 1 : 0) | (std::get<0>(one).size() == 301 ? 2 : 0);
+        const auto unreadable = std::get<3>(one);
+        const bool named = unreadable.size() == 1 && unreadable.front().first == folder.File("odd/locked")
+            && unreadable.front().second == EACCES;
+        return (one == many ? 1 : 0) | (std::get<0>(one).size() == 301 ? 2 : 0) | (named ? 4 : 0);
     });
-    EXPECT_EQ(result, 3) << "1: the same list, order and totals; 2: the 300 calls and the linked one";
+    EXPECT_EQ(result, 7) << "1: the same list, order and totals; 2: the 300 calls and the linked one; "
+                            "4: the locked folder named as unreadable";
 }
 
 } // namespace
