@@ -104,6 +104,8 @@ TEST_F(PlayerPanel, ABookmarkAndAMarkSetInThePanelReachTheFileAndEveryListThatSh
     CListWindow& second = Compile(calls.File("calls"));
     const std::string path = first.Document().GetEntry(0)->GetPath();
     first.View().SelectRows({ 0 });
+    // The second list loaded the call again: its waveform is there once it is decoded.
+    ASSERT_TRUE(test::RunEventsUntil([] { return !Playback().GetRecording().IsDecoding(); }, 10'000));
     CPlayerForm& form = Form();
     int start = -1, end = -1;
 
@@ -120,6 +122,7 @@ TEST_F(PlayerPanel, ABookmarkAndAMarkSetInThePanelReachTheFileAndEveryListThatSh
         EXPECT_TRUE(list->Document().GetEntry(0)->HasBookmark()) << "the BM column of every open list";
     EXPECT_TRUE(Button(QStringLiteral("Play")).isEnabled());
     EXPECT_FALSE(Button(QStringLiteral("Stop")).isEnabled());
+    QTest::qWait(50); // the lists' totals are laid out again before the picture is taken
     test::SaveScreenshot(*frame, QStringLiteral("player-panel-bookmark"));
     form.Scope().ZoomIn();
     form.Scope().ZoomIn();
