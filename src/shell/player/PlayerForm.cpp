@@ -1,52 +1,46 @@
 #include "shell/player/PlayerForm.h"
 
 #include "foundation/LocaleFormat.h"
-#include "foundation/ResourceStrings.h"
-#include "foundation/Settings.h"
 #include "foundation/Singleton.h"
-#include "platform/Trash.h"
 #include "playback/PlaybackManager.h"
 #include "recording/Bookmark.h"
-#include "shell/common/ShellTexts.h"
-#include "shell/lists/FailureMessages.h"
 #include "shell/player/HistoryDialog.h"
 #include "shell/player/OutputScope.h"
+#include "shell/player/StateIcon.h"
 
-#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
-#include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QShortcut>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <map>
 
 namespace qor {
 namespace {
 
-CPlaybackManager& Playback()
+// The full path of the one recording dropped, or empty: a second file or another kind of file has
+// nowhere to go.
+QString DroppedRecording(const QMimeData& data)
 {
-    return *Singleton<CPlaybackManager>::Instance();
-}
-
-QLabel* MakeIcon(QWidget* parent, const QString& name)
-{
-    auto* icon = new QLabel(parent);
-    icon->setObjectName(name);
-    icon->setFixedSize(18, 18);
-    return icon;
+    const QList<QUrl> urls = data.urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()
+        || !urls.front().toLocalFile().endsWith(QStringLiteral(".qor"), Qt::CaseInsensitive))
+        return {};
+    return QFileInfo(urls.front().toLocalFile()).absoluteFilePath();
 }
 
 } // namespace
+
+CPlaybackManager& CPlayerForm::Playback()
+{
+    return *Singleton<CPlaybackManager>::Instance();
+}
 
 CPlayerForm::CPlayerForm(QWidget* parent)
     : QWidget(parent)
@@ -55,10 +49,14 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     , m_dateTime(new QLabel(this))
     , m_duration(new QLabel(this))
     , m_elapsed(new QLabel(QStringLiteral("00:00:00"), this))
-    , m_importantIcon(MakeIcon(this, QStringLiteral("ImportantState")))
-    , m_commentIcon(MakeIcon(this, QStringLiteral("CommentState")))
-    , m_bookmarkIcon(MakeIcon(this, QStringLiteral("BookmarkState")))
-    , m_encryptedIcon(MakeIcon(this, QStringLiteral("EncryptedState")))
+    , m_importantIcon(new CStateIcon(
+          QStringLiteral("ImportantState"), QStringLiteral("Important"), QStringLiteral("important"), this))
+    , m_commentIcon(
+          new CStateIcon(QStringLiteral("CommentState"), QStringLiteral("Comment"), QStringLiteral("comment"), this))
+    , m_bookmarkIcon(
+          new CStateIcon(QStringLiteral("BookmarkState"), QStringLiteral("Bookmark"), QStringLiteral("bookmark"), this))
+    , m_encryptedIcon(new CStateIcon(
+          QStringLiteral("EncryptedState"), QStringLiteral("Encrypted"), QStringLiteral("encrypted"), this))
     , m_scope(new COutputScope(this))
     , m_export(new CCallExport(*this))
 {
@@ -89,7 +87,7 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     labelled(QStringLiteral("Date and Time:"), m_dateTime);
     labelled(QStringLiteral("Duration:"), m_duration);
     labelled(QStringLiteral("Elapsed:"), m_elapsed);
-    for (QLabel* icon : { m_importantIcon, m_commentIcon, m_bookmarkIcon, m_encryptedIcon })
+    for (CStateIcon* icon : { m_importantIcon, m_commentIcon, m_bookmarkIcon, m_encryptedIcon })
         details->addWidget(icon);
 
     auto* buttons = new QHBoxLayout;
@@ -203,81 +201,6 @@ QToolButton* CPlayerForm::AddButton(
     return button;
 }
 
-void CPlayerForm::BuildMenu()
-{
-    m_fileMenu = new QMenu(this);
-    QMenu* important = m_fileMenu->addMenu(QStringLiteral("Important"));
-    important->addAction(QStringLiteral("Mark Important"), this, [this] { MarkImportant(true); });
-    important->addAction(QStringLiteral("Un-Mark Important"), this, [this] { MarkImportant(false); });
-    using Format = CCallExport::Format;
-    using Part = CCallExport::Part;
-    const auto sendMenu = [this](const QString& title, bool mail) {
-        QMenu* menu = m_fileMenu->addMenu(title);
-        const std::pair<const char*, Format> formats[] = { { "QOR", Format::Native }, { "WAV", Format::Wav } };
-        for (const Part part : { Part::Whole, Part::Bookmark })
-            for (const auto& [name, format] : formats) {
-                const QString text = part == Part::Whole
-                    ? QStringLiteral("As %1...").arg(QLatin1String(name))
-                    : QStringLiteral("Only Bookmark Area as %1...").arg(QLatin1String(name));
-                QAction* action
-                    = menu->addAction(text, this, [this, mail, format = format, part] { Send(mail, format, part); });
-                (part == Part::Whole ? m_sendActions : m_bookmarkSendActions).push_back(action);
-            }
-    };
-    sendMenu(QStringLiteral("Send"), true);
-    sendMenu(QStringLiteral("Convert"), false);
-    m_deleteAction = m_fileMenu->addAction(QStringLiteral("Delete"), this, &CPlayerForm::DeleteCall);
-    m_fileMenu->addAction(QStringLiteral("Eject File"), this, &CPlayerForm::Eject);
-    // The administrator's restrictions and the call's bookmark are asked when the menu opens.
-    connect(m_fileMenu, &QMenu::aboutToShow, this, &CPlayerForm::UpdateFileMenu);
-    m_fileDetails->setMenu(m_fileMenu);
-    m_fileDetails->setPopupMode(QToolButton::InstantPopup);
-}
-
-void CPlayerForm::UpdateFileMenu()
-{
-    auto settings = Singleton<CSettings>::Instance();
-    const bool open = Playback().IsOpen();
-    int start = -1, end = -1;
-    const bool bookmarked = open && Playback().GetRecording().GetBookmark(start, end) && start >= 0 && end > start;
-    for (QAction* action : m_sendActions)
-        action->setEnabled(open && !settings->IsExportBlocked());
-    for (QAction* action : m_bookmarkSendActions)
-        action->setEnabled(bookmarked && !settings->IsExportBlocked());
-    m_deleteAction->setEnabled(open && !settings->IsDeleteDisabled());
-}
-
-void CPlayerForm::Send(bool mail, CCallExport::Format format, CCallExport::Part part)
-{
-    if (!Playback().IsOpen() || Singleton<CSettings>::Instance()->IsExportBlocked())
-        return;
-    const std::vector<std::string> paths{ Playback().GetRecording().GetPath() };
-    if (mail)
-        m_export->Mail(paths, format, part);
-    else
-        m_export->Export(paths, format, part);
-}
-
-void CPlayerForm::DeleteCall()
-{
-    if (!Playback().IsOpen() || Singleton<CSettings>::Instance()->IsDeleteDisabled())
-        return;
-    const std::string path = Playback().GetRecording().GetPath();
-    const QString name = QFileInfo(QString::fromStdString(path)).fileName();
-    if (QMessageBox::question(this, QApplication::applicationDisplayName(),
-            ShellText(IDS_CONFIRM_DELETE, 1) + QStringLiteral("\n\n") + name, QMessageBox::Yes | QMessageBox::No)
-        != QMessageBox::Yes)
-        return;
-    Eject();
-    std::string why;
-    if (!MoveToTrash(path, &why)) {
-        ShowFailures(*this, QStringLiteral("The call could not be deleted:"),
-            { NamedFailure(path, why.empty() ? std::string("it could not be moved to the Trash") : why) });
-        return;
-    }
-    Q_EMIT CallChanged(2, QString::fromStdString(path)); // the lists let it go
-}
-
 void CPlayerForm::Refresh(const QString& problem)
 {
     CPlaybackManager& playback = Playback();
@@ -289,8 +212,8 @@ void CPlayerForm::Refresh(const QString& problem)
         m_marks.Reset();
         m_scope->SetRecording(nullptr);
         m_shownPath.clear();
-        for (QLabel* icon : { m_importantIcon, m_commentIcon, m_bookmarkIcon, m_encryptedIcon })
-            SetIcon(icon, nullptr, false);
+        for (CStateIcon* icon : { m_importantIcon, m_commentIcon, m_bookmarkIcon, m_encryptedIcon })
+            icon->Show(false);
         EnableControls();
         return;
     }
@@ -307,31 +230,13 @@ void CPlayerForm::Refresh(const QString& problem)
         m_scope->SetRecording(&recording);
     m_shownPath = recording.GetPath();
     m_scope->SetBookmark(m_marks.Start(), m_marks.End());
-    SetIcon(m_importantIcon, "important", header.Important() != 0);
-    SetIcon(m_commentIcon, "comment", !CommentWholeView(header.Comment()).empty());
-    SetIcon(m_bookmarkIcon, "bookmark", stored && start >= 0 && end > start);
-    SetIcon(m_encryptedIcon, "encrypted", header.IsEncrypted());
+    m_importantIcon->Show(header.Important() != 0);
+    m_commentIcon->Show(!CommentWholeView(header.Comment()).empty());
+    m_bookmarkIcon->Show(stored && start >= 0 && end > start);
+    m_encryptedIcon->Show(header.IsEncrypted());
     ShowPosition();
     NotePlayed();
     EnableControls();
-}
-
-void CPlayerForm::SetIcon(QLabel* icon, const char* name, bool on)
-{
-    static const std::map<QString, QString> names = { { QStringLiteral("ImportantState"), QStringLiteral("Important") },
-        { QStringLiteral("CommentState"), QStringLiteral("Comment") },
-        { QStringLiteral("BookmarkState"), QStringLiteral("Bookmark") },
-        { QStringLiteral("EncryptedState"), QStringLiteral("Encrypted") } };
-    const QString what = names.at(icon->objectName());
-    icon->setAccessibleName(what + (on ? QStringLiteral(": yes") : QStringLiteral(": no")));
-    icon->setToolTip(icon->accessibleName());
-    if (!name) {
-        icon->clear();
-        return;
-    }
-    const QIcon image(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
-    icon->setPixmap(image.pixmap(QSize(16, 16), on ? QIcon::Normal : QIcon::Disabled));
-    icon->setEnabled(on);
 }
 
 void CPlayerForm::PlayStep()
@@ -341,8 +246,7 @@ void CPlayerForm::PlayStep()
     m_transport.Play();
     // Remembered even when the call could not start yet: it was asked for.
     const std::string path = Playback().GetRecording().GetPath();
-    if (std::find(m_played.begin(), m_played.end(), path) == m_played.end())
-        m_played.push_back(path);
+    RememberPlayed(path);
     Q_EMIT Played(QString::fromStdString(path));
     EnableControls();
 }
@@ -350,9 +254,12 @@ void CPlayerForm::PlayStep()
 void CPlayerForm::NotePlayed()
 {
     // Calls started elsewhere (a list's Play) join the run's list too.
-    if (!m_transport.IsPlaying())
-        return;
-    const std::string path = Playback().GetRecording().GetPath();
+    if (m_transport.IsPlaying())
+        RememberPlayed(Playback().GetRecording().GetPath());
+}
+
+void CPlayerForm::RememberPlayed(const std::string& path)
+{
     if (std::find(m_played.begin(), m_played.end(), path) == m_played.end())
         m_played.push_back(path);
 }
@@ -396,27 +303,24 @@ void CPlayerForm::ShowHistory()
 
 void CPlayerForm::dragEnterEvent(QDragEnterEvent* event)
 {
-    // One recording only: a second file or another kind of file has nowhere to go.
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.size() == 1 && urls.front().isLocalFile()
-        && urls.front().toLocalFile().endsWith(QStringLiteral(".qor"), Qt::CaseInsensitive)) {
-        event->setDropAction(Qt::LinkAction);
-        event->accept();
-        return;
-    }
-    event->ignore();
-}
-
-void CPlayerForm::dropEvent(QDropEvent* event)
-{
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.size() != 1 || !urls.front().toLocalFile().endsWith(QStringLiteral(".qor"), Qt::CaseInsensitive)) {
+    if (DroppedRecording(*event->mimeData()).isEmpty()) {
         event->ignore();
         return;
     }
     event->setDropAction(Qt::LinkAction);
     event->accept();
-    PlayPath(QFileInfo(urls.front().toLocalFile()).absoluteFilePath().toStdString());
+}
+
+void CPlayerForm::dropEvent(QDropEvent* event)
+{
+    const QString recording = DroppedRecording(*event->mimeData());
+    if (recording.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::LinkAction);
+    event->accept();
+    PlayPath(recording.toStdString());
 }
 
 void CPlayerForm::PauseStep()
@@ -506,21 +410,8 @@ void CPlayerForm::ApplyBookmark(const CBookmarkMarks::Change& change)
         return;
     if (recording.IsDirty() && recording.Commit() == 0)
         return;
-    SetIcon(m_bookmarkIcon, "bookmark", change.startSeconds >= 0);
+    m_bookmarkIcon->Show(change.startSeconds >= 0);
     Q_EMIT CallChanged(3, QString::fromStdString(recording.GetPath()));
-}
-
-void CPlayerForm::MarkImportant(bool important)
-{
-    CPlaybackManager& playback = Playback();
-    if (!playback.IsOpen())
-        return;
-    CRvRecordFile& recording = playback.GetRecording();
-    recording.SetImportant(important ? 1 : 0);
-    if (recording.IsDirty() && recording.Commit() == 0)
-        return;
-    SetIcon(m_importantIcon, "important", important);
-    Q_EMIT CallChanged(important ? 0 : 1, QString::fromStdString(recording.GetPath()));
 }
 
 } // namespace qor

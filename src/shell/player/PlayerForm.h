@@ -21,6 +21,8 @@ class QToolButton;
 namespace qor {
 
 class COutputScope;
+class CPlaybackManager;
+class CStateIcon;
 
 class CPlayerForm : public QWidget {
     Q_OBJECT
@@ -59,7 +61,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    static CPlaybackManager& Playback();
     void NotePlayed();
+    void RememberPlayed(const std::string& path);
     QToolButton* AddButton(const QString& name, const QIcon& icon, const QString& tip, void (CPlayerForm::*action)());
     void BuildMenu();
     void Tick();
@@ -71,7 +75,6 @@ private:
     void UpdateFileMenu();
     void Send(bool mail, CCallExport::Format format, CCallExport::Part part);
     void DeleteCall();
-    void SetIcon(QLabel* icon, const char* name, bool on);
 
     CPlayerTransport m_transport;
     CBookmarkMarks m_marks;
@@ -79,10 +82,10 @@ private:
     QLabel* m_dateTime;
     QLabel* m_duration;
     QLabel* m_elapsed;
-    QLabel* m_importantIcon;
-    QLabel* m_commentIcon;
-    QLabel* m_bookmarkIcon;
-    QLabel* m_encryptedIcon;
+    CStateIcon* m_importantIcon;
+    CStateIcon* m_commentIcon;
+    CStateIcon* m_bookmarkIcon;
+    CStateIcon* m_encryptedIcon;
     COutputScope* m_scope;
     QToolButton* m_back30 = nullptr;
     QToolButton* m_back10 = nullptr;
