@@ -104,6 +104,28 @@ TEST(AtomicFile, NoFifoOrDeviceIsReplacedAndAKilledWriterLeavesNothingBehind)
         EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1)
             << "round " << round;
     }
+
+    // Two processes saving at once: the file is one of the two contents whole, never a mixture.
+    const std::string other(8u << 20, 'o');
+    for (int round = 0; round < 5; ++round) {
+        pid_t writers[2];
+        for (int which = 0; which < 2; ++which) {
+            writers[which] = fork();
+            ASSERT_GE(writers[which], 0);
+            if (writers[which] == 0)
+                _exit(WriteFileAtomically(target, which == 0 ? std::string_view(content).substr(0, 8u << 20) : other)
+                        ? 0
+                        : 1);
+        }
+        for (const pid_t writer : writers) {
+            int status = 0;
+            waitpid(writer, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        const std::string saved = test::ReadFileText(target);
+        EXPECT_TRUE(saved == content.substr(0, 8u << 20) || saved == other) << "round " << round;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
+    }
 }
 
 } // namespace
