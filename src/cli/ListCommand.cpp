@@ -118,6 +118,9 @@ void Search(CSearchManager& search, CQorTolvaneDoc& list)
         progress.Update(static_cast<std::size_t>(status.scanned));
     }
     search.Wait(); // the run is over; its thread is joined before anything else
+    const auto done = search.GetStatus(); // the counts as they ended, before the line is cleared
+    progress.SetTotal(static_cast<std::size_t>(done.total), true);
+    progress.Update(static_cast<std::size_t>(done.scanned));
     progress.Finish();
     search.HandOffTo(&list);
 }

@@ -35,8 +35,10 @@ CProgressBar::~CProgressBar()
 void CProgressBar::Update(std::size_t done)
 {
     const Clock::time_point now = Clock::now();
-    if (!m_shown || m_total == 0 || (m_drawn && now - m_lastDrawn < kRedrawInterval))
+    // A total that grew is shown at once: the bar must not stay on a count the walk has passed.
+    if (!m_shown || m_total == 0 || (m_drawn && m_drawnTotal == m_total && now - m_lastDrawn < kRedrawInterval))
         return;
+    m_drawnTotal = m_total;
     m_lastDrawn = now;
     m_drawn = true;
     const double fraction = static_cast<double>(std::min(done, m_total)) / static_cast<double>(m_total);

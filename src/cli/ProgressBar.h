@@ -34,6 +34,7 @@ private:
     bool m_totalFinal = true;
     bool m_shown;
     bool m_drawn = false;
+    std::size_t m_drawnTotal = 0;
     Clock::time_point m_start;
     Clock::time_point m_lastDrawn;
 };
