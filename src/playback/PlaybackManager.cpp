@@ -5,6 +5,7 @@
 #include "foundation/Singleton.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qor {
 
@@ -55,6 +56,8 @@ int CPlaybackManager::OpenRecording(const std::string& path)
         CloseRecording();
         return 0;
     }
+    m_quietFound = false;
+    m_quiet.clear();
     m_opened = m_recording.Open(path, Singleton<CSettings>::Instance()->GetPassphrase()) != 0;
     if (m_opened) {
         m_readPosition = 0;
@@ -72,20 +75,22 @@ void CPlaybackManager::CloseRecording()
     m_startPosition = 0;
     m_recording.Close();
     m_opened = false;
+    m_quietFound = false;
+    m_quiet.clear();
 }
 
 void CPlaybackManager::Play(bool start, bool rewind)
 {
+    m_paused = false;
+    if (!start)
+        Stop();
     if (rewind) {
         m_readPosition = 0;
         m_startPosition = 0;
     }
-    m_paused = false;
     if (start) {
         m_playing = true;
         StartPlaying();
-    } else {
-        Stop();
     }
 }
 
@@ -115,11 +120,34 @@ void CPlaybackManager::Seek(std::int32_t sample)
 std::int32_t CPlaybackManager::GetPosition()
 {
     std::int64_t position = m_startPosition;
-    std::uint64_t bytes = 0;
-    if (DeviceOpen() && m_device->GetPosition(bytes) == IWaveOut::kOk)
-        position += static_cast<std::int64_t>(bytes / 2);
+    if (!m_timeline.Empty()) {
+        std::uint64_t bytes = 0;
+        if (DeviceOpen() && m_device->GetPosition(bytes) == IWaveOut::kOk) {
+            std::int64_t played = static_cast<std::int64_t>(bytes / 2);
+            // Stretched sound stands for the call's samples in proportion to the tempo.
+            if (m_stretcher)
+                played = std::llround(static_cast<double>(played) * m_stretcher->Tempo());
+            position = m_timeline.CallTimeAt(std::min(played, m_timeline.PlayedTotal()));
+        }
+    }
     const std::int64_t end = static_cast<std::int64_t>(m_recording.GetHeader().Duration()) * kSliceSamples;
     return static_cast<std::int32_t>(std::min(position, end));
+}
+
+void CPlaybackManager::SetSpeed(double speed)
+{
+    m_speed = std::clamp(speed, kSlowest, kFastest);
+}
+
+const std::vector<CCallStretch>& CPlaybackManager::GetQuietStretches()
+{
+    if (!m_quietFound && m_opened) {
+        if (const CWaveSummary* summary = m_recording.GetSummary()) {
+            m_quiet = FindQuietStretches(*summary);
+            m_quietFound = true;
+        }
+    }
+    return m_quiet;
 }
 
 bool CPlaybackManager::CanPlay() const
@@ -129,22 +157,63 @@ bool CPlaybackManager::CanPlay() const
 
 std::int32_t CPlaybackManager::FeedOne()
 {
+    if (m_stretcher || !m_plan.Skipped().empty())
+        return FeedMade();
     const auto samples = m_recording.GetSamples(m_readPosition, kSliceSamples);
     if (samples.empty())
         return 0;
+    const auto count = static_cast<std::int32_t>(samples.size());
+    m_timeline.Add({ m_readPosition, m_readPosition + count, count }, count);
+    auto slice = std::make_unique<CQueuedSlice>();
+    slice->header.data = samples.data();
+    slice->header.bytes = samples.size() * 2;
+    m_readPosition += count;
+    return Queue(std::move(slice));
+}
+
+std::int32_t CPlaybackManager::FeedMade()
+{
+    auto slice = std::make_unique<CQueuedSlice>();
+    std::vector<std::int16_t>& made = slice->made;
+    while (made.size() < static_cast<std::size_t>(kSliceSamples)) {
+        CPlayPiece piece = m_plan.NextPiece(m_readPosition, kSliceSamples, m_recording.GetSampleCount());
+        const auto samples = m_recording.GetSamples(piece.callStart, piece.sampleCount);
+        if (samples.empty()) {
+            if (m_stretcher && !m_flushed) {
+                m_stretcher->Flush(made);
+                m_flushed = true;
+            }
+            break;
+        }
+        // While the call still decodes, less may be there than the piece asked for.
+        if (static_cast<std::int32_t>(samples.size()) < piece.sampleCount)
+            piece.callEnd = piece.callStart + static_cast<std::int32_t>(samples.size());
+        m_timeline.Add(piece, static_cast<std::int64_t>(samples.size()));
+        m_readPosition = piece.callEnd;
+        if (m_stretcher)
+            m_stretcher->Put(samples, made);
+        else
+            made.insert(made.end(), samples.begin(), samples.end());
+    }
+    if (made.empty())
+        return 0;
+    slice->header.data = made.data();
+    slice->header.bytes = made.size() * 2;
+    return Queue(std::move(slice));
+}
+
+std::int32_t CPlaybackManager::Queue(std::unique_ptr<CQueuedSlice> slice)
+{
+    const auto count = static_cast<std::int32_t>(slice->header.bytes / 2);
     QOR_SEMAPHORE_GUARD(m_lock);
-    auto header = std::make_unique<CWaveHeader>();
-    header->data = samples.data();
-    header->bytes = samples.size() * 2;
-    header->userData = m_queued;
-    m_buffers.push_back(std::move(header));
-    m_readPosition += static_cast<std::int32_t>(samples.size());
+    slice->header.userData = m_queued;
+    m_buffers.push_back(std::move(slice));
     if (DeviceOpen() && static_cast<std::size_t>(m_queued) < m_buffers.size()) {
-        CWaveHeader& next = *m_buffers[static_cast<std::size_t>(m_queued)];
+        CWaveHeader& next = m_buffers[static_cast<std::size_t>(m_queued)]->header;
         if (m_device->Prepare(next) == IWaveOut::kOk && DeviceOpen() && m_device->Write(next) == IWaveOut::kOk)
             ++m_queued;
     }
-    return static_cast<std::int32_t>(samples.size());
+    return count;
 }
 
 void CPlaybackManager::StartPlaying()
@@ -154,6 +223,11 @@ void CPlaybackManager::StartPlaying()
     if (m_queued != 0)
         return;
     m_playing = true;
+    m_startPosition = m_readPosition;
+    m_timeline.Clear();
+    m_stretcher = m_speed != 1.0 ? std::make_unique<CTempoStretcher>(m_speed) : nullptr;
+    m_flushed = false;
+    m_plan.SetSkipped(m_skipSilence ? GetQuietStretches() : std::vector<CCallStretch>());
     const std::int64_t duration = m_recording.GetHeader().Duration();
     std::int64_t secondsLeft = duration - static_cast<std::int64_t>(GetPosition() / static_cast<double>(kSliceSamples));
     if (secondsLeft == 0)
@@ -175,7 +249,7 @@ void CPlaybackManager::OnBufferDone()
         return;
     {
         QOR_SEMAPHORE_GUARD(m_lock);
-        if (!m_buffers.empty() && DeviceOpen() && m_device->Unprepare(*m_buffers.front()) == IWaveOut::kOk) {
+        if (!m_buffers.empty() && DeviceOpen() && m_device->Unprepare(m_buffers.front()->header) == IWaveOut::kOk) {
             m_buffers.pop_front();
             m_queued = std::max(m_queued - 1, 0);
         }
@@ -192,15 +266,17 @@ void CPlaybackManager::Stop()
 {
     if (!m_playing)
         return;
-    if (m_readPosition <= 0) {
-        m_readPosition = 0;
-        m_startPosition = 0;
-    }
+    // What was heard, not what was read ahead, is where a stopped call stands.
+    const std::int32_t heard = std::max(GetPosition(), 0);
     CloseDevice();
     QOR_SEMAPHORE_GUARD(m_lock);
     m_buffers.clear();
     m_playing = false;
     m_queued = 0;
+    m_timeline.Clear();
+    m_stretcher.reset();
+    m_readPosition = heard;
+    m_startPosition = heard;
 }
 
 } // namespace qor

@@ -59,12 +59,27 @@ bool CPlayerTransport::SeekTo(std::int32_t sample)
 {
     if (!m_playback.IsOpen() || sample < 0 || sample >= SampleCount())
         return false;
+    WhilePaused([&] { m_playback.Seek(sample); });
+    return true;
+}
+
+void CPlayerTransport::SetSpeed(double speed)
+{
+    WhilePaused([&] { m_playback.SetSpeed(speed); });
+}
+
+void CPlayerTransport::SetSkipSilence(bool skip)
+{
+    WhilePaused([&] { m_playback.SetSkipSilence(skip); });
+}
+
+void CPlayerTransport::WhilePaused(const std::function<void()>& change)
+{
     const bool wasPlaying = m_playback.IsPlaying() && !m_playback.IsPaused();
     Pause();
-    m_playback.Seek(sample);
+    change();
     if (wasPlaying)
         m_playback.TogglePause();
-    return true;
 }
 
 bool CPlayerTransport::StopAtEnd()

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace qor {
 
@@ -29,6 +30,10 @@ public:
     // The periodic check: stops the call once it has played to its end (the header's duration,
     // or the last sample when the sound is shorter). True when it stopped it.
     bool StopAtEnd();
+    // How fast the call plays, and whether long quiet stretches are cut short; a playing call
+    // goes on from where it was heard.
+    void SetSpeed(double speed);
+    void SetSkipSilence(bool skip);
 
     bool IsPlaying() const;
     bool IsPaused() const;
@@ -37,6 +42,9 @@ public:
     std::int32_t SampleCount() const;
 
 private:
+    // Pauses a playing call around a change and resumes it from the position it had.
+    void WhilePaused(const std::function<void()>& change);
+
     CPlaybackManager& m_playback;
 };
 

@@ -34,6 +34,12 @@ public:
     // One range for each of columns equal parts of [first, first + count): what a scope draws.
     std::vector<CSampleRange> Columns(std::size_t first, std::size_t count, std::size_t columns) const;
 
+    // The extremes of each kBlockSamples block in order, the last one possibly shorter.
+    std::span<const CSampleRange> Blocks() const
+    {
+        return m_levels.empty() ? std::span<const CSampleRange>() : std::span<const CSampleRange>(m_levels.front());
+    }
+
 private:
     // The extremes of whole blocks [firstBlock, endBlock) of level 0.
     CSampleRange BlockExtremes(std::size_t firstBlock, std::size_t endBlock) const;

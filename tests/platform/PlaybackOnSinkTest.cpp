@@ -4,16 +4,21 @@
 // the server with an 8 kHz mono null sink named "calls", which passes the samples unchanged.
 #include "platform/QtWaveOut.h"
 #include "playback/PlaybackManager.h"
+#include "recording/Bookmark.h"
 #include "samplegen/SampleRecording.h"
+#include "samplegen/SpeechSignal.h"
 #include "support/EventLoop.h"
 #include "support/PlayedStretches.h"
 #include "support/RecordingFolder.h"
 #include "support/SinkCapture.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <numbers>
 
 namespace qor {
 namespace {
@@ -35,6 +40,24 @@ protected:
         samplegen::CSampleCall call;
         call.durationSeconds = seconds;
         ASSERT_EQ(manager.OpenRecording(folder.Write("call.qor", call)), 1);
+        StartCapture();
+    }
+
+    // A call of the given sound, stored as A-law so it plays nearly as it is.
+    void OpenSound(const std::vector<std::int16_t>& sound)
+    {
+        samplegen::CSampleCall call;
+        call.codecTag = kCodecALaw;
+        call.durationSeconds = static_cast<std::int32_t>(sound.size() / 8000);
+        const std::vector<std::uint8_t> bytes = samplegen::MakeRecordingOf(call, sound);
+        const std::string path = folder.File("sound.qor");
+        test::WriteFileText(path, std::string(bytes.begin(), bytes.end()));
+        ASSERT_EQ(manager.OpenRecording(path), 1);
+        StartCapture();
+    }
+
+    void StartCapture()
+    {
         manager.GetRecording().WaitForDecoding();
         manager.SetErrorReporter([](const std::string& message) { ADD_FAILURE() << message; });
         capture = std::make_unique<test::CSinkCapture>("calls", folder.Path());
@@ -212,6 +235,73 @@ TEST_F(PlaybackOnSink, ThirtySessionsOfPausesStepsAndStopsAllSoundWhole)
     for (std::size_t session = 1; session < buffers.size(); ++session)
         EXPECT_EQ(buffers[session], buffers.front()) << "the buffer granted in session " << session + 1;
     ExpectHeard(expected);
+}
+
+// Where the captured sound is louder than a whisper: its first and one past its last sample.
+std::pair<std::size_t, std::size_t> LoudPart(const std::vector<std::int16_t>& sound)
+{
+    const auto loud = [](std::int16_t sample) { return std::abs(sample) > 2000; };
+    const auto first = std::find_if(sound.begin(), sound.end(), loud);
+    const auto last = std::find_if(sound.rbegin(), sound.rend(), loud);
+    if (first == sound.end())
+        return { 0, 0 };
+    return { static_cast<std::size_t>(first - sound.begin()), static_cast<std::size_t>(sound.rend() - last) };
+}
+
+TEST_F(PlaybackOnSink, AtTwiceTheSpeedAToneTakesHalfItsLengthAtItsOwnPitch)
+{
+    std::vector<std::int16_t> tone(80'000);
+    for (std::size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<std::int16_t>(
+            8000.0 * std::sin(2.0 * std::numbers::pi * 440.0 * static_cast<double>(i) / 8000.0));
+    OpenSound(tone);
+    manager.SetSpeed(2.0);
+    manager.Play(true, false);
+    PlayToTheEnd();
+    EXPECT_EQ(manager.GetPosition(), 80'000) << "the position is told in call time";
+    const std::vector<std::int16_t> heard = capture->Stop();
+    const auto [first, end] = LoudPart(heard);
+    EXPECT_NEAR(static_cast<double>(end - first), 40'000.0, 2'000.0) << "half of ten seconds, within 5 %";
+    // The pitch from the rising zero crossings of the middle of what was heard.
+    int crossings = 0;
+    const std::size_t from = first + 8'000, to = end - 8'000;
+    for (std::size_t i = from + 1; i < to; ++i)
+        crossings += heard[i - 1] < 0 && heard[i] >= 0 ? 1 : 0;
+    const double frequency = crossings * 8000.0 / static_cast<double>(to - from);
+    std::printf("heard %.2f s at %.1f Hz\n", static_cast<double>(end - first) / 8000.0, frequency);
+    EXPECT_NEAR(frequency, 440.0, 440.0 * 0.03);
+}
+
+TEST_F(PlaybackOnSink, BackAtNormalSpeedTheSinkHearsTheDecodedCallItself)
+{
+    Open(6);
+    manager.SetSpeed(2.0);
+    manager.SetSpeed(1.0);
+    manager.Play(true, false);
+    PlayToTheEnd();
+    ExpectHeard({ { 0, 48'000 } });
+}
+
+TEST_F(PlaybackOnSink, SkippingSilencePlaysTwentyQuietSecondsAsATenthsAndTellsCallTime)
+{
+    std::vector<std::int16_t> sound = samplegen::MakeSpeechLikeSignal(80'000, 7);
+    sound.resize(240'000, 0);
+    const std::vector<std::int16_t> more = samplegen::MakeSpeechLikeSignal(80'000, 8);
+    sound.insert(sound.end(), more.begin(), more.end());
+    OpenSound(sound);
+    manager.SetSkipSilence(true);
+    QElapsedTimer clock;
+    clock.start();
+    manager.Play(true, false);
+    EXPECT_TRUE(RunEventsUntil([&] { return manager.GetPosition() >= 320'000; }, 40'000));
+    const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+    std::printf("played in %.2f s\n", seconds);
+    EXPECT_NEAR(seconds, 20.3, 0.6);
+    EXPECT_EQ(FormatHhMmSs(manager.GetPosition() / 8000), "00:00:40");
+    PlayToTheEnd();
+    const std::vector<std::int16_t> heard = capture->Stop();
+    const auto [first, end] = LoudPart(heard);
+    EXPECT_NEAR(static_cast<double>(end - first), 162'400.0, 4'000.0) << "the two speeches and 0.3 s between";
 }
 
 } // namespace

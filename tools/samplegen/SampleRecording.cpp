@@ -44,6 +44,13 @@ CRvRecordFileHdr MakeHeader(const CSampleCall& call)
 
 std::vector<std::uint8_t> MakeRecording(const CSampleCall& call)
 {
+    const std::vector<std::int16_t> sound
+        = MakeSpeechLikeSignal(static_cast<std::size_t>(call.durationSeconds) * 8000, call.seed);
+    return MakeRecordingOf(call, sound);
+}
+
+std::vector<std::uint8_t> MakeRecordingOf(const CSampleCall& call, std::span<const std::int16_t> sound)
+{
     if (call.version < 1 || call.version > 5)
         return {};
     CRvRecordFileHdr header = MakeHeader(call);
@@ -61,8 +68,6 @@ std::vector<std::uint8_t> MakeRecording(const CSampleCall& call)
     if (bytes.empty())
         return {};
 
-    const std::vector<std::int16_t> sound
-        = MakeSpeechLikeSignal(static_cast<std::size_t>(call.durationSeconds) * 8000, call.seed);
     std::vector<std::uint8_t> body = EncodeBody(call.codecTag, sound);
     if (call.version == 5) {
         CRvAESCipher cipher;

@@ -39,6 +39,10 @@ CRvRecordFileHdr MakeHeader(const CSampleCall& call);
 // The whole file: header bytes followed by the (encrypted, for version 5) body.
 std::vector<std::uint8_t> MakeRecording(const CSampleCall& call);
 
+// The whole file with a sound of the caller's own instead of the speech-like one (the header's
+// duration stays the call's).
+std::vector<std::uint8_t> MakeRecordingOf(const CSampleCall& call, std::span<const std::int16_t> sound);
+
 // Writes the file; false when it cannot be written or the call cannot be encoded.
 bool WriteRecording(const std::string& path, const CSampleCall& call);
 
