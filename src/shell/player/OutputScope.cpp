@@ -18,6 +18,7 @@ const QColor kWave(0, 255, 0);
 const QColor kBookmark(0, 0, 255);
 const QColor kPosition(255, 0, 0);
 const QColor kNotice(255, 0, 0);
+const QColor kSkipped(110, 110, 110);
 
 } // namespace
 
@@ -40,6 +41,7 @@ void COutputScope::SetRecording(const CRvRecordFile* recording)
     m_drawn = {}; // another call in the same recording object may have the same length
     m_position = 0;
     m_bookmarkStart = m_bookmarkEnd = -1;
+    m_skipped.clear();
     m_zoom = 1.0;
     m_viewStart = 0;
     update();
@@ -56,6 +58,15 @@ void COutputScope::SetBookmark(std::int32_t start, std::int32_t end)
 {
     m_bookmarkStart = start;
     m_bookmarkEnd = end;
+    update();
+}
+
+void COutputScope::SetSkipped(const std::vector<CCallStretch>& stretches)
+{
+    if (stretches == m_skipped)
+        return;
+    m_skipped = stretches;
+    ++m_skippedVersion;
     update();
 }
 
@@ -141,11 +152,12 @@ void COutputScope::paintEvent(QPaintEvent*)
     // position moves, and a repaint is a copy of the drawing and one line.
     const std::int32_t areaEnd = m_bookmarkStart >= 0 && m_bookmarkEnd < 0 ? m_position : m_bookmarkEnd;
     const CDrawn drawn{ m_recording->GetSummary(), m_recording->GetSampleCount(), m_viewStart, ViewLength(), size(),
-        m_bookmarkStart, areaEnd };
+        m_bookmarkStart, areaEnd, m_skippedVersion };
     if (!(drawn == m_drawn) || m_waveform.size() != size()) {
         m_waveform = QPixmap(size());
         m_waveform.fill(kBackground);
         QPainter offScreen(&m_waveform);
+        PaintSkipped(offScreen, area);
         PaintGrid(offScreen, area);
         PaintWaveform(offScreen, area);
         m_drawn = drawn;
@@ -167,6 +179,18 @@ void COutputScope::PaintGrid(QPainter& painter, const QRect& area)
         painter.drawLine(XOf(minute), area.top(), XOf(minute), area.bottom());
     const int centre = area.center().y();
     painter.drawLine(area.left(), centre, area.right(), centre);
+}
+
+void COutputScope::PaintSkipped(QPainter& painter, const QRect& area)
+{
+    const QBrush hatch(kSkipped, Qt::BDiagPattern);
+    for (const CCallStretch& stretch : m_skipped) {
+        if (stretch.end <= m_viewStart || stretch.first >= m_viewStart + ViewLength())
+            continue;
+        const int left = std::max(XOf(stretch.first), area.left());
+        const int right = std::min(XOf(stretch.end), area.right());
+        painter.fillRect(QRect(QPoint(left, area.top()), QPoint(right, area.bottom())), hatch);
+    }
 }
 
 void COutputScope::PaintWaveform(QPainter& painter, const QRect& area)

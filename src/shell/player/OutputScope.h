@@ -1,13 +1,16 @@
 // The player's scope: the waveform of the loaded call on black, with a line at every minute, the
 // bookmark area in blue and the play position in red. A click or a drag seeks; the wheel and the
 // + and - keys zoom around the play position, down to one second across, and the view follows
-// the position while the call plays. The waveform is read from the call's summary, so a repaint
-// costs the same for a two-hour call as for a short one.
+// the position while the call plays. Stretches that skipping silence cuts short are shaded. The waveform is read from
+// the call's summary, so a repaint costs the same for a two-hour call as for a short one.
 #pragma once
+
+#include "playback/QuietStretches.h"
 
 #include <QPixmap>
 #include <QWidget>
 #include <cstdint>
+#include <vector>
 
 namespace qor {
 
@@ -28,6 +31,9 @@ public:
     // The bookmark area in samples; -1 for an unset end (an area without an end runs to the
     // position).
     void SetBookmark(std::int32_t start, std::int32_t end);
+    // The stretches played cut short (none: nothing is skipped).
+    void SetSkipped(const std::vector<CCallStretch>& stretches);
+    const std::vector<CCallStretch>& Skipped() const { return m_skipped; }
     // How many times closer than the whole call the view is (1: the whole call).
     void ZoomIn();
     void ZoomOut();
@@ -54,6 +60,7 @@ private:
     void SetZoom(double zoom);
     void FollowPosition();
     void PaintGrid(QPainter& painter, const QRect& area);
+    void PaintSkipped(QPainter& painter, const QRect& area);
     void PaintWaveform(QPainter& painter, const QRect& area);
 
     // What the drawn waveform shows: when none of it changed, the drawing is reused.
@@ -65,6 +72,7 @@ private:
         QSize size;
         std::int32_t bookmarkStart = -1;
         std::int32_t bookmarkEnd = -1;
+        int skippedVersion = 0;
         bool operator==(const CDrawn&) const = default;
     };
 
@@ -72,6 +80,8 @@ private:
     std::int32_t m_position = 0;
     std::int32_t m_bookmarkStart = -1;
     std::int32_t m_bookmarkEnd = -1;
+    std::vector<CCallStretch> m_skipped;
+    int m_skippedVersion = 0;
     double m_zoom = 1.0;
     std::int32_t m_viewStart = 0;
     QPixmap m_waveform; // the background, the grid and the waveform, drawn off-screen

@@ -5,6 +5,7 @@
 #include "playback/PlaybackManager.h"
 #include "recording/Bookmark.h"
 #include "shell/player/HistoryDialog.h"
+#include "shell/player/ListeningControls.h"
 #include "shell/player/OutputScope.h"
 #include "shell/player/StateIcon.h"
 
@@ -58,6 +59,7 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     , m_encryptedIcon(new CStateIcon(
           QStringLiteral("EncryptedState"), QStringLiteral("Encrypted"), QStringLiteral("encrypted"), this))
     , m_scope(new COutputScope(this))
+    , m_listening(new CListeningControls(this))
     , m_export(new CCallExport(*this))
 {
     setObjectName(QStringLiteral("PlayerForm"));
@@ -141,6 +143,10 @@ CPlayerForm::CPlayerForm(QWidget* parent)
         for (QToolButton* button : group)
             buttons->addWidget(button);
         buttons->addSpacing(16);
+        if (group.begin() == groups[1].begin()) {
+            buttons->addWidget(m_listening);
+            buttons->addSpacing(16);
+        }
     }
     buttons->addStretch(1);
     BuildMenu();
@@ -151,6 +157,18 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     layout->addWidget(m_scope, 1);
     layout->addLayout(buttons);
 
+    m_listening->setObjectName(QStringLiteral("ListeningTools"));
+    // A new panel starts at normal speed with nothing skipped, whatever a panel before chose.
+    Playback().SetSpeed(m_listening->Speed());
+    Playback().SetSkipSilence(m_listening->SkipsSilence());
+    connect(m_listening, &CListeningControls::SpeedChosen, this, [this](double speed) {
+        m_transport.SetSpeed(speed);
+        ShowPosition();
+    });
+    connect(m_listening, &CListeningControls::SkipSilenceChosen, this, [this](bool skip) {
+        m_transport.SetSkipSilence(skip);
+        ShowPosition();
+    });
     connect(m_scope, &COutputScope::SeekRequested, this, [this](std::int32_t sample) {
         if (m_transport.SeekTo(sample))
             ShowPosition();
@@ -178,6 +196,9 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     });
     key(QKeySequence(Qt::CTRL | Qt::Key_B), [this] { ApplyBookmark(m_marks.Advance(m_transport.Position())); });
     key(QKeySequence(Qt::Key_BracketLeft), [this] { ApplyBookmark(m_marks.MarkStart(m_transport.Position())); });
+    key(QKeySequence(Qt::Key_Greater), [this] { m_listening->Faster(); });
+    key(QKeySequence(Qt::Key_Less), [this] { m_listening->Slower(); });
+    key(QKeySequence(Qt::Key_S), [this] { m_listening->ToggleSkipSilence(); });
     key(QKeySequence(Qt::Key_BracketRight), [this] { ApplyBookmark(m_marks.MarkEnd(m_transport.Position())); });
 
     m_timer.setInterval(kTickMs);
@@ -370,6 +391,8 @@ void CPlayerForm::ShowPosition()
     const std::int32_t position = m_transport.Position();
     m_elapsed->setText(QString::fromStdString(FormatHhMmSs(position / CPlayerTransport::kSamplesPerSecond)));
     m_scope->SetPosition(position);
+    static const std::vector<CCallStretch> kNothingSkipped;
+    m_scope->SetSkipped(Playback().GetSkipSilence() ? Playback().GetQuietStretches() : kNothingSkipped);
 }
 
 void CPlayerForm::EnableControls()

@@ -20,6 +20,7 @@ class QToolButton;
 
 namespace qor {
 
+class CListeningControls;
 class COutputScope;
 class CPlaybackManager;
 class CStateIcon;
@@ -48,6 +49,7 @@ public:
     const std::vector<std::string>& PlayedThisRun() const { return m_played; }
 
     COutputScope& Scope() { return *m_scope; }
+    CListeningControls& Listening() { return *m_listening; }
     QString ElapsedText() const;
 
 Q_SIGNALS:
@@ -87,6 +89,7 @@ private:
     CStateIcon* m_bookmarkIcon;
     CStateIcon* m_encryptedIcon;
     COutputScope* m_scope;
+    CListeningControls* m_listening;
     QToolButton* m_back30 = nullptr;
     QToolButton* m_back10 = nullptr;
     QToolButton* m_play = nullptr;

@@ -5,10 +5,13 @@
 #include "foundation/Settings.h"
 #include "recording/Bookmark.h"
 #include "recording/RecordFileHdr.h"
+#include "samplegen/SampleRecording.h"
+#include "samplegen/SpeechSignal.h"
 #include "shell/app/MainMenus.h"
 #include "shell/dialogs/AnnotateDialog.h"
 #include "shell/lists/RecordingListView.h"
 #include "shell/player/HistoryDialog.h"
+#include "shell/player/ListeningControls.h"
 #include "shell/player/OutputScope.h"
 #include "shell/player/PlayerForm.h"
 #include "support/WidgetTesting.h"
@@ -160,6 +163,62 @@ TEST_F(PlayerPanel, ABookmarkAndAMarkSetInThePanelReachTheFileAndEveryListThatSh
     CRvRecordFileHdr header;
     ASSERT_GT(header.Load(path, ""), 0);
     EXPECT_EQ(header.Important(), 1);
+}
+
+TEST_F(PlayerPanel, SpeedAndSkipSilenceFromTheControlsAndKeysKeepTheCallsTime)
+{
+    // Ten seconds of speech, twenty of silence, ten of speech.
+    std::vector<std::int16_t> sound = samplegen::MakeSpeechLikeSignal(10 * kSecond, 3);
+    sound.resize(30 * kSecond, 0);
+    const std::vector<std::int16_t> more = samplegen::MakeSpeechLikeSignal(10 * kSecond, 4);
+    sound.insert(sound.end(), more.begin(), more.end());
+    samplegen::CSampleCall call;
+    call.durationSeconds = 40;
+    const std::vector<std::uint8_t> bytes = samplegen::MakeRecordingOf(call, sound);
+    test::WriteFileText(calls.File("calls/quiet.qor"), std::string(bytes.begin(), bytes.end()));
+    Compile(calls.File("calls")).View().SelectRows({ 0 });
+    ASSERT_TRUE(test::RunEventsUntil([] { return !Playback().GetRecording().IsDecoding(); }, 10'000));
+    CPlayerForm& form = Form();
+    auto& speed = *form.findChild<QComboBox*>(QStringLiteral("PlaybackSpeed"));
+    EXPECT_EQ(speed.currentText(), QStringLiteral("1.0\u00d7"));
+
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    form.findChild<QLabel*>(QStringLiteral("LoadedCall"))->setFocus();
+    for (int press = 0; press < 5; ++press)
+        QTest::keyClick(&form, Qt::Key_Greater);
+    EXPECT_EQ(speed.currentText(), QStringLiteral("2.0\u00d7")) << "no faster than twice";
+    EXPECT_EQ(Playback().GetSpeed(), 2.0);
+    QTest::keyClick(&form, Qt::Key_S);
+    EXPECT_TRUE(Button(QStringLiteral("SkipSilence")).isChecked());
+    EXPECT_TRUE(Playback().GetSkipSilence());
+    SeekTo(5 * kSecond);
+    ASSERT_EQ(form.Scope().Skipped().size(), 1u) << "the scope shades the stretch cut short";
+    const CCallStretch skipped = form.Scope().Skipped().front();
+    EXPECT_NEAR(skipped.first, 10 * kSecond, 512);
+    EXPECT_NEAR(skipped.end, 30 * kSecond, 512);
+    test::SaveScreenshot(*frame, QStringLiteral("player-panel-2x-skip-silence"));
+
+    // Slowing a playing call down keeps it playing from where it was.
+    QTest::mouseClick(&Button(QStringLiteral("Play")), Qt::LeftButton);
+    ASSERT_TRUE(Playback().IsPlaying());
+    QTest::keyClick(&form, Qt::Key_Less);
+    EXPECT_EQ(Playback().GetSpeed(), 1.75);
+    EXPECT_TRUE(Playback().IsPlaying());
+    EXPECT_GE(Playback().GetPosition(), 5 * kSecond);
+    // Through the skipped stretch to the end: the elapsed time reached the call's whole length.
+    std::int32_t furthest = 0;
+    ASSERT_TRUE(test::RunEventsUntil(
+        [&] {
+            furthest = std::max(furthest, Playback().GetPosition());
+            return !Playback().IsPlaying();
+        },
+        5'000));
+    EXPECT_EQ(furthest, 40 * kSecond);
+    QTest::keyClick(&form, Qt::Key_S);
+    EXPECT_FALSE(Playback().GetSkipSilence());
+    form.Refresh();
+    EXPECT_TRUE(form.Scope().Skipped().empty());
 }
 
 TEST_F(PlayerPanel, TheScopeIsReadableInADarkDesktopToo)
