@@ -124,9 +124,12 @@ std::int32_t CPlaybackManager::GetPosition()
         std::uint64_t bytes = 0;
         if (DeviceOpen() && m_device->GetPosition(bytes) == IWaveOut::kOk) {
             std::int64_t played = static_cast<std::int64_t>(bytes / 2);
-            // Stretched sound stands for the call's samples in proportion to the tempo.
+            // Stretched sound stands for the call's samples in proportion to the tempo; once the
+            // last of it has played, for all of them, however the stretcher rounded.
             if (m_stretcher)
-                played = std::llround(static_cast<double>(played) * m_stretcher->Tempo());
+                played = m_flushed && played >= m_queuedSamples
+                    ? m_timeline.PlayedTotal()
+                    : std::llround(static_cast<double>(played) * m_stretcher->Tempo());
             position = m_timeline.CallTimeAt(std::min(played, m_timeline.PlayedTotal()));
         }
     }
@@ -136,7 +139,7 @@ std::int32_t CPlaybackManager::GetPosition()
 
 void CPlaybackManager::SetSpeed(double speed)
 {
-    m_speed = std::clamp(speed, kSlowest, kFastest);
+    m_speed = std::isfinite(speed) ? std::clamp(speed, kSlowest, kFastest) : 1.0;
 }
 
 const std::vector<CCallStretch>& CPlaybackManager::GetQuietStretches()
@@ -157,6 +160,9 @@ bool CPlaybackManager::CanPlay() const
 
 std::int32_t CPlaybackManager::FeedOne()
 {
+    // A call that finished decoding while it played starts skipping from here.
+    if (m_skipSilence && m_plan.Skipped().empty() && !m_quietFound)
+        m_plan.SetSkipped(GetQuietStretches());
     if (m_stretcher || !m_plan.Skipped().empty())
         return FeedMade();
     const auto samples = m_recording.GetSamples(m_readPosition, kSliceSamples);
@@ -205,6 +211,7 @@ std::int32_t CPlaybackManager::FeedMade()
 std::int32_t CPlaybackManager::Queue(std::unique_ptr<CQueuedSlice> slice)
 {
     const auto count = static_cast<std::int32_t>(slice->header.bytes / 2);
+    m_queuedSamples += count;
     QOR_SEMAPHORE_GUARD(m_lock);
     slice->header.userData = m_queued;
     m_buffers.push_back(std::move(slice));
@@ -225,6 +232,7 @@ void CPlaybackManager::StartPlaying()
     m_playing = true;
     m_startPosition = m_readPosition;
     m_timeline.Clear();
+    m_queuedSamples = 0;
     m_stretcher = m_speed != 1.0 ? std::make_unique<CTempoStretcher>(m_speed) : nullptr;
     m_flushed = false;
     m_plan.SetSkipped(m_skipSilence ? GetQuietStretches() : std::vector<CCallStretch>());

@@ -93,7 +93,8 @@ private:
     CListeningPlan m_plan;
     CPlayedTimeline m_timeline; // what this run of the device was given
     std::unique_ptr<CTempoStretcher> m_stretcher; // at a speed other than 1.0
-    bool m_flushed = false;
+    bool m_flushed = false; // the stretcher has given out the end of the call
+    std::int64_t m_queuedSamples = 0; // handed to the device in this run
     CRvLoggedSemaphore m_lock{ "PLAYBACK_MANAGER" };
     // A queued buffer, with the samples it owns when they were made rather than decoded.
     struct CQueuedSlice {

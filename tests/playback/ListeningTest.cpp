@@ -5,6 +5,7 @@
 #include "playback/ListeningPlan.h"
 #include "playback/PlaybackManager.h"
 #include "samplegen/SampleRecording.h"
+#include "samplegen/SpeechSignal.h"
 #include "support/EventLoop.h"
 #include "support/RecordingFolder.h"
 
@@ -120,12 +121,12 @@ protected:
 
 TEST_F(Listening, FasterAndSlowerPlayInProportionAndEndAtTheCallsEnd)
 {
-    Open(ToneAndSilence({ { true, 80000 } }));
+    Open(samplegen::MakeSpeechLikeSignal(80000, 5));
     manager.SetSpeed(9.0);
     EXPECT_EQ(manager.GetSpeed(), 2.0);
     manager.SetSpeed(0.1);
     EXPECT_EQ(manager.GetSpeed(), 0.5);
-    for (const double speed : { 2.0, 0.5, 1.0 }) {
+    for (const double speed : { 2.0, 1.75, 0.5, 1.0 }) {
         SCOPED_TRACE(speed);
         manager.SetSpeed(speed);
         const std::uint64_t before = device->PlayedSamples();
@@ -156,6 +157,19 @@ TEST_F(Listening, SkippedSilencePlaysItsFirstTenthsAndTheRestWhole)
     ASSERT_TRUE(RunEventsUntil([&] { return manager.GetReadPosition() >= 72000 && manager.GetQueuedCount() == 0; }));
     EXPECT_NEAR(static_cast<double>(device->PlayedSamples() - before), (2400 + 16192) / 2.0, 400);
     EXPECT_EQ(manager.GetPosition(), 72000);
+
+    // However the stretcher rounds its last samples, the end of the sound is the end of the call.
+    for (const double speed : { 1.25, 1.75 }) {
+        for (const std::int32_t from : { 4000, 40000 }) {
+            manager.Play(false, false);
+            manager.SetSpeed(speed);
+            manager.Seek(from);
+            manager.Play(true, false);
+            ASSERT_TRUE(
+                RunEventsUntil([&] { return manager.GetReadPosition() >= 72000 && manager.GetQueuedCount() == 0; }));
+            EXPECT_EQ(manager.GetPosition(), 72000) << speed << " from " << from;
+        }
+    }
 }
 
 } // namespace
