@@ -43,16 +43,9 @@ protected:
         StartCapture();
     }
 
-    // A call of the given sound, stored as A-law so it plays nearly as it is.
     void OpenSound(const std::vector<std::int16_t>& sound)
     {
-        samplegen::CSampleCall call;
-        call.codecTag = kCodecALaw;
-        call.durationSeconds = static_cast<std::int32_t>(sound.size() / 8000);
-        const std::vector<std::uint8_t> bytes = samplegen::MakeRecordingOf(call, sound);
-        const std::string path = folder.File("sound.qor");
-        test::WriteFileText(path, std::string(bytes.begin(), bytes.end()));
-        ASSERT_EQ(manager.OpenRecording(path), 1);
+        ASSERT_EQ(manager.OpenRecording(folder.WriteSound("sound.qor", sound)), 1);
         StartCapture();
     }
 

@@ -4,7 +4,6 @@
 #include "platform/VirtualWaveOut.h"
 #include "playback/ListeningPlan.h"
 #include "playback/PlaybackManager.h"
-#include "samplegen/SampleRecording.h"
 #include "samplegen/SpeechSignal.h"
 #include "support/EventLoop.h"
 #include "support/RecordingFolder.h"
@@ -78,13 +77,7 @@ class Listening : public ::testing::Test {
 protected:
     void Open(const std::vector<std::int16_t>& sound)
     {
-        samplegen::CSampleCall call;
-        call.codecTag = kCodecALaw;
-        call.durationSeconds = static_cast<std::int32_t>(sound.size() / 8000);
-        const std::vector<std::uint8_t> bytes = samplegen::MakeRecordingOf(call, sound);
-        const std::string path = folder.File("call.qor");
-        test::WriteFileText(path, std::string(bytes.begin(), bytes.end()));
-        ASSERT_EQ(manager.OpenRecording(path), 1);
+        ASSERT_EQ(manager.OpenRecording(folder.WriteSound("call.qor", sound)), 1);
         manager.GetRecording().WaitForDecoding();
         auto made = std::make_unique<CVirtualWaveOut>(40.0);
         device = made.get();

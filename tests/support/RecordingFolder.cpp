@@ -13,4 +13,15 @@ std::string CRecordingFolder::Write(const std::string& relative, const samplegen
     return path;
 }
 
+std::string CRecordingFolder::WriteSound(const std::string& relative, std::span<const std::int16_t> sound) const
+{
+    samplegen::CSampleCall call;
+    call.codecTag = kCodecALaw;
+    call.durationSeconds = static_cast<std::int32_t>(sound.size() / 8000);
+    const std::string path = File(relative);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    EXPECT_TRUE(samplegen::WriteRecordingOf(path, call, sound)) << path;
+    return path;
+}
+
 } // namespace qor::test

@@ -77,11 +77,24 @@ std::vector<std::uint8_t> MakeRecordingOf(const CSampleCall& call, std::span<con
     return bytes;
 }
 
-bool WriteRecording(const std::string& path, const CSampleCall& call)
+namespace {
+
+bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 {
-    const std::vector<std::uint8_t> bytes = MakeRecording(call);
     return !bytes.empty()
         && WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), 0644);
+}
+
+} // namespace
+
+bool WriteRecording(const std::string& path, const CSampleCall& call)
+{
+    return WriteBytes(path, MakeRecording(call));
+}
+
+bool WriteRecordingOf(const std::string& path, const CSampleCall& call, std::span<const std::int16_t> sound)
+{
+    return WriteBytes(path, MakeRecordingOf(call, sound));
 }
 
 } // namespace qor::samplegen

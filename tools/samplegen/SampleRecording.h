@@ -45,5 +45,7 @@ std::vector<std::uint8_t> MakeRecordingOf(const CSampleCall& call, std::span<con
 
 // Writes the file; false when it cannot be written or the call cannot be encoded.
 bool WriteRecording(const std::string& path, const CSampleCall& call);
+// Writes the file with a sound of the caller's own.
+bool WriteRecordingOf(const std::string& path, const CSampleCall& call, std::span<const std::int16_t> sound);
 
 } // namespace qor::samplegen

@@ -5,7 +5,6 @@
 #include "foundation/Settings.h"
 #include "recording/Bookmark.h"
 #include "recording/RecordFileHdr.h"
-#include "samplegen/SampleRecording.h"
 #include "samplegen/SpeechSignal.h"
 #include "shell/app/MainMenus.h"
 #include "shell/dialogs/AnnotateDialog.h"
@@ -172,10 +171,7 @@ TEST_F(PlayerPanel, SpeedAndSkipSilenceFromTheControlsAndKeysKeepTheCallsTime)
     sound.resize(30 * kSecond, 0);
     const std::vector<std::int16_t> more = samplegen::MakeSpeechLikeSignal(10 * kSecond, 4);
     sound.insert(sound.end(), more.begin(), more.end());
-    samplegen::CSampleCall call;
-    call.durationSeconds = 40;
-    const std::vector<std::uint8_t> bytes = samplegen::MakeRecordingOf(call, sound);
-    test::WriteFileText(calls.File("calls/quiet.qor"), std::string(bytes.begin(), bytes.end()));
+    calls.WriteSound("calls/quiet.qor", sound);
     Compile(calls.File("calls")).View().SelectRows({ 0 });
     ASSERT_TRUE(test::RunEventsUntil([] { return !Playback().GetRecording().IsDecoding(); }, 10'000));
     CPlayerForm& form = Form();
