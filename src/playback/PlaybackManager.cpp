@@ -133,7 +133,7 @@ std::int32_t CPlaybackManager::GetPosition()
             position = m_timeline.CallTimeAt(std::min(played, m_timeline.PlayedTotal()));
         }
     }
-    const std::int64_t end = static_cast<std::int64_t>(m_recording.GetHeader().Duration()) * kSliceSamples;
+    const std::int64_t end = EndSample();
     return static_cast<std::int32_t>(std::min(position, end));
 }
 
@@ -151,6 +151,13 @@ const std::vector<CCallStretch>& CPlaybackManager::GetQuietStretches()
         }
     }
     return m_quiet;
+}
+
+std::int64_t CPlaybackManager::EndSample() const
+{
+    // A header without a believable length (none, or a negative one) ends with the sound.
+    const std::int64_t duration = m_recording.GetHeader().Duration();
+    return duration > 0 ? duration * kSliceSamples : m_recording.GetSampleCount();
 }
 
 bool CPlaybackManager::CanPlay() const
@@ -236,10 +243,7 @@ void CPlaybackManager::StartPlaying()
     m_stretcher = m_speed != 1.0 ? std::make_unique<CTempoStretcher>(m_speed) : nullptr;
     m_flushed = false;
     m_plan.SetSkipped(m_skipSilence ? GetQuietStretches() : std::vector<CCallStretch>());
-    const std::int64_t duration = m_recording.GetHeader().Duration();
-    std::int64_t secondsLeft = duration - static_cast<std::int64_t>(GetPosition() / static_cast<double>(kSliceSamples));
-    if (secondsLeft == 0)
-        secondsLeft = 1;
+    const std::int64_t secondsLeft = std::max<std::int64_t>((EndSample() - GetPosition()) / kSliceSamples, 1);
     for (int i = 0; i < kSlicesAtStart && i < secondsLeft; ++i) {
         if (FeedOne() == 0) {
             // Nothing at all to play: back to a stopped manager rather than a run without sound.

@@ -70,6 +70,7 @@ public:
 
 private:
     int OpenDevice();
+    std::int64_t EndSample() const;
     void CloseDevice();
     std::int32_t FeedOne();
     std::int32_t FeedMade();

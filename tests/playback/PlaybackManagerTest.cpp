@@ -119,6 +119,19 @@ TEST_F(PlaybackManager, PositionNeverPassesTheHeadersDuration)
     EXPECT_EQ(manager.GetPosition(), 16'000);
 }
 
+TEST_F(PlaybackManager, AHeaderWithoutABelievableLengthPlaysToTheEndOfTheSound)
+{
+    for (const int stored : { 0, -5 }) {
+        CVirtualWaveOut& device = UseVirtualDevice(40.0);
+        ASSERT_EQ(manager.OpenRecording(WriteCall(stored, 6)), 1);
+        manager.Play(true, false);
+        EXPECT_TRUE(RunEventsUntil([&] { return device.PlayedSamples() == 48'000 && manager.GetQueuedCount() == 0; }))
+            << stored;
+        EXPECT_EQ(manager.GetPosition(), 48'000) << stored;
+        manager.Play(false, true);
+    }
+}
+
 TEST_F(PlaybackManager, WithNoWholeSecondLeftOneSliceIsStillQueued)
 {
     UseVirtualDevice(0.001);

@@ -15,7 +15,7 @@ CListeningControls::CListeningControls(QWidget* parent)
     m_speed->setObjectName(QStringLiteral("PlaybackSpeed"));
     m_speed->setAccessibleName(QStringLiteral("Playback speed"));
     m_speed->setToolTip(QStringLiteral("How fast the call plays, its pitch kept (< slower, > faster)"));
-    m_speed->setFocusPolicy(Qt::TabFocus);
+    m_speed->setFocusPolicy(Qt::StrongFocus); // not the wheel's: scrolling past must not change the speed
     for (const double speed : kSpeeds)
         m_speed->addItem(
             QStringLiteral("%1\u00d7").arg(speed, 0, 'f', speed == 0.75 || speed == 1.25 || speed == 1.75 ? 2 : 1),
@@ -33,6 +33,7 @@ CListeningControls::CListeningControls(QWidget* parent)
         QStringLiteral("Play every quiet stretch longer than a second as 0.3 s; the scope shades them (S)"));
     m_skipSilence->setCheckable(true);
     m_skipSilence->setAutoRaise(true);
+    m_skipSilence->setFocusPolicy(Qt::StrongFocus);
     connect(m_skipSilence, &QToolButton::toggled, this, &CListeningControls::SkipSilenceChosen);
 
     auto* label = new QLabel(QStringLiteral("&Speed:"), this);

@@ -6,6 +6,7 @@
 #include "foundation/Singleton.h"
 #include "platform/Trash.h"
 #include "playback/PlaybackManager.h"
+#include "recording/HeaderUpdate.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/lists/FailureMessages.h"
 #include "shell/player/PlayerForm.h"
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QToolButton>
+#include <cerrno>
 
 namespace qor {
 
@@ -94,15 +96,33 @@ void CPlayerForm::DeleteCall()
     Q_EMIT CallChanged(2, QString::fromStdString(path)); // the lists let it go
 }
 
+bool CPlayerForm::CommitOrReport(const QString& heading)
+{
+    CRvRecordFile& recording = Playback().GetRecording();
+    errno = 0;
+    if (!recording.IsDirty() || recording.Commit() != 0)
+        return true;
+    const int error = errno;
+    ShowFailures(*this, heading,
+        { NamedFailure(recording.GetPath(),
+            error == 0 ? std::string("is sound without a header to hold the change")
+                       : HeaderWriteFailureText(error)) });
+    return false;
+}
+
 void CPlayerForm::MarkImportant(bool important)
 {
     CPlaybackManager& playback = Playback();
     if (!playback.IsOpen())
         return;
     CRvRecordFile& recording = playback.GetRecording();
+    const int before = recording.GetHeader().Important();
     recording.SetImportant(important ? 1 : 0);
-    if (recording.IsDirty() && recording.Commit() == 0)
+    if (!CommitOrReport(important ? QStringLiteral("The call could not be marked important:")
+                                  : QStringLiteral("The call could not be un-marked:"))) {
+        recording.SetImportant(before);
         return;
+    }
     m_importantIcon->Show(important);
     Q_EMIT CallChanged(important ? 0 : 1, QString::fromStdString(recording.GetPath()));
 }

@@ -59,7 +59,6 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     , m_encryptedIcon(new CStateIcon(
           QStringLiteral("EncryptedState"), QStringLiteral("Encrypted"), QStringLiteral("encrypted"), this))
     , m_scope(new COutputScope(this))
-    , m_listening(new CListeningControls(this))
     , m_export(new CCallExport(*this))
 {
     setObjectName(QStringLiteral("PlayerForm"));
@@ -74,13 +73,13 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     m_dateTime->setObjectName(QStringLiteral("DateAndTime"));
     m_duration->setObjectName(QStringLiteral("Duration"));
     m_elapsed->setObjectName(QStringLiteral("Elapsed"));
-    m_elapsed->setAccessibleName(QStringLiteral("Elapsed time"));
 
     auto* details = new QHBoxLayout;
     details->addWidget(m_title, 1);
     const auto labelled = [&](const QString& caption, QLabel* value) {
         auto* label = new QLabel(caption, this);
         label->setBuddy(value);
+        value->setProperty("caption", caption.chopped(1));
         value->setAccessibleName(caption.chopped(1));
         details->addWidget(label);
         details->addWidget(value);
@@ -121,8 +120,15 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     m_markStart->setText(QStringLiteral("Start"));
     m_markEnd->setText(QStringLiteral("End"));
     m_markClear->setText(QStringLiteral("Clear"));
-    for (QToolButton* button : { m_markStart, m_markEnd, m_markClear })
+    int markWidth = 0;
+    for (QToolButton* button : { m_markStart, m_markEnd, m_markClear }) {
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        markWidth = std::max(markWidth, button->sizeHint().width());
+    }
+    // One width for the three, so the tools beside them stay put as the bookmark steps on.
+    for (QToolButton* button : { m_markStart, m_markEnd, m_markClear })
+        button->setFixedWidth(markWidth);
+    m_listening = new CListeningControls(this); // here, so Tab reaches it between the bookmark and the file
     m_fileDetails = AddButton(QStringLiteral("File Details"), bundled("file-details"),
         QStringLiteral("File Details: mark, send, convert, delete, eject"), nullptr);
     m_addToReview = AddButton(QStringLiteral("Add to Calls for Review"), bundled("add-to-review"),
@@ -217,6 +223,8 @@ QToolButton* CPlayerForm::AddButton(
     button->setIconSize(QSize(20, 20));
     button->setToolTip(tip);
     button->setAutoRaise(true);
+    // A click gives the panel the focus, so its keys act next rather than the list's.
+    button->setFocusPolicy(Qt::StrongFocus);
     if (action)
         connect(button, &QToolButton::clicked, this, action);
     return button;
@@ -227,9 +235,9 @@ void CPlayerForm::Refresh(const QString& problem)
     CPlaybackManager& playback = Playback();
     if (!playback.IsOpen()) {
         m_title->setText(problem.isEmpty() ? QStringLiteral("No call loaded.") : problem);
-        m_dateTime->clear();
-        m_duration->clear();
-        m_elapsed->setText(QStringLiteral("00:00:00"));
+        ShowValue(m_dateTime, {});
+        ShowValue(m_duration, {});
+        ShowValue(m_elapsed, QStringLiteral("00:00:00"));
         m_marks.Reset();
         m_scope->SetRecording(nullptr);
         m_shownPath.clear();
@@ -242,8 +250,8 @@ void CPlayerForm::Refresh(const QString& problem)
     const CRvRecordFileHdr& header = recording.GetHeader();
     const QFileInfo file(QString::fromStdString(recording.GetPath()));
     m_title->setText(QStringLiteral("File - %1.qor").arg(file.completeBaseName()));
-    m_dateTime->setText(header.DisplayTime() == 0 ? QString() : QString::fromStdString(header.FormatStartTime()));
-    m_duration->setText(QString::fromStdString(header.FormatDuration()));
+    ShowValue(m_dateTime, header.DisplayTime() == 0 ? QString() : QString::fromStdString(header.FormatStartTime()));
+    ShowValue(m_duration, QString::fromStdString(header.FormatDuration()));
     int start = -1, end = -1;
     const bool stored = recording.GetBookmark(start, end);
     m_marks.Load(stored, start, end);
@@ -371,6 +379,17 @@ void CPlayerForm::Eject()
     Refresh();
 }
 
+void CPlayerForm::ShowValue(QLabel* value, const QString& text)
+{
+    // A screen reader reads the name: the caption with the value, as it is seen.
+    const QString caption = value->property("caption").toString();
+    const QString name = text.isEmpty() ? caption : caption + QStringLiteral(" ") + text;
+    if (value->text() != text)
+        value->setText(text);
+    if (value->accessibleName() != name)
+        value->setAccessibleName(name);
+}
+
 QString CPlayerForm::ElapsedText() const
 {
     return m_elapsed->text();
@@ -389,7 +408,7 @@ void CPlayerForm::Tick()
 void CPlayerForm::ShowPosition()
 {
     const std::int32_t position = m_transport.Position();
-    m_elapsed->setText(QString::fromStdString(FormatHhMmSs(position / CPlayerTransport::kSamplesPerSecond)));
+    ShowValue(m_elapsed, QString::fromStdString(FormatHhMmSs(position / CPlayerTransport::kSamplesPerSecond)));
     m_scope->SetPosition(position);
     static const std::vector<CCallStretch> kNothingSkipped;
     m_scope->SetSkipped(Playback().GetSkipSilence() ? Playback().GetQuietStretches() : kNothingSkipped);
@@ -429,10 +448,16 @@ void CPlayerForm::ApplyBookmark(const CBookmarkMarks::Change& change)
     if (!change.store)
         return;
     CRvRecordFile& recording = playback.GetRecording();
+    int storedStart = -1, storedEnd = -1;
+    const bool stored = recording.GetBookmark(storedStart, storedEnd);
     if (!recording.SetBookmark(change.startSeconds, change.endSeconds) && change.startSeconds >= 0)
         return;
-    if (recording.IsDirty() && recording.Commit() == 0)
+    if (!CommitOrReport(QStringLiteral("The bookmark could not be stored:"))) {
+        // The panel goes back to what the file still holds.
+        recording.SetBookmark(stored ? storedStart : -1, stored ? storedEnd : -1);
+        Refresh();
         return;
+    }
     m_bookmarkIcon->Show(change.startSeconds >= 0);
     Q_EMIT CallChanged(3, QString::fromStdString(recording.GetPath()));
 }

@@ -70,9 +70,12 @@ private:
     void BuildMenu();
     void Tick();
     void ShowPosition();
+    static void ShowValue(QLabel* value, const QString& text);
     void EnableControls();
     void ShowBookmarkStep();
     void ApplyBookmark(const CBookmarkMarks::Change& change);
+    // Writes the loaded call's changed header; a failure names the call and why, and is false.
+    bool CommitOrReport(const QString& heading);
     void MarkImportant(bool important);
     void UpdateFileMenu();
     void Send(bool mail, CCallExport::Format format, CCallExport::Part part);
@@ -89,7 +92,7 @@ private:
     CStateIcon* m_bookmarkIcon;
     CStateIcon* m_encryptedIcon;
     COutputScope* m_scope;
-    CListeningControls* m_listening;
+    CListeningControls* m_listening = nullptr;
     QToolButton* m_back30 = nullptr;
     QToolButton* m_back10 = nullptr;
     QToolButton* m_play = nullptr;

@@ -5,6 +5,7 @@
 #include "foundation/Settings.h"
 #include "recording/Bookmark.h"
 #include "recording/RecordFileHdr.h"
+#include "samplegen/SampleRecording.h"
 #include "samplegen/SpeechSignal.h"
 #include "shell/app/MainMenus.h"
 #include "shell/dialogs/AnnotateDialog.h"
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPalette>
 #include <QPlainTextEdit>
@@ -215,6 +217,42 @@ TEST_F(PlayerPanel, SpeedAndSkipSilenceFromTheControlsAndKeysKeepTheCallsTime)
     EXPECT_FALSE(Playback().GetSkipSilence());
     form.Refresh();
     EXPECT_TRUE(form.Scope().Skipped().empty());
+}
+
+TEST_F(PlayerPanel, AChangeTheFileCannotTakeIsNamedAndThePanelShowsWhatTheFileHolds)
+{
+    const std::string path = calls.Write("calls/call.qor", [] {
+        samplegen::CSampleCall call;
+        call.durationSeconds = 30;
+        return call;
+    }());
+    Compile(calls.File("calls")).View().SelectRows({ 0 });
+    ASSERT_TRUE(test::RunEventsUntil([] { return !Playback().GetRecording().IsDecoding(); }, 10'000));
+    // Another file takes the call's name while it is loaded: nothing may be written into it.
+    const std::string other = calls.Write("elsewhere/other.qor");
+    fs::rename(other, path);
+    CPlayerForm& form = Form();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+
+    // A click on a panel button gives the panel the keys.
+    frame->ActiveList()->View().setFocus();
+    QTest::mouseClick(&Button(QStringLiteral("Forward 10 seconds")), Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(Playback().GetPosition(), 20 * kSecond) << "Right stepped in the panel, not in the list";
+    EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("Elapsed"))->accessibleName(), QStringLiteral("Elapsed 00:00:20"))
+        << "a screen reader hears the time";
+
+    QString message;
+    test::AnswerNextMessageBox(QMessageBox::Ok, &message);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_BracketRight);
+    EXPECT_TRUE(message.contains(QStringLiteral("The bookmark could not be stored"))
+        && message.contains(QStringLiteral("call.qor")) && message.contains(QStringLiteral("replaced")))
+        << message.toStdString();
+    int start = -1, end = -1;
+    EXPECT_FALSE(Playback().GetRecording().GetBookmark(start, end)) << "the panel holds what the file holds";
+    EXPECT_TRUE(Button(QStringLiteral("Bookmark start")).isVisible());
+    EXPECT_FALSE(StoredBookmark(path, start, end)) << "the other file was not written";
 }
 
 TEST_F(PlayerPanel, TheScopeIsReadableInADarkDesktopToo)
