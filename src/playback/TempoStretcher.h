@@ -1,5 +1,5 @@
 // Plays speech faster or slower with its pitch kept: the call's samples go in, the same speech
-// at another tempo comes out (SoundTouch's time stretching, tuned for speech at 8 kHz mono).
+// at another tempo comes out (SoundTouch's time stretching, at the calls' 8 kHz mono).
 #pragma once
 
 #include <cstdint>

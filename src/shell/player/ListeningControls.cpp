@@ -16,10 +16,13 @@ CListeningControls::CListeningControls(QWidget* parent)
     m_speed->setAccessibleName(QStringLiteral("Playback speed"));
     m_speed->setToolTip(QStringLiteral("How fast the call plays, its pitch kept (< slower, > faster)"));
     m_speed->setFocusPolicy(Qt::StrongFocus); // not the wheel's: scrolling past must not change the speed
-    for (const double speed : kSpeeds)
-        m_speed->addItem(
-            QStringLiteral("%1\u00d7").arg(speed, 0, 'f', speed == 0.75 || speed == 1.25 || speed == 1.75 ? 2 : 1),
-            speed);
+    for (const double speed : kSpeeds) {
+        // 0.5, 0.75, 1.0, 1.25: two places, less the zero a quarter step does not need.
+        QString text = QString::number(speed, 'f', 2);
+        if (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        m_speed->addItem(text + QStringLiteral("\u00d7"), speed);
+    }
     m_speed->setCurrentIndex(2);
     connect(m_speed, &QComboBox::activated, this, [this] { Q_EMIT SpeedChosen(Speed()); });
 

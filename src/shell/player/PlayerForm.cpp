@@ -142,17 +142,13 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     connect(m_markStart, &QToolButton::clicked, this, [this] { ApplyBookmark(m_marks.Press(m_transport.Position())); });
     connect(m_markEnd, &QToolButton::clicked, this, [this] { ApplyBookmark(m_marks.Press(m_transport.Position())); });
     connect(m_markClear, &QToolButton::clicked, this, [this] { ApplyBookmark(m_marks.Press(m_transport.Position())); });
-    const std::initializer_list<QToolButton*> groups[]
+    const std::initializer_list<QWidget*> groups[]
         = { { m_back30, m_back10, m_play, m_pause, m_stop, m_forward10, m_forward30 },
-              { m_markStart, m_markEnd, m_markClear }, { m_fileDetails, m_addToReview, m_history } };
+              { m_markStart, m_markEnd, m_markClear }, { m_listening }, { m_fileDetails, m_addToReview, m_history } };
     for (const auto& group : groups) {
-        for (QToolButton* button : group)
-            buttons->addWidget(button);
+        for (QWidget* widget : group)
+            buttons->addWidget(widget);
         buttons->addSpacing(16);
-        if (group.begin() == groups[1].begin()) {
-            buttons->addWidget(m_listening);
-            buttons->addSpacing(16);
-        }
     }
     buttons->addStretch(1);
     BuildMenu();
