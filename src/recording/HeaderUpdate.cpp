@@ -42,7 +42,8 @@ bool WriteHeaderBytes(int descriptor, const struct stat& status, CRvRecordFileHd
 } // namespace
 
 CHeaderUpdate UpdateRecordingHeader(const std::string& path, const std::string& passphrase,
-    const std::function<bool(CRvRecordFileHdr&)>& change, CRvRecordFileHdr& header, int& loaded)
+    const std::function<bool(CRvRecordFileHdr&)>& change, CRvRecordFileHdr& header, int& loaded,
+    const CFileIdentity* expected)
 {
     loaded = 0;
     struct stat status { };
@@ -54,6 +55,11 @@ CHeaderUpdate UpdateRecordingHeader(const std::string& path, const std::string& 
         // Gone or no regular file: nothing to read. Anything else is a file that cannot be written.
         const bool missing = error == ENOENT || error == ENOTDIR || error == EINVAL;
         return missing ? CHeaderUpdate::Unreadable : CHeaderUpdate::Failed;
+    }
+    if (expected && IdentityOf(descriptor) != *expected) {
+        close(descriptor);
+        errno = ESTALE;
+        return CHeaderUpdate::Failed;
     }
     loaded = header.LoadOpenFile(descriptor, static_cast<std::uint64_t>(status.st_size), passphrase);
     CHeaderUpdate outcome = CHeaderUpdate::Done;

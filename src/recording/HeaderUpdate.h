@@ -21,9 +21,11 @@ enum class CHeaderUpdate {
 };
 
 // Reads the header, lets change alter it (false leaves the file alone) and writes it back. The
-// header read (and changed) is left in header; loaded has the load's result.
+// header read (and changed) is left in header; loaded has the load's result. With expected, only
+// while that is still the file at path (Failed with errno ESTALE otherwise).
 CHeaderUpdate UpdateRecordingHeader(const std::string& path, const std::string& passphrase,
-    const std::function<bool(CRvRecordFileHdr&)>& change, CRvRecordFileHdr& header, int& loaded);
+    const std::function<bool(CRvRecordFileHdr&)>& change, CRvRecordFileHdr& header, int& loaded,
+    const CFileIdentity* expected = nullptr);
 
 // Why a header could not be written, in words a user can act on, for the errno a failure left.
 std::string HeaderWriteFailureText(int error);

@@ -38,6 +38,8 @@ public:
     int OpenAndWait(const std::string& path, const std::string& passphrase);
     // The file that was opened.
     const CFileIdentity& Identity() const { return m_identity; }
+    // False for raw sound taken without a header of its own.
+    bool HasOwnHeader() const { return m_hasOwnHeader; }
     void Close();
 
     bool IsOpen() const { return !m_path.empty(); }

@@ -1,9 +1,13 @@
 #include "shell/lists/FailureMessages.h"
 
+#include "foundation/Settings.h"
+#include "foundation/Singleton.h"
+#include "recording/HeaderUpdate.h"
 #include "recording/UnreadableReason.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cerrno>
 
 namespace qor {
 
@@ -15,6 +19,19 @@ QString NamedFailure(const std::string& path, const std::string& why)
 std::string WhyUnreadable(const std::string& path, const CRvRecordFileHdr& header, int loadResult)
 {
     return UnreadableReason(path, header, loadResult, "(enter it in Settings, Encryption)");
+}
+
+QString ChangeHeaderOrSayWhy(const std::string& path, const std::function<bool(CRvRecordFileHdr&)>& change,
+    CRvRecordFileHdr& header, const CFileIdentity* expected)
+{
+    int loaded = 0;
+    const CHeaderUpdate result = UpdateRecordingHeader(
+        path, Singleton<CSettings>::Instance()->GetPassphrase(), change, header, loaded, expected);
+    const int error = errno;
+    if (result == CHeaderUpdate::Done || result == CHeaderUpdate::Refused)
+        return {};
+    return NamedFailure(path,
+        result == CHeaderUpdate::Unreadable ? WhyUnreadable(path, header, loaded) : HeaderWriteFailureText(error));
 }
 
 void ShowFailures(QWidget& owner, const QString& heading, const QStringList& failures)

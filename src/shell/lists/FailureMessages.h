@@ -4,12 +4,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 
 class QWidget;
 
 namespace qor {
 
+class CFileIdentity;
 class CRvRecordFileHdr;
 
 // "<file>: <why>", so that a message names the call it is about.
@@ -17,6 +19,12 @@ QString NamedFailure(const std::string& path, const std::string& why);
 
 // Why a call could not be read, with where this program takes the right passphrase.
 std::string WhyUnreadable(const std::string& path, const CRvRecordFileHdr& header, int loadResult);
+
+// Changes a call's header in its file (see UpdateRecordingHeader), with the passphrase of the
+// settings; the header as written is left in header. Empty when it was written, else the call
+// named with why not.
+QString ChangeHeaderOrSayWhy(const std::string& path, const std::function<bool(CRvRecordFileHdr&)>& change,
+    CRvRecordFileHdr& header, const CFileIdentity* expected = nullptr);
 
 // One box for the calls a command could not handle, each named with why (the first ten, then
 // how many more).

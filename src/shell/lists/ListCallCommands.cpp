@@ -29,13 +29,6 @@ std::string Passphrase()
     return Singleton<CSettings>::Instance()->GetPassphrase();
 }
 
-// Why a header was not changed, in words a user can act on.
-std::string HeaderChangeFailure(
-    const std::string& path, CHeaderUpdate result, const CRvRecordFileHdr& header, int loaded, int error)
-{
-    return result == CHeaderUpdate::Unreadable ? WhyUnreadable(path, header, loaded) : HeaderWriteFailureText(error);
-}
-
 // A second press while a command runs is ignored; the guard clears the flag however it ends.
 class CBusy {
 public:
@@ -80,16 +73,12 @@ void CListCallCommands::MarkImportant(const std::vector<int>& rows, bool importa
             continue;
         // Only the header changes: it is read and written back, the sound is never touched.
         CRvRecordFileHdr header;
-        int loaded = 0;
         const auto mark = [important](CRvRecordFileHdr& read) {
             read.SetImportant(important ? 1 : 0);
             return true;
         };
-        const CHeaderUpdate result = UpdateRecordingHeader(entry->GetPath(), Passphrase(), mark, header, loaded);
-        const int error = errno;
-        if (result != CHeaderUpdate::Done) {
-            failures.append(
-                NamedFailure(entry->GetPath(), HeaderChangeFailure(entry->GetPath(), result, header, loaded, error)));
+        if (const QString failure = ChangeHeaderOrSayWhy(entry->GetPath(), mark, header); !failure.isEmpty()) {
+            failures.append(failure);
             continue;
         }
         CRvRecordFile& recording = playback->GetRecording();
@@ -228,15 +217,11 @@ void CListCallCommands::SetCallerId(int row, const QString& callerId)
     const std::string path = entry->GetPath();
     const std::string text = callerId.toStdString();
     CRvRecordFileHdr header;
-    int loaded = 0;
     const auto setCallerId = [&text](CRvRecordFileHdr& read) {
         read.SetCallerId(text);
         return true;
     };
-    const CHeaderUpdate result = UpdateRecordingHeader(path, Passphrase(), setCallerId, header, loaded);
-    const int error = errno;
-    if (result != CHeaderUpdate::Done) {
-        const QString failure = NamedFailure(path, HeaderChangeFailure(path, result, header, loaded, error));
+    if (const QString failure = ChangeHeaderOrSayWhy(path, setCallerId, header); !failure.isEmpty()) {
         m_model.RowChanged(row); // the cell shows again what the file holds
         // After the editor has closed: the box must not open inside the table's commit of the edit.
         QMetaObject::invokeMethod(
@@ -271,16 +256,12 @@ void CListCallCommands::Annotate(int row)
         return;
     const std::string text = dialog.Comment().toStdString();
     CRvRecordFileHdr header;
-    int loaded = 0;
     const auto setComment = [&text](CRvRecordFileHdr& read) {
         read.SetComment(text);
         return true;
     };
-    const CHeaderUpdate result = UpdateRecordingHeader(path, Passphrase(), setComment, header, loaded);
-    const int error = errno;
-    if (result != CHeaderUpdate::Done) {
-        ShowFailures(m_owner, QStringLiteral("The comment could not be changed:"),
-            { NamedFailure(path, HeaderChangeFailure(path, result, header, loaded, error)) });
+    if (const QString failure = ChangeHeaderOrSayWhy(path, setComment, header); !failure.isEmpty()) {
+        ShowFailures(m_owner, QStringLiteral("The comment could not be changed:"), { failure });
         return;
     }
     CRvRecordFile& recording = Singleton<CPlaybackManager>::Instance()->GetRecording();

@@ -6,7 +6,6 @@
 #include "foundation/Singleton.h"
 #include "platform/Trash.h"
 #include "playback/PlaybackManager.h"
-#include "recording/HeaderUpdate.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/lists/FailureMessages.h"
 #include "shell/player/PlayerForm.h"
@@ -17,7 +16,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QToolButton>
-#include <cerrno>
 
 namespace qor {
 
@@ -96,17 +94,23 @@ void CPlayerForm::DeleteCall()
     Q_EMIT CallChanged(2, QString::fromStdString(path)); // the lists let it go
 }
 
-bool CPlayerForm::CommitOrReport(const QString& heading)
+bool CPlayerForm::ChangeLoadedHeader(
+    const QString& heading, const std::function<void(CRvRecordFileHdr&)>& change, CRvRecordFileHdr& written)
 {
     CRvRecordFile& recording = Playback().GetRecording();
-    errno = 0;
-    if (!recording.IsDirty() || recording.Commit() != 0)
+    // Raw sound has no header: writing one would overwrite its first bytes.
+    QString failure = recording.HasOwnHeader()
+        ? ChangeHeaderOrSayWhy(
+            recording.GetPath(),
+            [&change](CRvRecordFileHdr& read) {
+                change(read);
+                return true;
+            },
+            written, &recording.Identity())
+        : NamedFailure(recording.GetPath(), "is sound without a header to hold the change");
+    if (failure.isEmpty())
         return true;
-    const int error = errno;
-    ShowFailures(*this, heading,
-        { NamedFailure(recording.GetPath(),
-            error == 0 ? std::string("is sound without a header to hold the change")
-                       : HeaderWriteFailureText(error)) });
+    ShowFailures(*this, heading, { failure });
     return false;
 }
 
@@ -116,13 +120,13 @@ void CPlayerForm::MarkImportant(bool important)
     if (!playback.IsOpen())
         return;
     CRvRecordFile& recording = playback.GetRecording();
-    const int before = recording.GetHeader().Important();
-    recording.SetImportant(important ? 1 : 0);
-    if (!CommitOrReport(important ? QStringLiteral("The call could not be marked important:")
-                                  : QStringLiteral("The call could not be un-marked:"))) {
-        recording.SetImportant(before);
+    CRvRecordFileHdr written;
+    if (!ChangeLoadedHeader(
+            important ? QStringLiteral("The call could not be marked important:")
+                      : QStringLiteral("The call could not be un-marked:"),
+            [important](CRvRecordFileHdr& read) { read.SetImportant(important ? 1 : 0); }, written))
         return;
-    }
+    recording.GetHeader().SetImportant(important ? 1 : 0);
     m_importantIcon->Show(important);
     Q_EMIT CallChanged(important ? 0 : 1, QString::fromStdString(recording.GetPath()));
 }

@@ -444,17 +444,18 @@ void CPlayerForm::ApplyBookmark(const CBookmarkMarks::Change& change)
     if (!change.store)
         return;
     CRvRecordFile& recording = playback.GetRecording();
-    int storedStart = -1, storedEnd = -1;
-    const bool stored = recording.GetBookmark(storedStart, storedEnd);
-    if (!recording.SetBookmark(change.startSeconds, change.endSeconds) && change.startSeconds >= 0)
-        return;
-    if (!CommitOrReport(QStringLiteral("The bookmark could not be stored:"))) {
-        // The panel goes back to what the file still holds.
-        recording.SetBookmark(stored ? storedStart : -1, stored ? storedEnd : -1);
-        Refresh();
+    CRvRecordFileHdr written;
+    const bool stored = ChangeLoadedHeader(
+        QStringLiteral("The bookmark could not be stored:"),
+        [&change](CRvRecordFileHdr& read) { read.WriteBookmark(change.startSeconds, change.endSeconds); }, written);
+    if (!stored) {
+        Refresh(); // the panel shows again what the file holds
         return;
     }
-    m_bookmarkIcon->Show(change.startSeconds >= 0);
+    // The comment as the file has it now, another program's changes included.
+    recording.GetHeader().SetComment(written.Comment());
+    int start = -1, end = -1;
+    m_bookmarkIcon->Show(written.ParseBookmark(start, end) && start >= 0 && end > start);
     Q_EMIT CallChanged(3, QString::fromStdString(recording.GetPath()));
 }
 

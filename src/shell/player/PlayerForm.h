@@ -10,6 +10,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ namespace qor {
 class CListeningControls;
 class COutputScope;
 class CPlaybackManager;
+class CRvRecordFileHdr;
 class CStateIcon;
 
 class CPlayerForm : public QWidget {
@@ -74,8 +76,10 @@ private:
     void EnableControls();
     void ShowBookmarkStep();
     void ApplyBookmark(const CBookmarkMarks::Change& change);
-    // Writes the loaded call's changed header; a failure names the call and why, and is false.
-    bool CommitOrReport(const QString& heading);
+    // Changes the loaded call's header in its file (only while it is the file loaded); a failure
+    // names the call and why, and is false. written has the header as the file now holds it.
+    bool ChangeLoadedHeader(
+        const QString& heading, const std::function<void(CRvRecordFileHdr&)>& change, CRvRecordFileHdr& written);
     void MarkImportant(bool important);
     void UpdateFileMenu();
     void Send(bool mail, CCallExport::Format format, CCallExport::Part part);

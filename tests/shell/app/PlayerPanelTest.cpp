@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 #include "foundation/Settings.h"
 #include "recording/Bookmark.h"
+#include "recording/HeaderUpdate.h"
 #include "recording/RecordFileHdr.h"
 #include "samplegen/SampleRecording.h"
 #include "samplegen/SpeechSignal.h"
@@ -219,7 +220,7 @@ TEST_F(PlayerPanel, SpeedAndSkipSilenceFromTheControlsAndKeysKeepTheCallsTime)
     EXPECT_TRUE(form.Scope().Skipped().empty());
 }
 
-TEST_F(PlayerPanel, AChangeTheFileCannotTakeIsNamedAndThePanelShowsWhatTheFileHolds)
+TEST_F(PlayerPanel, PanelChangesKeepAnotherProgramsAndAChangeTheFileCannotTakeIsNamed)
 {
     const std::string path = calls.Write("calls/call.qor", [] {
         samplegen::CSampleCall call;
@@ -228,12 +229,34 @@ TEST_F(PlayerPanel, AChangeTheFileCannotTakeIsNamedAndThePanelShowsWhatTheFileHo
     }());
     Compile(calls.File("calls")).View().SelectRows({ 0 });
     ASSERT_TRUE(test::RunEventsUntil([] { return !Playback().GetRecording().IsDecoding(); }, 10'000));
-    // Another file takes the call's name while it is loaded: nothing may be written into it.
-    const std::string other = calls.Write("elsewhere/other.qor");
-    fs::rename(other, path);
     CPlayerForm& form = Form();
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+
+    // Another program annotates the loaded call: a bookmark set in the panel keeps its words.
+    CRvRecordFileHdr header;
+    int loaded = 0;
+    const auto annotate = [](CRvRecordFileHdr& read) {
+        read.SetComment("from the front desk");
+        return true;
+    };
+    ASSERT_EQ(UpdateRecordingHeader(path, "", annotate, header, loaded), CHeaderUpdate::Done);
+    form.findChild<QLabel*>(QStringLiteral("LoadedCall"))->setFocus();
+    SeekTo(8 * kSecond);
+    QTest::keyClick(&form, Qt::Key_BracketRight);
+    int start = -1, end = -1;
+    ASSERT_TRUE(StoredBookmark(path, start, end));
+    EXPECT_EQ(end, 8);
+    CRvRecordFileHdr after;
+    ASSERT_GT(after.Load(path, ""), 0);
+    EXPECT_NE(after.Comment().find("from the front desk"), std::string::npos) << after.Comment();
+    QTest::keyClick(&form, Qt::Key_B, Qt::ControlModifier); // clears it again
+    ASSERT_FALSE(StoredBookmark(path, start, end));
+
+    // Another file takes the call's name while it is loaded: nothing may be written into it.
+    const std::string other = calls.Write("elsewhere/other.qor");
+    fs::rename(other, path);
+    SeekTo(0);
 
     // A click on a panel button gives the panel the keys.
     frame->ActiveList()->View().setFocus();
@@ -249,7 +272,6 @@ TEST_F(PlayerPanel, AChangeTheFileCannotTakeIsNamedAndThePanelShowsWhatTheFileHo
     EXPECT_TRUE(message.contains(QStringLiteral("The bookmark could not be stored"))
         && message.contains(QStringLiteral("call.qor")) && message.contains(QStringLiteral("replaced")))
         << message.toStdString();
-    int start = -1, end = -1;
     EXPECT_FALSE(Playback().GetRecording().GetBookmark(start, end)) << "the panel holds what the file holds";
     EXPECT_TRUE(Button(QStringLiteral("Bookmark start")).isVisible());
     EXPECT_FALSE(StoredBookmark(path, start, end)) << "the other file was not written";
