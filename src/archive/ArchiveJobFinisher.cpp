@@ -10,6 +10,13 @@ namespace qor {
 
 CArchiveJobOutcome FinishArchiveJob(CArchiveManager& manager, CArchiveLogger& log, CJobArchListEntry& job)
 {
+    CArchiveJobOutcome outcome = LogArchiveJob(manager, log, job);
+    ModifyLoggedOriginals(manager, log, job, outcome);
+    return outcome;
+}
+
+CArchiveJobOutcome LogArchiveJob(CArchiveManager& manager, CArchiveLogger& log, CJobArchListEntry& job)
+{
     CArchiveJobOutcome outcome;
     outcome.target = job.target;
     outcome.mediaProcessing = job.mediaProcessing;
@@ -47,13 +54,18 @@ CArchiveJobOutcome FinishArchiveJob(CArchiveManager& manager, CArchiveLogger& lo
         return outcome;
     }
     outcome.logged = true;
-    if (!modifying)
-        return outcome;
+    return outcome;
+}
+
+void ModifyLoggedOriginals(
+    CArchiveManager& manager, CArchiveLogger& log, CJobArchListEntry& job, CArchiveJobOutcome& outcome)
+{
+    if (!outcome.logged || (job.mediaProcessing != kDeleteOriginals && job.mediaProcessing != kRemoveAudio))
+        return;
     outcome.originals = manager.ModifyOriginals(&job);
     log.SetOriginalsNote(job, OriginalsNote(job.mediaProcessing, job.Calls().size(), outcome.originals));
     // Failing here loses only the note: the job and its calls are on disk already.
     log.Save();
-    return outcome;
 }
 
 std::string OriginalsNote(std::int32_t mediaProcessing, std::size_t calls, const CArchiveManager::CModifyOutcome& done)

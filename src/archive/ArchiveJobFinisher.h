@@ -30,6 +30,12 @@ struct CArchiveJobOutcome {
 // the log holds the job.
 CArchiveJobOutcome FinishArchiveJob(CArchiveManager& manager, CArchiveLogger& log, CJobArchListEntry& job);
 
+// The two halves of FinishArchiveJob, for a caller that asks the user in between: the job's entry
+// written to the log, then (only when outcome.logged) the originals modified as the job says.
+CArchiveJobOutcome LogArchiveJob(CArchiveManager& manager, CArchiveLogger& log, CJobArchListEntry& job);
+void ModifyLoggedOriginals(
+    CArchiveManager& manager, CArchiveLogger& log, CJobArchListEntry& job, CArchiveJobOutcome& outcome);
+
 // What became of the originals, as the log records it ("3 of 4 deleted; 1 kept: it changed after
 // it was archived").
 std::string OriginalsNote(std::int32_t mediaProcessing, std::size_t calls, const CArchiveManager::CModifyOutcome& done);

@@ -227,6 +227,23 @@ const CJobArchListEntry* CArchiveLogger::FindJobOfCallLocked(const CRvFileListEn
     return found < 0 ? nullptr : m_entries[static_cast<std::size_t>(found)].get();
 }
 
+std::vector<CArchiveHolding> CArchiveLogger::JobsOfCall(const CRvFileListEntry& entry)
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    if (m_entries.empty())
+        return {};
+    if (!m_callIndexValid) {
+        m_callIndex.Build(m_entries);
+        m_callIndexValid = true;
+    }
+    std::vector<CArchiveHolding> jobs;
+    for (const int found : m_callIndex.FindAll(entry)) {
+        const CJobArchListEntry& job = *m_entries[static_cast<std::size_t>(found)];
+        jobs.push_back({ job.GetJobTime(), job.archiveType, job.GetDateTimeText(), job.target });
+    }
+    return jobs;
+}
+
 std::optional<std::int64_t> CArchiveLogger::ArchivedTime(const CRvFileListEntry& entry)
 {
     const CJobArchListEntry* job = FindJobOfCall(entry);

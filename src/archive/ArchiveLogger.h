@@ -19,6 +19,14 @@
 
 namespace qor {
 
+// An archive job that holds a call, copied out of the log for a window to show.
+struct CArchiveHolding {
+    std::int64_t jobTime = 0;
+    std::int32_t archiveType = 0;
+    std::string dateTimeText;
+    std::string target;
+};
+
 class CArchiveLogger : public IArchiveLookup {
 public:
     static constexpr const char* kFileName = "archive.log";
@@ -54,6 +62,8 @@ public:
     // the same call). The list's column, the command line's "archived" field and the "unarchived"
     // selection all ask this.
     const CJobArchListEntry* FindJobOfCall(const CRvFileListEntry& entry);
+    // Every job that holds the call, oldest first; copies, so another thread may change the log.
+    std::vector<CArchiveHolding> JobsOfCall(const CRvFileListEntry& entry);
     std::optional<std::int64_t> ArchivedTime(const CRvFileListEntry& entry) override;
     std::vector<std::optional<std::int64_t>> ArchivedTimes(
         const std::vector<std::unique_ptr<CRvFileListEntry>>& entries) override;

@@ -394,6 +394,7 @@ CArchiveManager::CModifyOutcome CArchiveManager::ModifyOriginals(CJobArchListEnt
         }
         QOR_LOG(deleting ? "Archiver: Deleted file %s\r\n" : "Archiver: Removed audio of %s\r\n", path.c_str());
         ++outcome.modified;
+        outcome.changed.push_back(path);
     }
     return outcome;
 }

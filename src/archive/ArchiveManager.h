@@ -38,9 +38,10 @@ public:
         std::vector<std::string> refused; // calls the archiver would not take
         std::vector<std::string> leftOut; // calls left out for the size limit
     };
-    // What ModifyOriginals did: how many it changed, and each original it kept with the reason.
+    // What ModifyOriginals did: how many it changed and which, and each original it kept with the reason.
     struct CModifyOutcome {
         int modified = 0;
+        std::vector<std::string> changed;
         std::vector<std::pair<std::string, COriginalChange>> kept;
     };
 

@@ -14,10 +14,13 @@ std::string FileName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void KeepLatest(std::unordered_map<std::string, int>& map, const std::string& key, int entry)
+// Entries are indexed in log order, so each list stays sorted; a call named twice in one entry
+// counts once.
+void Note(std::unordered_map<std::string, std::vector<int>>& map, const std::string& key, int entry)
 {
-    int& latest = map.try_emplace(key, entry).first->second;
-    latest = std::max(latest, entry);
+    std::vector<int>& entries = map[key];
+    if (entries.empty() || entries.back() != entry)
+        entries.push_back(entry);
 }
 
 } // namespace
@@ -30,9 +33,9 @@ void CArchivedCallIndex::Build(const ArchiveLogEntries& entries)
     for (std::size_t position = 0; position < entries.size(); ++position) {
         const int entry = static_cast<int>(position);
         for (const CRvFileListEntry& call : entries[position]->Calls()) {
-            KeepLatest(m_byPath, call.GetPath(), entry);
+            Note(m_byPath, call.GetPath(), entry);
             if (call.GetDisplayTime() == 0)
-                KeepLatest(m_startUnknownByPath, call.GetPath(), entry);
+                Note(m_startUnknownByPath, call.GetPath(), entry);
             else
                 m_byStart[call.GetDisplayTime()].emplace_back(FileName(call.GetPath()), entry);
         }
@@ -41,20 +44,28 @@ void CArchivedCallIndex::Build(const ArchiveLogEntries& entries)
 
 int CArchivedCallIndex::Find(const CRvFileListEntry& call) const
 {
+    const std::vector<int> all = FindAll(call);
+    return all.empty() ? -1 : all.back();
+}
+
+std::vector<int> CArchivedCallIndex::FindAll(const CRvFileListEntry& call) const
+{
     const bool startKnown = call.IsLoaded() && !call.ReadFailed() && call.GetDisplayTime() != 0;
     if (!startKnown) {
         const auto byPath = m_byPath.find(call.GetPath());
-        return byPath == m_byPath.end() ? -1 : byPath->second;
+        return byPath == m_byPath.end() ? std::vector<int>() : byPath->second;
     }
-    int found = -1;
+    std::vector<int> found;
     if (const auto sameStart = m_byStart.find(call.GetDisplayTime()); sameStart != m_byStart.end()) {
         const std::string name = FileName(call.GetPath());
         for (const auto& [loggedName, entry] : sameStart->second)
             if (loggedName == name)
-                found = std::max(found, entry);
+                found.push_back(entry);
     }
     if (const auto unknown = m_startUnknownByPath.find(call.GetPath()); unknown != m_startUnknownByPath.end())
-        found = std::max(found, unknown->second);
+        found.insert(found.end(), unknown->second.begin(), unknown->second.end());
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
     return found;
 }
 

@@ -23,11 +23,13 @@ public:
     void Build(const ArchiveLogEntries& entries);
     // The position of the last entry holding the call, or -1.
     int Find(const CRvFileListEntry& call) const;
+    // The positions of every entry holding the call, in log order.
+    std::vector<int> FindAll(const CRvFileListEntry& call) const;
 
 private:
     std::unordered_map<std::int32_t, std::vector<std::pair<std::string, int>>> m_byStart; // file name, entry
-    std::unordered_map<std::string, int> m_byPath;
-    std::unordered_map<std::string, int> m_startUnknownByPath;
+    std::unordered_map<std::string, std::vector<int>> m_byPath; // each in log order
+    std::unordered_map<std::string, std::vector<int>> m_startUnknownByPath;
 };
 
 } // namespace qor

@@ -85,6 +85,19 @@ bool CJobArchScheduler::LoadSchedule(std::string* why)
     return true;
 }
 
+bool CJobArchScheduler::ReloadSchedule(std::string* why)
+{
+    const CScheduleSettings held = GetSettings();
+    {
+        QOR_SEMAPHORE_GUARD(m_lock);
+        m_settings.spaceFolders.clear();
+    }
+    if (LoadSchedule(why))
+        return true;
+    SetSettings(held);
+    return false;
+}
+
 bool CJobArchScheduler::SaveSchedule()
 {
     // Under the file's lock, what another program saved since we read it is merged in: the

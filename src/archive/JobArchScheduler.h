@@ -31,6 +31,9 @@ public:
     // False when the file cannot be read, or is not trusted (why says which); a file not trusted is
     // never saved over either.
     bool LoadSchedule(std::string* why = nullptr);
+    // Reads the file afresh: its folders replace those held (LoadSchedule only adds). What is held
+    // stays when the file cannot be read.
+    bool ReloadSchedule(std::string* why = nullptr);
     // Saves under the file's lock, merged with what another program saved since the load (see
     // MergeScheduleSettings); false when it cannot be written, is locked, or cannot be read.
     bool SaveSchedule();

@@ -11,6 +11,7 @@
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
 #include "foundation/Singleton.h"
+#include "foundation/UserName.h"
 #include "lists/RecordingWalk.h"
 
 #include <CLI/CLI.hpp>

@@ -16,14 +16,6 @@
 
 namespace qor::cli {
 
-std::string UserName()
-{
-    if (const passwd* account = getpwuid(geteuid()))
-        return account->pw_name;
-    const char* user = std::getenv("USER");
-    return user ? user : "";
-}
-
 void DropMissingSources(std::vector<std::string>& sources, CCliContext& context)
 {
     std::erase_if(sources, [&context](const std::string& source) {

@@ -21,9 +21,6 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The name of the user running the program, as the jobs it logs and schedules record it.
-std::string UserName();
-
 class CCliContext;
 
 // Takes out the sources that are not there (a share not mounted), each one failed item named on

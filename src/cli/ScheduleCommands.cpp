@@ -5,6 +5,7 @@
 #include "archive/ArchiveTypes.h"
 #include "archive/JobArchScheduler.h"
 #include "archive/ScheduleValidation.h"
+#include "archive/ScheduledRunLock.h"
 #include "archive/iso/IsoTreeListing.h"
 #include "cli/ArchiveChoices.h"
 #include "cli/ArchiveRun.h"
@@ -15,6 +16,7 @@
 #include "cli/TerminalText.h"
 #include "foundation/CallTime.h"
 #include "foundation/Singleton.h"
+#include "foundation/UserName.h"
 #include "foundation/Utf8Text.h"
 
 #include <CLI/CLI.hpp>
@@ -28,6 +30,9 @@ namespace qor::cli {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr const char* kRunningElsewhere
+    = "The scheduled job is running in another program (the desktop program or a timer).";
 
 Json JobJson(const CJobArchListEntry& job)
 {
@@ -215,6 +220,16 @@ void SetSchedule(const ScheduleChanges& changes, CCliContext& context)
 
 void RunSchedule(bool ifDue, CCliContext& context)
 {
+    // Taken before the job is read: a run elsewhere has saved the job's next time by the time
+    // the lock is free, so the job is never run twice for one time.
+    CScheduledRunLock runLock;
+    if (!runLock.TryTake()) {
+        if (ifDue)
+            std::puts(kRunningElsewhere); // the run elsewhere does this tick's work: no failure
+        else
+            context.Fail(kRunningElsewhere);
+        return;
+    }
     CJobArchScheduler scheduler;
     if (!LoadSchedule(scheduler, context))
         return;

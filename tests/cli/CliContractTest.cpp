@@ -3,6 +3,7 @@
 // writes that are failures, dates by the call's own start, a schedule that can be set up and run
 // without a window, and exports that never lose a file.
 #include "archive/JobArchScheduler.h"
+#include "archive/ScheduledRunLock.h"
 #include "cli/CliRun.h"
 
 #include <filesystem>
@@ -261,6 +262,34 @@ TEST_F(CliContract, AScheduledJobIsSetUpShownAndRunOnceWhenOverdue)
     EXPECT_TRUE(Has(first.output, "1 calls archived")) << first.output;
     const CRun second = RunCli({ "schedule", "run", "--if-due" });
     EXPECT_TRUE(Has(second.output, "not due until")) << second.output;
+
+    // Two timers that fire together (a desktop program and systemd, say) run an overdue job once.
+    Call("calls/b.qor", "Bruno", 1'454'075'200);
+    ASSERT_TRUE(scheduler.ReloadSchedule());
+    settings = scheduler.GetSettings();
+    settings.scheduledTime = std::time(nullptr) - 3600;
+    scheduler.SetSettings(settings);
+    ASSERT_TRUE(scheduler.SaveSchedule());
+    const std::string cli = QOR_CLI_PATH;
+    const std::string both
+        = test::Shell("(" + cli + " schedule run --if-due & " + cli + " schedule run --if-due & wait) 2>&1");
+    std::size_t runs = 0;
+    for (std::size_t at = both.find("calls archived"); at != std::string::npos;
+         at = both.find("calls archived", at + 1))
+        ++runs;
+    EXPECT_EQ(runs, 1u) << both;
+    EXPECT_EQ(ParsedOrNull(RunCli({ "log", "--format", "json" }).output).size(), 2u) << both;
+
+    // While another program holds the run, a timer's tick passes quietly and a run by hand fails.
+    CScheduledRunLock elsewhere;
+    ASSERT_TRUE(elsewhere.TryTake());
+    const CRun tick = RunCli({ "schedule", "run", "--if-due" });
+    EXPECT_EQ(tick.exitCode, 0);
+    EXPECT_TRUE(Has(tick.output, "running in another program")) << tick.output;
+    const CRun byHand = RunCli({ "schedule", "run" });
+    EXPECT_EQ(byHand.exitCode, 2);
+    EXPECT_TRUE(Has(byHand.errors, "running in another program")) << byHand.errors;
+    elsewhere.Release();
 
     test::WriteFileText(
         CJobArchScheduler::FilePath(), "<?xml version=\"1.0\"?><profile><Enabled>TRUE</Enabled></profile>");

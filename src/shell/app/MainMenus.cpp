@@ -54,10 +54,6 @@ CMainMenus::CMainMenus(QMainWindow& window)
     archiveSettings = Make(this, "&Settings...", {}, LoadShellIcon(ShellIcon::Archive));
     archiveLogs = Make(this, "View &Logs...", {}, LoadShellIcon(ShellIcon::Archive));
     runScheduled = Make(this, "&Run Scheduled Now...", {}, LoadShellIcon(ShellIcon::Archive));
-    // The archiving settings, its log viewer and the scheduled run's window come with the archiving
-    // windows; until then their items are there but cannot be chosen.
-    for (QAction* action : { archiveSettings, archiveLogs, runScheduled })
-        action->setEnabled(false);
     encryption = Make(this, "&Encryption");
     cascade = Make(this, "&Cascade");
     tile = Make(this, "Tile &Horizontal");

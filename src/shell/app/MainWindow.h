@@ -15,6 +15,7 @@ class QMdiSubWindow;
 namespace qor {
 
 class CAccessPanel;
+class CArchiveCommands;
 class CListCompiler;
 class CListWindow;
 class CMainMenus;
@@ -39,6 +40,7 @@ public:
     void CompileFolders(const QStringList& folders, bool askFirst);
     CListCompiler& Compiler() { return *m_compiler; }
     CMainMenus& Menus() { return *m_menus; }
+    CArchiveCommands& Archive() { return *m_archive; }
     void ShowStatus(const QString& text);
 
 protected:
@@ -59,6 +61,9 @@ private:
     void PlayInNewList(const QStringList& paths);
     // With no list left, no call stays loaded for playing.
     void UnloadCall();
+    // Calls an archive job deleted (code 2) or stripped of their audio (3), in every list and the player.
+    void ShowArchivedOriginals(int code, const QStringList& paths);
+    void RunArchiveWizard(CListWindow& list, int method);
     // Remembers a list file among the recent ones and shows it in File, Recent File at once.
     void AddRecentFile(const QString& path);
     // Settings, Encryption: with a new passphrase, every list reads again the calls it could not,
@@ -72,6 +77,7 @@ private:
     CPlayerPanel* m_playerPanel;
     CMainMenus* m_menus;
     CListCompiler* m_compiler;
+    CArchiveCommands* m_archive;
 };
 
 } // namespace qor

@@ -30,6 +30,10 @@ CIconSource SourceOf(ShellIcon icon)
         return { nullptr, ":/icons/bookmark.svg" };
     case ShellIcon::Archived:
         return { nullptr, ":/icons/archived.svg" };
+    case ShellIcon::ArchivedDisk:
+        return { nullptr, ":/icons/archived-disk.svg" };
+    case ShellIcon::ArchivedIso:
+        return { nullptr, ":/icons/archived-iso.svg" };
     case ShellIcon::Archive:
         return { "package-x-generic", ":/icons/archived.svg" };
     case ShellIcon::Play:

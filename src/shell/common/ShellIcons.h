@@ -11,7 +11,9 @@ enum class ShellIcon {
     Encrypted,
     Important,
     Bookmark,
-    Archived,
+    Archived, // in a ZIP archive
+    ArchivedDisk,
+    ArchivedIso,
     Play,
     Refresh,
     Search,

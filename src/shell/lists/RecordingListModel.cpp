@@ -94,8 +94,21 @@ QVariant CRecordingListModel::Icon(int row, int column) const
         return entry.IsEncrypted() ? LoadShellIcon(ShellIcon::Encrypted) : QVariant();
     case kColumnImportant:
         return entry.GetImportant() ? LoadShellIcon(ShellIcon::Important) : QVariant();
-    case kColumnArchived:
-        return m_archive && m_archive->FindJobOfCall(entry) ? LoadShellIcon(ShellIcon::Archived) : QVariant();
+    case kColumnArchived: {
+        // The method of the last job that holds the call.
+        const std::vector<CArchiveHolding> jobs
+            = m_archive ? m_archive->JobsOfCall(entry) : std::vector<CArchiveHolding>();
+        if (jobs.empty())
+            return {};
+        switch (jobs.back().archiveType) {
+        case kArchiveDisk:
+            return LoadShellIcon(ShellIcon::ArchivedDisk);
+        case kArchiveIso:
+            return LoadShellIcon(ShellIcon::ArchivedIso);
+        default:
+            return LoadShellIcon(ShellIcon::Archived);
+        }
+    }
     case kColumnBookmark:
         return entry.HasBookmark() ? LoadShellIcon(ShellIcon::Bookmark) : QVariant();
     default:
@@ -112,12 +125,16 @@ QVariant CRecordingListModel::ToolTip(int row, int column) const
     case kColumnImportant:
         return entry.GetImportant() ? ShellText(IDS_TIP_IMPORTANT) : QVariant();
     case kColumnArchived: {
-        const CJobArchListEntry* job = m_archive ? m_archive->FindJobOfCall(entry) : nullptr;
-        if (!job)
+        const std::vector<CArchiveHolding> jobs
+            = m_archive ? m_archive->JobsOfCall(entry) : std::vector<CArchiveHolding>();
+        if (jobs.empty())
             return QStringLiteral("Not archived yet");
-        return FromBytes(job->GetDateTimeText()) + QStringLiteral(" - ")
-            + QString::fromLatin1(ArchiveMethodShortName(job->archiveType)) + QStringLiteral(" - ")
-            + FromBytes(job->target);
+        QStringList lines;
+        for (const CArchiveHolding& job : jobs)
+            lines << FromBytes(job.dateTimeText) + QStringLiteral(" - ")
+                    + QString::fromLatin1(ArchiveMethodShortName(job.archiveType)) + QStringLiteral(" - ")
+                    + FromBytes(job.target);
+        return lines.join(QLatin1Char('\n'));
     }
     case kColumnDateTime:
         return FromBytes(entry.GetDateTimeText());
@@ -201,6 +218,12 @@ void CRecordingListModel::Reload()
 {
     beginResetModel();
     endResetModel();
+}
+
+void CRecordingListModel::ArchiveChanged()
+{
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, kColumnArchived), index(rowCount() - 1, kColumnArchived));
 }
 
 void CRecordingListModel::RowChanged(int row)

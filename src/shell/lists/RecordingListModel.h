@@ -31,6 +31,8 @@ public:
     void Reload();
     // One call's row changed (marked, annotated, bookmarked).
     void RowChanged(int row);
+    // The archive log changed: every row's "Archived" cell.
+    void ArchiveChanged();
 
 Q_SIGNALS:
     // The caller ID of a row was edited in place.

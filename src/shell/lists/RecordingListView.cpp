@@ -1,6 +1,7 @@
 #include "shell/lists/RecordingListView.h"
 
 #include "archive/ArchiveLogger.h"
+#include "archive/ArchiveTypes.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
@@ -429,15 +430,22 @@ void CQorTolvaneView::ShowContextMenu(const QPoint& where)
 
 void CQorTolvaneView::ShowArchiveMenu()
 {
-    // The archive wizard and the archiving settings come with the archiving windows; until then
-    // the menu shows what there will be.
     QMenu menu(this);
     QMenu* write = menu.addMenu(QStringLiteral("Write"));
-    for (const char* item : { "Zip", "Disk", "ISO Image File" })
-        write->addAction(QString::fromLatin1(item))->setEnabled(false);
-    for (const char* item : { "View Archive &Logs...", "Run Scheduled Now", "Settings" })
-        menu.addAction(QString::fromLatin1(item))->setEnabled(false);
+    const bool calls = m_document.GetCount() > 0;
+    for (const auto& [item, method] : { std::pair{ "&Zip", kArchiveZip }, std::pair{ "&Disk", kArchiveDisk },
+             std::pair{ "&ISO Image File", kArchiveIso } })
+        write->addAction(QString::fromLatin1(item), this, [this, method] { Q_EMIT ArchiveWizardRequested(method); })
+            ->setEnabled(calls);
+    menu.addAction(QStringLiteral("View Archive &Logs..."), this, &CQorTolvaneView::ArchiveLogsRequested);
+    menu.addAction(QStringLiteral("Run Scheduled Now"), this, &CQorTolvaneView::RunScheduledRequested);
+    menu.addAction(QStringLiteral("Settings"), this, &CQorTolvaneView::ArchiveSettingsRequested);
     menu.exec(m_buttons[kArchive]->mapToGlobal(QPoint(0, m_buttons[kArchive]->height())));
+}
+
+void CQorTolvaneView::ShowArchiveChange()
+{
+    m_model->ArchiveChanged();
 }
 
 void CQorTolvaneView::StoreColumnWidths()

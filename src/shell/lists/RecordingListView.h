@@ -95,11 +95,19 @@ public:
 
     // Another window changed a call (0 marked, 1 un-marked, 2 deleted): this list follows.
     void ApplyCallChange(int code, const std::string& path);
+    // archive.log changed: the "Archived" column is shown again.
+    void ShowArchiveChange();
     // Stores the columns' widths in the settings (saved at exit).
     void StoreColumnWidths();
 
 Q_SIGNALS:
     void CallChanged(int code, const QString& path);
+    // The archive menu: the wizard for a method (kArchiveDisk, kArchiveZip, kArchiveIso), and the
+    // archiving commands the main window carries.
+    void ArchiveWizardRequested(int method);
+    void ArchiveLogsRequested();
+    void RunScheduledRequested();
+    void ArchiveSettingsRequested();
     // A list compiled by a search asks to be compiled again with the same criteria.
     void RerunSearch(const qor::SearchCriteria& criteria);
     // Several calls to play: they go into a new list of their own.

@@ -1,0 +1,53 @@
+// "Archive Jobs Calls Log": the jobs of the archive log, one line each, whose comments can be
+// edited, which can be deleted, and whose reports can be written to a text file and opened. The
+// changes are kept until Apply saves them (merged with what other programs logged meanwhile);
+// Cancel reads the log again.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace qor {
+
+class CArchiveLogger;
+class CJobArchListEntry;
+
+class CArchiveLogPage : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CArchiveLogPage(std::shared_ptr<CArchiveLogger> log, QWidget* parent = nullptr);
+
+    void ShowJobs();
+    bool IsModified() const { return m_modified; }
+    bool Apply();
+    void Reset();
+    // Writes the selected jobs' reports into a new file in folder; its path, or empty (said why).
+    QString WriteReport(const QString& folder);
+
+    static QString JobLine(const CJobArchListEntry& job);
+
+Q_SIGNALS:
+    void Modified();
+
+private:
+    void EditComment();
+    void DeleteSelected();
+    void ViewDetail();
+    void EnableButtons();
+    void MarkModified();
+    CJobArchListEntry* JobOf(const QListWidgetItem* item) const;
+
+    std::shared_ptr<CArchiveLogger> m_log;
+    bool m_modified = false;
+    QListWidget* m_jobs;
+    QPushButton* m_edit;
+    QPushButton* m_detail;
+    QPushButton* m_delete;
+};
+
+} // namespace qor
