@@ -1,9 +1,11 @@
 #include "shell/archive/ArchiveSheet.h"
 
+#include "shell/app/UserManual.h"
 #include "shell/archive/ArchiveLogPage.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -21,7 +23,12 @@ CArchiveSheet::CArchiveSheet(CJobArchScheduler& scheduler, std::shared_ptr<CArch
     m_pages->addTab(m_settings, QStringLiteral("Scheduled Archive Job Settings"));
     m_pages->addTab(m_log, QStringLiteral("Archive Jobs Calls Log"));
     m_pages->setCurrentIndex(page);
-    m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
+    m_buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply | QDialogButtonBox::Help, this);
+    connect(m_buttons, &QDialogButtonBox::helpRequested, this,
+        [this] { OpenUserManual(this, QStringLiteral("archiving")); });
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, m_buttons, &QDialogButtonBox::helpRequested);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CArchiveSheet::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &CArchiveSheet::reject);
     connect(m_buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, this, &CArchiveSheet::Apply);

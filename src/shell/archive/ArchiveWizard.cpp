@@ -1,10 +1,12 @@
 #include "shell/archive/ArchiveWizard.h"
 
 #include "archive/ArchiveTypes.h"
+#include "shell/app/UserManual.h"
 #include "shell/archive/WizardPages.h"
 #include "shell/archive/WizardStatusPanel.h"
 
 #include <QAbstractButton>
+#include <QShortcut>
 #include <ctime>
 
 namespace qor {
@@ -21,6 +23,10 @@ CArchiveWizard::CArchiveWizard(
     setOption(QWizard::NoBackButtonOnLastPage);
     setOption(QWizard::NoCancelButtonOnLastPage); // the job is done: Finish closes
     setSideWidget(m_status);
+    setOption(QWizard::HaveHelpButton);
+    connect(this, &QWizard::helpRequested, this, [this] { OpenUserManual(this, QStringLiteral("archiving")); });
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, &QWizard::helpRequested);
     setButtonText(QWizard::CommitButton, buttonText(QWizard::NextButton));
     m_status->SetText(CWizardStatusPanel::kWriteMethod, QString::fromLatin1(ArchiveMethodShortName(method)));
     m_status->SetText(CWizardStatusPanel::kModification, QStringLiteral("Pending"));
@@ -32,13 +38,13 @@ CArchiveWizard::CArchiveWizard(
     setPage(kComplete, new CCompletePage(*this));
     setStartId(kSetCalls);
     connect(this, &QWizard::currentIdChanged, m_status, &CWizardStatusPanel::SetCurrentStep);
-    for (const WizardButton which : { BackButton, NextButton, CommitButton, FinishButton, CancelButton })
-        if (QAbstractButton* wizardButton = button(which))
-            wizardButton->setAccessibleName(wizardButton->text()
-                                                .remove(QLatin1Char('&'))
-                                                .remove(QLatin1Char('<'))
-                                                .remove(QLatin1Char('>'))
-                                                .trimmed());
+    // A screen reader says "Back" and "Next", not the arrows drawn beside them.
+    for (const WizardButton which : { BackButton, NextButton, CommitButton, FinishButton, CancelButton, HelpButton })
+        if (QAbstractButton* wizardButton = button(which)) {
+            QString name = wizardButton->text();
+            name.remove(QLatin1Char('&')).remove(QLatin1Char('<')).remove(QLatin1Char('>'));
+            wizardButton->setAccessibleName(name.trimmed());
+        }
     resize(760, 480);
 }
 

@@ -8,8 +8,9 @@
 
 namespace qor {
 
-CArchiveWizardRun::CArchiveWizardRun(CWizardCalls calls, std::int32_t method, std::shared_ptr<CArchiveLogger> log)
-    : method(method)
+CArchiveWizardRun::CArchiveWizardRun(
+    CWizardCalls calls, std::int32_t archiveMethod, std::shared_ptr<CArchiveLogger> log)
+    : method(archiveMethod)
     , m_calls(std::move(calls))
     , m_log(std::move(log))
     , m_manager(std::make_unique<CArchiveManager>(m_log, this))
@@ -20,6 +21,9 @@ CArchiveWizardRun::~CArchiveWizardRun()
 {
     m_manager->Cancel();
     m_manager->Wait();
+    // Originals being changed are finished: each is either changed and logged, or kept.
+    if (m_modifier.joinable())
+        m_modifier.join();
 }
 
 std::vector<std::string> CArchiveWizardRun::ChosenCalls() const
@@ -121,14 +125,25 @@ std::vector<std::string> CArchiveWizardRun::LoggedCalls() const
     return paths;
 }
 
-std::vector<std::string> CArchiveWizardRun::ModifyOriginals()
+void CArchiveWizardRun::StartModifying()
 {
     CJobArchListEntry* job = m_manager->GetFirstJob();
     if (!HasOriginalsToModify() || !job)
-        return {};
+        return;
     m_modified = true;
-    ModifyLoggedOriginals(*m_manager, *m_log, *job, m_outcome);
-    return m_outcome.originals.changed;
+    m_modifier = std::thread([this, job] {
+        ModifyLoggedOriginals(*m_manager, *m_log, *job, m_outcome);
+        m_modifierDone = true;
+    });
+}
+
+bool CArchiveWizardRun::ModifyingEnded()
+{
+    if (!m_modified || !m_modifierDone)
+        return false;
+    if (m_modifier.joinable())
+        m_modifier.join();
+    return true;
 }
 
 std::vector<std::string> CArchiveWizardRun::Messages() const

@@ -8,10 +8,12 @@
 #include "archive/ArchiveManager.h"
 #include "archive/ArchiveMessages.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace qor {
@@ -53,8 +55,11 @@ public:
 
     // Whether there are originals the user may now have changed: the job asks for it and logged calls.
     bool HasOriginalsToModify() const;
-    // Deletes or strips the logged calls' originals (once); the paths it changed, as they were.
-    std::vector<std::string> ModifyOriginals();
+    // Starts deleting or stripping the logged calls' originals (once), on a thread of its own: each
+    // is read again to compare it with its copy, which takes a while for many calls.
+    void StartModifying();
+    // True once the originals were modified; then Outcome().originals says which.
+    bool ModifyingEnded();
     bool OriginalsModified() const { return m_modified; }
 
     const CArchiveJobOutcome& Outcome() const { return m_outcome; }
@@ -76,7 +81,9 @@ private:
     std::shared_ptr<CArchiveLogger> m_log;
     std::unique_ptr<CArchiveManager> m_manager;
     State m_state = State::NotStarted;
-    bool m_modified = false;
+    bool m_modified = false; // started
+    std::thread m_modifier;
+    std::atomic<bool> m_modifierDone{ false };
     std::int64_t m_startTime = 0;
     std::int64_t m_endTime = 0;
     CArchiveJobOutcome m_outcome;

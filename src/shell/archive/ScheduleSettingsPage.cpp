@@ -59,6 +59,7 @@ CScheduleSettingsPage::CScheduleSettingsPage(CJobArchScheduler& scheduler, Clock
     auto* spaceLayout = new QVBoxLayout(space);
     m_folders = new QListWidget(space);
     m_folders->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_folders->setAccessibleName(QStringLiteral("Folders to archive"));
     spaceLayout->addWidget(
         Buddy(QStringLiteral("(archive calls from these directories and sub-derectories)"), m_folders, space));
     spaceLayout->addWidget(m_folders);
@@ -89,6 +90,7 @@ CScheduleSettingsPage::CScheduleSettingsPage(CJobArchScheduler& scheduler, Clock
         QStringLiteral("30"), QStringLiteral("60"), QStringLiteral("90"), QStringLiteral("180") });
     m_every->setValidator(new QIntValidator(1, kMaximumDaysInterval, m_every));
     m_every->setAccessibleName(QStringLiteral("Schedule Every (days)"));
+    m_every->lineEdit()->setAccessibleName(m_every->accessibleName());
     m_time = new QTimeEdit(when);
     m_time->setDisplayFormat(QStringLiteral("HH:mm"));
     m_time->setAccessibleName(QStringLiteral("at this time"));

@@ -130,9 +130,12 @@ CDefineJobPage::CDefineJobPage(CArchiveWizard& wizard)
     layout->addWidget(where);
     connect(browse, &QPushButton::clicked, this, &CDefineJobPage::Browse);
     connect(m_path, &QLineEdit::textChanged, this, [this](const QString& text) {
-        m_wizard.Run().target = text.trimmed().isEmpty()
-            ? std::string()
-            : QDir::cleanPath(QDir::current().absoluteFilePath(text.trimmed())).toStdString();
+        // A typed path is taken from the home folder, as a terminal would take it.
+        QString path = text.trimmed();
+        if (path == QStringLiteral("~") || path.startsWith(QStringLiteral("~/")))
+            path = QDir::homePath() + path.mid(1);
+        m_wizard.Run().target
+            = path.isEmpty() ? std::string() : QDir::cleanPath(QDir::home().absoluteFilePath(path)).toStdString();
     });
 
     auto* choices = new QHBoxLayout;

@@ -75,15 +75,21 @@ class CConfirmPage : public QWizardPage {
 public:
     explicit CConfirmPage(CArchiveWizard& wizard);
     void initializePage() override;
+    // With the start choice, changes the originals first (the page stays until that is done).
     bool validatePage() override;
+    bool isComplete() const override;
 
 private:
+    void Poll();
+
     CArchiveWizard& m_wizard;
     QLabel* m_what;
     QListWidget* m_calls;
     QLabel* m_choiceLabel;
     QRadioButton* m_start;
     QRadioButton* m_cancel;
+    QProgressBar* m_working;
+    QTimer* m_timer;
 };
 
 class CCompletePage : public QWizardPage {

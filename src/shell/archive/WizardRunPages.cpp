@@ -125,6 +125,7 @@ int CProgressPage::nextId() const
 
 CConfirmPage::CConfirmPage(CArchiveWizard& wizard)
     : m_wizard(wizard)
+    , m_timer(new QTimer(this))
 {
     setTitle(QStringLiteral("Original Call Modifications Requested"));
     setCommitPage(true);
@@ -146,6 +147,13 @@ CConfirmPage::CConfirmPage(CArchiveWizard& wizard)
     column->addWidget(m_start);
     column->addWidget(m_cancel);
     layout->addWidget(box);
+    m_working = new QProgressBar(this);
+    m_working->setRange(0, 0); // busy: the calls are compared with their copies one by one
+    m_working->setAccessibleName(QStringLiteral("Modifying original calls"));
+    m_working->hide();
+    layout->addWidget(m_working);
+    m_timer->setInterval(kPollMilliseconds);
+    connect(m_timer, &QTimer::timeout, this, &CConfirmPage::Poll);
 }
 
 void CConfirmPage::initializePage()
@@ -170,16 +178,39 @@ void CConfirmPage::initializePage()
 
 bool CConfirmPage::validatePage()
 {
-    if (!m_start->isChecked())
-        return true;
     CArchiveWizardRun& run = m_wizard.Run();
-    const int code = run.modification == kDeleteOriginals ? 2 : 3;
+    if (!m_start->isChecked() || run.ModifyingEnded())
+        return true;
+    if (!run.OriginalsModified()) {
+        m_start->setEnabled(false);
+        m_cancel->setEnabled(false);
+        m_working->show();
+        run.StartModifying();
+        m_timer->start();
+        Q_EMIT completeChanged();
+    }
+    return false;
+}
+
+bool CConfirmPage::isComplete() const
+{
+    return !m_timer->isActive();
+}
+
+void CConfirmPage::Poll()
+{
+    CArchiveWizardRun& run = m_wizard.Run();
+    if (!run.ModifyingEnded())
+        return;
+    m_timer->stop();
+    m_working->hide();
     QStringList changed;
-    for (const std::string& path : run.ModifyOriginals())
+    for (const std::string& path : run.Outcome().originals.changed)
         changed << FromPath(path);
     if (!changed.isEmpty())
-        Q_EMIT m_wizard.OriginalsChanged(code, changed);
-    return true;
+        Q_EMIT m_wizard.OriginalsChanged(run.modification == kDeleteOriginals ? 2 : 3, changed);
+    Q_EMIT completeChanged();
+    m_wizard.next();
 }
 
 CCompletePage::CCompletePage(CArchiveWizard& wizard)

@@ -58,6 +58,11 @@ QVariant CRecordingListModel::data(const QModelIndex& index, int role) const
         return Icon(index.row(), index.column());
     case Qt::ToolTipRole:
         return ToolTip(index.row(), index.column());
+    case Qt::AccessibleTextRole: {
+        // A screen reader says what a cell's icon shows ("Important", the archives that hold it).
+        const QVariant text = Text(index.row(), index.column());
+        return text.toString().isEmpty() ? ToolTip(index.row(), index.column()) : text;
+    }
     case Qt::TextAlignmentRole:
         return index.column() == kColumnImportant || index.column() == kColumnBookmark
             ? QVariant(Qt::AlignCenter)

@@ -243,6 +243,7 @@ void CQorTolvaneView::UpdateButtons()
     const bool any = m_document.GetCount() > 0;
     for (int button = 0; button < kButtonCount; ++button)
         m_buttons[button]->setEnabled(any);
+    m_buttons[kArchive]->setEnabled(true); // its logs, settings and scheduled run need no call
     const CRvFileListEntry* one = selected == 1 ? m_document.GetEntry(SelectedRows().front()) : nullptr;
     for (QAction* bookmark : m_bookmarkActions)
         bookmark->setEnabled(one && one->HasBookmark());

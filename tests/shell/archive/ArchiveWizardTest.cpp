@@ -160,7 +160,7 @@ TEST_F(ArchiveWizard, DeletesOnlyConfirmedOriginalsThatStillMatchTheirCopies)
         test::SaveScreenshot(wizard, QStringLiteral("archive-wizard-4-confirm"));
         Choose(wizard, "&Start Delete");
         wizard.next();
-        ASSERT_EQ(wizard.currentId(), Wizard::kComplete);
+        ASSERT_TRUE(test::RunEventsUntil([&] { return wizard.currentId() == Wizard::kComplete; }, 30'000));
         EXPECT_TRUE(ShowsText(*wizard.currentPage(), QStringLiteral("3 archived original files were deleted.")));
         EXPECT_TRUE(wizard.currentPage()->findChild<QPlainTextEdit*>()->toPlainText().contains(
             QString::fromStdString(calls.File("calls/b.qor")) + QStringLiteral(": kept: ")));

@@ -219,6 +219,8 @@ TEST_F(ScheduleWindows, TheArchivedColumnFollowsJobsTheCommandLineLogs)
     EXPECT_EQ(ArchivedTip(list, 1), QStringLiteral("Not archived yet"));
     const QAbstractItemModel& model = *list.View().Table().model();
     EXPECT_FALSE(model.data(model.index(0, kColumnArchived), Qt::DecorationRole).isNull());
+    EXPECT_EQ(model.data(model.index(0, kColumnArchived), Qt::AccessibleTextRole).toString(), ArchivedTip(list, 0))
+        << "a screen reader says what the icon shows";
     EXPECT_TRUE(model.data(model.index(1, kColumnArchived), Qt::DecorationRole).isNull());
 }
 
