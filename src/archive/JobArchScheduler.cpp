@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveLogger.h"
 #include "archive/ArchiveManager.h"
+#include "archive/ScheduleValidation.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/DataFolders.h"
 #include "foundation/FileLock.h"
@@ -180,13 +181,20 @@ std::string CJobArchScheduler::TargetFor(const CScheduleSettings& settings, std:
     return target + name + "-" + stamp + (settings.archiveType == kArchiveZip ? ".zip" : ".iso");
 }
 
-bool CJobArchScheduler::RunNow(std::int64_t now)
+bool CJobArchScheduler::RunNow(std::int64_t now, std::string* why)
 {
-    if (m_manager->IsRunning()) {
-        QOR_LOG("Archiver: The scheduled job waits: an archive run is still going on\r\n");
+    const auto refuse = [why](std::string reason) {
+        QOR_LOG("Archiver: The scheduled job was not run: %s\r\n", reason.c_str());
+        if (why)
+            *why = std::move(reason);
         return false;
-    }
+    };
+    if (m_manager->IsRunning())
+        return refuse("an archive run is still going on");
+    if (const std::string problem = ScheduleSettingsProblem(GetSettings()); !problem.empty())
+        return refuse(problem);
     CJobArchListEntry job;
+    std::int64_t timeBefore = 0;
     {
         QOR_SEMAPHORE_GUARD(m_lock);
         CScheduleSettings& s = m_settings;
@@ -215,11 +223,26 @@ bool CJobArchScheduler::RunNow(std::int64_t now)
         job.SetComment(s.comment);
         job.runState = CJobArchListEntry::kNew;
         job.selectionType = s.selectionType;
+        // The file keeps the time it had until the run has ended.
+        m_timeAfterRun = s.scheduledTime;
+        timeBefore = m_asRead.scheduledTime;
+        s.scheduledTime = timeBefore;
+    }
+    if (!SaveSchedule()) {
+        QOR_SEMAPHORE_GUARD(m_lock);
+        m_settings.scheduledTime = m_timeAfterRun;
+        return refuse(FilePath() + " cannot be saved, so its next time could not be kept");
+    }
+    {
+        // What another program saved meanwhile stays, unless a run here moves the time on.
+        QOR_SEMAPHORE_GUARD(m_lock);
+        if (m_settings.scheduledTime != timeBefore)
+            m_timeAfterRun = m_settings.scheduledTime;
     }
     m_manager->AddJob(job, this);
-    const bool started = m_manager->Start(true);
-    SaveSchedule();
-    return started;
+    if (!m_manager->Start(true))
+        return refuse("the archive run could not be started");
+    return true;
 }
 
 void CJobArchScheduler::Notify(Notice notice)
@@ -240,10 +263,18 @@ void CJobArchScheduler::OnProgress(double)
 
 void CJobArchScheduler::OnFinish(CJobArchListEntry* job)
 {
-    SaveSchedule();
     CArchiveJobOutcome outcome;
     if (job)
         outcome = FinishArchiveJob(*m_manager, *m_log, *job);
+    // The job's time is used up by a run that ended with its calls archived and logged, or that a
+    // person cancelled; one that failed stays due.
+    const CArchiveManager::Results results = m_manager->GetResults();
+    const bool ended = results.cancelled || (!results.failed && (outcome.archived == 0 || outcome.logged));
+    if (ended) {
+        QOR_SEMAPHORE_GUARD(m_lock);
+        m_settings.scheduledTime = m_timeAfterRun;
+    }
+    SaveSchedule();
     {
         std::lock_guard guard(m_outcomeMutex);
         m_lastOutcome = outcome;

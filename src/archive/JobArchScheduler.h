@@ -45,9 +45,13 @@ public:
     bool IsDue(std::int64_t now);
     // When the job next starts: now when it is due.
     std::int64_t NextRunTime(std::int64_t now);
-    // Hands the job to the archive manager and starts it; false when the manager is busy with a
-    // run (the job then waits for the next time) or cannot start.
-    bool RunNow(std::int64_t now);
+    // Checks the job as it is set (a hand-edited file may hold anything), saves its start, hands
+    // it to the archive manager and starts it. False, with why, when the job could not run as set,
+    // its file cannot be saved (a run whose next time could not be kept would run again at every
+    // tick), the manager is busy with a run, or cannot start. The next time that IsDue moved on to
+    // is saved only once the run has ended (done, or cancelled by a person): a run that failed or
+    // was killed leaves the job due, so the next tick runs it again.
+    bool RunNow(std::int64_t now, std::string* why = nullptr);
     // The archive's path for a run at now: a folder for the disk method, a ".zip" or ".iso" file
     // named after the date and time otherwise.
     static std::string TargetFor(const CScheduleSettings& settings, std::int64_t now);
@@ -71,6 +75,7 @@ private:
     CRvLoggedSemaphore m_lock{ "ARCH_SCHEDULER" };
     CScheduleSettings m_settings;
     CScheduleSettings m_asRead; // the file as last loaded or saved, to merge from
+    std::int64_t m_timeAfterRun = 0; // the scheduled time a run's end makes the job's
     bool m_untrusted = false;
     std::function<void(Notice)> m_notifier;
     mutable std::mutex m_outcomeMutex;

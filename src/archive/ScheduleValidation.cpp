@@ -53,6 +53,13 @@ std::string ScheduleSettingsProblem(const CScheduleSettings& settings)
     for (const std::string& folder : settings.spaceFolders)
         if (SameFolder(folder, settings.archivePath) || Inside(settings.archivePath, folder))
             return settings.archivePath + ": the archives would be written into a folder being archived";
+    // A folder job's copies go into a folder named after the job, which must not be one it archives.
+    if (settings.archiveType == kArchiveDisk) {
+        const std::string target = (fs::path(settings.archivePath) / settings.archiveName).string();
+        for (const std::string& folder : settings.spaceFolders)
+            if (SameFolder(folder, target) || Inside(target, folder))
+                return target + ": the copies would be written into a folder being archived";
+    }
     if (settings.daysInterval < 1 || settings.daysInterval > kMaximumDaysInterval)
         return "the job runs every 1 to " + std::to_string(kMaximumDaysInterval) + " days";
     if (settings.structureType < kStructureNone || settings.structureType > kStructureByPath)

@@ -2,7 +2,9 @@
 
 #include "foundation/Settings.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 
 namespace qor {
 
@@ -15,15 +17,21 @@ std::string CScheduledRunLock::FilePath()
     return CSettings::GetConfigFilePath(true, "scheduled-run");
 }
 
-bool CScheduledRunLock::TryTake()
+CScheduledRunLock::Take CScheduledRunLock::TryTake()
 {
     if (m_held)
-        return true;
+        return Take::Taken;
     m_file = std::make_unique<CLockFile>(FilePath());
     m_held = m_file->Lock(std::chrono::milliseconds(0));
-    if (!m_held)
-        m_file.reset();
-    return m_held;
+    if (m_held)
+        return Take::Taken;
+    const int error = errno;
+    const bool opened = m_file->IsOpen();
+    m_file.reset();
+    if (opened)
+        return Take::Busy;
+    m_problem = FilePath() + ".lock: cannot be used as the scheduled run's lock (" + std::strerror(error) + ")";
+    return Take::Unavailable;
 }
 
 void CScheduledRunLock::Release()

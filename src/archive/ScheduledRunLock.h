@@ -14,16 +14,21 @@ namespace qor {
 
 class CScheduledRunLock {
 public:
+    enum class Take { Taken, Busy, Unavailable };
+
     CScheduledRunLock();
-    // False, at once, when another program (or this one) is running the job.
-    bool TryTake();
+    // At once: Busy when another program (or this one) is running the job, Unavailable when the
+    // lock file cannot be opened (Problem says why; never through a link).
+    Take TryTake();
     bool IsHeld() const { return m_held; }
+    const std::string& Problem() const { return m_problem; }
     void Release();
     static std::string FilePath();
 
 private:
     std::unique_ptr<CLockFile> m_file;
     bool m_held = false;
+    std::string m_problem;
 };
 
 } // namespace qor

@@ -223,12 +223,17 @@ void RunSchedule(bool ifDue, CCliContext& context)
     // Taken before the job is read: a run elsewhere has saved the job's next time by the time
     // the lock is free, so the job is never run twice for one time.
     CScheduledRunLock runLock;
-    if (!runLock.TryTake()) {
+    switch (runLock.TryTake()) {
+    case CScheduledRunLock::Take::Taken:
+        break;
+    case CScheduledRunLock::Take::Busy:
         if (ifDue)
             std::puts(kRunningElsewhere); // the run elsewhere does this tick's work: no failure
         else
             context.Fail(kRunningElsewhere);
         return;
+    case CScheduledRunLock::Take::Unavailable:
+        return context.Fail(runLock.Problem() + "; the job was not run");
     }
     CJobArchScheduler scheduler;
     if (!LoadSchedule(scheduler, context))
@@ -248,12 +253,15 @@ void RunSchedule(bool ifDue, CCliContext& context)
     auto manager = Singleton<CArchiveManager>::Instance();
     CPrintedMessages messages(context);
     manager->SetMessages(&messages);
-    const bool started = scheduler.RunNow(now);
+    std::string why;
+    const bool started = scheduler.RunNow(now, &why);
     if (started)
         WaitForRun(*manager, nullptr);
     manager->SetMessages(nullptr);
+    if (!started)
+        return context.Fail(CJobArchScheduler::FilePath(), "the scheduled job was not run: " + why);
     const CArchiveManager::Results results = manager->GetResults();
-    if (!started || results.failed)
+    if (results.failed)
         return context.Fail("the scheduled archive job failed; no recording was changed");
     ReportArchiveLogDamage(Singleton<CArchiveLogger>::Instance()->TakeDamageNote(), context);
     ReportArchiveOutcome(scheduler.LastOutcome(), results, context);

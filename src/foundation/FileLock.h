@@ -34,6 +34,9 @@ public:
 
     // False when the lock file cannot be opened or the lock was not had within patience.
     bool Lock(std::chrono::milliseconds patience);
+    // Whether the lock file could be opened (when Lock failed: false means it is no lock another
+    // program holds, but a file that cannot serve as one, errno saying why).
+    bool IsOpen() const { return m_descriptor >= 0; }
     const std::string& Path() const { return m_path; }
 
 private:

@@ -155,10 +155,26 @@ TEST_F(JobArchScheduler, ARunIsLoggedModifiesTheOriginalsAndKeepsItsComment)
     fs::create_directory(settings.archivePath);
     settings.mediaProcessing = kDeleteOriginals;
     scheduler.SetSettings(settings);
+    settings.scheduledTime = 1'449'100'000;
+    scheduler.SetSettings(settings);
+    ASSERT_TRUE(scheduler.SaveSchedule());
+    // While the run goes on, the file keeps the time it was due at: a run killed now leaves the
+    // job due for the next tick.
     std::vector<CJobArchScheduler::Notice> notices;
-    scheduler.SetNotifier([&](CJobArchScheduler::Notice notice) { notices.push_back(notice); });
+    std::int64_t savedWhileRunning = 0;
+    scheduler.SetNotifier([&](CJobArchScheduler::Notice notice) {
+        if (notice == CJobArchScheduler::Notice::Started) {
+            CScheduleSettings onDisk;
+            ASSERT_TRUE(ReadScheduleFile(CJobArchScheduler::FilePath(), onDisk));
+            savedWhileRunning = onDisk.scheduledTime;
+        }
+        notices.push_back(notice);
+    });
 
     const std::int64_t now = 1'449'137'715;
+    ASSERT_TRUE(scheduler.IsDue(now));
+    const std::int64_t next = scheduler.GetSettings().scheduledTime;
+    ASSERT_GT(next, now);
     ASSERT_TRUE(scheduler.RunNow(now));
     while (manager->IsRunning())
         std::this_thread::sleep_for(1ms);
@@ -178,6 +194,8 @@ TEST_F(JobArchScheduler, ARunIsLoggedModifiesTheOriginalsAndKeepsItsComment)
     ASSERT_TRUE(reloaded.LoadSchedule());
     EXPECT_EQ(reloaded.GetSettings().comment, comment) << "the generated comment is kept for later runs";
     EXPECT_EQ(reloaded.GetSettings().lastJobTime, now);
+    EXPECT_EQ(savedWhileRunning, 1'449'100'000);
+    EXPECT_EQ(reloaded.GetSettings().scheduledTime, next) << "the run that ended moved the job on";
 }
 
 } // namespace

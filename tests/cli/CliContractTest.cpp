@@ -282,7 +282,7 @@ TEST_F(CliContract, AScheduledJobIsSetUpShownAndRunOnceWhenOverdue)
 
     // While another program holds the run, a timer's tick passes quietly and a run by hand fails.
     CScheduledRunLock elsewhere;
-    ASSERT_TRUE(elsewhere.TryTake());
+    ASSERT_EQ(elsewhere.TryTake(), CScheduledRunLock::Take::Taken);
     const CRun tick = RunCli({ "schedule", "run", "--if-due" });
     EXPECT_EQ(tick.exitCode, 0);
     EXPECT_TRUE(Has(tick.output, "running in another program")) << tick.output;
@@ -290,6 +290,31 @@ TEST_F(CliContract, AScheduledJobIsSetUpShownAndRunOnceWhenOverdue)
     EXPECT_EQ(byHand.exitCode, 2);
     EXPECT_TRUE(Has(byHand.errors, "running in another program")) << byHand.errors;
     elsewhere.Release();
+
+    // A lock file that cannot be one is said, not taken for a run elsewhere.
+    fs::remove(CScheduledRunLock::FilePath() + ".lock");
+    fs::create_directory(CScheduledRunLock::FilePath() + ".lock");
+    const CRun blocked = RunCli({ "schedule", "run", "--if-due" });
+    EXPECT_EQ(blocked.exitCode, 2);
+    EXPECT_TRUE(Has(blocked.errors, "cannot be used as the scheduled run's lock")) << blocked.errors;
+    fs::remove(CScheduledRunLock::FilePath() + ".lock");
+
+    // A job edited by hand into one that cannot run is refused when it is due, and stays due.
+    std::string file = test::ReadFileText(CJobArchScheduler::FilePath());
+    const auto path = file.find("<ArchivePath>");
+    file.replace(path, file.find("</ArchivePath>") - path, "<ArchivePath>relative/path");
+    test::WriteFileText(CJobArchScheduler::FilePath(), file);
+    ASSERT_TRUE(scheduler.ReloadSchedule());
+    settings = scheduler.GetSettings();
+    settings.scheduledTime = std::time(nullptr) - 60;
+    scheduler.SetSettings(settings);
+    ASSERT_TRUE(scheduler.SaveSchedule());
+    const CRun refused = RunCli({ "schedule", "run", "--if-due" }, folder.Path());
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(Has(refused.errors, "not run: the folder that receives the archives is given as a full path"))
+        << refused.errors;
+    EXPECT_FALSE(fs::exists(folder.File("relative")));
+    EXPECT_EQ(ParsedOrNull(RunCli({ "schedule", "show", "--format", "json" }).output)["due"], true);
 
     test::WriteFileText(
         CJobArchScheduler::FilePath(), "<?xml version=\"1.0\"?><profile><Enabled>TRUE</Enabled></profile>");

@@ -136,7 +136,7 @@ void CArchiveCommands::CheckSchedule()
     if (ScheduleFileExists())
         m_scheduler->ReloadSchedule();
     const std::int64_t now = Now();
-    if (m_scheduler->GetSettings().enabled && m_scheduler->NextRunTime(now) <= now)
+    if (m_scheduler->GetSettings().enabled && m_scheduler->NextRunTime(now) <= now && !FailedBefore())
         return RunScheduled(Trigger::Timer);
     ArmTimer();
 }
@@ -148,11 +148,16 @@ void CArchiveCommands::ArmTimer(std::int64_t seconds)
         if (m_scheduler->GetSettings().enabled) {
             const std::int64_t now = Now();
             const std::int64_t next = m_scheduler->NextRunTime(now);
-            seconds = next > now ? next - now : kRetrySeconds;
+            seconds = next > now ? next - now : FailedBefore() ? kLongestWaitSeconds : kRetrySeconds;
         }
     }
     seconds = std::clamp<std::int64_t>(seconds, 1, kLongestWaitSeconds);
     m_timer->start(static_cast<int>(seconds * 1000));
+}
+
+bool CArchiveCommands::FailedBefore()
+{
+    return m_failedDueTime && *m_failedDueTime == m_scheduler->GetSettings().scheduledTime;
 }
 
 int CArchiveCommands::SecondsToNextCheck() const
@@ -166,16 +171,19 @@ void CArchiveCommands::RunScheduled(Trigger trigger)
     const bool asked = trigger == Trigger::User;
     const QString title = QApplication::applicationDisplayName();
     CScheduledRunLock runLock;
-    if (!runLock.TryTake()) {
-        if (asked)
+    if (const CScheduledRunLock::Take take = runLock.TryTake(); take != CScheduledRunLock::Take::Taken) {
+        if (asked && take == CScheduledRunLock::Take::Busy)
             QMessageBox::information(m_window, title, QString::fromLatin1(kRunningElsewhere));
+        else if (asked)
+            QMessageBox::warning(m_window, title, QString::fromStdString(runLock.Problem()));
         return ArmTimer(kRetrySeconds);
     }
     // Read under the lock: a run elsewhere that just ended has saved the job's next time.
-    std::string why;
-    if (ScheduleFileExists() && !m_scheduler->ReloadSchedule(&why)) {
+    std::string unreadable;
+    if (ScheduleFileExists() && !m_scheduler->ReloadSchedule(&unreadable)) {
         if (asked)
-            QMessageBox::warning(m_window, title, QString::fromStdString(CJobArchScheduler::FilePath() + ": " + why));
+            QMessageBox::warning(
+                m_window, title, QString::fromStdString(CJobArchScheduler::FilePath() + ": " + unreadable));
         return ArmTimer();
     }
     if (!ScheduleFileExists() || !m_scheduler->GetSettings().enabled) {
@@ -189,13 +197,15 @@ void CArchiveCommands::RunScheduled(Trigger trigger)
         return ArmTimer();
     }
     const std::int64_t now = Now();
+    const std::int64_t dueTime = m_scheduler->GetSettings().scheduledTime;
     if (trigger == Trigger::Timer && !m_scheduler->IsDue(now))
         return ArmTimer();
     m_busy = true;
     CCollectedMessages messages;
     m_manager->SetMessages(&messages);
     bool cancelled = false;
-    const bool started = m_scheduler->RunNow(now);
+    std::string why;
+    const bool started = m_scheduler->RunNow(now, &why);
     if (started) {
         CScheduledRunDialog dialog(*m_manager, m_window);
         cancelled = dialog.exec() == CScheduledRunDialog::kRunCancelled;
@@ -214,10 +224,14 @@ void CArchiveCommands::RunScheduled(Trigger trigger)
             paths << QString::fromStdString(path);
         Q_EMIT CallsChanged(outcome.mediaProcessing == kDeleteOriginals ? 2 : 3, paths);
     }
+    // A job that failed stays due (the command line's timer tries it again); here it is said
+    // once, and not tried again for the same time.
+    if (trigger == Trigger::Timer && (!started || (results.failed && !cancelled)))
+        m_failedDueTime = dueTime;
     if (!started) {
         QMessageBox::warning(m_window, title,
-            QStringLiteral("The scheduled archive job could not be started: another archive run is going on."));
-        return ArmTimer(kRetrySeconds);
+            QStringLiteral("The scheduled archive job was not run: %1.").arg(QString::fromStdString(why)));
+        return ArmTimer();
     }
     QMessageBox box(cancelled ? QMessageBox::Warning : QMessageBox::Information, title,
         (cancelled ? QStringLiteral("Archive Calls cancelled: %1 (from %2) calls archived.")

@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 
 class QTimer;
@@ -70,6 +71,8 @@ private:
     void ReportScheduledRun(bool cancelled);
     void NoteLogFile();
     void ForgetLogWithoutFile();
+    // Whether the job's present time is one a run by the timer failed at already.
+    bool FailedBefore();
     void Announce(const CArchiveJobOutcome& outcome, std::int32_t mediaProcessing);
 
     QWidget* m_window;
@@ -81,6 +84,7 @@ private:
     QTimer* m_logWatch;
     bool m_busy = false; // a wizard, the sheet or a scheduled run is open
     struct stat m_logStat { };
+    std::optional<std::int64_t> m_failedDueTime;
 };
 
 } // namespace qor
