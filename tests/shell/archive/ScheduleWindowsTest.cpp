@@ -255,6 +255,20 @@ TEST_F(ScheduleWindows, TheDesktopRunsADueJobOnceAndTheTimerOfTheCommandLineFind
     EXPECT_TRUE(test::Has(tick.output, "not due until")) << tick.output << tick.errors;
     for (const char* name : { "a.qor", "b.qor", "c.qor" })
         EXPECT_TRUE(fs::exists(calls.File(std::string("calls/") + name)));
+
+    // At its next time the archives' folder is gone: said once, and not tried again at that time.
+    fs::remove_all(calls.File("archives"));
+    now = frame->Archive().Scheduler().GetSettings().scheduledTime + 5;
+    QString failed;
+    test::AnswerNextMessageBox(QMessageBox::Ok, &failed);
+    frame->Archive().CheckSchedule();
+    EXPECT_TRUE(failed.startsWith(QStringLiteral("The scheduled archive job was not run: "))) << failed.toStdString();
+    QString again;
+    test::AnswerNextMessageBox(QMessageBox::Ok, &again);
+    frame->Archive().CheckSchedule();
+    test::RunEventsFor(100);
+    EXPECT_TRUE(again.isEmpty()) << again.toStdString();
+    EXPECT_GT(frame->Archive().SecondsToNextCheck(), CArchiveCommands::kRetrySeconds) << "the next look is a long wait";
 }
 
 TEST_F(ScheduleWindows, TheScheduledRunShowsItsProgress)
