@@ -14,6 +14,7 @@
 #include <chrono>
 #include <iterator>
 #include <limits>
+#include <sys/stat.h>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -82,6 +83,29 @@ bool CTreeStore::Rename(std::int32_t id, const std::string& name)
         return false;
     m_entries[static_cast<std::size_t>(index)].name = name;
     return true;
+}
+
+int CTreeStore::RemoveDuplicateChildren(std::int32_t groupId)
+{
+    std::unordered_set<std::string> seen;
+    int removed = 0;
+    for (const CTreeStoreEntry& child : Children(groupId))
+        if (!seen.insert(child.name).second && Remove(child.id))
+            ++removed;
+    return removed;
+}
+
+int CTreeStore::RemoveLinksToMissingFiles()
+{
+    std::vector<std::int32_t> missing;
+    for (const CTreeStoreEntry& entry : m_entries) {
+        struct stat status { };
+        if (!entry.isGroup && stat(entry.target.c_str(), &status) != 0)
+            missing.push_back(entry.id);
+    }
+    for (const std::int32_t id : missing)
+        Remove(id);
+    return static_cast<int>(missing.size());
 }
 
 bool CTreeStore::Exists(std::int32_t id) const

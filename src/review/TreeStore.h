@@ -54,6 +54,11 @@ public:
     bool Move(std::int32_t id, std::int32_t newParentId);
     // Refused for an unknown id or an empty name.
     bool Rename(std::int32_t id, const std::string& name);
+    // Among the group's direct children, keeps the first of each name (the same letters and case)
+    // and removes the others with everything below them; how many children went.
+    int RemoveDuplicateChildren(std::int32_t groupId);
+    // Removes every link whose target can no longer be found; how many went.
+    int RemoveLinksToMissingFiles();
 
     bool Exists(std::int32_t id) const;
     // A copy, so it stays valid when the store changes.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <limits>
+#include <tuple>
 
 namespace qor {
 
@@ -87,6 +88,33 @@ TEST_F(TreeStore, RemovingAGroupTakesEverythingBelowIt)
         ASSERT_TRUE(tree.Add(entry));
     EXPECT_TRUE(tree.Remove(10));
     EXPECT_EQ(Ids(tree.Entries()), (std::vector<std::int32_t>{ 0, 2, 6 }));
+}
+
+TEST_F(TreeStore, DuplicatesAndLinksToMissingCallsAreRemoved)
+{
+    // Children named A, B, A, C, A (the second A a group with a link below it): one of each stays.
+    for (const auto& [id, name, group] : { std::tuple{ 20, "A", false }, std::tuple{ 21, "B", false },
+             std::tuple{ 22, "A", true }, std::tuple{ 23, "C", false }, std::tuple{ 24, "A", false } })
+        ASSERT_TRUE(tree.Add({ id, 6, name, group ? "" : "/calls/" + std::string(name), group }));
+    ASSERT_TRUE(tree.Add(Link(25, 22, "/calls/e.qor")));
+    EXPECT_EQ(tree.RemoveDuplicateChildren(6), 2);
+    EXPECT_EQ(Ids(tree.Children(6)), (std::vector<std::int32_t>{ 20, 21, 23 }));
+    EXPECT_FALSE(tree.Exists(25)) << "what was below a removed duplicate goes with it";
+    EXPECT_EQ(tree.RemoveDuplicateChildren(6), 0);
+    EXPECT_EQ(tree.RemoveDuplicateChildren(99), 0);
+
+    const test::CTempFolder calls;
+    test::WriteFileText(calls.File("kept.qor"), "call");
+    std::filesystem::create_symlink(calls.File("gone"), calls.File("dangling.qor"));
+    ASSERT_TRUE(tree.Add(Link(30, 1, calls.File("kept.qor"))));
+    ASSERT_TRUE(tree.Add(Link(31, 1, calls.File("dangling.qor"))));
+    const std::size_t before = tree.Entries().size();
+    // Every other link of the tree names a call that is not there; so does the link to a link to nothing.
+    EXPECT_EQ(tree.RemoveLinksToMissingFiles(), 7);
+    EXPECT_EQ(tree.Entries().size(), before - 7);
+    EXPECT_TRUE(tree.Exists(30));
+    EXPECT_FALSE(tree.Exists(31));
+    EXPECT_TRUE(tree.Exists(4)) << "groups stay";
 }
 
 TEST_F(TreeStore, MoveKeepsTheTreeATree)
