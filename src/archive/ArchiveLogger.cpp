@@ -219,12 +219,17 @@ const CJobArchListEntry* CArchiveLogger::FindJobOfCallLocked(const CRvFileListEn
 {
     if (m_entries.empty())
         return nullptr;
+    const int found = CallIndexLocked().Find(entry);
+    return found < 0 ? nullptr : m_entries[static_cast<std::size_t>(found)].get();
+}
+
+const CArchivedCallIndex& CArchiveLogger::CallIndexLocked()
+{
     if (!m_callIndexValid) {
         m_callIndex.Build(m_entries);
         m_callIndexValid = true;
     }
-    const int found = m_callIndex.Find(entry);
-    return found < 0 ? nullptr : m_entries[static_cast<std::size_t>(found)].get();
+    return m_callIndex;
 }
 
 std::vector<CArchiveHolding> CArchiveLogger::JobsOfCall(const CRvFileListEntry& entry)
@@ -232,12 +237,8 @@ std::vector<CArchiveHolding> CArchiveLogger::JobsOfCall(const CRvFileListEntry& 
     QOR_SEMAPHORE_GUARD(m_lock);
     if (m_entries.empty())
         return {};
-    if (!m_callIndexValid) {
-        m_callIndex.Build(m_entries);
-        m_callIndexValid = true;
-    }
     std::vector<CArchiveHolding> jobs;
-    for (const int found : m_callIndex.FindAll(entry)) {
+    for (const int found : CallIndexLocked().FindAll(entry)) {
         const CJobArchListEntry& job = *m_entries[static_cast<std::size_t>(found)];
         jobs.push_back({ job.GetJobTime(), job.archiveType, job.GetDateTimeText(), job.target });
     }

@@ -79,6 +79,8 @@ public:
 
 private:
     const CJobArchListEntry* FindJobOfCallLocked(const CRvFileListEntry& entry);
+    // The index of the calls the entries hold, built when first asked after a change.
+    const CArchivedCallIndex& CallIndexLocked();
     // A change not saved yet, with the entry it concerns named by its id and target.
     struct CChange {
         enum class Kind { Add, Remove, Comment, Originals } kind;

@@ -125,16 +125,7 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
     connect(&m_playerPanel->Form(), &CPlayerForm::Played, this,
         [](const QString& path) { Singleton<CCallHistory>::Instance()->AddPlayed(path.toStdString()); });
     connect(menus.encryption, &QAction::triggered, this, &CMainFrame::EnterPassphrase);
-    connect(menus.archiveSettings, &QAction::triggered, m_archive,
-        [this] { m_archive->OpenSheet(CArchiveSheet::kSettingsPage); });
-    connect(
-        menus.archiveLogs, &QAction::triggered, m_archive, [this] { m_archive->OpenSheet(CArchiveSheet::kLogPage); });
-    connect(menus.runScheduled, &QAction::triggered, m_archive, &CArchiveCommands::RunScheduledNow);
-    connect(m_archive, &CArchiveCommands::CallsChanged, this, &CMainFrame::ShowArchivedOriginals);
-    connect(m_archive, &CArchiveCommands::ArchiveLogChanged, this, [this] {
-        for (CListWindow* list : Lists())
-            list->View().ShowArchiveChange();
-    });
+    ConnectArchiving();
     connect(menus.cascade, &QAction::triggered, this, [this] {
         m_area->setViewMode(QMdiArea::SubWindowView);
         m_area->cascadeSubWindows();
@@ -219,13 +210,7 @@ void CMainFrame::ConnectList(CListWindow& list)
         m_compiler->Compile(criteria, CListCompiler::Into::DroppedOn, &list);
     });
     connect(&view, &CQorTolvaneView::PlayInNewList, this, &CMainFrame::PlayInNewList);
-    connect(&view, &CQorTolvaneView::ArchiveWizardRequested, this,
-        [this, &list](int method) { RunArchiveWizard(list, method); });
-    connect(&view, &CQorTolvaneView::ArchiveLogsRequested, m_archive,
-        [this] { m_archive->OpenSheet(CArchiveSheet::kLogPage); });
-    connect(&view, &CQorTolvaneView::ArchiveSettingsRequested, m_archive,
-        [this] { m_archive->OpenSheet(CArchiveSheet::kSettingsPage); });
-    connect(&view, &CQorTolvaneView::RunScheduledRequested, m_archive, &CArchiveCommands::RunScheduledNow);
+    ConnectListArchiving(list);
     connect(&view, &CQorTolvaneView::FindCallsRequested, this, [this, &list] { FindCalls(list); });
     connect(&view, &CQorTolvaneView::PassphraseWanted, this, [this, &list] {
         if (EnterPassphrase())
@@ -299,29 +284,6 @@ void CMainFrame::UnloadCall()
     auto playback = Singleton<CPlaybackManager>::Instance();
     playback->Play(false, true);
     playback->CloseRecording();
-    m_playerPanel->ShowLoadedCall();
-}
-
-void CMainFrame::RunArchiveWizard(CListWindow& list, int method)
-{
-    CWizardCalls calls;
-    for (const auto& entry : list.Document().Entries())
-        calls.all.push_back(entry->GetPath());
-    for (const int row : list.View().SelectedRows())
-        calls.selected.push_back(list.Document().GetEntry(row)->GetPath());
-    calls.listFolder = list.Document().GetFolder();
-    m_archive->RunWizard(std::move(calls), method);
-}
-
-void CMainFrame::ShowArchivedOriginals(int code, const QStringList& paths)
-{
-    auto playback = Singleton<CPlaybackManager>::Instance();
-    const QString loaded = QString::fromStdString(playback->GetRecording().GetPath());
-    if (paths.contains(loaded))
-        UnloadCall(); // the player lets go of a call whose file went or changed
-    for (const QString& path : paths)
-        for (CListWindow* list : Lists())
-            list->View().ApplyCallChange(code, path.toStdString());
     m_playerPanel->ShowLoadedCall();
 }
 

@@ -61,6 +61,9 @@ private:
     void PlayInNewList(const QStringList& paths);
     // With no list left, no call stays loaded for playing.
     void UnloadCall();
+    // Archiving's menus and a list's archive menu, wired to the archiving commands.
+    void ConnectArchiving();
+    void ConnectListArchiving(CListWindow& list);
     // Calls an archive job deleted (code 2) or stripped of their audio (3), in every list and the player.
     void ShowArchivedOriginals(int code, const QStringList& paths);
     void RunArchiveWizard(CListWindow& list, int method);
