@@ -2,6 +2,7 @@
 // heading and scrolls through every row, while a 10 ms timer in the same event loop notes the
 // longest time it had to wait (a stall the user would feel). Prints the stalls, the times and the
 // memory: resident memory grown by opening (the list) and by scrolling through it.
+#include "StallMeter.h"
 #include "lists/EntrySort.h"
 #include "lists/QorTolvaneDoc.h"
 #include "shell/app/MainWindow.h"
@@ -23,8 +24,6 @@
 
 namespace {
 
-constexpr int kTickMs = 10;
-
 long ResidentKiB()
 {
     long pages = 0, resident = 0;
@@ -35,36 +34,6 @@ long ResidentKiB()
     }
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
-
-// The longest wait between two ticks beyond the tick itself, since the last Reset.
-class CStallMeter {
-public:
-    CStallMeter()
-    {
-        m_timer.setInterval(kTickMs);
-        QObject::connect(
-            &m_timer, &QTimer::timeout, [this] { m_longest = std::max(m_longest, m_sinceTick.restart() - kTickMs); });
-        m_timer.start();
-        m_sinceTick.start();
-    }
-    void Reset()
-    {
-        QApplication::processEvents();
-        m_longest = 0;
-        m_sinceTick.restart();
-    }
-    qint64 Longest()
-    {
-        // The stall at the end of a step shows at the next tick.
-        QTest::qWait(3 * kTickMs);
-        return m_longest;
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_sinceTick;
-    qint64 m_longest = 0;
-};
 
 } // namespace
 

@@ -1,6 +1,8 @@
 #include "review/HotLists.h"
 
 #include <filesystem>
+#include <strings.h>
+#include <sys/stat.h>
 
 namespace qor {
 namespace {
@@ -27,6 +29,15 @@ CHotLists::CHotLists()
 std::string LinkNameForFile(const std::string& path)
 {
     return std::filesystem::path(path).stem().string() + ".qor";
+}
+
+bool IsRecordingFile(const std::string& path)
+{
+    const std::string extension = std::filesystem::path(path).extension().string();
+    if (extension.size() != 4 || strcasecmp(extension.c_str(), ".qor") != 0)
+        return false;
+    struct stat status { };
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 } // namespace qor

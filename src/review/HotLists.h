@@ -21,5 +21,8 @@ public:
 
 // The name a new link to a recording gets: the file's base name followed by ".qor".
 std::string LinkNameForFile(const std::string& path);
+// What may be linked, copied or dropped as a call: an existing file (after links) whose name ends
+// in ".qor" in any case.
+bool IsRecordingFile(const std::string& path);
 
 } // namespace qor

@@ -282,6 +282,7 @@ private:
 bool CTreeStore::Load()
 {
     Clear();
+    m_fileStamp = CFileStamp::Of(FilePath()); // before reading: a change made meanwhile is read again
     std::vector<CTreeStoreEntry> read;
     const bool loaded = ReadFile(read, true);
     QOR_SEMAPHORE_GUARD(m_lock);
@@ -338,9 +339,36 @@ bool CTreeStore::Save()
     }
     if (!xml->SaveDocument())
         return false;
+    m_fileStamp = CFileStamp::Of(FilePath()); // under the lock, so no other save slips in between
     QOR_SEMAPHORE_GUARD(m_lock);
     m_entries = merged;
     m_asRead = merged;
+    m_cursor = -1;
+    return true;
+}
+
+bool CTreeStore::PickUpSavedChanges()
+{
+    if (m_untrusted || CFileStamp::Of(FilePath()) == m_fileStamp)
+        return false;
+    // Asked for every few seconds by a window: a file being saved elsewhere is looked at next time.
+    CLockFile fileLock(FilePath());
+    if (!fileLock.Lock(std::chrono::milliseconds{ 0 }))
+        return false;
+    const CFileStamp stamp = CFileStamp::Of(FilePath());
+    std::vector<CTreeStoreEntry> theirs;
+    // A file gone or damaged takes nothing away: what is shown here is saved again at exit.
+    if (!ReadFile(theirs, false)) {
+        m_fileStamp = stamp;
+        return false;
+    }
+    std::vector<CTreeStoreEntry> merged = MergeTreeEntries(m_asRead, m_entries, theirs);
+    QOR_SEMAPHORE_GUARD(m_lock);
+    m_fileStamp = stamp;
+    m_asRead = std::move(theirs);
+    if (merged == m_entries)
+        return false;
+    m_entries = std::move(merged);
     m_cursor = -1;
     return true;
 }

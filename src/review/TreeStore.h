@@ -3,6 +3,7 @@
 // their file, element and lock names and in the entries they start with when there is no file.
 #pragma once
 
+#include "foundation/FileStamp.h"
 #include "foundation/LoggedSemaphore.h"
 
 #include <cstddef>
@@ -91,6 +92,10 @@ public:
     // so the previous file stays; false then, when the file is one Load did not trust, and when
     // the file cannot be written or stays locked.
     bool Save();
+    // Takes in what another program saved since this one last read or wrote the file, keeping the
+    // changes made here and not saved yet; true when the entries changed. Reads nothing while the
+    // file is as it was.
+    bool PickUpSavedChanges();
     std::string FilePath() const;
 
 protected:
@@ -118,6 +123,7 @@ private:
     // Index of the entry FindFirst or FindNext returned last, -1 when none.
     std::ptrdiff_t m_cursor = -1;
     bool m_untrusted = false;
+    CFileStamp m_fileStamp; // the file as last read or written here
 };
 
 } // namespace qor

@@ -264,5 +264,32 @@ TEST_F(TreeStore, SavesFromStaleCopiesKeepEachOthersChanges)
     EXPECT_EQ(Ids(reader.Entries()), Ids(second.Entries())) << "the saver now holds what was saved";
 }
 
+TEST_F(TreeStore, PicksUpAnotherProgramsSaveAndKeepsItsOwnChanges)
+{
+    ASSERT_TRUE(tree.Save());
+    CHotLists shown;
+    ASSERT_TRUE(shown.Load());
+    EXPECT_FALSE(shown.PickUpSavedChanges()) << "the file is as it was read";
+
+    ASSERT_TRUE(shown.Rename(2, "not saved yet"));
+    CHotLists other;
+    ASSERT_TRUE(other.Load());
+    ASSERT_TRUE(other.Add(Link(7, 6, "/calls/other.qor")));
+    ASSERT_TRUE(other.Save());
+    ASSERT_TRUE(shown.PickUpSavedChanges());
+    ASSERT_TRUE(shown.Find(7).has_value());
+    EXPECT_EQ(shown.Find(7)->parentId, 6);
+    EXPECT_EQ(shown.Find(2)->name, "not saved yet");
+    EXPECT_FALSE(shown.PickUpSavedChanges()) << "nothing new since";
+
+    ASSERT_TRUE(shown.Save());
+    ASSERT_TRUE(other.PickUpSavedChanges());
+    EXPECT_EQ(other.Find(2)->name, "not saved yet") << "our rename reached the other program through the file";
+
+    std::filesystem::remove(other.FilePath());
+    EXPECT_FALSE(shown.PickUpSavedChanges()) << "a file gone takes nothing away";
+    EXPECT_EQ(shown.Entries().size(), 8U);
+}
+
 } // namespace
 } // namespace qor

@@ -16,7 +16,6 @@
 #include "shell/common/ShellIcons.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/dialogs/DecryptionDialog.h"
-#include "shell/lists/CallClipboard.h"
 #include "shell/lists/CreateListDialog.h"
 #include "shell/lists/FindCallsDialog.h"
 #include "shell/lists/ListFileReading.h"
@@ -24,6 +23,7 @@
 #include "shell/lists/RecordingListView.h"
 #include "shell/lists/RecordingTable.h"
 #include "shell/panels/AccessPanel.h"
+#include "shell/panels/review/CallsForReviewPage.h"
 #include "shell/player/PlayerForm.h"
 #include "shell/player/PlayerPanel.h"
 
@@ -126,6 +126,7 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
         [](const QString& path) { Singleton<CCallHistory>::Instance()->AddPlayed(path.toStdString()); });
     connect(menus.encryption, &QAction::triggered, this, &CMainFrame::EnterPassphrase);
     ConnectArchiving();
+    ConnectAccessPanel();
     connect(menus.cascade, &QAction::triggered, this, [this] {
         m_area->setViewMode(QMdiArea::SubWindowView);
         m_area->cascadeSubWindows();
@@ -211,6 +212,8 @@ void CMainFrame::ConnectList(CListWindow& list)
     });
     connect(&view, &CQorTolvaneView::PlayInNewList, this, &CMainFrame::PlayInNewList);
     ConnectListArchiving(list);
+    connect(&view, &CQorTolvaneView::AddToReviewRequested, this,
+        [this](const QStringList& paths) { m_accessPanel->CallsForReview().AddCallsWithPicker(paths); });
     connect(&view, &CQorTolvaneView::FindCallsRequested, this, [this, &list] { FindCalls(list); });
     connect(&view, &CQorTolvaneView::PassphraseWanted, this, [this, &list] {
         if (EnterPassphrase())
@@ -394,9 +397,8 @@ void CMainFrame::FindCalls(CListWindow& list)
 
 void CMainFrame::PlayInNewList(const QStringList& paths)
 {
-    QApplication::clipboard()->setMimeData(MakeCallsMimeData(paths));
     CListWindow* list = NewList();
-    list->View().PasteFromClipboard();
+    list->View().AddCalls(paths); // the clipboard stays the user's
     // Playing goes on in the new list from its first call; selecting them all would ask again.
     list->View().SelectRows({ 0 });
     list->View().Play();

@@ -40,6 +40,8 @@ public:
     void CompileFolders(const QStringList& folders, bool askFirst);
     CListCompiler& Compiler() { return *m_compiler; }
     CMainMenus& Menus() { return *m_menus; }
+    CAccessPanel& AccessPanel() { return *m_accessPanel; }
+    CPlayerPanel& PlayerPanel() { return *m_playerPanel; }
     CArchiveCommands& Archive() { return *m_archive; }
     void ShowStatus(const QString& text);
 
@@ -61,6 +63,12 @@ private:
     void PlayInNewList(const QStringList& paths);
     // With no list left, no call stays loaded for playing.
     void UnloadCall();
+    // The access panel's trees: folders to compile, calls to play or list, calls to link.
+    void ConnectAccessPanel();
+    // Plays a call from the access panel, or says it could not.
+    void PlayCall(const QString& path);
+    // A new custom list holding the calls.
+    void ListCalls(const QStringList& paths);
     // Archiving's menus and a list's archive menu, wired to the archiving commands.
     void ConnectArchiving();
     void ConnectListArchiving(CListWindow& list);

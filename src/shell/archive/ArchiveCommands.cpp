@@ -248,22 +248,18 @@ void CArchiveCommands::RunScheduled(Trigger trigger)
 
 void CArchiveCommands::NoteLogFile()
 {
-    if (stat(CArchiveLogger::FilePath().c_str(), &m_logStat) != 0)
-        m_logStat = {};
+    m_logStamp = CFileStamp::Of(CArchiveLogger::FilePath());
 }
 
 bool CArchiveCommands::RefreshLogIfChanged()
 {
-    struct stat now { };
-    if (stat(CArchiveLogger::FilePath().c_str(), &now) != 0)
-        now = {};
-    const bool changed = now.st_ino != m_logStat.st_ino || now.st_size != m_logStat.st_size
-        || now.st_mtim.tv_sec != m_logStat.st_mtim.tv_sec || now.st_mtim.tv_nsec != m_logStat.st_mtim.tv_nsec;
+    const CFileStamp now = CFileStamp::Of(CArchiveLogger::FilePath());
+    const bool changed = now != m_logStamp;
     // Never under a window that holds the log's entries, a run that adds to it, or changes of
     // our own not saved yet: those are merged when they are saved.
     if (!changed || m_busy || QApplication::activeModalWidget() || m_log->IsChanged())
         return false;
-    m_logStat = now;
+    m_logStamp = now;
     m_log->Load(true);
     ForgetLogWithoutFile();
     Q_EMIT ArchiveLogChanged();

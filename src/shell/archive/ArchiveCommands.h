@@ -10,6 +10,7 @@
 #pragma once
 
 #include "archive/ArchiveJobFinisher.h"
+#include "foundation/FileStamp.h"
 #include "shell/archive/ArchiveSheet.h"
 #include "shell/archive/ArchiveWizardRun.h"
 
@@ -18,7 +19,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <sys/stat.h>
 
 class QTimer;
 class QWidget;
@@ -83,7 +83,7 @@ private:
     QTimer* m_timer;
     QTimer* m_logWatch;
     bool m_busy = false; // a wizard, the sheet or a scheduled run is open
-    struct stat m_logStat { };
+    CFileStamp m_logStamp;
     std::optional<std::int64_t> m_failedDueTime;
 };
 

@@ -38,6 +38,14 @@ CIconSource SourceOf(ShellIcon icon)
         return { "package-x-generic", ":/icons/archived.svg" };
     case ShellIcon::Play:
         return { "media-playback-start", nullptr };
+    case ShellIcon::Group:
+        return { "folder", nullptr };
+    case ShellIcon::Call:
+        return { "audio-x-generic", nullptr };
+    case ShellIcon::Shortcut:
+        return { nullptr, ":/icons/folder-shortcut.svg" };
+    case ShellIcon::Validate:
+        return { "emblem-default", nullptr };
     case ShellIcon::Refresh:
         return { "view-refresh", nullptr };
     case ShellIcon::Search:

@@ -39,6 +39,10 @@ enum class ShellIcon {
     Trim,
     History,
     About,
+    Group, // a group of calls for review or of shortcuts
+    Call, // a link to a call
+    Shortcut, // a shortcut to a folder
+    Validate,
 };
 
 QIcon LoadShellIcon(ShellIcon icon);

@@ -30,6 +30,12 @@ bool CQorTolvaneView::PasteFromClipboard()
     const QStringList paths = clipboard ? PathsFromMimeData(*clipboard) : QStringList();
     if (paths.isEmpty())
         return false;
+    AddCalls(paths);
+    return true;
+}
+
+void CQorTolvaneView::AddCalls(const QStringList& paths)
+{
     const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
     for (const QString& path : paths) {
         auto entry = std::make_unique<CRvFileListEntry>();
@@ -41,7 +47,6 @@ bool CQorTolvaneView::PasteFromClipboard()
     m_document.SetKind(kListCustom);
     m_kind = kListCustom;
     Resort();
-    return true;
 }
 
 void CQorTolvaneView::RemoveSelected()

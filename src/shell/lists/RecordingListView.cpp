@@ -421,6 +421,9 @@ void CQorTolvaneView::ShowContextMenu(const QPoint& where)
         ->setEnabled(selected);
     menu.addAction(QStringLiteral("Annotate..."), m_buttons[kAnnotate], &QToolButton::click)
         ->setEnabled(SelectedRows().size() == 1);
+    menu.addAction(QStringLiteral("Add to Calls for Review..."), this,
+            [this] { Q_EMIT AddToReviewRequested(SelectedPaths()); })
+        ->setEnabled(selected);
     menu.addAction(QStringLiteral("Delete Recordings"), this, &CQorTolvaneView::DeleteSelected)
         ->setEnabled(selected && m_buttons[kDelete]->isEnabled());
     menu.addSeparator();

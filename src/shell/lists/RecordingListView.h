@@ -75,6 +75,8 @@ public:
     // The commands of the context menu and of the main window's Edit menu.
     void CopyToClipboard();
     bool PasteFromClipboard();
+    // Adds the calls (read with the passphrase in the settings) as a custom list does.
+    void AddCalls(const QStringList& paths);
     // Remove, Cut and Trim take rows out of the list (never the files); the last of them can be undone.
     void RemoveSelected();
     void CutToClipboard();
@@ -112,6 +114,8 @@ Q_SIGNALS:
     void RerunSearch(const qor::SearchCriteria& criteria);
     // Several calls to play: they go into a new list of their own.
     void PlayInNewList(const QStringList& paths);
+    // Calls to be linked into a group of calls for review the user picks.
+    void AddToReviewRequested(const QStringList& paths);
     // Folders dropped on the list, to be searched into it.
     void FoldersDropped(const QStringList& folders);
     // The in-list finder's results, for a new list.

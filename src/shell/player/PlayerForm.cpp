@@ -132,7 +132,7 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     m_fileDetails = AddButton(QStringLiteral("File Details"), bundled("file-details"),
         QStringLiteral("File Details: mark, send, convert, delete, eject"), nullptr);
     m_addToReview = AddButton(QStringLiteral("Add to Calls for Review"), bundled("add-to-review"),
-        QStringLiteral("Add the call to Calls for Review"), nullptr);
+        QStringLiteral("Add the call to Calls for Review"), &CPlayerForm::AddToReview);
     m_history = AddButton(QStringLiteral("History"), bundled("history"),
         QStringLiteral("The calls played since the program started"), &CPlayerForm::ShowHistory);
     const std::pair<QToolButton*, std::int32_t> steps[] = { { m_back30, -kLongStep }, { m_back10, -kShortStep },
@@ -315,6 +315,12 @@ void CPlayerForm::PlayPath(const std::string& path)
     poll->start();
 }
 
+void CPlayerForm::AddToReview()
+{
+    if (Playback().IsOpen())
+        Q_EMIT AddToReviewRequested(QString::fromStdString(Playback().GetRecording().GetPath()));
+}
+
 void CPlayerForm::ShowHistory()
 {
     CHistoryDialog dialog(m_played, this);
@@ -421,8 +427,7 @@ void CPlayerForm::EnableControls()
     m_stop->setEnabled(open && (playing || m_transport.IsPaused()));
     m_play->setVisible(!playing);
     m_pause->setVisible(playing);
-    // Calls for Review come with their panel; until then the button says so by being disabled.
-    m_addToReview->setEnabled(false);
+    m_addToReview->setEnabled(open);
     m_history->setEnabled(!m_played.empty());
     ShowBookmarkStep();
 }

@@ -47,6 +47,8 @@ public:
     // Loads a call (ejecting the one loaded) and plays it once it can.
     void PlayPath(const std::string& path);
     void ShowHistory();
+    // Asks the access panel to link the loaded call into a group of calls for review.
+    void AddToReview();
     // The calls played since the program started, each once, in the order of their first play.
     const std::vector<std::string>& PlayedThisRun() const { return m_played; }
 
@@ -57,6 +59,7 @@ public:
 Q_SIGNALS:
     // The loaded call changed in its file: 0 marked important, 1 un-marked, 3 bookmark.
     void CallChanged(int code, const QString& path);
+    void AddToReviewRequested(const QString& path);
     // A call started playing (for the play history).
     void Played(const QString& path);
 

@@ -5,6 +5,8 @@
 #include "foundation/Singleton.h"
 #include "platform/VirtualWaveOut.h"
 #include "playback/PlaybackManager.h"
+#include "review/HotLists.h"
+#include "review/ShortCuts.h"
 #include "samplegen/SampleRecording.h"
 #include "shell/app/ListCompiler.h"
 #include "shell/app/MainWindow.h"
@@ -25,6 +27,9 @@ protected:
     CMainWindowFixture()
     {
         Singleton<CPlaybackManager>::Instance()->SetWaveOut(std::make_unique<CVirtualWaveOut>(50.0));
+        // As the program starts: the trees read from this test's own folder, not an earlier test's.
+        Singleton<CShortCuts>::Instance()->Load();
+        Singleton<CHotLists>::Instance()->Load();
         frame = std::make_unique<CMainFrame>(recentFiles);
         frame->resize(1200, 800);
         frame->show();

@@ -1,0 +1,64 @@
+#include "shell/panels/shortcuts/NewShortcutDialog.h"
+
+#include "shell/panels/TreeStoreModel.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace qor {
+
+CNewShortcutDialog::CNewShortcutDialog(CTreeStoreModel& model, const QString& name, QWidget* parent)
+    : QDialog(parent)
+    , m_model(model)
+    , m_tree(new QTreeView(this))
+    , m_name(new QLineEdit(name, this))
+    , m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+{
+    setWindowTitle(QStringLiteral("New Shortcut"));
+    auto* prompt = new QLabel(QStringLiteral("Please select a parent item for new shortcut:"), this);
+    prompt->setBuddy(m_tree);
+    m_tree->setModel(&model);
+    m_tree->setHeaderHidden(true);
+    m_tree->setAccessibleName(QStringLiteral("Parent item for new shortcut"));
+    m_tree->expandAll();
+    m_tree->setCurrentIndex(model.index(0, 0));
+    auto* nameLabel = new QLabel(QStringLiteral("Shortcut &Name:"), this);
+    nameLabel->setBuddy(m_name);
+    m_name->setAccessibleName(QStringLiteral("Shortcut Name"));
+
+    connect(m_buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_name, &QLineEdit::textChanged, this, &CNewShortcutDialog::UpdateOk);
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, &CNewShortcutDialog::UpdateOk);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt);
+    layout->addWidget(m_tree);
+    layout->addWidget(nameLabel);
+    layout->addWidget(m_name);
+    layout->addWidget(m_buttons);
+    resize(340, 400);
+    UpdateOk();
+}
+
+void CNewShortcutDialog::UpdateOk()
+{
+    const bool group = m_tree->currentIndex().data(CTreeStoreModel::kIsGroupRole).toBool();
+    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(group && !m_name->text().trimmed().isEmpty());
+}
+
+std::int32_t CNewShortcutDialog::SelectedGroup() const
+{
+    const QModelIndex selected = m_tree->currentIndex();
+    return selected.isValid() ? m_model.IdOf(selected) : CTreeStore::kNoParent;
+}
+
+QString CNewShortcutDialog::Name() const
+{
+    return m_name->text().trimmed();
+}
+
+} // namespace qor
