@@ -16,7 +16,8 @@ CRecordingCopy CopyRecordingInto(const std::string& recording, const std::string
 {
     const std::string destination = CopyDestination(recording, folder);
     std::string content;
-    if (!ReadWholeFile(recording, content))
+    // A link another user planted among shared calls never makes us copy what it points to.
+    if (!ReadTrustedFile(recording, content))
         return CRecordingCopy::Failed;
     std::string existing;
     CFileIdentity source, target;

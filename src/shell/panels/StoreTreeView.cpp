@@ -91,6 +91,8 @@ void CStoreTreeView::RemoveMarked()
 void CStoreTreeView::ClearGroup(const QModelIndex& item)
 {
     const std::int32_t groupId = m_model.GroupFor(item);
+    if (groupId == CTreeStore::kNoParent)
+        return; // the item went while its menu was open
     m_model.Change([&](CTreeStore& store) {
         bool removed = false;
         for (const CTreeStoreEntry& child : store.Children(groupId))

@@ -231,6 +231,8 @@ void CCallsForReviewPage::Paste(const QModelIndex& item)
 void CCallsForReviewPage::RemoveDuplicates(const QModelIndex& item)
 {
     const std::int32_t groupId = m_model.GroupFor(item);
+    if (groupId == CTreeStore::kNoParent)
+        return; // the item went while its menu was open
     int removed = 0;
     m_model.Change([&](CTreeStore& store) {
         removed = store.RemoveDuplicateChildren(groupId);
