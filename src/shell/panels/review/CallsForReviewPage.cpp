@@ -97,12 +97,12 @@ CCallsForReviewPage::CCallsForReviewPage(CTreeStoreModel& model, QWidget* parent
 
 void CCallsForReviewPage::UpdateToolBar()
 {
-    const std::vector<std::int32_t> marked = m_tree->MarkedIds();
+    const qsizetype marked = m_tree->selectionModel()->selectedRows().size();
     const bool topMarked = IsMarked(m_model.index(0, 0));
-    m_copy->setEnabled(!marked.empty());
-    m_cut->setEnabled(!marked.empty() && !topMarked);
-    m_delete->setEnabled(!marked.empty() && !topMarked);
-    m_paste->setEnabled(marked.size() == 1 && ClipboardHasCalls());
+    m_copy->setEnabled(marked > 0);
+    m_cut->setEnabled(marked > 0 && !topMarked);
+    m_delete->setEnabled(marked > 0 && !topMarked);
+    m_paste->setEnabled(marked == 1 && ClipboardHasCalls());
 }
 
 bool CCallsForReviewPage::IsMarked(const QModelIndex& item) const
