@@ -1,6 +1,7 @@
 #include "review/TreeMerge.h"
 
 #include <algorithm>
+#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -17,24 +18,31 @@ std::unordered_map<std::int32_t, const CTreeStoreEntry*> ById(const Entries& ent
     return byId;
 }
 
-// Keeps the entries whose chain of groups reaches the top, in their order.
-Entries WithoutOrphans(Entries entries)
+// Keeps the entries whose chain of groups reaches the top, in their order. Walked down from the
+// top once, so a tree thousands of levels deep costs no more than a wide one.
+Entries WithoutOrphans(const Entries& entries)
 {
-    const auto byId = ById(entries);
-    const auto reachesTop = [&byId](const CTreeStoreEntry& entry) {
-        std::unordered_set<std::int32_t> seen;
-        for (std::int32_t parent = entry.parentId; parent != CTreeStore::kNoParent;) {
-            const auto found = byId.find(parent);
-            if (found == byId.end() || !found->second->isGroup || !seen.insert(parent).second)
-                return false;
-            parent = found->second->parentId;
+    std::unordered_map<std::int32_t, std::vector<std::size_t>> children;
+    for (std::size_t index = 0; index < entries.size(); ++index)
+        children[entries[index].parentId].push_back(index);
+    std::vector<bool> reached(entries.size(), false);
+    std::unordered_set<std::int32_t> walked{ CTreeStore::kNoParent };
+    std::vector<std::int32_t> pending{ CTreeStore::kNoParent };
+    while (!pending.empty()) {
+        const auto below = children.find(pending.back());
+        pending.pop_back();
+        if (below == children.end())
+            continue;
+        for (const std::size_t index : below->second) {
+            reached[index] = true;
+            if (entries[index].isGroup && walked.insert(entries[index].id).second)
+                pending.push_back(entries[index].id);
         }
-        return true;
-    };
+    }
     Entries kept;
-    for (const CTreeStoreEntry& entry : entries)
-        if (reachesTop(entry))
-            kept.push_back(entry);
+    for (std::size_t index = 0; index < entries.size(); ++index)
+        if (reached[index])
+            kept.push_back(entries[index]);
     return kept;
 }
 
@@ -62,15 +70,26 @@ Entries MergeTreeEntries(const Entries& base, const Entries& ours, const Entries
             std::rotate(there, there + 1, merged.end());
     }
     // Added here: appended, under a free id when theirs took ours, with their children following.
-    std::int32_t nextFree = 0;
+    std::unordered_set<std::int32_t> used;
+    std::int32_t largest = -1;
     for (const Entries* entries : { static_cast<const Entries*>(&merged), &ours })
-        for (const CTreeStoreEntry& entry : *entries)
-            nextFree = std::max(nextFree, entry.id + 1);
+        for (const CTreeStoreEntry& entry : *entries) {
+            used.insert(entry.id);
+            largest = std::max(largest, entry.id);
+        }
+    // Above every id in use; from the smallest unused one when the largest id is taken.
+    std::int32_t nextFree = largest < std::numeric_limits<std::int32_t>::max() ? largest + 1 : 0;
+    const auto freeId = [&] {
+        while (used.contains(nextFree))
+            ++nextFree;
+        used.insert(nextFree);
+        return nextFree;
+    };
     std::unordered_map<std::int32_t, std::int32_t> newIds;
     const auto taken = ById(merged);
     for (const CTreeStoreEntry& entry : ours)
         if (!baseById.contains(entry.id))
-            newIds[entry.id] = taken.contains(entry.id) ? nextFree++ : entry.id;
+            newIds[entry.id] = taken.contains(entry.id) ? freeId() : entry.id;
     for (CTreeStoreEntry entry : ours) {
         if (baseById.contains(entry.id))
             continue;
@@ -79,7 +98,7 @@ Entries MergeTreeEntries(const Entries& base, const Entries& ours, const Entries
             entry.parentId = parent->second;
         merged.push_back(entry);
     }
-    return WithoutOrphans(std::move(merged));
+    return WithoutOrphans(merged);
 }
 
 } // namespace qor

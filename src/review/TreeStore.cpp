@@ -32,17 +32,28 @@ CTreeStore::CTreeStore(
 std::int32_t CTreeStore::NewId() const
 {
     std::int32_t next = -1;
+    bool largestTaken = false;
     for (const auto& entry : m_entries) {
-        // A file may hold the largest id; rather than wrap around, NewId then repeats it and Add refuses it.
-        if (entry.id >= next)
-            next = entry.id == std::numeric_limits<std::int32_t>::max() ? entry.id : entry.id + 1;
+        largestTaken = largestTaken || entry.id == std::numeric_limits<std::int32_t>::max();
+        if (entry.id >= next && !largestTaken)
+            next = entry.id + 1;
     }
-    return next;
+    if (!largestTaken)
+        return next;
+    // A file may hold the largest id: rather than wrap around, the smallest id not in use.
+    std::unordered_set<std::int32_t> taken;
+    for (const auto& entry : m_entries)
+        taken.insert(entry.id);
+    std::int32_t free = 0;
+    while (taken.contains(free))
+        ++free;
+    return free;
 }
 
 bool CTreeStore::Add(const CTreeStoreEntry& entry)
 {
-    if (Exists(entry.id))
+    // -1 stands for "no parent": an entry under that id would hold every top-level group.
+    if (entry.id == kNoParent || Exists(entry.id))
         return false;
     m_entries.push_back(entry);
     return true;
@@ -236,7 +247,7 @@ public:
             m_fieldOpen = false;
         if (m_depth == 2 && m_inEntry) {
             // Of two entries with the same id (or none, which reads as 0) the first one wins.
-            if (m_ids.insert(m_entry.id).second)
+            if (m_entry.id != CTreeStore::kNoParent && m_ids.insert(m_entry.id).second)
                 entries.push_back(std::move(m_entry));
             m_inEntry = false;
         }
@@ -287,7 +298,9 @@ bool CTreeStore::Load()
     const bool loaded = ReadFile(read, true);
     QOR_SEMAPHORE_GUARD(m_lock);
     m_entries = loaded ? std::move(read) : m_defaults;
-    m_asRead = loaded ? m_entries : std::vector<CTreeStoreEntry>();
+    // Without a file, the defaults are what this program read: another program that starts the
+    // same way and saves first then holds the same groups, not a second set of them.
+    m_asRead = m_entries;
     return loaded;
 }
 

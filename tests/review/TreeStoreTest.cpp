@@ -70,10 +70,14 @@ TEST_F(TreeStore, IdsStayUnique)
     EXPECT_FALSE(store.Add(Link(2, 5, "/calls/x.qor")));
     EXPECT_EQ(store.Find(2), Group(2, -1));
 
-    // No id lies above the largest one; NewId must not wrap around into ids already taken.
+    // No id lies above the largest one: NewId then finds the smallest free one instead of wrapping.
     ASSERT_TRUE(store.Add(Group(std::numeric_limits<std::int32_t>::max(), -1)));
-    EXPECT_FALSE(store.Add(Group(store.NewId(), -1)));
-    EXPECT_EQ(store.Entries().size(), 4u);
+    EXPECT_EQ(store.NewId(), 0);
+    EXPECT_TRUE(store.Add(Group(store.NewId(), -1)));
+    EXPECT_EQ(store.NewId(), 1);
+    EXPECT_FALSE(store.Add(Group(-1, -1))) << "-1 is no entry's id: it stands for the top";
+    EXPECT_FALSE(store.Remove(-1));
+    EXPECT_EQ(store.Entries().size(), 5u);
 }
 
 TEST_F(TreeStore, RemovingAGroupTakesEverythingBelowIt)
@@ -191,8 +195,9 @@ TEST_F(TreeStore, FirstElementOfAnIdWins)
                 "<hotlist ID=\"x8\"><Name>not a number</Name></hotlist>"
                 "<shortcut ID=\"3\"><Name>other store</Name></shortcut>"
                 "<hotlist ID=\" 7\"><IsGroup>2</IsGroup><Target>/t</Target><ParentID>-1</ParentID></hotlist>"
-                "<hotlist ID=\"7\"><Name>second</Name></hotlist>"));
-    EXPECT_TRUE(store.Load());
+                "<hotlist ID=\"7\"><Name>second</Name></hotlist>"
+                "<hotlist ID=\"-1\"><ParentID>-1</ParentID><IsGroup>1</IsGroup></hotlist>"));
+    EXPECT_TRUE(store.Load()) << "-1 is no id: it stands for the top";
     EXPECT_EQ(store.Entries(),
         (std::vector<CTreeStoreEntry>{ { 0, 0, "without id", "", false }, { 7, -1, "", "/t", true } }));
 }
@@ -262,6 +267,25 @@ TEST_F(TreeStore, SavesFromStaleCopiesKeepEachOthersChanges)
             "6>a.qor", "0>second.qor" }))
         << "4 and 5 gone, 3 moved, both additions kept under distinct ids";
     EXPECT_EQ(Ids(reader.Entries()), Ids(second.Entries())) << "the saver now holds what was saved";
+}
+
+TEST_F(TreeStore, TwoProgramsStartingWithoutAFileShareOneSetOfDefaultGroups)
+{
+    CHotLists first;
+    CHotLists second;
+    ASSERT_FALSE(first.Load());
+    ASSERT_FALSE(second.Load());
+    ASSERT_TRUE(first.Add(Link(first.NewId(), 1, "/calls/first.qor")));
+    ASSERT_TRUE(second.Rename(4, "Mine"));
+    ASSERT_TRUE(first.Save());
+    ASSERT_TRUE(second.PickUpSavedChanges());
+    ASSERT_TRUE(second.Save());
+
+    CHotLists reader;
+    ASSERT_TRUE(reader.Load());
+    EXPECT_EQ(Ids(reader.Entries()), (std::vector<std::int32_t>{ 0, 1, 2, 3, 4, 5 }));
+    EXPECT_EQ(reader.Find(4)->name, "Mine");
+    EXPECT_EQ(reader.Find(5)->target, "/calls/first.qor");
 }
 
 TEST_F(TreeStore, PicksUpAnotherProgramsSaveAndKeepsItsOwnChanges)

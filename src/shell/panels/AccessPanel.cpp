@@ -24,9 +24,10 @@ constexpr int kStoreWatchMilliseconds = 2000;
 CAccessPanel::CAccessPanel(QWidget* parent)
     : QDockWidget(QStringLiteral("Access Panel"), parent)
     , m_shortcutModel(new CTreeStoreModel(*Singleton<CShortCuts>::Instance(),
-          { LoadShellIcon(ShellIcon::Group), LoadShellIcon(ShellIcon::Shortcut) }, this))
-    , m_reviewModel(new CTreeStoreModel(
-          *Singleton<CHotLists>::Instance(), { LoadShellIcon(ShellIcon::Group), LoadShellIcon(ShellIcon::Call) }, this))
+          { QStringLiteral("Shortcuts"), LoadShellIcon(ShellIcon::Group), LoadShellIcon(ShellIcon::Shortcut) }, this))
+    , m_reviewModel(new CTreeStoreModel(*Singleton<CHotLists>::Instance(),
+          { QStringLiteral("Calls for Review"), LoadShellIcon(ShellIcon::Group), LoadShellIcon(ShellIcon::Call) },
+          this))
     , m_pages(new QToolBox(this))
     , m_shortcuts(new CShortcutsPage(*m_shortcutModel, m_pages))
     , m_review(new CCallsForReviewPage(*m_reviewModel, m_pages))

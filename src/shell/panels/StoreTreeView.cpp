@@ -3,6 +3,7 @@
 #include "shell/panels/TreeStoreModel.h"
 
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <algorithm>
 #include <unordered_map>
@@ -15,7 +16,10 @@ CStoreTreeView::CStoreTreeView(CTreeStoreModel& model, QWidget* parent)
     , m_model(model)
 {
     setModel(&model);
-    setHeaderHidden(true);
+    // The heading stays (hidden, it leaves a screen reader's rows at odds with the tree's), and an
+    // item is marked as an item: a screen reader marking a row by number would mark another row.
+    header()->setStretchLastSection(true);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers); // renaming is a command of its own
     setDragDropMode(QAbstractItemView::DragDrop);

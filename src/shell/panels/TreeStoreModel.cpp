@@ -40,13 +40,28 @@ void CTreeStoreModel::Index()
     m_rowOfId.clear();
     // A copy: views ask about the old tree while a change that has already happened is laid out.
     m_shown = m_store.Entries();
-    const std::vector<CTreeStoreEntry>& entries = m_shown;
-    for (std::size_t position = 0; position < entries.size(); ++position) {
-        const CTreeStoreEntry& entry = entries[position];
-        m_positionOfId.emplace(entry.id, position);
-        std::vector<std::int32_t>& siblings = m_children[entry.parentId];
-        m_rowOfId.emplace(entry.id, static_cast<int>(siblings.size()));
-        siblings.push_back(entry.id);
+    std::unordered_map<std::int32_t, std::vector<std::int32_t>> childrenOf;
+    for (std::size_t position = 0; position < m_shown.size(); ++position) {
+        m_positionOfId.emplace(m_shown[position].id, position);
+        childrenOf[m_shown[position].parentId].push_back(m_shown[position].id);
+    }
+    // Only what hangs from the top is shown: an entry in a loop of parents (a hand-made file) or
+    // below a missing group would have no way up.
+    std::vector<std::int32_t> pending{ CTreeStore::kNoParent };
+    while (!pending.empty()) {
+        const std::int32_t parentId = pending.back();
+        pending.pop_back();
+        const auto children = childrenOf.find(parentId);
+        if (children == childrenOf.end())
+            continue;
+        std::vector<std::int32_t>& shown = m_children[parentId];
+        for (const std::int32_t id : children->second) {
+            if (!m_rowOfId.emplace(id, static_cast<int>(shown.size())).second)
+                continue;
+            shown.push_back(id);
+            if (EntryOf(id)->isGroup)
+                pending.push_back(id);
+        }
     }
 }
 
@@ -124,6 +139,13 @@ bool CTreeStoreModel::setData(const QModelIndex& index, const QVariant& value, i
         return false;
     const std::int32_t id = IdOf(index);
     return Change([&](CTreeStore& store) { return store.Rename(id, name.toStdString()); });
+}
+
+QVariant CTreeStoreModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return m_look.title;
+    return {};
 }
 
 Qt::ItemFlags CTreeStoreModel::flags(const QModelIndex& index) const

@@ -23,6 +23,7 @@ public:
     enum Role { kEntryIdRole = Qt::UserRole + 1, kTargetRole, kIsGroupRole };
 
     struct CLook {
+        QString title; // the tree's heading
         QIcon group;
         QIcon item;
     };
@@ -40,6 +41,7 @@ public:
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;

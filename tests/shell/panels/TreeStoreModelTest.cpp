@@ -56,6 +56,15 @@ TEST_F(TreeStoreModel, ShowsTheStoreAndFollowsEveryChange)
     groups.setFilterFixedString(QStringLiteral("true"));
     QAbstractItemModelTester groupTester(&groups, QAbstractItemModelTester::FailureReportingMode::Fatal);
 
+    // What a hand-made file may hold: groups in a loop, a group under itself, a link under nothing.
+    for (const CTreeStoreEntry& entry :
+        { CTreeStoreEntry{ 8, 9, "a", "", true }, CTreeStoreEntry{ 9, 8, "b", "", true },
+            CTreeStoreEntry{ 10, 10, "self", "", true }, CTreeStoreEntry{ 11, 42, "x.qor", "/x.qor", false } })
+        ASSERT_TRUE(store.Add(entry));
+    model().Rebuild();
+    EXPECT_EQ(model().IdsInDisplayOrder(), (std::vector<std::int32_t>{ 0, 1, 3, 4, 5, 2, 6 })) << "none has a way up";
+    EXPECT_FALSE(model().IndexOf(10).isValid());
+
     EXPECT_TRUE(model().setData(model().IndexOf(4), QStringLiteral("renamed")));
     EXPECT_FALSE(model().setData(model().IndexOf(4), QStringLiteral("  "))) << "an emptied caption keeps the name";
     EXPECT_TRUE(model().Change([](CTreeStore& tree) { return tree.Add({ 7, 6, "d.qor", "/calls/d.qor", false }); }));

@@ -4,6 +4,7 @@
 #include "review/RecordingCopy.h"
 #include "shell/lists/CallClipboard.h"
 #include "shell/panels/ItemMenu.h"
+#include "shell/panels/TreeSelection.h"
 #include "shell/panels/TreeStoreModel.h"
 #include "shell/panels/shortcuts/NewShortcutDialog.h"
 #include "shell/panels/shortcuts/ShortcutsPage.h"
@@ -83,9 +84,11 @@ CExplorerPage::CExplorerPage(CShortcutsPage& shortcuts, QWidget* parent)
     // The whole computer is shown; the home folder is read first and watched, like every folder
     // opened later, so what changes in it shows at once.
     m_model->setRootPath(QDir::homePath());
+    // Chosen as an item: a screen reader choosing a row by number would choose another one.
+    m_tree->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_tree->setModel(m_model);
+    FollowSelection(*m_tree);
     m_tree->setAccessibleName(QStringLiteral("Folders"));
-    m_tree->setHeaderHidden(true);
     for (int column = 1; column < m_model->columnCount(); ++column)
         m_tree->hideColumn(column);
     m_tree->setAcceptDrops(true);

@@ -179,8 +179,8 @@ int CCallsForReviewPage::AddLinks(const QStringList& paths, std::int32_t groupId
             const std::string name = LinkNameForFile(target);
             if (target.empty() || (skipTakenNames && !taken.insert(name).second))
                 continue;
-            store.Add({ store.NewId(), groupId, name, target, false });
-            ++added;
+            if (store.Add({ store.NewId(), groupId, name, target, false }))
+                ++added;
         }
         return added > 0;
     });

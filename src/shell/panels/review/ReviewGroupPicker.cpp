@@ -1,5 +1,6 @@
 #include "shell/panels/review/ReviewGroupPicker.h"
 
+#include "shell/panels/TreeSelection.h"
 #include "shell/panels/TreeStoreModel.h"
 
 #include <QDialogButtonBox>
@@ -19,8 +20,10 @@ CReviewGroupPicker::CReviewGroupPicker(CTreeStoreModel& model, QWidget* parent)
     m_groups->setSourceModel(&model);
     m_groups->setFilterRole(CTreeStoreModel::kIsGroupRole);
     m_groups->setFilterFixedString(QStringLiteral("true"));
+    // Chosen as an item: a screen reader choosing a row by number would choose another one.
+    m_tree->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_tree->setModel(m_groups);
-    m_tree->setHeaderHidden(true);
+    FollowSelection(*m_tree);
     m_tree->setAccessibleName(QStringLiteral("Groups of calls for review"));
     m_tree->expandAll();
     m_tree->setCurrentIndex(m_groups->index(0, 0));

@@ -1,5 +1,6 @@
 #include "shell/panels/shortcuts/NewShortcutDialog.h"
 
+#include "shell/panels/TreeSelection.h"
 #include "shell/panels/TreeStoreModel.h"
 
 #include <QDialogButtonBox>
@@ -21,8 +22,10 @@ CNewShortcutDialog::CNewShortcutDialog(CTreeStoreModel& model, const QString& na
     setWindowTitle(QStringLiteral("New Shortcut"));
     auto* prompt = new QLabel(QStringLiteral("Please select a parent item for new shortcut:"), this);
     prompt->setBuddy(m_tree);
+    // Chosen as an item: a screen reader choosing a row by number would choose another one.
+    m_tree->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_tree->setModel(&model);
-    m_tree->setHeaderHidden(true);
+    FollowSelection(*m_tree);
     m_tree->setAccessibleName(QStringLiteral("Parent item for new shortcut"));
     m_tree->expandAll();
     m_tree->setCurrentIndex(model.index(0, 0));

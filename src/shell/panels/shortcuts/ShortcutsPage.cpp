@@ -88,8 +88,8 @@ int CShortcutsPage::AddShortcuts(const std::vector<std::pair<QString, QString>>&
         for (const auto& [name, folder] : shortcuts) {
             if (folder.isEmpty())
                 continue;
-            store.Add({ store.NewId(), groupId, name.toStdString(), folder.toStdString(), false });
-            ++added;
+            if (store.Add({ store.NewId(), groupId, name.toStdString(), folder.toStdString(), false }))
+                ++added;
         }
         return added > 0;
     });
