@@ -332,6 +332,10 @@ bool CTreeStore::Save()
 {
     if (m_entries.empty() || m_untrusted)
         return false;
+    // Nothing changed here nor in the file: it stays as it is, with whatever of a hand-made file
+    // the tree cannot show.
+    if (m_entries == m_asRead && m_fileStamp.size >= 0 && CFileStamp::Of(FilePath()) == m_fileStamp)
+        return true;
     // Under the file's lock, what another program saved since we read it is merged with what we
     // changed, so a second login's save takes back nothing of ours, nor ours of its.
     CLockFile fileLock(FilePath());

@@ -88,7 +88,8 @@ public:
     // ignored with a note in the log, and never saved over.
     bool Load();
     // Writes the store over the file in one step, under the file's lock and merged with what
-    // another program saved since the load (see MergeTreeEntries). An empty store writes nothing,
+    // another program saved since the load (see MergeTreeEntries). A store unchanged since the file
+    // was read or written leaves the file alone. An empty store writes nothing,
     // so the previous file stays; false then, when the file is one Load did not trust, and when
     // the file cannot be written or stays locked.
     bool Save();

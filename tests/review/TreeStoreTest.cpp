@@ -269,6 +269,18 @@ TEST_F(TreeStore, SavesFromStaleCopiesKeepEachOthersChanges)
     EXPECT_EQ(Ids(reader.Entries()), Ids(second.Entries())) << "the saver now holds what was saved";
 }
 
+TEST_F(TreeStore, AStoreUnchangedSinceItWasReadLeavesAHandMadeFileAsItIs)
+{
+    const std::string handMade
+        = Profile("<hotlist ID=\"0\"><ParentID>-1</ParentID><IsGroup>1</IsGroup></hotlist>"
+                  "<hotlist ID=\"1\"><ParentID>1</ParentID><Name>its own group</Name></hotlist>"
+                  "<hotlist ID=\"2\"><ParentID>9</ParentID><Name>under nothing</Name></hotlist>");
+    WriteFileText(store.FilePath(), handMade);
+    ASSERT_TRUE(store.Load());
+    EXPECT_TRUE(store.Save());
+    EXPECT_EQ(ReadFileText(store.FilePath()), handMade);
+}
+
 TEST_F(TreeStore, TwoProgramsStartingWithoutAFileShareOneSetOfDefaultGroups)
 {
     CHotLists first;
