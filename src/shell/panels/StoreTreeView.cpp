@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <algorithm>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace qor {
 
@@ -64,19 +63,7 @@ void CStoreTreeView::MarkOnly(const QModelIndex& index)
 
 QStringList CStoreTreeView::MarkedTargets() const
 {
-    QStringList targets;
-    std::unordered_set<std::string> seen;
-    for (std::int32_t id : MarkedIds()) {
-        const auto entry = m_model.Store().Find(id);
-        if (!entry)
-            continue;
-        const std::vector<std::string> below
-            = entry->isGroup ? m_model.Store().LinksBelow(id) : std::vector<std::string>{ entry->target };
-        for (const std::string& target : below)
-            if (!target.empty() && seen.insert(target).second)
-                targets << QString::fromStdString(target);
-    }
-    return targets;
+    return m_model.TargetsOf(MarkedIds());
 }
 
 void CStoreTreeView::RemoveMarked()

@@ -3,6 +3,7 @@
 // keys for removing and renaming, and the menu on an item, which the page fills.
 #pragma once
 
+#include <QItemSelectionModel>
 #include <QStringList>
 #include <QTreeView>
 #include <cstdint>
@@ -21,6 +22,7 @@ public:
     CTreeStoreModel& Model() const { return m_model; }
     // The marked items in the order the tree shows them.
     std::vector<std::int32_t> MarkedIds() const;
+    std::size_t MarkedCount() const { return static_cast<std::size_t>(selectionModel()->selectedRows().size()); }
     // The item commands from the tool bar and the keys act on: the current one when marked, else
     // the first marked one.
     QModelIndex CommandItem() const;

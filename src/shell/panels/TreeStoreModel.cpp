@@ -102,11 +102,6 @@ int CTreeStoreModel::columnCount(const QModelIndex&) const
     return 1;
 }
 
-bool CTreeStoreModel::hasChildren(const QModelIndex& parent) const
-{
-    return rowCount(parent) > 0;
-}
-
 QVariant CTreeStoreModel::data(const QModelIndex& index, int role) const
 {
     const CTreeStoreEntry* entry = index.isValid() ? EntryOf(IdOf(index)) : nullptr;
@@ -165,24 +160,34 @@ QStringList CTreeStoreModel::mimeTypes() const
 
 QMimeData* CTreeStoreModel::mimeData(const QModelIndexList& indexes) const
 {
-    QStringList ids;
+    std::vector<std::int32_t> ids;
+    QStringList idTexts;
+    for (const QModelIndex& index : indexes)
+        if (EntryOf(IdOf(index))) {
+            ids.push_back(IdOf(index));
+            idTexts << QString::number(IdOf(index));
+        }
+    QMimeData* data = MakeCallsMimeData(TargetsOf(ids));
+    data->setData(kEntriesMime,
+        (QString::fromStdString(m_store.FilePath()) + QLatin1Char('\n') + idTexts.join(QLatin1Char(','))).toUtf8());
+    return data;
+}
+
+QStringList CTreeStoreModel::TargetsOf(const std::vector<std::int32_t>& ids) const
+{
     QStringList targets;
     std::unordered_set<std::string> seen;
-    for (const QModelIndex& index : indexes) {
-        const CTreeStoreEntry* entry = EntryOf(IdOf(index));
+    for (const std::int32_t id : ids) {
+        const CTreeStoreEntry* entry = EntryOf(id);
         if (!entry)
             continue;
-        ids << QString::number(entry->id);
         const std::vector<std::string> below
             = entry->isGroup ? m_store.LinksBelow(entry->id) : std::vector<std::string>{ entry->target };
         for (const std::string& target : below)
             if (!target.empty() && seen.insert(target).second)
                 targets << QString::fromStdString(target);
     }
-    QMimeData* data = MakeCallsMimeData(targets);
-    data->setData(kEntriesMime,
-        (QString::fromStdString(m_store.FilePath()) + QLatin1Char('\n') + ids.join(QLatin1Char(','))).toUtf8());
-    return data;
+    return targets;
 }
 
 Qt::DropActions CTreeStoreModel::supportedDropActions() const

@@ -38,7 +38,6 @@ public:
     QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
-    bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
@@ -60,6 +59,8 @@ public:
     bool IsFirstTopLevel(const QModelIndex& index) const;
     // The group an item stands for as a place to put things: a group itself, a link's group.
     std::int32_t GroupFor(const QModelIndex& index) const;
+    // The targets of the items and of the links below the groups among them, each once.
+    QStringList TargetsOf(const std::vector<std::int32_t>& ids) const;
     // Every item in the order a fully expanded tree shows them.
     std::vector<std::int32_t> IdsInDisplayOrder() const;
 

@@ -97,7 +97,7 @@ CCallsForReviewPage::CCallsForReviewPage(CTreeStoreModel& model, QWidget* parent
 
 void CCallsForReviewPage::UpdateToolBar()
 {
-    const qsizetype marked = m_tree->selectionModel()->selectedRows().size();
+    const std::size_t marked = m_tree->MarkedCount();
     const bool topMarked = IsMarked(m_model.index(0, 0));
     m_copy->setEnabled(marked > 0);
     m_cut->setEnabled(marked > 0 && !topMarked);
@@ -132,7 +132,7 @@ QMenu* CCallsForReviewPage::MenuFor(const QModelIndex& item)
     QAction* createList = add("Create Recording List...", [this](const QModelIndex&) { CreateRecordingList(); });
     add("Validate Calls for Review", [this](const QModelIndex&) { Validate(); });
 
-    const std::size_t marked = m_tree->MarkedIds().size();
+    const std::size_t marked = m_tree->MarkedCount();
     explore->setEnabled(entry && !entry->target.empty());
     if (m_model.IsFirstTopLevel(item)) {
         remove->setEnabled(false);

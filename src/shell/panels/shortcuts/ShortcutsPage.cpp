@@ -72,7 +72,7 @@ QMenu* CShortcutsPage::MenuFor(const QModelIndex& item)
     if (entry && !entry->isGroup)
         for (QAction* action : groupCommands)
             action->setEnabled(false);
-    if (m_tree->MarkedIds().size() != 1)
+    if (m_tree->MarkedCount() != 1)
         for (QAction* action : { explore, selectAll, newGroup, newShortcut, rename, clear })
             action->setEnabled(false);
     return menu;
