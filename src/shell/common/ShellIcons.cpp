@@ -38,10 +38,11 @@ CIconSource SourceOf(ShellIcon icon)
         return { "package-x-generic", ":/icons/archived.svg" };
     case ShellIcon::Play:
         return { "media-playback-start", nullptr };
+    // Ours, coloured, so they show on light and dark themes alike.
     case ShellIcon::Group:
-        return { "folder", nullptr };
+        return { nullptr, ":/icons/group.svg" };
     case ShellIcon::Call:
-        return { "audio-x-generic", nullptr };
+        return { nullptr, ":/icons/call-link.svg" };
     case ShellIcon::Shortcut:
         return { nullptr, ":/icons/folder-shortcut.svg" };
     case ShellIcon::Validate:
