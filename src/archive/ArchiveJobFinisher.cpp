@@ -2,8 +2,10 @@
 
 #include "archive/ArchiveLogger.h"
 #include "archive/VerifiedCopy.h"
+#include "foundation/FileIdentity.h"
 #include "foundation/Logger.h"
 
+#include <algorithm>
 #include <map>
 
 namespace qor {
@@ -22,18 +24,20 @@ CArchiveJobOutcome LogArchiveJob(CArchiveManager& manager, CArchiveLogger& log, 
     outcome.mediaProcessing = job.mediaProcessing;
     const CArchiveManager::Results results = manager.GetResults();
     outcome.unverified = results.unverified;
-    // A run that failed or was cancelled records nothing and changes no original.
-    if (results.failed)
-        return outcome;
-    outcome.completed = true;
-    const bool modifying = job.mediaProcessing == kDeleteOriginals || job.mediaProcessing == kRemoveAudio;
+    // A run that failed or was cancelled changes no original, but what its archive holds is
+    // logged all the same: the calls are archived, and are not archived twice.
+    outcome.completed = !results.failed;
+    const bool modifying
+        = outcome.completed && (job.mediaProcessing == kDeleteOriginals || job.mediaProcessing == kRemoveAudio);
     const VerifiedCopies& verified = manager.Verified();
     job.ClearCalls();
     for (const CArchiveFileListEntry& call : manager.GetArchivedCalls(false)) {
         // Before originals are changed, a call whose copy went or that no longer matches it is left
         // out: the log names only what the archive holds of each call as it is.
         const auto copy = verified.find(call.GetPath());
-        const COriginalChange state = !modifying                           ? COriginalChange::Done
+        CFileIdentity now;
+        const bool gone = copy != verified.end() && !IdentityOfPath(call.GetPath(), now);
+        const COriginalChange state = !modifying || gone                   ? COriginalChange::Done
             : copy == verified.end() || !ContainerStillThere(copy->second) ? COriginalChange::ArchiveGone
             : !OriginalMatchesCopy(call.GetPath(), copy->second)           ? COriginalChange::Changed
                                                                            : COriginalChange::Done;
@@ -41,6 +45,12 @@ CArchiveJobOutcome LogArchiveJob(CArchiveManager& manager, CArchiveLogger& log, 
             QOR_LOG("Archiver: File %s kept: %s\r\n", call.GetPath().c_str(), OriginalChangeText(state));
             outcome.changed.emplace_back(call.GetPath(), state);
             continue;
+        }
+        // Taken away meanwhile by another program: the copy read back is all that is left of it.
+        if (gone) {
+            QOR_LOG("Archiver: File %s vanished; its copy is in %s\r\n", call.GetPath().c_str(),
+                copy->second.container.c_str());
+            outcome.vanished.emplace_back(call.GetPath(), copy->second.container);
         }
         job.AddCall(call);
     }
@@ -51,6 +61,7 @@ CArchiveJobOutcome LogArchiveJob(CArchiveManager& manager, CArchiveLogger& log, 
     log.AddEntry(job);
     if (!log.Save()) {
         QOR_LOG("Archiver: The archive log cannot be written; no original was changed\r\n");
+        outcome.removed = manager.RemoveUnloggedArchive();
         return outcome;
     }
     outcome.logged = true;
@@ -62,8 +73,17 @@ void ModifyLoggedOriginals(
 {
     if (!outcome.logged || (job.mediaProcessing != kDeleteOriginals && job.mediaProcessing != kRemoveAudio))
         return;
-    outcome.originals = manager.ModifyOriginals(&job);
-    log.SetOriginalsNote(job, OriginalsNote(job.mediaProcessing, job.Calls().size(), outcome.originals));
+    if (outcome.completed) {
+        outcome.originals = manager.ModifyOriginals(&job);
+        // Those that had gone before the log was written were said to be gone then.
+        std::erase_if(outcome.originals.vanished, [&outcome](const std::string& path) {
+            return std::any_of(outcome.vanished.begin(), outcome.vanished.end(),
+                [&path](const auto& gone) { return gone.first == path; });
+        });
+        log.SetOriginalsNote(job, OriginalsNote(job.mediaProcessing, job.Calls().size(), outcome.originals));
+    } else {
+        log.SetOriginalsNote(job, "none changed: the archive run did not complete");
+    }
     // Failing here loses only the note: the job and its calls are on disk already.
     log.Save();
 }
@@ -77,7 +97,19 @@ std::string OriginalsNote(std::int32_t mediaProcessing, std::size_t calls, const
         ++reasons[reason];
     for (const auto& [reason, count] : reasons)
         note += "; " + std::to_string(count) + " kept: " + OriginalChangeText(reason);
+    if (!done.vanished.empty())
+        note += "; " + std::to_string(done.vanished.size())
+            + " vanished before they could be changed (their copies stay)";
     return note;
+}
+
+std::string CopyPlace(const CArchiveManager& manager, const std::string& original)
+{
+    const auto copy = manager.Verified().find(original);
+    if (copy == manager.Verified().end())
+        return {};
+    return copy->second.kind == CVerifiedCopy::Kind::File ? copy->second.container
+                                                          : copy->second.container + " (" + copy->second.entry + ")";
 }
 
 } // namespace qor

@@ -23,15 +23,21 @@ struct CArchiveJobOutcome {
     // Read back intact, but changed (or its archive gone) before the log was written: not named
     // in it, and kept, with the reason.
     std::vector<std::pair<std::string, COriginalChange>> changed;
+    // Read back intact, but the original went before the log was written: named in it, with where
+    // its copy is.
+    std::vector<std::pair<std::string, std::string>> vanished;
+    // Files of an archive the log could not take, removed again (see RemoveUnloggedArchive).
+    std::vector<std::string> removed;
     CArchiveManager::CModifyOutcome originals; // of the calls the log names
 };
 
 // Finishes the manager's current job (the one its run ended with). Originals are only touched once
-// the log holds the job.
+// the log holds the job, and only after a run that neither failed nor was cancelled.
 CArchiveJobOutcome FinishArchiveJob(CArchiveManager& manager, CArchiveLogger& log, CJobArchListEntry& job);
 
 // The two halves of FinishArchiveJob, for a caller that asks the user in between: the job's entry
-// written to the log, then (only when outcome.logged) the originals modified as the job says.
+// written to the log, naming every call the archive read back intact however the run ended, then
+// (only when outcome.logged and outcome.completed) the originals modified as the job says.
 CArchiveJobOutcome LogArchiveJob(CArchiveManager& manager, CArchiveLogger& log, CJobArchListEntry& job);
 void ModifyLoggedOriginals(
     CArchiveManager& manager, CArchiveLogger& log, CJobArchListEntry& job, CArchiveJobOutcome& outcome);
@@ -39,5 +45,8 @@ void ModifyLoggedOriginals(
 // What became of the originals, as the log records it ("3 of 4 deleted; 1 kept: it changed after
 // it was archived").
 std::string OriginalsNote(std::int32_t mediaProcessing, std::size_t calls, const CArchiveManager::CModifyOutcome& done);
+
+// Where the copy of a call the job logged lies, for messages; empty when unknown.
+std::string CopyPlace(const CArchiveManager& manager, const std::string& original);
 
 } // namespace qor

@@ -37,6 +37,10 @@ std::string ArchiveLogText(const ArchiveLogEntries& entries)
         text += "      <callcount>" + std::to_string(job->callCount) + "</callcount>\r\r\n";
         if (!job->GetUserName().empty()) // who made the job, for its report
             text += "      <user>" + EscapeXmlText(job->GetUserName()) + "</user>\r\r\n";
+        // How the calls were laid out and what the job asked of the originals, for its report.
+        text += "      <structure>" + std::to_string(job->structureType) + "</structure>\r\r\n";
+        if (job->mediaProcessing != kModificationNotLogged)
+            text += "      <modification>" + std::to_string(job->mediaProcessing) + "</modification>\r\r\n";
         text += "      <comment>" + EscapeXmlText(job->GetComment()) + "</comment>\r\r\n";
         text += "      <calls>\r\r\n";
         for (const CRvFileListEntry& call : job->Calls()) {

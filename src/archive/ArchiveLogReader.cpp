@@ -21,6 +21,7 @@ void CArchiveLogReader::StartElement(CXmlNode&& element)
     // Depth 1 is the file's root element; jobs lie below it, at any depth, never inside a job.
     if (!m_job && m_depth > 1 && id) {
         m_job = std::make_unique<CJobArchListEntry>();
+        m_job->mediaProcessing = kModificationNotLogged;
         m_jobDepth = m_depth;
         m_jobId = LeadingInt(*id);
         m_callId = 0;
@@ -82,6 +83,10 @@ void ReadArchiveLogField(CJobArchListEntry& job, const std::string& field, std::
         job.SetUserName(text);
     } else if (field == "originals") {
         job.originalsNote = std::move(text);
+    } else if (field == "structure") {
+        job.structureType = LeadingInt(text);
+    } else if (field == "modification") {
+        job.mediaProcessing = LeadingInt(text);
     }
 }
 

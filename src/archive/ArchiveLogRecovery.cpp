@@ -10,8 +10,8 @@
 namespace qor {
 namespace {
 
-constexpr std::array<std::string_view, 8> kFields
-    = { "target", "archiver", "callcount", "user", "comment", "originals", "call_id", "file" };
+constexpr std::array<std::string_view, 10> kFields = { "target", "archiver", "callcount", "user", "structure",
+    "modification", "comment", "originals", "call_id", "file" };
 
 std::vector<std::string_view> SplitLines(std::string_view text)
 {
@@ -71,6 +71,7 @@ public:
             if (line.starts_with("<entry")) {
                 Finish();
                 m_job = std::make_unique<CJobArchListEntry>();
+                m_job->mediaProcessing = kModificationNotLogged;
                 m_job->SetJobTime(IdOf(line));
                 m_callId = 0;
             } else if (line.starts_with("</entry")) {

@@ -7,7 +7,9 @@
 #include "foundation/Singleton.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <utility>
 
@@ -20,6 +22,19 @@ constexpr std::chrono::seconds kLockPatience{ 30 };
 bool SameEntry(const CJobArchListEntry& entry, std::int64_t id, const std::string& target)
 {
     return entry.GetJobTime() == id && entry.target == target;
+}
+
+// The report's account of the originals: what the job asked for and, as recorded, what was done.
+std::string OriginalsOfJob(const CJobArchListEntry& job)
+{
+    if (job.mediaProcessing == kModificationNotLogged)
+        return job.originalsNote;
+    const std::string asked = MediaProcessingName(job.mediaProcessing);
+    if (job.mediaProcessing == kKeepOriginals)
+        return asked;
+    return asked
+        + (job.originalsNote.empty() ? std::string(" (what became of them was not recorded)")
+                                     : " - " + job.originalsNote);
 }
 
 } // namespace
@@ -133,6 +148,26 @@ bool CArchiveLogger::Save()
     for (const CChange& change : m_changes)
         Apply(change, m_entries);
     m_callIndexValid = false;
+    return true;
+}
+
+bool CArchiveLogger::CheckSavable(std::string& why)
+{
+    CLockFile fileLock(FilePath());
+    if (!fileLock.Lock(kLockPatience)) {
+        why = fileLock.Problem();
+        return false;
+    }
+    CArchiveLogFileRead read;
+    if (!ReadLocked(read)) {
+        why = "it cannot be read, so it is never written over";
+        return false;
+    }
+    if (!WriteFileAtomically(FilePath(), ArchiveLogText(read.entries), 0644)) {
+        why = errno == EPERM ? "it is reached through another user's link, or is another user's file"
+                             : std::strerror(errno);
+        return false;
+    }
     return true;
 }
 
@@ -268,7 +303,7 @@ std::vector<std::optional<std::int64_t>> CArchiveLogger::ArchivedTimes(
 
 std::vector<std::string> CArchiveLogger::BuildReport(const CJobArchListEntry& job)
 {
-    return {
+    std::vector<std::string> report{
         "Archiver Report",
         "Issued: " + job.GetDateTimeText(),
         "-------------------------",
@@ -278,8 +313,12 @@ std::vector<std::string> CArchiveLogger::BuildReport(const CJobArchListEntry& jo
         "Created Date: " + job.GetDateTimeText(),
         "Files count: " + std::to_string(job.callCount),
         std::string("Structure Calls by: ") + StructureName(job.structureType),
-        job.GetComment(),
     };
+    // What became of the originals: the job's choice, and what was done as the log recorded it.
+    if (const std::string originals = OriginalsOfJob(job); !originals.empty())
+        report.push_back("Original Calls Modification: " + originals);
+    report.push_back(job.GetComment());
+    return report;
 }
 
 } // namespace qor

@@ -44,6 +44,9 @@ public:
     // lock, and writes it in one step, flushed to disk. False when it cannot be written; the
     // changes then stay, to be saved later.
     bool Save();
+    // Whether the file can be saved now, shown by writing it as it is (a missing log is made
+    // empty); why says what stands in the way. A run asks before it makes an archive.
+    bool CheckSavable(std::string& why);
     // Takes the entry out of the log; the caller owns it afterwards. Null for an unknown entry.
     std::unique_ptr<CJobArchListEntry> RemoveEntry(const CJobArchListEntry* job);
     // Replaces an entry's comment (the log viewer's edit).

@@ -3,11 +3,13 @@
 #include "archive/ArchiveLogger.h"
 #include "archive/ArchiveStructure.h"
 #include "archive/ArchiveTypes.h"
+#include "archive/CopyRecheck.h"
 #include "archive/PartialFile.h"
 #include "archive/VerifiedCopy.h"
 #include "foundation/CallTime.h"
 #include "foundation/FolderSync.h"
 #include "foundation/Logger.h"
+#include "foundation/RegularFile.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "foundation/TrustedFolder.h"
@@ -71,7 +73,9 @@ bool CArchiveManager::Start(bool deleteJobsAfterRun)
         m_unverified.clear();
         m_refused.clear();
         m_leftOut.clear();
+        m_whyNot.clear();
     }
+    m_sweptFolders.clear();
     // The settings' passphrase is read here, on the caller's thread, for the whole run.
     m_passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
     return CRvThread::Start(kPriorityNormal);
@@ -92,7 +96,7 @@ CArchiveManager::Results CArchiveManager::GetResults() const
 {
     std::lock_guard guard(m_listsMutex);
     return { m_failed.load(), m_cancelled.load(), m_writeFailed.load(), m_archivedCount.load(), m_acceptedCount.load(),
-        m_progress.load(), m_unverified, m_refused, m_leftOut };
+        m_progress.load(), m_unverified, m_refused, m_leftOut, m_whyNot };
 }
 
 std::vector<CArchiveFileListEntry> CArchiveManager::GetArchivedCalls(bool clear)
@@ -184,6 +188,17 @@ int CArchiveManager::OpenArchive(CJobArchListEntry& job)
     }
     if (!TargetOutsideSources(job))
         return IArchiver::kFailed;
+    // An archive the log cannot name is found by nobody, and every later run would make another.
+    if (std::string why; !m_log->CheckSavable(why)) {
+        m_failed = true;
+        m_writeFailed = true;
+        const std::string text = "The archive log " + CArchiveLogger::FilePath() + " cannot be written (" + why
+            + "); the job was not run, so that no archive is made that the log does not name";
+        QOR_LOG("Archiver: %s\r\n", text.c_str());
+        if (m_messages)
+            m_messages->Show(IArchiveMessages::Kind::Error, text);
+        return IArchiver::kFailed;
+    }
     return m_holder.Create(
         job.target, job.archiveType, job.thresholdMB, [this](double percent) { SetProgress(percent); }, m_messages);
 }
@@ -231,6 +246,8 @@ bool CArchiveManager::TargetOutsideSources(const CJobArchListEntry& job)
 void CArchiveManager::CollectJob(CJobArchListEntry& job)
 {
     const std::size_t firstOfJob = m_archivedCalls.size();
+    m_stamps.clear();
+    m_made.clear();
     for (const CRvFileListEntry& entry : job.Calls()) {
         if (!IsRunning())
             break;
@@ -246,6 +263,16 @@ void CArchiveManager::CollectJob(CJobArchListEntry& job)
             m_writeFailed = true;
     }
     m_verified = m_holder.Verified();
+    m_made = m_holder.Made();
+    for (auto& [path, copy] : m_verified)
+        if (const auto stamp = m_stamps.find(path);
+            stamp != m_stamps.end() && stamp->second.identity == copy.originalIdentity)
+            copy.originalStamp = stamp->second;
+    {
+        std::lock_guard guard(m_listsMutex);
+        for (const auto& [path, why] : m_holder.WhyNotArchived())
+            m_whyNot[path] = why;
+    }
     // The job counts what the archive was read back to hold, not what the archiver was handed.
     job.callCount = KeepOnlyVerifiedCalls(firstOfJob);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -256,7 +283,6 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
     // Archives and the log name calls by their full paths, whatever the job was given.
     std::error_code error;
     const std::string root = std::filesystem::absolute(listEntry.GetPath(), error).lexically_normal().string();
-    std::set<std::string> folders;
     const std::string source = root.empty() ? listEntry.GetPath() : root;
     if (struct stat link{}; lstat(source.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && !MayFollowLink(source))
         return;
@@ -268,10 +294,7 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
         [&](const std::string& path) {
             if (!IsRunning())
                 return false;
-            // Partial files a killed job left beside its originals go once a job comes by.
-            if (const std::string folder = FolderOf(path); folders.insert(folder).second)
-                if (CFolderHandle held; OpenTrustedFolder(folder, held))
-                    RemoveStalePartials(held);
+            SweepFolderOf(path);
             if (!Selects(job, path))
                 return true;
             CArchiveFileListEntry call(listEntry);
@@ -279,6 +302,7 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
             call.LoadDetails(m_passphrase);
             const std::int64_t start = call.GetDisplayTime();
             const std::string folder = ArchiveFolderFor(job.structureType, path, start);
+            StampCall(path);
             if (m_holder.Add(path, folder, m_pathPrefix, start) == 0) {
                 call.MarkArchived(m_holder.GetTarget(), m_holder.GetArchiveType(), job.mediaProcessing, Now());
                 m_archivedCalls.push_back(std::move(call));
@@ -290,6 +314,24 @@ void CArchiveManager::ScanPath(const CJobArchListEntry& job, const CRvFileListEn
             return true;
         },
         rules);
+}
+
+void CArchiveManager::SweepFolderOf(const std::string& path)
+{
+    // Partial files a killed job left beside its originals go once a run comes by: a folder of a
+    // thousand calls is read once, not once a call.
+    if (const std::string folder = FolderOf(path); m_sweptFolders.insert(folder).second)
+        if (CFolderHandle held; OpenTrustedFolder(folder, held))
+            RemoveStalePartials(held);
+}
+
+void CArchiveManager::StampCall(const std::string& path)
+{
+    const int descriptor = OpenRegularFile(path);
+    if (descriptor < 0)
+        return;
+    m_stamps[path] = StampOf(descriptor);
+    close(descriptor);
 }
 
 bool CArchiveManager::MayFollowLink(const std::string& link)
@@ -373,20 +415,36 @@ CArchiveManager::CModifyOutcome CArchiveManager::ModifyOriginals(CJobArchListEnt
         current.originalsModified = false;
         return outcome;
     }
+    VerifiedCopies toCheck;
+    for (const CRvFileListEntry& call : current.Calls())
+        if (const auto verified = m_verified.find(call.GetPath()); verified != m_verified.end())
+            toCheck.insert(*verified);
+    // Held until every original is done: no job of ours changes these archives meanwhile.
+    CCopyRecheck recheck;
+    const std::map<std::string, COriginalChange> rechecked = recheck.Check(toCheck);
     for (const CRvFileListEntry& call : current.Calls()) {
         const std::string& path = call.GetPath();
         if (path.empty()) {
             QOR_LOG("Archiver: File cannot be deleted - empty\r\n");
             continue;
         }
-        const auto verified = m_verified.find(path);
-        if (verified == m_verified.end()) {
+        const auto verified = toCheck.find(path);
+        if (verified == toCheck.end()) {
             QOR_LOG("Archiver: File %s kept: its archive copy was not read back intact\r\n", path.c_str());
             continue;
         }
         const bool deleting = processing == kDeleteOriginals;
-        const COriginalChange change
-            = deleting ? DeleteOriginal(path, verified->second) : StripOriginal(path, verified->second, m_passphrase);
+        const auto verdict = rechecked.find(path);
+        COriginalChange change = verdict == rechecked.end() ? COriginalChange::CopyNotIntact : verdict->second;
+        if (change == COriginalChange::Done)
+            change = deleting ? DeleteOriginal(path, verified->second, m_quietTime)
+                              : StripOriginal(path, verified->second, m_passphrase, m_quietTime);
+        if (change == COriginalChange::Vanished) {
+            QOR_LOG("Archiver: File %s vanished; its copy stays in %s\r\n", path.c_str(),
+                verified->second.container.c_str());
+            outcome.vanished.push_back(path);
+            continue;
+        }
         if (change != COriginalChange::Done) {
             QOR_LOG("Archiver: File %s kept: %s\r\n", path.c_str(), OriginalChangeText(change));
             outcome.kept.emplace_back(path, change);
@@ -397,6 +455,30 @@ CArchiveManager::CModifyOutcome CArchiveManager::ModifyOriginals(CJobArchListEnt
         outcome.changed.push_back(path);
     }
     return outcome;
+}
+
+std::vector<std::string> CArchiveManager::RemoveUnloggedArchive()
+{
+    std::vector<std::string> removed;
+    // A call whose original went meanwhile has its only copy here.
+    for (const auto& [path, copy] : m_verified)
+        if (CFileIdentity now; !IdentityOfPath(path, now) || !(now == copy.originalIdentity)) {
+            QOR_LOG("Archiver: The archive of %s is kept although the log does not name it: %s is gone\r\n",
+                copy.container.c_str(), path.c_str());
+            return removed;
+        }
+    for (const CMadeFile& made : m_made) {
+        CFolderHandle folder;
+        const std::string name(FileNameOf(made.path));
+        if (CFileIdentity now; OpenTrustedFolder(FolderOf(made.path), folder)
+            && IdentityAt(folder.Descriptor(), name, now) && now == made.identity
+            && unlinkat(folder.Descriptor(), name.c_str(), 0) == 0) {
+            QOR_LOG("Archiver: Removed %s, which the archive log could not name\r\n", made.path.c_str());
+            removed.push_back(made.path);
+        }
+    }
+    m_made.clear();
+    return removed;
 }
 
 } // namespace qor

@@ -16,8 +16,11 @@
 #include "lists/RecordingWalk.h"
 
 #include <atomic>
+#include <chrono>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,12 +40,16 @@ public:
         std::vector<std::string> unverified; // calls handed over that the archive does not hold intact
         std::vector<std::string> refused; // calls the archiver would not take
         std::vector<std::string> leftOut; // calls left out for the size limit
+        // Why calls were not archived, where the archiver knew better than "not read back intact".
+        std::map<std::string, std::string> whyNotArchived;
     };
-    // What ModifyOriginals did: how many it changed and which, and each original it kept with the reason.
+    // What ModifyOriginals did: how many it changed and which, each original it kept with the
+    // reason, and the originals that went by themselves (their copies stay in the archive).
     struct CModifyOutcome {
         int modified = 0;
         std::vector<std::string> changed;
         std::vector<std::pair<std::string, COriginalChange>> kept;
+        std::vector<std::string> vanished;
     };
 
     // The archive log answers "only un-archived calls"; the messages go to the user.
@@ -68,9 +75,17 @@ public:
     // What the "By Path" folders lose in front (a recording list's folder).
     void SetPathPrefix(const std::string& prefix) { m_pathPrefix = prefix; }
     // Deletes the originals of the current job's calls, or strips their audio, as the job says;
-    // only calls read back intact from a run that neither failed nor was cancelled, and only while
-    // each still holds exactly what its copy holds (one that changed since is kept). Each is logged.
+    // only calls read back intact from a run that neither failed nor was cancelled, only while
+    // each archive as it is now still reads its copy back intact where no other user can change or
+    // remove it (see CCopyRecheck), and only while each original still holds exactly what its copy
+    // holds (one that changed since is kept). Each is logged.
     CModifyOutcome ModifyOriginals(CJobArchListEntry* job);
+    // Removes the files the last run made anew (a new archive, or copies in a folder tree), for a
+    // run whose job the archive log could not take: an archive that nothing names would only pile
+    // up. Kept when the original of any call in it has gone meanwhile. The paths removed.
+    std::vector<std::string> RemoveUnloggedArchive();
+    // How long another account's call must have stayed the same before it is changed.
+    void SetQuietTime(std::chrono::seconds quiet) { m_quietTime = quiet; }
     void SetProgress(double percent);
 
 protected:
@@ -92,6 +107,10 @@ private:
     bool MayFollowLink(const std::string& link);
     // Drops the calls of the job that were not read back intact; returns how many are left.
     std::int32_t KeepOnlyVerifiedCalls(std::size_t firstOfJob);
+    // Removes the partial files killed runs left in the call's folder, once a run.
+    void SweepFolderOf(const std::string& path);
+    // Remembers how the call looked just before it was handed over to be copied.
+    void StampCall(const std::string& path);
 
     CRvLoggedSemaphore m_lock{ "ARCHIVE_MANAGER" };
     std::shared_ptr<CArchiveLogger> m_log;
@@ -105,11 +124,16 @@ private:
     std::string m_pathPrefix;
     std::string m_passphrase;
     VerifiedCopies m_verified; // of the current job
+    std::map<std::string, COriginalStamp> m_stamps; // of the current job's calls, as handed over
+    std::vector<CMadeFile> m_made; // by the current job
+    std::set<std::string> m_sweptFolders; // of this run
+    std::chrono::seconds m_quietTime = kQuietTime;
     std::vector<CFolderIdentity> m_excludedFolders; // archive folders, left out of the walk
     mutable std::mutex m_listsMutex; // guards the three lists below, which the worker fills
     std::vector<std::string> m_unverified;
     std::vector<std::string> m_refused;
     std::vector<std::string> m_leftOut;
+    std::map<std::string, std::string> m_whyNot;
     std::atomic<bool> m_failed{ false };
     std::atomic<bool> m_cancelled{ false };
     std::atomic<bool> m_writeFailed{ false };

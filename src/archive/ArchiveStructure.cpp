@@ -49,8 +49,12 @@ std::string ArchiveFolderFor(std::int32_t structureType, const std::string& path
 std::string StripFolderPrefix(const std::string& folder, const std::string& prefix)
 {
     const std::string_view below = Trimmed(prefix);
-    if (below.empty() || folder.size() <= below.size() || folder.compare(0, below.size(), below) != 0
-        || folder[below.size()] != '/')
+    if (below.empty() || folder.size() < below.size() || folder.compare(0, below.size(), below) != 0)
+        return folder;
+    // A call at the top of the prefix folder lies at the archive's top, as those below lie below.
+    if (folder.size() == below.size())
+        return {};
+    if (folder[below.size()] != '/')
         return folder;
     return folder.substr(below.size() + 1);
 }

@@ -13,8 +13,8 @@ namespace qor {
 std::string ArchiveFolderFor(std::int32_t structureType, const std::string& path, std::int64_t startTime);
 
 // The folder less a leading prefix folder (a recording list's folder, so the archive holds only
-// what lies below it). A folder that does not lie below the prefix, or is the prefix itself,
-// stays whole.
+// what lies below it): the prefix itself becomes the archive's top. A folder that does not lie
+// below the prefix stays whole.
 std::string StripFolderPrefix(const std::string& folder, const std::string& prefix);
 
 } // namespace qor

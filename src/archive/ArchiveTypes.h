@@ -20,6 +20,7 @@ enum StructureType : std::int32_t {
 };
 
 enum MediaProcessing : std::int32_t {
+    kModificationNotLogged = -1, // an archive log entry from before the log recorded it
     kKeepOriginals = 0,
     kDeleteOriginals = 1,
     kRemoveAudio = 2,

@@ -9,10 +9,18 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace qor {
+
+// A file an archive run made, known by its path and identity.
+struct CMadeFile {
+    std::string path;
+    CFileIdentity identity;
+};
 
 // Progress of the archive being written, in percent (0 to 100); called on the manager's worker.
 using ArchiveProgressFunction = std::function<void(double percent)>;
@@ -45,6 +53,8 @@ public:
     {
         m_sizeBytes = 0;
         m_count = 0;
+        m_whyNot.clear();
+        m_made.clear();
     }
 
     void SetThresholdMB(std::int32_t megabytes) { m_thresholdMB = megabytes; }
@@ -56,6 +66,12 @@ public:
     const VerifiedCopies& Verified() const { return m_verified; }
     // The calls left out because the archive reached its size limit (not a failure).
     const std::set<std::string>& LeftOut() const { return m_leftOut; }
+    // Why a call handed over was not archived, where the archiver knows better than "not read
+    // back intact"; by the call's path.
+    const std::map<std::string, std::string>& WhyNotArchived() const { return m_whyNot; }
+    // The files this run made anew (a new archive file, or copies in a folder tree), which go again
+    // when the archive log cannot name them.
+    const std::vector<CMadeFile>& Made() const { return m_made; }
 
 protected:
     // Messages may be null; then nothing is shown.
@@ -66,6 +82,9 @@ protected:
 
     // Logs a failure and shows it to the user.
     void ReportError(const std::string& text) const;
+    // Logs why the call is not archived, and keeps the reason for the call (what it has in common
+    // with other calls is shown once, with ReportError).
+    void NotArchived(const std::string& source, const std::string& why);
     // Shows a text to the user, such as the image library's own account of how writing went.
     void Tell(const std::string& text) const;
 
@@ -83,6 +102,8 @@ protected:
     std::int32_t m_count = 0;
     VerifiedCopies m_verified;
     std::set<std::string> m_leftOut;
+    std::map<std::string, std::string> m_whyNot;
+    std::vector<CMadeFile> m_made;
     unsigned m_privateMask = 0777u;
 
 private:

@@ -77,6 +77,16 @@ bool CArchiverHolder::LeftOut(const std::string& source) const
     return m_archiver && m_archiver->LeftOut().contains(source);
 }
 
+std::map<std::string, std::string> CArchiverHolder::WhyNotArchived() const
+{
+    return m_archiver ? m_archiver->WhyNotArchived() : std::map<std::string, std::string>();
+}
+
+std::vector<CMadeFile> CArchiverHolder::Made() const
+{
+    return m_archiver ? m_archiver->Made() : std::vector<CMadeFile>();
+}
+
 void CArchiverHolder::Release()
 {
     std::lock_guard guard(m_mutex);

@@ -34,6 +34,10 @@ public:
     VerifiedCopies Verified() const;
     // Whether the archiver left the call out for the size limit.
     bool LeftOut(const std::string& source) const;
+    // Why the archiver did not archive calls, where it knows; see IArchiver.
+    std::map<std::string, std::string> WhyNotArchived() const;
+    // The files the run made anew.
+    std::vector<CMadeFile> Made() const;
 
 private:
     mutable std::mutex m_mutex; // guards m_archiver against a Cancel from another thread

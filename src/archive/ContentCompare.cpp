@@ -40,6 +40,25 @@ ReadFunction FileReader(int descriptor)
     };
 }
 
+bool DigestOf(const ReadFunction& read, CVerifiedCopy& sum)
+{
+    auto buffer = std::make_unique<unsigned char[]>(kChunkSize);
+    CContentDigest digest;
+    std::uint64_t size = 0;
+    for (;;) {
+        const long got = ReadFull(read, buffer.get(), kChunkSize);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        digest.Add(buffer.get(), static_cast<std::size_t>(got));
+        size += static_cast<std::uint64_t>(got);
+    }
+    sum.size = size;
+    sum.digest = digest.Finish();
+    return true;
+}
+
 bool SameContent(const ReadFunction& first, const ReadFunction& second, CVerifiedCopy* sum)
 {
     auto left = std::make_unique<unsigned char[]>(kChunkSize);

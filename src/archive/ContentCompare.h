@@ -15,6 +15,9 @@ using ReadFunction = std::function<long(unsigned char* into, std::size_t size)>;
 // A reader of the file open on descriptor, from its start.
 ReadFunction FileReader(int descriptor);
 
+// The size and digest of everything the reader gives; false on a read error.
+bool DigestOf(const ReadFunction& read, CVerifiedCopy& sum);
+
 // Whether both hold the same bytes; with sum, their size and digest are given back.
 bool SameContent(const ReadFunction& first, const ReadFunction& second, CVerifiedCopy* sum = nullptr);
 

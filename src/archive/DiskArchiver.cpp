@@ -1,6 +1,7 @@
 #include "archive/DiskArchiver.h"
 
 #include "archive/ContentCompare.h"
+#include "archive/CopyRecheck.h"
 #include "archive/NumberedName.h"
 #include "archive/PartialFile.h"
 #include "foundation/FolderSync.h"
@@ -93,6 +94,10 @@ Occupant OccupantOf(const CFolderHandle& folder, const std::string& name, int so
         static_cast<std::uint64_t>(status.st_ino) };
     if (occupant == IdentityOf(source))
         return Occupant::Original;
+    // The same bytes in a file another user made, or could once write, are no copy of ours: he
+    // could remove or change it once the original is gone.
+    if (!OnlyWeCanChange(status))
+        return Occupant::Other;
     const int descriptor
         = openat(folder.Descriptor(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0)
@@ -100,6 +105,21 @@ Occupant OccupantOf(const CFolderHandle& folder, const std::string& name, int so
     const bool same = SameContent(FileReader(source), FileReader(descriptor));
     close(descriptor);
     return same ? Occupant::SameCall : Occupant::Other;
+}
+
+// Why the folder piece in base cannot be had, after opening it as ours failed: what stands in the
+// way ("it is reached through another user's link"), or for a folder that is there but no place
+// for copies (EACCES), what is wrong with it ("belongs to another user, ...").
+std::string FolderProblem(const CFolderHandle& base, const std::string& piece, int error)
+{
+    if (error == EPERM)
+        return "it is reached through another user's link";
+    struct stat status { };
+    if (error != EACCES || fstatat(base.Descriptor(), piece.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::strerror(error);
+    if (status.st_uid != geteuid() && status.st_uid != 0)
+        return "belongs to another user, who could remove the copies in it";
+    return "can be changed by others: their group or everybody may write it, and it is not sticky";
 }
 
 } // namespace
@@ -128,6 +148,7 @@ void CDiskArchiver::Reset()
     IArchiver::Reset();
     m_copied.clear();
     m_verified.clear();
+    m_refusedFolders.clear();
     m_running = false;
 }
 
@@ -162,6 +183,7 @@ int CDiskArchiver::Write()
     }
     m_queue.clear();
     m_folders.clear();
+    m_refusedFolders.clear();
     m_running = false;
     VerifyCopies();
     return result;
@@ -210,8 +232,9 @@ void CDiskArchiver::VerifyCopies()
     }
 }
 
-const CFolderHandle* CDiskArchiver::MakeFolders(const CPending& call)
+const CFolderHandle* CDiskArchiver::MakeFolders(const CPending& call, bool& stop)
 {
+    stop = false;
     std::string root = call.root;
     while (root.size() > 1 && root.back() == '/')
         root.pop_back();
@@ -229,13 +252,34 @@ const CFolderHandle* CDiskArchiver::MakeFolders(const CPending& call)
             above = &known->second;
             continue;
         }
+        if (auto refused = m_refusedFolders.find(level); refused != m_refusedFolders.end()) {
+            NotArchived(call.source, "the archive folder " + level + " " + refused->second);
+            return nullptr;
+        }
         // The archive's own folder is made only where its parent is: a missing parent is a drive
         // not mounted, and no copy belongs on the disk beneath.
-        CFolderHandle folder;
-        if ((!above && !OpenTrustedFolder(FolderOf(root), rootParent))
-            || !OpenTrustedSubfolder(above ? *above : rootParent, piece, folder, CFolderWay{ .makeMissing = true })) {
+        if (!above && !OpenTrustedFolder(FolderOf(root), rootParent)) {
             ReportError("Cannot create the archive folder " + level + ": "
                 + (errno == EPERM ? std::string("it is reached through another user's link") : std::strerror(errno)));
+            stop = true;
+            return nullptr;
+        }
+        // Every folder a copy lies in is ours (or root's), and nobody else may remove or rename
+        // what is in it: one another user made first, even empty, is no place for the only copy.
+        const CFolderHandle& base = above ? *above : rootParent;
+        CFolderHandle folder;
+        if (!OpenTrustedSubfolder(
+                base, piece, folder, CFolderWay{ .makeMissing = true, .folderMode = 0755, .ownFoldersOnly = true })) {
+            const int error = errno;
+            const std::string why = FolderProblem(base, piece, error);
+            if (error != EACCES) {
+                ReportError("Cannot create the archive folder " + level + ": " + why);
+                stop = true;
+                return nullptr;
+            }
+            ReportError("No call is archived into " + level + ": it " + why + ".");
+            m_refusedFolders.emplace(level, why);
+            NotArchived(call.source, "the archive folder " + level + " " + why);
             return nullptr;
         }
         // Partial copies a killed run left here are removed the first time the job comes by.
@@ -247,9 +291,10 @@ const CFolderHandle* CDiskArchiver::MakeFolders(const CPending& call)
 
 CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, CCopied& copied)
 {
-    const CFolderHandle* folder = MakeFolders(call);
+    bool stop = false;
+    const CFolderHandle* folder = MakeFolders(call, stop);
     if (!folder)
-        return Outcome::Stop;
+        return stop ? Outcome::Stop : Outcome::Skipped;
     CFileStatus status;
     const int source = OpenRegularFile(call.source, false, &status);
     if (source < 0) {
@@ -286,10 +331,11 @@ CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, CCopied& cop
         if (!partial.IsOpen()) {
             const timespec times[2]
                 = { { static_cast<time_t>(call.startTime), 0 }, { static_cast<time_t>(call.startTime), 0 } };
-            // The copy keeps the original's permissions: a private recording stays private.
+            // The copy keeps the original's permissions, so a private recording stays private,
+            // but nobody else may ever write it: once the original is gone it is the only copy.
             const int created = partial.Create(*folder, name, false, 0600);
             errno = created;
-            if (created != 0 || fchmod(partial.Descriptor(), status.mode & 0777u) != 0
+            if (created != 0 || fchmod(partial.Descriptor(), status.mode & 0755u) != 0
                 || !CopyContent(source, partial.Descriptor()) || futimens(partial.Descriptor(), times) != 0) {
                 const int error = errno;
                 ReportError("Cannot copy " + call.source + " to " + copy + ": " + std::strerror(error));
@@ -306,6 +352,7 @@ CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, CCopied& cop
             break;
         }
         copied.copyIdentity = IdentityOf(partial.Descriptor());
+        m_made.push_back({ copy, copied.copyIdentity });
         m_sizeBytes += status.size;
         outcome = Outcome::Copied;
         break;

@@ -266,10 +266,14 @@ void CJobArchScheduler::OnFinish(CJobArchListEntry* job)
     CArchiveJobOutcome outcome;
     if (job)
         outcome = FinishArchiveJob(*m_manager, *m_log, *job);
-    // The job's time is used up by a run that ended with its calls archived and logged, or that a
-    // person cancelled; one that failed stays due.
+    // The job's time is used up by a run that archived and logged calls (what failed beside them
+    // is reported; running again would archive them again), that found none to archive, or that a
+    // person cancelled. One that archived nothing because something failed (the archive could not
+    // be made, the log not written, a folder missing) stays due.
     const CArchiveManager::Results results = m_manager->GetResults();
-    const bool ended = results.cancelled || (!results.failed && (outcome.archived == 0 || outcome.logged));
+    const bool somethingFailed
+        = results.failed || results.writeFailed || !results.refused.empty() || !outcome.unverified.empty();
+    const bool ended = results.cancelled || outcome.logged || (outcome.archived == 0 && !somethingFailed);
     if (ended) {
         QOR_SEMAPHORE_GUARD(m_lock);
         m_settings.scheduledTime = m_timeAfterRun;

@@ -21,9 +21,10 @@ namespace {
 // The original open and leased for as long as it is being changed.
 class CHeldOriginal {
 public:
-    explicit CHeldOriginal(const std::string& path)
+    CHeldOriginal(const std::string& path, std::chrono::seconds quiet)
         : m_path(path)
         , m_name(FileNameOf(path))
+        , m_quietNs(std::chrono::duration_cast<std::chrono::nanoseconds>(quiet).count())
     {
     }
     ~CHeldOriginal()
@@ -42,10 +43,10 @@ public:
         // Every later step is taken in this folder, so a folder on the way swapped for a link
         // meanwhile leads nowhere.
         if (!OpenTrustedFolder(FolderOf(m_path), m_folder))
-            return COriginalChange::Failed;
+            return errno == ENOENT ? COriginalChange::Vanished : COriginalChange::Failed;
         struct stat link { };
         if (fstatat(m_folder.Descriptor(), m_name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0)
-            return COriginalChange::Failed;
+            return errno == ENOENT ? COriginalChange::Vanished : COriginalChange::Failed;
         if (S_ISLNK(link.st_mode))
             return COriginalChange::Link;
         m_descriptor
@@ -61,13 +62,30 @@ public:
         m_leased = fcntl(m_descriptor, F_SETLEASE, F_WRLCK) == 0;
         if (!m_leased && errno == EAGAIN)
             return COriginalChange::InUse;
+        // Another account's recorder may write the call without a lease ever telling us, and
+        // without a lease nobody tells: then only a call that has stayed the same will do.
+        m_watchStamp = !m_leased || m_status.st_uid != geteuid();
+        if (m_watchStamp) {
+            m_stamp = StampOf(m_descriptor);
+            if (copy.originalStamp.quietNs < m_quietNs || !Unchanged(copy.originalStamp, m_stamp))
+                return COriginalChange::StillWritten;
+        }
         if (!ContainerStillThere(copy))
             return COriginalChange::ArchiveGone;
         return FileMatchesCopy(m_descriptor, copy) ? COriginalChange::Done : COriginalChange::Changed;
     }
 
-    // False once another program has opened the file since it was taken.
-    bool Undisturbed() const { return !m_leased || fcntl(m_descriptor, F_GETLEASE) == F_WRLCK; }
+    // False once another program has opened the file since it was taken, or (without a lease)
+    // written to it; a rename changes only the change time.
+    bool Undisturbed() const
+    {
+        if (m_watchStamp) {
+            const COriginalStamp now = StampOf(m_descriptor);
+            if (now.size != m_stamp.size || now.modifiedNs != m_stamp.modifiedNs)
+                return false;
+        }
+        return !m_leased || fcntl(m_descriptor, F_GETLEASE) == F_WRLCK;
+    }
 
     int Descriptor() const { return m_descriptor; }
     CFileIdentity Identity() const { return IdentityOf(m_descriptor); }
@@ -79,8 +97,11 @@ private:
     std::string m_path;
     std::string m_name;
     CFolderHandle m_folder;
+    std::int64_t m_quietNs;
     int m_descriptor = -1;
     bool m_leased = false;
+    bool m_watchStamp = false;
+    COriginalStamp m_stamp;
     struct stat m_status { };
 };
 
@@ -115,9 +136,9 @@ void PutBack(const CHeldOriginal& original, const std::string& aside)
 
 } // namespace
 
-COriginalChange DeleteOriginal(const std::string& path, const CVerifiedCopy& copy)
+COriginalChange DeleteOriginal(const std::string& path, const CVerifiedCopy& copy, std::chrono::seconds quiet)
 {
-    CHeldOriginal original(path);
+    CHeldOriginal original(path, quiet);
     if (const COriginalChange taken = original.Take(copy); taken != COriginalChange::Done)
         return taken;
     const int at = original.Folder().Descriptor();
@@ -137,9 +158,10 @@ COriginalChange DeleteOriginal(const std::string& path, const CVerifiedCopy& cop
     return COriginalChange::Done;
 }
 
-COriginalChange StripOriginal(const std::string& path, const CVerifiedCopy& copy, const std::string& passphrase)
+COriginalChange StripOriginal(
+    const std::string& path, const CVerifiedCopy& copy, const std::string& passphrase, std::chrono::seconds quiet)
 {
-    CHeldOriginal original(path);
+    CHeldOriginal original(path, quiet);
     if (const COriginalChange taken = original.Take(copy); taken != COriginalChange::Done)
         return taken;
     const std::vector<std::uint8_t> header = CRvRecordFileHdr().HeaderOnly(original.Descriptor(), passphrase);
@@ -183,6 +205,19 @@ const char* OriginalChangeText(COriginalChange change)
         return "the archive that held its copy is gone";
     case COriginalChange::Unreadable:
         return "its header cannot be read (an encrypted call without its passphrase?)";
+    case COriginalChange::StillWritten:
+        return "still being written: another account's call changes only once it has stayed the same for two "
+               "minutes";
+    case COriginalChange::Vanished:
+        return "the original vanished before it could be changed; its copy stays in the archive";
+    case COriginalChange::CopyExposed:
+        return "its copy lies where another user could change or remove it";
+    case COriginalChange::CopyNotIntact:
+        return "its archive, as it is now, does not read its copy back intact";
+    case COriginalChange::ArchiveBusy:
+        return "another job was writing its archive, so its copy could not be checked once more";
+    case COriginalChange::RunIncomplete:
+        return "the archive run did not complete";
     case COriginalChange::Failed:
         break;
     }

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
-#include <openssl/evp.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,16 +27,6 @@ std::string Hex(const unsigned char* bytes, std::size_t count)
         text += digits[bytes[index] & 0x0F];
     }
     return text;
-}
-
-// A short name whatever the final name's length, so it never passes the file system's limit.
-std::string SharedKey(std::string_view finalName)
-{
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned length = 0;
-    if (EVP_Digest(finalName.data(), finalName.size(), digest, &length, EVP_sha256(), nullptr) != 1)
-        length = 0;
-    return Hex(digest, std::min(length, 8u));
 }
 
 std::string RandomKey()
@@ -101,20 +90,32 @@ CPartialFile::~CPartialFile()
     Close();
 }
 
-int CPartialFile::Create(const CFolderHandle& folder, const std::string& finalName, bool sharedName, mode_t mode)
+int CPartialFile::Create(const CFolderHandle& folder, const std::string& finalName, bool claimName, mode_t mode)
 {
     Close();
     m_folder = folder.Duplicate();
     if (!m_folder.IsOpen())
         return errno;
-    if (sharedName)
-        return CreateNamed(kPrefix + SharedKey(finalName) + kSuffix, mode);
+    // Without a private folder to claim it in, identities still keep two jobs from writing over each
+    // other (the second one fails); the claim only makes it wait its turn instead.
+    if (claimName)
+        if (const int claimed = m_claim.Take(m_folder, finalName); claimed == EBUSY)
+            return claimed;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const int result = CreateNamed(kPrefix + RandomKey() + kSuffix, mode);
         if (result != EBUSY && result != EEXIST)
-            return result;
+            return ClaimedOnSuccess(result);
     }
+    m_claim.Release();
     return EEXIST;
+}
+
+int CPartialFile::ClaimedOnSuccess(int result)
+{
+    // A claim without its partial file would keep other jobs of ours out for nothing.
+    if (result != 0)
+        m_claim.Release();
+    return result;
 }
 
 int CPartialFile::CreateNamed(const std::string& name, mode_t mode)
@@ -205,6 +206,7 @@ void CPartialFile::Close()
     close(m_descriptor);
     m_descriptor = -1;
     m_name.clear();
+    m_claim.Release();
 }
 
 void RemoveStalePartials(const CFolderHandle& folder)

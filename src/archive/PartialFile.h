@@ -1,11 +1,12 @@
-// A file written under a temporary name in the folder of its final one (".qor-<key>.partial"), so
-// that a half-written archive or copy never carries a real name. It is created exclusively, never
-// through a link and never adopting a file that is already there, and it is locked for as long as
-// it is open: a second job that would write the same name finds it busy, and a partial file of
-// ours that nobody holds is what a killed run left, which may go. Committing gives it its final
-// name without replacing anything; an uncommitted one is removed.
+// A file written under a temporary name in the folder of its final one (".qor-<random>.partial"),
+// so that a half-written archive or copy never carries a real name. It is created exclusively,
+// never through a link and never adopting a file that is already there, under a name nobody can
+// guess and so plant first, and it is locked for as long as it is open: a partial file of ours that
+// nobody holds is what a killed run left, which may go. Committing gives it its final name without
+// replacing anything; an uncommitted one is removed.
 #pragma once
 
+#include "archive/TargetClaim.h"
 #include "foundation/FileIdentity.h"
 #include "foundation/TrustedFolder.h"
 
@@ -24,11 +25,10 @@ public:
     CPartialFile& operator=(const CPartialFile&) = delete;
 
     // Creates the partial file for the file finalName in folder, which it keeps open: every later
-    // step is taken in that very folder. With sharedName, two jobs writing the same final name
-    // meet at one partial name (the second is refused); otherwise the name is random. 0, or the
-    // system's error number: EBUSY while another job writes it, EEXIST for a file there that is
-    // not ours to remove (another user's, or a link).
-    int Create(const CFolderHandle& folder, const std::string& finalName, bool sharedName, mode_t mode);
+    // step is taken in that very folder. With claimName, the final name is claimed first (see
+    // CTargetClaim), so that two jobs of ours never write the same archive at once. 0, or the
+    // system's error number: EBUSY while another job of ours writes it.
+    int Create(const CFolderHandle& folder, const std::string& finalName, bool claimName, mode_t mode);
 
     int Descriptor() const { return m_descriptor; }
     // The mode asked for at Create, less the umask; the file itself is 0600 until it is given one.
@@ -51,8 +51,10 @@ public:
 
 private:
     int CreateNamed(const std::string& name, mode_t mode);
+    int ClaimedOnSuccess(int result);
 
     CFolderHandle m_folder;
+    CTargetClaim m_claim;
     std::string m_name;
     int m_descriptor = -1;
     mode_t m_requestedMode = 0600;

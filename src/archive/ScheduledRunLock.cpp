@@ -17,7 +17,7 @@ std::string CScheduledRunLock::FilePath()
     return CSettings::GetConfigFilePath(true, "scheduled-run");
 }
 
-CScheduledRunLock::Take CScheduledRunLock::TryTake()
+CScheduledRunLock::Take CScheduledRunLock::TryTake(std::int64_t now)
 {
     if (m_held)
         return Take::Taken;
@@ -26,12 +26,22 @@ CScheduledRunLock::Take CScheduledRunLock::TryTake()
     if (m_held)
         return Take::Taken;
     const int error = errno;
+    m_problem = m_file->Problem();
     const bool opened = m_file->IsOpen();
+    const bool othersCanHold = opened && m_file->OthersCanHold();
+    const std::int64_t since = opened ? m_file->HeldSince() : 0;
     m_file.reset();
-    if (opened)
-        return Take::Busy;
-    m_problem = FilePath() + ".lock: cannot be used as the scheduled run's lock (" + std::strerror(error) + ")";
-    return Take::Unavailable;
+    if (!opened) {
+        m_problem = FilePath() + ".lock: cannot be used as the scheduled run's lock (" + std::strerror(error) + ")";
+        return Take::Unavailable;
+    }
+    if (othersCanHold)
+        return Take::Blocked;
+    if (since > 0 && now - since > kLongestRunSeconds) {
+        m_problem += ", longer than a run takes: the program holding it may hang";
+        return Take::Blocked;
+    }
+    return Take::Busy;
 }
 
 void CScheduledRunLock::Release()

@@ -7,6 +7,7 @@
 
 #include "foundation/FileLock.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -14,12 +15,17 @@ namespace qor {
 
 class CScheduledRunLock {
 public:
-    enum class Take { Taken, Busy, Unavailable };
+    enum class Take { Taken, Busy, Blocked, Unavailable };
+
+    // No run takes this long; a lock held longer belongs to a program that hangs.
+    static constexpr std::int64_t kLongestRunSeconds = 12 * 3600;
 
     CScheduledRunLock();
-    // At once: Busy when another program (or this one) is running the job, Unavailable when the
-    // lock file cannot be opened (Problem says why; never through a link).
-    Take TryTake();
+    // At once: Busy when another program of ours (or this one) is running the job; Blocked when
+    // the lock is held in a way that must be named rather than waited out: by a lock file another
+    // user could open for writing, or for longer than a run can take; Unavailable when the lock
+    // file cannot be opened (never through a link). Problem says why for the last two.
+    Take TryTake(std::int64_t now);
     bool IsHeld() const { return m_held; }
     const std::string& Problem() const { return m_problem; }
     void Release();

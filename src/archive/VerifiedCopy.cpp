@@ -2,7 +2,9 @@
 
 #include "foundation/RegularFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,6 +35,31 @@ bool DigestOfFile(int descriptor, CVerifiedCopy& sum)
     sum.size = size;
     sum.digest = digest.Finish();
     return true;
+}
+
+COriginalStamp StampOf(int descriptor)
+{
+    COriginalStamp stamp;
+    struct stat status { };
+    if (fstat(descriptor, &status) != 0)
+        return stamp;
+    const auto nanoseconds
+        = [](const timespec& time) { return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec; };
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    stamp.taken = true;
+    stamp.identity = { static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino) };
+    stamp.size = static_cast<std::uint64_t>(status.st_size);
+    stamp.modifiedNs = nanoseconds(status.st_mtim);
+    stamp.changedNs = nanoseconds(status.st_ctim);
+    stamp.quietNs = nanoseconds(now) - std::max(stamp.modifiedNs, stamp.changedNs);
+    return stamp;
+}
+
+bool Unchanged(const COriginalStamp& before, const COriginalStamp& now)
+{
+    return before.taken && now.taken && before.identity == now.identity && before.size == now.size
+        && before.modifiedNs == now.modifiedNs && before.changedNs == now.changedNs;
 }
 
 bool FileMatchesCopy(int descriptor, const CVerifiedCopy& copy)

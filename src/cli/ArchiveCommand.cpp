@@ -124,10 +124,11 @@ void RunArchive(ArchiveOptions options, CCliContext& context)
 
     const CArchiveManager::Results results = manager.GetResults();
     CJobArchListEntry* done = manager.GetFirstJob();
-    if (results.failed || !done) {
+    if (!done)
+        return context.Fail(job.target, "the archive job failed; no recording was changed");
+    // What a failed run still archived is logged, and no original of it is changed.
+    if (results.failed)
         context.Fail(job.target, "the archive job failed; no recording was changed");
-        return;
-    }
     const CArchiveJobOutcome outcome = FinishArchiveJob(manager, *log, *done);
     ReportArchiveLogDamage(log->TakeDamageNote(), context);
     ReportArchiveOutcome(outcome, results, context);

@@ -41,15 +41,29 @@ void ReportArchiveOutcome(
     const char* unverified = results.writeFailed && outcome.archived == 0
         ? "not archived: the archive was not written (see above); the original is kept"
         : "not archived: its copy was not read back intact; the original is kept";
-    for (const std::string& path : outcome.unverified)
-        context.Fail(path, unverified);
+    for (const std::string& path : outcome.unverified) {
+        const auto why = results.whyNotArchived.find(path);
+        if (why == results.whyNotArchived.end())
+            context.Fail(path, unverified);
+        else
+            context.Fail(path, "not archived: " + why->second + "; the original is kept");
+    }
     for (const std::string& path : results.leftOut)
         std::fprintf(stderr, "qortolvane-cli: %s: left out: the archive reached its size limit\n", path.c_str());
     for (const auto* kept : { &outcome.changed, &outcome.originals.kept })
         for (const auto& [path, reason] : *kept)
             context.Fail(path, std::string("kept: ") + OriginalChangeText(reason));
+    // Not ours to report as a failure: another program took the call away, and its copy is safe.
+    for (const auto& [path, copy] : outcome.vanished)
+        std::fprintf(stderr, "qortolvane-cli: %s: the original vanished during the job; its copy is in %s\n",
+            path.c_str(), copy.c_str());
+    for (const std::string& path : outcome.originals.vanished)
+        std::fprintf(stderr, "qortolvane-cli: %s: the original vanished during the job; its copy stays in %s\n",
+            path.c_str(), outcome.target.c_str());
     if (outcome.archived > 0 && !outcome.logged)
         context.Fail(CArchiveLogger::FilePath(), "cannot write the archive log; no recording was changed");
+    for (const std::string& path : outcome.removed)
+        context.Fail(path, "removed again: the archive log could not name it");
     const bool failedSome
         = results.writeFailed || !results.refused.empty() || !outcome.unverified.empty() || !outcome.changed.empty();
     if (outcome.archived == 0) {
@@ -63,7 +77,9 @@ void ReportArchiveOutcome(
         return;
     }
     std::printf("%d calls archived to %s", outcome.archived, outcome.target.c_str());
-    if (outcome.logged && outcome.mediaProcessing != kKeepOriginals)
+    if (!outcome.completed)
+        std::printf(" before the run stopped; no original was changed");
+    else if (outcome.logged && outcome.mediaProcessing != kKeepOriginals)
         std::printf("; %d originals %s", outcome.originals.modified,
             outcome.mediaProcessing == kDeleteOriginals ? "deleted" : "stripped of their audio");
     if (!results.leftOut.empty())

@@ -222,8 +222,9 @@ void RunSchedule(bool ifDue, CCliContext& context)
 {
     // Taken before the job is read: a run elsewhere has saved the job's next time by the time
     // the lock is free, so the job is never run twice for one time.
+    const auto now = static_cast<std::int64_t>(std::time(nullptr));
     CScheduledRunLock runLock;
-    switch (runLock.TryTake()) {
+    switch (runLock.TryTake(now)) {
     case CScheduledRunLock::Take::Taken:
         break;
     case CScheduledRunLock::Take::Busy:
@@ -232,13 +233,14 @@ void RunSchedule(bool ifDue, CCliContext& context)
         else
             context.Fail(kRunningElsewhere);
         return;
+    case CScheduledRunLock::Take::Blocked:
     case CScheduledRunLock::Take::Unavailable:
+        // Never waited out quietly: whoever holds it could keep every run from happening.
         return context.Fail(runLock.Problem() + "; the job was not run");
     }
     CJobArchScheduler scheduler;
     if (!LoadSchedule(scheduler, context))
         return;
-    const auto now = static_cast<std::int64_t>(std::time(nullptr));
     if (ifDue && !scheduler.GetSettings().enabled) {
         std::puts("The scheduled job is switched off.");
         return;
@@ -262,7 +264,7 @@ void RunSchedule(bool ifDue, CCliContext& context)
         return context.Fail(CJobArchScheduler::FilePath(), "the scheduled job was not run: " + why);
     const CArchiveManager::Results results = manager->GetResults();
     if (results.failed)
-        return context.Fail("the scheduled archive job failed; no recording was changed");
+        context.Fail("the scheduled archive job failed; no recording was changed");
     ReportArchiveLogDamage(Singleton<CArchiveLogger>::Instance()->TakeDamageNote(), context);
     ReportArchiveOutcome(scheduler.LastOutcome(), results, context);
 }

@@ -1,7 +1,14 @@
 #include "foundation/FileLock.h"
 
+#include "foundation/WriteTrust.h"
+
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -75,9 +82,66 @@ CLockFile::~CLockFile()
 
 bool CLockFile::Lock(std::chrono::milliseconds patience)
 {
+    if (m_descriptor < 0) {
+        m_descriptor = open(m_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        m_openError = m_descriptor < 0 ? errno : 0;
+    }
+    if (m_descriptor < 0 || !LockForWriting(m_descriptor, patience))
+        return false;
+    // Ours from now on: a lock file others could open for writing, they could hold.
+    struct stat status { };
+    if (fstat(m_descriptor, &status) == 0 && status.st_uid == geteuid() && (status.st_mode & 077) != 0)
+        fchmod(m_descriptor, 0600);
+    const std::string holder
+        = std::to_string(getpid()) + " " + std::to_string(static_cast<long long>(std::time(nullptr))) + "\n";
+    if (ftruncate(m_descriptor, 0) == 0 && pwrite(m_descriptor, holder.data(), holder.size(), 0) < 0)
+        errno = 0; // the note only helps to name a holder; the lock is what counts
+    return true;
+}
+
+bool CLockFile::OthersCanHold() const
+{
+    struct stat status { };
+    if (m_descriptor < 0 || fstat(m_descriptor, &status) != 0)
+        return false;
+    if (status.st_uid != geteuid())
+        return status.st_uid != 0 || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    return (status.st_mode & S_IWOTH) != 0 || ((status.st_mode & S_IWGRP) != 0 && !IsOurPrivateGroup(status.st_gid));
+}
+
+std::int64_t CLockFile::HeldSince() const
+{
+    char text[64] = {};
+    if (m_descriptor < 0 || pread(m_descriptor, text, sizeof text - 1, 0) <= 0)
+        return 0;
+    long long process = 0, since = 0;
+    return std::sscanf(text, "%lld %lld", &process, &since) == 2 ? since : 0;
+}
+
+std::string CLockFile::Problem() const
+{
     if (m_descriptor < 0)
-        m_descriptor = open(m_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
-    return m_descriptor >= 0 && LockForWriting(m_descriptor, patience);
+        return m_path + " cannot be used as a lock (" + std::strerror(m_openError) + ")";
+    std::string text = m_path + " is held by another program";
+    if (OthersCanHold()) {
+        struct stat status { };
+        fstat(m_descriptor, &status);
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
+        const passwd* owner = getpwuid(status.st_uid);
+        text += ", and other users can open it for writing (mode " + std::string(mode) + ", owner "
+            + (owner ? std::string(owner->pw_name) : std::to_string(status.st_uid))
+            + "), so any of them may be holding it";
+    }
+    if (const std::int64_t since = HeldSince(); since > 0) {
+        char when[64];
+        const auto time = static_cast<std::time_t>(since);
+        std::tm local{};
+        localtime_r(&time, &local);
+        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+        text += std::string(" (since ") + when + ")";
+    }
+    return text;
 }
 
 } // namespace qor

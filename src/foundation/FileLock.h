@@ -6,6 +6,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <sys/stat.h>
 
@@ -24,7 +25,9 @@ bool LockForWriting(int descriptor, std::chrono::milliseconds patience);
 int OpenLockedForWriting(const std::string& path, std::chrono::milliseconds patience, struct stat* status = nullptr);
 
 // The lock of a shared file that is replaced as a whole (renamed over), taken on a companion file
-// "<path>.lock" that stays in place. Held from a successful Lock until destruction.
+// "<path>.lock" that stays in place. Held from a successful Lock until destruction. A new lock file
+// is ours alone (0600, whatever the umask), so only programs of ours can hold it; the holder writes
+// its process and the time it took the lock into it, so that a lock held too long can be named.
 class CLockFile {
 public:
     explicit CLockFile(std::string sharedFile);
@@ -38,10 +41,18 @@ public:
     // program holds, but a file that cannot serve as one, errno saying why).
     bool IsOpen() const { return m_descriptor >= 0; }
     const std::string& Path() const { return m_path; }
+    // Whether another user could open the lock file for writing, and so hold the lock.
+    bool OthersCanHold() const;
+    // When the holder took the lock (seconds since 1970), as it wrote down; 0 when unknown.
+    std::int64_t HeldSince() const;
+    // Why the lock was not had, in words: who may hold it and since when, or why the file cannot
+    // serve as a lock.
+    std::string Problem() const;
 
 private:
     std::string m_path;
     int m_descriptor = -1;
+    int m_openError = 0;
 };
 
 } // namespace qor

@@ -42,6 +42,21 @@ std::string Absolute(const std::string& path)
     return folder + "/" + path;
 }
 
+// Ours or root's, and not one where others may rename or replace what is in it: a folder the group
+// or others can write must be sticky, as /tmp is (a group of our own alone, as user private groups
+// are, is no other user).
+bool FolderKeptFromOthers(int descriptor)
+{
+    struct stat status { };
+    if (fstat(descriptor, &status) != 0 || !OwnedByUsOrRoot(status.st_uid))
+        return false;
+    if ((status.st_mode & S_ISVTX) != 0)
+        return true;
+    if ((status.st_mode & S_IWOTH) != 0)
+        return false;
+    return (status.st_mode & S_IWGRP) == 0 || (status.st_uid == geteuid() && IsOurPrivateGroup(status.st_gid));
+}
+
 // The folders from the root to where the walk stands, each opened from the one before.
 class CWalk {
 public:
@@ -103,7 +118,7 @@ public:
             if (++looks > kMostLooks)
                 return false;
             if (errno == ENOENT && m_way.makeMissing) {
-                if (mkdirat(Current(), part.c_str(), 0777) != 0 && errno != EEXIST)
+                if (mkdirat(Current(), part.c_str(), m_way.folderMode) != 0 && errno != EEXIST)
                     return false;
                 pending.push_front(part);
                 continue;
@@ -199,20 +214,7 @@ public:
     }
 
 private:
-    // Ours or root's, and not one where others may rename or replace what is in it: a folder the
-    // group or others can write must be sticky, as /tmp is (a group of our own alone, as user
-    // private groups are, is no other user).
-    static bool Trusted(int descriptor)
-    {
-        struct stat status { };
-        if (fstat(descriptor, &status) != 0 || !OwnedByUsOrRoot(status.st_uid))
-            return false;
-        if ((status.st_mode & S_ISVTX) != 0)
-            return true;
-        if ((status.st_mode & S_IWOTH) != 0)
-            return false;
-        return (status.st_mode & S_IWGRP) == 0 || (status.st_uid == geteuid() && IsOurPrivateGroup(status.st_gid));
-    }
+    static bool Trusted(int descriptor) { return FolderKeptFromOthers(descriptor); }
 
     CFolderWay m_way;
     std::vector<CFolderHandle> m_chain;
@@ -283,6 +285,11 @@ bool CFolderHandle::OthersCanWrite() const
 {
     struct stat status { };
     return fstat(m_descriptor, &status) != 0 || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+bool CFolderHandle::KeptFromOthers() const
+{
+    return FolderKeptFromOthers(m_descriptor);
 }
 
 bool OpenTrustedFolder(const std::string& path, CFolderHandle& folder, const CFolderWay& way)

@@ -33,6 +33,9 @@ public:
     int Sync() const;
     // Whether others than its owner may change its entries.
     bool OthersCanWrite() const;
+    // Whether it is ours or root's and nobody else may rename or remove what is in it: nobody else
+    // may write it (a group of ours alone is nobody else), or it is sticky as /tmp is.
+    bool KeptFromOthers() const;
 
 private:
     int m_descriptor = -1;
@@ -40,8 +43,9 @@ private:
 };
 
 struct CFolderWay {
-    // Folders that are not there are made (mode 0777 less the umask).
+    // Folders that are not there are made (with folderMode less the umask).
     bool makeMissing = false;
+    mode_t folderMode = 0777;
     // Every folder on the way must be ours or root's, and sticky when the group or others can write
     // it (so nobody else can rename a file of ours into place there), else EACCES: for what is to
     // be trusted.

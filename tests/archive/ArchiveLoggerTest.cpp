@@ -38,7 +38,12 @@ protected:
 
 TEST_F(ArchiveLogger, JobsReadBackWithTheirMethodsCountsCommentsAndCalls)
 {
-    log.AddEntry(Job(1'400'000'000, kArchiveZip, { { "/calls/a.qor", 1'399'000'000 }, { "/calls/b&c.qor", 2 } }));
+    CJobArchListEntry byUser
+        = Job(1'400'000'000, kArchiveZip, { { "/calls/a.qor", 1'399'000'000 }, { "/calls/b&c.qor", 2 } });
+    byUser.structureType = kStructureByUser;
+    byUser.mediaProcessing = kDeleteOriginals;
+    log.AddEntry(byUser);
+    log.SetOriginalsNote(byUser, "2 of 2 deleted");
     log.AddEntry(Job(1'400'000'100, kArchiveIso, { { "/calls/<odd>\r.qor", 3 } }));
     log.AddEntry(Job(1'400'000'200, 0, {}));
     ASSERT_TRUE(log.Save());
@@ -66,12 +71,14 @@ TEST_F(ArchiveLogger, JobsReadBackWithTheirMethodsCountsCommentsAndCalls)
     EXPECT_FALSE(reloaded.IsChanged());
 
     const auto report = CArchiveLogger::BuildReport(*entries[0]);
-    ASSERT_EQ(report.size(), 10u);
+    ASSERT_EQ(report.size(), 11u);
     EXPECT_EQ(report[0], "Archiver Report");
     EXPECT_EQ(report[3], "Archive Job: ZIP");
     EXPECT_EQ(report[5], "Created By: ann") << "the log keeps who made the job";
     EXPECT_EQ(report[7], "Files count: 2");
-    EXPECT_EQ(report[8], "Structure Calls by: Unstructured") << "nor the structure";
+    EXPECT_EQ(report[8], "Structure Calls by: By User") << "the log keeps the structure";
+    EXPECT_EQ(report[9], "Original Calls Modification: Delete calls - 2 of 2 deleted");
+    EXPECT_EQ(CArchiveLogger::BuildReport(*entries[1])[9], "Original Calls Modification: Don't modify");
     EXPECT_EQ(report[1], "Issued: " + entries[0]->GetDateTimeText());
 }
 

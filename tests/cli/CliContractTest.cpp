@@ -5,6 +5,7 @@
 #include "archive/JobArchScheduler.h"
 #include "archive/ScheduledRunLock.h"
 #include "cli/CliRun.h"
+#include "support/OtherUser.h"
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -282,13 +283,20 @@ TEST_F(CliContract, AScheduledJobIsSetUpShownAndRunOnceWhenOverdue)
 
     // While another program holds the run, a timer's tick passes quietly and a run by hand fails.
     CScheduledRunLock elsewhere;
-    ASSERT_EQ(elsewhere.TryTake(), CScheduledRunLock::Take::Taken);
+    ASSERT_EQ(elsewhere.TryTake(std::time(nullptr)), CScheduledRunLock::Take::Taken);
     const CRun tick = RunCli({ "schedule", "run", "--if-due" });
     EXPECT_EQ(tick.exitCode, 0);
     EXPECT_TRUE(Has(tick.output, "running in another program")) << tick.output;
     const CRun byHand = RunCli({ "schedule", "run" });
     EXPECT_EQ(byHand.exitCode, 2);
     EXPECT_TRUE(Has(byHand.errors, "running in another program")) << byHand.errors;
+
+    // Held for longer than any run takes (a program that hangs), it is named at every tick.
+    test::WriteFileText(CScheduledRunLock::FilePath() + ".lock",
+        std::to_string(getpid()) + " " + std::to_string(std::time(nullptr) - 13 * 3600) + "\n");
+    const CRun hung = RunCli({ "schedule", "run", "--if-due" });
+    EXPECT_NE(hung.exitCode, 0);
+    EXPECT_TRUE(Has(hung.errors, "longer than a run takes")) << hung.errors;
     elsewhere.Release();
 
     // A lock file that cannot be one is said, not taken for a run elsewhere.
@@ -298,6 +306,29 @@ TEST_F(CliContract, AScheduledJobIsSetUpShownAndRunOnceWhenOverdue)
     EXPECT_EQ(blocked.exitCode, 2);
     EXPECT_TRUE(Has(blocked.errors, "cannot be used as the scheduled run's lock")) << blocked.errors;
     fs::remove(CScheduledRunLock::FilePath() + ".lock");
+
+    // A run whose archive cannot be made (its folder reached through another user's link) fails,
+    // and the job stays due: the next tick tries again, and fails the same way, saying so.
+    if (const auto other = test::COtherUser::Get()) {
+        Call("calls/c.qor", "Carla", 1'454'075'300);
+        fs::create_directory(folder.File("elsewhere"));
+        fs::create_directory_symlink(folder.File("elsewhere"), folder.File("linked"));
+        ASSERT_TRUE(other->Own(folder.File("linked")));
+        ASSERT_EQ(RunCli({ "schedule", "set", "--to", folder.File("linked") }).exitCode, 0);
+        ASSERT_TRUE(scheduler.ReloadSchedule());
+        settings = scheduler.GetSettings();
+        settings.scheduledTime = std::time(nullptr) - 60;
+        scheduler.SetSettings(settings);
+        ASSERT_TRUE(scheduler.SaveSchedule());
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const CRun failed = RunCli({ "schedule", "run", "--if-due" });
+            EXPECT_NE(failed.exitCode, 0) << failed.output;
+            EXPECT_TRUE(Has(failed.errors, "another user's link")) << failed.errors;
+            EXPECT_FALSE(Has(failed.output, "not due")) << failed.output;
+        }
+        EXPECT_EQ(ParsedOrNull(RunCli({ "schedule", "show", "--format", "json" }).output)["due"], true);
+        EXPECT_TRUE(fs::is_empty(folder.File("elsewhere")));
+    }
 
     // A job edited by hand into one that cannot run is refused when it is due, and stays due.
     std::string file = test::ReadFileText(CJobArchScheduler::FilePath());

@@ -244,6 +244,8 @@ int CISOArchiver::WriteImage()
         return kFailed;
     m_verified = readBack.verified;
     HeldBy(IdentityOf(m_partial.Descriptor()));
+    if (m_existing < 0)
+        m_made.push_back({ m_target, IdentityOf(m_partial.Descriptor()) });
     return 0;
 }
 

@@ -35,6 +35,25 @@ bool CopyIsIntact(IsoImage* image, const CIsoEntry& entry, CVerifiedCopy& copy)
 
 } // namespace
 
+std::vector<bool> ImageStillHolds(int imageDescriptor, const std::vector<const CVerifiedCopy*>& copies)
+{
+    std::vector<bool> held(copies.size(), false);
+    posix_fadvise(imageDescriptor, 0, 0, POSIX_FADV_DONTNEED);
+    IsoImage* image = nullptr;
+    if (InitIsoLibrary() < 0 || iso_image_new("", &image) < 0)
+        return held;
+    const std::unique_ptr<IsoImage, void (*)(IsoImage*)> imageOwner(image, iso_image_unref);
+    if (ImportIsoImage(image, imageDescriptor) < 0)
+        return held;
+    for (std::size_t index = 0; index < copies.size(); ++index) {
+        IsoFile* file = FileAt(image, copies[index]->entry);
+        CVerifiedCopy now;
+        held[index] = file && DigestOfIsoFile(file, now) && now.size == copies[index]->size
+            && now.digest == copies[index]->digest;
+    }
+    return held;
+}
+
 CIsoReadBack ReadBackIsoImage(int imageDescriptor, const std::vector<CIsoEntry>& entries, IsoImage* previous,
     const std::vector<std::string>& previousFiles)
 {
@@ -51,8 +70,11 @@ CIsoReadBack ReadBackIsoImage(int imageDescriptor, const std::vector<CIsoEntry>&
     }
     result.readable = true;
     for (const CIsoEntry& entry : entries)
-        if (CVerifiedCopy copy; CopyIsIntact(image, entry, copy))
+        if (CVerifiedCopy copy; CopyIsIntact(image, entry, copy)) {
+            copy.kind = CVerifiedCopy::Kind::IsoFile;
+            copy.entry = entry.imagePath;
             result.verified[entry.source] = copy;
+        }
     for (const std::string& path : previousFiles) {
         IsoFile* before = previous ? FileAt(previous, path) : nullptr;
         IsoFile* now = FileAt(image, path);

@@ -31,4 +31,8 @@ struct CIsoReadBack {
 CIsoReadBack ReadBackIsoImage(int imageDescriptor, const std::vector<CIsoEntry>& entries, IsoImage* previous,
     const std::vector<std::string>& previousFiles);
 
+// For each copy (an image path with the size and digest read back before), whether the image open
+// on imageDescriptor holds it as it was then.
+std::vector<bool> ImageStillHolds(int imageDescriptor, const std::vector<const CVerifiedCopy*>& copies);
+
 } // namespace qor

@@ -24,6 +24,16 @@ bool IsoFileEqualsFile(IsoFile* file, int descriptor, CVerifiedCopy* copy)
     return same;
 }
 
+bool DigestOfIsoFile(IsoFile* file, CVerifiedCopy& copy)
+{
+    IsoStream* stream = iso_file_get_stream(file);
+    if (iso_stream_open(stream) < 0)
+        return false;
+    const bool read = DigestOf(StreamReader(stream), copy);
+    iso_stream_close(stream);
+    return read;
+}
+
 bool IsoFilesEqual(IsoFile* first, IsoFile* second)
 {
     IsoStream* firstStream = iso_file_get_stream(first);

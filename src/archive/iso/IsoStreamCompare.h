@@ -11,6 +11,9 @@ namespace qor {
 // copy, the size and CRC-32 of what the image holds are given back.
 bool IsoFileEqualsFile(IsoFile* file, int descriptor, CVerifiedCopy* copy = nullptr);
 
+// The size and digest of what the image file holds; false when it cannot be read whole.
+bool DigestOfIsoFile(IsoFile* file, CVerifiedCopy& copy);
+
 // Whether two image files hold the same bytes.
 bool IsoFilesEqual(IsoFile* first, IsoFile* second);
 

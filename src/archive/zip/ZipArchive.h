@@ -50,6 +50,8 @@ public:
     CFileIdentity Identity() const { return IdentityOf(m_descriptor); }
     // True when Open found a journal of a dead run and put the archive back from it.
     bool WasRepaired() const { return m_repaired; }
+    // True when the archive did not exist before this run made it.
+    bool IsNew() const { return !m_existing; }
 
     // Narrows the archive's permission bits before it is finished (see IArchiver::MostPrivate).
     void LimitMode(const std::function<unsigned(unsigned)>& narrow);

@@ -196,6 +196,8 @@ bool CZIPArchiver::FinishArchive(COpenArchive& open, int& written)
     // Read back while the archive is still locked, so no other job changes it meanwhile.
     const std::vector<std::optional<CVerifiedCopy>> intact = open.archive->Verify(entries);
     const CFileIdentity identity = open.archive->Identity();
+    if (open.archive->IsNew() && !entries.empty())
+        m_made.push_back({ path, identity });
     open.archive.reset();
     for (std::size_t index = 0; index < entries.size(); ++index) {
         if (intact[index]) {
@@ -203,6 +205,10 @@ bool CZIPArchiver::FinishArchive(COpenArchive& open, int& written)
             copy.container = path;
             copy.containerIdentity = identity;
             copy.originalIdentity = open.read[sources[index]];
+            copy.kind = CVerifiedCopy::Kind::ZipEntry;
+            copy.entry = entries[index].name;
+            copy.entryOffset = entries[index].localHeaderOffset;
+            copy.entryCrc = entries[index].crc;
             m_verified[sources[index]] = copy;
         } else {
             ReportError("The copy of " + sources[index] + " in the archive " + path

@@ -28,6 +28,8 @@ CZipInflater::~CZipInflater()
 bool CZipInflater::Inflate(
     int archive, std::uint64_t dataOffset, std::uint64_t limit, const Consumer& consumer, std::uint64_t& consumed)
 {
+    // Input left over from an entry that failed half-way belongs to that entry, not to this one.
+    m_stream.avail_in = 0;
     if (!m_ready || inflateReset(&m_stream) != Z_OK)
         return false;
     std::uint64_t fed = 0;

@@ -171,13 +171,20 @@ void CArchiveCommands::RunScheduled(Trigger trigger)
     const bool asked = trigger == Trigger::User;
     const QString title = QApplication::applicationDisplayName();
     CScheduledRunLock runLock;
-    if (const CScheduledRunLock::Take take = runLock.TryTake(); take != CScheduledRunLock::Take::Taken) {
-        if (asked && take == CScheduledRunLock::Take::Busy)
+    if (const CScheduledRunLock::Take take = runLock.TryTake(Now()); take != CScheduledRunLock::Take::Taken) {
+        const bool busy = take == CScheduledRunLock::Take::Busy;
+        if (asked && busy) {
             QMessageBox::information(m_window, title, QString::fromLatin1(kRunningElsewhere));
-        else if (asked)
-            QMessageBox::warning(m_window, title, QString::fromStdString(runLock.Problem()));
+        } else if (!busy && (asked || !m_lockProblemSaid)) {
+            // A lock that others hold, or that is held for ever, is said once; a run elsewhere is not.
+            m_lockProblemSaid = true;
+            QMessageBox::warning(m_window, title,
+                QStringLiteral("The scheduled archive job was not run: %1.")
+                    .arg(QString::fromStdString(runLock.Problem())));
+        }
         return ArmTimer(kRetrySeconds);
     }
+    m_lockProblemSaid = false;
     // Read under the lock: a run elsewhere that just ended has saved the job's next time.
     std::string unreadable;
     if (ScheduleFileExists() && !m_scheduler->ReloadSchedule(&unreadable)) {

@@ -85,6 +85,7 @@ private:
     bool m_busy = false; // a wizard, the sheet or a scheduled run is open
     CFileStamp m_logStamp;
     std::optional<std::int64_t> m_failedDueTime;
+    bool m_lockProblemSaid = false; // a lock held in a way that stops every run was said
 };
 
 } // namespace qor

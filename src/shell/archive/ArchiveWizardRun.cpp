@@ -94,12 +94,9 @@ bool CArchiveWizardRun::EndIfDone(std::int64_t now)
             m_startTime = job->startTime;
         if (job->endTime != 0)
             m_endTime = job->endTime;
-        if (!m_results.failed)
-            m_outcome = LogArchiveJob(*m_manager, *m_log, *job);
+        // Logged however the run ended: what the archive reads back intact is archived.
+        m_outcome = LogArchiveJob(*m_manager, *m_log, *job);
     }
-    if (m_outcome.archived > 0 && !m_outcome.logged)
-        Show(Kind::Error,
-            CArchiveLogger::FilePath() + ": the archive log cannot be written; no original will be changed.");
     return true;
 }
 
@@ -110,7 +107,7 @@ void CArchiveWizardRun::Cancel()
 
 bool CArchiveWizardRun::HasOriginalsToModify() const
 {
-    return (modification == kDeleteOriginals || modification == kRemoveAudio) && m_outcome.logged
+    return (modification == kDeleteOriginals || modification == kRemoveAudio) && m_outcome.logged && m_outcome.completed
         && m_outcome.archived > 0 && !m_modified;
 }
 

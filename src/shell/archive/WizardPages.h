@@ -104,6 +104,7 @@ private:
     void OpenFolder();
 
     CArchiveWizard& m_wizard;
+    QLabel* m_caption;
     QLabel* m_start;
     QLabel* m_end;
     QLabel* m_write;
@@ -113,6 +114,7 @@ private:
     QLabel* m_modifications;
     QLabel* m_archived;
     QPlainTextEdit* m_problems;
+    QPushButton* m_comment;
 };
 
 } // namespace qor

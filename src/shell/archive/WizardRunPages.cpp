@@ -102,8 +102,12 @@ void CProgressPage::Poll()
         cancel->setEnabled(true);
     m_bar->setValue(100);
     const CArchiveJobOutcome& outcome = run.Outcome();
-    if (run.Results().cancelled)
-        m_state->setText(QStringLiteral("The job was cancelled: nothing was logged and no call was modified."));
+    if (run.Results().cancelled && outcome.logged)
+        m_state->setText(QStringLiteral("The job was cancelled: the %1 calls archived before it stopped were read back "
+                                        "intact and logged; no call was modified.")
+                             .arg(outcome.archived));
+    else if (run.Results().cancelled)
+        m_state->setText(QStringLiteral("The job was cancelled before any call was archived; no call was modified."));
     else if (outcome.logged)
         m_state->setText(QStringLiteral("%1 calls were archived and read back intact.").arg(outcome.archived));
     else
@@ -218,7 +222,8 @@ CCompletePage::CCompletePage(CArchiveWizard& wizard)
 {
     setTitle(QStringLiteral("Archive Job Complete"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeCaption(QStringLiteral("Your archive job is now complete")));
+    m_caption = MakeCaption(QStringLiteral("Your archive job is now complete"));
+    layout->addWidget(m_caption);
     layout->addWidget(MakeSectionLabel(QStringLiteral("Archive Job Summary:")));
     auto* form = new QFormLayout;
     const auto field = [this, form](const char* caption) {
@@ -245,13 +250,13 @@ CCompletePage::CCompletePage(CArchiveWizard& wizard)
     m_problems->setAccessibleName(QStringLiteral("What failed"));
     layout->addWidget(m_problems, 1);
     auto* row = new QHBoxLayout;
-    auto* comment = new QPushButton(QStringLiteral("Co&mment..."), this);
+    m_comment = new QPushButton(QStringLiteral("Co&mment..."), this);
     auto* folder = new QPushButton(QStringLiteral("Open &folder"), this);
-    row->addWidget(comment);
+    row->addWidget(m_comment);
     row->addWidget(folder);
     row->addStretch();
     layout->addLayout(row);
-    connect(comment, &QPushButton::clicked, this, &CCompletePage::EditComment);
+    connect(m_comment, &QPushButton::clicked, this, &CCompletePage::EditComment);
     connect(folder, &QPushButton::clicked, this, &CCompletePage::OpenFolder);
 }
 
@@ -280,17 +285,31 @@ void CCompletePage::initializePage()
     }
     m_modifications->setText(modified);
     const CArchiveJobOutcome& outcome = run.Outcome();
-    if (run.Results().cancelled)
-        m_archived->setText(QStringLiteral("The job was cancelled: nothing was logged and no call was modified."));
-    else if (outcome.logged)
-        m_archived->setText(QStringLiteral("%1 of %2 calls were archived to %3.")
+    const bool cancelled = run.Results().cancelled;
+    m_caption->setText(cancelled ? QStringLiteral("Your archive job was cancelled")
+            : outcome.completed  ? QStringLiteral("Your archive job is now complete")
+                                 : QStringLiteral("Your archive job did not complete"));
+    const QString where = FromPath(run.target);
+    if (outcome.logged)
+        m_archived->setText(QStringLiteral("%1 of %2 calls were archived to %3%4")
                                 .arg(outcome.archived)
                                 .arg(run.ChosenCalls().size())
-                                .arg(FromPath(run.target)));
+                                .arg(where,
+                                    cancelled ? QStringLiteral(" before the job was cancelled; no call was modified.")
+                                        : outcome.completed ? QStringLiteral(".")
+                                                            : QStringLiteral("; no call was modified.")));
+    else if (cancelled)
+        m_archived->setText(QStringLiteral("The job was cancelled before any call was archived to %1.").arg(where));
     else
-        m_archived->setText(QStringLiteral("No call was archived to %1.").arg(FromPath(run.target)));
+        m_archived->setText(QStringLiteral("No call was archived to %1.").arg(where));
     const QStringList problems = ArchiveProblems(run.Messages(), run.Results(), run.Outcome());
-    m_problems->setPlainText(problems.isEmpty() ? QStringLiteral("Nothing failed.") : problems.join(QLatin1Char('\n')));
+    m_problems->setPlainText(!problems.isEmpty() ? problems.join(QLatin1Char('\n'))
+            : cancelled                          ? QStringLiteral("Nothing failed; the job was cancelled.")
+                                                 : QStringLiteral("Nothing failed."));
+    // A comment goes into the job's log entry: without one there is nowhere to keep it.
+    m_comment->setEnabled(outcome.logged);
+    m_comment->setToolTip(
+        outcome.logged ? QString() : QStringLiteral("Nothing was logged, so there is nothing to comment on"));
 }
 
 void CCompletePage::EditComment()

@@ -6,6 +6,7 @@
 #include "CallLedger.h"
 #include "CliProcess.h"
 #include "SmallFileSystem.h"
+#include "support/OtherUser.h"
 #include "support/RecordingFolder.h"
 
 #include <chrono>
@@ -199,6 +200,32 @@ TEST_P(ArchiveFaults, AFullDiskAVanishingTargetAGrowingCallAndTwoJobsAtOnceLoseN
         ExpectPromiseHolds("a call growing in round " + std::to_string(round));
     }
 
+    // A call of another account, of whose recorder no lease tells: one that changed within the
+    // quiet time is kept whole, whether it changes again meanwhile or not.
+    const auto stranger = test::COtherUser::Get();
+    if (stranger) {
+        const std::string folder = NewCalls("theirs", 2);
+        const std::string growing = folder + "/1000-theirs.qor";
+        std::string state(3 << 20, 't');
+        test::WriteFileText(growing, state);
+        ASSERT_TRUE(stranger->Own(growing));
+        const test::CCliResult paused = test::RunCli(Arguments(Target("theirs-paused"), "delete", folder));
+        EXPECT_NE(paused.errors.find(growing + ": kept: still being written"), std::string::npos) << paused.errors;
+        test::CCliProcess job(Arguments(Target("theirs-growing"), "delete", folder));
+        while (job.Running()) {
+            const int file = open(growing.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+            const std::string piece(4096, static_cast<char>('a' + state.size() % 26));
+            if (file >= 0 && write(file, piece.data(), piece.size()) == static_cast<ssize_t>(piece.size()))
+                state += piece;
+            if (file >= 0)
+                close(file);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        job.Wait();
+        ledger.RecordAnyOf(growing, { state });
+        ExpectPromiseHolds("a call of another account growing");
+    }
+
     // Two jobs at once, on one target and on two.
     for (int round = 0; round < 4; ++round) {
         const std::string suffix = std::to_string(round);
@@ -208,6 +235,31 @@ TEST_P(ArchiveFaults, AFullDiskAVanishingTargetAGrowingCallAndTwoJobsAtOnceLoseN
         first.Wait();
         other.Wait();
         ExpectPromiseHolds("two jobs at once in round " + suffix);
+    }
+
+    // Another user plants files of the calls' names and bytes where their copies go (or a file
+    // where the archive goes), then takes them away once the job is done: the job never took a
+    // file of his for a copy of ours.
+    if (stranger) {
+        const std::string folder = NewCalls("planting", 3);
+        const std::string target = Target("planted");
+        std::vector<std::string> planted;
+        if (std::string(GetParam().extension).empty()) {
+            test::MakeSharedFolder(work.Path(), "planted");
+            for (const auto& call : fs::directory_iterator(folder))
+                planted.push_back(target + "/" + call.path().filename().string());
+            for (const auto& call : fs::directory_iterator(folder))
+                fs::copy_file(call.path(), target + "/" + call.path().filename().string());
+        } else {
+            planted.push_back(target);
+            test::WriteFileText(target, test::ReadFileText(fs::directory_iterator(folder)->path().string()));
+        }
+        for (const std::string& file : planted)
+            ASSERT_TRUE(stranger->Own(file));
+        test::RunCli(Arguments(target, "delete", folder));
+        for (const std::string& file : planted)
+            fs::remove(file);
+        ExpectPromiseHolds("copies planted by another user, then taken away");
     }
 }
 

@@ -435,7 +435,8 @@ TEST_F(ArchiveSafety, TheLogKeepsEveryJobAndIsWrittenBeforeAnyOriginalChanges)
     EXPECT_EQ(LogEntries().size(), RecoverArchiveLogEntries(entries).size());
     test::WriteFileText(logPath, entries);
 
-    // The log's folder is full: the log cannot take the job, so no original is touched.
+    // The log's folder is full: the job does not run, so no archive is made that the log does not
+    // name (every tick of a timer would make another), and no original is touched.
     test::CSmallFileSystem full(256 * 1024);
     if (!full.Mounted())
         GTEST_SKIP() << "mounting a small file system needs root; the full-log case was not tried";
@@ -445,9 +446,29 @@ TEST_F(ArchiveSafety, TheLogKeepsEveryJobAndIsWrittenBeforeAnyOriginalChanges)
     Call("log-full/1000-k.qor", 61);
     const CCliResult run = Archive({ "--zip", Path("log-full.zip"), "--after", "delete", Path("log-full") });
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(Has(run.errors, "cannot write the archive log; no recording was changed")) << run.errors;
+    EXPECT_TRUE(Has(run.errors, "cannot be written (No space left on device); the job was not run")) << run.errors;
+    EXPECT_FALSE(fs::exists(Path("log-full.zip")));
+
+    // Full only once the archive is made: the new archive goes again and the originals stay.
+    fs::remove(full.File("filler"));
+    auto log = std::make_shared<CArchiveLogger>();
+    CArchiveManager manager(log);
+    CJobArchListEntry job;
+    job.target = Path("late-full.zip");
+    job.mediaProcessing = kDeleteOriginals;
+    CRvFileListEntry folder;
+    folder.SetPath(Path("log-full"));
+    job.AddCall(folder);
+    manager.AddJob(job, nullptr);
+    RunToTheEnd(manager);
+    ASSERT_TRUE(fs::exists(job.target));
+    full.FillLeaving(0);
+    const CArchiveJobOutcome outcome = FinishArchiveJob(manager, *log, *manager.GetFirstJob());
+    EXPECT_FALSE(outcome.logged);
+    EXPECT_EQ(outcome.removed, std::vector<std::string>{ job.target });
+    EXPECT_FALSE(fs::exists(job.target));
     setenv("QOR_MACHINE_DATA_DIR", sandbox.MachineBase().c_str(), 1);
-    ExpectPromiseHolds("the log's folder full");
+    ExpectPromiseHolds("the log's folder full, before and after the archive was made");
 }
 
 TEST_F(ArchiveSafety, CountsMessagesAndTheLogSayWhatWasVerified)
@@ -519,6 +540,31 @@ TEST_F(ArchiveSafety, CountsMessagesAndTheLogSayWhatWasVerified)
     EXPECT_EQ(outcome.changed, (Kept{ { Path("vanish/1000-v.qor"), COriginalChange::ArchiveGone } }));
     EXPECT_FALSE(outcome.logged);
     ExpectPromiseHolds("the archive folder vanished");
+
+    // Originals another program takes away meanwhile, before the log is written or after: the
+    // copies are all that is left, so they are logged and said to be where they are.
+    Call("gone/1000-g.qor", 83);
+    Call("gone/1000-h.qor", 84);
+    CArchiveManager goneManager(log, nullptr);
+    job.archiveType = kArchiveZip;
+    job.target = Path("gone.zip");
+    job.ClearCalls();
+    source.SetPath(Path("gone"));
+    job.AddCall(source);
+    goneManager.AddJob(job, nullptr);
+    RunToTheEnd(goneManager);
+    fs::remove(Path("gone/1000-g.qor"));
+    CArchiveJobOutcome gone = LogArchiveJob(goneManager, *log, *goneManager.GetFirstJob());
+    EXPECT_TRUE(gone.logged);
+    EXPECT_EQ(gone.archived, 2);
+    EXPECT_TRUE(gone.changed.empty());
+    EXPECT_EQ(
+        gone.vanished, (std::vector<std::pair<std::string, std::string>>{ { Path("gone/1000-g.qor"), job.target } }));
+    fs::remove(Path("gone/1000-h.qor"));
+    ModifyLoggedOriginals(goneManager, *log, *goneManager.GetFirstJob(), gone);
+    EXPECT_EQ(gone.originals.vanished, std::vector<std::string>{ Path("gone/1000-h.qor") });
+    EXPECT_TRUE(gone.originals.kept.empty());
+    ExpectPromiseHolds("originals taken away during the job");
 }
 
 TEST_F(ArchiveSafety, AKilledAppendIsRepairedAtTheNextStartOrOnDemand)
@@ -577,6 +623,60 @@ TEST_F(ArchiveSafety, AKilledAppendIsRepairedAtTheNextStartOrOnDemand)
     const CCliResult damaged = RunCli({ "archive", "--repair", Path("noise.zip") });
     EXPECT_EQ(damaged.exitCode, 2);
     EXPECT_TRUE(Has(damaged.errors, "it is damaged")) << damaged.errors;
+
+    // A job logged its calls and waits to delete them (the wizard's confirmation) while another
+    // job adding to the same archive is killed: the last check puts the archive back from its
+    // journal, under its lock, and reads every copy back before any original goes.
+    auto log = std::make_shared<CArchiveLogger>();
+    const auto logWaiting = [&](CArchiveManager& manager, const std::string& folder) {
+        CJobArchListEntry job;
+        job.target = target;
+        job.mediaProcessing = kDeleteOriginals;
+        CRvFileListEntry source;
+        source.SetPath(Path(folder));
+        job.AddCall(source);
+        manager.AddJob(job, nullptr);
+        RunToTheEnd(manager);
+        return LogArchiveJob(manager, *log, *manager.GetFirstJob());
+    };
+    for (int call = 0; call < 3; ++call)
+        Call("waiting/1000-" + std::to_string(call) + ".qor", 120 + static_cast<std::uint32_t>(call));
+    CArchiveManager waiting(log, nullptr);
+    CArchiveJobOutcome outcome = logWaiting(waiting, "waiting");
+    ASSERT_TRUE(outcome.logged);
+    killMidAppend();
+    ASSERT_FALSE(ShellSucceeds("unzip -tqq '" + target + "'")) << "the kill left the archive half-written";
+    ModifyLoggedOriginals(waiting, *log, *waiting.GetFirstJob(), outcome);
+    EXPECT_EQ(outcome.originals.modified, 3);
+    EXPECT_TRUE(ShellSucceeds("unzip -tqq '" + target + "'"));
+    ExpectPromiseHolds("an append killed before the originals were deleted");
+
+    // An entry damaged meanwhile, with no journal to put it back: its original stays.
+    for (int call = 0; call < 3; ++call)
+        Call("damaged/1000-" + std::to_string(call) + ".qor", 130 + static_cast<std::uint32_t>(call));
+    CArchiveManager damaging(log, nullptr);
+    outcome = logWaiting(damaging, "damaged");
+    ASSERT_TRUE(outcome.logged);
+    const CVerifiedCopy& hit = damaging.Verified().at(Path("damaged/1000-1.qor"));
+    const int archive = open(target.c_str(), O_RDWR | O_CLOEXEC);
+    unsigned char header[30];
+    ASSERT_EQ(pread(archive, header, sizeof header, static_cast<off_t>(hit.entryOffset)), 30);
+    const auto data = static_cast<off_t>(
+        hit.entryOffset + 30 + (header[26] | header[27] << 8) + (header[28] | header[29] << 8) + 2);
+    char byte = 0;
+    ASSERT_EQ(pread(archive, &byte, 1, data), 1);
+    const auto flip = [&] {
+        byte = static_cast<char>(byte ^ 0x55);
+        ASSERT_EQ(pwrite(archive, &byte, 1, data), 1);
+    };
+    flip();
+    ModifyLoggedOriginals(damaging, *log, *damaging.GetFirstJob(), outcome);
+    EXPECT_EQ(outcome.originals.modified, 2) << "the others' entries are whole";
+    EXPECT_EQ(outcome.originals.kept, (Kept{ { Path("damaged/1000-1.qor"), COriginalChange::CopyNotIntact } }));
+    // Mended, so that the tools read the whole archive again for the check.
+    flip();
+    close(archive);
+    ExpectPromiseHolds("an entry damaged before the originals were deleted");
 }
 
 TEST_F(ArchiveSafety, OnlyTheVeryCallIsEverDeletedOrStripped)

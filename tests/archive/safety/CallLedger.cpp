@@ -101,10 +101,10 @@ bool ArchiveContents(const std::string& archive, std::vector<std::string>& conte
     return true;
 }
 
-std::vector<std::string> CCallLedger::Violations() const
+std::vector<std::string> CCallLedger::Violations(const std::string& otherLog) const
 {
     std::vector<std::string> violations;
-    const std::string logPath = CArchiveLogger::FilePath();
+    const std::string logPath = otherLog.empty() ? CArchiveLogger::FilePath() : otherLog;
     CArchiveLogReader logReader;
     CXmlReader reader;
     if (fs::exists(logPath) && !reader.ReadFile(logPath, logReader))

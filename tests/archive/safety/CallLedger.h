@@ -21,8 +21,8 @@ public:
     std::size_t Size() const { return m_calls.size(); }
 
     // One line for each call the promise fails for, and for each archive the log names that the
-    // tools refuse; empty when it holds.
-    std::vector<std::string> Violations() const;
+    // tools refuse; empty when it holds. The archive log is ours, or the one at logPath.
+    std::vector<std::string> Violations(const std::string& logPath = "") const;
 
 private:
     std::map<std::string, std::vector<std::string>> m_calls;

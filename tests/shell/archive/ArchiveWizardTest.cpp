@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -177,7 +178,7 @@ TEST_F(ArchiveWizard, DeletesOnlyConfirmedOriginalsThatStillMatchTheirCopies)
     }
 }
 
-TEST_F(ArchiveWizard, ACancelledRunLogsNothingAndDeletesNothing)
+TEST_F(ArchiveWizard, ACancelledOrPartlyFailedRunLogsWhatItsArchiveHoldsAndDeletesNothing)
 {
     // Forty copies of a ten-minute call: long enough to be stopped at its start.
     const std::string first = Call("call-00.qor", 600);
@@ -186,6 +187,15 @@ TEST_F(ArchiveWizard, ACancelledRunLogsNothingAndDeletesNothing)
     CListWindow& list = Compile(calls.File("calls"));
     const std::string zip = calls.File("out/Cancelled.zip");
     fs::create_directories(calls.File("out"));
+    const auto logged = [] {
+        auto log = Singleton<CArchiveLogger>::Instance();
+        log->Load(true);
+        std::vector<std::string> paths;
+        for (const CJobArchListEntry* job : log->Entries())
+            for (const CRvFileListEntry& call : job->Calls())
+                paths.push_back(fs::path(call.GetPath()).filename().string());
+        return paths;
+    };
 
     RunWizard(list, kArchiveZip, [&](Wizard& wizard) {
         Choose(wizard, "&All calls in the Call List");
@@ -199,17 +209,43 @@ TEST_F(ArchiveWizard, ACancelledRunLogsNothingAndDeletesNothing)
         ASSERT_TRUE(test::RunEventsUntil([&] { return wizard.currentPage()->isComplete(); }, 60'000));
         wizard.next();
         ASSERT_EQ(wizard.currentId(), Wizard::kComplete) << "nothing to confirm after a cancelled run";
-        EXPECT_TRUE(ShowsText(*wizard.currentPage(), QStringLiteral("No calls were modified.")));
-        EXPECT_TRUE(ShowsText(*wizard.currentPage(),
-            QStringLiteral("The job was cancelled: nothing was logged and no call was modified.")));
+        QWizardPage& summary = *wizard.currentPage();
+        EXPECT_TRUE(ShowsText(summary, QStringLiteral("No calls were modified.")));
+        EXPECT_TRUE(ShowsText(summary, QStringLiteral("Your archive job was cancelled")));
+        EXPECT_FALSE(ShowsText(summary, QStringLiteral("Your archive job is now complete")));
+        EXPECT_NE(summary.findChild<QPlainTextEdit*>()->toPlainText(), QStringLiteral("Nothing failed."));
+        // A comment is kept in the job's log entry; without one it could be kept nowhere.
+        EXPECT_EQ(test::FindButton(summary, QStringLiteral("Co&mment..."))->isEnabled(), !logged().empty());
         wizard.button(QWizard::FinishButton)->click();
     });
-
     std::size_t left = 0;
     for ([[maybe_unused]] const auto& file : fs::directory_iterator(calls.File("calls")))
         ++left;
     EXPECT_EQ(left, 40u);
-    EXPECT_FALSE(Singleton<CArchiveLogger>::Instance()->Load(true)) << "no log was written";
+    // What the archive holds is what the log names: those calls are archived, and not twice.
+    std::vector<std::string> held = fs::exists(zip) ? Listed(zip) : std::vector<std::string>();
+    std::vector<std::string> named = logged();
+    std::sort(held.begin(), held.end());
+    std::sort(named.begin(), named.end());
+    EXPECT_EQ(named, held);
+
+    // A listed call that vanished before the run: the others are archived and logged, and the
+    // summary says so.
+    fs::remove(calls.File("calls/call-39.qor"));
+    const std::string partly = calls.File("out/Partly.zip");
+    RunWizard(list, kArchiveZip, [&](Wizard& wizard) {
+        Choose(wizard, "&All calls in the Call List");
+        wizard.next();
+        DefineAndRun(wizard, partly, "Do&n't modify");
+        wizard.next();
+        ASSERT_EQ(wizard.currentId(), Wizard::kComplete);
+        EXPECT_TRUE(ShowsText(*wizard.currentPage(),
+            QStringLiteral("39 of 40 calls were archived to %1; no call was modified.")
+                .arg(QString::fromStdString(partly))));
+        wizard.button(QWizard::FinishButton)->click();
+    });
+    EXPECT_EQ(Listed(partly).size(), 39u);
+    EXPECT_EQ(logged().size(), named.size() + 39);
 }
 
 } // namespace

@@ -1,0 +1,178 @@
+// Archiving as an office does it: colleagues in one group, working under umask 002, with setgid
+// folders they share. Each case is something one colleague could do to lose another's call; after
+// each, every call is at its place or in an archive of hers that holds it intact and that her
+// archive.log names. Two real users, so the tests run only as root (as CI does).
+#include "CallLedger.h"
+#include "CliProcess.h"
+#include "support/OtherUser.h"
+#include "support/RecordingFolder.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace qor {
+namespace {
+
+namespace fs = std::filesystem;
+using test::COtherUser;
+using test::Joined;
+
+bool Has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+class ArchiveOffice : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        alice = COtherUser::Colleague("alice");
+        bob = COtherUser::Colleague("bob");
+        if (!alice || !bob)
+            GTEST_SKIP() << "colleagues are made only when the tests run as root; not tried here";
+        chmod(work.Path().c_str(), 0755);
+        aliceHome = work.File("alice");
+        calls = work.File("alice-calls");
+        fs::create_directory(calls);
+        alice->Own(calls);
+    }
+
+    // A call of Alice's as her recorder leaves it under umask 002: hers and her group's.
+    std::string AliceCall(const std::string& name, std::uint32_t seed)
+    {
+        samplegen::CSampleCall call;
+        call.seed = seed;
+        call.durationSeconds = 3;
+        const std::string path = work.Write("alice-calls/" + name, call);
+        chown(path.c_str(), alice->Uid(), COtherUser::OfficeGroup());
+        chmod(path.c_str(), 0664);
+        ledger.Record(path);
+        return path;
+    }
+
+    test::CCliResult AsAlice(const std::vector<std::string>& arguments, const std::string& machine = "")
+    {
+        test::CCliProcess process(arguments, alice->Command(aliceHome, machine));
+        return process.Wait();
+    }
+
+    std::string AliceLog(const std::string& machine = "") const
+    {
+        return (machine.empty() ? aliceHome + "/machine" : machine) + "/Veltrane/Qor Tolvane/Configuration/archive.log";
+    }
+
+    void ExpectPromiseHolds(const std::string& when) const
+    {
+        const std::vector<std::string> violations = ledger.Violations(AliceLog());
+        EXPECT_TRUE(violations.empty()) << when << ":\n" << Joined(violations);
+    }
+
+    test::CRecordingFolder work;
+    test::CCallLedger ledger;
+    std::optional<COtherUser> alice;
+    std::optional<COtherUser> bob;
+    std::string aliceHome;
+    std::string calls;
+};
+
+TEST_F(ArchiveOffice, ACopyCountsOnlyWhenItIsOursAloneInAFolderNobodyElseCanChange)
+{
+    const std::string shared = test::MakeOfficeFolder(work.Path(), "archive", 03775);
+    const std::string first = AliceCall("1000-1.qor", 1);
+    AliceCall("1000-2.qor", 2);
+    // Bob plants a file of the first call's name and bytes where her copy would go.
+    const std::string planted = shared + "/1000-1.qor";
+    fs::copy_file(first, planted);
+    bob->Own(planted);
+    chmod(planted.c_str(), 0664);
+
+    const test::CCliResult run = AsAlice({ "archive", "--disk", shared, "--after", "delete", calls });
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(Has(run.output, "2 calls archived")) << run.output;
+    for (const auto& item : fs::directory_iterator(shared)) {
+        struct stat copy { };
+        ASSERT_EQ(lstat(item.path().c_str(), &copy), 0);
+        if (copy.st_uid == bob->Uid())
+            continue;
+        EXPECT_EQ(copy.st_uid, alice->Uid()) << item.path();
+        // Her call was 0664 and her umask 002: the only copy is still nobody else's to write.
+        EXPECT_EQ(copy.st_mode & 0777, 0644u) << item.path();
+        EXPECT_EQ(bob->Run([&] { return open(item.path().c_str(), O_WRONLY | O_CLOEXEC) < 0 ? 0 : 1; }), 0);
+    }
+    // Bob takes "the copy" away again: Alice's own copies are all there is, and all there needs be.
+    EXPECT_EQ(bob->Run([&] { return unlink(planted.c_str()); }), 0);
+    ExpectPromiseHolds("after a planted copy was taken away");
+
+    // Bob makes the folder of a user's calls first, reading nothing of hers: no copy of hers goes
+    // where he could remove it, and the call stays.
+    const std::string byUser = AliceCall("2000-1.qor", 3);
+    EXPECT_EQ(bob->Run([&] { return mkdir((shared + "/2000").c_str(), 0777); }), 0);
+    const test::CCliResult refused
+        = AsAlice({ "archive", "--disk", shared, "--structure", "user", "--after", "delete", calls });
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(
+        Has(refused.errors, byUser + ": not archived: the archive folder " + shared + "/2000 belongs to another user"))
+        << refused.errors;
+    EXPECT_TRUE(fs::exists(byUser));
+    EXPECT_EQ(bob->Run([&] { return rmdir((shared + "/2000").c_str()); }), 0);
+    ExpectPromiseHolds("after a folder another user made first");
+}
+
+TEST_F(ArchiveOffice, AColleagueCannotHoldTheScheduledRunWithoutItBeingSaid)
+{
+    // The per-machine folder as the README has an administrator prepare it.
+    const std::string machine = test::MakeOfficeFolder(work.Path(), "machine", 03775);
+    AliceCall("1000-1.qor", 1);
+    ASSERT_EQ(AsAlice({ "schedule", "set", "--on", "--folder", calls, "--method", "zip", "--to", aliceHome }, machine)
+                  .exitCode,
+        0);
+    ASSERT_EQ(AsAlice({ "schedule", "run" }, machine).exitCode, 0);
+    const std::string lock = machine + "/Veltrane/Qor Tolvane/Configuration/scheduled-run.lock";
+    struct stat status { };
+    ASSERT_EQ(stat(lock.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u) << "a lock file of hers that only she can hold";
+    EXPECT_EQ(bob->Run([&] { return open(lock.c_str(), O_RDWR | O_CLOEXEC) < 0 ? 0 : 1; }), 0);
+
+    // A lock file an earlier version left open to the group: Bob holds it. Every tick says so,
+    // and fails, instead of passing quietly as if another program of hers were running the job.
+    chmod(lock.c_str(), 0664);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        const gid_t groups[] = { bob->Gid(), COtherUser::OfficeGroup() };
+        if (setgroups(2, groups) != 0 || setgid(bob->Gid()) != 0 || setuid(bob->Uid()) != 0)
+            _exit(1);
+        const int file = open(lock.c_str(), O_RDWR | O_CLOEXEC);
+        struct flock whole { };
+        whole.l_type = F_WRLCK;
+        if (file < 0 || fcntl(file, F_OFD_SETLK, &whole) != 0 || write(ready[1], "x", 1) != 1)
+            _exit(1);
+        pause();
+        _exit(0);
+    }
+    char signal = 0;
+    ASSERT_EQ(read(ready[0], &signal, 1), 1) << "Bob could not hold the lock file";
+    const test::CCliResult tick = AsAlice({ "schedule", "run", "--if-due" }, machine);
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+    EXPECT_NE(tick.exitCode, 0);
+    EXPECT_TRUE(Has(tick.errors, "other users can open it for writing")) << tick.errors;
+    EXPECT_TRUE(Has(tick.errors, "the job was not run")) << tick.errors;
+
+    // Free again, her next run takes it back for herself alone.
+    EXPECT_EQ(AsAlice({ "schedule", "run", "--if-due" }, machine).exitCode, 0);
+    ASSERT_EQ(stat(lock.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+}
+
+} // namespace
+} // namespace qor
