@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <sys/stat.h>
 
 namespace qor {
 
@@ -40,7 +41,10 @@ CArchiveJobOutcome LogArchiveJob(CArchiveManager& manager, CArchiveLogger& log, 
         const COriginalChange state = !modifying || gone                   ? COriginalChange::Done
             : copy == verified.end() || !ContainerStillThere(copy->second) ? COriginalChange::ArchiveGone
             : !OriginalMatchesCopy(call.GetPath(), copy->second)           ? COriginalChange::Changed
-                                                                           : COriginalChange::Done;
+            // Not yet the whole call: logged, a call whose recorder goes on would never be taken again.
+            : AnotherAccountStillWrites(call.GetPath(), copy->second, manager.QuietTime())
+            ? COriginalChange::StillWritten
+            : COriginalChange::Done;
         if (state != COriginalChange::Done) {
             QOR_LOG("Archiver: File %s kept: %s\r\n", call.GetPath().c_str(), OriginalChangeText(state));
             outcome.changed.emplace_back(call.GetPath(), state);
@@ -55,7 +59,7 @@ CArchiveJobOutcome LogArchiveJob(CArchiveManager& manager, CArchiveLogger& log, 
         job.AddCall(call);
     }
     job.callCount = static_cast<std::int32_t>(job.Calls().size());
-    outcome.archived = job.callCount;
+    outcome.readBack = job.callCount;
     if (job.Calls().empty())
         return outcome;
     log.AddEntry(job);
@@ -65,6 +69,7 @@ CArchiveJobOutcome LogArchiveJob(CArchiveManager& manager, CArchiveLogger& log, 
         return outcome;
     }
     outcome.logged = true;
+    outcome.archived = job.callCount;
     return outcome;
 }
 
@@ -80,7 +85,11 @@ void ModifyLoggedOriginals(
             return std::any_of(outcome.vanished.begin(), outcome.vanished.end(),
                 [&path](const auto& gone) { return gone.first == path; });
         });
-        log.SetOriginalsNote(job, OriginalsNote(job.mediaProcessing, job.Calls().size(), outcome.originals));
+        // The note accounts for every call the log names, those gone before it was written too.
+        CArchiveManager::CModifyOutcome noted = outcome.originals;
+        for (const auto& [path, copy] : outcome.vanished)
+            noted.vanished.push_back(path);
+        log.SetOriginalsNote(job, OriginalsNote(job.mediaProcessing, job.Calls().size(), noted));
     } else {
         log.SetOriginalsNote(job, "none changed: the archive run did not complete");
     }
@@ -101,6 +110,19 @@ std::string OriginalsNote(std::int32_t mediaProcessing, std::size_t calls, const
         note += "; " + std::to_string(done.vanished.size())
             + " vanished before they could be changed (their copies stay)";
     return note;
+}
+
+std::string NotArchivedText(
+    const std::string& path, const CArchiveManager::Results& results, const CArchiveJobOutcome& outcome)
+{
+    const auto known = results.whyNotArchived.find(path);
+    // An archive that was not written at all holds no copy to have been read back.
+    const std::string why = known != results.whyNotArchived.end() ? known->second
+        : results.writeFailed && outcome.readBack == 0            ? "the archive was not written (see above)"
+                                                                  : "its copy was not read back intact";
+    struct stat status { };
+    return "not archived: " + why + "; "
+        + (lstat(path.c_str(), &status) == 0 ? "the original is kept" : "the original is gone");
 }
 
 std::string CopyPlace(const CArchiveManager& manager, const std::string& original)

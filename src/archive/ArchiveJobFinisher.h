@@ -18,6 +18,7 @@ struct CArchiveJobOutcome {
     std::int32_t mediaProcessing = kKeepOriginals;
     bool completed = false; // the run neither failed nor was cancelled
     bool logged = false; // the log on disk holds the job
+    std::int32_t readBack = 0; // calls read back intact (the log may not have taken them)
     std::int32_t archived = 0; // calls read back intact and named in the log
     std::vector<std::string> unverified; // handed to the archiver, not in the archive intact
     // Read back intact, but changed (or its archive gone) before the log was written: not named
@@ -45,6 +46,11 @@ void ModifyLoggedOriginals(
 // What became of the originals, as the log records it ("3 of 4 deleted; 1 kept: it changed after
 // it was archived").
 std::string OriginalsNote(std::int32_t mediaProcessing, std::size_t calls, const CArchiveManager::CModifyOutcome& done);
+
+// Why a call handed to the archiver is not archived, and whether its original is still there, in
+// words ("not archived: it cannot be read (Permission denied); the original is kept").
+std::string NotArchivedText(
+    const std::string& path, const CArchiveManager::Results& results, const CArchiveJobOutcome& outcome);
 
 // Where the copy of a call the job logged lies, for messages; empty when unknown.
 std::string CopyPlace(const CArchiveManager& manager, const std::string& original);

@@ -86,6 +86,7 @@ public:
     std::vector<std::string> RemoveUnloggedArchive();
     // How long another account's call must have stayed the same before it is changed.
     void SetQuietTime(std::chrono::seconds quiet) { m_quietTime = quiet; }
+    std::chrono::seconds QuietTime() const { return m_quietTime; }
     void SetProgress(double percent);
 
 protected:

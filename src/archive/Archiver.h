@@ -10,8 +10,10 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace qor {
@@ -91,11 +93,19 @@ protected:
     bool ThresholdReached() const { return m_thresholdMB > 0 && SizeMB() >= m_thresholdMB; }
 
     // An archive is as private as the most private call it holds: the group and other permission
-    // bits that every source has (the owner's are always kept, so the archive can be added to).
-    // Nobody else ever writes to it: a file others could open for writing is never added to.
-    void NoteSourceMode(unsigned mode) { m_privateMask &= mode | 0700u; }
-    // The permission bits an archive of mode may keep.
+    // bits that every source has (the owner's are always kept, so the archive can be added to),
+    // and group bits only for the group every source has. Nobody else ever writes to it: a file
+    // others could open for writing is never added to.
+    void NoteSource(unsigned mode, gid_t group);
+    // The permission bits an archive of mode may keep (its group aside).
     unsigned MostPrivate(unsigned mode) const { return mode & 07755u & (m_privateMask | 07000u); }
+    // Gives the file open on descriptor the most private bits of mode, in the sources' group: a
+    // folder's setgid bit may have given it another group, whose members the calls never let in;
+    // where the file cannot take the sources' group, the group is let in to nothing.
+    void RestrictAccess(int descriptor, unsigned mode) const;
+    // Gives the file open on descriptor these permission bits, group bits only in group (none
+    // without one, or when the file cannot take it). False when the bits cannot be set.
+    static bool GiveAccess(int descriptor, unsigned bits, std::optional<gid_t> group);
 
     std::uint64_t m_sizeBytes = 0;
     std::int32_t m_thresholdMB = 0;
@@ -105,6 +115,8 @@ protected:
     std::map<std::string, std::string> m_whyNot;
     std::vector<CMadeFile> m_made;
     unsigned m_privateMask = 0777u;
+    std::optional<gid_t> m_sourceGroup; // the group every source so far has
+    bool m_sourceGroupsDiffer = false;
 
 private:
     IArchiveMessages* m_messages;

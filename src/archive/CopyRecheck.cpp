@@ -16,6 +16,32 @@
 namespace qor {
 namespace {
 
+// Opens the folder that holds a copy when it and every folder on its way is ours or root's and
+// nobody else may rename or remove what is in it: whoever could would hold the only copy once the
+// original is gone, or put another under its name.
+COriginalChange OpenCopyFolder(const std::string& container, CFolderHandle& folder)
+{
+    if (OpenTrustedFolder(FolderOf(container), folder, CFolderWay{ .ownFoldersOnly = true }))
+        return COriginalChange::Done;
+    return errno == EACCES || errno == EPERM ? COriginalChange::CopyExposed : COriginalChange::ArchiveGone;
+}
+
+// Whether any program has the file open for writing, whatever its mode says now: a file of ours
+// that others could once open may still be held open by them. A read lease is granted only while
+// nobody writes the file; where the file system grants none, only the mode can tell.
+bool OpenForWriting(int folder, const std::string& name)
+{
+    const int descriptor = openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool leased = fcntl(descriptor, F_SETLEASE, F_RDLCK) == 0;
+    const bool writers = !leased && errno == EAGAIN;
+    if (leased)
+        fcntl(descriptor, F_SETLEASE, F_UNLCK);
+    close(descriptor);
+    return writers;
+}
+
 void SetAll(const std::vector<std::pair<std::string, const CVerifiedCopy*>>& copies, COriginalChange change,
     std::map<std::string, COriginalChange>& into)
 {
@@ -62,17 +88,13 @@ void CCopyRecheck::CheckFile(
 {
     COriginalChange& verdict = into[original];
     CFolderHandle folder;
-    if (!OpenTrustedFolder(FolderOf(copy.container), folder)) {
-        verdict = COriginalChange::ArchiveGone;
+    if (verdict = OpenCopyFolder(copy.container, folder); verdict != COriginalChange::Done)
         return;
-    }
-    // Whoever may remove or rename the copy (the owner of its folder, anyone where the folder is
-    // open and not sticky) could take the only copy once the original is gone.
-    if (!folder.KeptFromOthers()) {
-        verdict = COriginalChange::CopyExposed;
-        return;
-    }
     const std::string name(FileNameOf(copy.container));
+    if (OpenForWriting(folder.Descriptor(), name)) {
+        verdict = COriginalChange::CopyOpenForWriting;
+        return;
+    }
     const int descriptor
         = openat(folder.Descriptor(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     struct stat status { };
@@ -91,24 +113,21 @@ void CCopyRecheck::CheckFile(
 int CCopyRecheck::OpenArchive(const CVerifiedCopy& first, COriginalChange& why)
 {
     CFolderHandle folder;
-    if (!OpenTrustedFolder(FolderOf(first.container), folder)) {
-        why = COriginalChange::ArchiveGone;
+    if (why = OpenCopyFolder(first.container, folder); why != COriginalChange::Done)
         return -1;
-    }
-    if (!folder.KeptFromOthers()) {
-        why = COriginalChange::CopyExposed;
-        return -1;
-    }
     const std::string name(FileNameOf(first.container));
-    // An image is replaced whole by the next job of ours that adds to it; its claim keeps that
-    // job waiting. A ZIP file is added to in place under its own lock.
-    if (first.kind == CVerifiedCopy::Kind::IsoFile) {
-        auto claim = std::make_unique<CTargetClaim>();
-        if (claim->Take(folder, name, m_patience) != 0) {
-            why = COriginalChange::ArchiveBusy;
-            return -1;
-        }
-        m_claims.push_back(std::move(claim));
+    // The next job of ours that adds to the archive waits on its claim: an image is replaced
+    // whole, a ZIP file is added to in place.
+    auto claim = std::make_unique<CTargetClaim>();
+    if (claim->Take(folder, name, m_patience) == EBUSY) {
+        why = COriginalChange::ArchiveBusy;
+        return -1;
+    }
+    const bool claimed = claim->IsHeld();
+    m_claims.push_back(std::move(claim));
+    if (OpenForWriting(folder.Descriptor(), name)) {
+        why = COriginalChange::CopyOpenForWriting;
+        return -1;
     }
     const int descriptor
         = openat(folder.Descriptor(), name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -124,7 +143,7 @@ int CCopyRecheck::OpenArchive(const CVerifiedCopy& first, COriginalChange& why)
         why = COriginalChange::CopyExposed;
         return -1;
     }
-    if (!LockForWriting(descriptor, m_patience)) {
+    if (!(claimed ? LockForWritingDespiteReaders(descriptor, m_patience) : LockForWriting(descriptor, m_patience))) {
         close(descriptor);
         why = COriginalChange::ArchiveBusy;
         return -1;

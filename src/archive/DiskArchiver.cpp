@@ -158,16 +158,18 @@ int CDiskArchiver::Write()
     int result = 0;
     const std::size_t total = m_queue.size();
     std::size_t done = 0;
-    for (const CPending& call : m_queue) {
+    for (auto call = m_queue.begin(); call != m_queue.end(); ++call) {
         if (!m_running)
             break;
         if (ThresholdReached()) {
-            m_leftOut.insert(call.source);
+            m_leftOut.insert(call->source);
             continue;
         }
         CCopied copied;
-        const Outcome outcome = CopyOne(call, copied);
+        const Outcome outcome = CopyOne(*call, copied);
         if (outcome == Outcome::Stop) {
+            for (auto rest = std::next(call); rest != m_queue.end(); ++rest)
+                NotArchived(rest->source, "it was not copied: the job stopped at the failure above");
             result = kFailed;
             break;
         }
@@ -208,13 +210,18 @@ void CDiskArchiver::VerifyCopies()
     for (const CCopied& copied : m_copied) {
         const int copy = open(copied.copy.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         const int original = OpenRegularFile(copied.source);
+        const bool vanished = original < 0 && errno == ENOENT;
         CVerifiedCopy sum;
         bool intact = false;
         // Read back only from the very files copied, whatever took their names meanwhile.
-        if (copy >= 0 && original >= 0 && IdentityOf(copy) == copied.copyIdentity
-            && IdentityOf(original) == copied.sourceIdentity && !(copied.copyIdentity == copied.sourceIdentity)) {
+        if (copy >= 0 && IdentityOf(copy) == copied.copyIdentity && !(copied.copyIdentity == copied.sourceIdentity)) {
             posix_fadvise(copy, 0, 0, POSIX_FADV_DONTNEED);
-            intact = SameContent(FileReader(copy), FileReader(original), &sum);
+            if (original >= 0 && IdentityOf(original) == copied.sourceIdentity)
+                intact = SameContent(FileReader(copy), FileReader(original), &sum);
+            // Another program took the original away since it was copied: the copy, flushed and
+            // read back whole, is all that is left of the call, and is kept as its copy.
+            else if (vanished)
+                intact = DigestOfFile(copy, sum);
         }
         if (intact) {
             sum.container = copied.copy;
@@ -298,7 +305,11 @@ CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, CCopied& cop
     CFileStatus status;
     const int source = OpenRegularFile(call.source, false, &status);
     if (source < 0) {
-        ReportError("Cannot copy " + call.source + ": " + std::strerror(errno));
+        const int error = errno;
+        ReportError("Cannot copy " + call.source + ": " + std::strerror(error));
+        NotArchived(call.source,
+            error == ENOENT ? "it vanished before it could be copied"
+                            : std::string("it cannot be read (") + std::strerror(error) + ")");
         return Outcome::Skipped;
     }
     copied.source = call.source;
@@ -316,6 +327,7 @@ CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, CCopied& cop
             ReportError("Not copied: " + copy
                 + " is the original itself (the archive folder lies among the "
                   "folders archived).");
+            NotArchived(call.source, "the archive folder lies among the folders archived");
             break;
         }
         if (occupant == Occupant::SameCall) {
@@ -331,14 +343,18 @@ CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, CCopied& cop
         if (!partial.IsOpen()) {
             const timespec times[2]
                 = { { static_cast<time_t>(call.startTime), 0 }, { static_cast<time_t>(call.startTime), 0 } };
-            // The copy keeps the original's permissions, so a private recording stays private,
-            // but nobody else may ever write it: once the original is gone it is the only copy.
+            // The copy keeps the original's permissions and group, so a private recording stays
+            // private (whatever group a setgid folder gives new files), but nobody else may ever
+            // write it: once the original is gone it is the only copy.
+            struct stat original { };
             const int created = partial.Create(*folder, name, false, 0600);
             errno = created;
-            if (created != 0 || fchmod(partial.Descriptor(), status.mode & 0755u) != 0
+            if (created != 0 || fstat(source, &original) != 0
+                || !GiveAccess(partial.Descriptor(), status.mode & 0755u, original.st_gid)
                 || !CopyContent(source, partial.Descriptor()) || futimens(partial.Descriptor(), times) != 0) {
                 const int error = errno;
                 ReportError("Cannot copy " + call.source + " to " + copy + ": " + std::strerror(error));
+                NotArchived(call.source, std::string("it could not be copied (") + std::strerror(error) + ")");
                 outcome = StopsTheJob(error) ? Outcome::Stop : Outcome::Skipped;
                 break;
             }
@@ -348,6 +364,7 @@ CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, CCopied& cop
             continue; // another job put a file there meanwhile: look at it again
         if (committed != 0) {
             ReportError("Cannot copy " + call.source + " to " + copy + ": " + std::strerror(committed));
+            NotArchived(call.source, std::string("it could not be copied (") + std::strerror(committed) + ")");
             outcome = StopsTheJob(committed) ? Outcome::Stop : Outcome::Skipped;
             break;
         }
@@ -357,6 +374,8 @@ CDiskArchiver::Outcome CDiskArchiver::CopyOne(const CPending& call, CCopied& cop
         outcome = Outcome::Copied;
         break;
     }
+    if (number >= kMostNumbers)
+        NotArchived(call.source, "every name it could take in " + folder->Path() + " is taken by other files");
     close(source);
     return outcome;
 }

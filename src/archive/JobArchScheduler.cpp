@@ -273,7 +273,7 @@ void CJobArchScheduler::OnFinish(CJobArchListEntry* job)
     const CArchiveManager::Results results = m_manager->GetResults();
     const bool somethingFailed
         = results.failed || results.writeFailed || !results.refused.empty() || !outcome.unverified.empty();
-    const bool ended = results.cancelled || outcome.logged || (outcome.archived == 0 && !somethingFailed);
+    const bool ended = results.cancelled || outcome.logged || (outcome.readBack == 0 && !somethingFailed);
     if (ended) {
         QOR_SEMAPHORE_GUARD(m_lock);
         m_settings.scheduledTime = m_timeAfterRun;

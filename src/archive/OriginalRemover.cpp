@@ -4,6 +4,7 @@
 #include "archive/PartialFile.h"
 #include "foundation/FolderSync.h"
 #include "foundation/Logger.h"
+#include "foundation/RegularFile.h"
 #include "foundation/TrustedFolder.h"
 #include "recording/RecordFileHdr.h"
 
@@ -190,6 +191,19 @@ COriginalChange StripOriginal(
     return replaced == 0 ? COriginalChange::Done : COriginalChange::Failed;
 }
 
+bool AnotherAccountStillWrites(const std::string& path, const CVerifiedCopy& copy, std::chrono::seconds quiet)
+{
+    const int descriptor = OpenRegularFile(path);
+    if (descriptor < 0)
+        return false;
+    struct stat status { };
+    const bool theirs = fstat(descriptor, &status) == 0 && status.st_uid != geteuid();
+    const bool quietSince = copy.originalStamp.quietNs >= std::chrono::nanoseconds(quiet).count()
+        && Unchanged(copy.originalStamp, StampOf(descriptor));
+    close(descriptor);
+    return theirs && !quietSince;
+}
+
 const char* OriginalChangeText(COriginalChange change)
 {
     switch (change) {
@@ -212,6 +226,8 @@ const char* OriginalChangeText(COriginalChange change)
         return "the original vanished before it could be changed; its copy stays in the archive";
     case COriginalChange::CopyExposed:
         return "its copy lies where another user could change or remove it";
+    case COriginalChange::CopyOpenForWriting:
+        return "a program (perhaps another user's) has the file that holds its copy open for writing";
     case COriginalChange::CopyNotIntact:
         return "its archive, as it is now, does not read its copy back intact";
     case COriginalChange::ArchiveBusy:

@@ -29,6 +29,7 @@ enum class COriginalChange {
     StillWritten, // kept: another account's call that changed within the quiet time
     Vanished, // gone before it was changed; its copy stays in the archive
     CopyExposed, // kept: its copy lies where another user could change or remove it
+    CopyOpenForWriting, // kept: a program has the file that holds its copy open for writing
     CopyNotIntact, // kept: the archive as it is now does not read its copy back intact
     ArchiveBusy, // kept: another job held its archive for longer than we wait
     RunIncomplete, // kept: the run was cancelled or failed, so no original is changed
@@ -40,6 +41,10 @@ COriginalChange DeleteOriginal(
 // Replaces the recording by its header alone, which keeps the call's details.
 COriginalChange StripOriginal(const std::string& path, const CVerifiedCopy& copy, const std::string& passphrase,
     std::chrono::seconds quiet = kQuietTime);
+
+// Whether the call at path is another account's and changed within the quiet time before it was
+// copied, or since: its recorder may still be writing it, so the copy is not yet the whole call.
+bool AnotherAccountStillWrites(const std::string& path, const CVerifiedCopy& copy, std::chrono::seconds quiet);
 
 // What a kept original's reason is, in words.
 const char* OriginalChangeText(COriginalChange change);

@@ -37,17 +37,8 @@ void ReportArchiveOutcome(
     // Why the archiver refused a call was said already; here each call not archived is named.
     for (const std::string& path : results.refused)
         std::fprintf(stderr, "qortolvane-cli: %s: not archived; the original is kept\n", path.c_str());
-    // An archive that was not written at all holds no copy to have been read back.
-    const char* unverified = results.writeFailed && outcome.archived == 0
-        ? "not archived: the archive was not written (see above); the original is kept"
-        : "not archived: its copy was not read back intact; the original is kept";
-    for (const std::string& path : outcome.unverified) {
-        const auto why = results.whyNotArchived.find(path);
-        if (why == results.whyNotArchived.end())
-            context.Fail(path, unverified);
-        else
-            context.Fail(path, "not archived: " + why->second + "; the original is kept");
-    }
+    for (const std::string& path : outcome.unverified)
+        context.Fail(path, NotArchivedText(path, results, outcome));
     for (const std::string& path : results.leftOut)
         std::fprintf(stderr, "qortolvane-cli: %s: left out: the archive reached its size limit\n", path.c_str());
     for (const auto* kept : { &outcome.changed, &outcome.originals.kept })
@@ -60,12 +51,12 @@ void ReportArchiveOutcome(
     for (const std::string& path : outcome.originals.vanished)
         std::fprintf(stderr, "qortolvane-cli: %s: the original vanished during the job; its copy stays in %s\n",
             path.c_str(), outcome.target.c_str());
-    if (outcome.archived > 0 && !outcome.logged)
+    if (outcome.readBack > 0 && !outcome.logged)
         context.Fail(CArchiveLogger::FilePath(), "cannot write the archive log; no recording was changed");
     for (const std::string& path : outcome.removed)
         context.Fail(path, "removed again: the archive log could not name it");
-    const bool failedSome
-        = results.writeFailed || !results.refused.empty() || !outcome.unverified.empty() || !outcome.changed.empty();
+    const bool failedSome = results.writeFailed || !results.refused.empty() || !outcome.unverified.empty()
+        || !outcome.changed.empty() || (outcome.readBack > 0 && !outcome.logged);
     if (outcome.archived == 0) {
         if (failedSome)
             context.Fail(outcome.target, "no call was archived");

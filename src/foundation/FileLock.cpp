@@ -1,5 +1,6 @@
 #include "foundation/FileLock.h"
 
+#include "foundation/FileIdentity.h"
 #include "foundation/WriteTrust.h"
 
 #include <cerrno>
@@ -46,6 +47,25 @@ bool LockForWriting(int descriptor, std::chrono::milliseconds patience)
     }
 }
 
+bool LockForWritingDespiteReaders(int descriptor, std::chrono::milliseconds patience)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        if (TryLockForWriting(descriptor))
+            return true;
+        if (errno != EAGAIN && errno != EACCES)
+            return false;
+        struct flock held { };
+        held.l_type = F_WRLCK;
+        held.l_whence = SEEK_SET;
+        if (fcntl(descriptor, F_OFD_GETLK, &held) == 0 && held.l_type == F_RDLCK)
+            return true;
+        if (std::chrono::steady_clock::now() >= giveUp)
+            return false;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
 int OpenLockedForWriting(const std::string& path, std::chrono::milliseconds patience, struct stat* status)
 {
     const int descriptor = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -82,21 +102,48 @@ CLockFile::~CLockFile()
 
 bool CLockFile::Lock(std::chrono::milliseconds patience)
 {
-    if (m_descriptor < 0) {
-        m_descriptor = open(m_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-        m_openError = m_descriptor < 0 ? errno : 0;
+    constexpr int kAttempts = 20;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (m_descriptor < 0) {
+            m_descriptor = open(m_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+            m_openError = m_descriptor < 0 ? errno : 0;
+        }
+        if (m_descriptor < 0 || !LockForWriting(m_descriptor, patience))
+            return false;
+        // A holder before us may have put a lock file of its own in this one's place: only a lock
+        // on the file under the name counts.
+        if (CFileIdentity named; IdentityOfPath(m_path, named) && named == IdentityOf(m_descriptor))
+            break;
+        close(m_descriptor);
+        m_descriptor = -1;
+        if (attempt + 1 == kAttempts)
+            return false;
     }
-    if (m_descriptor < 0 || !LockForWriting(m_descriptor, patience))
-        return false;
-    // Ours from now on: a lock file others could open for writing, they could hold.
+    // A lock file of ours that others could open for writing, they may still hold open whatever
+    // its mode is now: a private one takes its place, locked before it takes the name.
     struct stat status { };
-    if (fstat(m_descriptor, &status) == 0 && status.st_uid == geteuid() && (status.st_mode & 077) != 0)
-        fchmod(m_descriptor, 0600);
+    if (fstat(m_descriptor, &status) == 0 && status.st_uid == geteuid() && OthersCanHold())
+        TakePrivateFile();
     const std::string holder
         = std::to_string(getpid()) + " " + std::to_string(static_cast<long long>(std::time(nullptr))) + "\n";
     if (ftruncate(m_descriptor, 0) == 0 && pwrite(m_descriptor, holder.data(), holder.size(), 0) < 0)
         errno = 0; // the note only helps to name a holder; the lock is what counts
     return true;
+}
+
+void CLockFile::TakePrivateFile()
+{
+    const std::string fresh = m_path + ".new-" + std::to_string(getpid());
+    const int descriptor = open(fresh.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (descriptor < 0)
+        return;
+    if (fchmod(descriptor, 0600) != 0 || !TryLockForWriting(descriptor) || rename(fresh.c_str(), m_path.c_str()) != 0) {
+        unlink(fresh.c_str());
+        close(descriptor);
+        return;
+    }
+    close(m_descriptor);
+    m_descriptor = descriptor;
 }
 
 bool CLockFile::OthersCanHold() const
@@ -112,10 +159,14 @@ bool CLockFile::OthersCanHold() const
 std::int64_t CLockFile::HeldSince() const
 {
     char text[64] = {};
-    if (m_descriptor < 0 || pread(m_descriptor, text, sizeof text - 1, 0) <= 0)
+    if (m_descriptor < 0 || pread(m_descriptor, text, sizeof text - 1, 0) < 0)
         return 0;
     long long process = 0, since = 0;
-    return std::sscanf(text, "%lld %lld", &process, &since) == 2 ? since : 0;
+    if (std::sscanf(text, "%lld %lld", &process, &since) == 2)
+        return since;
+    // A holder that wrote nothing (another user's, or an earlier version): the file's time.
+    struct stat status { };
+    return fstat(m_descriptor, &status) == 0 ? static_cast<std::int64_t>(status.st_mtime) : 0;
 }
 
 std::string CLockFile::Problem() const

@@ -19,6 +19,12 @@ bool TryLockForWriting(int descriptor);
 // Waits up to patience for the lock; false when it could not be had by then.
 bool LockForWriting(int descriptor, std::chrono::milliseconds patience);
 
+// The same for a caller that already keeps every other writer of ours away by other means (a
+// claim of its own): a read lock, which our programs never take but anyone who can read the file
+// can, does not keep it waiting, for nobody could otherwise keep us from a file of ours for ever.
+// True when the lock is held or only readers hold theirs.
+bool LockForWritingDespiteReaders(int descriptor, std::chrono::milliseconds patience);
+
 // Opens path for reading and writing, never through a link and only when it is a regular file, with
 // its write lock taken (waiting up to patience). -1 with errno: ELOOP a link, EINVAL no regular
 // file, EBUSY locked by another program, or what open gave.
@@ -50,6 +56,8 @@ public:
     std::string Problem() const;
 
 private:
+    void TakePrivateFile();
+
     std::string m_path;
     int m_descriptor = -1;
     int m_openError = 0;

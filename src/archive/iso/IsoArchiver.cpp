@@ -133,7 +133,7 @@ int CISOArchiver::Add(
     // What cannot be looked at now keeps no identity, so it never counts as archived.
     CFileIdentity identity;
     if (struct stat status{}; stat(source.c_str(), &status) == 0) {
-        NoteSourceMode(status.st_mode);
+        NoteSource(status.st_mode, status.st_gid);
         identity = { static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino) };
     }
 
@@ -216,8 +216,7 @@ int CISOArchiver::WriteImage()
         HeldBy(IdentityOf(m_existing));
         return 0;
     }
-    fchmod(m_partial.Descriptor(),
-        static_cast<mode_t>(MostPrivate(m_existing >= 0 ? m_existingMode : m_partial.RequestedMode())));
+    RestrictAccess(m_partial.Descriptor(), m_existing >= 0 ? m_existingMode : m_partial.RequestedMode());
     if (std::FILE* listing = IsoTreeListing()) {
         ListIsoTree(m_volume.Root(), listing);
         std::fflush(listing);

@@ -24,6 +24,8 @@ bool CopyIsIntact(IsoImage* image, const CIsoEntry& entry, CVerifiedCopy& copy)
     IsoFile* file = FileAt(image, entry.imagePath);
     if (!file)
         return false;
+    // A source that went before the image was read back cannot be compared: the image library
+    // reads sources by name while it writes, so what it wrote of a vanished one is not known.
     const int descriptor = OpenRegularFile(entry.source);
     if (descriptor < 0)
         return false;

@@ -6,6 +6,7 @@
 #include "foundation/FolderSync.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -78,8 +79,13 @@ bool CZipArchive::Open(std::string& error)
                     : "others can write it, so it is not added to; archive into a new file";
                 return false;
             }
-            if (!TryLockForWriting(descriptor)) {
+            // Our jobs meet at the claim; the lock on the file itself stops a job of an earlier
+            // version, while a read lock anyone who can read it may take stops nothing.
+            if (m_claim.Take(m_folder, m_name) == EBUSY
+                || !(m_claim.IsHeld() ? LockForWritingDespiteReaders(descriptor, std::chrono::milliseconds(0))
+                                      : TryLockForWriting(descriptor))) {
                 close(descriptor);
+                m_claim.Release();
                 error = "another job is writing to it";
                 return false;
             }
@@ -87,6 +93,7 @@ bool CZipArchive::Open(std::string& error)
             if (CFileIdentity named;
                 !IdentityAt(m_folder.Descriptor(), m_name, named) || !(named == IdentityOf(descriptor))) {
                 close(descriptor);
+                m_claim.Release();
                 continue;
             }
             m_descriptor = descriptor;
@@ -190,19 +197,23 @@ bool CZipArchive::RemoveLast()
     return ftruncate(m_descriptor, static_cast<off_t>(m_dataEnd)) == 0;
 }
 
+bool CZipArchive::Status(struct stat& status) const
+{
+    return m_descriptor >= 0 && fstat(m_descriptor, &status) == 0;
+}
+
 const CZipEntryRecord* CZipArchive::FindEntry(const std::string& name) const
 {
     const auto found = m_names.find(name);
     return found == m_names.end() ? nullptr : &found->second;
 }
 
-void CZipArchive::LimitMode(const std::function<unsigned(unsigned)>& narrow)
+void CZipArchive::LimitAccess(const std::function<void(int descriptor, unsigned mode)>& restrict)
 {
     struct stat status { };
     if (m_descriptor < 0 || fstat(m_descriptor, &status) != 0)
         return;
-    const unsigned mode = m_existing ? status.st_mode : m_partial.RequestedMode();
-    fchmod(m_descriptor, static_cast<mode_t>(narrow(mode)));
+    restrict(m_descriptor, m_existing ? status.st_mode : m_partial.RequestedMode());
 }
 
 bool CZipArchive::WriteDirectory()
@@ -274,6 +285,7 @@ void CZipArchive::Close()
     if (m_existing && m_descriptor >= 0)
         close(m_descriptor);
     m_partial.Close();
+    m_claim.Release();
     m_descriptor = -1;
 }
 

@@ -16,6 +16,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <unordered_map>
 #include <vector>
 
@@ -52,9 +53,12 @@ public:
     bool WasRepaired() const { return m_repaired; }
     // True when the archive did not exist before this run made it.
     bool IsNew() const { return !m_existing; }
+    // The status of the archive file; false when it cannot be had.
+    bool Status(struct stat& status) const;
 
-    // Narrows the archive's permission bits before it is finished (see IArchiver::MostPrivate).
-    void LimitMode(const std::function<unsigned(unsigned)>& narrow);
+    // Narrows who may read the archive before it is finished (see IArchiver::RestrictAccess),
+    // given the archive's descriptor and its mode as it would otherwise be.
+    void LimitAccess(const std::function<void(int descriptor, unsigned mode)>& restrict);
 
     // Writes the directory and makes the archive durable (a new one takes its name); the archive
     // stays open and locked until Close. On failure the archive is put back as it was before Open
@@ -77,6 +81,7 @@ private:
     CFolderHandle m_folder; // where it is, reached once, never through another user's link
     std::string m_name;
     CPartialFile m_partial; // a new archive, until it takes its name
+    CTargetClaim m_claim; // an existing archive's, while we add to it
     int m_descriptor = -1;
     bool m_existing = false;
     bool m_repaired = false;

@@ -20,6 +20,15 @@ std::string ErrnoText(int error)
     return error == EINVAL ? "not a regular file" : std::strerror(error);
 }
 
+// Whether some who may read the archive may not read the call.
+bool ReadByMore(const struct stat& archive, const struct stat& call)
+{
+    if ((call.st_mode & S_IROTH) != 0)
+        return false;
+    return (archive.st_mode & S_IROTH) != 0
+        || ((archive.st_mode & S_IRGRP) != 0 && ((call.st_mode & S_IRGRP) == 0 || call.st_gid != archive.st_gid));
+}
+
 } // namespace
 
 CZIPArchiver::CZIPArchiver(ArchiveProgressFunction progress, IArchiveMessages* messages)
@@ -50,20 +59,25 @@ int CZIPArchiver::Write()
     int result = 0;
     std::size_t done = 0;
     COpenArchive open;
-    for (const CQueuedCall& call : queue) {
+    std::size_t stoppedAt = queue.size();
+    for (std::size_t index = 0; index < queue.size(); ++index) {
+        const CQueuedCall& call = queue[index];
         if (m_cancelled) {
             result = kCancelled;
+            stoppedAt = index;
             break;
         }
         if (!open.archive || open.archive->Path() != call.target) {
             if ((open.archive && !FinishArchive(open, written)) || !OpenArchive(call.target, open)) {
                 result = kFailed;
+                stoppedAt = index;
                 break;
             }
         }
         const Outcome outcome = AddCall(call, open);
         if (outcome == Outcome::Failed || outcome == Outcome::Cancelled) {
             result = outcome == Outcome::Failed ? kFailed : kCancelled;
+            stoppedAt = index;
             break;
         }
         // A call that cannot be read is named and left out; the others still go in.
@@ -77,6 +91,11 @@ int CZIPArchiver::Write()
         if (m_progress)
             m_progress(static_cast<double>(done) * 100.0 / static_cast<double>(queue.size()));
     }
+    for (std::size_t index = stoppedAt; index < queue.size(); ++index)
+        if (!WhyNotArchived().contains(queue[index].source))
+            NotArchived(queue[index].source,
+                result == kCancelled ? "the job was cancelled before it was archived"
+                                     : "the archive could not be written (see above)");
     if (open.archive && !FinishArchive(open, written))
         result = kFailed;
     return result == 0 ? written : result;
@@ -105,12 +124,28 @@ CZIPArchiver::Outcome CZIPArchiver::AddCall(const CQueuedCall& call, COpenArchiv
     const std::string name = MakeZipEntryName(call.folder, call.source);
     const int source = name.empty() ? -1 : OpenRegularFile(call.source);
     if (source < 0) {
-        ReportError("The call " + call.source + " cannot be added to the archive " + call.target + " ("
-            + (name.empty() ? std::string("it has no file name") : ErrnoText(errno)) + ").");
+        const std::string why = name.empty() ? std::string("it has no file name") : ErrnoText(errno);
+        ReportError("The call " + call.source + " cannot be added to the archive " + call.target + " (" + why + ").");
+        NotArchived(call.source,
+            errno == ENOENT ? "it vanished before it could be archived" : "it cannot be read (" + why + ")");
         return Outcome::Skipped;
     }
-    if (struct stat status{}; fstat(source, &status) == 0)
-        NoteSourceMode(status.st_mode);
+    struct stat status { };
+    if (fstat(source, &status) != 0) {
+        close(source);
+        NotArchived(call.source, "it cannot be read (" + ErrnoText(errno) + ")");
+        return Outcome::Skipped;
+    }
+    // Narrowing the archive's mode afterwards shuts out nobody who opened it already: a call that
+    // fewer may read than may read the archive goes into no existing archive.
+    if (struct stat held{}; !archive.IsNew() && archive.Status(held) && ReadByMore(held, status)) {
+        close(source);
+        NotArchived(call.source,
+            "fewer may read it than may read the archive " + call.target
+                + ", which they may hold open; archive it into a new archive of its own");
+        return Outcome::Skipped;
+    }
+    NoteSource(status.st_mode, status.st_gid);
     open.read[call.source] = IdentityOf(source);
     const std::string entryName = EntryNameFor(call, source, name, open);
     if (entryName.empty()) {
@@ -130,6 +165,7 @@ CZIPArchiver::Outcome CZIPArchiver::AddCall(const CQueuedCall& call, COpenArchiv
     if (result == CZipArchive::Result::SourceFailed) {
         ReportError("The call " + call.source + " cannot be added to the archive " + call.target + " ("
             + ErrnoText(error) + ").");
+        NotArchived(call.source, "it could not be read while it was archived (" + ErrnoText(error) + ")");
         // What was written of it lies past the last entry and is overwritten or cut off.
         return Outcome::Skipped;
     }
@@ -185,7 +221,7 @@ bool CZIPArchiver::FinishArchive(COpenArchive& open, int& written)
     }
     const std::string path = open.archive->Path();
     std::string error;
-    open.archive->LimitMode([this](unsigned mode) { return MostPrivate(mode); });
+    open.archive->LimitAccess([this](int descriptor, unsigned mode) { RestrictAccess(descriptor, mode); });
     if (!open.archive->Finish(error)) {
         open.archive.reset();
         ReportError("The archive " + path + " was left as it was before: " + error + ".");

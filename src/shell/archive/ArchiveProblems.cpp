@@ -15,13 +15,8 @@ QStringList ArchiveProblems(const std::vector<std::string>& messages, const CArc
         = [&lines](const std::string& path, const QString& why) { lines << QString::fromStdString(path) + why; };
     for (const std::string& path : results.refused)
         line(path, QStringLiteral(": not archived; the original is kept"));
-    for (const std::string& path : outcome.unverified) {
-        const auto why = results.whyNotArchived.find(path);
-        line(path,
-            why == results.whyNotArchived.end()
-                ? QStringLiteral(": not archived: its copy was not read back intact; the original is kept")
-                : QStringLiteral(": not archived: %1; the original is kept").arg(QString::fromStdString(why->second)));
-    }
+    for (const std::string& path : outcome.unverified)
+        line(path, QStringLiteral(": ") + QString::fromStdString(NotArchivedText(path, results, outcome)));
     for (const std::string& path : results.leftOut)
         line(path, QStringLiteral(": left out: the archive reached its size limit"));
     for (const auto* kept : { &outcome.changed, &outcome.originals.kept })
@@ -35,7 +30,7 @@ QStringList ArchiveProblems(const std::vector<std::string>& messages, const CArc
         line(path,
             QStringLiteral(": the original vanished during the job; its copy stays in %1")
                 .arg(QString::fromStdString(outcome.target)));
-    if (outcome.archived > 0 && !outcome.logged)
+    if (outcome.readBack > 0 && !outcome.logged)
         line(
             CArchiveLogger::FilePath(), QStringLiteral(": the archive log cannot be written; no original was changed"));
     for (const std::string& path : outcome.removed)

@@ -67,6 +67,64 @@ protected:
         return (machine.empty() ? aliceHome + "/machine" : machine) + "/Veltrane/Qor Tolvane/Configuration/archive.log";
     }
 
+    // A process of a user's with the file open (for reading when type is F_RDLCK, else for
+    // writing) that takes an open file description lock of that type on it, at once or when told,
+    // and keeps it until the holder goes.
+    class CHolder {
+    public:
+        CHolder(const COtherUser& user, const std::string& path, short type, bool lockNow)
+        {
+            if (pipe(m_toChild) != 0 || pipe(m_fromChild) != 0)
+                return;
+            m_pid = fork();
+            if (m_pid == 0) {
+                const gid_t groups[] = { user.Gid(), COtherUser::OfficeGroup() };
+                if (setgroups(2, groups) != 0 || setgid(user.Gid()) != 0 || setuid(user.Uid()) != 0)
+                    _exit(1);
+                const int file = open(path.c_str(), (type == F_RDLCK ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+                struct flock whole { };
+                whole.l_type = type;
+                char go = 0;
+                if (file < 0 || (lockNow && fcntl(file, F_OFD_SETLK, &whole) != 0)
+                    || write(m_fromChild[1], "o", 1) != 1)
+                    _exit(1);
+                if (!lockNow && read(m_toChild[0], &go, 1) == 1 && fcntl(file, F_OFD_SETLK, &whole) == 0
+                    && write(m_fromChild[1], "l", 1) != 1)
+                    _exit(1);
+                pause();
+                _exit(0);
+            }
+            // The child's ends go, so that a child that gave up reads as an end, not a wait.
+            close(m_toChild[0]);
+            close(m_fromChild[1]);
+            m_toChild[0] = m_fromChild[1] = -1;
+            char answer = 0;
+            m_ready = read(m_fromChild[0], &answer, 1) == 1;
+        }
+        ~CHolder()
+        {
+            if (m_pid > 0) {
+                kill(m_pid, SIGKILL);
+                waitpid(m_pid, nullptr, 0);
+            }
+            for (const int end : { m_toChild[0], m_toChild[1], m_fromChild[0], m_fromChild[1] })
+                close(end);
+        }
+        bool Ready() const { return m_ready; }
+        // Takes the lock now through the descriptor opened at the start; whether it got it.
+        bool LockNow()
+        {
+            char answer = 0;
+            return write(m_toChild[1], "g", 1) == 1 && read(m_fromChild[0], &answer, 1) == 1;
+        }
+
+    private:
+        pid_t m_pid = -1;
+        int m_toChild[2] = { -1, -1 };
+        int m_fromChild[2] = { -1, -1 };
+        bool m_ready = false;
+    };
+
     void ExpectPromiseHolds(const std::string& when) const
     {
         const std::vector<std::string> violations = ledger.Violations(AliceLog());
@@ -142,28 +200,12 @@ TEST_F(ArchiveOffice, AColleagueCannotHoldTheScheduledRunWithoutItBeingSaid)
     // A lock file an earlier version left open to the group: Bob holds it. Every tick says so,
     // and fails, instead of passing quietly as if another program of hers were running the job.
     chmod(lock.c_str(), 0664);
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t holder = fork();
-    if (holder == 0) {
-        const gid_t groups[] = { bob->Gid(), COtherUser::OfficeGroup() };
-        if (setgroups(2, groups) != 0 || setgid(bob->Gid()) != 0 || setuid(bob->Uid()) != 0)
-            _exit(1);
-        const int file = open(lock.c_str(), O_RDWR | O_CLOEXEC);
-        struct flock whole { };
-        whole.l_type = F_WRLCK;
-        if (file < 0 || fcntl(file, F_OFD_SETLK, &whole) != 0 || write(ready[1], "x", 1) != 1)
-            _exit(1);
-        pause();
-        _exit(0);
+    test::CCliResult tick;
+    {
+        CHolder holder(*bob, lock, F_WRLCK, true);
+        ASSERT_TRUE(holder.Ready()) << "Bob could not hold the lock file";
+        tick = AsAlice({ "schedule", "run", "--if-due" }, machine);
     }
-    char signal = 0;
-    ASSERT_EQ(read(ready[0], &signal, 1), 1) << "Bob could not hold the lock file";
-    const test::CCliResult tick = AsAlice({ "schedule", "run", "--if-due" }, machine);
-    kill(holder, SIGKILL);
-    waitpid(holder, nullptr, 0);
-    close(ready[0]);
-    close(ready[1]);
     EXPECT_NE(tick.exitCode, 0);
     EXPECT_TRUE(Has(tick.errors, "other users can open it for writing")) << tick.errors;
     EXPECT_TRUE(Has(tick.errors, "the job was not run")) << tick.errors;
@@ -172,6 +214,64 @@ TEST_F(ArchiveOffice, AColleagueCannotHoldTheScheduledRunWithoutItBeingSaid)
     EXPECT_EQ(AsAlice({ "schedule", "run", "--if-due" }, machine).exitCode, 0);
     ASSERT_EQ(stat(lock.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
+
+    // Bob opened it while it was open to him, and locks it only once her tick has taken it back:
+    // he holds a file that is no longer the lock, and her ticks go on.
+    chmod(lock.c_str(), 0664);
+    CHolder late(*bob, lock, F_WRLCK, false);
+    ASSERT_TRUE(late.Ready());
+    EXPECT_EQ(AsAlice({ "schedule", "run", "--if-due" }, machine).exitCode, 0);
+    EXPECT_TRUE(late.LockNow());
+    const test::CCliResult after = AsAlice({ "schedule", "run", "--if-due" }, machine);
+    EXPECT_EQ(after.exitCode, 0) << after.errors;
+    EXPECT_FALSE(Has(after.output, "running in another program")) << after.output;
+}
+
+TEST_F(ArchiveOffice, AnArchiveIsNoMoreOpenThanItsCallsAndLiesWhereNobodyElseCanTakeIt)
+{
+    const std::string shared = test::MakeOfficeFolder(work.Path(), "archive", 03775);
+    // Her private call (her own group only), archived into the office's setgid folder: the copy
+    // and the archive keep her call's group, not the folder's.
+    const std::string privateCall = AliceCall("1000-1.qor", 1);
+    chown(privateCall.c_str(), alice->Uid(), alice->Gid());
+    chmod(privateCall.c_str(), 0640);
+    ASSERT_EQ(AsAlice({ "archive", "--disk", shared + "/tree", calls }).exitCode, 0);
+    ASSERT_EQ(AsAlice({ "archive", "--zip", shared + "/calls.zip", calls }).exitCode, 0);
+    for (const std::string& made : { shared + "/tree/1000-1.qor", shared + "/calls.zip" })
+        EXPECT_EQ(bob->Run([&] { return open(made.c_str(), O_RDONLY | O_CLOEXEC) < 0 ? 0 : 1; }), 0) << made;
+
+    // An archive others may read (and hold open) takes no call fewer may read.
+    const std::string open = shared + "/open.zip";
+    const std::string publicCall = AliceCall("1000-2.qor", 2);
+    chmod(privateCall.c_str(), 0600);
+    ASSERT_EQ(AsAlice({ "archive", "--zip", open, publicCall }).exitCode, 0);
+    const test::CCliResult refused = AsAlice({ "archive", "--zip", open, privateCall });
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(Has(refused.errors, privateCall + ": not archived: fewer may read it than may read the archive"))
+        << refused.errors;
+
+    // A read lock anyone who can read the archive may take does not keep her from adding to it.
+    const std::string another = AliceCall("1000-3.qor", 3);
+    {
+        CHolder reader(*bob, open, F_RDLCK, true);
+        ASSERT_TRUE(reader.Ready());
+        const test::CCliResult added = AsAlice({ "archive", "--zip", open, another });
+        EXPECT_EQ(added.exitCode, 0) << added.errors;
+    }
+
+    // An archive folder below one Bob may write: he could move it away and put another in its
+    // place, so no original goes.
+    const std::string bobs = work.File("bobs");
+    fs::create_directory(bobs);
+    chmod(bobs.c_str(), 0777);
+    bob->Own(bobs);
+    const test::CCliResult exposed = AsAlice({ "archive", "--disk", bobs + "/archive", "--after", "delete", calls });
+    EXPECT_NE(exposed.exitCode, 0);
+    EXPECT_TRUE(Has(exposed.errors, "kept: its copy lies where another user could change or remove it"))
+        << exposed.errors;
+    for (const std::string& call : { privateCall, publicCall, another })
+        EXPECT_TRUE(fs::exists(call)) << call;
+    ExpectPromiseHolds("archives others could read or move");
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "archive/ArchiveJobFinisher.h"
 #include "archive/ArchiveLogRecovery.h"
 #include "archive/ArchiveLogger.h"
+#include "archive/CopyRecheck.h"
 #include "archive/iso/IsoArchiver.h"
 #include "archive/zip/ZipArchive.h"
 #include "archive/zip/ZipJournal.h"
@@ -465,6 +466,7 @@ TEST_F(ArchiveSafety, TheLogKeepsEveryJobAndIsWrittenBeforeAnyOriginalChanges)
     full.FillLeaving(0);
     const CArchiveJobOutcome outcome = FinishArchiveJob(manager, *log, *manager.GetFirstJob());
     EXPECT_FALSE(outcome.logged);
+    EXPECT_EQ(outcome.archived, 0) << "an archive the log does not name archives nothing";
     EXPECT_EQ(outcome.removed, std::vector<std::string>{ job.target });
     EXPECT_FALSE(fs::exists(job.target));
     setenv("QOR_MACHINE_DATA_DIR", sandbox.MachineBase().c_str(), 1);
@@ -564,6 +566,31 @@ TEST_F(ArchiveSafety, CountsMessagesAndTheLogSayWhatWasVerified)
     ModifyLoggedOriginals(goneManager, *log, *goneManager.GetFirstJob(), gone);
     EXPECT_EQ(gone.originals.vanished, std::vector<std::string>{ Path("gone/1000-h.qor") });
     EXPECT_TRUE(gone.originals.kept.empty());
+
+    // The same for a folder tree, the original taken away once copied but before the copies are
+    // read back: the copy is all that is left of it, and is logged as its copy.
+    struct CTakeAway : IProgressBarSink {
+        std::string path;
+        void OnProgress(double percent) override
+        {
+            if (percent >= 100.0)
+                fs::remove(path);
+        }
+        void OnStart() override { }
+        void OnFinish(CJobArchListEntry*) override { }
+    } takeAway;
+    takeAway.path = Call("gone-tree/1000-t.qor", 85);
+    CArchiveManager treeManager(log, nullptr);
+    job.archiveType = kArchiveDisk;
+    job.target = Path("gone-tree-archive");
+    job.ClearCalls();
+    source.SetPath(Path("gone-tree"));
+    job.AddCall(source);
+    treeManager.AddJob(job, &takeAway);
+    RunToTheEnd(treeManager);
+    const CArchiveJobOutcome tree = FinishArchiveJob(treeManager, *log, *treeManager.GetFirstJob());
+    EXPECT_EQ(tree.archived, 1);
+    EXPECT_EQ(tree.vanished.size(), 1u);
     ExpectPromiseHolds("originals taken away during the job");
 }
 
@@ -665,17 +692,21 @@ TEST_F(ArchiveSafety, AKilledAppendIsRepairedAtTheNextStartOrOnDemand)
         hit.entryOffset + 30 + (header[26] | header[27] << 8) + (header[28] | header[29] << 8) + 2);
     char byte = 0;
     ASSERT_EQ(pread(archive, &byte, 1, data), 1);
-    const auto flip = [&] {
-        byte = static_cast<char>(byte ^ 0x55);
-        ASSERT_EQ(pwrite(archive, &byte, 1, data), 1);
-    };
-    flip();
+    byte = static_cast<char>(byte ^ 0x55);
+    ASSERT_EQ(pwrite(archive, &byte, 1, data), 1);
+    // Held open for writing (as another user may hold a file of ours he could once write, whatever
+    // its mode says now): no copy in it counts.
+    for (const auto& [path, verdict] : CCopyRecheck().Check(damaging.Verified()))
+        EXPECT_EQ(verdict, COriginalChange::CopyOpenForWriting) << path;
+    close(archive);
     ModifyLoggedOriginals(damaging, *log, *damaging.GetFirstJob(), outcome);
     EXPECT_EQ(outcome.originals.modified, 2) << "the others' entries are whole";
     EXPECT_EQ(outcome.originals.kept, (Kept{ { Path("damaged/1000-1.qor"), COriginalChange::CopyNotIntact } }));
     // Mended, so that the tools read the whole archive again for the check.
-    flip();
-    close(archive);
+    const int mending = open(target.c_str(), O_RDWR | O_CLOEXEC);
+    byte = static_cast<char>(byte ^ 0x55);
+    ASSERT_EQ(pwrite(mending, &byte, 1, data), 1);
+    close(mending);
     ExpectPromiseHolds("an entry damaged before the originals were deleted");
 }
 
