@@ -6,6 +6,7 @@
 #include "foundation/DamagedFile.h"
 #include "foundation/Logger.h"
 #include "foundation/Utf8Text.h"
+#include "foundation/WriteTrust.h"
 #include "foundation/XmlEscape.h"
 #include "foundation/XmlReader.h"
 
@@ -56,33 +57,49 @@ std::string ArchiveLogText(const ArchiveLogEntries& entries)
     return text;
 }
 
-CArchiveLogFileRead ReadArchiveLogFile(const std::string& path)
+bool ParseArchiveLog(const std::string& text, ArchiveLogEntries& entries)
 {
-    CArchiveLogFileRead read;
-    std::string content;
-    if (!ReadWholeFile(path, content, kLargestLog)) {
-        read.readable = errno == ENOENT;
-        read.exists = errno != ENOENT;
-        return read;
-    }
-    read.exists = true;
-    content = TextFileAsUtf8(content);
+    // What a damaged log still shows is taken by lines when that finds more than the XML reader
+    // did before the damage.
+    const std::string content = TextFileAsUtf8(text);
     CArchiveLogReader logReader;
     CXmlReader reader;
     const bool blank = content.find_first_not_of(" \t\r\n") == std::string::npos;
     if (reader.Read(content, logReader) && (logReader.sawElement || blank)) {
-        read.entries = std::move(logReader.jobs);
-        return read;
+        entries = std::move(logReader.jobs);
+        return true;
     }
-    // Kept aside before anything is written under its name; then every entry it still shows is
-    // taken, by lines when that finds more than the XML reader did before the damage.
-    read.keptAside = KeepDamagedFileAside(path);
     ArchiveLogEntries recovered = RecoverArchiveLogEntries(content);
-    read.entries = CallsIn(recovered) + recovered.size() >= CallsIn(logReader.jobs) + logReader.jobs.size()
+    entries = CallsIn(recovered) + recovered.size() >= CallsIn(logReader.jobs) + logReader.jobs.size()
         ? std::move(recovered)
         : std::move(logReader.jobs);
-    QOR_LOG("Archiver: archive.log could not be read as written (%s, line %d); %zu entries recovered\r\n",
-        reader.Error().message.c_str(), reader.Error().line, read.entries.size());
+    return false;
+}
+
+CArchiveLogFileRead ReadArchiveLogFile(const std::string& path)
+{
+    CArchiveLogFileRead read;
+    std::string content, why;
+    // Only a log no one else could have put there or changed decides what counts as archived.
+    switch (ReadConfiguration(path, content, why, kLargestLog)) {
+    case CConfigurationRead::Read:
+        break;
+    case CConfigurationRead::Missing:
+        return read;
+    case CConfigurationRead::Untrusted:
+        QOR_LOG("Archiver: %s is ignored and not written over: %s\r\n", path.c_str(), why.c_str());
+        [[fallthrough]];
+    case CConfigurationRead::Unreadable:
+        read.exists = true;
+        read.readable = false;
+        return read;
+    }
+    read.exists = true;
+    if (ParseArchiveLog(content, read.entries))
+        return read;
+    // Kept aside before anything is written under its name, with every entry it still shows.
+    read.keptAside = KeepDamagedFileAside(path);
+    QOR_LOG("Archiver: archive.log could not be read as written; %zu entries recovered\r\n", read.entries.size());
     if (read.keptAside.empty())
         read.readable = false;
     return read;

@@ -26,4 +26,8 @@ struct CArchiveLogFileRead {
 // caller, holding the log's lock, then writes the recovered entries back under the log's name).
 CArchiveLogFileRead ReadArchiveLogFile(const std::string& path);
 
+// The entries of a log's text, for a reader who never writes it (another owner's log): false when
+// the text was damaged, and then entries holds what could be recovered.
+bool ParseArchiveLog(const std::string& text, ArchiveLogEntries& entries);
+
 } // namespace qor

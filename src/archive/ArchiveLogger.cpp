@@ -5,6 +5,7 @@
 #include "foundation/Logger.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "foundation/WriteTrust.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,6 +19,7 @@ namespace {
 
 // Saves are short; a holder that keeps the lock longer has hung, and the save is tried later.
 constexpr std::chrono::seconds kLockPatience{ 30 };
+constexpr std::uint64_t kLargestLog = std::uint64_t{ 1 } << 31;
 
 bool SameEntry(const CJobArchListEntry& entry, std::int64_t id, const std::string& target)
 {
@@ -39,9 +41,20 @@ std::string OriginalsOfJob(const CJobArchListEntry& job)
 
 } // namespace
 
+CArchiveLogger::CArchiveLogger(CJobScope scope)
+    : m_scope(scope)
+    , m_readOnly(!WritesJobFiles(scope))
+{
+}
+
 std::string CArchiveLogger::FilePath()
 {
-    return CSettings::GetConfigFilePath(true, kFileName);
+    return JobFilePath(CJobScope::Own, kFileName);
+}
+
+std::string CArchiveLogger::Path() const
+{
+    return JobFilePath(m_scope, kFileName);
 }
 
 int CArchiveLogger::AddEntry(const CJobArchListEntry& job)
@@ -66,15 +79,37 @@ void CArchiveLogger::Clear()
     m_callIndexValid = false;
 }
 
+bool CArchiveLogger::ReadOnly(CArchiveLogFileRead& read) const
+{
+    std::string content, why;
+    switch (ReadConfiguration(Path(), content, why, kLargestLog, JobFileOwner(m_scope))) {
+    case CConfigurationRead::Missing:
+        read.exists = false;
+        return true;
+    case CConfigurationRead::Read:
+        read.exists = true;
+        if (!ParseArchiveLog(content, read.entries))
+            QOR_LOG("Archiver: %s could not be read as written; what it still shows is used\r\n", Path().c_str());
+        return true;
+    case CConfigurationRead::Untrusted:
+        QOR_LOG("Archiver: %s is ignored: %s\r\n", Path().c_str(), why.c_str());
+        break;
+    case CConfigurationRead::Unreadable:
+        break;
+    }
+    read.readable = false;
+    return false;
+}
+
 bool CArchiveLogger::ReadLocked(CArchiveLogFileRead& read)
 {
-    read = ReadArchiveLogFile(FilePath());
+    read = ReadArchiveLogFile(Path());
     if (!read.readable)
         return false;
     if (!read.keptAside.empty()) {
         // What the damaged file still held goes back under the log's name at once, so it is not
         // only in the copy kept aside.
-        WriteFileAtomically(FilePath(), ArchiveLogText(read.entries), 0644);
+        WriteOwnFile(Path(), ArchiveLogText(read.entries), LogFileMode());
         QOR_SEMAPHORE_GUARD(m_lock);
         m_damageNote = read.keptAside;
     }
@@ -84,8 +119,11 @@ bool CArchiveLogger::ReadLocked(CArchiveLogFileRead& read)
 bool CArchiveLogger::Load(bool clearFirst)
 {
     CArchiveLogFileRead read;
-    {
-        CLockFile fileLock(FilePath());
+    if (m_readOnly) {
+        if (!ReadOnly(read) || !read.exists)
+            return false;
+    } else {
+        CLockFile fileLock(Path());
         fileLock.Lock(kLockPatience);
         if (!ReadLocked(read) || !read.exists)
             return false;
@@ -127,7 +165,9 @@ bool CArchiveLogger::Save()
             return true;
         changes = m_changes;
     }
-    CLockFile fileLock(FilePath());
+    if (m_readOnly)
+        return false;
+    CLockFile fileLock(Path());
     if (!fileLock.Lock(kLockPatience)) {
         QOR_LOG("Archiver: archive.log is locked by another program; not saved\r\n");
         return false;
@@ -139,7 +179,7 @@ bool CArchiveLogger::Save()
     }
     for (const CChange& change : changes)
         Apply(change, read.entries);
-    if (!WriteFileAtomically(FilePath(), ArchiveLogText(read.entries), 0644))
+    if (!WriteOwnFile(Path(), ArchiveLogText(read.entries), LogFileMode()))
         return false;
     QOR_SEMAPHORE_GUARD(m_lock);
     // Changes made while the file was written are applied to what is now on disk.
@@ -153,7 +193,11 @@ bool CArchiveLogger::Save()
 
 bool CArchiveLogger::CheckSavable(std::string& why)
 {
-    CLockFile fileLock(FilePath());
+    if (m_readOnly) {
+        why = "it is the office job's, which only the office account writes";
+        return false;
+    }
+    CLockFile fileLock(Path());
     if (!fileLock.Lock(kLockPatience)) {
         why = fileLock.Problem();
         return false;
@@ -163,7 +207,7 @@ bool CArchiveLogger::CheckSavable(std::string& why)
         why = "it cannot be read, so it is never written over";
         return false;
     }
-    if (!WriteFileAtomically(FilePath(), ArchiveLogText(read.entries), 0644)) {
+    if (!WriteOwnFile(Path(), ArchiveLogText(read.entries), LogFileMode())) {
         why = errno == EPERM ? "it is reached through another user's link, or is another user's file"
                              : std::strerror(errno);
         return false;

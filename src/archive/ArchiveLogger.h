@@ -1,15 +1,16 @@
-// The history of archive jobs, "archive.log" in the per-machine configuration folder: one entry per
-// job run with its target, time, method, call count, comment, calls and what became of the
-// originals. It answers which job, if any, archived a call (the list's "Archived" column, the "only
-// un-archived calls" selection) and makes each job's text report. Several programs may change the
-// file at once (the desktop program, the command line, the timer): each change is kept until it is
-// saved, and a save takes the file's lock, reads what the others wrote meanwhile, applies our
+// The history of archive jobs, "archive.log": the user's own in her data folder, or the office job's,
+// which only the office account writes and everyone else only reads. One entry per job run with its
+// target, time, method, call count, comment, calls and what became of the originals. It answers which job, if any,
+// archived a call (the list's "Archived" column, the "only un-archived calls" selection) and makes each job's text
+// report. Several programs may change the file at once (the desktop program, the command line, the timer): each change
+// is kept until it is saved, and a save takes the file's lock, reads what the others wrote meanwhile, applies our
 // changes to that and writes the result, so no job's entry is ever lost.
 #pragma once
 
 #include "archive/ArchiveLogFile.h"
 #include "archive/ArchivedCallIndex.h"
 #include "archive/JobArchListEntry.h"
+#include "archive/JobScope.h"
 #include "foundation/LoggedSemaphore.h"
 #include "lists/ArchiveLookup.h"
 
@@ -30,6 +31,9 @@ struct CArchiveHolding {
 class CArchiveLogger : public IArchiveLookup {
 public:
     static constexpr const char* kFileName = "archive.log";
+
+    // The log of the scope's jobs; one this process does not write is only ever read.
+    explicit CArchiveLogger(CJobScope scope = CJobScope::Own);
 
     // Appends a copy of the job; each call's details are read first when they are not loaded, so
     // the log records the call's start. Returns the new entry's index.
@@ -75,7 +79,13 @@ public:
     bool IsChanged() const { return !m_changes.empty(); }
     // When the last load or save found the file damaged: where it was kept aside; then cleared.
     std::string TakeDamageNote();
+    // The user's own log.
     static std::string FilePath();
+    // This log's file.
+    std::string Path() const;
+    CJobScope Scope() const { return m_scope; }
+    // True for a log this process only reads (the office's, for anyone but the office account).
+    bool IsReadOnly() const { return m_readOnly; }
 
     // The text report of a job, line by line.
     static std::vector<std::string> BuildReport(const CJobArchListEntry& job);
@@ -94,8 +104,14 @@ private:
     };
     // Reads the file under its lock, writing back what a damaged one still held.
     bool ReadLocked(CArchiveLogFileRead& read);
+    // Reads another owner's log, trusting it only as that owner's, and writing nothing.
+    bool ReadOnly(CArchiveLogFileRead& read) const;
+    // The user's own log is hers alone; the office's is read by everyone.
+    mode_t LogFileMode() const { return m_scope == CJobScope::Office ? 0644 : 0600; }
     static void Apply(const CChange& change, ArchiveLogEntries& entries);
 
+    CJobScope m_scope;
+    bool m_readOnly;
     CRvLoggedSemaphore m_lock{ "ARCH_LOG" };
     ArchiveLogEntries m_entries;
     std::vector<CChange> m_changes;

@@ -40,6 +40,9 @@ std::int64_t Now()
 CArchiveManager::CArchiveManager(std::shared_ptr<CArchiveLogger> log, IArchiveMessages* messages)
     : CRvThread("Archive Manager")
     , m_log(log ? std::move(log) : Singleton<CArchiveLogger>::Instance())
+    , m_logs(m_log,
+          m_log->Scope() == CJobScope::Own ? std::shared_ptr<CArchiveLogger>(Singleton<COfficeArchiveLog>::Instance())
+                                           : m_log)
     , m_messages(messages)
 {
 }
@@ -192,7 +195,7 @@ int CArchiveManager::OpenArchive(CJobArchListEntry& job)
     if (std::string why; !m_log->CheckSavable(why)) {
         m_failed = true;
         m_writeFailed = true;
-        const std::string text = "The archive log " + CArchiveLogger::FilePath() + " cannot be written (" + why
+        const std::string text = "The archive log " + m_log->Path() + " cannot be written (" + why
             + "); the job was not run, so that no archive is made that the log does not name";
         QOR_LOG("Archiver: %s\r\n", text.c_str());
         if (m_messages)
@@ -212,7 +215,7 @@ bool CArchiveManager::TargetOutsideSources(const CJobArchListEntry& job)
             return std::nullopt;
         return CFolderIdentity{ status.st_dev, status.st_ino };
     };
-    for (const std::string& archive : m_log->FolderArchives())
+    for (const std::string& archive : m_logs.FolderArchives())
         if (const auto folder = identityOf(archive))
             m_excludedFolders.push_back(*folder);
     for (const CRvFileListEntry& entry : job.Calls()) {
@@ -357,7 +360,7 @@ bool CArchiveManager::IsLogged(const std::string& path) const
     CRvFileListEntry call;
     call.SetPath(path);
     call.LoadDetails(m_passphrase);
-    return m_log->FindJobOfCall(call) != nullptr;
+    return m_logs.Holds(call);
 }
 
 bool CArchiveManager::Selects(const CJobArchListEntry& job, const std::string& path) const

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "archive/ArchiveFileListEntry.h"
+#include "archive/ArchiveLogs.h"
 #include "archive/ArchiveMessages.h"
 #include "archive/ArchiverHolder.h"
 #include "archive/JobArchListEntry.h"
@@ -52,7 +53,8 @@ public:
         std::vector<std::string> vanished;
     };
 
-    // The archive log answers "only un-archived calls"; the messages go to the user.
+    // The archive log the runs are logged in; with the office job's log (for a log of the user's
+    // own) it answers "only un-archived calls". The messages go to the user.
     explicit CArchiveManager(std::shared_ptr<CArchiveLogger> log = {}, IArchiveMessages* messages = nullptr);
     ~CArchiveManager() override;
 
@@ -115,6 +117,7 @@ private:
 
     CRvLoggedSemaphore m_lock{ "ARCHIVE_MANAGER" };
     std::shared_ptr<CArchiveLogger> m_log;
+    mutable CArchiveLogs m_logs; // what the log and the office's hold (lookups change no log)
     IArchiveMessages* m_messages;
     std::vector<std::unique_ptr<CJobArchListEntry>> m_jobs;
     std::vector<CArchiveFileListEntry> m_archivedCalls;

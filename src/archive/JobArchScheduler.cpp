@@ -61,8 +61,10 @@ CJobArchScheduler::CJobArchScheduler()
 {
 }
 
-CJobArchScheduler::CJobArchScheduler(std::shared_ptr<CArchiveManager> manager, std::shared_ptr<CArchiveLogger> log)
-    : m_manager(std::move(manager))
+CJobArchScheduler::CJobArchScheduler(
+    std::shared_ptr<CArchiveManager> manager, std::shared_ptr<CArchiveLogger> log, CJobScope scope)
+    : m_scope(scope)
+    , m_manager(std::move(manager))
     , m_log(std::move(log))
 {
     m_settings.archivePath = DefaultArchivePath();
@@ -72,15 +74,21 @@ CJobArchScheduler::CJobArchScheduler(std::shared_ptr<CArchiveManager> manager, s
 
 std::string CJobArchScheduler::FilePath()
 {
-    return CSettings::GetConfigFilePath(true, kFileName);
+    return JobFilePath(CJobScope::Own, kFileName);
+}
+
+std::string CJobArchScheduler::Path() const
+{
+    return JobFilePath(m_scope, kFileName);
 }
 
 bool CJobArchScheduler::LoadSchedule(std::string* why)
 {
     QOR_SEMAPHORE_GUARD(m_lock);
     std::string content, distrust;
-    m_untrusted = ReadConfiguration(FilePath(), content, distrust) == CConfigurationRead::Untrusted;
-    if (!ReadScheduleFile(FilePath(), m_settings, why))
+    m_untrusted = ReadConfiguration(Path(), content, distrust, 64u << 20, JobFileOwner(m_scope))
+        == CConfigurationRead::Untrusted;
+    if (!ReadScheduleFile(Path(), m_settings, why, JobFileOwner(m_scope)))
         return false;
     m_asRead = m_settings;
     return true;
@@ -103,7 +111,10 @@ bool CJobArchScheduler::SaveSchedule()
 {
     // Under the file's lock, what another program saved since we read it is merged in: the
     // desktop program, a "schedule set" and the timer's run may all save the job.
-    CLockFile fileLock(FilePath());
+    // Only the office account changes the office job.
+    if (!WritesJobFiles(m_scope))
+        return false;
+    CLockFile fileLock(Path());
     if (!fileLock.Lock(kLockPatience)) {
         QOR_LOG("Archiver: schedule.xml is locked by another program; not saved\r\n");
         return false;
@@ -114,14 +125,15 @@ bool CJobArchScheduler::SaveSchedule()
         onDisk = m_asRead; // what a missing field of the file leaves
     }
     std::error_code error;
-    const bool exists = std::filesystem::exists(FilePath(), error);
-    if (exists && !ReadScheduleFile(FilePath(), onDisk))
+    const bool exists = std::filesystem::exists(Path(), error);
+    if (exists && !ReadScheduleFile(Path(), onDisk))
         return false; // neither ours nor readable: never written over
     QOR_SEMAPHORE_GUARD(m_lock);
     if (m_untrusted)
         return false;
     const CScheduleSettings merged = exists ? MergeScheduleSettings(m_asRead, m_settings, onDisk) : m_settings;
-    if (!WriteFileAtomically(FilePath(), ScheduleFileText(merged), 0644))
+    // The user's own job is hers alone; the office's is read by everyone.
+    if (!WriteOwnFile(Path(), ScheduleFileText(merged), m_scope == CJobScope::Office ? 0644 : 0600))
         return false;
     m_settings = merged;
     m_asRead = merged;
@@ -231,7 +243,7 @@ bool CJobArchScheduler::RunNow(std::int64_t now, std::string* why)
     if (!SaveSchedule()) {
         QOR_SEMAPHORE_GUARD(m_lock);
         m_settings.scheduledTime = m_timeAfterRun;
-        return refuse(FilePath() + " cannot be saved, so its next time could not be kept");
+        return refuse(Path() + " cannot be saved, so its next time could not be kept");
     }
     {
         // What another program saved meanwhile stays, unless a run here moves the time on.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "archive/ArchiveJobFinisher.h"
+#include "archive/JobScope.h"
 #include "archive/ProgressBarSink.h"
 #include "archive/ScheduleFile.h"
 #include "foundation/LoggedSemaphore.h"
@@ -24,9 +25,11 @@ public:
 
     enum class Notice { Started, Progress, Finished };
 
-    // Loads the archive log. Without arguments, the process-wide manager and log.
+    // Loads the archive log. Without arguments, the user's own job with the process-wide manager
+    // and log; the office's job is only ever run by the office account (others only read it).
     CJobArchScheduler();
-    CJobArchScheduler(std::shared_ptr<CArchiveManager> manager, std::shared_ptr<CArchiveLogger> log);
+    CJobArchScheduler(std::shared_ptr<CArchiveManager> manager, std::shared_ptr<CArchiveLogger> log,
+        CJobScope scope = CJobScope::Own);
 
     // False when the file cannot be read, or is not trusted (why says which); a file not trusted is
     // never saved over either.
@@ -63,13 +66,21 @@ public:
     void OnStart() override;
     void OnFinish(CJobArchListEntry* job) override;
 
+    // The user's own job's file.
     static std::string FilePath();
+    // This job's file.
+    std::string Path() const;
+    CJobScope Scope() const { return m_scope; }
+    // The manager that runs the job, and the log it is written to.
+    CArchiveManager& Manager() { return *m_manager; }
+    CArchiveLogger& Log() { return *m_log; }
     // How the last run ended; read once it is over.
     CArchiveJobOutcome LastOutcome() const;
 
 private:
     void Notify(Notice notice);
 
+    CJobScope m_scope;
     std::shared_ptr<CArchiveManager> m_manager;
     std::shared_ptr<CArchiveLogger> m_log;
     CRvLoggedSemaphore m_lock{ "ARCH_SCHEDULER" };

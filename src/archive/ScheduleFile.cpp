@@ -167,10 +167,11 @@ CScheduleSettings MergeScheduleSettings(
     return merged;
 }
 
-bool ReadScheduleFile(const std::string& path, CScheduleSettings& settings, std::string* why)
+bool ReadScheduleFile(
+    const std::string& path, CScheduleSettings& settings, std::string* why, std::optional<uid_t> owner)
 {
     std::string content, distrust;
-    const CConfigurationRead read = ReadConfiguration(path, content, distrust);
+    const CConfigurationRead read = ReadConfiguration(path, content, distrust, 64u << 20, owner);
     if (read == CConfigurationRead::Untrusted) {
         QOR_LOG("Archiver: %s is ignored: %s\r\n", path.c_str(), distrust.c_str());
         if (why)

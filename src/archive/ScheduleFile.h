@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace qor {
@@ -40,6 +42,7 @@ CScheduleSettings MergeScheduleSettings(
 // cannot be read or parsed, or is not trusted (why then says so: in a folder others can write, it
 // must be ours or root's, and only its owner may write it, for it decides what is archived and
 // deleted).
-bool ReadScheduleFile(const std::string& path, CScheduleSettings& settings, std::string* why = nullptr);
+bool ReadScheduleFile(const std::string& path, CScheduleSettings& settings, std::string* why = nullptr,
+    std::optional<uid_t> owner = std::nullopt);
 
 } // namespace qor

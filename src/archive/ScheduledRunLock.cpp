@@ -8,20 +8,28 @@
 
 namespace qor {
 
-CScheduledRunLock::CScheduledRunLock() = default;
+CScheduledRunLock::CScheduledRunLock(CJobScope scope)
+    : m_scope(scope)
+{
+}
 
 std::string CScheduledRunLock::FilePath()
 {
     // Beside "schedule.xml", as "scheduled-run.lock"; separate from the file's own save lock,
     // which a run takes while it holds this one.
-    return CSettings::GetConfigFilePath(true, "scheduled-run");
+    return JobFilePath(CJobScope::Own, "scheduled-run");
+}
+
+std::string CScheduledRunLock::Path() const
+{
+    return JobFilePath(m_scope, "scheduled-run");
 }
 
 CScheduledRunLock::Take CScheduledRunLock::TryTake(std::int64_t now)
 {
     if (m_held)
         return Take::Taken;
-    m_file = std::make_unique<CLockFile>(FilePath());
+    m_file = std::make_unique<CLockFile>(Path());
     m_held = m_file->Lock(std::chrono::milliseconds(0));
     if (m_held)
         return Take::Taken;
@@ -32,7 +40,7 @@ CScheduledRunLock::Take CScheduledRunLock::TryTake(std::int64_t now)
     const std::int64_t since = opened ? m_file->HeldSince() : 0;
     m_file.reset();
     if (!opened) {
-        m_problem = FilePath() + ".lock: cannot be used as the scheduled run's lock (" + std::strerror(error) + ")";
+        m_problem = Path() + ".lock: cannot be used as the scheduled run's lock (" + std::strerror(error) + ")";
         return Take::Unavailable;
     }
     if (othersCanHold)

@@ -5,6 +5,7 @@
 // read the saved job and find it not due.
 #pragma once
 
+#include "archive/JobScope.h"
 #include "foundation/FileLock.h"
 
 #include <cstdint>
@@ -20,7 +21,7 @@ public:
     // No run takes this long; a lock held longer belongs to a program that hangs.
     static constexpr std::int64_t kLongestRunSeconds = 12 * 3600;
 
-    CScheduledRunLock();
+    explicit CScheduledRunLock(CJobScope scope = CJobScope::Own);
     // At once: Busy when another program of ours (or this one) is running the job; Blocked when
     // the lock is held in a way that must be named rather than waited out: by a lock file another
     // user could open for writing, or for longer than a run can take; Unavailable when the lock
@@ -29,9 +30,12 @@ public:
     bool IsHeld() const { return m_held; }
     const std::string& Problem() const { return m_problem; }
     void Release();
+    // The lock of the user's own job.
     static std::string FilePath();
+    std::string Path() const;
 
 private:
+    CJobScope m_scope;
     std::unique_ptr<CLockFile> m_file;
     bool m_held = false;
     std::string m_problem;

@@ -6,6 +6,7 @@
 #include "foundation/DataFolders.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "foundation/UserName.h"
 #include "samplegen/DemoLibrary.h"
 
 #include <CLI/CLI.hpp>
@@ -19,7 +20,9 @@ void PrintPaths()
 {
     std::printf("Log folder:                  %s\n", GetLogFolder().c_str());
     std::printf("Per-user configuration:      %s\n", GetConfigurationFolder(false).c_str());
-    std::printf("Per-machine configuration:   %s\n", GetConfigurationFolder(true).c_str());
+    std::printf("Your own data:               %s\n", GetConfigurationFolder(true).c_str());
+    std::printf("Office job (read-only):      %s (of %s)\n", GetOfficeConfigurationFolder().c_str(),
+        AccountName(CSettings::GetOfficeAccount()).c_str());
     std::printf(
         "User settings file:          %s\n", CSettings::GetConfigFilePath(false, CSettings::kConfigFile).c_str());
     std::printf("Administrator settings file: %s (per-user) or %s (per-machine)\n",

@@ -1,6 +1,6 @@
 // list: the desktop program's search over folders and recordings, printed as a table (ending with
 // the totals line), CSV, JSON or a ".reclist", and optionally saved as a list.
-#include "archive/ArchiveLogger.h"
+#include "archive/ArchiveLogs.h"
 #include "cli/CallRecords.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
@@ -240,8 +240,9 @@ void RunList(const ListOptions& options, CCliContext& context)
         throw UsageError("--sort: use one of encrypted, important, user, caller, archived, date, duration, "
                          "bookmark, comment, optionally followed by :reverse");
     CSearchManager search;
-    auto archive = Singleton<CArchiveLogger>::Instance();
-    archive->Load(true); // the "Archived" column; a log not there yet leaves it empty
+    // The "Archived" column: the user's own jobs and the office's; a log not there names nothing.
+    auto archive = std::make_shared<CArchiveLogs>();
+    archive->Load();
     search.SetArchiveLookup(archive);
     SearchCriteria criteria = CriteriaFrom(options);
     context.Passphrase();

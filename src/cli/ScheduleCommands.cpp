@@ -1,6 +1,6 @@
 // log and schedule: the archive jobs of "archive.log" with their reports, and the scheduled job of
 // "schedule.xml" shown or run without the desktop program.
-#include "archive/ArchiveLogger.h"
+#include "archive/ArchiveLogs.h"
 #include "archive/ArchiveManager.h"
 #include "archive/ArchiveTypes.h"
 #include "archive/JobArchScheduler.h"
@@ -15,6 +15,7 @@
 #include "cli/JsonText.h"
 #include "cli/TerminalText.h"
 #include "foundation/CallTime.h"
+#include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "foundation/UserName.h"
 #include "foundation/Utf8Text.h"
@@ -34,7 +35,7 @@ namespace fs = std::filesystem;
 constexpr const char* kRunningElsewhere
     = "The scheduled job is running in another program (the desktop program or a timer).";
 
-Json JobJson(const CJobArchListEntry& job)
+Json JobJson(const CJobArchListEntry& job, CJobScope scope)
 {
     Json calls = Json::array();
     for (const CRvFileListEntry& call : job.Calls())
@@ -50,29 +51,36 @@ Json JobJson(const CJobArchListEntry& job)
     entry["callCount"] = job.callCount;
     entry["calls"] = calls;
     entry["report"] = report;
+    entry["office"] = scope == CJobScope::Office;
     return entry;
 }
 
+// The user's own jobs, then the office job's, which she only reads.
 void RunLog(const std::string& format, CCliContext& context)
 {
-    auto log = Singleton<CArchiveLogger>::Instance();
-    if (fs::exists(CArchiveLogger::FilePath()) && !log->Load(true))
-        return context.Fail(CArchiveLogger::FilePath(), "cannot be read or is malformed");
+    CArchiveLogs logs;
+    for (CArchiveLogger* log : { &logs.Own(), &logs.Office() })
+        if (fs::exists(log->Path()) && !log->Load(true))
+            context.Fail(log->Path(), "cannot be read, is malformed or is not trusted");
     if (format == "json") {
         Json jobs = Json::array();
-        for (const CJobArchListEntry* job : log->Entries())
-            jobs.push_back(JobJson(*job));
+        for (CArchiveLogger* log : { &logs.Own(), &logs.Office() })
+            for (const CJobArchListEntry* job : log->Entries())
+                jobs.push_back(JobJson(*job, log->Scope()));
         std::puts(DumpJson(jobs).c_str());
         return;
     }
     bool first = true;
-    for (const CJobArchListEntry* job : log->Entries()) {
-        if (!first)
-            std::puts("");
-        first = false;
-        for (const std::string& line : CArchiveLogger::BuildReport(*job))
-            std::puts(line.c_str());
-    }
+    for (CArchiveLogger* log : { &logs.Own(), &logs.Office() })
+        for (const CJobArchListEntry* job : log->Entries()) {
+            if (!first)
+                std::puts("");
+            first = false;
+            if (log->Scope() == CJobScope::Office)
+                std::puts("(The office job, run by the administrator's account)");
+            for (const std::string& line : CArchiveLogger::BuildReport(*job))
+                std::puts(TerminalText(line).c_str());
+        }
     if (first)
         std::puts("No archive jobs have run yet.");
 }
@@ -84,13 +92,36 @@ std::string Lowercase(std::string text)
     return text;
 }
 
+// The scheduled job of the scope, with the process-wide manager and its own log.
+std::unique_ptr<CJobArchScheduler> Scheduler(CJobScope scope)
+{
+    if (scope == CJobScope::Own)
+        return std::make_unique<CJobArchScheduler>();
+    // The office job is logged in the office's log, and looked up there alone.
+    auto log = std::make_shared<CArchiveLogger>(CJobScope::Office);
+    return std::make_unique<CJobArchScheduler>(std::make_shared<CArchiveManager>(log), log, scope);
+}
+
+// Only the office account changes or runs the office job.
+bool MayChange(const CJobArchScheduler& scheduler, CCliContext& context)
+{
+    if (WritesJobFiles(scheduler.Scope()))
+        return true;
+    context.Fail(scheduler.Path(),
+        "the office job is set by the administrator; only its account (" + AccountName(CSettings::GetOfficeAccount())
+            + ") changes or runs it");
+    return false;
+}
+
 bool LoadSchedule(CJobArchScheduler& scheduler, CCliContext& context)
 {
-    const std::string path = CJobArchScheduler::FilePath();
+    const std::string path = scheduler.Path();
     if (std::error_code error; !fs::exists(path, error)) {
         context.Fail(path,
-            "no scheduled job has been set up (make one with \"qortolvane-cli schedule set\" or the "
-            "desktop program's archive settings)");
+            scheduler.Scope() == CJobScope::Office
+                ? std::string("no office job has been set up by the administrator")
+                : std::string("no scheduled job has been set up (make one with \"qortolvane-cli schedule set\" or "
+                              "the desktop program's archive settings)"));
         return false;
     }
     if (std::string why; !scheduler.LoadSchedule(&why)) {
@@ -123,9 +154,10 @@ Json ScheduleJson(CJobArchScheduler& scheduler, std::int64_t now)
     return job;
 }
 
-void ShowSchedule(const std::string& format, CCliContext& context)
+void ShowSchedule(const std::string& format, CJobScope scope, CCliContext& context)
 {
-    CJobArchScheduler scheduler;
+    const auto held = Scheduler(scope);
+    CJobArchScheduler& scheduler = *held;
     if (!LoadSchedule(scheduler, context))
         return;
     const auto now = static_cast<std::int64_t>(std::time(nullptr));
@@ -134,8 +166,9 @@ void ShowSchedule(const std::string& format, CCliContext& context)
         return;
     }
     const CScheduleSettings settings = scheduler.GetSettings();
-    std::printf(
-        "Scheduled job:  %s (%s)\n", TerminalText(settings.archiveName).c_str(), settings.enabled ? "on" : "off");
+    std::printf("%s  %s (%s)\n",
+        scope == CJobScope::Office ? "Office job:    " : "Scheduled job:", TerminalText(settings.archiveName).c_str(),
+        settings.enabled ? "on" : "off");
     for (const std::string& folder : settings.spaceFolders)
         std::printf("Folder:         %s\n", TerminalText(folder).c_str());
     std::printf("Method:         %s into %s\n", ArchiveMethodShortName(settings.archiveType),
@@ -152,6 +185,7 @@ void ShowSchedule(const std::string& format, CCliContext& context)
 }
 
 struct ScheduleChanges {
+    bool office = false;
     bool on = false, off = false;
     std::optional<int> everyDays;
     std::string at, method, to, structure, select, after, name, comment;
@@ -174,8 +208,11 @@ void SetSchedule(const ScheduleChanges& changes, CCliContext& context)
     int hour = 0, minute = 0;
     if (!changes.at.empty() && !TimeOfDay(changes.at, hour, minute))
         throw UsageError("schedule set: --at \"" + changes.at + "\" is not a time of day like 02:30");
-    CJobArchScheduler scheduler;
-    if (std::error_code error; fs::exists(CJobArchScheduler::FilePath(), error) && !LoadSchedule(scheduler, context))
+    const auto held = Scheduler(changes.office ? CJobScope::Office : CJobScope::Own);
+    CJobArchScheduler& scheduler = *held;
+    if (!MayChange(scheduler, context))
+        return;
+    if (std::error_code error; fs::exists(scheduler.Path(), error) && !LoadSchedule(scheduler, context))
         return;
     CScheduleSettings settings = scheduler.GetSettings();
     const auto now = static_cast<std::int64_t>(std::time(nullptr));
@@ -211,19 +248,23 @@ void SetSchedule(const ScheduleChanges& changes, CCliContext& context)
     if (settings.userName.empty())
         settings.userName = UserName();
     if (const std::string problem = ScheduleSettingsProblem(settings); !problem.empty())
-        return context.Fail(CJobArchScheduler::FilePath(), "not saved: " + problem);
+        return context.Fail(scheduler.Path(), "not saved: " + problem);
     scheduler.SetSettings(settings);
     if (!scheduler.SaveSchedule())
-        return context.Fail(CJobArchScheduler::FilePath(), "cannot be written");
-    ShowSchedule("table", context);
+        return context.Fail(scheduler.Path(), "cannot be written");
+    ShowSchedule("table", scheduler.Scope(), context);
 }
 
-void RunSchedule(bool ifDue, CCliContext& context)
+void RunSchedule(bool ifDue, CJobScope scope, CCliContext& context)
 {
+    const auto held = Scheduler(scope);
+    CJobArchScheduler& scheduler = *held;
+    if (!MayChange(scheduler, context))
+        return;
     // Taken before the job is read: a run elsewhere has saved the job's next time by the time
     // the lock is free, so the job is never run twice for one time.
     const auto now = static_cast<std::int64_t>(std::time(nullptr));
-    CScheduledRunLock runLock;
+    CScheduledRunLock runLock(scope);
     switch (runLock.TryTake(now)) {
     case CScheduledRunLock::Take::Taken:
         break;
@@ -238,7 +279,6 @@ void RunSchedule(bool ifDue, CCliContext& context)
         // Never waited out quietly: whoever holds it could keep every run from happening.
         return context.Fail(runLock.Problem() + "; the job was not run");
     }
-    CJobArchScheduler scheduler;
     if (!LoadSchedule(scheduler, context))
         return;
     if (ifDue && !scheduler.GetSettings().enabled) {
@@ -252,20 +292,20 @@ void RunSchedule(bool ifDue, CCliContext& context)
     context.Passphrase();
     if (context.verbose)
         SetIsoTreeListing(stdout);
-    auto manager = Singleton<CArchiveManager>::Instance();
+    CArchiveManager& manager = scheduler.Manager();
     CPrintedMessages messages(context);
-    manager->SetMessages(&messages);
+    manager.SetMessages(&messages);
     std::string why;
     const bool started = scheduler.RunNow(now, &why);
     if (started)
-        WaitForRun(*manager, nullptr);
-    manager->SetMessages(nullptr);
+        WaitForRun(manager, nullptr);
+    manager.SetMessages(nullptr);
     if (!started)
-        return context.Fail(CJobArchScheduler::FilePath(), "the scheduled job was not run: " + why);
-    const CArchiveManager::Results results = manager->GetResults();
+        return context.Fail(scheduler.Path(), "the scheduled job was not run: " + why);
+    const CArchiveManager::Results results = manager.GetResults();
     if (results.failed)
         context.Fail("the scheduled archive job failed; no recording was changed");
-    ReportArchiveLogDamage(Singleton<CArchiveLogger>::Instance()->TakeDamageNote(), context);
+    ReportArchiveLogDamage(scheduler.Log().TakeDamageNote(), context);
     ReportArchiveOutcome(scheduler.LastOutcome(), results, context);
 }
 
@@ -274,20 +314,26 @@ void RunSchedule(bool ifDue, CCliContext& context)
 void AddLogAndScheduleCommands(CLI::App& program, CCliContext& context)
 {
     auto format = std::make_shared<std::string>("table");
-    CLI::App* log = program.add_subcommand("log", "Show the archive jobs of the archive log with their reports");
+    CLI::App* log = program.add_subcommand(
+        "log", "Show your archive jobs and the office job's, from their archive logs, with their reports");
     log->add_option("--format", *format, "table or json")->check(CLI::IsMember({ "table", "json" }));
     log->callback([format, &context] { RunLog(*format, context); });
 
     CLI::App* schedule = program.add_subcommand("schedule", "Show, set up or run the scheduled archive job");
     schedule->require_subcommand(1);
     auto showFormat = std::make_shared<std::string>("table");
+    auto showOffice = std::make_shared<bool>(false);
     CLI::App* show = schedule->add_subcommand("show", "Show the scheduled job and when it runs next");
     show->add_option("--format", *showFormat, "table or json")->check(CLI::IsMember({ "table", "json" }));
-    show->callback([showFormat, &context] { ShowSchedule(*showFormat, context); });
+    show->add_flag("--office", *showOffice, "The office-wide job the administrator set, instead of your own");
+    show->callback([showFormat, showOffice, &context] {
+        ShowSchedule(*showFormat, *showOffice ? CJobScope::Office : CJobScope::Own, context);
+    });
 
     auto changes = std::make_shared<ScheduleChanges>();
     CLI::App* set = schedule->add_subcommand("set",
         "Set up or change the scheduled job (what is not given stays as it was); it is checked before it is saved");
+    set->add_flag("--office", changes->office, "The office-wide job (only its account, the administrator's, sets it)");
     set->add_flag("--on", changes->on, "Switch the job on");
     set->add_flag("--off", changes->off, "Switch the job off");
     set->add_option("--folder", changes->folders, "A folder to archive, with its sub-folders (repeat for more)");
@@ -310,9 +356,13 @@ void AddLogAndScheduleCommands(CLI::App& program, CCliContext& context)
     set->add_option("--comment", changes->comment, "The comment logged with each run");
     set->callback([changes, &context] { SetSchedule(*changes, context); });
     auto ifDue = std::make_shared<bool>(false);
+    auto runOffice = std::make_shared<bool>(false);
     CLI::App* run = schedule->add_subcommand("run", "Run the scheduled job now");
     run->add_flag("--if-due", *ifDue, "Only when it is switched on and due (for timers)");
-    run->callback([ifDue, &context] { RunSchedule(*ifDue, context); });
+    run->add_flag("--office", *runOffice, "The office-wide job (only its account runs it, from the system timer)");
+    run->callback([ifDue, runOffice, &context] {
+        RunSchedule(*ifDue, *runOffice ? CJobScope::Office : CJobScope::Own, context);
+    });
 }
 
 } // namespace qor::cli

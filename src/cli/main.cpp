@@ -6,6 +6,7 @@
 #include "cli/Commands.h"
 #include "cli/StandardOutput.h"
 #include "foundation/DataFolders.h"
+#include "foundation/EarlierFiles.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
@@ -58,6 +59,10 @@ int main(int argc, char** argv)
     if (onlyLooks)
         OnlyLookAtDataFolders();
     Singleton<CSettings>::Instance()->Load();
+    if (const std::string exposed = Singleton<CSettings>::Instance()->TakeExposureWarning(); !exposed.empty())
+        std::fprintf(stderr, "qortolvane-cli: %s\n", exposed.c_str());
+    if (!onlyLooks)
+        TakeOverEarlierFiles();
     // An archive that a killed run left half-written is put back before any command can use it.
     if (!onlyLooks)
         for (const CZipRepairOutcome& repair : RepairPendingZipJournals())

@@ -73,7 +73,7 @@ bool LinkUnnamed(int descriptor, int folder, const std::string& name, std::strin
 // back in temporary); false, with nothing left behind, when it cannot. An unnamed file is made
 // with O_TMPFILE and linked in once written; owner, when given, is the file the new one replaces.
 bool WriteTemporary(int folder, const std::string& name, std::string_view content, mode_t permissions,
-    const struct stat* owner, bool unnamed, std::string& temporary)
+    const struct stat* owner, std::optional<gid_t> group, bool unnamed, std::string& temporary)
 {
     temporary.clear();
     int descriptor = unnamed ? openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
@@ -91,6 +91,11 @@ bool WriteTemporary(int folder, const std::string& name, std::string_view conten
         // Not permitted for root's file when we are not root: the copy is then ours.
         [[maybe_unused]] const int owned = fchown(descriptor, owner->st_uid, owner->st_gid);
     }
+    // Group bits are for the group asked for, and for no other a folder's setgid bit gives.
+    struct stat made { };
+    if (group && (permissions & 070) != 0 && fstat(descriptor, &made) == 0 && made.st_gid != *group
+        && fchown(descriptor, static_cast<uid_t>(-1), *group) != 0)
+        permissions &= ~static_cast<mode_t>(070);
     bool written = fchmod(descriptor, permissions) == 0 && WriteAll(descriptor, content) && fsync(descriptor) == 0;
     if (written && unnamed)
         written = LinkUnnamed(descriptor, folder, name, temporary);
@@ -123,7 +128,12 @@ mode_t CurrentUmask()
     return static_cast<mode_t>(mask);
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode, CExistingFile existingFile)
+namespace {
+
+enum class CModeChoice { Inherit, Exactly };
+
+bool WriteReplacing(const std::string& path, std::string_view content, mode_t mode, CExistingFile existingFile,
+    CModeChoice choice, std::optional<gid_t> group = std::nullopt)
 {
     CFolderHandle folder;
     std::string name;
@@ -144,8 +154,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, mode
         errno = S_ISDIR(existing.st_mode) ? EISDIR : EINVAL;
         return false;
     }
-    const bool inherit = exists && OwnedByUsOrRoot(existing.st_uid);
-    mode_t permissions = mode & ~CurrentUmask();
+    const bool inherit = choice == CModeChoice::Inherit && exists && OwnedByUsOrRoot(existing.st_uid);
+    mode_t permissions = choice == CModeChoice::Exactly ? mode : mode & ~CurrentUmask();
     if (inherit) {
         permissions = existing.st_mode & 07777;
         if ((mode & 077) == 0)
@@ -156,9 +166,9 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, mode
     // (or a missing /proc) allows no such file, a named temporary file takes its place.
     const struct stat* owner = inherit ? &existing : nullptr;
     std::string temporary;
-    bool written = WriteTemporary(at, name, content, permissions, owner, true, temporary);
+    bool written = WriteTemporary(at, name, content, permissions, owner, group, true, temporary);
     if (!written && errno != ENOSPC && errno != EDQUOT && errno != EIO)
-        written = WriteTemporary(at, name, content, permissions, owner, false, temporary);
+        written = WriteTemporary(at, name, content, permissions, owner, group, false, temporary);
     if (!written)
         return false;
     // Keeping what is there is decided by the rename itself, so no file made meanwhile is lost.
@@ -171,6 +181,33 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, mode
     }
     // The rename itself survives a crash only once the folder is on disk too.
     return folder.Sync() == 0;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode, CExistingFile existingFile)
+{
+    return WriteReplacing(path, content, mode, existingFile, CModeChoice::Inherit);
+}
+
+bool WriteOwnFile(const std::string& path, std::string_view content, mode_t mode)
+{
+    return WriteReplacing(path, content, mode, CExistingFile::Replace, CModeChoice::Exactly);
+}
+
+CCallAccess AccessOfCall(const std::string& path, bool decrypted)
+{
+    struct stat call { };
+    if (decrypted || stat(path.c_str(), &call) != 0)
+        return {};
+    return { static_cast<mode_t>(call.st_mode & 0666), call.st_gid };
+}
+
+bool WriteCallCopy(
+    const std::string& path, std::string_view content, const CCallAccess& access, CExistingFile existingFile)
+{
+    return WriteReplacing(
+        path, content, access.mode & ~CurrentUmask(), existingFile, CModeChoice::Exactly, access.group);
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::uint64_t maxBytes)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -19,6 +20,29 @@ namespace qor {
 // With Keep, a file already at path is never replaced: false with errno EEXIST.
 enum class CExistingFile { Replace, Keep };
 bool WriteFileAtomically(const std::string& path, std::string_view content, mode_t mode = 0666,
+    CExistingFile existingFile = CExistingFile::Replace);
+
+// Writes a file the program keeps for itself (a store, a log, the schedule, the settings)
+// atomically, as WriteFileAtomically does, with exactly the permission bits given whatever the
+// umask and whatever the file had: 0600 for what is the user's alone, 0644 for what others read.
+bool WriteOwnFile(const std::string& path, std::string_view content, mode_t mode);
+
+// Who may read a copy of a call (an export, a copy into a folder): never more than may read the
+// call itself.
+struct CCallAccess {
+    mode_t mode = 0600;
+    std::optional<gid_t> group; // the call's group, which the copy's group bits are for
+};
+
+// The access a copy of the call at path may give: the call's own read and write bits in its group,
+// or its owner's alone for a decrypted copy of an encrypted call (and when the call cannot be
+// looked at).
+CCallAccess AccessOfCall(const std::string& path, bool decrypted);
+
+// Writes a copy of a call atomically, as WriteFileAtomically does, never more open than access
+// allows: its bits less the umask, in the call's group (or with no group bits where the file cannot
+// take that group, as in another group's setgid folder), whatever a file there had.
+bool WriteCallCopy(const std::string& path, std::string_view content, const CCallAccess& access,
     CExistingFile existingFile = CExistingFile::Replace);
 
 // The process's umask, read without changing it (umask() would, for other threads meanwhile).

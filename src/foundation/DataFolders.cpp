@@ -64,25 +64,15 @@ std::optional<std::string> XdgFolder(const char* variable, const char* homeRelat
     return home + "/" + homeRelativeDefault;
 }
 
-bool IsWritableFolder(const std::string& path)
-{
-    std::error_code error;
-    return fs::is_directory(path, error) && access(path.c_str(), W_OK) == 0;
-}
-
-// Shared data goes to /var/lib once an administrator has prepared the company folder there;
-// otherwise it stays in the user's data folder so the program works without root.
+// What the machine shares (the office job and its log) lives under /var/lib, written by the office
+// account alone; users only read it.
 std::optional<std::string> MachineDataFolder()
 {
     // Like the XDG variables, the override counts only when it holds an absolute path.
     std::string overridden = Environment("QOR_MACHINE_DATA_DIR");
     if (!overridden.empty() && overridden.front() == '/')
         return overridden;
-    std::string company, product;
-    GetDataFolderNames(company, product);
-    if (!company.empty() && IsWritableFolder("/var/lib/" + company))
-        return std::string("/var/lib");
-    return XdgFolder("XDG_DATA_HOME", ".local/share");
+    return std::string("/var/lib");
 }
 
 std::optional<std::string> BaseFolder(int kind)
@@ -124,30 +114,29 @@ std::string WithoutTrailingSlashes(std::string path)
     return path;
 }
 
+// The folder below a base folder kind: company, product and leaf. The folders of the user's own
+// trees are hers alone (0700): what she keeps there is nobody else's to read, and nobody else's
+// files can stand in for hers.
 std::string BuildDataFolder(int baseKind, const std::string& company, const std::string& product, const char* leaf)
 {
     std::string path;
     GetSpecialFolderPath(baseKind, path);
     if (path == "/")
         path.clear();
-    for (const std::string* name : { &company, &product })
-        if (!name->empty())
+    std::vector<std::string> ours;
+    const std::string leafName(leaf);
+    for (const std::string* name : { &company, &product, &leafName })
+        if (!name->empty()) {
             path += "/" + *name;
-    path += "/";
-    path += leaf;
-    std::error_code error;
-    if (FoldersMayBeMade() && !fs::is_directory(path, error)) {
-        std::vector<std::string> made;
-        for (fs::path folder = path; !folder.empty() && !fs::exists(folder, error); folder = folder.parent_path())
-            made.push_back(folder.string());
-        fs::create_directories(path, error); // a failure shows up in the caller's first write
-        // A folder the umask leaves open to others is made sticky, as /tmp is: nobody else may then
-        // rename or replace the files we keep in it.
-        for (const std::string& folder : made)
-            if (struct stat status{}; lstat(folder.c_str(), &status) == 0 && status.st_uid == geteuid()
-                && ((status.st_mode & S_IWOTH) != 0
-                    || ((status.st_mode & S_IWGRP) != 0 && !IsOurPrivateGroup(status.st_gid))))
-                chmod(folder.c_str(), (status.st_mode & 07777) | S_ISVTX);
+            ours.push_back(path);
+        }
+    if (!FoldersMayBeMade())
+        return path + "/";
+    for (const std::string& folder : ours) {
+        mkdir(folder.c_str(), 0700); // a failure shows up in the caller's first write
+        if (struct stat status{}; lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode)
+            && status.st_uid == geteuid() && (status.st_mode & 07777) != 0700)
+            chmod(folder.c_str(), 0700);
     }
     return path + "/";
 }
@@ -215,13 +204,17 @@ std::string GetPrivateStateFolder(const std::string& leaf, bool create)
     return *path + "/";
 }
 
-std::string GetPrivateRuntimeFolder(const std::string& name, std::string& why)
+std::string GetPrivateRuntimeFolder(std::string& why)
 {
     const std::string runtime = Environment("XDG_RUNTIME_DIR");
-    const bool fromEnvironment = !runtime.empty() && runtime.front() == '/';
-    const std::string folder = fromEnvironment ? runtime : "/tmp/" + name + "-" + std::to_string(geteuid());
-    if (!fromEnvironment)
-        mkdir(folder.c_str(), 0700);
+    // Without one, a folder below the user's own state folder: a name under /tmp, anyone could
+    // take first.
+    std::string folder = !runtime.empty() && runtime.front() == '/' ? runtime : GetPrivateStateFolder("runtime");
+    if (folder.empty()) {
+        why = "no runtime folder of your own can be made ($XDG_RUNTIME_DIR is not set)";
+        return {};
+    }
+    folder = WithoutTrailingSlashes(folder);
     struct stat status { };
     if (lstat(folder.c_str(), &status) != 0)
         why = folder + " cannot be made";
@@ -238,19 +231,30 @@ std::string GetLogFolder()
 {
     std::string company, product;
     GetDataFolderNames(company, product);
-    return BuildDataFolder(kFolderMachineAppData, company, product, "Log");
+    return BuildDataFolder(kFolderUserLocalAppData, company, product, "Log");
 }
 
-std::string GetConfigurationFolder(bool common)
+std::string GetConfigurationFolder(bool ownData)
 {
     std::string company, product;
     GetDataFolderNames(company, product);
-    return GetConfigurationFolder(common, company, product);
+    return GetConfigurationFolder(ownData, company, product);
 }
 
-std::string GetConfigurationFolder(bool common, const std::string& company, const std::string& product)
+std::string GetConfigurationFolder(bool ownData, const std::string& company, const std::string& product)
 {
-    return BuildDataFolder(common ? kFolderMachineAppData : kFolderUserAppData, company, product, "Configuration");
+    return BuildDataFolder(ownData ? kFolderUserLocalAppData : kFolderUserAppData, company, product, "Configuration");
+}
+
+std::string GetOfficeConfigurationFolder()
+{
+    std::string company, product;
+    GetDataFolderNames(company, product);
+    std::string path = MachineDataFolder().value_or("/var/lib");
+    for (const std::string* name : { &company, &product })
+        if (!name->empty())
+            path += "/" + *name;
+    return path + "/Configuration/";
 }
 
 std::string GetSystemConfigurationFile(

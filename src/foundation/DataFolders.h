@@ -1,5 +1,6 @@
-// Where the program keeps its own files: a per-machine and a per-user tree, each named after the
-// company and product, resolved (and created when missing) on every call; nothing is cached.
+// Where the program keeps its own files: the user's own trees (settings, and what the program keeps
+// for her) and the machine's shared one (the office job), each named after the company and product,
+// resolved (the user's created when missing) on every call; nothing is cached.
 #pragma once
 
 #include <string>
@@ -44,16 +45,25 @@ void OnlyLookAtDataFolders();
 std::string GetPrivateStateFolder(const std::string& leaf, bool create = true);
 
 // A runtime folder of this user's own that nobody else may enter: $XDG_RUNTIME_DIR when it is one
-// (as the standard promises), else /tmp/<name>-<uid>, made so. Empty, with why, when the folder
-// there is a link, another user's, or open to others.
-std::string GetPrivateRuntimeFolder(const std::string& name, std::string& why);
+// (as the standard promises), else "runtime" in her private state folder (see above), which no
+// other user can make first. Empty, with why, when the folder there is a link, another user's, or
+// open to others.
+std::string GetPrivateRuntimeFolder(std::string& why);
 
-// The per-machine log folder, ending in "/".
+// The user's own log folder ($XDG_DATA_HOME/<company>/<product>/Log/), ending in "/".
 std::string GetLogFolder();
 
-// The configuration folder, per-machine when common is set, per-user otherwise; ends in "/".
-std::string GetConfigurationFolder(bool common);
-std::string GetConfigurationFolder(bool common, const std::string& company, const std::string& product);
+// A configuration folder of the user's, ending in "/": with ownData, the folder of what the program
+// keeps for her ($XDG_DATA_HOME/<company>/<product>/Configuration/: her calls-for-review trees,
+// shortcuts, her scheduled job and its log); otherwise that of her settings ($XDG_CONFIG_HOME/...).
+// Both are hers alone (0700 on the way from the company folder).
+std::string GetConfigurationFolder(bool ownData);
+std::string GetConfigurationFolder(bool ownData, const std::string& company, const std::string& product);
+
+// What the machine shares, written by the office account alone and read by everyone: the office
+// job and its log ($QOR_MACHINE_DATA_DIR or /var/lib, + <company>/<product>/Configuration/). Never
+// made by the program: the administrator prepares it.
+std::string GetOfficeConfigurationFolder();
 
 // A file the administrator provides and the program only reads (branding, global settings,
 // restrictions): in the system configuration folder, which users cannot write. The first

@@ -73,12 +73,16 @@ int OpenForAppending(const CFolderHandle& folder, const char* name)
     constexpr int kFlags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     int descriptor = openat(folder.Descriptor(), name, kFlags);
     if (descriptor < 0 && errno == ENOENT)
-        descriptor = openat(folder.Descriptor(), name, kFlags | O_CREAT | O_EXCL, 0644);
+        descriptor = openat(folder.Descriptor(), name, kFlags | O_CREAT | O_EXCL, 0600);
     struct stat status { };
     if (descriptor >= 0 && (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))) {
         close(descriptor);
         return -1;
     }
+    // The log names the user's calls and folders: hers alone, whatever the umask or an earlier
+    // version left.
+    if (status.st_uid == geteuid() && (status.st_mode & 077) != 0)
+        fchmod(descriptor, 0600);
     return descriptor;
 }
 

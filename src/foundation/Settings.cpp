@@ -7,6 +7,10 @@
 #include "foundation/XMLSettings.h"
 
 #include <cstdio>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace qor {
 namespace {
@@ -55,10 +59,27 @@ CSettings::~CSettings()
     ForgetSecret(m_passphrase);
 }
 
-std::string CSettings::GetConfigFilePath(bool common, const std::string& fileName)
+std::string CSettings::GetConfigFilePath(bool ownData, const std::string& fileName)
 {
-    return GetConfigurationFolder(common, LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME))
+    return GetConfigurationFolder(ownData, LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME))
         + fileName;
+}
+
+std::string CSettings::GetOfficeFilePath(const std::string& fileName)
+{
+    return GetOfficeConfigurationFolder() + fileName;
+}
+
+uid_t CSettings::GetOfficeAccount()
+{
+    // Read where it is asked for: the scheduled job's files are found before any window loads
+    // the settings, and the administrator's file is small.
+    CRvXMLSettings xml;
+    std::string name;
+    if (auto* section = LoadSettingsSection(xml, GetSystemConfigFilePath(kGlobalFile)))
+        xml.GetText(xml.FirstChild(kKeyOfficeAccount, section), "", name);
+    const passwd* account = name.empty() ? nullptr : getpwnam(name.c_str());
+    return account ? account->pw_uid : 0;
 }
 
 std::string CSettings::GetSystemConfigFilePath(const std::string& fileName)
@@ -129,6 +150,24 @@ void CSettings::LoadUserSettings()
     if (m_savePassphrase != 0)
         xml->GetText(xml->FirstChild(kKeyPassphrase, section), "", passphrase);
     SetPassphrase(passphrase);
+    // A saved passphrase that others could read is made private at once, and the user told once:
+    // anyone may have read it already.
+    const std::string path = GetConfigFilePath(false, kConfigFile);
+    if (struct stat file{};
+        !passphrase.empty() && lstat(path.c_str(), &file) == 0 && S_ISREG(file.st_mode) && (file.st_mode & 077) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(file.st_mode & 07777));
+        const bool tightened = file.st_uid == geteuid() && chmod(path.c_str(), 0600) == 0;
+        m_exposureWarning = path + " holds your saved passphrase and could be read by others (mode " + mode + ")"
+            + (tightened ? "; it is now readable by you only. Anyone who read it knows the passphrase."
+                         : "; it could not be made private.");
+    }
+}
+
+std::string CSettings::TakeExposureWarning()
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    return std::exchange(m_exposureWarning, std::string());
 }
 
 bool CSettings::Save()

@@ -9,6 +9,7 @@
 #include <array>
 #include <mutex>
 #include <string>
+#include <sys/types.h>
 
 namespace qor {
 
@@ -26,6 +27,9 @@ public:
     static constexpr const char* kKeyGlobalSettings = "GlobalSettings";
     static constexpr const char* kKeyBlockExport = "BlockExport";
     static constexpr const char* kKeyDisableDelete = "DisableDelete";
+    // In global.xml: the account that runs the office-wide scheduled job and alone writes its files
+    // (root when none is named).
+    static constexpr const char* kKeyOfficeAccount = "OfficeAccount";
     static constexpr const char* kKeyColumnFormat = "Col%d";
     static constexpr const char* kKeyShowHistory = "ShowHistory";
     static constexpr const char* kKeySavePassphrase = "SavePassphrase";
@@ -39,6 +43,9 @@ public:
     void Load();
     // Writes the user's config.xml; false when it could not be written.
     bool Save();
+    // When Load found the user's config.xml, with a saved passphrase, readable by others: what
+    // to tell her (once; then cleared). The file was made private already where it could be.
+    std::string TakeExposureWarning();
     // The replacement resource library named in branding.xml, or empty.
     std::string GetResourceFile();
 
@@ -56,8 +63,13 @@ public:
     std::string GetPassphrase() const;
     void SetPassphrase(const std::string& passphrase);
 
-    // A file in the configuration folder of the program's own names, per-machine when common is set.
-    static std::string GetConfigFilePath(bool common, const std::string& fileName);
+    // A file in a configuration folder of the user's (see GetConfigurationFolder): with ownData, the
+    // folder of what the program keeps for her; otherwise that of her settings.
+    static std::string GetConfigFilePath(bool ownData, const std::string& fileName);
+    // A file of the office job, which the office account alone writes (see GetOfficeConfigurationFolder).
+    static std::string GetOfficeFilePath(const std::string& fileName);
+    // The account named in global.xml to run the office job, or root's when none is (or it is unknown).
+    static uid_t GetOfficeAccount();
     // A file the administrator provides (branding.xml, global.xml) in the system configuration folder.
     static std::string GetSystemConfigFilePath(const std::string& fileName);
     // The administrator's config.xml of the separate configuration tool: the machine's in the
@@ -77,6 +89,7 @@ private:
     // The decryption dialog may set the passphrase while a search or archive worker reads it.
     mutable std::mutex m_passphraseMutex;
     std::string m_passphrase;
+    std::string m_exposureWarning;
 };
 
 } // namespace qor

@@ -45,10 +45,10 @@ std::string Absolute(const std::string& path)
 // Ours or root's, and not one where others may rename or replace what is in it: a folder the group
 // or others can write must be sticky, as /tmp is (a group of our own alone, as user private groups
 // are, is no other user).
-bool FolderKeptFromOthers(int descriptor)
+bool FolderKeptFromOthers(int descriptor, uid_t alsoTrusted = 0)
 {
     struct stat status { };
-    if (fstat(descriptor, &status) != 0 || !OwnedByUsOrRoot(status.st_uid))
+    if (fstat(descriptor, &status) != 0 || !(OwnedByUsOrRoot(status.st_uid) || status.st_uid == alsoTrusted))
         return false;
     if ((status.st_mode & S_ISVTX) != 0)
         return true;
@@ -159,7 +159,7 @@ public:
             result = EAGAIN;
         else if (!S_ISLNK(status.st_mode))
             result = ENOTDIR;
-        else if (!OwnedByUsOrRoot(status.st_uid))
+        else if (!OwnedByUsOrRoot(status.st_uid) && status.st_uid != m_way.alsoTrusted)
             result = EPERM;
         else if (++m_links > kMostLinks)
             result = ELOOP;
@@ -214,7 +214,7 @@ public:
     }
 
 private:
-    static bool Trusted(int descriptor) { return FolderKeptFromOthers(descriptor); }
+    bool Trusted(int descriptor) const { return FolderKeptFromOthers(descriptor, m_way.alsoTrusted); }
 
     CFolderWay m_way;
     std::vector<CFolderHandle> m_chain;
@@ -284,7 +284,9 @@ int CFolderHandle::Sync() const
 bool CFolderHandle::OthersCanWrite() const
 {
     struct stat status { };
-    return fstat(m_descriptor, &status) != 0 || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    if (fstat(m_descriptor, &status) != 0 || (status.st_mode & S_IWOTH) != 0)
+        return true;
+    return (status.st_mode & S_IWGRP) != 0 && !(status.st_uid == geteuid() && IsOurPrivateGroup(status.st_gid));
 }
 
 bool CFolderHandle::KeptFromOthers() const

@@ -31,7 +31,7 @@ public:
     int Release();
     // Flushes its entries, so a file made, renamed or removed there survives a crash; 0 or errno.
     int Sync() const;
-    // Whether others than its owner may change its entries.
+    // Whether others than its owner may change its entries (a group of ours alone is nobody else).
     bool OthersCanWrite() const;
     // Whether it is ours or root's and nobody else may rename or remove what is in it: nobody else
     // may write it (a group of ours alone is nobody else), or it is sticky as /tmp is.
@@ -50,6 +50,9 @@ struct CFolderWay {
     // it (so nobody else can rename a file of ours into place there), else EACCES: for what is to
     // be trusted.
     bool ownFoldersOnly = false;
+    // One more account whose folders and links are trusted as ours and root's are (the office
+    // account, for the office job's files); root's own number (0) adds none.
+    uid_t alsoTrusted = 0;
 };
 
 // Opens the folder path names. False with errno EPERM at a link of another user, ELOOP past 40

@@ -14,4 +14,10 @@ std::string UserName()
     return user ? user : "";
 }
 
+std::string AccountName(uid_t uid)
+{
+    const passwd* account = getpwuid(uid);
+    return account ? account->pw_name : std::to_string(uid);
+}
+
 } // namespace qor

@@ -2,9 +2,12 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 
 namespace qor {
 
 std::string UserName();
+// The account's name, or its number when it has none.
+std::string AccountName(uid_t uid);
 
 } // namespace qor

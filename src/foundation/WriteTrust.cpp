@@ -63,12 +63,21 @@ bool IsOurPrivateGroup(gid_t groupId)
     return alone;
 }
 
-CConfigurationRead ReadConfiguration(
-    const std::string& path, std::string& content, std::string& why, std::uint64_t maxBytes)
+bool OnlyItsOwnerCanWrite(const struct stat& file)
 {
+    if ((file.st_mode & S_IWOTH) != 0)
+        return false;
+    return (file.st_mode & S_IWGRP) == 0 || (file.st_uid == geteuid() && IsOurPrivateGroup(file.st_gid));
+}
+
+CConfigurationRead ReadConfiguration(
+    const std::string& path, std::string& content, std::string& why, std::uint64_t maxBytes, std::optional<uid_t> owner)
+{
+    const uid_t alsoTrusted = owner.value_or(0);
+    const auto trusted = [alsoTrusted](uid_t uid) { return OwnedByUsOrRoot(uid) || uid == alsoTrusted; };
     CFolderHandle folder;
     std::string name;
-    if (!OpenParentForWriting(path, folder, name, CFolderWay{ .ownFoldersOnly = true })) {
+    if (!OpenParentForWriting(path, folder, name, CFolderWay{ .ownFoldersOnly = true, .alsoTrusted = alsoTrusted })) {
         if (errno == ENOENT)
             return CConfigurationRead::Missing;
         why = errno == EACCES ? "a folder on its way belongs to another user, or others can change it (group or "
@@ -90,11 +99,12 @@ CConfigurationRead ReadConfiguration(
     if (fstat(descriptor, &file) != 0 || !S_ISREG(file.st_mode)) {
         why = "it is not a regular file";
         result = CConfigurationRead::Untrusted;
-    } else if (folder.OthersCanWrite() && !OwnedByUsOrRoot(file.st_uid)) {
-        why = "it belongs to another user, in a folder others can write";
+    } else if (!trusted(file.st_uid)) {
+        // Even in a folder of ours: he may have put it there before we closed the folder.
+        why = owner ? "it belongs to another user than the office account" : "it belongs to another user";
         result = CConfigurationRead::Untrusted;
-    } else if (folder.OthersCanWrite() && (file.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-        why = "others can write it, in a folder others can write";
+    } else if ((folder.OthersCanWrite() || owner) && !OnlyItsOwnerCanWrite(file)) {
+        why = owner ? "others than its owner can write it" : "others can write it, in a folder others can write";
         result = CConfigurationRead::Untrusted;
     } else if (!ReadAll(descriptor, content, maxBytes)) {
         result = CConfigurationRead::Unreadable;

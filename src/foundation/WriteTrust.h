@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace qor {
@@ -26,8 +28,14 @@ enum class CConfigurationRead {
 };
 
 // Reads a configuration file through the folder it was checked in, so it cannot be swapped for
-// another between the check and the read.
-CConfigurationRead ReadConfiguration(
-    const std::string& path, std::string& content, std::string& why, std::uint64_t maxBytes = 64u << 20);
+// another between the check and the read. With an owner (the office account, for the office job's
+// files, which others only read), that account is trusted as we and root are, and the file must be
+// one of the three's and writable by its owner alone wherever it lies.
+CConfigurationRead ReadConfiguration(const std::string& path, std::string& content, std::string& why,
+    std::uint64_t maxBytes = 64u << 20, std::optional<uid_t> owner = std::nullopt);
+
+// Whether a file of ours, or of an account we trust, may be taken as written by its owner alone:
+// nobody else may write it (a group of ours alone is nobody else).
+bool OnlyItsOwnerCanWrite(const struct stat& file);
 
 } // namespace qor

@@ -87,7 +87,7 @@ bool CRvXMLSettings::SaveDocument(mode_t mode)
     CExactTextPrinter printer;
     m_document->Print(&printer);
     const std::size_t length = printer.CStrSize() > 0 ? static_cast<std::size_t>(printer.CStrSize()) - 1 : 0;
-    return WriteFileAtomically(m_path, std::string_view(printer.CStr(), length), mode);
+    return WriteOwnFile(m_path, std::string_view(printer.CStr(), length), mode);
 }
 
 CRvXMLSettings::Element* CRvXMLSettings::GetRootElement() const

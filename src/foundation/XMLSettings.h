@@ -20,8 +20,10 @@ public:
     bool LoadDocument(const std::string& path, std::string& rootName, std::string& version);
     // Remembers the path and starts a new document with a declaration and a root element.
     Element* CreateDocument(const std::string& path, const std::string& rootName, const std::string& version);
-    // Writes the document to the remembered path, replacing the file in one step.
-    bool SaveDocument(mode_t mode = 0666);
+    // Writes the document to the remembered path, replacing the file in one step, with exactly
+    // these permission bits: the program's own files are the user's alone unless others must read
+    // them, whatever the umask.
+    bool SaveDocument(mode_t mode = 0600);
 
     Element* GetRootElement() const;
     // Children and siblings with exactly this name (case-sensitive); null when there is none.

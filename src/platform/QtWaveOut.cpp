@@ -37,6 +37,9 @@ int CQtWaveOut::Open(IWaveOutListener* listener)
         return kError;
     DiscardSink();
     m_sink = std::make_unique<QAudioSink>(device, format);
+    // Half a second ahead: the server's default (about 145 ms) runs dry whenever the event loop,
+    // which refills it, is held up that long by a busy machine, and a call then stutters.
+    m_sink->setBufferSize(kBytesPerSecond / 2);
     m_output = m_sink->start();
     m_bufferBytes = static_cast<int>(m_sink->bufferSize());
     if (!m_output || m_sink->error() != QAudio::NoError) {

@@ -20,13 +20,15 @@ bool ExportNativeCopy(const std::string& recordingPath, const std::string& desti
 
 // Writes a recording made of a copy of header, with the GSM codec and the given duration, and the
 // samples as 33-byte GSM frames (the last one padded with silence). The header stays version 1 if
-// it is; otherwise it becomes a plain version 4, since the body written is never encrypted. False
-// (path untouched) when the file cannot be written.
+// it is; otherwise it becomes a plain version 4, since the body written is never encrypted. The
+// file is no more open than access allows. False (path untouched) when it cannot be written.
 bool WriteNative(const std::string& path, const CRvRecordFileHdr& header, std::int32_t durationSeconds,
-    std::span<const std::int16_t> samples, CExistingFile existingFile = CExistingFile::Replace);
+    std::span<const std::int16_t> samples, const CCallAccess& access,
+    CExistingFile existingFile = CExistingFile::Replace);
 
 // The same for an open recording, such as a bookmark cut: its header, duration and whole sound,
-// once its decoder has finished.
+// once its decoder has finished; no more open than the recording's file (its owner's alone when
+// the recording is encrypted).
 bool WriteNative(
     const std::string& path, CRvRecordFile& recording, CExistingFile existingFile = CExistingFile::Replace);
 

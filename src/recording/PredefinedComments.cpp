@@ -19,15 +19,21 @@ const std::vector<std::string> kDefaults = { "Product Interest", "Verbal Quote",
 
 } // namespace
 
-std::vector<std::string> LoadPredefinedComments(const std::vector<std::string>& candidates)
+CPredefinedComments LoadPredefinedComments(const std::vector<CCommentsFile>& candidates)
 {
+    CPredefinedComments loaded;
     std::string content;
-    const auto read = [&content](const std::string& path) {
+    const auto read = [&content, &loaded](const CCommentsFile& file) {
         std::string why;
-        return ReadConfiguration(path, content, why, kLargestFile) == CConfigurationRead::Read;
+        const CConfigurationRead result = ReadConfiguration(file.path, content, why, kLargestFile, file.owner);
+        if (result == CConfigurationRead::Untrusted)
+            loaded.refused.emplace_back(file.path, why);
+        return result == CConfigurationRead::Read;
     };
-    if (std::none_of(candidates.begin(), candidates.end(), read))
-        return kDefaults;
+    if (std::none_of(candidates.begin(), candidates.end(), read)) {
+        loaded.comments = kDefaults;
+        return loaded;
+    }
     std::vector<std::string> comments;
     std::istringstream lines(content);
     for (std::string line; std::getline(lines, line);) {
@@ -37,7 +43,8 @@ std::vector<std::string> LoadPredefinedComments(const std::vector<std::string>& 
         if (!line.empty())
             comments.emplace_back(CutOnCharacterBoundary(DisplayText(line), kCommentCapacity));
     }
-    return comments.empty() ? kDefaults : comments;
+    loaded.comments = comments.empty() ? kDefaults : comments;
+    return loaded;
 }
 
 std::string PickedComment(const std::string& picked, const std::string& currentComment)

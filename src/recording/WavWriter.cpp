@@ -16,10 +16,11 @@ constexpr std::uint32_t kGsmWavFmtSize = 20;
 constexpr std::uint32_t kGsmWavByteRate = 1625; // 65 bytes per 320 samples at 8000 per second
 constexpr std::uint16_t kGsmWavExtraSize = 2;
 
-bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, CExistingFile existingFile)
+bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, const CCallAccess& access,
+    CExistingFile existingFile)
 {
-    return WriteFileAtomically(
-        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), 0666, existingFile);
+    return WriteCallCopy(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), access, existingFile);
 }
 
 } // namespace
@@ -70,11 +71,13 @@ bool WriteWav(const std::string& path, CRvRecordFile& recording, bool forcePcm, 
     if (!WaitForWholeSound(recording))
         return false;
     const std::span<const std::int16_t> samples = recording.GetSamples(0, recording.GetSampleCount());
+    // The sound of an encrypted call, decrypted, is its owner's alone.
+    const CCallAccess access = AccessOfCall(recording.GetPath(), recording.GetHeader().IsEncrypted());
     if (!forcePcm) {
         if (const std::optional<std::vector<std::uint8_t>> gsm = MakeGsmWav(samples))
-            return WriteBytes(path, *gsm, existingFile);
+            return WriteBytes(path, *gsm, access, existingFile);
     }
-    return WriteBytes(path, MakePcmWav(samples), existingFile);
+    return WriteBytes(path, MakePcmWav(samples), access, existingFile);
 }
 
 } // namespace qor

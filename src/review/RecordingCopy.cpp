@@ -2,8 +2,10 @@
 
 #include "foundation/AtomicFile.h"
 #include "foundation/FileIdentity.h"
+#include "foundation/WriteTrust.h"
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace qor {
 
@@ -22,15 +24,21 @@ CRecordingCopy CopyRecordingInto(const std::string& recording, const std::string
     std::string existing;
     CFileIdentity source, target;
     if (IdentityOfPath(destination, target)) {
+        // A link another user put there leads wherever he chose (to a call of ours he may not
+        // read, say): what it names decides nothing here.
+        if (struct stat name{};
+            lstat(destination.c_str(), &name) == 0 && S_ISLNK(name.st_mode) && !OwnedByUsOrRoot(name.st_uid))
+            return CRecordingCopy::OthersLink;
         // Dropped where it already lies: copying it over itself could only lose it.
         if (IdentityOfPath(recording, source) && source == target)
             return CRecordingCopy::AlreadyThere;
-        if (ReadWholeFile(destination, existing, content.size()) && existing == content)
+        if (ReadTrustedFile(destination, existing) && existing == content)
             return CRecordingCopy::AlreadyThere;
         if (!replaceOther)
             return CRecordingCopy::NameTaken;
     }
-    return WriteFileAtomically(destination, content, 0666, replaceOther ? CExistingFile::Replace : CExistingFile::Keep)
+    return WriteCallCopy(destination, content, AccessOfCall(recording, false),
+               replaceOther ? CExistingFile::Replace : CExistingFile::Keep)
         ? CRecordingCopy::Copied
         : CRecordingCopy::Failed;
 }

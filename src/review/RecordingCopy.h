@@ -11,7 +11,8 @@ enum class CRecordingCopy {
     Copied,
     AlreadyThere, // the folder holds this very call (the file itself, or the same bytes)
     NameTaken, // another file has the name; nothing was written
-    Failed,
+    OthersLink, // another user's link has the name: never written through, nor read to compare
+    Failed, // errno says why
 };
 
 // The name the copy gets in the folder: the recording's base name followed by ".qor".

@@ -309,8 +309,10 @@ bool CTreeStore::ReadFile(std::vector<CTreeStoreEntry>& entries, bool loading)
     const std::string path = FilePath();
     std::string content, why;
     const CConfigurationRead read = ReadConfiguration(path, content, why);
-    if (loading)
+    if (loading) {
         m_untrusted = read == CConfigurationRead::Untrusted;
+        m_untrustedWhy = m_untrusted ? why : std::string();
+    }
     if (read == CConfigurationRead::Untrusted) {
         QOR_LOG("Settings: %s is ignored and left as it is: %s\r\n", path.c_str(), why.c_str());
         return false;

@@ -93,6 +93,9 @@ public:
     // so the previous file stays; false then, when the file is one Load did not trust, and when
     // the file cannot be written or stays locked.
     bool Save();
+    // Why the file Load found was not trusted (and so is never saved over), for the window that
+    // shows the store to say once; empty when it was.
+    const std::string& NotTrustedBecause() const { return m_untrustedWhy; }
     // Takes in what another program saved since this one last read or wrote the file, keeping the
     // changes made here and not saved yet; true when the entries changed. Reads nothing while the
     // file is as it was.
@@ -124,6 +127,7 @@ private:
     // Index of the entry FindFirst or FindNext returned last, -1 when none.
     std::ptrdiff_t m_cursor = -1;
     bool m_untrusted = false;
+    std::string m_untrustedWhy;
     CFileStamp m_fileStamp; // the file as last read or written here
 };
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qor {
@@ -17,30 +18,34 @@ protected:
     CDataFolderSandbox sandbox;
 };
 
-TEST_F(DataFolders, LogAndConfigurationFoldersAreBuiltAndCreated)
+TEST_F(DataFolders, EachUsersFoldersAreHersAloneAndTheOfficeFolderIsNeverMade)
 {
     SetDataFolderNames("Veltrane", "Qor Tolvane");
+    const mode_t previous = umask(002); // an office's umask must not open what is hers
     const std::string log = GetLogFolder();
-    EXPECT_EQ(log, sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Log/");
-    EXPECT_TRUE(fs::is_directory(log));
-
     const std::string user = GetConfigurationFolder(false);
-    const std::string machine = GetConfigurationFolder(true);
+    const std::string own = GetConfigurationFolder(true);
+    umask(previous);
+    EXPECT_EQ(log, sandbox.UserData() + "/Veltrane/Qor Tolvane/Log/");
     EXPECT_EQ(user, sandbox.UserBase() + "/Veltrane/Qor Tolvane/Configuration/");
-    EXPECT_EQ(machine, sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Configuration/");
-    EXPECT_NE(user, machine);
-    EXPECT_TRUE(fs::is_directory(user));
-    EXPECT_TRUE(fs::is_directory(machine));
+    EXPECT_EQ(own, sandbox.UserData() + "/Veltrane/Qor Tolvane/Configuration/");
+    for (const std::string& folder : { log, user, own, sandbox.UserData() + "/Veltrane" }) {
+        struct stat status { };
+        ASSERT_EQ(stat(folder.c_str(), &status), 0) << folder;
+        EXPECT_EQ(status.st_mode & 07777, 0700u) << folder;
+    }
+    EXPECT_EQ(GetOfficeConfigurationFolder(), sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Configuration/");
+    EXPECT_FALSE(fs::exists(sandbox.MachineBase())) << "the administrator prepares it";
 }
 
 TEST_F(DataFolders, EmptyNamesLeaveNoEmptyPathElement)
 {
     SetDataFolderNames("Veltrane", "");
-    EXPECT_EQ(GetLogFolder(), sandbox.MachineBase() + "/Veltrane/Log/");
+    EXPECT_EQ(GetLogFolder(), sandbox.UserData() + "/Veltrane/Log/");
     EXPECT_EQ(GetConfigurationFolder(false, "Other", ""), sandbox.UserBase() + "/Other/Configuration/");
     SetDataFolderNames("", "Qor Tolvane");
-    EXPECT_EQ(GetLogFolder(), sandbox.MachineBase() + "/Qor Tolvane/Log/");
-    EXPECT_EQ(GetConfigurationFolder(true, "", ""), sandbox.MachineBase() + "/Configuration/");
+    EXPECT_EQ(GetLogFolder(), sandbox.UserData() + "/Qor Tolvane/Log/");
+    EXPECT_EQ(GetConfigurationFolder(true, "", ""), sandbox.UserData() + "/Configuration/");
 }
 
 TEST_F(DataFolders, NamesAreReplacedAndCopiedOut)
@@ -50,13 +55,13 @@ TEST_F(DataFolders, NamesAreReplacedAndCopiedOut)
     GetDataFolderNames(company, product);
     EXPECT_EQ(company, "Acme");
     EXPECT_EQ(product, "Recorder");
-    EXPECT_EQ(GetConfigurationFolder(true), sandbox.MachineBase() + "/Acme/Recorder/Configuration/");
+    EXPECT_EQ(GetConfigurationFolder(true), sandbox.UserData() + "/Acme/Recorder/Configuration/");
 }
 
 TEST_F(DataFolders, PlainFileInPlaceOfTheFolderGivesTheSamePathEachTime)
 {
     SetDataFolderNames("Veltrane", "Qor Tolvane");
-    const std::string folder = sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Log";
+    const std::string folder = sandbox.UserData() + "/Veltrane/Qor Tolvane/Log";
     test::WriteFileText(folder, "not a folder");
     EXPECT_EQ(GetLogFolder(), folder + "/");
     EXPECT_EQ(GetLogFolder(), folder + "/");
@@ -86,25 +91,9 @@ TEST_F(DataFolders, RelativeXdgVariablesAreIgnored)
     ASSERT_TRUE(GetSpecialFolderPath(kFolderUserAppData, path));
     EXPECT_EQ(path, sandbox.Home() + "/.config");
     setenv("QOR_MACHINE_DATA_DIR", "relative/machine", 1);
-    ASSERT_TRUE(GetSpecialFolderPath(kFolderMachineAppData, path));
-    EXPECT_EQ(path, sandbox.UserData()) << "a relative machine folder is ignored as well";
-}
-
-TEST_F(DataFolders, MachineDataUsesVarLibOnlyWhenTheCompanyFolderIsPrepared)
-{
-    unsetenv("QOR_MACHINE_DATA_DIR");
-    const std::string company = "QorTest" + std::to_string(getpid());
-    SetDataFolderNames(company, "Product");
-    std::string path;
-    ASSERT_TRUE(GetSpecialFolderPath(kFolderMachineAppData, path));
-    EXPECT_EQ(path, sandbox.UserData()) << "falls back to the user's data folder";
-
-    std::error_code error;
-    if (!fs::create_directory("/var/lib/" + company, error) || access(("/var/lib/" + company).c_str(), W_OK) != 0)
-        GTEST_SKIP() << "/var/lib is not writable here";
-    ASSERT_TRUE(GetSpecialFolderPath(kFolderMachineAppData, path));
-    EXPECT_EQ(path, "/var/lib");
-    fs::remove_all("/var/lib/" + company, error);
+    SetDataFolderNames("Veltrane", "Qor Tolvane");
+    EXPECT_EQ(GetOfficeConfigurationFolder(), "/var/lib/Veltrane/Qor Tolvane/Configuration/")
+        << "a relative machine folder is ignored as well";
 }
 
 TEST_F(DataFolders, ModuleFolderIsTheTestProgramsFolder)

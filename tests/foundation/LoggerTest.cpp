@@ -32,8 +32,8 @@ protected:
 
 TEST_F(Logger, EntriesGoToLogTxtInTheLogFolderWithATimeStamp)
 {
-    EXPECT_EQ(log.CurrentFile(), sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Log/Log.txt");
-    EXPECT_EQ(log.OldFile(), sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Log/Log-old.txt");
+    EXPECT_EQ(log.CurrentFile(), sandbox.UserData() + "/Veltrane/Qor Tolvane/Log/Log.txt");
+    EXPECT_EQ(log.OldFile(), sandbox.UserData() + "/Veltrane/Qor Tolvane/Log/Log-old.txt");
     log.Write("Thread: Entered thread:%s id:0x%04x.\n", "Search Manager", 0xa1c);
     log.WriteLine("Archiver: %d files", 3);
     const std::string empty;

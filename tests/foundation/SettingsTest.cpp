@@ -58,7 +58,7 @@ TEST_F(Settings, FilePathsFollowTheProgramsOwnNames)
 {
     EXPECT_EQ(UserConfig(), sandbox.UserBase() + "/Veltrane/Qor Tolvane/Configuration/config.xml");
     EXPECT_EQ(CSettings::GetConfigFilePath(true, "hotlist.xml"),
-        sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Configuration/hotlist.xml");
+        sandbox.UserData() + "/Veltrane/Qor Tolvane/Configuration/hotlist.xml");
     EXPECT_EQ(CSettings::GetAdminConfigFilePath(true, "config.xml"),
         sandbox.SystemConfig() + "/Veltrane/Qor Config/Configuration/config.xml");
     EXPECT_EQ(CSettings::GetSystemConfigFilePath("global.xml"),

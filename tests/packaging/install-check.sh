@@ -88,7 +88,24 @@ if command -v systemd-analyze >/dev/null; then
         | sed -n 's/.*Overall exposure level for [^:]*: \([0-9.]*\).*/\1/p')
     [ -n "$score" ] && awk -v s="$score" 'BEGIN { exit !(s <= 5.0) }' \
         || { echo "the service's exposure is ${score:-unknown}, more than 5.0"; exit 1; }
-    verified="verified, exposure $score"
+    # The office job's system units, as the system manager reads them.
+    system="$prefix/lib/systemd/system"
+    for unit in qortolvane-office-schedule.service qortolvane-office-schedule.timer; do
+        [ -s "$system/$unit" ] || { echo "not installed: lib/systemd/system/$unit"; exit 1; }
+    done
+    grep -q "^ExecStart=$cli schedule run --if-due --office$" "$system/qortolvane-office-schedule.service" \
+        || { echo "the office service does not run $cli schedule run --if-due --office"; exit 1; }
+    if ! report=$(systemd-analyze verify --man=no "$system/qortolvane-office-schedule.service" \
+        "$system/qortolvane-office-schedule.timer" 2>&1) || [ -n "$report" ]; then
+        echo "systemd-analyze rejects the office units:"
+        echo "$report"
+        exit 1
+    fi
+    office=$(systemd-analyze security --offline=yes "$system/qortolvane-office-schedule.service" 2>&1 \
+        | sed -n 's/.*Overall exposure level for [^:]*: \([0-9.]*\).*/\1/p')
+    [ -n "$office" ] && awk -v s="$office" 'BEGIN { exit !(s <= 5.0) }' \
+        || { echo "the office service's exposure is ${office:-unknown}, more than 5.0"; exit 1; }
+    verified="verified, exposure $score; the office's $office"
 else
     echo "systemd-analyze is not installed: the service and timer were not verified"
     verified="not verified"
@@ -105,7 +122,7 @@ done
 export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" \
     QOR_MACHINE_DATA_DIR="$scratch/machine"
 "$cli" samples "$scratch/calls" --count 3 >/dev/null
-configuration=$("$cli" paths | sed -n 's/^Per-machine configuration: *//p')
+configuration=$("$cli" paths | sed -n 's/^Your own data: *//p')
 mkdir -p "$configuration" "$scratch/archives"
 printf '<ArchiveJobSchedulingData>\n<SpaceFolders><path>%s</path></SpaceFolders>\n<Enabled>TRUE</Enabled>\n<ArchiveType>2</ArchiveType>\n<ArchivePath>%s</ArchivePath>\n<ArchiveName>job</ArchiveName>\n</ArchiveJobSchedulingData>\n' \
     "$scratch/calls" "$scratch/archives" >"$configuration/schedule.xml"
@@ -132,5 +149,5 @@ archive=$(ls "$scratch"/archives/*.zip 2>/dev/null | head -1)
 [ -n "$archive" ] && unzip -tqq "$archive" >/dev/null \
     || { echo "the job ran but wrote no archive"; exit 1; }
 [ "$(stat -c %a "$archive")" = 600 ] || { echo "the job's archive is not private: $(stat -c %a "$archive")"; exit 1; }
-echo "installed: programs, launcher, icon, manual page, and the schedule's service and timer ($verified);"
+echo "installed: programs, launcher, icon, manual page, the schedule's service and timer and the office's ($verified);"
 echo "the job runs under the service's settings ($how)"

@@ -86,7 +86,7 @@ TEST_F(NativeExport, VersionOneKeepsItsShortHeaderAndALastFrameIsPadded)
 {
     CRvRecordFile call;
     ASSERT_EQ(call.OpenAndWait(WriteBookmarkedCall(1, ""), ""), 1);
-    ASSERT_TRUE(WriteNative(cutPath, call.GetHeader(), 1, call.GetSamples(0, 9000)));
+    ASSERT_TRUE(WriteNative(cutPath, call.GetHeader(), 1, call.GetSamples(0, 9000), CCallAccess{}));
     EXPECT_EQ(fs::file_size(cutPath), CRvRecordFileHdr::kVersion1Size + 57 * 33);
     CRvRecordFile exported;
     ASSERT_EQ(exported.OpenAndWait(cutPath, ""), 1);

@@ -10,19 +10,27 @@
 namespace qor {
 namespace {
 
+std::vector<std::string> Comments(const std::vector<std::string>& paths)
+{
+    std::vector<CCommentsFile> files;
+    for (const std::string& path : paths)
+        files.push_back({ path, std::nullopt });
+    return LoadPredefinedComments(files).comments;
+}
+
 TEST(PredefinedComments, TheFirstTrustedFileGivesItsLinesElseTheSixteenDefaults)
 {
     test::CTempFolder folder;
     const std::string own = folder.File("own.txt");
-    const auto defaults = LoadPredefinedComments({ folder.File("missing.txt") });
+    const auto defaults = Comments({ folder.File("missing.txt") });
     ASSERT_EQ(defaults.size(), 16u);
     EXPECT_EQ(defaults.front(), "Product Interest");
     EXPECT_EQ(defaults.back(), "Great Sales Technique");
 
     test::WriteFileText(own, "\r\n\n");
-    EXPECT_EQ(LoadPredefinedComments({ own }), defaults) << "empty lines only";
+    EXPECT_EQ(Comments({ own }), defaults) << "empty lines only";
     test::WriteFileText(own, "Called back\r\n\r\nCaf\xe9 order\n" + std::string(2000, 'x'));
-    const auto lines = LoadPredefinedComments({ own, folder.File("missing.txt") });
+    const auto lines = Comments({ own, folder.File("missing.txt") });
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "Called back");
     EXPECT_EQ(lines[1], "Caf\xc3\xa9 order") << "a Windows-1252 file reads as the lists read headers";
@@ -34,10 +42,13 @@ TEST(PredefinedComments, TheFirstTrustedFileGivesItsLinesElseTheSixteenDefaults)
     ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
     test::WriteFileText(shared + "/Comments.txt", "Planted\n");
     ASSERT_EQ(chmod((shared + "/Comments.txt").c_str(), 0666), 0);
-    EXPECT_EQ(LoadPredefinedComments({ shared + "/Comments.txt" }), defaults);
+    const CPredefinedComments planted = LoadPredefinedComments({ { shared + "/Comments.txt", std::nullopt } });
+    EXPECT_EQ(planted.comments, defaults);
+    ASSERT_EQ(planted.refused.size(), 1u) << "a file not used is said, for the dialog to show";
+    EXPECT_EQ(planted.refused[0].first, shared + "/Comments.txt");
     ASSERT_EQ(chmod((shared + "/Comments.txt").c_str(), 0644), 0);
-    EXPECT_EQ(LoadPredefinedComments({ folder.File("missing.txt"), shared + "/Comments.txt" }),
-        std::vector<std::string>{ "Planted" });
+    EXPECT_EQ(
+        Comments({ folder.File("missing.txt"), shared + "/Comments.txt" }), std::vector<std::string>{ "Planted" });
 }
 
 TEST(PredefinedComments, APickKeepsTheBookmarkTheCommentCarries)

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace qor {
 
@@ -35,12 +36,19 @@ TEST_F(HotLists, WithoutAFileTheMachineStartsWithFiveGroups)
     EXPECT_FALSE(std::filesystem::exists(hotLists.FilePath())) << "loading writes nothing";
 }
 
-TEST_F(HotLists, FileIsSharedByTheMachineAndLaidOutPerEntry)
+TEST_F(HotLists, FileIsTheUsersOwnKeptUnderAnyUmaskAndLaidOutPerEntry)
 {
     ASSERT_TRUE(hotLists.Add({ 1, -1, "Important Calls", "", true }));
     ASSERT_TRUE(hotLists.Add({ 5, 1, LinkNameForFile("/calls/a & b.qor"), "/calls/a & b.qor", false }));
+    const mode_t previous = umask(002);
     ASSERT_TRUE(hotLists.Save());
-    EXPECT_EQ(hotLists.FilePath(), sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Configuration/hotlist.xml");
+    umask(previous);
+    struct stat status { };
+    ASSERT_EQ(stat(hotLists.FilePath().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u) << "a file the umask left open would be refused as others'";
+    CHotLists again;
+    EXPECT_TRUE(again.Load()) << again.NotTrustedBecause();
+    EXPECT_EQ(hotLists.FilePath(), sandbox.UserData() + "/Veltrane/Qor Tolvane/Configuration/hotlist.xml");
     EXPECT_EQ(test::ReadFileText(hotLists.FilePath()),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<profile version=\"1\">\n"

@@ -27,7 +27,7 @@ TEST_F(ShortCuts, FileHoldsOnlyShortcutElements)
 {
     ASSERT_TRUE(shortCuts.Add({ 3, -1, "Office", "/srv/calls/office", false }));
     ASSERT_TRUE(shortCuts.Save());
-    EXPECT_EQ(shortCuts.FilePath(), sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Configuration/shortcut.xml");
+    EXPECT_EQ(shortCuts.FilePath(), sandbox.UserData() + "/Veltrane/Qor Tolvane/Configuration/shortcut.xml");
     EXPECT_EQ(ReadFileText(shortCuts.FilePath()),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<profile version=\"1\">\n"

@@ -273,34 +273,37 @@ TEST_F(SharedFolders, AHeaderIsWrittenOnlyIntoTheFileItWasReadFrom)
 
 TEST_F(SharedFolders, ConfigurationOthersCanWriteIsNotTrusted)
 {
-    // The per-machine data folder is one all users can write, and the other user writes the
-    // schedule: it would archive our calls into a file of his and delete them.
-    const std::string machine = test::MakeSharedFolder(root.Path(), "machine");
-    setenv("QOR_MACHINE_DATA_DIR", machine.c_str(), 1);
+    // Our data folder lies in a folder all users can write (sticky), and the other user put the
+    // schedule there before we tightened our folders: it would archive our calls into a file of
+    // his and delete them.
+    const std::string data = test::MakeSharedFolder(root.Path(), "data");
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
     Call("private/1000-p.qor", 4);
     chmod(calls.File("private").c_str(), 0700);
     const CScheduleSettings settings = StealingJob();
     const std::string schedule = CJobArchScheduler::FilePath();
-    for (fs::path folder = fs::path(schedule).parent_path(); folder != fs::path(machine); folder = folder.parent_path())
+    const std::string hotlists = CHotLists().FilePath();
+    for (fs::path folder = fs::path(schedule).parent_path(); folder != fs::path(data); folder = folder.parent_path()) {
+        ASSERT_TRUE(folder.string().starts_with(data)) << folder;
         chmod(folder.c_str(), 01777);
+    }
     EXPECT_EQ(other->Run([&] { return WriteFileAtomically(schedule, ScheduleFileText(settings), 0644) ? 0 : 1; }), 0)
         << schedule;
+    EXPECT_EQ(other->Run([&] { return WriteFileAtomically(hotlists, "<hotlists/>\n", 0644) ? 0 : 1; }), 0);
     const CRun run = RunCli("schedule run");
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Has(run.output, "is not trusted: it belongs to another user")) << run.output;
     EXPECT_TRUE(fs::exists(calls.File("private/1000-p.qor")));
 
     // His calls for review are not ours to load, nor to save over.
-    const std::string hotlists = CHotLists().FilePath();
-    EXPECT_EQ(other->Run([&] { return WriteFileAtomically(hotlists, "<hotlists/>\n", 0644) ? 0 : 1; }), 0);
     CHotLists stores;
     EXPECT_FALSE(stores.Load());
     EXPECT_FALSE(stores.Save());
     EXPECT_EQ(test::ReadFileText(hotlists), "<hotlists/>\n");
 
-    // A per-machine tree he made himself, which none but he can write, is his all the same.
-    const std::string his = shared + "/his-machine";
-    setenv("QOR_MACHINE_DATA_DIR", his.c_str(), 1);
+    // A data tree he made himself, which none but he can write, is his all the same.
+    const std::string his = shared + "/his-data";
+    setenv("XDG_DATA_HOME", his.c_str(), 1);
     EXPECT_EQ(other->Run([&] {
         std::error_code error;
         fs::create_directories(fs::path(CJobArchScheduler::FilePath()).parent_path(), error);
@@ -311,7 +314,7 @@ TEST_F(SharedFolders, ConfigurationOthersCanWriteIsNotTrusted)
     EXPECT_EQ(hisRun.exitCode, 2);
     EXPECT_TRUE(Has(hisRun.output, "is not trusted: a folder on its way belongs to another user")) << hisRun.output;
     EXPECT_TRUE(fs::exists(calls.File("private/1000-p.qor")));
-    setenv("QOR_MACHINE_DATA_DIR", sandbox.MachineBase().c_str(), 1);
+    setenv("XDG_DATA_HOME", sandbox.UserData().c_str(), 1);
 }
 
 // In a folder others may write without the sticky bit, he can rename a file of ours into the
@@ -319,26 +322,22 @@ TEST_F(SharedFolders, ConfigurationOthersCanWriteIsNotTrusted)
 // holds open into the name of our next archive: neither is trusted for what it is not.
 TEST_F(SharedFolders, AFileOfOursRenamedIntoPlaceByAnotherUserDecidesNothing)
 {
-    const std::string machine = root.File("machine");
-    ASSERT_EQ(mkdir(machine.c_str(), 0777), 0);
-    ASSERT_EQ(chmod(machine.c_str(), 0777), 0); // writable by all, not sticky
-    setenv("QOR_MACHINE_DATA_DIR", machine.c_str(), 1);
+    const std::string data = root.File("data");
+    ASSERT_EQ(mkdir(data.c_str(), 0777), 0);
+    ASSERT_EQ(chmod(data.c_str(), 0777), 0); // writable by all, not sticky
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
     Call("private/1000-p.qor", 4);
     const CScheduleSettings settings = StealingJob();
     const std::string schedule = CJobArchScheduler::FilePath();
     fs::create_directories(fs::path(schedule).parent_path());
-    for (fs::path folder = fs::path(schedule).parent_path(); folder != fs::path(machine); folder = folder.parent_path())
-        chmod(folder.c_str(), 0777);
     ASSERT_TRUE(WriteFileAtomically(schedule, ScheduleFileText(settings), 0644)) << "ours, as a renamed file is";
     const CRun run = RunCli("schedule run");
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Has(run.output, "others can change it")) << run.output;
     EXPECT_TRUE(fs::exists(calls.File("private/1000-p.qor")));
-    for (fs::path folder = fs::path(schedule).parent_path(); folder != fs::path(machine).parent_path();
-         folder = folder.parent_path())
-        chmod(folder.c_str(), 01777);
+    chmod(data.c_str(), 01777);
     EXPECT_TRUE(Has(RunCli("schedule show").output, "Scheduled job:")) << "sticky, as /tmp is: trusted";
-    setenv("QOR_MACHINE_DATA_DIR", sandbox.MachineBase().c_str(), 1);
+    setenv("XDG_DATA_HOME", sandbox.UserData().c_str(), 1);
 
     // Nor is our log, with a job spelled in a file name it names, ever read as the schedule.
     CRvLogger logger(root.File("log/"));
@@ -536,8 +535,8 @@ TEST_F(SharedFolders, CopyingRecordingsIntoAFolderFollowsNoOtherUsersLink)
 
     EXPECT_EQ(CopyRecordingInto(shared + "/1000-key.qor", target, true), CRecordingCopy::Failed);
     EXPECT_FALSE(fs::exists(target + "/1000-key.qor"));
-    EXPECT_EQ(CopyRecordingInto(real, target, false), CRecordingCopy::NameTaken);
-    EXPECT_EQ(CopyRecordingInto(real, target, true), CRecordingCopy::Failed) << "his link is not written through";
+    EXPECT_EQ(CopyRecordingInto(real, target, false), CRecordingCopy::OthersLink);
+    EXPECT_EQ(CopyRecordingInto(real, target, true), CRecordingCopy::OthersLink) << "his link is not written through";
     EXPECT_EQ(test::ReadFileText(victim), "ours\n");
 }
 

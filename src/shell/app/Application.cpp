@@ -2,6 +2,7 @@
 
 #include "archive/zip/ZipRepair.h"
 #include "foundation/DataFolders.h"
+#include "foundation/EarlierFiles.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
@@ -51,6 +52,7 @@ bool LoadBrandingBundle()
 void LoadStores()
 {
     Singleton<CSettings>::Instance()->Load();
+    TakeOverEarlierFiles();
     Singleton<CCallHistory>::Instance()->Load();
     Singleton<CShortCuts>::Instance()->Load();
     Singleton<CHotLists>::Instance()->Load();
@@ -136,6 +138,8 @@ int CQorTolvaneApp::Run(int argc, char** argv)
     for (const CZipRepairOutcome& repair : RepairPendingZipJournals())
         frame.ShowStatus(QStringLiteral("%1: %2").arg(
             QString::fromStdString(repair.archive), QString::fromStdString(repair.message)));
+    if (const std::string exposed = Singleton<CSettings>::Instance()->TakeExposureWarning(); !exposed.empty())
+        QMessageBox::warning(&frame, QApplication::applicationDisplayName(), QString::fromStdString(exposed));
     if (Singleton<CSettings>::Instance()->GetShowHistory())
         frame.ShowPlayHistory();
     if (const char* folder = std::getenv("QOR_START_FOLDER"); folder && *folder)

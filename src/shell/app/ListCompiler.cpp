@@ -1,6 +1,6 @@
 #include "shell/app/ListCompiler.h"
 
-#include "archive/ArchiveLogger.h"
+#include "archive/ArchiveLogs.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/Singleton.h"
 #include "shell/common/ShellTexts.h"
@@ -22,7 +22,7 @@ CListCompiler::CListCompiler(
 {
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &CListCompiler::Tick);
-    m_search.SetArchiveLookup(Singleton<CArchiveLogger>::Instance());
+    m_search.SetArchiveLookup(Singleton<CArchiveLogs>::Instance());
 }
 
 CListCompiler::~CListCompiler()

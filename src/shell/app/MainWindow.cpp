@@ -1,6 +1,6 @@
 #include "shell/app/MainWindow.h"
 
-#include "archive/ArchiveLogger.h"
+#include "archive/ArchiveLogs.h"
 #include "foundation/DataFolders.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
@@ -238,7 +238,7 @@ void CMainFrame::ConnectList(CListWindow& list)
 
 CListWindow* CMainFrame::NewList()
 {
-    auto* list = new CListWindow(Singleton<CArchiveLogger>::Instance().get());
+    auto* list = new CListWindow(Singleton<CArchiveLogs>::Instance().get());
     AddList(list);
     list->View().ShowList(kListCustom, std::string());
     list->Document().SetModifiedFlag(false);

@@ -36,7 +36,7 @@ QString CSingleInstance::ServerName(QString* why)
 {
     // The user's runtime folder belongs to one user and one login: one running copy there.
     std::string reason;
-    const std::string folder = GetPrivateRuntimeFolder("qortolvane", reason);
+    const std::string folder = GetPrivateRuntimeFolder(reason);
     if (why)
         *why = QString::fromStdString(reason);
     return folder.empty() ? QString() : QString::fromStdString(folder) + QStringLiteral("/qortolvane.socket");

@@ -13,10 +13,13 @@
 namespace qor {
 namespace {
 
-// The user's own list first; the one an administrator put there for every user of the machine next.
-std::vector<std::string> CommentsFiles()
+// The user's own list first; the one an administrator put beside the office job for every user of
+// the machine next, trusted from the office account.
+std::vector<CCommentsFile> CommentsFiles()
 {
-    return { CSettings::GetConfigFilePath(false, "Comments.txt"), CSettings::GetConfigFilePath(true, "Comments.txt") };
+    const uid_t office = CSettings::GetOfficeAccount();
+    return { { CSettings::GetConfigFilePath(false, "Comments.txt"), std::nullopt },
+        { CSettings::GetOfficeFilePath("Comments.txt"), office == geteuid() ? std::nullopt : std::optional(office) } };
 }
 
 } // namespace
@@ -37,7 +40,8 @@ CAnnotateDialog::CAnnotateDialog(const QString& comment, QWidget* parent)
     auto* label = new QLabel(QStringLiteral("&Predefined comments:"), this);
     label->setBuddy(m_predefined);
     m_predefined->setAccessibleName(QStringLiteral("Predefined comments"));
-    for (const std::string& text : LoadPredefinedComments(CommentsFiles()))
+    const CPredefinedComments predefined = LoadPredefinedComments(CommentsFiles());
+    for (const std::string& text : predefined.comments)
         m_predefined->addItem(QString::fromStdString(text));
     m_predefined->setPlaceholderText(QStringLiteral("Pick a comment"));
     m_predefined->setCurrentIndex(-1);
@@ -45,6 +49,14 @@ CAnnotateDialog::CAnnotateDialog(const QString& comment, QWidget* parent)
     inside->addWidget(m_edit);
     inside->addWidget(label);
     inside->addWidget(m_predefined);
+    // A list of the user's that is not used is said where she looks for it.
+    for (const auto& [path, why] : predefined.refused) {
+        auto* refused = new QLabel(
+            QStringLiteral("%1 is not used: %2.").arg(QString::fromStdString(path), QString::fromStdString(why)), this);
+        refused->setWordWrap(true);
+        refused->setAccessibleName(QStringLiteral("Comments file not used"));
+        inside->addWidget(refused);
+    }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(details);

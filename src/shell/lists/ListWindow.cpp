@@ -24,7 +24,7 @@ const QString kListFilter = QStringLiteral("QOR Recording List Files (*.reclist)
 
 } // namespace
 
-CListWindow::CListWindow(CArchiveLogger* archive, QWidget* parent)
+CListWindow::CListWindow(CArchiveLogs* archive, QWidget* parent)
     : QWidget(parent)
     , m_document(std::make_unique<CQorTolvaneDoc>())
     , m_view(new CQorTolvaneView(*m_document, archive, this))

@@ -9,14 +9,14 @@
 
 namespace qor {
 
-class CArchiveLogger;
+class CArchiveLogs;
 class CQorTolvaneView;
 
 class CListWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CListWindow(CArchiveLogger* archive, QWidget* parent = nullptr);
+    explicit CListWindow(CArchiveLogs* archive, QWidget* parent = nullptr);
     ~CListWindow() override;
 
     CQorTolvaneDoc& Document() { return *m_document; }

@@ -1,6 +1,6 @@
 #include "shell/lists/RecordingListModel.h"
 
-#include "archive/ArchiveLogger.h"
+#include "archive/ArchiveLogs.h"
 #include "foundation/ResourceStrings.h"
 #include "lists/EntrySort.h"
 #include "lists/QorTolvaneDoc.h"
@@ -29,7 +29,7 @@ QString CommentCell(const std::string& comment)
 
 } // namespace
 
-CRecordingListModel::CRecordingListModel(CQorTolvaneDoc& document, CArchiveLogger* archive, QObject* parent)
+CRecordingListModel::CRecordingListModel(CQorTolvaneDoc& document, CArchiveLogs* archive, QObject* parent)
     : QAbstractTableModel(parent)
     , m_document(document)
     , m_archive(archive)

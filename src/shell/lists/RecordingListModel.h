@@ -8,14 +8,14 @@
 namespace qor {
 
 class CQorTolvaneDoc;
-class CArchiveLogger;
+class CArchiveLogs;
 
 class CRecordingListModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
     // archive: where the "Archived" column looks (may be null: nothing is archived then).
-    CRecordingListModel(CQorTolvaneDoc& document, CArchiveLogger* archive, QObject* parent = nullptr);
+    CRecordingListModel(CQorTolvaneDoc& document, CArchiveLogs* archive, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -44,7 +44,7 @@ private:
     QVariant ToolTip(int row, int column) const;
 
     CQorTolvaneDoc& m_document;
-    CArchiveLogger* m_archive;
+    CArchiveLogs* m_archive;
 };
 
 } // namespace qor

@@ -1,6 +1,6 @@
 // The list window's order: sorting by a heading with the selection kept, the heading's arrow,
 // and showing the rows again after the calls changed.
-#include "archive/ArchiveLogger.h"
+#include "archive/ArchiveLogs.h"
 #include "foundation/Singleton.h"
 #include "lists/EntrySort.h"
 #include "lists/QorTolvaneDoc.h"
@@ -59,7 +59,7 @@ void CQorTolvaneView::ShowSorted(int kind, const std::string& folder)
 
 void CQorTolvaneView::SortDocument()
 {
-    m_document.SortBy(m_sortColumn, m_naturalOrder, Singleton<CArchiveLogger>::Instance().get());
+    m_document.SortBy(m_sortColumn, m_naturalOrder, Singleton<CArchiveLogs>::Instance().get());
 }
 
 void CQorTolvaneView::ShowUnsorted()

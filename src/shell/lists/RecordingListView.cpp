@@ -1,6 +1,6 @@
 #include "shell/lists/RecordingListView.h"
 
-#include "archive/ArchiveLogger.h"
+#include "archive/ArchiveLogs.h"
 #include "archive/ArchiveTypes.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
@@ -67,7 +67,7 @@ QString DurationTotal(std::int64_t seconds)
 
 } // namespace
 
-CQorTolvaneView::CQorTolvaneView(CQorTolvaneDoc& document, CArchiveLogger* archive, QWidget* parent)
+CQorTolvaneView::CQorTolvaneView(CQorTolvaneDoc& document, CArchiveLogs* archive, QWidget* parent)
     : QWidget(parent)
     , m_document(document)
     , m_model(new CRecordingListModel(document, archive, this))

@@ -18,7 +18,7 @@ class QToolButton;
 
 namespace qor {
 
-class CArchiveLogger;
+class CArchiveLogs;
 class CListCallCommands;
 class CQorTolvaneDoc;
 class CRvFileListEntry;
@@ -46,7 +46,7 @@ public:
         kButtonCount
     };
 
-    CQorTolvaneView(CQorTolvaneDoc& document, CArchiveLogger* archive, QWidget* parent = nullptr);
+    CQorTolvaneView(CQorTolvaneDoc& document, CArchiveLogs* archive, QWidget* parent = nullptr);
     ~CQorTolvaneView() override;
 
     // Shows the document as a list of the kind, for the folder: title and label, rows, the first

@@ -62,10 +62,12 @@ protected:
         return process.Wait();
     }
 
-    std::string AliceLog(const std::string& machine = "") const
+    // Her own data folder, where her log, her schedule and its lock are.
+    std::string AliceFile(const std::string& name) const
     {
-        return (machine.empty() ? aliceHome + "/machine" : machine) + "/Veltrane/Qor Tolvane/Configuration/archive.log";
+        return aliceHome + "/.local/share/Veltrane/Qor Tolvane/Configuration/" + name;
     }
+    std::string AliceLog() const { return AliceFile("archive.log"); }
 
     // A process of a user's with the file open (for reading when type is F_RDLCK, else for
     // writing) that takes an open file description lock of that type on it, at once or when told,
@@ -182,7 +184,7 @@ TEST_F(ArchiveOffice, ACopyCountsOnlyWhenItIsOursAloneInAFolderNobodyElseCanChan
     ExpectPromiseHolds("after a folder another user made first");
 }
 
-TEST_F(ArchiveOffice, AColleagueCannotHoldTheScheduledRunWithoutItBeingSaid)
+TEST_F(ArchiveOffice, AColleagueCanNeitherHoldNorChangeHerScheduledRun)
 {
     // The per-machine folder as the README has an administrator prepare it.
     const std::string machine = test::MakeOfficeFolder(work.Path(), "machine", 03775);
@@ -191,40 +193,29 @@ TEST_F(ArchiveOffice, AColleagueCannotHoldTheScheduledRunWithoutItBeingSaid)
                   .exitCode,
         0);
     ASSERT_EQ(AsAlice({ "schedule", "run" }, machine).exitCode, 0);
-    const std::string lock = machine + "/Veltrane/Qor Tolvane/Configuration/scheduled-run.lock";
-    struct stat status { };
-    ASSERT_EQ(stat(lock.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0600u) << "a lock file of hers that only she can hold";
-    EXPECT_EQ(bob->Run([&] { return open(lock.c_str(), O_RDWR | O_CLOEXEC) < 0 ? 0 : 1; }), 0);
-
-    // A lock file an earlier version left open to the group: Bob holds it. Every tick says so,
-    // and fails, instead of passing quietly as if another program of hers were running the job.
-    chmod(lock.c_str(), 0664);
-    test::CCliResult tick;
-    {
-        CHolder holder(*bob, lock, F_WRLCK, true);
-        ASSERT_TRUE(holder.Ready()) << "Bob could not hold the lock file";
-        tick = AsAlice({ "schedule", "run", "--if-due" }, machine);
+    // Her job, its log and its lock are hers alone, whatever her umask: an earlier version kept
+    // them in the per-machine folder, where a colleague could hold the lock and stop every tick.
+    for (const std::string name : { "schedule.xml", "archive.log", "scheduled-run.lock" }) {
+        struct stat status { };
+        ASSERT_EQ(stat(AliceFile(name).c_str(), &status), 0) << name;
+        EXPECT_EQ(status.st_mode & 0777, 0600u) << name;
+        chmod(AliceFile(name).c_str(), 0666);
+        EXPECT_EQ(bob->Run([&] { return open(AliceFile(name).c_str(), O_RDWR | O_CLOEXEC) < 0 ? 0 : 1; }), 0)
+            << name << ": not even a file she left open is within his reach";
+        chmod(AliceFile(name).c_str(), 0600);
     }
-    EXPECT_NE(tick.exitCode, 0);
-    EXPECT_TRUE(Has(tick.errors, "other users can open it for writing")) << tick.errors;
-    EXPECT_TRUE(Has(tick.errors, "the job was not run")) << tick.errors;
+    EXPECT_FALSE(fs::exists(machine + "/Veltrane")) << "nothing of hers in the folder all share";
 
-    // Free again, her next run takes it back for herself alone.
-    EXPECT_EQ(AsAlice({ "schedule", "run", "--if-due" }, machine).exitCode, 0);
-    ASSERT_EQ(stat(lock.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0600u);
-
-    // Bob opened it while it was open to him, and locks it only once her tick has taken it back:
-    // he holds a file that is no longer the lock, and her ticks go on.
-    chmod(lock.c_str(), 0664);
-    CHolder late(*bob, lock, F_WRLCK, false);
-    ASSERT_TRUE(late.Ready());
-    EXPECT_EQ(AsAlice({ "schedule", "run", "--if-due" }, machine).exitCode, 0);
-    EXPECT_TRUE(late.LockNow());
-    const test::CCliResult after = AsAlice({ "schedule", "run", "--if-due" }, machine);
-    EXPECT_EQ(after.exitCode, 0) << after.errors;
-    EXPECT_FALSE(Has(after.output, "running in another program")) << after.output;
+    // Bob keeps his own job beside hers; neither tick waits for or changes the other's.
+    const std::string bobHome = work.File("bob");
+    test::CCliProcess bobSet({ "schedule", "set", "--on", "--folder", calls, "--method", "iso", "--to", bobHome },
+        bob->Command(bobHome, machine));
+    EXPECT_EQ(bobSet.Wait().exitCode, 0);
+    AliceCall("1000-2.qor", 2);
+    EXPECT_EQ(AsAlice({ "schedule", "run" }, machine).exitCode, 0);
+    const test::CCliResult hers = AsAlice({ "schedule", "show" }, machine);
+    EXPECT_TRUE(Has(hers.output, "Method:         ZIP into")) << hers.output;
+    ExpectPromiseHolds("with a colleague's job beside hers");
 }
 
 TEST_F(ArchiveOffice, AnArchiveIsNoMoreOpenThanItsCallsAndLiesWhereNobodyElseCanTakeIt)

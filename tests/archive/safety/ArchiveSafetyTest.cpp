@@ -12,6 +12,7 @@
 #include "archive/zip/ZipArchive.h"
 #include "archive/zip/ZipJournal.h"
 #include "archive/zip/ZipRepair.h"
+#include "foundation/DataFolders.h"
 #include "support/ChildProcess.h"
 #include "support/RecordingFolder.h"
 
@@ -441,8 +442,10 @@ TEST_F(ArchiveSafety, TheLogKeepsEveryJobAndIsWrittenBeforeAnyOriginalChanges)
     test::CSmallFileSystem full(256 * 1024);
     if (!full.Mounted())
         GTEST_SKIP() << "mounting a small file system needs root; the full-log case was not tried";
-    setenv("QOR_MACHINE_DATA_DIR", full.Path().c_str(), 1);
-    ASSERT_EQ(RunCli({ "paths" }).exitCode, 0);
+    chmod(full.Path().c_str(), 0700); // a data folder of hers alone
+    setenv("XDG_DATA_HOME", full.Path().c_str(), 1);
+    ASSERT_TRUE(fs::is_directory(GetConfigurationFolder(true)));
+    ASSERT_TRUE(fs::is_directory(GetLogFolder()));
     full.FillLeaving(0);
     Call("log-full/1000-k.qor", 61);
     const CCliResult run = Archive({ "--zip", Path("log-full.zip"), "--after", "delete", Path("log-full") });
@@ -469,7 +472,7 @@ TEST_F(ArchiveSafety, TheLogKeepsEveryJobAndIsWrittenBeforeAnyOriginalChanges)
     EXPECT_EQ(outcome.archived, 0) << "an archive the log does not name archives nothing";
     EXPECT_EQ(outcome.removed, std::vector<std::string>{ job.target });
     EXPECT_FALSE(fs::exists(job.target));
-    setenv("QOR_MACHINE_DATA_DIR", sandbox.MachineBase().c_str(), 1);
+    setenv("XDG_DATA_HOME", sandbox.UserData().c_str(), 1);
     ExpectPromiseHolds("the log's folder full, before and after the archive was made");
 }
 

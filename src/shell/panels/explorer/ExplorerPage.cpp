@@ -21,6 +21,7 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <cstring>
 
 namespace qor {
 namespace {
@@ -214,8 +215,14 @@ void CExplorerPage::CopyRecordings(const QStringList& paths, const QModelIndex& 
                 continue;
             copied = CopyRecordingInto(recording, folder.toStdString(), true);
         }
-        if (copied == CRecordingCopy::Failed) {
-            QMessageBox::warning(this, title, QStringLiteral("Could not copy file %1 to %2").arg(path, destination));
+        if (copied == CRecordingCopy::OthersLink || copied == CRecordingCopy::Failed) {
+            const QString why = copied == CRecordingCopy::OthersLink
+                ? QStringLiteral("That name is another user's link, which is never written through.")
+                : QString::fromLocal8Bit(std::strerror(errno));
+            QMessageBox failed(QMessageBox::Warning, title,
+                QStringLiteral("Could not copy file %1 to %2").arg(path, destination), QMessageBox::Ok, this);
+            failed.setInformativeText(why);
+            failed.exec();
             return;
         }
     }

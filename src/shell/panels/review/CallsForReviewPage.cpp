@@ -4,6 +4,7 @@
 #include "shell/common/ShellIcons.h"
 #include "shell/lists/CallClipboard.h"
 #include "shell/panels/ItemMenu.h"
+#include "shell/panels/StoreNotKeptNote.h"
 #include "shell/panels/StoreTreeView.h"
 #include "shell/panels/TreeStoreModel.h"
 #include "shell/panels/review/ReviewGroupPicker.h"
@@ -12,6 +13,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -65,6 +67,8 @@ CCallsForReviewPage::CCallsForReviewPage(CTreeStoreModel& model, QWidget* parent
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    if (QLabel* note = MakeStoreNotKeptNote(model.Store(), this))
+        layout->addWidget(note);
     layout->addWidget(m_toolBar);
     layout->addWidget(m_tree);
 

@@ -1,6 +1,7 @@
 #include "shell/panels/shortcuts/ShortcutsPage.h"
 
 #include "shell/panels/ItemMenu.h"
+#include "shell/panels/StoreNotKeptNote.h"
 #include "shell/panels/StoreTreeView.h"
 #include "shell/panels/TreeStoreModel.h"
 
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -34,6 +36,8 @@ CShortcutsPage::CShortcutsPage(CTreeStoreModel& model, QWidget* parent)
     m_tree->setAccessibleName(QStringLiteral("Shortcuts"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    if (QLabel* note = MakeStoreNotKeptNote(model.Store(), this))
+        layout->addWidget(note);
     layout->addWidget(m_tree);
     connect(m_tree, &CStoreTreeView::MenuRequested, this,
         [this](const QModelIndex& item, const QPoint& where) { MenuFor(item)->popup(where); });
