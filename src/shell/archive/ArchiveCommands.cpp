@@ -1,6 +1,6 @@
 #include "shell/archive/ArchiveCommands.h"
 
-#include "archive/ArchiveLogger.h"
+#include "archive/ArchiveLogs.h"
 #include "archive/ArchiveManager.h"
 #include "archive/ArchiveTypes.h"
 #include "archive/JobArchScheduler.h"
@@ -57,6 +57,7 @@ CArchiveCommands::CArchiveCommands(QWidget* window, Clock clock)
     , m_window(window)
     , m_clock(std::move(clock))
     , m_log(Singleton<CArchiveLogger>::Instance())
+    , m_officeLog(Singleton<COfficeArchiveLog>::Instance())
     , m_manager(Singleton<CArchiveManager>::Instance())
     , m_scheduler(std::make_unique<CJobArchScheduler>(m_manager, m_log))
     , m_timer(new QTimer(this))
@@ -256,19 +257,26 @@ void CArchiveCommands::RunScheduled(Trigger trigger)
 void CArchiveCommands::NoteLogFile()
 {
     m_logStamp = CFileStamp::Of(CArchiveLogger::FilePath());
+    m_officeLogStamp = CFileStamp::Of(m_officeLog->Path());
 }
 
 bool CArchiveCommands::RefreshLogIfChanged()
 {
     const CFileStamp now = CFileStamp::Of(CArchiveLogger::FilePath());
+    const CFileStamp office = CFileStamp::Of(m_officeLog->Path());
     const bool changed = now != m_logStamp;
+    const bool officeChanged = office != m_officeLogStamp;
     // Never under a window that holds the log's entries, a run that adds to it, or changes of
     // our own not saved yet: those are merged when they are saved.
-    if (!changed || m_busy || QApplication::activeModalWidget() || m_log->IsChanged())
+    if ((!changed && !officeChanged) || m_busy || QApplication::activeModalWidget() || m_log->IsChanged())
         return false;
     m_logStamp = now;
+    m_officeLogStamp = office;
     m_log->Load(true);
     ForgetLogWithoutFile();
+    // The office's log is only read: one that went or is no longer trusted names nothing.
+    m_officeLog->Clear();
+    m_officeLog->Load(true);
     Q_EMIT ArchiveLogChanged();
     return true;
 }

@@ -78,12 +78,14 @@ private:
     QWidget* m_window;
     Clock m_clock;
     std::shared_ptr<CArchiveLogger> m_log;
+    std::shared_ptr<CArchiveLogger> m_officeLog;
     std::shared_ptr<CArchiveManager> m_manager;
     std::unique_ptr<CJobArchScheduler> m_scheduler;
     QTimer* m_timer;
     QTimer* m_logWatch;
     bool m_busy = false; // a wizard, the sheet or a scheduled run is open
     CFileStamp m_logStamp;
+    CFileStamp m_officeLogStamp;
     std::optional<std::int64_t> m_failedDueTime;
     bool m_lockProblemSaid = false; // a lock held in a way that stops every run was said
 };

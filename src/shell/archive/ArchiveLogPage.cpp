@@ -1,6 +1,6 @@
 #include "shell/archive/ArchiveLogPage.h"
 
-#include "archive/ArchiveLogger.h"
+#include "archive/ArchiveLogs.h"
 #include "archive/ArchiveTypes.h"
 #include "shell/archive/ArchiveTexts.h"
 #include "shell/archive/JobCommentDialog.h"
@@ -18,6 +18,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qor {
 namespace {
@@ -53,6 +54,7 @@ QString ReportFolder()
 CArchiveLogPage::CArchiveLogPage(std::shared_ptr<CArchiveLogger> log, QWidget* parent)
     : QWidget(parent)
     , m_log(std::move(log))
+    , m_office(std::make_shared<COfficeArchiveLog>())
 {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MakeCaption(QStringLiteral("Archive Jobs Calls Log")));
@@ -98,6 +100,12 @@ void CArchiveLogPage::ShowJobs()
         item->setData(Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(job)));
         item->setToolTip(FromBytes(job->target));
     }
+    for (CJobArchListEntry* job : m_office->Entries()) {
+        auto* item = new QListWidgetItem(QStringLiteral("Office job: ") + JobLine(*job), m_jobs);
+        item->setData(Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(job)));
+        item->setData(Qt::UserRole + 1, true);
+        item->setToolTip(FromBytes(job->target) + QStringLiteral(" (set by the administrator; read-only)"));
+    }
     EnableButtons();
 }
 
@@ -106,12 +114,18 @@ CJobArchListEntry* CArchiveLogPage::JobOf(const QListWidgetItem* item) const
     return reinterpret_cast<CJobArchListEntry*>(item->data(Qt::UserRole).value<quintptr>());
 }
 
+bool CArchiveLogPage::IsOffice(const QListWidgetItem* item)
+{
+    return item->data(Qt::UserRole + 1).toBool();
+}
+
 void CArchiveLogPage::EnableButtons()
 {
-    const auto selected = m_jobs->selectedItems().size();
-    m_edit->setEnabled(selected == 1);
-    m_detail->setEnabled(selected > 0);
-    m_delete->setEnabled(selected > 0);
+    const QList<QListWidgetItem*> selected = m_jobs->selectedItems();
+    const bool ours = std::none_of(selected.begin(), selected.end(), IsOffice);
+    m_edit->setEnabled(selected.size() == 1 && ours);
+    m_detail->setEnabled(!selected.isEmpty());
+    m_delete->setEnabled(!selected.isEmpty() && ours);
 }
 
 void CArchiveLogPage::MarkModified()
@@ -126,6 +140,8 @@ void CArchiveLogPage::EditComment()
     if (selected.size() != 1)
         return;
     QListWidgetItem* item = selected.first();
+    if (IsOffice(item))
+        return;
     CJobArchListEntry* job = JobOf(item);
     const auto comment = CJobCommentDialog::Edit(FromBytes(job->GetComment()), this);
     if (!comment)
@@ -138,7 +154,7 @@ void CArchiveLogPage::EditComment()
 void CArchiveLogPage::DeleteSelected()
 {
     const QList<QListWidgetItem*> selected = m_jobs->selectedItems();
-    if (selected.isEmpty())
+    if (selected.isEmpty() || std::any_of(selected.begin(), selected.end(), IsOffice))
         return;
     for (QListWidgetItem* item : selected) {
         m_log->RemoveEntry(JobOf(item));
@@ -195,7 +211,7 @@ bool CArchiveLogPage::Apply()
     if (!m_log->Save()) {
         QMessageBox::warning(this, window()->windowTitle(),
             QStringLiteral("%1 cannot be written; the changes were not saved.")
-                .arg(QString::fromStdString(CArchiveLogger::FilePath())));
+                .arg(QString::fromStdString(m_log->Path())));
         return false;
     }
     m_modified = false;
@@ -206,6 +222,7 @@ bool CArchiveLogPage::Apply()
 void CArchiveLogPage::Reset()
 {
     m_log->Load(true);
+    m_office->Load(true);
     m_modified = false;
     ShowJobs();
 }

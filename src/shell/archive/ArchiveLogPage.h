@@ -1,7 +1,8 @@
 // "Archive Jobs Calls Log": the jobs of the archive log, one line each, whose comments can be
 // edited, which can be deleted, and whose reports can be written to a text file and opened. The
 // changes are kept until Apply saves them (merged with what other programs logged meanwhile);
-// Cancel reads the log again.
+// Cancel reads the log again. The office job's runs follow, marked as such: their reports can be
+// written, but they are the administrator's, never changed here.
 #pragma once
 
 #include <QWidget>
@@ -41,8 +42,10 @@ private:
     void EnableButtons();
     void MarkModified();
     CJobArchListEntry* JobOf(const QListWidgetItem* item) const;
+    static bool IsOffice(const QListWidgetItem* item);
 
     std::shared_ptr<CArchiveLogger> m_log;
+    std::shared_ptr<CArchiveLogger> m_office;
     bool m_modified = false;
     QListWidget* m_jobs;
     QPushButton* m_edit;

@@ -5,6 +5,7 @@
 #include "archive/ScheduleValidation.h"
 #include "foundation/UserName.h"
 #include "shell/archive/ArchiveTexts.h"
+#include "shell/archive/OfficeJobNote.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -53,6 +54,8 @@ CScheduleSettingsPage::CScheduleSettingsPage(CJobArchScheduler& scheduler, Clock
     auto* grid = new QGridLayout(m_controls);
     grid->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_controls, 1);
+    if (QLabel* office = MakeOfficeJobNote(this))
+        layout->addWidget(office);
 
     // Left: what is archived and when.
     auto* space = new QGroupBox(QStringLiteral("Archive Space"), m_controls);

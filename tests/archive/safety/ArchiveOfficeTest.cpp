@@ -4,9 +4,11 @@
 // archive.log names. Two real users, so the tests run only as root (as CI does).
 #include "CallLedger.h"
 #include "CliProcess.h"
+#include "review/HotLists.h"
 #include "support/OtherUser.h"
 #include "support/RecordingFolder.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -263,6 +265,123 @@ TEST_F(ArchiveOffice, AnArchiveIsNoMoreOpenThanItsCallsAndLiesWhereNobodyElseCan
     for (const std::string& call : { privateCall, publicCall, another })
         EXPECT_TRUE(fs::exists(call)) << call;
     ExpectPromiseHolds("archives others could read or move");
+}
+
+// Three colleagues on one machine, its office folder prepared as the README says, and the office
+// job run as the system timer runs it (root's, by default). Each keeps what is hers across restarts,
+// none can change or stop what is another's, and each sees her own jobs and the office's.
+TEST_F(ArchiveOffice, ThreeUsersAndTheOfficeJobEachKeepWhatIsTheirs)
+{
+    const std::optional<COtherUser> carol = COtherUser::Colleague("carol");
+    ASSERT_TRUE(carol);
+    const std::string machine = work.File("machine");
+    const std::string office = machine + "/Veltrane/Qor Tolvane/Configuration";
+    fs::create_directories(office);
+    for (fs::path folder = office; folder != fs::path(work.Path()); folder = folder.parent_path())
+        chmod(folder.c_str(), 0755);
+    const std::string shared = test::MakeOfficeFolder(work.Path(), "shared", 03775);
+    const std::string officeArchives = work.File("office-archives");
+    fs::create_directory(officeArchives);
+    fs::create_directories(work.File("root/data"));
+    fs::create_directories(work.File("root/config"));
+    const std::vector<std::string> asRoot = { "env", "QOR_MACHINE_DATA_DIR=" + machine, "HOME=" + work.File("root"),
+        "XDG_DATA_HOME=" + work.File("root/data"), "XDG_CONFIG_HOME=" + work.File("root/config") };
+    const auto root
+        = [&](const std::vector<std::string>& arguments) { return test::CCliProcess(arguments, asRoot).Wait(); };
+    ASSERT_EQ(root({ "schedule", "set", "--office", "--on", "--folder", shared, "--method", "zip", "--to",
+                       officeArchives, "--name", "office" })
+                  .exitCode,
+        0);
+
+    struct CColleague {
+        const COtherUser* user;
+        std::string home, calls, officeCall;
+    };
+    std::vector<CColleague> colleagues;
+    std::uint32_t seed = 10;
+    for (const COtherUser* user : std::vector<const COtherUser*>{ &*alice, &*bob, &*carol }) {
+        CColleague colleague{ user, work.File(user->Name() + "-home"), work.File(user->Name() + "-calls"), {} };
+        fs::create_directory(colleague.calls);
+        user->Own(colleague.calls);
+        const std::string own = colleague.calls + "/1000-" + std::to_string(seed) + ".qor";
+        samplegen::CSampleCall call;
+        call.seed = ++seed;
+        call.durationSeconds = 2;
+        fs::copy_file(work.Write("made.qor", call), own);
+        fs::remove(work.File("made.qor"));
+        user->Own(own);
+        call.seed = ++seed;
+        colleague.officeCall = shared + "/2000-" + std::to_string(seed) + ".qor";
+        fs::copy_file(work.Write("made.qor", call), colleague.officeCall);
+        fs::remove(work.File("made.qor"));
+        user->Own(colleague.officeCall);
+        colleagues.push_back(colleague);
+    }
+    const auto as = [&](const CColleague& colleague, const std::vector<std::string>& arguments) {
+        return test::CCliProcess(arguments, colleague.user->Command(colleague.home, machine)).Wait();
+    };
+
+    // The timer's tick, as the office account.
+    const test::CCliResult tick = root({ "schedule", "run", "--if-due", "--office" });
+    ASSERT_EQ(tick.exitCode, 0) << tick.errors;
+    for (const CColleague& colleague : colleagues) {
+        const test::CCliResult set = as(colleague,
+            { "schedule", "set", "--on", "--folder", colleague.calls, "--method", "zip", "--to", colleague.home });
+        ASSERT_EQ(set.exitCode, 0) << set.errors;
+        const test::CCliResult run = as(colleague, { "schedule", "run" });
+        EXPECT_EQ(run.exitCode, 0) << colleague.user->Name() << ": " << run.errors;
+        // The office job is the administrator's: hers to read, not to change or run.
+        EXPECT_EQ(as(colleague, { "schedule", "set", "--office", "--off" }).exitCode, 2);
+        EXPECT_EQ(as(colleague, { "schedule", "run", "--office" }).exitCode, 2);
+        EXPECT_EQ(as(colleague, { "schedule", "show", "--office" }).exitCode, 0);
+        const test::CCliResult list = as(colleague, { "list", "--format", "json", colleague.calls, shared });
+        std::size_t archived = 0;
+        for (std::size_t at = 0; (at = list.output.find("\"archived\": \"", at)) != std::string::npos; ++at)
+            ++archived;
+        EXPECT_EQ(archived, 4u) << "hers by her job, the office's by its own: " << list.output;
+    }
+    EXPECT_TRUE(Has(root({ "schedule", "show", "--office" }).output, "office (on)"));
+
+    // Each one's trees and shortcuts, kept across restarts in her own folder, where no colleague
+    // reaches them.
+    for (const CColleague& colleague : colleagues) {
+        const auto inHerFolders = [&](const std::function<int()>& body) {
+            return colleague.user->Run([&] {
+                setenv("HOME", colleague.home.c_str(), 1);
+                setenv("XDG_DATA_HOME", (colleague.home + "/.local/share").c_str(), 1);
+                setenv("XDG_CONFIG_HOME", (colleague.home + "/.config").c_str(), 1);
+                return body();
+            });
+        };
+        const std::string link = colleague.calls + "/kept.qor";
+        EXPECT_EQ(inHerFolders([&] {
+            CHotLists trees;
+            trees.Load();
+            return trees.Add({ 9, -1, "Review", link, false }) && trees.Save() ? 0 : 1;
+        }),
+            0);
+        EXPECT_EQ(inHerFolders([&] {
+            CHotLists trees;
+            const auto entries = trees.Load() ? trees.Entries() : std::vector<CTreeStoreEntry>();
+            return std::any_of(entries.begin(), entries.end(), [&](const auto& entry) { return entry.target == link; })
+                ? 0
+                : 1;
+        }),
+            0)
+            << colleague.user->Name() << "'s link is still there after a restart";
+        for (const CColleague& another : colleagues) {
+            if (&another == &colleague)
+                continue;
+            EXPECT_EQ(another.user->Run([&] {
+                const std::string folder = colleague.home + "/.local/share/Veltrane/Qor Tolvane/Configuration/";
+                return open((folder + "hotlist.xml").c_str(), O_RDONLY | O_CLOEXEC) < 0
+                        && open((folder + "schedule.xml").c_str(), O_RDONLY | O_CLOEXEC) < 0
+                    ? 0
+                    : 1;
+            }),
+                0);
+        }
+    }
 }
 
 } // namespace

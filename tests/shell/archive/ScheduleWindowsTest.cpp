@@ -22,12 +22,14 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimeEdit>
+#include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
@@ -191,6 +193,51 @@ TEST_F(ScheduleWindows, TheLogPageEditsDeletesAndReportsJobs)
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0]["comment"], "checked by Ann");
     EXPECT_EQ(log[0]["method"], "ISO");
+}
+
+// The office job (the administrator's: root here, as by default) is shown with the user's own, and
+// nothing in her windows changes it.
+TEST_F(ScheduleWindows, TheOfficeJobIsShownWithHerOwnAndNeverChanged)
+{
+    const std::string a = Call("a.qor", 5);
+    Call("b.qor", 5);
+    fs::create_directories(sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Configuration");
+    fs::create_directories(calls.File("office"));
+    CListWindow& list = Compile(calls.File("calls"));
+    ASSERT_EQ(test::RunCli({ "schedule", "set", "--office", "--on", "--folder", calls.File("calls"), "--method", "zip",
+                               "--to", calls.File("office"), "--name", "nightly" })
+                  .exitCode,
+        0);
+    ASSERT_EQ(test::RunCli({ "schedule", "run", "--office" }).exitCode, 0);
+    ASSERT_EQ(test::RunCli({ "archive", a, "--disk", calls.File("office") }).exitCode, 0);
+    ASSERT_TRUE(test::RunEventsUntil([&] { return ArchivedTip(list, 0).count(QLatin1Char('\n')) == 1; }, 10'000))
+        << "her job and the office's: " << ArchivedTip(list, 0).toStdString();
+    EXPECT_NE(ArchivedTip(list, 1), QStringLiteral("Not archived yet")) << "archived by the office job alone";
+
+    WithSheet(frame->Menus().archiveSettings, [&](CArchiveSheet& sheet) {
+        const QList<QLabel*> labels = sheet.SettingsPage().findChildren<QLabel*>();
+        const auto office = std::find_if(labels.begin(), labels.end(),
+            [](const QLabel* label) { return label->accessibleName() == QStringLiteral("Office job"); });
+        ASSERT_NE(office, labels.end());
+        EXPECT_TRUE((*office)->text().startsWith(
+            QStringLiteral("Office job, set by the administrator (on): \"nightly\", ZIP into ")))
+            << (*office)->text().toStdString();
+        test::SaveScreenshot(sheet, QStringLiteral("archive-settings-office-job"));
+        Press(sheet, QDialogButtonBox::Cancel);
+    });
+    WithSheet(frame->Menus().archiveLogs, [&](CArchiveSheet& sheet) {
+        auto* jobs = sheet.LogPage().findChild<QListWidget*>();
+        ASSERT_EQ(jobs->count(), 2);
+        EXPECT_TRUE(jobs->item(1)->text().startsWith(QStringLiteral("Office job: ")));
+        jobs->selectAll();
+        EXPECT_FALSE(test::FindButton(sheet.LogPage(), QStringLiteral("D&elete"))->isEnabled());
+        EXPECT_TRUE(test::FindButton(sheet.LogPage(), QStringLiteral("View &Detail"))->isEnabled());
+        jobs->setCurrentRow(1);
+        EXPECT_FALSE(test::FindButton(sheet.LogPage(), QStringLiteral("Edit &Comment..."))->isEnabled());
+        Press(sheet, QDialogButtonBox::Ok);
+    });
+    const Json log = Cli({ "log", "--format", "json" });
+    ASSERT_EQ(log.size(), 2u) << log.dump();
 }
 
 TEST_F(ScheduleWindows, RunScheduledNowAsksWhileTheJobIsOff)
