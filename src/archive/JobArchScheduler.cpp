@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveLogger.h"
 #include "archive/ArchiveManager.h"
+#include "archive/NumberedName.h"
 #include "archive/ScheduleValidation.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/DataFolders.h"
@@ -15,9 +16,27 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qor {
 namespace {
+
+// The run's archive under the job's name for the time, or, when another user's file (or anything
+// but a file of ours) already has that name, the first numbered name that is free: names made of
+// the job's name and the minute are known in advance, and a colleague who made them all first
+// would otherwise stop every run.
+std::string FreeTarget(const std::string& target)
+{
+    const auto taken = [](const std::string& path) {
+        struct stat there { };
+        return lstat(path.c_str(), &there) == 0 && (!S_ISREG(there.st_mode) || there.st_uid != geteuid());
+    };
+    std::string free = target;
+    for (int number = 2; taken(free) && number < 1000; ++number)
+        free = NumberedName(target, number);
+    return free;
+}
 
 std::tm LocalTime(std::int64_t seconds)
 {
@@ -215,7 +234,8 @@ bool CJobArchScheduler::RunNow(std::int64_t now, std::string* why)
             entry.SetPath(folder);
             job.AddCall(entry);
         }
-        job.target = TargetFor(s, now);
+        job.target = s.archiveType == kArchiveZip || s.archiveType == kArchiveIso ? FreeTarget(TargetFor(s, now))
+                                                                                  : TargetFor(s, now);
         job.callCount = static_cast<std::int32_t>(s.spaceFolders.size());
         job.mediaProcessing = s.mediaProcessing;
         job.structureType = s.structureType;

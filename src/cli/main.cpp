@@ -62,7 +62,8 @@ int main(int argc, char** argv)
     if (const std::string exposed = Singleton<CSettings>::Instance()->TakeExposureWarning(); !exposed.empty())
         std::fprintf(stderr, "qortolvane-cli: %s\n", exposed.c_str());
     if (!onlyLooks)
-        TakeOverEarlierFiles();
+        for (const std::string& refused : TakeOverEarlierFiles().refused)
+            std::fprintf(stderr, "qortolvane-cli: %s\n", refused.c_str());
     // An archive that a killed run left half-written is put back before any command can use it.
     if (!onlyLooks)
         for (const CZipRepairOutcome& repair : RepairPendingZipJournals())

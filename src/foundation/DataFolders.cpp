@@ -189,13 +189,21 @@ std::string GetPrivateStateFolder(const std::string& leaf, bool create)
         return {};
     std::string company, product;
     GetDataFolderNames(company, product);
-    for (const std::string* name : { &std::as_const(company), &std::as_const(product), &leaf })
-        if (!name->empty())
-            *path += "/" + *name;
     if (create) {
         std::error_code error;
         fs::create_directories(*path, error);
     }
+    // Every folder of ours on the way is hers alone, as her data folders are.
+    for (const std::string* name : { &std::as_const(company), &std::as_const(product), &leaf })
+        if (!name->empty()) {
+            *path += "/" + *name;
+            if (!create)
+                continue;
+            mkdir(path->c_str(), 0700);
+            if (struct stat made{}; lstat(path->c_str(), &made) == 0 && S_ISDIR(made.st_mode)
+                && made.st_uid == geteuid() && (made.st_mode & 077) != 0)
+                chmod(path->c_str(), 0700);
+        }
     // Only a folder of our own is private; one we own is made so whatever mode it had.
     struct stat status { };
     if (lstat(path->c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != geteuid()

@@ -8,9 +8,15 @@
 
 namespace qor {
 
+struct CEarlierFiles {
+    std::vector<std::string> taken; // the paths taken over
+    std::vector<std::string> refused; // "path: why" for a file of hers that another user could have written
+};
+
 // Moves each of the user's own files among these from the per-machine folder to her own data
-// folder, where she has none of that name yet; what the office account keeps there as the office
-// job's (its schedule and log) stays. The paths taken over.
-std::vector<std::string> TakeOverEarlierFiles();
+// folder, where she has none of that name yet. Only a file nobody else could have written is hers:
+// one name, writable by her alone, reached without a link. What the office account (or root) keeps
+// there as the office job's (its schedule and log) stays.
+CEarlierFiles TakeOverEarlierFiles();
 
 } // namespace qor

@@ -154,7 +154,8 @@ void CSettings::LoadUserSettings()
     // anyone may have read it already.
     const std::string path = GetConfigFilePath(false, kConfigFile);
     if (struct stat file{};
-        !passphrase.empty() && lstat(path.c_str(), &file) == 0 && S_ISREG(file.st_mode) && (file.st_mode & 077) != 0) {
+        // Through a link of hers too (settings kept with her dotfiles): what others read is the file.
+        !passphrase.empty() && stat(path.c_str(), &file) == 0 && S_ISREG(file.st_mode) && (file.st_mode & 077) != 0) {
         char mode[8];
         std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(file.st_mode & 07777));
         const bool tightened = file.st_uid == geteuid() && chmod(path.c_str(), 0600) == 0;

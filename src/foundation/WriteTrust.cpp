@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 namespace qor {
-namespace {
 
 bool ReadAll(int descriptor, std::string& content, std::uint64_t maxBytes)
 {
@@ -31,8 +30,6 @@ bool ReadAll(int descriptor, std::string& content, std::uint64_t maxBytes)
             return false;
     }
 }
-
-} // namespace
 
 bool OwnedByUsOrRoot(uid_t owner)
 {

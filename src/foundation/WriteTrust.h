@@ -38,4 +38,7 @@ CConfigurationRead ReadConfiguration(const std::string& path, std::string& conte
 // nobody else may write it (a group of ours alone is nobody else).
 bool OnlyItsOwnerCanWrite(const struct stat& file);
 
+// Reads the open file to its end into content; false on a read error or beyond maxBytes.
+bool ReadAll(int descriptor, std::string& content, std::uint64_t maxBytes);
+
 } // namespace qor

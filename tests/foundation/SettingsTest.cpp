@@ -181,6 +181,27 @@ TEST_F(Settings, UserFileIsPrivateAndReplacedInOneStep)
     EXPECT_FALSE(settings.Save());
     EXPECT_TRUE(fs::is_directory(UserConfig()));
     EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(UserConfig()).parent_path()), fs::directory_iterator()), 1);
+
+    // A saved passphrase others could read is closed and said once, also through a link of hers
+    // to where she keeps her settings.
+    fs::remove_all(UserConfig());
+    const std::string kept = sandbox.Home() + "/dotfiles/config.xml";
+    for (const bool linked : { false, true }) {
+        const std::string file = linked ? kept : UserConfig();
+        WriteFileText(file, SettingsFile("<SavePassphrase>1</SavePassphrase><Passphrase>secret</Passphrase>"));
+        chmod(file.c_str(), 0644);
+        if (linked)
+            fs::create_symlink(kept, UserConfig());
+        CSettings exposed;
+        exposed.Load();
+        EXPECT_NE(exposed.TakeExposureWarning().find("holds your saved passphrase and could be read by others"),
+            std::string::npos)
+            << "linked: " << linked;
+        EXPECT_EQ(exposed.TakeExposureWarning(), "") << "said once";
+        ASSERT_EQ(stat(file.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0600u) << "linked: " << linked;
+        fs::remove(UserConfig());
+    }
 }
 
 TEST_F(Settings, GlobalSettingsChoosesTheAdministratorFile)

@@ -7,12 +7,14 @@
 #include "archive/ScheduleFile.h"
 #include "archive/zip/ZipArchive.h"
 #include "foundation/AtomicFile.h"
+#include "foundation/EarlierFiles.h"
 #include "foundation/FileIdentity.h"
 #include "foundation/Logger.h"
 #include "foundation/TrustedFolder.h"
 #include "recording/HeaderUpdate.h"
 #include "review/HotLists.h"
 #include "review/RecordingCopy.h"
+#include "review/ShortCuts.h"
 #include "support/OtherUser.h"
 #include "support/RecordingFolder.h"
 
@@ -315,6 +317,31 @@ TEST_F(SharedFolders, ConfigurationOthersCanWriteIsNotTrusted)
     EXPECT_TRUE(Has(hisRun.output, "is not trusted: a folder on its way belongs to another user")) << hisRun.output;
     EXPECT_TRUE(fs::exists(calls.File("private/1000-p.qor")));
     setenv("XDG_DATA_HOME", sandbox.UserData().c_str(), 1);
+}
+
+// What an earlier version kept in the folder all users shared is taken over only when nobody else
+// could have written it; the office job's files there (root's) are never taken.
+TEST_F(SharedFolders, EarlierFilesAreTakenOverOnlyWhenNobodyElseCouldHaveWrittenThem)
+{
+    const std::string old = sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Configuration";
+    fs::create_directories(old);
+    chmod(old.c_str(), 01777);
+    const std::string trees = "<?xml version=\"1.0\"?>\n<profile version=\"1\"/>\n";
+    ASSERT_TRUE(WriteFileAtomically(old + "/hotlist.xml", trees, 0600));
+    ASSERT_TRUE(WriteFileAtomically(old + "/shortcut.xml", trees, 0600));
+    ASSERT_TRUE(WriteFileAtomically(old + "/archive.log", "", 0644));
+    // Another name for it, as a colleague who could write it might have made: his job could be in it.
+    ASSERT_EQ(link((old + "/shortcut.xml").c_str(), (shared + "/second-name").c_str()), 0);
+
+    const CEarlierFiles result = TakeOverEarlierFiles();
+    EXPECT_EQ(result.taken, std::vector<std::string>{ old + "/hotlist.xml" });
+    EXPECT_EQ(test::ReadFileText(CHotLists().FilePath()), trees);
+    EXPECT_FALSE(fs::exists(old + "/hotlist.xml"));
+    ASSERT_EQ(result.refused.size(), 1u);
+    EXPECT_EQ(result.refused[0],
+        old + "/shortcut.xml: not taken over as yours: it has another name, which another user may have made");
+    EXPECT_FALSE(fs::exists(CShortCuts().FilePath()));
+    EXPECT_TRUE(fs::exists(old + "/archive.log")) << "root's, the office job's";
 }
 
 // In a folder others may write without the sticky bit, he can rename a file of ours into the

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <grp.h>
@@ -218,6 +219,25 @@ TEST_F(ArchiveOffice, AColleagueCanNeitherHoldNorChangeHerScheduledRun)
     const test::CCliResult hers = AsAlice({ "schedule", "show" }, machine);
     EXPECT_TRUE(Has(hers.output, "Method:         ZIP into")) << hers.output;
     ExpectPromiseHolds("with a colleague's job beside hers");
+
+    // Her archives' names are known in advance (the job's name and the minute): Bob makes the next
+    // few first in the office's archive folder, and her run takes a free name instead of stopping.
+    const std::string shared = test::MakeOfficeFolder(work.Path(), "archives", 03775);
+    ASSERT_EQ(AsAlice({ "schedule", "set", "--to", shared, "--name", "team" }, machine).exitCode, 0);
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t minute = 0; minute < 4 * 60; minute += 60) {
+        char name[64];
+        const std::time_t at = now + minute;
+        std::tm local{};
+        localtime_r(&at, &local);
+        std::strftime(name, sizeof name, "/team-%Y-%m-%d_%H%M.zip", &local);
+        EXPECT_EQ(bob->Run([&] { return creat((shared + name).c_str(), 0644) < 0 ? 1 : 0; }), 0);
+    }
+    AliceCall("1000-3.qor", 3);
+    const test::CCliResult blocked = AsAlice({ "schedule", "run" }, machine);
+    EXPECT_EQ(blocked.exitCode, 0) << blocked.errors;
+    EXPECT_TRUE(Has(blocked.output, " (2).zip")) << blocked.output;
+    ExpectPromiseHolds("with the names of her archives taken first");
 }
 
 TEST_F(ArchiveOffice, AnArchiveIsNoMoreOpenThanItsCallsAndLiesWhereNobodyElseCanTakeIt)
