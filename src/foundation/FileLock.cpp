@@ -32,22 +32,11 @@ bool TryLockForWriting(int descriptor)
     return result == 0;
 }
 
-bool LockForWriting(int descriptor, std::chrono::milliseconds patience)
-{
-    // Polled rather than waited for, so that a holder that hangs costs a bounded wait.
-    const auto giveUp = std::chrono::steady_clock::now() + patience;
-    for (;;) {
-        if (TryLockForWriting(descriptor))
-            return true;
-        if (errno != EAGAIN && errno != EACCES)
-            return false;
-        if (std::chrono::steady_clock::now() >= giveUp)
-            return false;
-        std::this_thread::sleep_for(kPollInterval);
-    }
-}
+namespace {
 
-bool LockForWritingDespiteReaders(int descriptor, std::chrono::milliseconds patience)
+// Polled rather than waited for, so that a holder that hangs costs a bounded wait. With
+// despiteReaders, a read lock held by another is no obstacle (see LockForWritingDespiteReaders).
+bool PollForWriteLock(int descriptor, std::chrono::milliseconds patience, bool despiteReaders)
 {
     const auto giveUp = std::chrono::steady_clock::now() + patience;
     for (;;) {
@@ -58,12 +47,24 @@ bool LockForWritingDespiteReaders(int descriptor, std::chrono::milliseconds pati
         struct flock held { };
         held.l_type = F_WRLCK;
         held.l_whence = SEEK_SET;
-        if (fcntl(descriptor, F_OFD_GETLK, &held) == 0 && held.l_type == F_RDLCK)
+        if (despiteReaders && fcntl(descriptor, F_OFD_GETLK, &held) == 0 && held.l_type == F_RDLCK)
             return true;
         if (std::chrono::steady_clock::now() >= giveUp)
             return false;
         std::this_thread::sleep_for(kPollInterval);
     }
+}
+
+} // namespace
+
+bool LockForWriting(int descriptor, std::chrono::milliseconds patience)
+{
+    return PollForWriteLock(descriptor, patience, false);
+}
+
+bool LockForWritingDespiteReaders(int descriptor, std::chrono::milliseconds patience)
+{
+    return PollForWriteLock(descriptor, patience, true);
 }
 
 int OpenLockedForWriting(const std::string& path, std::chrono::milliseconds patience, struct stat* status)
