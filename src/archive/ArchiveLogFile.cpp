@@ -88,6 +88,7 @@ CArchiveLogFileRead ReadArchiveLogFile(const std::string& path)
         return read;
     case CConfigurationRead::Untrusted:
         QOR_LOG("Archiver: %s is ignored and not written over: %s\r\n", path.c_str(), why.c_str());
+        read.refusedBecause = why;
         [[fallthrough]];
     case CConfigurationRead::Unreadable:
         read.exists = true;

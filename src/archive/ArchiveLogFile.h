@@ -19,6 +19,7 @@ struct CArchiveLogFileRead {
     bool exists = false; // false: there is no log yet
     bool readable = true; // false: the file exists but cannot be read at all
     std::string keptAside; // where a damaged file was put, empty when it was not damaged
+    std::string refusedBecause; // why a file that is there was not trusted, empty when it was
     ArchiveLogEntries entries;
 };
 

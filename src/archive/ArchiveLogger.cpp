@@ -93,6 +93,7 @@ bool CArchiveLogger::ReadOnly(CArchiveLogFileRead& read) const
         return true;
     case CConfigurationRead::Untrusted:
         QOR_LOG("Archiver: %s is ignored: %s\r\n", Path().c_str(), why.c_str());
+        read.refusedBecause = why;
         break;
     case CConfigurationRead::Unreadable:
         break;
@@ -119,15 +120,20 @@ bool CArchiveLogger::ReadLocked(CArchiveLogFileRead& read)
 bool CArchiveLogger::Load(bool clearFirst)
 {
     CArchiveLogFileRead read;
+    bool found = false;
     if (m_readOnly) {
-        if (!ReadOnly(read) || !read.exists)
-            return false;
+        found = ReadOnly(read) && read.exists;
     } else {
         CLockFile fileLock(Path());
         fileLock.Lock(kLockPatience);
-        if (!ReadLocked(read) || !read.exists)
-            return false;
+        found = ReadLocked(read) && read.exists;
     }
+    {
+        QOR_SEMAPHORE_GUARD(m_lock);
+        m_refusal = read.refusedBecause;
+    }
+    if (!found)
+        return false;
     if (clearFirst)
         Clear();
     QOR_SEMAPHORE_GUARD(m_lock);
@@ -242,6 +248,12 @@ void CArchiveLogger::SetOriginalsNote(const CJobArchListEntry& job, const std::s
     const CChange change{ CChange::Kind::Originals, job.GetJobTime(), job.target, note, nullptr };
     Apply(change, m_entries);
     m_changes.push_back(change);
+}
+
+std::string CArchiveLogger::Refusal()
+{
+    QOR_SEMAPHORE_GUARD(m_lock);
+    return m_refusal;
 }
 
 std::string CArchiveLogger::TakeDamageNote()

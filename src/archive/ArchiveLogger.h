@@ -79,6 +79,9 @@ public:
     bool IsChanged() const { return !m_changes.empty(); }
     // When the last load or save found the file damaged: where it was kept aside; then cleared.
     std::string TakeDamageNote();
+    // Why the last load did not trust the file that is there (another user's, or open to others),
+    // so that what it leaves out is named; empty when it was read or is missing.
+    std::string Refusal();
     // The user's own log.
     static std::string FilePath();
     // This log's file.
@@ -116,6 +119,7 @@ private:
     ArchiveLogEntries m_entries;
     std::vector<CChange> m_changes;
     std::string m_damageNote;
+    std::string m_refusal;
     bool m_loaded = false;
     CArchivedCallIndex m_callIndex;
     bool m_callIndexValid = false;

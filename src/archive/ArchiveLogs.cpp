@@ -36,6 +36,15 @@ void CArchiveLogs::Load()
             log->Clear();
 }
 
+std::vector<std::string> CArchiveLogs::Refusals()
+{
+    std::vector<std::string> refusals;
+    for (CArchiveLogger* log : { m_own.get(), m_office.get() })
+        if (const std::string why = log->Refusal(); !why.empty())
+            refusals.push_back(log->Path() + ": " + why);
+    return refusals;
+}
+
 std::vector<CArchiveHolding> CArchiveLogs::JobsOfCall(const CRvFileListEntry& entry)
 {
     std::vector<CArchiveHolding> jobs = m_own->JobsOfCall(entry);

@@ -32,6 +32,9 @@ public:
     CArchiveLogger& Office() { return *m_office; }
     // Reads both again (a log that is missing or not trusted names nothing).
     void Load();
+    // Each log that is there but was not trusted at its last load, as "PATH: WHY"; what it holds
+    // counts for nothing until it is set right.
+    std::vector<std::string> Refusals();
 
     // Every job of either log that holds the call, oldest first.
     std::vector<CArchiveHolding> JobsOfCall(const CRvFileListEntry& entry);

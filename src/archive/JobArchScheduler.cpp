@@ -242,7 +242,6 @@ bool CJobArchScheduler::RunNow(std::int64_t now, std::string* why)
         job.archiveType = s.archiveType;
         job.thresholdMB = s.thresholdSize;
         job.abortIfExceeds = s.cancelJob;
-        s.lastJobTime = now;
         job.SetJobTime(now);
         job.SetUserName(s.userName);
         if (s.comment.empty()) {
@@ -255,10 +254,13 @@ bool CJobArchScheduler::RunNow(std::int64_t now, std::string* why)
         job.SetComment(s.comment);
         job.runState = CJobArchListEntry::kNew;
         job.selectionType = s.selectionType;
-        // The file keeps the time it had until the run has ended.
+        // The file keeps the time it had, and its last run, until this run has ended: one killed
+        // on the way leaves the job due and never shows as having run.
         m_timeAfterRun = s.scheduledTime;
+        m_runStarted = now;
         timeBefore = m_asRead.scheduledTime;
         s.scheduledTime = timeBefore;
+        s.lastJobTime = m_asRead.lastJobTime;
     }
     if (!SaveSchedule()) {
         QOR_SEMAPHORE_GUARD(m_lock);
@@ -306,9 +308,11 @@ void CJobArchScheduler::OnFinish(CJobArchListEntry* job)
     const bool somethingFailed
         = results.failed || results.writeFailed || !results.refused.empty() || !outcome.unverified.empty();
     const bool ended = results.cancelled || outcome.logged || (outcome.readBack == 0 && !somethingFailed);
-    if (ended) {
+    {
         QOR_SEMAPHORE_GUARD(m_lock);
-        m_settings.scheduledTime = m_timeAfterRun;
+        m_settings.lastJobTime = m_runStarted;
+        if (ended)
+            m_settings.scheduledTime = m_timeAfterRun;
     }
     SaveSchedule();
     {

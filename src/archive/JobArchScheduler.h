@@ -87,6 +87,7 @@ private:
     CScheduleSettings m_settings;
     CScheduleSettings m_asRead; // the file as last loaded or saved, to merge from
     std::int64_t m_timeAfterRun = 0; // the scheduled time a run's end makes the job's
+    std::int64_t m_runStarted = 0; // when the run going on started: its last run once it ends
     bool m_untrusted = false;
     std::function<void(Notice)> m_notifier;
     mutable std::mutex m_outcomeMutex;

@@ -23,6 +23,8 @@ void PrintPaths()
     std::printf("Your own data:               %s\n", GetConfigurationFolder(true).c_str());
     std::printf("Office job (read-only):      %s (of %s)\n", GetOfficeConfigurationFolder().c_str(),
         AccountName(CSettings::GetOfficeAccount()).c_str());
+    if (const std::string mistake = CSettings::GetOfficeAccountMistake(); !mistake.empty())
+        std::printf("                             (%s)\n", mistake.c_str());
     std::printf(
         "User settings file:          %s\n", CSettings::GetConfigFilePath(false, CSettings::kConfigFile).c_str());
     std::printf("Administrator settings file: %s (per-user) or %s (per-machine)\n",

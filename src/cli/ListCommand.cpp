@@ -243,6 +243,8 @@ void RunList(const ListOptions& options, CCliContext& context)
     // The "Archived" column: the user's own jobs and the office's; a log not there names nothing.
     auto archive = std::make_shared<CArchiveLogs>();
     archive->Load();
+    for (const std::string& refusal : archive->Refusals())
+        context.Note(refusal + "; it is not read, so the calls it names are not shown as archived");
     search.SetArchiveLookup(archive);
     SearchCriteria criteria = CriteriaFrom(options);
     context.Passphrase();

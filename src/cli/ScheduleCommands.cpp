@@ -61,7 +61,7 @@ void RunLog(const std::string& format, CCliContext& context)
     CArchiveLogs logs;
     for (CArchiveLogger* log : { &logs.Own(), &logs.Office() })
         if (fs::exists(log->Path()) && !log->Load(true))
-            context.Fail(log->Path(), "cannot be read, is malformed or is not trusted");
+            context.Fail(log->Path(), log->Refusal().empty() ? "cannot be read" : "is not read: " + log->Refusal());
     if (format == "json") {
         Json jobs = Json::array();
         for (CArchiveLogger* log : { &logs.Own(), &logs.Office() })
@@ -93,10 +93,12 @@ std::string Lowercase(std::string text)
 }
 
 // The scheduled job of the scope, with the process-wide manager and its own log.
-std::unique_ptr<CJobArchScheduler> Scheduler(CJobScope scope)
+std::unique_ptr<CJobArchScheduler> Scheduler(CJobScope scope, CCliContext& context)
 {
     if (scope == CJobScope::Own)
         return std::make_unique<CJobArchScheduler>();
+    if (const std::string mistake = CSettings::GetOfficeAccountMistake(); !mistake.empty())
+        context.Note(mistake);
     // The office job is logged in the office's log, and looked up there alone.
     auto log = std::make_shared<CArchiveLogger>(CJobScope::Office);
     return std::make_unique<CJobArchScheduler>(std::make_shared<CArchiveManager>(log), log, scope);
@@ -156,7 +158,7 @@ Json ScheduleJson(CJobArchScheduler& scheduler, std::int64_t now)
 
 void ShowSchedule(const std::string& format, CJobScope scope, CCliContext& context)
 {
-    const auto held = Scheduler(scope);
+    const auto held = Scheduler(scope, context);
     CJobArchScheduler& scheduler = *held;
     if (!LoadSchedule(scheduler, context))
         return;
@@ -208,7 +210,7 @@ void SetSchedule(const ScheduleChanges& changes, CCliContext& context)
     int hour = 0, minute = 0;
     if (!changes.at.empty() && !TimeOfDay(changes.at, hour, minute))
         throw UsageError("schedule set: --at \"" + changes.at + "\" is not a time of day like 02:30");
-    const auto held = Scheduler(changes.office ? CJobScope::Office : CJobScope::Own);
+    const auto held = Scheduler(changes.office ? CJobScope::Office : CJobScope::Own, context);
     CJobArchScheduler& scheduler = *held;
     if (!MayChange(scheduler, context))
         return;
@@ -257,7 +259,7 @@ void SetSchedule(const ScheduleChanges& changes, CCliContext& context)
 
 void RunSchedule(bool ifDue, CJobScope scope, CCliContext& context)
 {
-    const auto held = Scheduler(scope);
+    const auto held = Scheduler(scope, context);
     CJobArchScheduler& scheduler = *held;
     if (!MayChange(scheduler, context))
         return;

@@ -70,16 +70,36 @@ std::string CSettings::GetOfficeFilePath(const std::string& fileName)
     return GetOfficeConfigurationFolder() + fileName;
 }
 
-uid_t CSettings::GetOfficeAccount()
+namespace {
+
+// The office account as global.xml names it, empty when it names none. Read where it is asked
+// for: the scheduled job's files are found before any window loads the settings, and the
+// administrator's file is small.
+std::string OfficeAccountName()
 {
-    // Read where it is asked for: the scheduled job's files are found before any window loads
-    // the settings, and the administrator's file is small.
     CRvXMLSettings xml;
     std::string name;
-    if (auto* section = LoadSettingsSection(xml, GetSystemConfigFilePath(kGlobalFile)))
-        xml.GetText(xml.FirstChild(kKeyOfficeAccount, section), "", name);
+    if (auto* section = LoadSettingsSection(xml, CSettings::GetSystemConfigFilePath(CSettings::kGlobalFile)))
+        xml.GetText(xml.FirstChild(CSettings::kKeyOfficeAccount, section), "", name);
+    return name;
+}
+
+} // namespace
+
+uid_t CSettings::GetOfficeAccount()
+{
+    const std::string name = OfficeAccountName();
     const passwd* account = name.empty() ? nullptr : getpwnam(name.c_str());
     return account ? account->pw_uid : 0;
+}
+
+std::string CSettings::GetOfficeAccountMistake()
+{
+    const std::string name = OfficeAccountName();
+    if (name.empty() || getpwnam(name.c_str()) != nullptr)
+        return {};
+    return GetSystemConfigFilePath(kGlobalFile) + " names the office account \"" + name
+        + "\", which this machine does not have; until that is set right, only root sets and runs the office job";
 }
 
 std::string CSettings::GetSystemConfigFilePath(const std::string& fileName)

@@ -70,6 +70,9 @@ public:
     static std::string GetOfficeFilePath(const std::string& fileName);
     // The account named in global.xml to run the office job, or root's when none is (or it is unknown).
     static uid_t GetOfficeAccount();
+    // When global.xml names an office account this machine does not have (a misspelling, a
+    // removed account): what to tell the administrator; empty otherwise. Root stands in meanwhile.
+    static std::string GetOfficeAccountMistake();
     // A file the administrator provides (branding.xml, global.xml) in the system configuration folder.
     static std::string GetSystemConfigFilePath(const std::string& fileName);
     // The administrator's config.xml of the separate configuration tool: the machine's in the

@@ -158,15 +158,20 @@ TEST_F(JobArchScheduler, ARunIsLoggedModifiesTheOriginalsAndKeepsItsComment)
     settings.scheduledTime = 1'449'100'000;
     scheduler.SetSettings(settings);
     ASSERT_TRUE(scheduler.SaveSchedule());
-    // While the run goes on, the file keeps the time it was due at: a run killed now leaves the
-    // job due for the next tick.
+    // While the run goes on, the file keeps the time it was due at and its last run: a run killed
+    // now leaves the job due for the next tick, and never shows as having run.
+    settings.lastJobTime = 1'449'000'000;
+    scheduler.SetSettings(settings);
+    ASSERT_TRUE(scheduler.SaveSchedule());
     std::vector<CJobArchScheduler::Notice> notices;
     std::int64_t savedWhileRunning = 0;
+    std::int64_t lastRunWhileRunning = 0;
     scheduler.SetNotifier([&](CJobArchScheduler::Notice notice) {
         if (notice == CJobArchScheduler::Notice::Started) {
             CScheduleSettings onDisk;
             ASSERT_TRUE(ReadScheduleFile(CJobArchScheduler::FilePath(), onDisk));
             savedWhileRunning = onDisk.scheduledTime;
+            lastRunWhileRunning = onDisk.lastJobTime;
         }
         notices.push_back(notice);
     });
@@ -195,6 +200,7 @@ TEST_F(JobArchScheduler, ARunIsLoggedModifiesTheOriginalsAndKeepsItsComment)
     EXPECT_EQ(reloaded.GetSettings().comment, comment) << "the generated comment is kept for later runs";
     EXPECT_EQ(reloaded.GetSettings().lastJobTime, now);
     EXPECT_EQ(savedWhileRunning, 1'449'100'000);
+    EXPECT_EQ(lastRunWhileRunning, 1'449'000'000);
     EXPECT_EQ(reloaded.GetSettings().scheduledTime, next) << "the run that ended moved the job on";
 }
 

@@ -62,6 +62,11 @@ CArchiveLogPage::CArchiveLogPage(std::shared_ptr<CArchiveLogger> log, QWidget* p
     m_jobs->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_jobs->setAccessibleName(QStringLiteral("Archive jobs"));
     layout->addWidget(m_jobs, 1);
+    m_refusals = new QLabel(this);
+    m_refusals->setWordWrap(true);
+    m_refusals->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_refusals->setAccessibleName(QStringLiteral("Logs not shown"));
+    layout->addWidget(m_refusals);
     auto* buttons = new QHBoxLayout;
     m_edit = new QPushButton(QStringLiteral("Edit &Comment..."), this);
     m_detail = new QPushButton(QStringLiteral("View &Detail"), this);
@@ -106,6 +111,13 @@ void CArchiveLogPage::ShowJobs()
         item->setData(Qt::UserRole + 1, true);
         item->setToolTip(FromBytes(job->target) + QStringLiteral(" (set by the administrator; read-only)"));
     }
+    QStringList refusals;
+    for (CArchiveLogger* log : { m_log.get(), m_office.get() })
+        if (const std::string why = log->Refusal(); !why.empty())
+            refusals
+                << QStringLiteral("Not shown: %1 is not trusted (%2).").arg(FromBytes(log->Path()), FromBytes(why));
+    m_refusals->setText(refusals.join(QLatin1Char('\n')));
+    m_refusals->setVisible(!refusals.isEmpty());
     EnableButtons();
 }
 

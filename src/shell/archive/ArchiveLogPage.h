@@ -2,12 +2,14 @@
 // edited, which can be deleted, and whose reports can be written to a text file and opened. The
 // changes are kept until Apply saves them (merged with what other programs logged meanwhile);
 // Cancel reads the log again. The office job's runs follow, marked as such: their reports can be
-// written, but they are the administrator's, never changed here.
+// written, but they are the administrator's, never changed here. A log that is not trusted is
+// named under the list.
 #pragma once
 
 #include <QWidget>
 #include <memory>
 
+class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
@@ -48,6 +50,8 @@ private:
     std::shared_ptr<CArchiveLogger> m_office;
     bool m_modified = false;
     QListWidget* m_jobs;
+    // Names a log that is there but not trusted, whose jobs the list then leaves out.
+    QLabel* m_refusals;
     QPushButton* m_edit;
     QPushButton* m_detail;
     QPushButton* m_delete;

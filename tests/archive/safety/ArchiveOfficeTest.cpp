@@ -7,6 +7,7 @@
 #include "review/HotLists.h"
 #include "support/OtherUser.h"
 #include "support/RecordingFolder.h"
+#include "support/TestFolders.h"
 
 #include <algorithm>
 #include <csignal>
@@ -364,6 +365,15 @@ TEST_F(ArchiveOffice, ThreeUsersAndTheOfficeJobEachKeepWhatIsTheirs)
         EXPECT_EQ(archived, 4u) << "hers by her job, the office's by its own: " << list.output;
     }
     EXPECT_TRUE(Has(root({ "schedule", "show", "--office" }).output, "office (on)"));
+    // An office log a colleague took over names nothing archived any more, and the list says so.
+    const std::string officeLog = office + "/archive.log";
+    ASSERT_EQ(chown(officeLog.c_str(), alice->Uid(), COtherUser::OfficeGroup()), 0);
+    const test::CCliResult refused = as(colleagues[1], { "list", "--format", "csv", colleagues[1].calls, shared });
+    EXPECT_EQ(refused.exitCode, 0) << refused.errors;
+    EXPECT_TRUE(Has(refused.errors, officeLog + ": it belongs to another user than the office account"))
+        << refused.errors;
+    EXPECT_EQ(refused.errors.find(officeLog), refused.errors.rfind(officeLog)) << "named once: " << refused.errors;
+    ASSERT_EQ(chown(officeLog.c_str(), 0, 0), 0);
 
     // Each one's trees and shortcuts, kept across restarts in her own folder, where no colleague
     // reaches them.
@@ -405,6 +415,51 @@ TEST_F(ArchiveOffice, ThreeUsersAndTheOfficeJobEachKeepWhatIsTheirs)
                 0);
         }
     }
+}
+
+TEST_F(ArchiveOffice, TheAccountTheAdministratorNamesKeepsTheOfficeJobAndAMisspeltNameIsSaid)
+{
+    const std::string machine = work.File("machine");
+    const std::string office = machine + "/Veltrane/Qor Tolvane/Configuration";
+    const std::string system = work.File("etc");
+    const std::string globalFolder = system + "/Veltrane/Qor Tolvane/Configuration";
+    for (const std::string& folder : { office, globalFolder }) {
+        fs::create_directories(folder);
+        for (fs::path up = folder; up != fs::path(work.Path()); up = up.parent_path())
+            chmod(up.c_str(), 0755);
+    }
+    bob->Own(office);
+    const auto nameOfficeAccount = [&](const std::string& account) {
+        test::WriteFileText(globalFolder + "/global.xml",
+            "<?xml version=\"1.0\"?>\n<profile version=\"1\"><section name=\"settings\"><OfficeAccount>" + account
+                + "</OfficeAccount></section></profile>\n");
+    };
+    nameOfficeAccount(bob->Name());
+    const std::string archives = work.File("office-archives");
+    fs::create_directory(archives);
+    bob->Own(archives);
+    AliceCall("1000.qor", 3);
+    const auto as = [&](const COtherUser& user, const std::vector<std::string>& arguments) {
+        std::vector<std::string> command = user.Command(work.File(user.Name() + "-home"), machine);
+        command.push_back("XDG_CONFIG_DIRS=" + system);
+        return test::CCliProcess(arguments, command).Wait();
+    };
+
+    const std::vector<std::string> set
+        = { "schedule", "set", "--office", "--on", "--folder", calls, "--method", "zip", "--to", archives };
+    EXPECT_EQ(as(*alice, set).exitCode, 2) << "only the account global.xml names sets the office job";
+    const test::CCliResult setByOffice = as(*bob, set);
+    ASSERT_EQ(setByOffice.exitCode, 0) << setByOffice.errors;
+    const test::CCliResult run = as(*bob, { "schedule", "run", "--office" });
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_TRUE(Has(as(*alice, { "log" }).output, "(The office job, run by the administrator's account)"));
+
+    nameOfficeAccount(bob->Name() + "x");
+    const test::CCliResult misspelt = as(*bob, { "schedule", "run", "--office" });
+    EXPECT_EQ(misspelt.exitCode, 2);
+    const std::string said = "names the office account \"" + bob->Name() + "x\", which this machine does not have";
+    EXPECT_TRUE(Has(misspelt.errors, said)) << misspelt.errors;
+    EXPECT_TRUE(Has(as(*alice, { "paths" }).output, said));
 }
 
 } // namespace

@@ -32,6 +32,7 @@
 #include <QTimeEdit>
 #include <algorithm>
 #include <filesystem>
+#include <unistd.h>
 #include <nlohmann/json.hpp>
 
 namespace qor {
@@ -248,6 +249,21 @@ TEST_F(ScheduleWindows, TheOfficeJobIsShownWithHerOwnAndNeverChanged)
     });
     const Json log = Cli({ "log", "--format", "json" });
     ASSERT_EQ(log.size(), 2u) << log.dump();
+
+    // The office log taken over by someone else: its run is left out, and the page says why.
+    const std::string officeLog = sandbox.MachineBase() + "/Veltrane/Qor Tolvane/Configuration/archive.log";
+    ASSERT_EQ(chown(officeLog.c_str(), 65534, 65534), 0);
+    WithSheet(frame->Menus().archiveLogs, [&](CArchiveSheet& sheet) {
+        EXPECT_EQ(sheet.LogPage().findChild<QListWidget*>()->count(), 1);
+        const QList<QLabel*> labels = sheet.LogPage().findChildren<QLabel*>();
+        const auto note = std::find_if(labels.begin(), labels.end(),
+            [](const QLabel* label) { return label->accessibleName() == QStringLiteral("Logs not shown"); });
+        ASSERT_NE(note, labels.end());
+        EXPECT_EQ((*note)->text(),
+            QStringLiteral("Not shown: %1 is not trusted (it belongs to another user).")
+                .arg(QString::fromStdString(officeLog)));
+        Press(sheet, QDialogButtonBox::Cancel);
+    });
 }
 
 TEST_F(ScheduleWindows, RunScheduledNowAsksWhileTheJobIsOff)
