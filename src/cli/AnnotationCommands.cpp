@@ -98,15 +98,14 @@ void RunMark(const MarkOptions& options, CCliContext& context)
 void RunComment(const CommentOptions& options, CCliContext& context)
 {
     Annotate(context, options.file, [&](CRvRecordFileHdr& header) {
-        int start = -1, end = -1;
-        const bool bookmarked = header.ParseBookmark(start, end);
-        header.SetComment(options.text);
-        if (bookmarked)
-            header.WriteBookmark(start, end); // the bookmark stays with the new words
-        // Never cut silently: words that do not fit leave the file as it was.
-        if (CommentWholeText(header.Comment()) != CommentWholeText(options.text))
-            return "the comment does not fit: the field holds " + std::to_string(kCommentCapacity)
-                + " bytes, less the bookmark's when there is one; nothing was changed";
+        // The bookmark stays with the new words; words that do not fit are never cut silently.
+        std::string comment = header.Comment();
+        if (!ReplaceCommentWords(comment, options.text)) {
+            const std::size_t room = CommentRoom(comment);
+            return "the comment does not fit: there is room for " + std::to_string(room) + " bytes"
+                + (room < kCommentCapacity ? " beside the call's bookmark" : "") + "; nothing was changed";
+        }
+        header.SetComment(comment);
         return std::string();
     });
 }

@@ -163,6 +163,29 @@ bool WriteBookmark(std::string& comment, int start, int end)
     return true;
 }
 
+std::size_t CommentRoom(std::string_view comment)
+{
+    int start = 0, end = 0;
+    if (!ParseBookmark(comment, start, end))
+        return kCommentCapacity;
+    const std::size_t bookmark = BookmarkLine(start).size() + SystemBlock(start, end).size();
+    return bookmark < kCommentCapacity ? kCommentCapacity - bookmark : 0;
+}
+
+bool ReplaceCommentWords(std::string& comment, std::string_view words)
+{
+    if (words.size() > CommentRoom(comment))
+        return false;
+    std::string replaced(words);
+    if (int start = 0, end = 0; ParseBookmark(comment, start, end) && !WriteBookmark(replaced, start, end))
+        return false;
+    // Words that look like a bookmark's own lines would be taken for it and lost.
+    if (CommentWholeView(replaced) != Trim(words))
+        return false;
+    comment = std::move(replaced);
+    return true;
+}
+
 std::string CommentUserText(std::string_view comment)
 {
     std::string_view text = Trim(comment);

@@ -17,6 +17,14 @@ bool ParseBookmark(std::string_view comment, int& start, int& end);
 // and leaves the comment unchanged.
 bool WriteBookmark(std::string& comment, int start, int end);
 
+// How many bytes of words the comment's field holds beside its bookmark (the whole field when it
+// has none).
+std::size_t CommentRoom(std::string_view comment);
+
+// Replaces the user's words of the comment and keeps its bookmark exactly. False, with the comment
+// unchanged, when the words do not fit beside the bookmark.
+bool ReplaceCommentWords(std::string& comment, std::string_view words);
+
 // The user's own words of a comment, as a list shows them: no bookmark line, no system block,
 // only the first line.
 std::string CommentUserText(std::string_view comment);

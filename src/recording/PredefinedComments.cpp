@@ -47,13 +47,4 @@ CPredefinedComments LoadPredefinedComments(const std::vector<CCommentsFile>& can
     return loaded;
 }
 
-std::string PickedComment(const std::string& picked, const std::string& currentComment)
-{
-    int start = 0, end = 0;
-    if (!ParseBookmark(currentComment, start, end))
-        return picked;
-    std::string comment(CutOnCharacterBoundary(picked, kCommentCapacity));
-    return WriteBookmark(comment, start, end) ? comment : currentComment;
-}
-
 } // namespace qor

@@ -28,8 +28,4 @@ struct CPredefinedComments {
 // the defaults when none is, or it has no line. Lines are cut to what a comment holds.
 CPredefinedComments LoadPredefinedComments(const std::vector<CCommentsFile>& candidates);
 
-// The comment a pick gives: the picked text, carrying the call's bookmark when it has one (the
-// bookmark lives inside the comment, so replacing the text must not drop it).
-std::string PickedComment(const std::string& picked, const std::string& currentComment);
-
 } // namespace qor

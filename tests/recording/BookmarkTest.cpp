@@ -44,6 +44,27 @@ TEST(Bookmark, ReplacingKeepsTheUsersText)
     EXPECT_EQ(comment.find("00:00:10"), std::string::npos);
 }
 
+TEST(Bookmark, NewWordsKeepTheBookmarkAsStoredAndNeverOverflowIt)
+{
+    std::string comment = "Call back Monday";
+    ASSERT_TRUE(WriteBookmark(comment, 10, 20));
+    const std::string stored = comment;
+    ASSERT_EQ(CommentRoom(comment), 1023u - 24 - 116);
+    ASSERT_TRUE(ReplaceCommentWords(comment, "Sold\r\ntwo lines"));
+    EXPECT_EQ(comment.substr(0, 24), stored.substr(0, 24));
+    EXPECT_EQ(comment.substr(1023 - 116), stored.substr(1023 - 116));
+    EXPECT_EQ(CommentWholeText(comment), "Sold\r\ntwo lines");
+
+    EXPECT_FALSE(ReplaceCommentWords(comment, std::string(CommentRoom(comment) + 1, 'x')));
+    EXPECT_FALSE(ReplaceCommentWords(comment, "Bookmark at:  00:00:01\r\nlooks like ours"));
+    EXPECT_EQ(CommentWholeText(comment), "Sold\r\ntwo lines") << "refused words change nothing";
+    ASSERT_TRUE(ReplaceCommentWords(comment, std::string(CommentRoom(comment), 'x')));
+
+    std::string plain = "old";
+    ASSERT_TRUE(ReplaceCommentWords(plain, "hello   "));
+    EXPECT_EQ(plain, "hello   ") << "a comment without a bookmark is the words as typed";
+}
+
 TEST(Bookmark, RemovingLeavesTheTextPaddedAndTouchesNothingWithoutOne)
 {
     std::string comment = "Call back Monday";

@@ -51,18 +51,5 @@ TEST(PredefinedComments, TheFirstTrustedFileGivesItsLinesElseTheSixteenDefaults)
         Comments({ folder.File("missing.txt"), shared + "/Comments.txt" }), std::vector<std::string>{ "Planted" });
 }
 
-TEST(PredefinedComments, APickKeepsTheBookmarkTheCommentCarries)
-{
-    std::string bookmarked = "old words";
-    ASSERT_TRUE(WriteBookmark(bookmarked, 4, 12));
-    const std::string picked = PickedComment("** Sale **", bookmarked);
-    int start = 0, end = 0;
-    ASSERT_TRUE(ParseBookmark(picked, start, end));
-    EXPECT_EQ(start, 4);
-    EXPECT_EQ(end, 12);
-    EXPECT_EQ(CommentUserText(picked), "** Sale **");
-    EXPECT_EQ(PickedComment("** Sale **", "plain words"), "** Sale **");
-}
-
 } // namespace
 } // namespace qor

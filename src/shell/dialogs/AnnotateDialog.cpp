@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace qor {
@@ -24,11 +25,12 @@ std::vector<CCommentsFile> CommentsFiles()
 
 } // namespace
 
-CAnnotateDialog::CAnnotateDialog(const QString& comment, QWidget* parent)
+CAnnotateDialog::CAnnotateDialog(const QString& words, int room, QWidget* parent)
     : QDialog(parent)
-    , m_edit(new QPlainTextEdit(comment, this))
+    , m_edit(new QPlainTextEdit(words, this))
     , m_predefined(new QComboBox(this))
-    , m_original(comment)
+    , m_roomLeft(new QLabel(this))
+    , m_room(room)
 {
     setWindowTitle(QStringLiteral("Annotate the call"));
     setObjectName(QStringLiteral("AnnotateDialog"));
@@ -40,6 +42,11 @@ CAnnotateDialog::CAnnotateDialog(const QString& comment, QWidget* parent)
     auto* label = new QLabel(QStringLiteral("&Predefined comments:"), this);
     label->setBuddy(m_predefined);
     m_predefined->setAccessibleName(QStringLiteral("Predefined comments"));
+    // A long line of Comments.txt widens the list it drops down, never the dialog.
+    m_predefined->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_predefined->setMinimumContentsLength(24);
+    m_roomLeft->setObjectName(QStringLiteral("RoomLeft"));
+    m_roomLeft->setAccessibleName(QStringLiteral("Room left"));
     const CPredefinedComments predefined = LoadPredefinedComments(CommentsFiles());
     for (const std::string& text : predefined.comments)
         m_predefined->addItem(QString::fromStdString(text));
@@ -47,6 +54,7 @@ CAnnotateDialog::CAnnotateDialog(const QString& comment, QWidget* parent)
     m_predefined->setCurrentIndex(-1);
     auto* inside = new QVBoxLayout(details);
     inside->addWidget(m_edit);
+    inside->addWidget(m_roomLeft);
     inside->addWidget(label);
     inside->addWidget(m_predefined);
     // A list of the user's that is not used is said where she looks for it.
@@ -72,27 +80,30 @@ CAnnotateDialog::CAnnotateDialog(const QString& comment, QWidget* parent)
 
 QString CAnnotateDialog::Comment() const
 {
-    // Comments keep their lines in CR LF, and the bookmark line is known by it; the edit gives LF.
+    // Comments keep their lines in CR LF; the edit gives LF.
     QString text = m_edit->toPlainText();
     return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
 }
 
 void CAnnotateDialog::KeepWithinLimit()
 {
-    const QString text = m_edit->toPlainText();
-    if (text.size() <= kMaxCharacters)
-        return;
-    // A typed character past the limit is refused: the text stays as it was, the cursor at its end.
-    m_edit->setPlainText(text.left(kMaxCharacters));
-    m_edit->moveCursor(QTextCursor::End);
+    QString text = Comment();
+    if (text.toUtf8().size() > m_room) {
+        // What goes past the room is refused: the words are cut on a character at the room's end.
+        while (!text.isEmpty() && text.toUtf8().size() > m_room)
+            text.chop(text.size() >= 2 && text.at(text.size() - 1).isLowSurrogate() ? 2 : 1);
+        QSignalBlocker quiet(m_edit);
+        m_edit->setPlainText(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).remove(QLatin1Char('\r')));
+        m_edit->moveCursor(QTextCursor::End);
+    }
+    m_roomLeft->setText(
+        QStringLiteral("Room left: %1 of %2 bytes").arg(m_room - Comment().toUtf8().size()).arg(m_room));
 }
 
 void CAnnotateDialog::Pick(int index)
 {
-    if (index < 0)
-        return;
-    const std::string picked = m_predefined->itemText(index).toStdString();
-    m_edit->setPlainText(QString::fromStdString(PickedComment(picked, m_original.toStdString())));
+    if (index >= 0)
+        m_edit->setPlainText(m_predefined->itemText(index));
 }
 
 } // namespace qor

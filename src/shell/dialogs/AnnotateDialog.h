@@ -1,12 +1,14 @@
-// "Annotate the call": the comment of one call, typed or picked from the predefined comments
-// ("Comments.txt" in the configuration folder, or the program's own). A pick replaces the text
-// and keeps the call's bookmark, which lives inside the comment; nothing reaches the recording
-// before OK.
+// "Annotate the call": the user's words of one call's comment, typed or picked from the
+// predefined comments ("Comments.txt" in the configuration folder, or the program's own). The
+// bookmark, which lives inside the comment, is never shown here and never changed; the words take
+// at most the room the field has beside it, and the dialog says how much is left as the user
+// types. Nothing reaches the recording before OK.
 #pragma once
 
 #include <QDialog>
 
 class QComboBox;
+class QLabel;
 class QPlainTextEdit;
 
 namespace qor {
@@ -15,11 +17,10 @@ class CAnnotateDialog : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kMaxCharacters = 1024;
+    // words: the comment's own words; room: the bytes they may take in the recording.
+    CAnnotateDialog(const QString& words, int room, QWidget* parent = nullptr);
 
-    CAnnotateDialog(const QString& comment, QWidget* parent = nullptr);
-
-    // The comment with its lines ending in CR LF, as comments are stored.
+    // The words with their lines ending in CR LF, as comments are stored.
     QString Comment() const;
     QComboBox& Predefined() { return *m_predefined; }
 
@@ -29,7 +30,8 @@ private:
 
     QPlainTextEdit* m_edit;
     QComboBox* m_predefined;
-    QString m_original; // the stored comment, whose bookmark a pick keeps
+    QLabel* m_roomLeft;
+    int m_room;
 };
 
 } // namespace qor

@@ -7,6 +7,7 @@
 #include "lists/QorTolvaneDoc.h"
 #include "platform/Trash.h"
 #include "playback/PlaybackManager.h"
+#include "recording/Bookmark.h"
 #include "recording/HeaderUpdate.h"
 #include "recording/UnreadableReason.h"
 #include "shell/common/ShellTexts.h"
@@ -251,19 +252,29 @@ void CListCallCommands::Annotate(int row)
         ExplainUnplayable(path);
         return;
     }
-    CAnnotateDialog dialog(QString::fromStdString(DisplayText(stored.Comment())), &m_owner);
+    // Only the user's words are shown and replaced; the bookmark in the comment stays as stored.
+    CAnnotateDialog dialog(QString::fromStdString(DisplayText(CommentWholeText(stored.Comment()))),
+        static_cast<int>(CommentRoom(stored.Comment())), &m_owner);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const std::string text = dialog.Comment().toStdString();
+    const std::string words = dialog.Comment().toStdString();
     CRvRecordFileHdr header;
-    const auto setComment = [&text](CRvRecordFileHdr& read) {
-        read.SetComment(text);
-        return true;
+    bool fits = true;
+    const auto setComment = [&](CRvRecordFileHdr& read) {
+        std::string comment = read.Comment();
+        fits = ReplaceCommentWords(comment, words);
+        if (fits)
+            read.SetComment(comment);
+        return fits;
     };
-    if (const QString failure = ChangeHeaderOrSayWhy(path, setComment, header); !failure.isEmpty()) {
+    QString failure = ChangeHeaderOrSayWhy(path, setComment, header);
+    if (failure.isEmpty() && !fits)
+        failure = NamedFailure(path, "the comment does not fit beside the bookmark set meanwhile; nothing was changed");
+    if (!failure.isEmpty()) {
         ShowFailures(m_owner, QStringLiteral("The comment could not be changed:"), { failure });
         return;
     }
+    const std::string text = header.Comment();
     CRvRecordFile& recording = Singleton<CPlaybackManager>::Instance()->GetRecording();
     if (recording.GetPath() == path)
         recording.GetHeader().SetComment(text);

@@ -363,12 +363,11 @@ TEST_F(PlayerPanel, AnnotatingKeepsTheBookmarkAndReachesTheFileTheListsAndThePan
 
     test::HandleNextDialog([](QWidget& window) {
         auto& dialog = dynamic_cast<CAnnotateDialog&>(window);
+        EXPECT_EQ(dialog.Comment(), QStringLiteral("first words")) << "her words alone, not the bookmark's lines";
         EXPECT_EQ(dialog.Predefined().count(), 16);
         dialog.Predefined().setCurrentIndex(3);
         Q_EMIT dialog.Predefined().activated(3);
-        EXPECT_EQ(CommentUserText(dialog.Comment().toStdString()), "** Sale **") << dialog.Comment().toStdString();
-        int start = 0, end = 0;
-        EXPECT_TRUE(ParseBookmark(dialog.Comment().toStdString(), start, end)) << "the pick keeps the bookmark";
+        EXPECT_EQ(dialog.Comment(), QStringLiteral("** Sale **"));
         test::SaveScreenshot(dialog, QStringLiteral("annotate-dialog"));
         QMetaObject::invokeMethod(&dialog, "reject");
         return true;
@@ -378,23 +377,39 @@ TEST_F(PlayerPanel, AnnotatingKeepsTheBookmarkAndReachesTheFileTheListsAndThePan
     ASSERT_GT(header.Load(path, ""), 0);
     EXPECT_EQ(header.Comment(), call.comment) << "Cancel leaves the call as it was";
 
-    test::HandleNextDialog([](QWidget& window) {
-        auto& dialog = dynamic_cast<CAnnotateDialog&>(window);
+    // Everything selected and typed over: the words change, the bookmark stays as it was stored.
+    const int room = static_cast<int>(CommentRoom(call.comment));
+    test::HandleNextDialog([room](QWidget& window) {
         auto* edit = window.findChild<QPlainTextEdit*>(QStringLiteral("Comment"));
         edit->setPlainText(QString(2000, QLatin1Char('x')));
-        EXPECT_EQ(edit->toPlainText().size(), CAnnotateDialog::kMaxCharacters) << "no character past the limit";
-        Q_EMIT dialog.Predefined().activated(0);
-        QMetaObject::invokeMethod(&dialog, "accept");
+        EXPECT_EQ(edit->toPlainText().size(), room) << "no byte past the room beside the bookmark";
+        EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("RoomLeft"))->text(),
+            QStringLiteral("Room left: 0 of %1 bytes").arg(room));
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("Call back"));
+        QMetaObject::invokeMethod(&window, "accept");
         return true;
     });
     QTest::mouseClick(&annotate, Qt::LeftButton);
-    ASSERT_GT(header.Load(path, ""), 0);
+    CRvRecordFileHdr written;
+    ASSERT_GT(written.Load(path, ""), 0);
+    EXPECT_EQ(written.Comment().substr(0, 24), call.comment.substr(0, 24)) << "the Bookmark at: line as stored";
     int start = 0, end = 0;
-    EXPECT_TRUE(header.ParseBookmark(start, end));
+    EXPECT_TRUE(written.ParseBookmark(start, end));
     EXPECT_EQ(end, 9);
+    EXPECT_EQ(CommentWholeText(written.Comment()), "Call back");
     for (CListWindow* list : { &first, &second })
-        EXPECT_EQ(CommentUserText(list->Document().GetEntry(0)->GetCommentText()), "Product Interest");
+        EXPECT_EQ(CommentUserText(list->Document().GetEntry(0)->GetCommentText()), "Call back");
     EXPECT_TRUE(Form().findChild<QLabel*>(QStringLiteral("CommentState"))->isEnabled()) << "the comment icon is on";
+
+    // A long line of predefined comments widens only the list it drops down.
+    test::WriteFileText(CSettings::GetConfigFilePath(false, "Comments.txt"), std::string(1000, 'w') + "\n");
+    test::HandleNextDialog([](QWidget& window) {
+        EXPECT_LT(window.sizeHint().width(), 800) << "OK and Cancel stay on a small screen";
+        QMetaObject::invokeMethod(&window, "reject");
+        return true;
+    });
+    QTest::mouseClick(&annotate, Qt::LeftButton);
 }
 
 TEST_F(PlayerPanel, OneDroppedRecordingPlaysAndAnythingElseIsRefused)
