@@ -39,15 +39,6 @@ CBookmarkMarks::Change CBookmarkMarks::Press(std::int32_t position)
     return { true, -1, -1 };
 }
 
-CBookmarkMarks::Change CBookmarkMarks::Advance(std::int32_t position)
-{
-    if (m_next != Step::Clear)
-        return Press(position);
-    const Change cleared = Press(position);
-    Press(position);
-    return cleared;
-}
-
 CBookmarkMarks::Change CBookmarkMarks::MarkStart(std::int32_t position)
 {
     m_start = position;

@@ -22,10 +22,9 @@ public:
     void Load(bool stored, int startSeconds, int endSeconds);
     void Reset() { Load(false, -1, -1); }
 
-    // The step that comes next, at the position.
+    // The step that comes next, at the position: the button shown, and Ctrl+B, one step per press
+    // (a shown bookmark is only cleared; the next press starts a new one).
     Change Press(std::int32_t position);
-    // Ctrl+B: a shown bookmark is cleared first, then the start or the end is marked.
-    Change Advance(std::int32_t position);
     // "[" and "]": the start or the end at the position, whatever came next; "]" without a start
     // bookmarks from the beginning of the call.
     Change MarkStart(std::int32_t position);

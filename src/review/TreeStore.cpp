@@ -11,10 +11,14 @@
 #include "review/TreeMerge.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <limits>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -106,17 +110,46 @@ int CTreeStore::RemoveDuplicateChildren(std::int32_t groupId)
     return removed;
 }
 
-int CTreeStore::RemoveLinksToMissingFiles()
+namespace {
+
+// Empty when the call at path is certainly gone; otherwise why that cannot be told. Only a folder
+// that is there and can be read answers for the names it does not hold.
+std::string WhyNotCertainlyGone(const std::string& path, int error)
 {
+    if (error == ENOENT) {
+        const std::string folder = std::filesystem::path(path).parent_path().string();
+        struct stat status { };
+        if (stat(folder.c_str(), &status) != 0)
+            return errno == ENOENT ? "its folder is not there now (a disk or share not mounted?)"
+                                   : "its folder cannot be read: " + std::string(std::strerror(errno));
+        if (S_ISDIR(status.st_mode) && access(folder.c_str(), R_OK | X_OK) == 0)
+            return {};
+        return "its folder cannot be read";
+    }
+    if (error == EACCES)
+        return "its folder cannot be read";
+    return std::strerror(error);
+}
+
+} // namespace
+
+CLinkCheck CTreeStore::RemoveLinksToMissingFiles()
+{
+    CLinkCheck check;
     std::vector<std::int32_t> missing;
     for (const CTreeStoreEntry& entry : m_entries) {
         struct stat status { };
-        if (!entry.isGroup && stat(entry.target.c_str(), &status) != 0)
+        if (entry.isGroup || stat(entry.target.c_str(), &status) == 0)
+            continue;
+        if (std::string why = WhyNotCertainlyGone(entry.target, errno); why.empty())
             missing.push_back(entry.id);
+        else
+            check.unsure.emplace_back(entry.target, std::move(why));
     }
     for (const std::int32_t id : missing)
         Remove(id);
-    return static_cast<int>(missing.size());
+    check.removed = static_cast<int>(missing.size());
+    return check;
 }
 
 bool CTreeStore::Exists(std::int32_t id) const

@@ -14,6 +14,13 @@
 
 namespace qor {
 
+// What checking the links found: how many went, and the links kept because whether their calls
+// are gone cannot be told now (the call's path and why).
+struct CLinkCheck {
+    int removed = 0;
+    std::vector<std::pair<std::string, std::string>> unsure;
+};
+
 struct CTreeStoreEntry {
     std::int32_t id = 0;
     std::int32_t parentId = -1; // -1 for a top-level group
@@ -58,8 +65,9 @@ public:
     // Among the group's direct children, keeps the first of each name (the same letters and case)
     // and removes the others with everything below them; how many children went.
     int RemoveDuplicateChildren(std::int32_t groupId);
-    // Removes every link whose target can no longer be found; how many went.
-    int RemoveLinksToMissingFiles();
+    // Removes every link whose call is certainly gone: its folder can be read and the name is not
+    // in it. A link whose folder cannot be read or is not there (a share not mounted) is kept.
+    CLinkCheck RemoveLinksToMissingFiles();
 
     bool Exists(std::int32_t id) const;
     // A copy, so it stays valid when the store changes.

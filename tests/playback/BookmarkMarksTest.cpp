@@ -42,11 +42,12 @@ TEST(BookmarkMarks, CtrlBAndTheBracketKeysMarkFromWhereverTheCycleIs)
     marks.Load(true, 10, 30);
     EXPECT_EQ(marks.Next(), Step::Clear);
     EXPECT_EQ(marks.End(), 30 * kSecond);
-    const auto advanced = marks.Advance(12 * kSecond);
-    EXPECT_TRUE(advanced.store) << "the stored bookmark goes first";
-    EXPECT_EQ(advanced.endSeconds, -1);
-    EXPECT_EQ(marks.Start(), 12 * kSecond) << "then the start is marked";
-    EXPECT_EQ(marks.Next(), Step::End);
+    const auto cleared = marks.Press(12 * kSecond);
+    EXPECT_TRUE(cleared.store && cleared.endSeconds == -1) << "Ctrl+B on a bookmark clears it";
+    EXPECT_EQ(marks.Start(), -1) << "and starts nothing the user did not ask for";
+    EXPECT_EQ(marks.Next(), Step::Start);
+    marks.Press(12 * kSecond);
+    EXPECT_EQ(marks.Start(), 12 * kSecond);
 
     const auto moved = marks.MarkStart(2 * kSecond);
     EXPECT_FALSE(moved.store) << "no end yet";

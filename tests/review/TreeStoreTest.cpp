@@ -113,11 +113,15 @@ TEST_F(TreeStore, DuplicatesAndLinksToMissingCallsAreRemoved)
     ASSERT_TRUE(tree.Add(Link(30, 1, calls.File("kept.qor"))));
     ASSERT_TRUE(tree.Add(Link(31, 1, calls.File("dangling.qor"))));
     const std::size_t before = tree.Entries().size();
-    // Every other link of the tree names a call that is not there; so does the link to a link to nothing.
-    EXPECT_EQ(tree.RemoveLinksToMissingFiles(), 7);
-    EXPECT_EQ(tree.Entries().size(), before - 7);
+    // The link to a link to nothing goes: its folder is there and holds no such call. Every other
+    // link of the tree names a call in a folder that is not there (a share not mounted): kept.
+    const CLinkCheck check = tree.RemoveLinksToMissingFiles();
+    EXPECT_EQ(check.removed, 1);
+    EXPECT_EQ(tree.Entries().size(), before - 1);
     EXPECT_TRUE(tree.Exists(30));
     EXPECT_FALSE(tree.Exists(31));
+    ASSERT_EQ(check.unsure.size(), 6u);
+    EXPECT_EQ(check.unsure[0].second, "its folder is not there now (a disk or share not mounted?)");
     EXPECT_TRUE(tree.Exists(4)) << "groups stay";
 }
 

@@ -196,7 +196,7 @@ CPlayerForm::CPlayerForm(QWidget* parent)
         if (m_transport.SeekTo(std::max(m_transport.SampleCount() - 1, 0)))
             ShowPosition();
     });
-    key(QKeySequence(Qt::CTRL | Qt::Key_B), [this] { ApplyBookmark(m_marks.Advance(m_transport.Position())); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_B), [this] { ApplyBookmark(m_marks.Press(m_transport.Position())); });
     key(QKeySequence(Qt::Key_BracketLeft), [this] { ApplyBookmark(m_marks.MarkStart(m_transport.Position())); });
     key(QKeySequence(Qt::Key_Greater), [this] { m_listening->Faster(); });
     key(QKeySequence(Qt::Key_Less), [this] { m_listening->Slower(); });

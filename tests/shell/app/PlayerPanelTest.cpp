@@ -134,8 +134,8 @@ TEST_F(PlayerPanel, ABookmarkAndAMarkSetInThePanelReachTheFileAndEveryListThatSh
     EXPECT_EQ(form.Scope().ViewLength(), 10 * kSecond);
     test::SaveScreenshot(form, QStringLiteral("player-panel-zoomed"));
 
-    // Ctrl+B clears the stored bookmark and marks a new start; an end within the first second is
-    // shown but not written.
+    // Ctrl+B is one step per press: it clears the stored bookmark and starts nothing, the next
+    // press marks a start.
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     form.findChild<QLabel*>(QStringLiteral("LoadedCall"))->setFocus();
@@ -143,14 +143,16 @@ TEST_F(PlayerPanel, ABookmarkAndAMarkSetInThePanelReachTheFileAndEveryListThatSh
     QTest::keyClick(&form, Qt::Key_B, Qt::ControlModifier);
     EXPECT_FALSE(StoredBookmark(path, start, end));
     EXPECT_FALSE(second.Document().GetEntry(0)->HasBookmark());
+    EXPECT_TRUE(Button(QStringLiteral("Bookmark start")).isVisible()) << "the next press starts a bookmark";
     SeekTo(kSecond);
     QTest::keyClick(&form, Qt::Key_B, Qt::ControlModifier);
     EXPECT_FALSE(StoredBookmark(path, start, end));
+    EXPECT_TRUE(Button(QStringLiteral("Bookmark end")).isVisible());
     EXPECT_EQ(form.Scope().ViewStart(), 0);
-    // "]" alone bookmarks from the beginning to the position.
     SeekTo(12 * kSecond);
     QTest::keyClick(&form, Qt::Key_BracketRight);
     ASSERT_TRUE(StoredBookmark(path, start, end));
+    EXPECT_EQ(start, 1);
     EXPECT_EQ(end, 12);
 
     auto* menu = Button(QStringLiteral("File Details")).menu();

@@ -79,6 +79,15 @@ TEST_F(CallsForReview, RemoveDuplicatesAndValidateSayWhatTheyRemoved)
     EXPECT_EQ(MessageOf([&] { Page().Validate(); }), "The 2 invalid links to calls ware removed from Hotlists tree.");
     EXPECT_EQ(ChildNames(kImportant), (std::vector<std::string>{ "a.qor" }));
     EXPECT_EQ(MessageOf([&] { Page().Validate(); }), "All links to calls are valid.");
+    // A folder away for a moment (a share not mounted) takes no link with it.
+    const std::string folder = std::filesystem::path(a).parent_path().string();
+    std::filesystem::rename(folder, folder + "-away");
+    const std::string kept = MessageOf([&] { Page().Validate(); });
+    std::filesystem::rename(folder + "-away", folder);
+    EXPECT_EQ(kept,
+        "These links were kept, as their calls cannot be checked now:\n" + a
+            + ": its folder is not there now (a disk or share not mounted?)");
+    EXPECT_EQ(ChildNames(kImportant), (std::vector<std::string>{ "a.qor" }));
     AddLink(3, "lost order.qor", a);
     Tree().expandAll();
     test::SaveScreenshot(frame->AccessPanel(), QStringLiteral("access-panel-calls-for-review"));

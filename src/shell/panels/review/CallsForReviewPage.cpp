@@ -3,6 +3,7 @@
 #include "review/HotLists.h"
 #include "shell/common/ShellIcons.h"
 #include "shell/lists/CallClipboard.h"
+#include "shell/lists/FailureMessages.h"
 #include "shell/panels/ItemMenu.h"
 #include "shell/panels/StoreNotKeptNote.h"
 #include "shell/panels/StoreTreeView.h"
@@ -263,14 +264,24 @@ void CCallsForReviewPage::CreateRecordingList()
 
 void CCallsForReviewPage::Validate()
 {
-    int removed = 0;
+    CLinkCheck check;
     m_model.Change([&](CTreeStore& store) {
-        removed = store.RemoveLinksToMissingFiles();
-        return removed > 0;
+        check = store.RemoveLinksToMissingFiles();
+        return check.removed > 0;
     });
-    Inform(this,
-        removed == 0 ? QStringLiteral("All links to calls are valid.")
-                     : QStringLiteral("The %1 invalid links to calls ware removed from Hotlists tree.").arg(removed));
+    QString text = check.removed == 0
+        ? QStringLiteral("All links to calls are valid.")
+        : QStringLiteral("The %1 invalid links to calls ware removed from Hotlists tree.").arg(check.removed);
+    if (!check.unsure.empty()) {
+        QStringList kept;
+        for (const auto& [path, why] : check.unsure)
+            kept << NamedFailure(path, why);
+        text = (check.removed == 0 ? QString() : text + QStringLiteral("\n\n"))
+            + QStringLiteral("These links were kept, as their calls cannot be checked now:\n")
+            + kept.mid(0, 10).join(QLatin1Char('\n'))
+            + (kept.size() > 10 ? QStringLiteral("\n... and %1 more").arg(kept.size() - 10) : QString());
+    }
+    Inform(this, text);
 }
 
 } // namespace qor
