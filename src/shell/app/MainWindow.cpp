@@ -13,6 +13,7 @@
 #include "shell/app/RecentFiles.h"
 #include "shell/app/UserManual.h"
 #include "shell/archive/ArchiveCommands.h"
+#include "shell/common/CallPath.h"
 #include "shell/common/ShellIcons.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/dialogs/DecryptionDialog.h"
@@ -120,10 +121,10 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
     // What the player changes in the loaded call shows in every list that holds it.
     connect(&m_playerPanel->Form(), &CPlayerForm::CallChanged, this, [this](int code, const QString& path) {
         for (CListWindow* list : Lists())
-            list->View().ApplyCallChange(code, path.toStdString());
+            list->View().ApplyCallChange(code, PathFromQString(path));
     });
     connect(&m_playerPanel->Form(), &CPlayerForm::Played, this,
-        [](const QString& path) { Singleton<CCallHistory>::Instance()->AddPlayed(path.toStdString()); });
+        [](const QString& path) { Singleton<CCallHistory>::Instance()->AddPlayed(PathFromQString(path)); });
     connect(menus.encryption, &QAction::triggered, this, &CMainFrame::EnterPassphrase);
     ConnectArchiving();
     ConnectAccessPanel();
@@ -196,7 +197,7 @@ void CMainFrame::ConnectList(CListWindow& list)
     CQorTolvaneView& view = list.View();
     connect(&view, &CQorTolvaneView::CallChanged, this, [this](int code, const QString& path) {
         for (CListWindow* other : Lists())
-            other->View().ApplyCallChange(code, path.toStdString());
+            other->View().ApplyCallChange(code, PathFromQString(path));
         m_playerPanel->ShowLoadedCall(); // its icons follow what the lists changed
     });
     connect(&view, &CQorTolvaneView::RerunSearch, this, [this, &list](const SearchCriteria& criteria) {
@@ -205,7 +206,7 @@ void CMainFrame::ConnectList(CListWindow& list)
     connect(&view, &CQorTolvaneView::FoldersDropped, this, [this, &list](const QStringList& folders) {
         SearchCriteria criteria;
         for (const QString& folder : folders)
-            criteria.sources.push_back(folder.toStdString());
+            criteria.sources.push_back(PathFromQString(folder));
         criteria.includeSubFolders = true;
         criteria.dateRange = kDateRangeAll;
         m_compiler->Compile(criteria, CListCompiler::Into::DroppedOn, &list);
@@ -336,7 +337,7 @@ void CMainFrame::CompileFolders(const QStringList& folders, bool askFirst)
         return;
     std::vector<std::string> sources;
     for (const QString& folder : folders)
-        sources.push_back(folder.toStdString());
+        sources.push_back(PathFromQString(folder));
     SearchCriteria criteria;
     if (askFirst) {
         CCreateListDialog dialog(this, sources);

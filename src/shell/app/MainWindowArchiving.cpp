@@ -5,6 +5,7 @@
 #include "shell/app/MainMenus.h"
 #include "shell/app/MainWindow.h"
 #include "shell/archive/ArchiveCommands.h"
+#include "shell/common/CallPath.h"
 #include "shell/lists/ListWindow.h"
 #include "shell/lists/RecordingListView.h"
 #include "shell/player/PlayerPanel.h"
@@ -59,7 +60,7 @@ void CMainFrame::ShowArchivedOriginals(int code, const QStringList& paths)
         UnloadCall(); // the player lets go of a call whose file went or changed
     for (const QString& path : paths)
         for (CListWindow* list : Lists())
-            list->View().ApplyCallChange(code, path.toStdString());
+            list->View().ApplyCallChange(code, PathFromQString(path));
     m_playerPanel->ShowLoadedCall();
 }
 

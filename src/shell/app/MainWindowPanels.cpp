@@ -4,6 +4,7 @@
 #include "foundation/Singleton.h"
 #include "playback/PlaybackManager.h"
 #include "shell/app/MainWindow.h"
+#include "shell/common/CallPath.h"
 #include "shell/lists/ListWindow.h"
 #include "shell/lists/RecordingListView.h"
 #include "shell/panels/AccessPanel.h"
@@ -32,7 +33,7 @@ void CMainFrame::ConnectAccessPanel()
 
 void CMainFrame::PlayCall(const QString& path)
 {
-    m_playerPanel->Form().PlayPath(path.toStdString());
+    m_playerPanel->Form().PlayPath(PathFromQString(path));
     if (!Singleton<CPlaybackManager>::Instance()->IsOpen())
         QMessageBox::warning(
             this, QApplication::applicationDisplayName(), QStringLiteral("No files have been selected to play."));

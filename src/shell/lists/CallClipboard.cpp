@@ -1,5 +1,7 @@
 #include "shell/lists/CallClipboard.h"
 
+#include "shell/common/CallPath.h"
+
 #include <QMimeData>
 #include <QUrl>
 
@@ -10,7 +12,7 @@ QMimeData* MakeCallsMimeData(const QStringList& paths)
     auto* data = new QMimeData;
     QList<QUrl> urls;
     for (const QString& path : paths)
-        urls.append(QUrl::fromLocalFile(path));
+        urls.append(PathToUrl(PathFromQString(path)));
     data->setUrls(urls);
     QByteArray copied = "copy";
     for (const QUrl& url : urls)
@@ -24,7 +26,7 @@ QStringList PathsFromMimeData(const QMimeData& data)
     QStringList paths;
     for (const QUrl& url : data.urls())
         if (url.isLocalFile())
-            paths.append(url.toLocalFile());
+            paths.append(PathToQString(PathFromUrl(url)));
     return paths;
 }
 

@@ -10,6 +10,7 @@
 #include "recording/Bookmark.h"
 #include "recording/HeaderUpdate.h"
 #include "recording/UnreadableReason.h"
+#include "shell/common/CallPath.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/dialogs/AnnotateDialog.h"
 #include "shell/dialogs/ProgressDialog.h"
@@ -87,7 +88,7 @@ void CListCallCommands::MarkImportant(const std::vector<int>& rows, bool importa
             recording.GetHeader().SetImportant(important ? 1 : 0);
         entry->SetImportant(important ? 1 : 0);
         m_model.RowChanged(row);
-        Q_EMIT CallChanged(important ? 0 : 1, QString::fromStdString(entry->GetPath()));
+        Q_EMIT CallChanged(important ? 0 : 1, PathToQString(entry->GetPath()));
         if (rows.size() > 1)
             QApplication::processEvents();
     }
@@ -174,7 +175,7 @@ bool CListCallCommands::Delete(const std::vector<int>& rows)
         // Whether moved or not, the call leaves the list; a file that could not go stays on disk.
         m_document.RemoveEntry(row);
         if (moved)
-            Q_EMIT CallChanged(2, QString::fromStdString(path)); // the other lists let it go too
+            Q_EMIT CallChanged(2, PathToQString(path)); // the other lists let it go too
         else
             failure = NamedFailure(path, why.empty() ? std::string("it could not be moved to the Trash") : why);
     }
@@ -279,7 +280,7 @@ void CListCallCommands::Annotate(int row)
     if (recording.GetPath() == path)
         recording.GetHeader().SetComment(text);
     // The comment may carry the bookmark too: every list that shows the call reads it again.
-    Q_EMIT CallChanged(3, QString::fromStdString(path));
+    Q_EMIT CallChanged(3, PathToQString(path));
 }
 
 } // namespace qor

@@ -5,6 +5,7 @@
 #include "foundation/Singleton.h"
 #include "lists/QorTolvaneDoc.h"
 #include "playback/PlaybackManager.h"
+#include "shell/common/CallPath.h"
 #include "shell/lists/CallClipboard.h"
 #include "shell/lists/RecordingListModel.h"
 #include "shell/lists/RecordingListView.h"
@@ -39,7 +40,7 @@ void CQorTolvaneView::AddCalls(const QStringList& paths)
     const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
     for (const QString& path : paths) {
         auto entry = std::make_unique<CRvFileListEntry>();
-        entry->SetPath(path.toStdString());
+        entry->SetPath(PathFromQString(path));
         entry->LoadDetails(passphrase);
         m_document.AddEntry(std::move(entry));
     }

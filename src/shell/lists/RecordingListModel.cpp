@@ -5,6 +5,7 @@
 #include "lists/EntrySort.h"
 #include "lists/QorTolvaneDoc.h"
 #include "recording/Bookmark.h"
+#include "shell/common/CallPath.h"
 #include "shell/common/ShellIcons.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/lists/CallClipboard.h"
@@ -213,7 +214,7 @@ QMimeData* CRecordingListModel::mimeData(const QModelIndexList& indexes) const
         if (index.row() == lastRow || index.row() >= m_document.GetCount())
             continue;
         lastRow = index.row();
-        paths.append(FromBytes(m_document.GetEntry(index.row())->GetPath()));
+        paths.append(PathToQString(m_document.GetEntry(index.row())->GetPath()));
     }
     paths.removeDuplicates();
     return MakeCallsMimeData(paths);

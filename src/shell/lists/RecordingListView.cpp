@@ -10,6 +10,7 @@
 #include "lists/QorTolvaneDoc.h"
 #include "playback/PlaybackManager.h"
 #include "review/CallHistory.h"
+#include "shell/common/CallPath.h"
 #include "shell/common/ShellIcons.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/lists/HeaderArrowStyle.h"
@@ -273,7 +274,7 @@ QStringList CQorTolvaneView::SelectedPaths() const
 {
     QStringList paths;
     for (const int row : SelectedRows())
-        paths.append(QString::fromStdString(m_document.GetEntry(row)->GetPath()));
+        paths.append(PathToQString(m_document.GetEntry(row)->GetPath()));
     return paths;
 }
 

@@ -1,5 +1,6 @@
 #include "shell/panels/TreeStoreModel.h"
 
+#include "shell/common/CallPath.h"
 #include "shell/lists/CallClipboard.h"
 
 #include <QMimeData>
@@ -118,7 +119,7 @@ QVariant CTreeStoreModel::data(const QModelIndex& index, int role) const
     case kEntryIdRole:
         return entry->id;
     case kTargetRole:
-        return QString::fromStdString(entry->target);
+        return PathToQString(entry->target);
     case kIsGroupRole:
         return entry->isGroup;
     default:
@@ -185,7 +186,7 @@ QStringList CTreeStoreModel::TargetsOf(const std::vector<std::int32_t>& ids) con
             = entry->isGroup ? m_store.LinksBelow(entry->id) : std::vector<std::string>{ entry->target };
         for (const std::string& target : below)
             if (!target.empty() && seen.insert(target).second)
-                targets << QString::fromStdString(target);
+                targets << PathToQString(target);
     }
     return targets;
 }

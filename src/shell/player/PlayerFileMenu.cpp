@@ -6,6 +6,7 @@
 #include "foundation/Singleton.h"
 #include "platform/Trash.h"
 #include "playback/PlaybackManager.h"
+#include "shell/common/CallPath.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/lists/FailureMessages.h"
 #include "shell/player/PlayerForm.h"
@@ -91,7 +92,7 @@ void CPlayerForm::DeleteCall()
             { NamedFailure(path, why.empty() ? std::string("it could not be moved to the Trash") : why) });
         return;
     }
-    Q_EMIT CallChanged(2, QString::fromStdString(path)); // the lists let it go
+    Q_EMIT CallChanged(2, PathToQString(path)); // the lists let it go
 }
 
 bool CPlayerForm::ChangeLoadedHeader(
@@ -128,7 +129,7 @@ void CPlayerForm::MarkImportant(bool important)
         return;
     recording.GetHeader().SetImportant(important ? 1 : 0);
     m_importantIcon->Show(important);
-    Q_EMIT CallChanged(important ? 0 : 1, QString::fromStdString(recording.GetPath()));
+    Q_EMIT CallChanged(important ? 0 : 1, PathToQString(recording.GetPath()));
 }
 
 } // namespace qor

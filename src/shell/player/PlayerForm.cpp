@@ -4,6 +4,7 @@
 #include "foundation/Singleton.h"
 #include "playback/PlaybackManager.h"
 #include "recording/Bookmark.h"
+#include "shell/common/CallPath.h"
 #include "shell/player/HistoryDialog.h"
 #include "shell/player/ListeningControls.h"
 #include "shell/player/OutputScope.h"
@@ -21,19 +22,21 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 
 namespace qor {
 namespace {
 
 // The full path of the one recording dropped, or empty: a second file or another kind of file has
 // nowhere to go.
-QString DroppedRecording(const QMimeData& data)
+std::string DroppedRecording(const QMimeData& data)
 {
     const QList<QUrl> urls = data.urls();
-    if (urls.size() != 1 || !urls.front().isLocalFile()
-        || !urls.front().toLocalFile().endsWith(QStringLiteral(".qor"), Qt::CaseInsensitive))
+    const std::string path = urls.size() == 1 ? PathFromUrl(urls.front()) : std::string();
+    if (path.size() < 4
+        || QString::fromLatin1(path.substr(path.size() - 4)).compare(QStringLiteral(".qor"), Qt::CaseInsensitive) != 0)
         return {};
-    return QFileInfo(urls.front().toLocalFile()).absoluteFilePath();
+    return std::filesystem::absolute(path).lexically_normal().string();
 }
 
 } // namespace
@@ -272,7 +275,7 @@ void CPlayerForm::PlayStep()
     // Remembered even when the call could not start yet: it was asked for.
     const std::string path = Playback().GetRecording().GetPath();
     RememberPlayed(path);
-    Q_EMIT Played(QString::fromStdString(path));
+    Q_EMIT Played(PathToQString(path));
     EnableControls();
 }
 
@@ -318,7 +321,7 @@ void CPlayerForm::PlayPath(const std::string& path)
 void CPlayerForm::AddToReview()
 {
     if (Playback().IsOpen())
-        Q_EMIT AddToReviewRequested(QString::fromStdString(Playback().GetRecording().GetPath()));
+        Q_EMIT AddToReviewRequested(PathToQString(Playback().GetRecording().GetPath()));
 }
 
 void CPlayerForm::ShowHistory()
@@ -334,7 +337,7 @@ void CPlayerForm::ShowHistory()
 
 void CPlayerForm::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (DroppedRecording(*event->mimeData()).isEmpty()) {
+    if (DroppedRecording(*event->mimeData()).empty()) {
         event->ignore();
         return;
     }
@@ -344,14 +347,14 @@ void CPlayerForm::dragEnterEvent(QDragEnterEvent* event)
 
 void CPlayerForm::dropEvent(QDropEvent* event)
 {
-    const QString recording = DroppedRecording(*event->mimeData());
-    if (recording.isEmpty()) {
+    const std::string recording = DroppedRecording(*event->mimeData());
+    if (recording.empty()) {
         event->ignore();
         return;
     }
     event->setDropAction(Qt::LinkAction);
     event->accept();
-    PlayPath(recording.toStdString());
+    PlayPath(recording);
 }
 
 void CPlayerForm::PauseStep()
@@ -461,7 +464,7 @@ void CPlayerForm::ApplyBookmark(const CBookmarkMarks::Change& change)
     recording.GetHeader().SetComment(written.Comment());
     int start = -1, end = -1;
     m_bookmarkIcon->Show(written.ParseBookmark(start, end) && start >= 0 && end > start);
-    Q_EMIT CallChanged(3, QString::fromStdString(recording.GetPath()));
+    Q_EMIT CallChanged(3, PathToQString(recording.GetPath()));
 }
 
 } // namespace qor

@@ -1,12 +1,15 @@
 // "My Calls for Review" driven as a user drives it in the main window: its menu commands and
 // their messages, calls dropped from a list and linked from the player, and what is dragged out.
 #include "MainWindowFixture.h"
+#include "playback/PlaybackManager.h"
+#include "shell/common/CallPath.h"
 #include "shell/lists/RecordingListView.h"
 #include "shell/lists/RecordingTable.h"
 #include "shell/panels/AccessPanel.h"
 #include "shell/panels/StoreTreeView.h"
 #include "shell/panels/TreeStoreModel.h"
 #include "shell/panels/review/CallsForReviewPage.h"
+#include "shell/player/OutputScope.h"
 #include "shell/player/PlayerForm.h"
 #include "shell/player/PlayerPanel.h"
 #include "support/WidgetTesting.h"
@@ -127,6 +130,37 @@ TEST_F(CallsForReview, CallsDroppedFromAListAreLinkedOnceAndSurviveARestart)
     Tree().MarkOnly(Model().IndexOf(1));
     Page().Paste(Model().IndexOf(1));
     EXPECT_EQ(ChildNames(1).size(), 2U) << "pasted into Important Calls";
+}
+
+TEST_F(CallsForReview, ANameThatIsNotUtf8KeepsItsBytesFromTheListToTheLinkAndBack)
+{
+    for (const std::string& bytes : { std::string("/a/Caf\xE9 \xFF\xFE.qor"), std::string("/b/\xE6\x9D\xB1\xE4.qor") })
+        EXPECT_EQ(PathFromQString(PathToQString(bytes)), bytes);
+    const std::string bad = Call("Bad\xFF-call.qor", 3);
+    CListWindow& list = Compile(calls.File("calls"));
+    list.View().SelectRows({ 0 });
+    CRecordingTable& table = list.View().Table();
+    std::unique_ptr<QMimeData> dragged(table.model()->mimeData(table.selectionModel()->selectedRows()));
+    constexpr std::int32_t kWonSales = 2;
+    const QModelIndex group = Model().IndexOf(kWonSales);
+    ASSERT_TRUE(Model().dropMimeData(dragged.get(), Qt::CopyAction, -1, -1, group));
+    CHotLists restarted;
+    restarted.Load();
+    ASSERT_EQ(restarted.Children(kWonSales).size(), 1U);
+    EXPECT_EQ(restarted.Children(kWonSales)[0].target, bad) << "the exact bytes in hotlist.xml";
+    EXPECT_EQ(MessageOf([&] { Page().Validate(); }), "All links to calls are valid.");
+
+    CPlaybackManager& playback = *Singleton<CPlaybackManager>::Instance();
+    Page().Play(Model().index(0, 0, group));
+    ASSERT_TRUE(
+        test::RunEventsUntil([&] { return playback.IsOpen() && !playback.GetRecording().IsDecoding(); }, 10'000));
+    EXPECT_EQ(playback.GetRecording().GetPath(), bad);
+    // A bookmark set in the panel shows in the list's BM column.
+    CPlayerForm& form = *frame->findChild<CPlayerForm*>();
+    QTest::mouseClick(form.findChild<QToolButton*>(QStringLiteral("Bookmark start")), Qt::LeftButton);
+    Q_EMIT form.Scope().SeekRequested(2 * 8000);
+    QTest::mouseClick(form.findChild<QToolButton*>(QStringLiteral("Bookmark end")), Qt::LeftButton);
+    EXPECT_TRUE(list.Document().GetEntry(0)->HasBookmark());
 }
 
 TEST_F(CallsForReview, MarksMenusAndRenamingFollowTheTreesRules)

@@ -2,6 +2,7 @@
 
 #include "review/HotLists.h"
 #include "review/RecordingCopy.h"
+#include "shell/common/CallPath.h"
 #include "shell/lists/CallClipboard.h"
 #include "shell/panels/ItemMenu.h"
 #include "shell/panels/TreeSelection.h"
@@ -201,7 +202,7 @@ void CExplorerPage::CopyRecordings(const QStringList& paths, const QModelIndex& 
         != QMessageBox::Yes)
         return;
     for (const QString& path : paths) {
-        const std::string recording = path.toStdString();
+        const std::string recording = PathFromQString(path);
         if (!IsRecordingFile(recording))
             continue;
         CRecordingCopy copied = CopyRecordingInto(recording, folder.toStdString(), false);

@@ -1,6 +1,7 @@
 #include "shell/panels/review/CallsForReviewPage.h"
 
 #include "review/HotLists.h"
+#include "shell/common/CallPath.h"
 #include "shell/common/ShellIcons.h"
 #include "shell/lists/CallClipboard.h"
 #include "shell/lists/FailureMessages.h"
@@ -76,7 +77,7 @@ CCallsForReviewPage::CCallsForReviewPage(CTreeStoreModel& model, QWidget* parent
     model.SetFileDrop([this](const QStringList& paths, std::int32_t groupId) {
         QStringList calls;
         for (const QString& path : paths)
-            if (IsRecordingFile(path.toStdString()))
+            if (IsRecordingFile(PathFromQString(path)))
                 calls << path;
         return AddLinks(calls, groupId, true) > 0;
     });
@@ -180,7 +181,7 @@ int CCallsForReviewPage::AddLinks(const QStringList& paths, std::int32_t groupId
             }
         }
         for (const QString& path : paths) {
-            const std::string target = path.toStdString();
+            const std::string target = PathFromQString(path);
             const std::string name = LinkNameForFile(target);
             if (target.empty() || (skipTakenNames && !taken.insert(name).second))
                 continue;
@@ -214,14 +215,14 @@ void CCallsForReviewPage::Play(const QModelIndex& item)
             this, QApplication::applicationDisplayName(), QStringLiteral("No files have been selected to play."));
         return;
     }
-    Q_EMIT PlayRequested(QString::fromStdString(entry->target));
+    Q_EMIT PlayRequested(PathToQString(entry->target));
 }
 
 void CCallsForReviewPage::Copy()
 {
     QStringList existing;
     for (const QString& call : m_tree->MarkedTargets())
-        if (IsRecordingFile(call.toStdString()))
+        if (IsRecordingFile(PathFromQString(call)))
             existing << call;
     QApplication::clipboard()->setMimeData(MakeCallsMimeData(existing));
 }
