@@ -65,7 +65,7 @@ CArchiveLogPage::CArchiveLogPage(std::shared_ptr<CArchiveLogger> log, QWidget* p
     m_refusals = new QLabel(this);
     m_refusals->setWordWrap(true);
     m_refusals->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_refusals->setAccessibleName(QStringLiteral("Logs not shown"));
+    m_refusals->setObjectName(QStringLiteral("LogsNotShown")); // a screen reader reads its text
     layout->addWidget(m_refusals);
     auto* buttons = new QHBoxLayout;
     m_edit = new QPushButton(QStringLiteral("Edit &Comment..."), this);

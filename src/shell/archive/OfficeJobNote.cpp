@@ -3,6 +3,7 @@
 #include "archive/ArchiveTypes.h"
 #include "archive/JobScope.h"
 #include "archive/ScheduleFile.h"
+#include "foundation/Settings.h"
 
 #include <QDateTime>
 #include <QLabel>
@@ -30,7 +31,10 @@ std::optional<QString> OfficeJobText()
     if (settings.lastJobTime != 0)
         text += QStringLiteral("; last run %1")
                     .arg(QLocale().toString(QDateTime::fromSecsSinceEpoch(settings.lastJobTime), QLocale::ShortFormat));
-    return text + QStringLiteral(". Its runs are in the log.");
+    text += QStringLiteral(". Its runs are in the log.");
+    if (const std::string mistake = CSettings::GetOfficeAccountMistake(); !mistake.empty())
+        text += QStringLiteral(" Note: ") + QString::fromStdString(mistake) + QLatin1Char('.');
+    return text;
 }
 
 QLabel* MakeOfficeJobNote(QWidget* parent)
@@ -42,7 +46,7 @@ QLabel* MakeOfficeJobNote(QWidget* parent)
     note->setWordWrap(true);
     note->setTextFormat(Qt::PlainText);
     note->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    note->setAccessibleName(QStringLiteral("Office job"));
+    note->setObjectName(QStringLiteral("OfficeJob")); // a screen reader reads its text
     return note;
 }
 

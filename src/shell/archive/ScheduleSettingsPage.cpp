@@ -49,6 +49,8 @@ CScheduleSettingsPage::CScheduleSettingsPage(CJobArchScheduler& scheduler, Clock
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MakeCaption(QStringLiteral("Scheduled Archive Job Settings...")));
     m_enabled = new QCheckBox(this);
+    // Its text follows its state; a screen reader names it for what it sets, and says the state.
+    m_enabled->setAccessibleName(QStringLiteral("Scheduled call archiving"));
     layout->addWidget(m_enabled);
     m_controls = new QWidget(this);
     auto* grid = new QGridLayout(m_controls);
@@ -167,8 +169,11 @@ CScheduleSettingsPage::CScheduleSettingsPage(CJobArchScheduler& scheduler, Clock
     connect(m_add, &QPushButton::clicked, this, &CScheduleSettingsPage::AddFolder);
     connect(m_remove, &QPushButton::clicked, this, &CScheduleSettingsPage::RemoveFolders);
     connect(m_folders, &QListWidget::itemSelectionChanged, this, &CScheduleSettingsPage::EnableControls);
-    connect(m_selection, &QButtonGroup::idClicked, this,
-        [this](int id) { Edit([id](CScheduleSettings& s) { s.selectionType = id; }); });
+    // Toggled, not clicked: a screen reader's toggle action chooses an option without a click.
+    connect(m_selection, &QButtonGroup::idToggled, this, [this](int id, bool chosen) {
+        if (chosen)
+            Edit([id](CScheduleSettings& s) { s.selectionType = id; });
+    });
     connect(m_every, &QComboBox::currentTextChanged, this, [this](const QString& text) {
         bool number = false;
         const int days = text.toInt(&number);
@@ -183,8 +188,10 @@ CScheduleSettingsPage::CScheduleSettingsPage(CJobArchScheduler& scheduler, Clock
         [this](int index) { Edit([index](CScheduleSettings& s) { s.mediaProcessing = index; }); });
     connect(m_structure, &QComboBox::currentIndexChanged, this,
         [this](int index) { Edit([index](CScheduleSettings& s) { s.structureType = index; }); });
-    connect(m_method, &QButtonGroup::idClicked, this,
-        [this](int id) { Edit([id](CScheduleSettings& s) { s.archiveType = id; }); });
+    connect(m_method, &QButtonGroup::idToggled, this, [this](int id, bool chosen) {
+        if (chosen)
+            Edit([id](CScheduleSettings& s) { s.archiveType = id; });
+    });
     connect(browse, &QPushButton::clicked, this, &CScheduleSettingsPage::BrowseArchivePath);
     connect(m_path, &QLineEdit::textEdited, this, [this](const QString& text) {
         const std::string path = text.trimmed().toStdString();

@@ -46,7 +46,6 @@ CAnnotateDialog::CAnnotateDialog(const QString& words, int room, QWidget* parent
     m_predefined->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_predefined->setMinimumContentsLength(24);
     m_roomLeft->setObjectName(QStringLiteral("RoomLeft"));
-    m_roomLeft->setAccessibleName(QStringLiteral("Room left"));
     const CPredefinedComments predefined = LoadPredefinedComments(CommentsFiles());
     for (const std::string& text : predefined.comments)
         m_predefined->addItem(QString::fromStdString(text));
@@ -62,7 +61,7 @@ CAnnotateDialog::CAnnotateDialog(const QString& words, int room, QWidget* parent
         auto* refused = new QLabel(
             QStringLiteral("%1 is not used: %2.").arg(QString::fromStdString(path), QString::fromStdString(why)), this);
         refused->setWordWrap(true);
-        refused->setAccessibleName(QStringLiteral("Comments file not used"));
+        refused->setObjectName(QStringLiteral("CommentsFileNotUsed"));
         inside->addWidget(refused);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

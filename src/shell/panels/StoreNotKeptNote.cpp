@@ -16,7 +16,7 @@ QLabel* MakeStoreNotKeptNote(const CTreeStore& store, QWidget* parent)
         parent);
     note->setWordWrap(true);
     note->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    note->setAccessibleName(QStringLiteral("File not kept"));
+    note->setObjectName(QStringLiteral("FileNotKept")); // a screen reader reads its text
     note->setContentsMargins(6, 4, 6, 4);
     return note;
 }

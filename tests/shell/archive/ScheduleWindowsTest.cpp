@@ -17,6 +17,7 @@
 #include "support/WidgetTesting.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,8 +33,8 @@
 #include <QTimeEdit>
 #include <algorithm>
 #include <filesystem>
-#include <unistd.h>
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 namespace qor {
 namespace {
@@ -139,6 +140,23 @@ TEST_F(ScheduleWindows, TheSettingsPageShowsAndSavesWhatTheCommandLineReads)
     EXPECT_EQ(unlimited["stopAtThreshold"], false);
     EXPECT_EQ(unlimited["everyDays"], 30);
 
+    // A screen reader's toggle action does what a click does.
+    WithSheet(frame->Menus().archiveSettings, [&](CArchiveSheet& sheet) {
+        QAccessibleInterface* check
+            = QAccessible::queryAccessibleInterface(sheet.SettingsPage().findChild<QCheckBox*>());
+        EXPECT_EQ(check->text(QAccessible::Name), QStringLiteral("Scheduled call archiving"))
+            << "named for what it sets, not its state";
+        for (const QString& option : { QStringLiteral("&ISO"), QStringLiteral("Only &Un-archived") })
+            QAccessible::queryAccessibleInterface(test::FindButton(sheet.SettingsPage(), option))
+                ->actionInterface()
+                ->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_TRUE(sheet.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Apply)->isEnabled());
+        Press(sheet, QDialogButtonBox::Ok);
+    });
+    const Json toggled = Cli({ "schedule", "show", "--format", "json" });
+    EXPECT_EQ(toggled["method"], "iso");
+    EXPECT_EQ(toggled["select"], "unarchived");
+
     // A job that could not run is not saved: here its archives would land among its calls.
     ASSERT_EQ(test::RunCli({ "schedule", "set", "--off" }).exitCode, 0);
     WithSheet(frame->Menus().archiveSettings, [&](CArchiveSheet& sheet) {
@@ -217,13 +235,14 @@ TEST_F(ScheduleWindows, TheOfficeJobIsShownWithHerOwnAndNeverChanged)
     EXPECT_NE(ArchivedTip(list, 1), QStringLiteral("Not archived yet")) << "archived by the office job alone";
 
     WithSheet(frame->Menus().archiveSettings, [&](CArchiveSheet& sheet) {
-        const QList<QLabel*> labels = sheet.SettingsPage().findChildren<QLabel*>();
-        const auto office = std::find_if(labels.begin(), labels.end(),
-            [](const QLabel* label) { return label->accessibleName() == QStringLiteral("Office job"); });
-        ASSERT_NE(office, labels.end());
-        EXPECT_TRUE((*office)->text().startsWith(
+        const auto* office = sheet.SettingsPage().findChild<QLabel*>(QStringLiteral("OfficeJob"));
+        ASSERT_NE(office, nullptr);
+        EXPECT_TRUE(office->text().startsWith(
             QStringLiteral("Office job, set by the administrator (on): \"nightly\", ZIP into ")))
-            << (*office)->text().toStdString();
+            << office->text().toStdString();
+        EXPECT_EQ(
+            QAccessible::queryAccessibleInterface(const_cast<QLabel*>(office))->text(QAccessible::Name), office->text())
+            << "a screen reader reads the note itself";
         test::SaveScreenshot(sheet, QStringLiteral("archive-settings-office-job"));
         QPalette dark;
         dark.setColor(QPalette::Window, QColor(32, 32, 32));
@@ -255,11 +274,10 @@ TEST_F(ScheduleWindows, TheOfficeJobIsShownWithHerOwnAndNeverChanged)
     ASSERT_EQ(chown(officeLog.c_str(), 65534, 65534), 0);
     WithSheet(frame->Menus().archiveLogs, [&](CArchiveSheet& sheet) {
         EXPECT_EQ(sheet.LogPage().findChild<QListWidget*>()->count(), 1);
-        const QList<QLabel*> labels = sheet.LogPage().findChildren<QLabel*>();
-        const auto note = std::find_if(labels.begin(), labels.end(),
-            [](const QLabel* label) { return label->accessibleName() == QStringLiteral("Logs not shown"); });
-        ASSERT_NE(note, labels.end());
-        EXPECT_EQ((*note)->text(),
+        auto* note = sheet.LogPage().findChild<QLabel*>(QStringLiteral("LogsNotShown"));
+        ASSERT_NE(note, nullptr);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(note)->text(QAccessible::Name), note->text());
+        EXPECT_EQ(note->text(),
             QStringLiteral("Not shown: %1 is not trusted (it belongs to another user).")
                 .arg(QString::fromStdString(officeLog)));
         Press(sheet, QDialogButtonBox::Cancel);
