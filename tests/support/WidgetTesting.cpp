@@ -5,17 +5,65 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <gtest/gtest.h>
+#include <map>
 
 namespace qor::test {
 
+namespace {
+
+// The key of a text's mnemonic ("&Next" gives N; "&&" is a plain ampersand), or none.
+QChar Mnemonic(const QString& text)
+{
+    for (qsizetype at = 0; at + 1 < text.size(); ++at) {
+        if (text[at] != QLatin1Char('&'))
+            continue;
+        if (text[at + 1] != QLatin1Char('&'))
+            return text[at + 1].toUpper();
+        ++at;
+    }
+    return {};
+}
+
+} // namespace
+
+QStringList AccessKeyClashes(QWidget& window)
+{
+    std::map<QChar, QStringList> owners;
+    const auto add = [&](const QWidget& widget, const QString& text) {
+        if (const QChar key = Mnemonic(text); !key.isNull() && widget.isVisibleTo(&window))
+            owners[key] << text;
+    };
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+        add(*button, button->text());
+    for (const QLabel* label : window.findChildren<QLabel*>())
+        if (label->buddy())
+            add(*label, label->text());
+    for (const QGroupBox* group : window.findChildren<QGroupBox*>())
+        add(*group, group->title());
+    for (const QMenuBar* bar : window.findChildren<QMenuBar*>())
+        for (const QAction* action : bar->actions())
+            if (action->isVisible())
+                add(*bar, action->text());
+    QStringList clashes;
+    for (const auto& [key, texts] : owners)
+        if (texts.size() > 1)
+            clashes << QStringLiteral("Alt+%1: %2").arg(key, texts.join(QStringLiteral(", ")));
+    return clashes;
+}
+
 QString SaveScreenshot(QWidget& widget, const QString& name)
 {
+    for (const QString& clash : AccessKeyClashes(widget))
+        ADD_FAILURE() << name.toStdString() << ": two controls on one access key: " << clash.toStdString();
     const QString folder = QStringLiteral(QOR_SCREENSHOT_FOLDER);
     QDir().mkpath(folder);
     const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");

@@ -14,7 +14,11 @@ class QFileDialog;
 namespace qor::test {
 
 // Saves the widget as build/screenshots/<name>.png; the path, empty when it could not be written.
+// Every window a screenshot is taken of is also checked for access keys that clash.
 QString SaveScreenshot(QWidget& widget, const QString& name);
+
+// Each Alt+key that two controls shown in the window answer, as "Alt+N: Do&n't modify, &Next >".
+QStringList AccessKeyClashes(QWidget& window);
 
 // From now on, the next message box to open is answered with button (its text is kept for the
 // test to read, and a screenshot of it saved when named); returns at once.

@@ -130,7 +130,7 @@ CScheduleSettingsPage::CScheduleSettingsPage(CJobArchScheduler& scheduler, Clock
         methodRow->addWidget(radio);
     }
     methodRow->addStretch();
-    howLayout->addWidget(new QLabel(QStringLiteral("Archive M&ethod:"), how), 3, 0);
+    howLayout->addWidget(new QLabel(QStringLiteral("Archive Met&hod:"), how), 3, 0);
     static_cast<QLabel*>(howLayout->itemAtPosition(3, 0)->widget())->setBuddy(m_method->button(kArchiveIso));
     howLayout->addLayout(methodRow, 3, 1);
     m_path = new QLineEdit(how);
@@ -145,7 +145,7 @@ CScheduleSettingsPage::CScheduleSettingsPage(CJobArchScheduler& scheduler, Clock
     auto* nameRow = new QHBoxLayout;
     nameRow->addWidget(m_name, 1);
     nameRow->addWidget(new QLabel(QStringLiteral("+ Date + Time"), how));
-    howLayout->addWidget(Buddy(QStringLiteral("Save &As:"), m_name, how), 5, 0);
+    howLayout->addWidget(Buddy(QStringLiteral("Sa&ve As:"), m_name, how), 5, 0);
     howLayout->addLayout(nameRow, 5, 1);
     m_threshold = new QCheckBox(QStringLiteral("Abort archive job if image file e&xceeds"), how);
     m_thresholdSize = new QSpinBox(how);

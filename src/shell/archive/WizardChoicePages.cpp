@@ -31,10 +31,10 @@ struct CChoice {
 };
 
 constexpr std::array<CChoice, 4> kStructures = { { { "&Unstructured", kStructureNone, "Unstructured" },
-    { "By User &ID", kStructureByUser, "By User ID" }, { "&By Month", kStructureByMonth, "By Month" },
+    { "By User &ID", kStructureByUser, "By User ID" }, { "By Mon&th", kStructureByMonth, "By Month" },
     { "By Directory of &Origin", kStructureByPath, "By Directory" } } };
 constexpr std::array<CChoice, 3> kModifications
-    = { { { "Do&n't modify", kKeepOriginals, "Don't modify" }, { "&Remove audio", kRemoveAudio, "Remove Audio" },
+    = { { { "Don't modif&y", kKeepOriginals, "Don't modify" }, { "&Remove audio", kRemoveAudio, "Remove Audio" },
         { "&Delete original calls", kDeleteOriginals, "Delete calls" } } };
 
 // A titled group of radio buttons, one per choice, each telling its value to chosen.

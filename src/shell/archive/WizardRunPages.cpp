@@ -251,7 +251,7 @@ CCompletePage::CCompletePage(CArchiveWizard& wizard)
     layout->addWidget(m_problems, 1);
     auto* row = new QHBoxLayout;
     m_comment = new QPushButton(QStringLiteral("Co&mment..."), this);
-    auto* folder = new QPushButton(QStringLiteral("Open &folder"), this);
+    auto* folder = new QPushButton(QStringLiteral("&Open folder"), this);
     row->addWidget(m_comment);
     row->addWidget(folder);
     row->addStretch();

@@ -39,7 +39,7 @@ CListeningControls::CListeningControls(QWidget* parent)
     m_skipSilence->setFocusPolicy(Qt::StrongFocus);
     connect(m_skipSilence, &QToolButton::toggled, this, &CListeningControls::SkipSilenceChosen);
 
-    auto* label = new QLabel(QStringLiteral("&Speed:"), this);
+    auto* label = new QLabel(QStringLiteral("S&peed:"), this);
     label->setBuddy(m_speed);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

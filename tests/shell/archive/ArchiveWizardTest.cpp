@@ -111,7 +111,7 @@ TEST_F(ArchiveWizard, ZipsTheSelectedCallsKeepsTheOriginalsAndLogsTheJob)
             if (said.startsWith(QStringLiteral("Archive path")))
                 wizard.currentPage()->findChild<QLineEdit*>()->setText(QString::fromStdString(zip));
             else if (said.startsWith(QStringLiteral("Calls")))
-                Choose(wizard, "Do&n't modify");
+                Choose(wizard, "Don't modif&y");
         }
         Choose(wizard, "&Unstructured");
         test::SaveScreenshot(wizard, QStringLiteral("archive-wizard-2-job"));
@@ -236,7 +236,7 @@ TEST_F(ArchiveWizard, ACancelledOrPartlyFailedRunLogsWhatItsArchiveHoldsAndDelet
     RunWizard(list, kArchiveZip, [&](Wizard& wizard) {
         Choose(wizard, "&All calls in the Call List");
         wizard.next();
-        DefineAndRun(wizard, partly, "Do&n't modify");
+        DefineAndRun(wizard, partly, "Don't modif&y");
         wizard.next();
         ASSERT_EQ(wizard.currentId(), Wizard::kComplete);
         EXPECT_TRUE(ShowsText(*wizard.currentPage(),
