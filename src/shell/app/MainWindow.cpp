@@ -157,8 +157,10 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
             list->View().ShowList(kListPlayHistory, std::string());
             list->Document().SetModifiedFlag(false);
         }
+        if (list && list != m_frontList)
+            list->View().LoadSelectedCall(); // the player follows the list brought to the front
         if (list)
-            list->View().LoadSelectedCall(); // the player follows the list in front
+            m_frontList = list;
         else if (!ActiveList())
             UnloadCall();
         UpdateMenus();

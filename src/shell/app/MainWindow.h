@@ -6,6 +6,7 @@
 #include "lists/SearchCriteria.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <vector>
 
@@ -84,6 +85,9 @@ private:
 
     CRecentFiles& m_recentFiles;
     QMdiArea* m_area;
+    // The list last in front: the player follows a list brought to the front, not the window
+    // being activated again (a call dropped on the player stays until another is chosen).
+    QPointer<CListWindow> m_frontList;
     CAccessPanel* m_accessPanel;
     CPlayerPanel* m_playerPanel;
     CMainMenus* m_menus;

@@ -22,6 +22,8 @@
 #include <QDragEnterEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -437,6 +439,26 @@ TEST_F(PlayerPanel, OneDroppedRecordingPlaysAndAnythingElseIsRefused)
     EXPECT_TRUE(offer({ recording }));
     ASSERT_TRUE(test::RunEventsUntil([] { return Playback().IsPlaying(); }, 10'000));
     EXPECT_EQ(Playback().GetRecording().GetPath(), call);
+
+    // With a list in front, a dropped call stays through the window being activated again (any
+    // click does that) until the user picks another call.
+    fs::rename(call, calls.File("dropped.qor"));
+    CListWindow& list = Load("listed.qor", 10);
+    const std::string listed = calls.File("calls/listed.qor");
+    ASSERT_EQ(Playback().GetRecording().GetPath(), listed);
+    EXPECT_TRUE(offer({ QUrl::fromLocalFile(QString::fromStdString(calls.File("dropped.qor"))) }));
+    ASSERT_TRUE(
+        test::RunEventsUntil([&] { return Playback().GetRecording().GetPath() == calls.File("dropped.qor"); }, 10'000));
+    auto* area = frame->findChild<QMdiArea*>();
+    QMdiSubWindow* front = area->activeSubWindow();
+    ASSERT_NE(front, nullptr);
+    area->setActiveSubWindow(nullptr);
+    area->setActiveSubWindow(front);
+    QTest::mouseClick(&Button(QStringLiteral("Forward 10 seconds")), Qt::LeftButton);
+    EXPECT_EQ(Playback().GetRecording().GetPath(), calls.File("dropped.qor"));
+    list.View().SelectRows({});
+    list.View().SelectRows({ 0 });
+    EXPECT_EQ(Playback().GetRecording().GetPath(), listed) << "another call chosen in the list";
 }
 
 TEST_F(PlayerPanel, TheFileMenuKeepsTheAdministratorsRestrictionsAndDeletesToTheTrash)
