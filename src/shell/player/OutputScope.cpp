@@ -137,6 +137,17 @@ int COutputScope::XOf(std::int64_t sample) const
 void COutputScope::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    PaintScope(painter);
+    if (hasFocus()) {
+        // Where + and - zoom: the keyboard's place shows, in the desktop's own highlight.
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+}
+
+void COutputScope::PaintScope(QPainter& painter)
+{
     painter.fillRect(rect(), kBackground);
     const QRect area = DrawingArea();
     if (!m_recording || Total() == 0 || area.width() <= 0)

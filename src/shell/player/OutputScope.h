@@ -59,6 +59,7 @@ private:
     int XOf(std::int64_t sample) const;
     void SetZoom(double zoom);
     void FollowPosition();
+    void PaintScope(QPainter& painter);
     void PaintGrid(QPainter& painter, const QRect& area);
     void PaintSkipped(QPainter& painter, const QRect& area);
     void PaintWaveform(QPainter& painter, const QRect& area);

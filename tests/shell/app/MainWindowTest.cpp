@@ -20,6 +20,7 @@
 #include "shell/lists/ListWindow.h"
 #include "shell/lists/RecordingListView.h"
 #include "shell/lists/RecordingTable.h"
+#include "shell/player/OutputScope.h"
 #include "support/EventLoop.h"
 #include "support/RecordingFolder.h"
 #include "support/WidgetTesting.h"
@@ -633,6 +634,14 @@ TEST_F(MainWindow, RemoveCutAndTrimCanBeUndoneAndF6WalksThePanes)
     table.setFocus();
     QTest::keyClick(frame.get(), Qt::Key_F6);
     EXPECT_TRUE(player->isAncestorOf(QApplication::focusWidget())) << "from the list to the player";
+    auto* scope = qobject_cast<COutputScope*>(QApplication::focusWidget());
+    ASSERT_NE(scope, nullptr) << "on the waveform, where + and - zoom";
+    const QImage unfocused = [&] {
+        scope->clearFocus();
+        return scope->grab().toImage();
+    }();
+    scope->setFocus();
+    EXPECT_NE(scope->grab().toImage(), unfocused) << "the focused waveform shows it";
     QTest::keyClick(frame.get(), Qt::Key_F6);
     EXPECT_TRUE(access->isAncestorOf(QApplication::focusWidget())) << "round to the access panel";
     QTest::keyClick(frame.get(), Qt::Key_F6);
