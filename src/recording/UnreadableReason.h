@@ -8,7 +8,7 @@ namespace qor {
 
 class CRvRecordFileHdr;
 
-enum class Unreadable { Missing, NoAccess, NotRecording, CutShort, WrongPassphrase, Damaged };
+enum class Unreadable { Missing, NoAccess, Empty, NotRecording, CutShort, WrongPassphrase, NoSound, Damaged };
 
 // loadResult is what the header's Load (or the recording's Open) returned.
 Unreadable ClassifyUnreadable(const std::string& path, const CRvRecordFileHdr& header, int loadResult);

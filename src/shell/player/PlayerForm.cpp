@@ -1,10 +1,12 @@
 #include "shell/player/PlayerForm.h"
 
 #include "foundation/LocaleFormat.h"
+#include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "playback/PlaybackManager.h"
 #include "recording/Bookmark.h"
 #include "shell/common/CallPath.h"
+#include "shell/lists/FailureMessages.h"
 #include "shell/player/HistoryDialog.h"
 #include "shell/player/ListeningControls.h"
 #include "shell/player/OutputScope.h"
@@ -296,7 +298,15 @@ void CPlayerForm::PlayPath(const std::string& path)
 {
     Eject();
     Playback().OpenRecording(path);
-    Refresh(Playback().IsOpen() ? QString() : QStringLiteral("%1: cannot be played").arg(QString::fromStdString(path)));
+    QString failure;
+    if (!Playback().IsOpen()) {
+        // Why, in words the user can act on: missing, empty, not a recording, its sound removed...
+        CRvRecordFileHdr header;
+        const int loaded = header.Load(path, Singleton<CSettings>::Instance()->GetPassphrase());
+        failure = QStringLiteral("%1: cannot be played: %2")
+                      .arg(PathToQString(path), QString::fromStdString(WhyUnreadable(path, header, loaded)));
+    }
+    Refresh(failure);
     m_startAttempts = 0;
     const auto start = [this] {
         CPlaybackManager& playback = Playback();

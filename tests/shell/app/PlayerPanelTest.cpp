@@ -432,6 +432,19 @@ TEST_F(PlayerPanel, OneDroppedRecordingPlaysAndAnythingElseIsRefused)
         return true;
     };
     const QUrl recording = QUrl::fromLocalFile(QString::fromStdString(call));
+    // What cannot be played says why, in words the user can act on.
+    test::WriteFileText(calls.File("empty.qor"), "");
+    test::WriteFileText(calls.File("random.qor"), std::string(3000, '\x5A'));
+    test::WriteFileText(calls.File("stripped.qor"), test::ReadFileText(call).substr(0, 1440));
+    for (const auto& [name, why] : { std::pair{ "empty.qor", "empty: the file holds nothing" },
+             std::pair{ "random.qor", "not a recording" }, std::pair{ "missing.qor", "no such recording" },
+             std::pair{ "stripped.qor", "holds no sound" } }) {
+        form.PlayPath(calls.File(name));
+        const QString said = form.findChild<QLabel*>(QStringLiteral("LoadedCall"))->text();
+        EXPECT_TRUE(said.startsWith(QString::fromStdString(calls.File(name)) + QStringLiteral(": cannot be played: ")
+                        + QString::fromLatin1(why)))
+            << said.toStdString();
+    }
     EXPECT_FALSE(offer({ recording, recording })) << "two files";
     EXPECT_FALSE(offer({ QUrl::fromLocalFile(QString::fromStdString(calls.File("calls/sound.wav"))) }));
     EXPECT_FALSE(Playback().IsOpen());

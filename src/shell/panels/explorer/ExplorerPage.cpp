@@ -206,6 +206,7 @@ void CExplorerPage::CopyRecordings(const QStringList& paths, const QModelIndex& 
         if (!IsRecordingFile(recording))
             continue;
         CRecordingCopy copied = CopyRecordingInto(recording, folder.toStdString(), false);
+        int error = errno; // why a copy failed, before anything else can change it
         const QString destination = QString::fromStdString(CopyDestination(recording, folder.toStdString()));
         if (copied == CRecordingCopy::NameTaken) {
             if (QMessageBox::question(this, title,
@@ -215,11 +216,12 @@ void CExplorerPage::CopyRecordings(const QStringList& paths, const QModelIndex& 
                 != QMessageBox::Yes)
                 continue;
             copied = CopyRecordingInto(recording, folder.toStdString(), true);
+            error = errno;
         }
         if (copied == CRecordingCopy::OthersLink || copied == CRecordingCopy::Failed) {
             const QString why = copied == CRecordingCopy::OthersLink
                 ? QStringLiteral("That name is another user's link, which is never written through.")
-                : QString::fromLocal8Bit(std::strerror(errno));
+                : QString::fromLocal8Bit(std::strerror(error));
             QMessageBox failed(QMessageBox::Warning, title,
                 QStringLiteral("Could not copy file %1 to %2").arg(path, destination), QMessageBox::Ok, this);
             failed.setInformativeText(why);
