@@ -1,5 +1,9 @@
 #include "shell/common/ShellIcons.h"
 
+#include <QGuiApplication>
+#include <QIconEngine>
+#include <QPainter>
+#include <QPalette>
 #include <QStandardPaths>
 
 // The bundled icons live in a static library; the linker keeps them only when asked for by name.
@@ -96,6 +100,52 @@ CIconSource SourceOf(ShellIcon icon)
     return { nullptr, nullptr };
 }
 
+// A theme's symbolic icon is drawn in one dark grey, which a desktop program of GTK's recolours to
+// its text colour; Qt does not. Drawn here in the palette's button text (its disabled or selected
+// form where the button is), so that it reads on light and dark themes alike.
+class CSymbolicIconEngine : public QIconEngine {
+public:
+    explicit CSymbolicIconEngine(QIcon source)
+        : m_source(std::move(source))
+    {
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        QPixmap tinted = m_source.pixmap(size, QIcon::Normal, state);
+        if (tinted.isNull())
+            return tinted;
+        const QPalette palette = QGuiApplication::palette();
+        const QColor color = mode == QIcon::Selected
+            ? palette.color(QPalette::HighlightedText)
+            : palette.color(mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active, QPalette::ButtonText);
+        QPainter painter(&tinted);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(tinted.rect(), color);
+        return tinted;
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return m_source.actualSize(size, mode, state);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return m_source.availableSizes(mode, state);
+    }
+
+    QIconEngine* clone() const override { return new CSymbolicIconEngine(m_source); }
+
+private:
+    QIcon m_source;
+};
+
 } // namespace
 
 QIcon LoadShellIcon(ShellIcon icon)
@@ -104,9 +154,11 @@ QIcon LoadShellIcon(ShellIcon icon)
     if (source.theme) {
         const QString name = QString::fromLatin1(source.theme);
         // The symbolic form keeps the buttons in one style; some themes have only the full-colour one.
-        for (const QString& candidate : { name + QStringLiteral("-symbolic"), name })
-            if (QIcon::hasThemeIcon(candidate))
-                return QIcon::fromTheme(candidate);
+        const QString symbolic = name + QStringLiteral("-symbolic");
+        if (QIcon::hasThemeIcon(symbolic))
+            return QIcon(new CSymbolicIconEngine(QIcon::fromTheme(symbolic)));
+        if (QIcon::hasThemeIcon(name))
+            return QIcon::fromTheme(name);
     }
     return source.bundled ? QIcon(QString::fromLatin1(source.bundled)) : QIcon();
 }

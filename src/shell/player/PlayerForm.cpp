@@ -75,6 +75,7 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     QFont bold = m_title->font();
     bold.setBold(true);
     m_title->setFont(bold);
+    m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // a long name never widens the panel
     m_dateTime->setObjectName(QStringLiteral("DateAndTime"));
     m_duration->setObjectName(QStringLiteral("Duration"));
     m_elapsed->setObjectName(QStringLiteral("Elapsed"));
@@ -235,7 +236,7 @@ void CPlayerForm::Refresh(const QString& problem)
 {
     CPlaybackManager& playback = Playback();
     if (!playback.IsOpen()) {
-        m_title->setText(problem.isEmpty() ? QStringLiteral("No call loaded.") : problem);
+        ShowTitle(problem.isEmpty() ? QStringLiteral("No call loaded.") : problem);
         ShowValue(m_dateTime, {});
         ShowValue(m_duration, {});
         ShowValue(m_elapsed, QStringLiteral("00:00:00"));
@@ -250,7 +251,7 @@ void CPlayerForm::Refresh(const QString& problem)
     const CRvRecordFile& recording = playback.GetRecording();
     const CRvRecordFileHdr& header = recording.GetHeader();
     const QFileInfo file(QString::fromStdString(recording.GetPath()));
-    m_title->setText(QStringLiteral("File - %1.qor").arg(file.completeBaseName()));
+    ShowTitle(QStringLiteral("File - %1.qor").arg(file.completeBaseName()));
     ShowValue(m_dateTime, header.DisplayTime() == 0 ? QString() : QString::fromStdString(header.FormatStartTime()));
     ShowValue(m_duration, QString::fromStdString(header.FormatDuration()));
     int start = -1, end = -1;
@@ -441,8 +442,31 @@ void CPlayerForm::EnableControls()
     m_play->setVisible(!playing);
     m_pause->setVisible(playing);
     m_addToReview->setEnabled(open);
-    m_history->setEnabled(!m_played.empty());
+    m_history->setEnabled(open || !m_played.empty()); // its list may be empty, the dialog says so
     ShowBookmarkStep();
+}
+
+void CPlayerForm::ShowTitle(const QString& text)
+{
+    // A name may hold line breaks and other control characters: shown as one line, never two.
+    m_titleText = text;
+    for (QChar& c : m_titleText)
+        if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    m_title->setToolTip(m_titleText);
+    m_title->setAccessibleName(m_titleText);
+    ElideTitle();
+}
+
+void CPlayerForm::ElideTitle()
+{
+    m_title->setText(m_title->fontMetrics().elidedText(m_titleText, Qt::ElideMiddle, std::max(m_title->width(), 1)));
+}
+
+void CPlayerForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    ElideTitle();
 }
 
 void CPlayerForm::ShowBookmarkStep()

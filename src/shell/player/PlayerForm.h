@@ -66,6 +66,7 @@ Q_SIGNALS:
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     static CPlaybackManager& Playback();
@@ -84,6 +85,10 @@ private:
     bool ChangeLoadedHeader(
         const QString& heading, const std::function<void(CRvRecordFileHdr&)>& change, CRvRecordFileHdr& written);
     void MarkImportant(bool important);
+    // The panel's header: one line, cut in the middle with "…" to the room there is; the whole
+    // text is its tooltip and what a screen reader reads.
+    void ShowTitle(const QString& text);
+    void ElideTitle();
     void UpdateFileMenu();
     void Send(bool mail, CCallExport::Format format, CCallExport::Part part);
     void DeleteCall();
@@ -91,6 +96,7 @@ private:
     CPlayerTransport m_transport;
     CBookmarkMarks m_marks;
     QLabel* m_title;
+    QString m_titleText;
     QLabel* m_dateTime;
     QLabel* m_duration;
     QLabel* m_elapsed;

@@ -69,7 +69,17 @@ TEST_F(PlayerPanel, StepsPastEitherEndStopAndRewindAndACallPlayedToItsEndPlaysAg
     Load("minute.qor", 60);
     CPlayerForm& form = Form();
     ASSERT_TRUE(Playback().IsOpen());
-    EXPECT_TRUE(form.findChild<QLabel*>(QStringLiteral("LoadedCall"))->text() == QStringLiteral("File - minute.qor"));
+    EXPECT_TRUE(
+        form.findChild<QLabel*>(QStringLiteral("LoadedCall"))->accessibleName() == QStringLiteral("File - minute.qor"));
+    EXPECT_TRUE(Button(QStringLiteral("History")).isEnabled()) << "with a call loaded, before anything played";
+    // A long name with a line break in it: one line, cut with "…", whole for a screen reader.
+    form.PlayPath(calls.Write("elsewhere/" + std::string(200, 'n') + "\nsecond line.qor", samplegen::CSampleCall{}));
+    auto* title = form.findChild<QLabel*>(QStringLiteral("LoadedCall"));
+    EXPECT_TRUE(title->text().contains(QChar(0x2026)) && !title->text().contains(QLatin1Char('\n')))
+        << title->text().toStdString();
+    EXPECT_TRUE(title->accessibleName().endsWith(QStringLiteral("\uFFFDsecond line.qor")));
+    Load("minute.qor", 60);
+    EXPECT_FALSE(Button(QStringLiteral("Stop")).isEnabled()) << "a call that is not playing";
 
     SeekTo(20 * kSecond);
     EXPECT_EQ(form.ElapsedText(), QStringLiteral("00:00:20"));
@@ -282,7 +292,7 @@ TEST_F(PlayerPanel, PanelChangesKeepAnotherProgramsAndAChangeTheFileCannotTakeIs
 
 TEST_F(PlayerPanel, TheScopeIsReadableInADarkDesktopToo)
 {
-    Load("dark.qor", 90);
+    CListWindow& list = Load("dark.qor", 90);
     QPalette dark;
     dark.setColor(QPalette::Window, QColor(32, 32, 32));
     dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
@@ -290,10 +300,28 @@ TEST_F(PlayerPanel, TheScopeIsReadableInADarkDesktopToo)
     dark.setColor(QPalette::Text, QColor(230, 230, 230));
     dark.setColor(QPalette::Button, QColor(48, 48, 48));
     dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-    frame->setPalette(dark);
+    // A dark desktop theme gives the application its palette.
+    const QPalette light = QApplication::palette();
+    QApplication::setPalette(dark);
+    QApplication::processEvents(); // the widgets take the new palette
     SeekTo(70 * kSecond);
     const QImage shot = Form().Scope().grab().toImage();
     test::SaveScreenshot(*frame, QStringLiteral("player-panel-dark"));
+    // The list's tool bar icons are drawn light on the dark buttons.
+    for (const CQorTolvaneView::Button command :
+        { CQorTolvaneView::kPlay, CQorTolvaneView::kAnnotate, CQorTolvaneView::kDelete }) {
+        const QImage icon = list.View().CommandButton(command).icon().pixmap(24).toImage();
+        double lightness = 0;
+        int opaque = 0;
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x)
+                if (const QColor pixel = icon.pixelColor(x, y); pixel.alpha() > 128) {
+                    lightness += pixel.lightness();
+                    ++opaque;
+                }
+        EXPECT_GT(opaque == 0 ? 0 : lightness / opaque, 150) << "command " << command;
+    }
+    QApplication::setPalette(light);
     int green = 0, red = 0;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x) {
@@ -436,13 +464,13 @@ TEST_F(PlayerPanel, OneDroppedRecordingPlaysAndAnythingElseIsRefused)
     test::WriteFileText(calls.File("empty.qor"), "");
     test::WriteFileText(calls.File("random.qor"), std::string(3000, '\x5A'));
     test::WriteFileText(calls.File("stripped.qor"), test::ReadFileText(call).substr(0, 1440));
-    for (const auto& [name, why] : { std::pair{ "empty.qor", "empty: the file holds nothing" },
-             std::pair{ "random.qor", "not a recording" }, std::pair{ "missing.qor", "no such recording" },
-             std::pair{ "stripped.qor", "holds no sound" } }) {
+    for (const auto& [name, why] :
+        { std::pair{ "empty.qor", "empty: the file holds nothing" }, std::pair{ "random.qor", "not a recording" },
+            std::pair{ "missing.qor", "no such recording" }, std::pair{ "stripped.qor", "holds no sound" } }) {
         form.PlayPath(calls.File(name));
-        const QString said = form.findChild<QLabel*>(QStringLiteral("LoadedCall"))->text();
+        const QString said = form.findChild<QLabel*>(QStringLiteral("LoadedCall"))->accessibleName();
         EXPECT_TRUE(said.startsWith(QString::fromStdString(calls.File(name)) + QStringLiteral(": cannot be played: ")
-                        + QString::fromLatin1(why)))
+            + QString::fromLatin1(why)))
             << said.toStdString();
     }
     EXPECT_FALSE(offer({ recording, recording })) << "two files";
