@@ -49,8 +49,8 @@ CWizardStatusPanel::CWizardStatusPanel(QWidget* parent)
 
 void CWizardStatusPanel::SetText(Field field, const QString& text)
 {
+    // Read as its caption (the label it is the buddy of) and then its text, each once.
     m_values[field]->setText(text);
-    m_values[field]->setAccessibleName(QString::fromLatin1(kFieldCaptions[field]) + QLatin1Char(' ') + text);
 }
 
 QString CWizardStatusPanel::Text(Field field) const

@@ -79,19 +79,28 @@ TEST_F(ShortcutsAndExplorer, ShortcutListsAreMadeFromSubFoldersAndMovedByDrag)
     frame->AccessPanel().Pages().setCurrentWidget(&Explorer());
     test::HandleNextDialog([](QWidget& dialog) {
         auto& picker = dynamic_cast<CNewShortcutDialog&>(dialog);
-        EXPECT_EQ(picker.Name(), QStringLiteral("office"));
         auto* ok = picker.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
         EXPECT_TRUE(ok->isEnabled()) << "the top group is chosen at the start";
-        picker.findChild<QLineEdit*>()->clear();
-        EXPECT_FALSE(ok->isEnabled()) << "a shortcut needs a name";
-        picker.findChild<QLineEdit*>()->setText(QStringLiteral("office"));
-        test::SaveScreenshot(picker, QStringLiteral("new-shortcut-dialog"));
+        EXPECT_FALSE(picker.findChild<QLineEdit*>()->isVisibleTo(&picker))
+            << "each shortcut takes its sub-folder's name: none is asked for";
+        test::SaveScreenshot(picker, QStringLiteral("new-shortcut-list-dialog"));
         picker.accept();
         return true;
     });
     Explorer().CreateShortcutList(Folder(office.string()));
     EXPECT_EQ(Names(0), (std::vector<std::string>{ "2015.01", "alice", "bob" }))
         << "one per sub-folder, files left out";
+    test::HandleNextDialog([](QWidget& dialog) {
+        auto& picker = dynamic_cast<CNewShortcutDialog&>(dialog);
+        EXPECT_EQ(picker.Name(), QStringLiteral("alice"));
+        picker.findChild<QLineEdit*>()->clear();
+        EXPECT_FALSE(picker.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled())
+            << "a shortcut of its own needs a name";
+        test::SaveScreenshot(picker, QStringLiteral("new-shortcut-dialog"));
+        picker.reject();
+        return true;
+    });
+    Explorer().AddToShortcuts(Folder((office / "alice").string()));
 
     // A group into one of its own sub-groups stays; a shortcut onto another shortcut joins its group.
     CStoreTreeView& tree = Shortcuts().Tree();

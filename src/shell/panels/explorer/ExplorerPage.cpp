@@ -162,7 +162,9 @@ void CExplorerPage::CreateShortcutList(const QModelIndex& item)
     const QString folder = FolderOf(item);
     if (folder.isEmpty())
         return;
-    CNewShortcutDialog dialog(m_shortcuts.Model(), QDir(folder).dirName(), this);
+    // Each shortcut takes its sub-folder's name: only the group is asked for.
+    CNewShortcutDialog dialog(
+        m_shortcuts.Model(), QDir(folder).dirName(), this, CNewShortcutDialog::Naming::FromFolders);
     if (dialog.exec() != QDialog::Accepted)
         return;
     std::vector<std::pair<QString, QString>> shortcuts;

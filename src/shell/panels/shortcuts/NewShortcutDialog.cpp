@@ -12,12 +12,13 @@
 
 namespace qor {
 
-CNewShortcutDialog::CNewShortcutDialog(CTreeStoreModel& model, const QString& name, QWidget* parent)
+CNewShortcutDialog::CNewShortcutDialog(CTreeStoreModel& model, const QString& name, QWidget* parent, Naming naming)
     : QDialog(parent)
     , m_model(model)
     , m_tree(new QTreeView(this))
     , m_name(new QLineEdit(name, this))
     , m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this))
+    , m_naming(naming)
 {
     setWindowTitle(QStringLiteral("New Shortcut"));
     auto* prompt = new QLabel(QStringLiteral("Please select a parent item for new shortcut:"), this);
@@ -43,6 +44,8 @@ CNewShortcutDialog::CNewShortcutDialog(CTreeStoreModel& model, const QString& na
     layout->addWidget(nameLabel);
     layout->addWidget(m_name);
     layout->addWidget(m_buttons);
+    nameLabel->setVisible(naming == Naming::Asked);
+    m_name->setVisible(naming == Naming::Asked);
     resize(340, 400);
     UpdateOk();
 }
@@ -50,7 +53,8 @@ CNewShortcutDialog::CNewShortcutDialog(CTreeStoreModel& model, const QString& na
 void CNewShortcutDialog::UpdateOk()
 {
     const bool group = m_tree->currentIndex().data(CTreeStoreModel::kIsGroupRole).toBool();
-    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(group && !m_name->text().trimmed().isEmpty());
+    const bool named = m_naming == Naming::FromFolders || !m_name->text().trimmed().isEmpty();
+    m_buttons->button(QDialogButtonBox::Ok)->setEnabled(group && named);
 }
 
 std::int32_t CNewShortcutDialog::SelectedGroup() const

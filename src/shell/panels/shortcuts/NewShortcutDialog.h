@@ -1,5 +1,6 @@
 // "New Shortcut": where a shortcut made from a folder goes and what it is called. The whole
-// shortcut tree is shown expanded; OK needs a group and a name.
+// shortcut tree is shown expanded; OK needs a group and a name. Shortcuts named after their
+// folders (a shortcut list) need only the group: no name is asked for that would not be used.
 #pragma once
 
 #include <QDialog>
@@ -17,7 +18,10 @@ class CNewShortcutDialog : public QDialog {
     Q_OBJECT
 
 public:
-    CNewShortcutDialog(CTreeStoreModel& model, const QString& name, QWidget* parent = nullptr);
+    enum class Naming { Asked, FromFolders };
+
+    CNewShortcutDialog(
+        CTreeStoreModel& model, const QString& name, QWidget* parent = nullptr, Naming naming = Naming::Asked);
 
     // The chosen group's id, -1 when none is chosen.
     std::int32_t SelectedGroup() const;
@@ -30,6 +34,7 @@ private:
     QTreeView* m_tree;
     QLineEdit* m_name;
     QDialogButtonBox* m_buttons;
+    Naming m_naming;
 };
 
 } // namespace qor
