@@ -18,6 +18,11 @@ std::string JobFilePath(CJobScope scope, const std::string& fileName);
 // the office account.
 bool WritesJobFiles(CJobScope scope);
 
+// Why the office folder cannot be trusted with the office job's files, empty when it can: it
+// must belong to the office account or root, and nobody else may write in it (not even with the
+// sticky bit, or another user could plant a lock or a link that blocks or steers the job).
+std::string OfficeFolderProblem();
+
 // Whom a reader trusts the scope's files from besides itself and root: for the office's, the
 // office account (so that its files are read only when they are that account's or root's).
 std::optional<uid_t> JobFileOwner(CJobScope scope);

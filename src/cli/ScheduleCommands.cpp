@@ -107,8 +107,13 @@ std::unique_ptr<CJobArchScheduler> Scheduler(CJobScope scope, CCliContext& conte
 // Only the office account changes or runs the office job.
 bool MayChange(const CJobArchScheduler& scheduler, CCliContext& context)
 {
-    if (WritesJobFiles(scheduler.Scope()))
-        return true;
+    if (WritesJobFiles(scheduler.Scope())) {
+        const std::string problem = scheduler.Scope() == CJobScope::Office ? OfficeFolderProblem() : std::string();
+        if (problem.empty())
+            return true;
+        context.Fail(problem);
+        return false;
+    }
     context.Fail(scheduler.Path(),
         "the office job is set by the administrator; only its account (" + AccountName(CSettings::GetOfficeAccount())
             + ") changes or runs it");

@@ -453,6 +453,12 @@ TEST_F(ArchiveOffice, TheAccountTheAdministratorNamesKeepsTheOfficeJobAndAMisspe
     const test::CCliResult run = as(*bob, { "schedule", "run", "--office" });
     EXPECT_EQ(run.exitCode, 0) << run.errors;
     EXPECT_TRUE(Has(as(*alice, { "log" }).output, "(The office job, run by the administrator's account)"));
+    // An office folder others may write in, even sticky, would let them plant a lock or a link.
+    ASSERT_EQ(chmod(office.c_str(), 01777), 0);
+    const test::CCliResult opened = as(*bob, { "schedule", "run", "--office" });
+    EXPECT_EQ(opened.exitCode, 2);
+    EXPECT_TRUE(Has(opened.errors, "others may write in " + office)) << opened.errors;
+    ASSERT_EQ(chmod(office.c_str(), 0755), 0);
 
     nameOfficeAccount(bob->Name() + "x");
     const test::CCliResult misspelt = as(*bob, { "schedule", "run", "--office" });
