@@ -12,36 +12,16 @@
 #include "shell/player/OutputScope.h"
 #include "shell/player/StateIcon.h"
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
-#include <QMimeData>
 #include <QShortcut>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <filesystem>
 
 namespace qor {
-namespace {
-
-// The full path of the one recording dropped, or empty: a second file or another kind of file has
-// nowhere to go.
-std::string DroppedRecording(const QMimeData& data)
-{
-    const QList<QUrl> urls = data.urls();
-    const std::string path = urls.size() == 1 ? PathFromUrl(urls.front()) : std::string();
-    if (path.size() < 4
-        || QString::fromLatin1(path.substr(path.size() - 4)).compare(QStringLiteral(".qor"), Qt::CaseInsensitive) != 0)
-        return {};
-    return std::filesystem::absolute(path).lexically_normal().string();
-}
-
-} // namespace
 
 CPlaybackManager& CPlayerForm::Playback()
 {
@@ -344,28 +324,6 @@ void CPlayerForm::ShowHistory()
     EnableControls();
     if (!dialog.ToPlay().empty())
         PlayPath(dialog.ToPlay());
-}
-
-void CPlayerForm::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (DroppedRecording(*event->mimeData()).empty()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::LinkAction);
-    event->accept();
-}
-
-void CPlayerForm::dropEvent(QDropEvent* event)
-{
-    const std::string recording = DroppedRecording(*event->mimeData());
-    if (recording.empty()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::LinkAction);
-    event->accept();
-    PlayPath(recording);
 }
 
 void CPlayerForm::PauseStep()
