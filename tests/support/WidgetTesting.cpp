@@ -79,8 +79,10 @@ void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text, con
             if (!box || !box->isVisible())
                 continue;
             poll->stop(); // its deletion may wait until after the test, with text gone
-            if (text)
-                *text = box->text();
+            if (text) // as the user reads it: the message, then why
+                *text = box->informativeText().isEmpty()
+                    ? box->text()
+                    : box->text() + QStringLiteral("\n\n") + box->informativeText();
             if (!screenshot.isEmpty())
                 SaveScreenshot(*box, screenshot);
             if (QAbstractButton* pressed = box->button(button))

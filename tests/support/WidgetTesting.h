@@ -20,8 +20,8 @@ QString SaveScreenshot(QWidget& widget, const QString& name);
 // Each Alt+key that two controls shown in the window answer, as "Alt+N: Do&n't modify, &Next >".
 QStringList AccessKeyClashes(QWidget& window);
 
-// From now on, the next message box to open is answered with button (its text is kept for the
-// test to read, and a screenshot of it saved when named); returns at once.
+// From now on, the next message box to open is answered with button (its text, and after a blank
+// line its informative text, kept for the test to read; a screenshot saved when named); returns at once.
 void AnswerNextMessageBox(
     QMessageBox::StandardButton button, QString* text = nullptr, const QString& screenshot = QString());
 

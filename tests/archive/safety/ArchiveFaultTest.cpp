@@ -5,9 +5,9 @@
 // repeats a run and QOR_FAULT_ROUNDS changes how many kills each method gets.
 #include "CallLedger.h"
 #include "CliProcess.h"
-#include "SmallFileSystem.h"
 #include "support/OtherUser.h"
 #include "support/RecordingFolder.h"
+#include "support/SmallFileSystem.h"
 
 #include <chrono>
 #include <cstdlib>

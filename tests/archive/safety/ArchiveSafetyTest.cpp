@@ -3,7 +3,6 @@
 // is still at its place or in an archive that holds it intact and that archive.log names.
 #include "CallLedger.h"
 #include "CliProcess.h"
-#include "SmallFileSystem.h"
 #include "archive/ArchiveJobFinisher.h"
 #include "archive/ArchiveLogRecovery.h"
 #include "archive/ArchiveLogger.h"
@@ -15,6 +14,7 @@
 #include "foundation/DataFolders.h"
 #include "support/ChildProcess.h"
 #include "support/RecordingFolder.h"
+#include "support/SmallFileSystem.h"
 
 #include <algorithm>
 #include <array>

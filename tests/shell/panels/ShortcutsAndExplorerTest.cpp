@@ -10,6 +10,7 @@
 #include "shell/panels/explorer/ExplorerPage.h"
 #include "shell/panels/shortcuts/NewShortcutDialog.h"
 #include "shell/panels/shortcuts/ShortcutsPage.h"
+#include "support/SmallFileSystem.h"
 #include "support/WidgetTesting.h"
 
 #include <QDialogButtonBox>
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QToolBox>
 #include <QTreeView>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -191,12 +193,30 @@ TEST_F(ShortcutsAndExplorer, DroppedRecordingsAreCopiedOnlyWhenConfirmedAndNever
     test::AnswerNextMessageBox(QMessageBox::Yes); // replace what has the name
     test::AnswerNextMessageBox(QMessageBox::Ok, &failure);
     Explorer().CopyRecordings(dropped, folder);
-    EXPECT_EQ(failure,
-        QStringLiteral("Could not copy file %1 to %2")
-            .arg(QString::fromStdString(one), QString::fromStdString((target / "one.qor").string())));
+    EXPECT_TRUE(failure.startsWith(
+        QStringLiteral("Could not copy file %1 to %2\n\n")
+            .arg(QString::fromStdString(one), QString::fromStdString((target / "one.qor").string()))))
+        << failure.toStdString();
     EXPECT_TRUE(fs::is_directory(target / "one.qor"));
     EXPECT_EQ(test::ReadFileText((target / "two.qor").string()), "another call of that name")
         << "not asked about after the failure";
+
+    // A full disk is named as the reason, and leaves no part of the copy that did not fit.
+    const test::CSmallFileSystem disk(256 * 1024);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "mounting a small file system needs root";
+    disk.FillLeaving(8 * 1024);
+    const QModelIndex full = Folder(disk.Path());
+    test::AnswerNextMessageBox(QMessageBox::Yes);
+    test::AnswerNextMessageBox(QMessageBox::Ok, &failure);
+    Explorer().CopyRecordings(dropped, full);
+    EXPECT_TRUE(failure.endsWith(QStringLiteral("\n\nNo space left on device"))) << failure.toStdString();
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(disk.Path()))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{ "filler", "one.qor" })) << "two.qor did not fit, and left nothing";
+    EXPECT_EQ(test::ReadFileText(disk.File("one.qor")), test::ReadFileText(one));
 }
 
 TEST_F(ShortcutsAndExplorer, AFolderThatVanishesWhileOpenIsShownGone)

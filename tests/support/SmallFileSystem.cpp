@@ -1,4 +1,4 @@
-#include "SmallFileSystem.h"
+#include "support/SmallFileSystem.h"
 
 #include <fcntl.h>
 #include <string>
