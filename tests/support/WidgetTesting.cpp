@@ -60,6 +60,25 @@ QStringList AccessKeyClashes(QWidget& window)
     return clashes;
 }
 
+QPalette DarkPalette()
+{
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(32, 32, 32));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(24, 24, 24));
+    dark.setColor(QPalette::AlternateBase, QColor(40, 40, 40));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(48, 48, 48));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    dark.setColor(QPalette::ToolTipBase, QColor(48, 48, 48));
+    dark.setColor(QPalette::ToolTipText, QColor(230, 230, 230));
+    dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 120));
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 120));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 120));
+    return dark;
+}
+
 QString SaveScreenshot(QWidget& widget, const QString& name)
 {
     for (const QString& clash : AccessKeyClashes(widget))
@@ -67,7 +86,19 @@ QString SaveScreenshot(QWidget& widget, const QString& name)
     const QString folder = QStringLiteral(QOR_SCREENSHOT_FOLDER);
     QDir().mkpath(folder);
     const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
-    return widget.grab().save(path) ? path : QString();
+    if (!widget.grab().save(path))
+        return QString();
+    // The same window as a dark desktop theme shows it (the theme gives the application its palette).
+    // The window takes it at once; icons tinted to the palette read the application's.
+    const QPalette light = QApplication::palette();
+    const QPalette own = widget.palette();
+    const bool hadOwn = widget.testAttribute(Qt::WA_SetPalette);
+    QApplication::setPalette(DarkPalette());
+    widget.setPalette(DarkPalette());
+    const bool savedDark = widget.grab().save(folder + QLatin1Char('/') + name + QStringLiteral("-dark.png"));
+    widget.setPalette(hadOwn ? own : QPalette());
+    QApplication::setPalette(light);
+    return savedDark ? path : QString();
 }
 
 void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text, const QString& screenshot)

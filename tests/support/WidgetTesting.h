@@ -4,6 +4,7 @@
 
 #include <QDialogButtonBox>
 #include <QMessageBox>
+#include <QPalette>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -13,9 +14,12 @@ class QFileDialog;
 
 namespace qor::test {
 
-// Saves the widget as build/screenshots/<name>.png; the path, empty when it could not be written.
-// Every window a screenshot is taken of is also checked for access keys that clash.
+// Saves the widget as build/screenshots/<name>.png, and as <name>-dark.png in a dark palette; the
+// path, empty when it could not be written. Every window shot is also checked for clashing access keys.
 QString SaveScreenshot(QWidget& widget, const QString& name);
+
+// The palette a dark desktop theme gives the application.
+QPalette DarkPalette();
 
 // Each Alt+key that two controls shown in the window answer, as "Alt+N: Do&n't modify, &Next >".
 QStringList AccessKeyClashes(QWidget& window);

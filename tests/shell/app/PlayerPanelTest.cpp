@@ -293,20 +293,13 @@ TEST_F(PlayerPanel, PanelChangesKeepAnotherProgramsAndAChangeTheFileCannotTakeIs
 TEST_F(PlayerPanel, TheScopeIsReadableInADarkDesktopToo)
 {
     CListWindow& list = Load("dark.qor", 90);
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(32, 32, 32));
-    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    dark.setColor(QPalette::Base, QColor(24, 24, 24));
-    dark.setColor(QPalette::Text, QColor(230, 230, 230));
-    dark.setColor(QPalette::Button, QColor(48, 48, 48));
-    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    const QPalette dark = test::DarkPalette();
     // A dark desktop theme gives the application its palette.
     const QPalette light = QApplication::palette();
     QApplication::setPalette(dark);
     QApplication::processEvents(); // the widgets take the new palette
     SeekTo(70 * kSecond);
     const QImage shot = Form().Scope().grab().toImage();
-    test::SaveScreenshot(*frame, QStringLiteral("player-panel-dark"));
     // The list's tool bar icons are drawn light on the dark buttons.
     for (const CQorTolvaneView::Button command :
         { CQorTolvaneView::kPlay, CQorTolvaneView::kAnnotate, CQorTolvaneView::kDelete }) {

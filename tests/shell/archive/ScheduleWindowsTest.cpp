@@ -244,15 +244,6 @@ TEST_F(ScheduleWindows, TheOfficeJobIsShownWithHerOwnAndNeverChanged)
             QAccessible::queryAccessibleInterface(const_cast<QLabel*>(office))->text(QAccessible::Name), office->text())
             << "a screen reader reads the note itself";
         test::SaveScreenshot(sheet, QStringLiteral("archive-settings-office-job"));
-        QPalette dark;
-        dark.setColor(QPalette::Window, QColor(32, 32, 32));
-        dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-        dark.setColor(QPalette::Base, QColor(24, 24, 24));
-        dark.setColor(QPalette::Text, QColor(230, 230, 230));
-        dark.setColor(QPalette::Button, QColor(48, 48, 48));
-        dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
-        sheet.setPalette(dark);
-        test::SaveScreenshot(sheet, QStringLiteral("archive-settings-office-job-dark"));
         Press(sheet, QDialogButtonBox::Cancel);
     });
     WithSheet(frame->Menus().archiveLogs, [&](CArchiveSheet& sheet) {
