@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qor::cli {
@@ -19,9 +20,20 @@ namespace qor::cli {
 void DropMissingSources(std::vector<std::string>& sources, CCliContext& context)
 {
     std::erase_if(sources, [&context](const std::string& source) {
-        if (std::error_code error; std::filesystem::exists(source, error))
+        struct stat status { };
+        if (stat(source.c_str(), &status) != 0) {
+            context.Fail(source,
+                errno == ENOENT             ? std::string("no such file or folder")
+                    : errno == ENAMETOOLONG ? std::string("cannot be read: name too long")
+                                            : "cannot be read: " + std::string(std::strerror(errno)));
+            return true;
+        }
+        if (S_ISDIR(status.st_mode) || S_ISREG(status.st_mode))
             return false;
-        context.Fail(source, "no such file or folder");
+        context.Fail(source,
+            S_ISFIFO(status.st_mode)       ? "is a named pipe, not a file or folder of calls"
+                : S_ISSOCK(status.st_mode) ? "is a socket, not a file or folder of calls"
+                                           : "is a device, not a file or folder of calls");
         return true;
     });
 }

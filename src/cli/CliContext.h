@@ -23,8 +23,8 @@ struct UsageError : std::runtime_error {
 
 class CCliContext;
 
-// Takes out the sources that are not there (a share not mounted), each one failed item named on
-// standard error; the others are still handled.
+// Takes out the sources that are not there (a share not mounted) or hold no calls (a pipe, a
+// device), each one failed item named on standard error with why; the others are still handled.
 void DropMissingSources(std::vector<std::string>& sources, CCliContext& context);
 
 class CCliContext {

@@ -58,17 +58,6 @@ int main(int argc, char** argv)
     const bool onlyLooks = OnlyLooks(argc, argv);
     if (onlyLooks)
         OnlyLookAtDataFolders();
-    Singleton<CSettings>::Instance()->Load();
-    if (const std::string exposed = Singleton<CSettings>::Instance()->TakeExposureWarning(); !exposed.empty())
-        std::fprintf(stderr, "qortolvane-cli: %s\n", exposed.c_str());
-    if (!onlyLooks)
-        for (const std::string& refused : TakeOverEarlierFiles().refused)
-            std::fprintf(stderr, "qortolvane-cli: %s\n", refused.c_str());
-    // An archive that a killed run left half-written is put back before any command can use it.
-    if (!onlyLooks)
-        for (const CZipRepairOutcome& repair : RepairPendingZipJournals())
-            std::fprintf(stderr, "qortolvane-cli: %s: %s\n", repair.archive.c_str(), repair.message.c_str());
-
     CCliContext context;
     CLI::App program(
         "qortolvane-cli: list, export, annotate and archive recorded calls without a window", "qortolvane-cli");
@@ -87,6 +76,19 @@ int main(int argc, char** argv)
     AddArchiveCommand(program, context);
     AddLogAndScheduleCommands(program, context);
     AddHousekeepingCommands(program, context);
+    // Only a command line that parses touches the data folders: a mistyped one leaves nothing behind.
+    program.parse_complete_callback([onlyLooks] {
+        Singleton<CSettings>::Instance()->Load();
+        if (const std::string exposed = Singleton<CSettings>::Instance()->TakeExposureWarning(); !exposed.empty())
+            std::fprintf(stderr, "qortolvane-cli: %s\n", exposed.c_str());
+        if (onlyLooks)
+            return;
+        for (const std::string& refused : TakeOverEarlierFiles().refused)
+            std::fprintf(stderr, "qortolvane-cli: %s\n", refused.c_str());
+        // An archive that a killed run left half-written is put back before any command can use it.
+        for (const CZipRepairOutcome& repair : RepairPendingZipJournals())
+            std::fprintf(stderr, "qortolvane-cli: %s: %s\n", repair.archive.c_str(), repair.message.c_str());
+    });
 
     if (const std::string unknown = UnknownCommand(program, argc, argv); !unknown.empty()) {
         Usage(UnknownCommandText(program, unknown));
@@ -101,6 +103,7 @@ int main(int argc, char** argv)
         return kExitUsage;
     } catch (const UsageError& error) {
         Usage(error.what());
+        RemoveEmptyFoldersMadeThisRun(); // a mistyped command leaves no trace
         return kExitUsage;
     }
     return context.Status();

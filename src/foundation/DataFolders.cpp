@@ -30,6 +30,47 @@ DataFolderNames& Names()
     return names;
 }
 
+// The folders this run made, in the order made, so that a run that ends in a usage error can take
+// back those it left empty.
+struct MadeFolders {
+    std::mutex mutex;
+    std::vector<std::string> paths;
+};
+
+MadeFolders& Made()
+{
+    static MadeFolders made;
+    return made;
+}
+
+// mkdir that remembers what it made.
+void MakeFolder(const std::string& path)
+{
+    if (mkdir(path.c_str(), 0700) != 0)
+        return;
+    MadeFolders& made = Made();
+    std::lock_guard guard(made.mutex);
+    made.paths.push_back(path);
+}
+
+// create_directories that remembers each folder it made.
+void MakeFolders(const fs::path& path)
+{
+    std::vector<fs::path> missing;
+    std::error_code error;
+    for (fs::path at = path.lexically_normal(); !at.empty() && !fs::exists(at, error); at = at.parent_path()) {
+        missing.push_back(at);
+        if (at == at.parent_path())
+            break;
+    }
+    fs::create_directories(path, error);
+    MadeFolders& made = Made();
+    std::lock_guard guard(made.mutex);
+    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder)
+        if (fs::is_directory(*folder, error))
+            made.paths.push_back(folder->string());
+}
+
 std::atomic<bool>& FoldersMayBeMade()
 {
     static std::atomic<bool> mayBeMade{ true };
@@ -133,7 +174,7 @@ std::string BuildDataFolder(int baseKind, const std::string& company, const std:
     if (!FoldersMayBeMade())
         return path + "/";
     for (const std::string& folder : ours) {
-        mkdir(folder.c_str(), 0700); // a failure shows up in the caller's first write
+        MakeFolder(folder); // a failure shows up in the caller's first write
         if (struct stat status{}; lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode)
             && status.st_uid == geteuid() && (status.st_mode & 07777) != 0700)
             chmod(folder.c_str(), 0700);
@@ -146,6 +187,15 @@ std::string BuildDataFolder(int baseKind, const std::string& company, const std:
 void OnlyLookAtDataFolders()
 {
     FoldersMayBeMade() = false;
+}
+
+void RemoveEmptyFoldersMadeThisRun()
+{
+    MadeFolders& made = Made();
+    std::lock_guard guard(made.mutex);
+    for (auto folder = made.paths.rbegin(); folder != made.paths.rend(); ++folder)
+        rmdir(folder->c_str()); // fails, and keeps the folder, once anything is in it
+    made.paths.clear();
 }
 
 void SetDataFolderNames(const std::string& company, const std::string& product)
@@ -175,7 +225,7 @@ bool GetSpecialFolderPath(int kind, std::string& path)
         return true;
     }
     if (!fs::is_directory(*base, error))
-        fs::create_directories(*base, error);
+        MakeFolders(*base);
     if (!fs::is_directory(*base, error))
         return false;
     path = WithoutTrailingSlashes(*base);
@@ -189,17 +239,15 @@ std::string GetPrivateStateFolder(const std::string& leaf, bool create)
         return {};
     std::string company, product;
     GetDataFolderNames(company, product);
-    if (create) {
-        std::error_code error;
-        fs::create_directories(*path, error);
-    }
+    if (create)
+        MakeFolders(*path);
     // Every folder of ours on the way is hers alone, as her data folders are.
     for (const std::string* name : { &std::as_const(company), &std::as_const(product), &leaf })
         if (!name->empty()) {
             *path += "/" + *name;
             if (!create)
                 continue;
-            mkdir(path->c_str(), 0700);
+            MakeFolder(*path);
             if (struct stat made{}; lstat(path->c_str(), &made) == 0 && S_ISDIR(made.st_mode)
                 && made.st_uid == geteuid() && (made.st_mode & 077) != 0)
                 chmod(path->c_str(), 0700);

@@ -38,6 +38,9 @@ bool GetSpecialFolderPath(int kind, std::string& path);
 // from then on, asking where a data folder is makes none, so such a run leaves no trace.
 void OnlyLookAtDataFolders();
 
+// For a run that ends in a usage error: removes the data folders it made that are still empty.
+void RemoveEmptyFoldersMadeThisRun();
+
 // A folder only this user may enter (mode 0700), for what the program keeps for itself between runs
 // (journals of archives being changed): $XDG_STATE_HOME (default ~/.local/state) + company +
 // product + leaf, ending in "/". With create, it is made when missing; empty when it cannot be

@@ -107,8 +107,11 @@ public:
             if (item.kind == ItemKind::Folder) {
                 if (m_includeSubFolders && !Folder(path))
                     return false;
-            } else if (item.kind == ItemKind::File && IsRecordingPath(path) && !m_visit(path)) {
-                return false;
+            } else if (item.kind == ItemKind::File && IsRecordingPath(path)) {
+                if (item.link && m_rules.memory)
+                    m_rules.memory->pathsMayRepeat = true;
+                if (!m_visit(path))
+                    return false;
             }
         }
         return true;
@@ -136,8 +139,11 @@ bool WalkRecordings(const std::string& source, bool includeSubFolders,
     // A file named as a source is taken whatever its name ends in: the user chose it.
     if (!S_ISREG(status.st_mode))
         return true;
-    if (rules.memory && !rules.memory->taken.insert({ status.st_dev, status.st_ino }).second)
-        return true; // the same file named again, or through a link
+    if (rules.memory) {
+        if (!rules.memory->taken.insert({ status.st_dev, status.st_ino }).second)
+            return true; // the same file named again, or through a link
+        rules.memory->pathsMayRepeat = true;
+    }
     return visit(source);
 }
 

@@ -24,6 +24,8 @@ struct CFolderIdentity {
 // and links reach them.
 struct CWalkMemory {
     std::set<std::pair<dev_t, ino_t>> taken;
+    // A file was taken through a link or named as a source: another path may name the same call.
+    bool pathsMayRepeat = false;
 };
 
 // What a walk leaves out besides what is no recording.

@@ -13,12 +13,44 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <string_view>
+#include <map>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
 #include <unordered_set>
 
 namespace qor {
+namespace {
+
+// One row per call when paths may repeat a call (a link to it, or it named besides its folder):
+// the call's own path is kept over a link's.
+void KeepEachCallOnce(std::vector<std::unique_ptr<CRvFileListEntry>>& results)
+{
+    std::map<std::pair<dev_t, ino_t>, std::size_t> byFile; // where each call's row is
+    std::unordered_set<std::string> paths; // for a file gone since it was read
+    std::vector<std::unique_ptr<CRvFileListEntry>> kept;
+    for (auto& entry : results) {
+        struct stat status { };
+        if (stat(entry->GetPath().c_str(), &status) != 0) {
+            if (paths.insert(entry->GetPath()).second)
+                kept.push_back(std::move(entry));
+            continue;
+        }
+        const auto [at, first] = byFile.try_emplace({ status.st_dev, status.st_ino }, kept.size());
+        if (first) {
+            kept.push_back(std::move(entry));
+            continue;
+        }
+        struct stat link { };
+        const auto isLink
+            = [&link](const std::string& path) { return lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode); };
+        if (isLink(kept[at->second]->GetPath()) && !isLink(entry->GetPath()))
+            kept[at->second] = std::move(entry);
+    }
+    results = std::move(kept);
+}
+
+} // namespace
 
 CSearchManager::CSearchManager()
     : CRvThread("Search Manager")
@@ -118,6 +150,8 @@ int CSearchManager::Run()
     for (CCandidateFeed::Candidate& candidate : feed.All())
         if (candidate.entry)
             m_results.push_back(std::move(candidate.entry));
+    if (m_pathsMayRepeat)
+        KeepEachCallOnce(m_results);
     if (IsRunning())
         SortEntries(m_results, m_sortColumn, m_naturalOrder, m_archive.get());
     return 0;
@@ -149,6 +183,7 @@ void CSearchManager::Walk(CCandidateFeed& feed)
     }
     feed.Add(found);
     feed.Close();
+    m_pathsMayRepeat = memory.pathsMayRepeat;
     m_walkFinished = true;
 }
 
@@ -158,12 +193,6 @@ void CSearchManager::MoveResultsTo(CQorTolvaneDoc* document)
     if (m_results.empty() || !document)
         return;
     document->SetCriteria(m_criteria);
-    // One walk never finds a path twice; sources that overlap do (a folder and a call in it).
-    if (m_roots.size() > 1) {
-        std::unordered_set<std::string_view> seen;
-        seen.reserve(m_results.size());
-        std::erase_if(m_results, [&](const auto& entry) { return !seen.insert(entry->GetPath()).second; });
-    }
     document->AddFoundEntries(m_results);
 }
 

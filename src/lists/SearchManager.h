@@ -74,6 +74,7 @@ private:
     std::atomic<std::int32_t> m_scanned{ 0 };
     std::atomic<std::int32_t> m_total{ 0 };
     std::atomic<bool> m_walkFinished{ false };
+    bool m_pathsMayRepeat = false; // set by the walk before the reads end
     SearchCriteria m_criteria;
     int m_sortColumn = kColumnDateTime;
     bool m_naturalOrder = true;

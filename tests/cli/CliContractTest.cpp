@@ -144,6 +144,23 @@ TEST_F(CliContract, TheExitStatusTellsNothingFoundFromFailedItemsFromAWrongComma
     EXPECT_EQ(unmounted.exitCode, 2);
     EXPECT_TRUE(Has(unmounted.errors, folder.File("share-not-mounted") + ": no such file or folder"));
     EXPECT_TRUE(Has(unmounted.output, "1 calls")) << "the other source is still listed";
+    // Sources that cannot hold calls are named with why, never skipped without a word.
+    const std::string pipe = folder.File("pipe.qor");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    const std::string longName = folder.File(std::string(300, 'y') + ".qor");
+    const CRun odd = RunCli({ "list", pipe, longName, folder.File("calls") });
+    EXPECT_EQ(odd.exitCode, 2);
+    EXPECT_TRUE(Has(odd.errors, pipe + ": is a named pipe, not a file or folder of calls")) << odd.errors;
+    EXPECT_TRUE(Has(odd.errors, longName + ": cannot be read: name too long")) << odd.errors;
+    // A call reached through a link, inside or beside the folder listed, is one row, by its own name.
+    fs::create_symlink("a.qor", folder.File("calls/link.qor"));
+    for (const std::vector<std::string>& sources : std::vector<std::vector<std::string>>{
+             { folder.File("calls") }, { folder.File("calls/link.qor"), folder.File("calls") } }) {
+        const CRun linked = RunCli({ "list", "--format", "csv", sources[0], sources.back() });
+        EXPECT_TRUE(Has(linked.output, "a.qor")) << linked.output;
+        EXPECT_FALSE(Has(linked.output, "link.qor")) << linked.output;
+    }
+    fs::remove(folder.File("calls/link.qor"));
     const CRun archived
         = RunCli({ "archive", folder.File("calls"), folder.File("gone"), "--disk", folder.File("out") });
     EXPECT_EQ(archived.exitCode, 2);
@@ -220,15 +237,17 @@ TEST_F(CliContract, SaveWritesOnlyRegularFilesAndSortTakesOnlyWhatItNames)
     EXPECT_EQ(RunCli({ "list", folder.File("calls"), "--sort", "date:reverse" }).exitCode, 0);
 }
 
-TEST_F(CliContract, AskingForHelpOrWhereTheFilesAreLeavesNoTrace)
+TEST_F(CliContract, AskingForHelpOrWhereTheFilesAreOrAWrongCommandLineLeavesNoTrace)
 {
     const std::string home = folder.File("fresh-home");
     fs::create_directories(home);
-    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
-             { "--help" }, { "list", "--help" }, { "paths" }, { "settings" }, { "--version" } }) {
+    for (const auto& [command, exitCode] : std::vector<std::pair<std::vector<std::string>, int>>{ { { "--help" }, 0 },
+             { { "list", "--help" }, 0 }, { { "paths" }, 0 }, { { "settings" }, 0 }, { { "--version" }, 0 },
+             { { "list", "--bogus", "." }, 64 }, { { "archive" }, 64 }, { {}, 64 } }) {
         const CRun run = RunCli(command, ".", "env -i HOME='" + home + "' PATH=/usr/bin:/bin");
-        EXPECT_EQ(run.exitCode, 0) << command[0] << run.errors;
-        EXPECT_TRUE(fs::is_empty(home)) << command[0] << " made folders";
+        const std::string named = command.empty() ? "(nothing)" : command.back();
+        EXPECT_EQ(run.exitCode, exitCode) << named << run.errors;
+        EXPECT_TRUE(fs::is_empty(home)) << named << " made folders";
     }
 }
 
