@@ -35,10 +35,10 @@ CPredefinedComments LoadPredefinedComments(const std::vector<CCommentsFile>& can
         return loaded;
     }
     std::vector<std::string> comments;
+    // Lines end in LF, CR LF or a lone CR (older Macs): a comment offered never holds a line break.
+    std::replace(content.begin(), content.end(), '\r', '\n');
     std::istringstream lines(content);
     for (std::string line; std::getline(lines, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
         // A file written on another system may be Windows-1252: shown as the lists show headers.
         if (!line.empty())
             comments.emplace_back(CutOnCharacterBoundary(DisplayText(line), kCommentCapacity));

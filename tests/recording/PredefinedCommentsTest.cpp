@@ -35,6 +35,9 @@ TEST(PredefinedComments, TheFirstTrustedFileGivesItsLinesElseTheSixteenDefaults)
     EXPECT_EQ(lines[0], "Called back");
     EXPECT_EQ(lines[1], "Caf\xc3\xa9 order") << "a Windows-1252 file reads as the lists read headers";
     EXPECT_EQ(lines[2].size(), kCommentCapacity);
+    // Found by fuzzing: a lone CR inside a line ended up inside the comment offered.
+    test::WriteFileText(own, "** Sale **\r\nCall back Mday\r\x08\r\n\r\nPrice quote s\n\r\nP");
+    EXPECT_EQ(Comments({ own }), (std::vector<std::string>{ "** Sale **", "Call back Mday", "\x08", "Price quote s", "P" }));
 
     // In a folder every user can write, a file that others can write too decides nothing.
     const std::string shared = folder.File("shared");
