@@ -156,7 +156,8 @@ CScheduleSettingsPage::CScheduleSettingsPage(CJobArchScheduler& scheduler, Clock
     thresholdRow->addWidget(m_thresholdSize);
     thresholdRow->addWidget(m_thresholdUnit);
     thresholdRow->addStretch();
-    howLayout->addWidget(new QLabel(QStringLiteral("Size Threshold:"), how), 6, 0);
+    m_thresholdLabel = new QLabel(QStringLiteral("Size Threshold:"), how);
+    howLayout->addWidget(m_thresholdLabel, 6, 0);
     howLayout->addWidget(m_threshold, 6, 1);
     howLayout->addLayout(thresholdRow, 7, 1);
     howLayout->setRowStretch(8, 1);
@@ -277,6 +278,7 @@ void CScheduleSettingsPage::EnableControls()
     m_remove->setEnabled(!m_folders->selectedItems().isEmpty());
     m_prompt->setVisible(settings.mediaProcessing != kKeepOriginals);
     const bool sized = settings.archiveType == kArchiveIso || settings.archiveType == kArchiveZip;
+    m_thresholdLabel->setVisible(sized); // never a heading without its control
     m_threshold->setVisible(sized);
     m_thresholdSize->setVisible(sized && m_threshold->isChecked());
     m_thresholdUnit->setVisible(sized && m_threshold->isChecked());

@@ -66,6 +66,7 @@ private:
     QButtonGroup* m_method;
     QLineEdit* m_path;
     QLineEdit* m_name;
+    QLabel* m_thresholdLabel;
     QCheckBox* m_threshold;
     QSpinBox* m_thresholdSize;
     QLabel* m_thresholdUnit;

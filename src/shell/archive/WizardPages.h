@@ -65,6 +65,7 @@ private:
     CArchiveWizard& m_wizard;
     QProgressBar* m_bar;
     QPushButton* m_cancel;
+    QLabel* m_caption;
     QLabel* m_state;
     QTimer* m_timer;
 };

@@ -44,7 +44,8 @@ CProgressPage::CProgressPage(CArchiveWizard& wizard)
     setTitle(QStringLiteral("Archiving Calls..."));
     setCommitPage(true); // a job that ran is not run again
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(MakeCaption(QStringLiteral("Archive write in progress. Please wait, this may take some time.")));
+    m_caption = MakeCaption(QStringLiteral("Archive write in progress. Please wait, this may take some time."));
+    layout->addWidget(m_caption);
     auto* barLabel = new QLabel(QStringLiteral("Archiving Progress:"), this);
     m_bar = new QProgressBar(this);
     m_bar->setRange(0, 100);
@@ -101,6 +102,9 @@ void CProgressPage::Poll()
     if (QAbstractButton* cancel = m_wizard.button(QWizard::CancelButton))
         cancel->setEnabled(true);
     m_bar->setValue(100);
+    // What the page says at the top follows the run: never "in progress" once it is over.
+    m_caption->setText(
+        run.Results().cancelled ? QStringLiteral("Archive write stopped.") : QStringLiteral("Archive write finished."));
     const CArchiveJobOutcome& outcome = run.Outcome();
     if (run.Results().cancelled && outcome.logged)
         m_state->setText(QStringLiteral("The job was cancelled: the %1 calls archived before it stopped were read back "

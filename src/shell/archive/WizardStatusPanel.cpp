@@ -74,8 +74,9 @@ void CWizardStatusPanel::SetCurrentStep(int current)
         const QString state = done ? QStringLiteral("done")
             : now                  ? QStringLiteral("current")
                                    : QStringLiteral("pending");
-        m_marks[step]->setAccessibleName(QString::fromLatin1(kStepNames[step]) + QStringLiteral(": ") + state);
-        m_steps[step]->setAccessibleName(QString::fromLatin1(kStepNames[step]) + QStringLiteral(": ") + state);
+        // Read in order as "done, Set calls to archive": the mark says the state, the step its name.
+        m_marks[step]->setAccessibleName(state);
+        m_steps[step]->setAccessibleName(QString::fromLatin1(kStepNames[step]));
     }
 }
 

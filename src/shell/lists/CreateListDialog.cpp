@@ -117,6 +117,7 @@ QWidget* CCreateListDialog::CreateSourcesArea()
 {
     auto* area = new QWidget(this);
     m_sourceView = new QListView(area);
+    m_sourceView->setAccessibleName(QStringLiteral("Folders to search"));
     m_sourceView->setModel(m_sourceModel);
     m_sourceView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_sourceView->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -143,6 +143,10 @@ void CQorTolvaneView::BuildButtons()
         tool->setIconSize(QSize(22, 22));
         tool->setToolTip(ShellText(kLooks[button].tip));
         tool->setAccessibleName(tool->toolTip()); // icon-only: a screen reader names it by its tip
+        if (button == kArchive) { // its tip says what the menu it opens leads to, not what it is
+            tool->setAccessibleName(QStringLiteral("Archive"));
+            tool->setAccessibleDescription(tool->toolTip() + QStringLiteral(" (opens a menu)"));
+        }
         if (icon.isNull()) // a desktop without an icon theme still gets a usable button
             tool->setText(tool->toolTip());
         tool->setAutoRaise(true);

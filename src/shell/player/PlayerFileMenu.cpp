@@ -47,8 +47,11 @@ void CPlayerForm::BuildMenu()
     m_fileMenu->addAction(QStringLiteral("Eject File"), this, &CPlayerForm::Eject);
     // The administrator's restrictions and the call's bookmark are asked when the menu opens.
     connect(m_fileMenu, &QMenu::aboutToShow, this, &CPlayerForm::UpdateFileMenu);
-    m_fileDetails->setMenu(m_fileMenu);
-    m_fileDetails->setPopupMode(QToolButton::InstantPopup);
+    // Opened on the button's click, not as the button's own menu: a screen reader's action and the
+    // Space key then open it too (Qt offers neither for a tool button's instant menu).
+    connect(m_fileDetails, &QToolButton::clicked, this,
+        [this] { m_fileMenu->popup(m_fileDetails->mapToGlobal(QPoint(0, m_fileDetails->height()))); });
+    m_fileDetails->setAccessibleDescription(QStringLiteral("Opens a menu"));
 }
 
 void CPlayerForm::UpdateFileMenu()

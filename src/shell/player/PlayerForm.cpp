@@ -12,6 +12,9 @@
 #include "shell/player/OutputScope.h"
 #include "shell/player/StateIcon.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -168,7 +171,16 @@ CPlayerForm::CPlayerForm(QWidget* parent)
         connect(shortcut, &QShortcut::activated, this, action);
     };
     const auto playOrPause = [this] { m_transport.IsPlaying() ? PauseStep() : PlayStep(); };
-    key(QKeySequence(Qt::Key_Space), playOrPause);
+    key(QKeySequence(Qt::Key_Space), [this, playOrPause] {
+        // A focused button or list of the panel takes Space as its own, as everywhere else.
+        QWidget* focused = QApplication::focusWidget();
+        if (auto* button = qobject_cast<QAbstractButton*>(focused); button && isAncestorOf(button))
+            button->click();
+        else if (auto* choice = qobject_cast<QComboBox*>(focused); choice && isAncestorOf(choice))
+            choice->showPopup();
+        else
+            playOrPause();
+    });
     key(QKeySequence(Qt::CTRL | Qt::Key_Space), playOrPause);
     key(QKeySequence(Qt::Key_Left), [this] { Step(-kShortStep); });
     key(QKeySequence(Qt::Key_Right), [this] { Step(kShortStep); });

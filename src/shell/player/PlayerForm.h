@@ -52,6 +52,8 @@ public:
     // The calls played since the program started, each once, in the order of their first play.
     const std::vector<std::string>& PlayedThisRun() const { return m_played; }
 
+    // The "File Details" menu, which the button opens.
+    QMenu& FileMenu() { return *m_fileMenu; }
     COutputScope& Scope() { return *m_scope; }
     CListeningControls& Listening() { return *m_listening; }
     QString ElapsedText() const;

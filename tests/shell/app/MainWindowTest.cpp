@@ -92,7 +92,11 @@ TEST_F(MainWindow, EveryButtonOfAListHasANameAScreenReaderCanSay)
     for (QToolButton* button : buttons) {
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
         ASSERT_NE(accessible, nullptr);
-        EXPECT_EQ(accessible->text(QAccessible::Name), button->toolTip());
+        // Named by its tip, but for the archive menu, whose tip tells where it leads.
+        const QString name = accessible->text(QAccessible::Name);
+        EXPECT_TRUE(name == button->toolTip()
+            || (name == QStringLiteral("Archive") && button->toolTip().contains(QStringLiteral("Archiver"))))
+            << name.toStdString();
     }
 }
 

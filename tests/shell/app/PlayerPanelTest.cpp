@@ -17,6 +17,8 @@
 #include "shell/player/PlayerForm.h"
 #include "support/WidgetTesting.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -32,6 +34,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <filesystem>
+#include <functional>
 
 namespace qor {
 namespace {
@@ -166,8 +169,7 @@ TEST_F(PlayerPanel, ABookmarkAndAMarkSetInThePanelReachTheFileAndEveryListThatSh
     EXPECT_EQ(start, 1);
     EXPECT_EQ(end, 12);
 
-    auto* menu = Button(QStringLiteral("File Details")).menu();
-    ASSERT_NE(menu, nullptr);
+    QMenu* menu = &form.FileMenu();
     for (QAction* action : menu->actions())
         if (action->menu())
             for (QAction* item : action->menu()->actions())
@@ -503,7 +505,22 @@ TEST_F(PlayerPanel, TheFileMenuKeepsTheAdministratorsRestrictionsAndDeletesToThe
     Singleton<CSettings>::Instance()->Load();
     CListWindow& list = Load("gone.qor", 10);
     const std::string path = Playback().GetRecording().GetPath();
-    QMenu& menu = *Button(QStringLiteral("File Details")).menu();
+    QToolButton& details = Button(QStringLiteral("File Details"));
+    QMenu& menu = Form().FileMenu();
+    // Opened from the keyboard (Space on the focused button is the button's, not play) and by a
+    // screen reader's action, as by a click.
+    const auto opens = [&menu](const std::function<void()>& how) {
+        how();
+        const bool shown = test::RunEventsUntil([&menu] { return menu.isVisible(); }, 2000);
+        menu.close();
+        return shown;
+    };
+    details.setFocus();
+    EXPECT_TRUE(opens([&] { QTest::keyClick(&details, Qt::Key_Space); })) << "Space";
+    EXPECT_TRUE(opens([&] {
+        QAccessible::queryAccessibleInterface(&details)->actionInterface()->doAction(
+            QAccessibleActionInterface::pressAction());
+    })) << "the accessible action";
     const auto item = [&menu](const QString& submenu, const QString& text) -> QAction* {
         for (QAction* action : menu.actions()) {
             if (submenu.isEmpty() && action->text() == text)
