@@ -60,7 +60,10 @@ QVariant CRecordingListModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return ToolTip(index.row(), index.column());
     case Qt::AccessibleTextRole: {
-        // A screen reader says what a cell's icon shows ("Important", the archives that hold it).
+        // A screen reader says what a cell's icon shows ("Important", the archives that hold it),
+        // a state rather than the tip's command.
+        if (index.column() == kColumnBookmark)
+            return m_document.GetEntry(index.row())->HasBookmark() ? QStringLiteral("Bookmarked") : QVariant();
         const QVariant text = Text(index.row(), index.column());
         return text.toString().isEmpty() ? ToolTip(index.row(), index.column()) : text;
     }
@@ -155,7 +158,15 @@ QVariant CRecordingListModel::ToolTip(int row, int column) const
 
 QVariant CRecordingListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal)
+        return {};
+    // The short headers, as a screen reader says them.
+    if (role == Qt::AccessibleTextRole
+        && (section == kColumnEncrypted || section == kColumnImportant || section == kColumnBookmark))
+        return section == kColumnEncrypted ? QStringLiteral("Encrypted")
+            : section == kColumnImportant  ? QStringLiteral("Important")
+                                           : QStringLiteral("Bookmark");
+    if (role != Qt::DisplayRole)
         return {};
     switch (section) {
     case kColumnEncrypted:

@@ -86,6 +86,7 @@ CQorTolvaneView::CQorTolvaneView(CQorTolvaneDoc& document, CArchiveLogs* archive
     captionFont.setBold(true);
     m_caption->setFont(captionFont);
     m_table->setModel(m_model);
+    m_table->setAccessibleName(QStringLiteral("Calls"));
     auto settings = Singleton<CSettings>::Instance();
     // The comment, last, fills what the others leave: a width it once stretched to would bring a
     // scroll bar in a smaller window.

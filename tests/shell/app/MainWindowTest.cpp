@@ -85,8 +85,19 @@ TEST_F(MainWindow, CompilesAListWithTheCriteriaOfTheCreateDialog)
 // A screen reader says a button's name: the lists' icon-only buttons carry one too.
 TEST_F(MainWindow, EveryButtonOfAListHasANameAScreenReaderCanSay)
 {
-    Call("a.qor", 5);
+    samplegen::CSampleCall marked;
+    marked.durationSeconds = 5;
+    marked.bookmarkStart = 1;
+    marked.bookmarkEnd = 3;
+    calls.Write("calls/a.qor", marked);
     Compile(calls.File("calls"));
+    // The short headers and the bookmark's icon are said as words, the icon as a state.
+    const QAbstractItemModel& model = *frame->ActiveList()->View().Table().model();
+    for (const auto& [column, name] :
+        { std::pair{ kColumnImportant, "Important" }, std::pair{ kColumnBookmark, "Bookmark" } })
+        EXPECT_EQ(model.headerData(column, Qt::Horizontal, Qt::AccessibleTextRole).toString(), QLatin1String(name));
+    EXPECT_EQ(
+        model.data(model.index(0, kColumnBookmark), Qt::AccessibleTextRole).toString(), QStringLiteral("Bookmarked"));
     const auto buttons = frame->ActiveList()->findChildren<QToolButton*>();
     EXPECT_GT(buttons.size(), 10);
     for (QToolButton* button : buttons) {
