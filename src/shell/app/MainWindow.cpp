@@ -24,7 +24,10 @@
 #include "shell/lists/RecordingListView.h"
 #include "shell/lists/RecordingTable.h"
 #include "shell/panels/AccessPanel.h"
+#include "shell/panels/StoreTreeView.h"
+#include "shell/panels/explorer/ExplorerPage.h"
 #include "shell/panels/review/CallsForReviewPage.h"
+#include "shell/panels/shortcuts/ShortcutsPage.h"
 #include "shell/player/OutputScope.h"
 #include "shell/player/PlayerForm.h"
 #include "shell/player/PlayerPanel.h"
@@ -40,6 +43,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QToolBox>
 #include <QUrl>
 #include <map>
 
@@ -438,8 +442,14 @@ void CMainFrame::FocusPane(int step)
     // The panes in order: the access panel, the list in front, the player panel; each with the
     // control that takes the focus, where the pane's keys work (the player's waveform zooms).
     std::vector<std::pair<QWidget*, QWidget*>> panes;
-    if (m_accessPanel->isVisible())
-        panes.emplace_back(m_accessPanel->widget(), nullptr);
+    if (m_accessPanel->isVisible()) {
+        CAccessPanel& access = AccessPanel();
+        const QWidget* page = access.Pages().currentWidget();
+        QWidget* tree = page == &access.Shortcuts() ? static_cast<QWidget*>(&access.Shortcuts().Tree())
+            : page == &access.CallsForReview()      ? static_cast<QWidget*>(&access.CallsForReview().Tree())
+                                                    : static_cast<QWidget*>(&access.Explorer().Tree());
+        panes.emplace_back(m_accessPanel->widget(), tree); // the open page's tree, where its keys work
+    }
     if (CListWindow* list = ActiveList())
         panes.emplace_back(&list->View().Table(), &list->View().Table());
     if (m_playerPanel->isVisible())

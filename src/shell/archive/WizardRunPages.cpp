@@ -179,6 +179,9 @@ void CConfirmPage::initializePage()
     for (const std::string& path : calls)
         m_calls->addItem(FromPath(path));
     m_choiceLabel->setText(deleting ? QStringLiteral("&Delete Original Calls:") : QStringLiteral("&Remove Audio:"));
+    // The group of the two choices is named as its heading, for a screen reader entering it.
+    m_choiceLabel->parentWidget()->setAccessibleName(
+        deleting ? QStringLiteral("Delete Original Calls") : QStringLiteral("Remove Audio"));
     m_start->setText(deleting ? QStringLiteral("&Start Delete") : QStringLiteral("&Start Remove Audio"));
     m_cancel->setText(deleting ? QStringLiteral("&Cancel Delete") : QStringLiteral("&Cancel Remove Audio"));
     m_cancel->setChecked(true);

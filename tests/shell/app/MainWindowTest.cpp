@@ -20,6 +20,9 @@
 #include "shell/lists/ListWindow.h"
 #include "shell/lists/RecordingListView.h"
 #include "shell/lists/RecordingTable.h"
+#include "shell/panels/AccessPanel.h"
+#include "shell/panels/StoreTreeView.h"
+#include "shell/panels/shortcuts/ShortcutsPage.h"
 #include "shell/player/OutputScope.h"
 #include "support/EventLoop.h"
 #include "support/RecordingFolder.h"
@@ -660,6 +663,7 @@ TEST_F(MainWindow, RemoveCutAndTrimCanBeUndoneAndF6WalksThePanes)
     EXPECT_NE(scope->grab().toImage(), unfocused) << "the focused waveform shows it";
     QTest::keyClick(frame.get(), Qt::Key_F6);
     EXPECT_TRUE(access->isAncestorOf(QApplication::focusWidget())) << "round to the access panel";
+    EXPECT_EQ(QApplication::focusWidget(), &frame->AccessPanel().Shortcuts().Tree()) << "on the open page's tree";
     QTest::keyClick(frame.get(), Qt::Key_F6);
     EXPECT_TRUE(table.hasFocus());
     QTest::keyClick(frame.get(), Qt::Key_F6, Qt::ShiftModifier);
