@@ -5,16 +5,35 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyledItemDelegate>
 #include <algorithm>
 #include <unordered_map>
 
 namespace qor {
+namespace {
+
+// The box a group is renamed in, named for a screen reader.
+class CNamedEditorDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (editor)
+            editor->setAccessibleName(QStringLiteral("Name"));
+        return editor;
+    }
+};
+
+} // namespace
 
 CStoreTreeView::CStoreTreeView(CTreeStoreModel& model, QWidget* parent)
     : QTreeView(parent)
     , m_model(model)
 {
     setModel(&model);
+    setItemDelegate(new CNamedEditorDelegate(this));
     // The heading stays (hidden, it leaves a screen reader's rows at odds with the tree's), and an
     // item is marked as an item: a screen reader marking a row by number would mark another row.
     header()->setStretchLastSection(true);

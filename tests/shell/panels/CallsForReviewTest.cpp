@@ -212,6 +212,7 @@ TEST_F(CallsForReview, MarksMenusAndRenamingFollowTheTreesRules)
     ASSERT_TRUE(Tree().IsEditing());
     auto* editor = Tree().viewport()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->accessibleName(), QStringLiteral("Name")) << "a screen reader says what is typed in";
     editor->setText(QStringLiteral("Callbacks"));
     QTest::keyClick(editor, Qt::Key_Return);
     ASSERT_TRUE(test::RunEventsUntil([&] { return !Tree().IsEditing(); }));
