@@ -40,8 +40,8 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes)
 
 void UsePrivateDataFolders()
 {
-    for (const char* variable : { "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "HOME", "XDG_CONFIG_DIRS",
-             "QOR_MACHINE_DATA_DIR" })
+    for (const char* variable :
+        { "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "HOME", "XDG_CONFIG_DIRS", "QOR_MACHINE_DATA_DIR" })
         setenv(variable, ScratchPath(variable).c_str(), 1);
     SetDataFolderNames(LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME));
 }

@@ -1,4 +1,6 @@
-// Feeds arbitrary bytes as a recording file to the header reader and to opening and decoding.
+// Feeds arbitrary bytes as a recording file to the header reader, the bookmark and comment parsing,
+// and to opening and decoding.
+#include "recording/Bookmark.h"
 #include "recording/RecordFile.h"
 #include "recording/RecordFileHdr.h"
 
@@ -38,6 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             header.Serialize();
             header.WriteBookmark(1, 2);
             header.WriteBookmark(-1, -1);
+            // The comment as the lists show it and as Annotate replaces its words.
+            const std::string comment = header.Comment();
+            if (CommentUserText(comment).size() > comment.size() || CommentRoom(comment) > kCommentCapacity)
+                std::abort();
+            std::string replaced = comment;
+            if (ReplaceCommentWords(replaced, "fuzzed words") && CommentUserText(replaced) != "fuzzed words")
+                std::abort(); // the words written are the words the lists then show
         }
         CRvRecordFile recording;
         if (recording.OpenAndWait(InputPath(), passphrase) == 1) {

@@ -2,9 +2,9 @@
 // play history read at start-up. The files may name the calls in /tmp/qorfuzz-calls, which are
 // real. What a list or the history saves must open again to the same calls in the same order.
 #include "FuzzFiles.h"
-#include "samplegen/SampleRecording.h"
 #include "lists/QorTolvaneDoc.h"
 #include "review/CallHistory.h"
+#include "samplegen/SampleRecording.h"
 
 #include <cstdlib>
 #include <fuzzer/FuzzedDataProvider.h>

@@ -20,8 +20,7 @@ void RequireUniqueIds(const qor::CTreeStore& store)
             std::abort();
 }
 
-template <typename Store>
-void Exercise(const std::string& mine, const std::string& theirs, std::uint8_t change)
+template <typename Store> void Exercise(const std::string& mine, const std::string& theirs, std::uint8_t change)
 {
     Store store;
     qor::fuzz::WriteWholeFile(store.FilePath(), mine);

@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t column = 0; column < CSettings::kColumnCount; ++column)
         if (reread.GetColumnWidth(static_cast<int>(column)) != settings.GetColumnWidth(static_cast<int>(column)))
             std::abort();
-    if (reread.GetShowHistory() != settings.GetShowHistory() || reread.GetSavePassphrase() != settings.GetSavePassphrase()
+    if (reread.GetShowHistory() != settings.GetShowHistory()
+        || reread.GetSavePassphrase() != settings.GetSavePassphrase()
         || (settings.GetSavePassphrase() && reread.GetPassphrase() != settings.GetPassphrase()))
         std::abort(); // what was saved reads back as it was
     return 0;

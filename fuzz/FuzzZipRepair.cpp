@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Overwrite(path, before.substr(0, tailOffset) + appended);
         qor::RepairZipArchive(path);
         if (!Content(path).starts_with(before))
-            std::abort(); // the journal puts back every byte the archive held (a damaged one gets a directory after them)
+            std::abort(); // the journal puts back every byte the archive held (a damaged one gets a directory after
+                          // them)
         return 0;
     }
     const qor::CZipRepairOutcome outcome = qor::RepairZipArchive(path);
