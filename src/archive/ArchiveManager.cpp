@@ -79,6 +79,12 @@ bool CArchiveManager::Start(bool deleteJobsAfterRun)
         m_whyNot.clear();
     }
     m_sweptFolders.clear();
+    {
+        // A run's results are its own: a manager that ran before (the desktop's scheduler keeps
+        // one) must not log the calls of an earlier run again.
+        QOR_SEMAPHORE_GUARD(m_lock);
+        m_archivedCalls.clear();
+    }
     // The settings' passphrase is read here, on the caller's thread, for the whole run.
     m_passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
     return CRvThread::Start(kPriorityNormal);

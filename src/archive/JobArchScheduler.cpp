@@ -64,6 +64,18 @@ std::int64_t LocalMidnightAfterDays(std::int64_t time, int days)
     return static_cast<std::int64_t>(std::mktime(&local));
 }
 
+// Like a persistent timer, a missed job runs once: the next run is the first scheduled time after
+// now, however many were missed, and keeps its hour across summer time. A time still ahead stays.
+std::int64_t FirstTimeAfter(std::int64_t scheduled, int daysInterval, std::int64_t now)
+{
+    if (scheduled == 0)
+        scheduled = LocalMidnightAfterDays(now, 0);
+    const int interval = std::max(1, daysInterval);
+    for (int step = 0; scheduled <= now && step < 100'000; ++step)
+        scheduled = AddLocalDays(scheduled, interval);
+    return scheduled;
+}
+
 // Saving the job takes a moment; a holder that keeps the lock longer has hung.
 constexpr std::chrono::seconds kLockPatience{ 10 };
 
@@ -177,13 +189,7 @@ bool CJobArchScheduler::IsDue(std::int64_t now)
     std::int64_t& scheduled = m_settings.scheduledTime;
     if (scheduled != 0 && now < scheduled)
         return false;
-    if (scheduled == 0)
-        scheduled = LocalMidnightAfterDays(now, 0);
-    // Like a persistent timer, a missed job runs once; the next run is the first scheduled time
-    // after now, however many were missed, and keeps its hour across summer time.
-    const int interval = std::max(1, m_settings.daysInterval);
-    for (int step = 0; scheduled <= now && step < 100'000; ++step)
-        scheduled = AddLocalDays(scheduled, interval);
+    scheduled = FirstTimeAfter(scheduled, m_settings.daysInterval, now);
     return true;
 }
 
@@ -256,7 +262,8 @@ bool CJobArchScheduler::RunNow(std::int64_t now, std::string* why)
         job.selectionType = s.selectionType;
         // The file keeps the time it had, and its last run, until this run has ended: one killed
         // on the way leaves the job due and never shows as having run.
-        m_timeAfterRun = s.scheduledTime;
+        // A run by hand while the job is due is that due run: the next tick must not run it again.
+        m_timeAfterRun = FirstTimeAfter(s.scheduledTime, s.daysInterval, now);
         m_runStarted = now;
         timeBefore = m_asRead.scheduledTime;
         s.scheduledTime = timeBefore;

@@ -202,6 +202,21 @@ TEST_F(JobArchScheduler, ARunIsLoggedModifiesTheOriginalsAndKeepsItsComment)
     EXPECT_EQ(savedWhileRunning, 1'449'100'000);
     EXPECT_EQ(lastRunWhileRunning, 1'449'000'000);
     EXPECT_EQ(reloaded.GetSettings().scheduledTime, next) << "the run that ended moved the job on";
+
+    // Run by hand while due (no tick asked first), by the same program: it uses up the due time, so
+    // the next tick does not run it again, and its log entry names only its own calls.
+    const std::string b = folder.Write("space/b.qor", call);
+    settings = scheduler.GetSettings();
+    settings.scheduledTime = 1'449'100'000;
+    scheduler.SetSettings(settings);
+    const std::int64_t later = now + 600;
+    ASSERT_TRUE(scheduler.RunNow(later));
+    while (manager->IsRunning())
+        std::this_thread::sleep_for(1ms);
+    EXPECT_FALSE(scheduler.IsDue(later + 60)) << "not run again by the next tick";
+    ASSERT_EQ(log->Entries().size(), 2u);
+    ASSERT_EQ(log->Entries()[1]->Calls().size(), 1u) << "not the earlier run's call again";
+    EXPECT_EQ(log->Entries()[1]->Calls().at(0).GetPath(), b);
 }
 
 } // namespace
