@@ -43,6 +43,11 @@ void UsePrivateDataFolders()
     for (const char* variable :
         { "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "HOME", "XDG_CONFIG_DIRS", "QOR_MACHINE_DATA_DIR" })
         setenv(variable, ScratchPath(variable).c_str(), 1);
+    // A runtime folder of its own, so that no target ever speaks to (or takes over) a real copy's socket.
+    const std::string runtime = ScratchPath("XDG_RUNTIME_DIR");
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     SetDataFolderNames(LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME));
 }
 

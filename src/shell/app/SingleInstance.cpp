@@ -3,6 +3,7 @@
 #include "foundation/DataFolders.h"
 
 #include <QLocalSocket>
+#include <memory>
 
 namespace qor {
 namespace {
@@ -18,9 +19,15 @@ CSingleInstance::CSingleInstance(QObject* parent)
 {
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (!socket->readAll().startsWith(kRaise))
+            // The request may come in pieces: read up to its line end before deciding.
+            auto received = std::make_shared<QByteArray>();
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket, received] {
+                *received += socket->readAll();
+                if (!received->contains('\n') && received->size() < kRaise.size())
+                    return;
+                if (!received->startsWith(kRaise))
                     return socket->disconnectFromServer();
+                received->clear();
                 if (m_raise)
                     m_raise();
                 socket->write(kRaised);
