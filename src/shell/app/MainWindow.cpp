@@ -24,10 +24,7 @@
 #include "shell/lists/RecordingListView.h"
 #include "shell/lists/RecordingTable.h"
 #include "shell/panels/AccessPanel.h"
-#include "shell/panels/StoreTreeView.h"
-#include "shell/panels/explorer/ExplorerPage.h"
 #include "shell/panels/review/CallsForReviewPage.h"
-#include "shell/panels/shortcuts/ShortcutsPage.h"
 #include "shell/player/OutputScope.h"
 #include "shell/player/PlayerForm.h"
 #include "shell/player/PlayerPanel.h"
@@ -43,7 +40,6 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
-#include <QToolBox>
 #include <QUrl>
 #include <map>
 
@@ -435,44 +431,6 @@ void CMainFrame::TileHorizontally()
         sub->setGeometry(0, top, area.width(), height);
         top += height;
     }
-}
-
-void CMainFrame::FocusPane(int step)
-{
-    // The panes in order: the access panel, the list in front, the player panel; each with the
-    // control that takes the focus, where the pane's keys work (the player's waveform zooms).
-    std::vector<std::pair<QWidget*, QWidget*>> panes;
-    if (m_accessPanel->isVisible()) {
-        CAccessPanel& access = AccessPanel();
-        const QWidget* page = access.Pages().currentWidget();
-        QWidget* tree = page == &access.Shortcuts() ? static_cast<QWidget*>(&access.Shortcuts().Tree())
-            : page == &access.CallsForReview()      ? static_cast<QWidget*>(&access.CallsForReview().Tree())
-                                                    : static_cast<QWidget*>(&access.Explorer().Tree());
-        panes.emplace_back(m_accessPanel->widget(), tree); // the open page's tree, where its keys work
-    }
-    if (CListWindow* list = ActiveList())
-        panes.emplace_back(&list->View().Table(), &list->View().Table());
-    if (m_playerPanel->isVisible())
-        panes.emplace_back(m_playerPanel->widget(), &m_playerPanel->Form().Scope());
-    if (panes.empty())
-        return;
-    const QWidget* focus = QApplication::focusWidget();
-    int current = -1;
-    for (std::size_t pane = 0; pane < panes.size(); ++pane)
-        if (focus && (panes[pane].first == focus || panes[pane].first->isAncestorOf(focus)))
-            current = static_cast<int>(pane);
-    const int count = static_cast<int>(panes.size());
-    const int next = current < 0 ? (step > 0 ? 0 : count - 1) : ((current + step) % count + count) % count;
-    const auto [pane, entry] = panes[static_cast<std::size_t>(next)];
-    if (entry && entry->isVisible() && entry->isEnabled()) {
-        entry->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    for (QWidget* child : pane->findChildren<QWidget*>())
-        if ((child->focusPolicy() & Qt::TabFocus) && child->isVisible() && child->isEnabled()) {
-            child->setFocus(Qt::OtherFocusReason);
-            return;
-        }
 }
 
 void CMainFrame::UpdateMenus()

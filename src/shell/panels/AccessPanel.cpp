@@ -56,4 +56,14 @@ void CAccessPanel::PickUpSavedChanges()
         m_reviewModel->PickUpSavedChanges();
 }
 
+QWidget& CAccessPanel::CurrentTree()
+{
+    const QWidget* page = m_pages->currentWidget();
+    if (page == m_shortcuts)
+        return m_shortcuts->Tree();
+    if (page == m_review)
+        return m_review->Tree();
+    return m_explorer->Tree();
+}
+
 } // namespace qor

@@ -25,6 +25,8 @@ public:
     CCallsForReviewPage& CallsForReview() { return *m_review; }
     CExplorerPage& Explorer() { return *m_explorer; }
     QToolBox& Pages() { return *m_pages; }
+    // The open page's tree, where the page's keys work.
+    QWidget& CurrentTree();
     // Takes in the stores' files as another program saved them; skipped while a caption is typed.
     void PickUpSavedChanges();
 
