@@ -41,9 +41,10 @@ void KeepEachCallOnce(std::vector<std::unique_ptr<CRvFileListEntry>>& results)
             kept.push_back(std::move(entry));
             continue;
         }
-        struct stat link { };
-        const auto isLink
-            = [&link](const std::string& path) { return lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode); };
+        const auto isLink = [](const std::string& path) {
+            struct stat link { };
+            return lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+        };
         if (isLink(kept[at->second]->GetPath()) && !isLink(entry->GetPath()))
             kept[at->second] = std::move(entry);
     }
