@@ -127,14 +127,16 @@ bool CJobArchScheduler::LoadSchedule(std::string* why)
 
 bool CJobArchScheduler::ReloadSchedule(std::string* why)
 {
-    const CScheduleSettings held = GetSettings();
     {
         QOR_SEMAPHORE_GUARD(m_lock);
         m_settings.spaceFolders.clear();
     }
     if (LoadSchedule(why))
         return true;
-    SetSettings(held);
+    // Without a readable file, what was last read or saved holds (the defaults before either):
+    // changes never saved are dropped, as a reload promises.
+    QOR_SEMAPHORE_GUARD(m_lock);
+    m_settings = m_asRead;
     return false;
 }
 

@@ -103,6 +103,17 @@ protected:
 TEST_F(ScheduleWindows, TheSettingsPageShowsAndSavesWhatTheCommandLineReads)
 {
     Call("a.qor", 5);
+    // Cancel before any job was saved leaves the defaults, not the choices just made.
+    WithSheet(frame->Menus().archiveSettings, [&](CArchiveSheet& sheet) {
+        sheet.SettingsPage().findChild<QCheckBox*>()->click();
+        test::FindButton(sheet.SettingsPage(), QStringLiteral("&ISO"))->click();
+        Press(sheet, QDialogButtonBox::Cancel);
+    });
+    WithSheet(frame->Menus().archiveSettings, [&](CArchiveSheet& sheet) {
+        EXPECT_FALSE(sheet.SettingsPage().findChild<QCheckBox*>()->isChecked());
+        EXPECT_FALSE(test::FindButton(sheet.SettingsPage(), QStringLiteral("&ISO"))->isChecked());
+        Press(sheet, QDialogButtonBox::Cancel);
+    });
     SetUpJobByCli();
     WithSheet(frame->Menus().archiveSettings, [&](CArchiveSheet& sheet) {
         QWidget& page = sheet.SettingsPage();
