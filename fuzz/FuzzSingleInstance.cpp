@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes, in arbitrary pieces, to the running copy's socket as a second start (or
-// any program of the user's) would send them. Only a request to come forward makes it come
-// forward, and the copy goes on listening whatever it was sent.
+// any program of the user's) would send them. Only a request ("open" lines, then "raise") makes it
+// come forward, with exactly the paths it named, and the copy goes on listening whatever it was sent.
 #include "FuzzFiles.h"
 #include "shell/app/SingleInstance.h"
 
@@ -10,10 +10,14 @@
 #include <QTimer>
 #include <cstdlib>
 #include <fuzzer/FuzzedDataProvider.h>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
 int g_raised = 0;
+std::vector<std::string> g_named;
 // Kept until the process ends, never destroyed: the fuzzing driver's arguments are gone by then.
 int g_argumentCount = 1;
 char g_programName[] = "fuzz-instance";
@@ -30,9 +34,31 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     g_running = new qor::CSingleInstance;
     if (!g_running->TakeOverStaleName())
         std::abort();
-    g_running->Listen([] { ++g_raised; });
+    g_running->Listen([](const std::vector<std::string>& named) {
+        ++g_raised;
+        g_named = named;
+    });
     return 0;
 }
+
+namespace {
+
+// What the copy must open when it comes forward; nothing when the bytes are no request.
+std::optional<std::vector<std::string>> RequestIn(const QByteArray& sent)
+{
+    std::vector<std::string> named;
+    for (qsizetype start = 0, end = sent.indexOf('\n'); end >= 0; start = end + 1, end = sent.indexOf('\n', start)) {
+        const QByteArray line = sent.mid(start, end - start);
+        if (line == "raise")
+            return named;
+        if (!line.startsWith("open "))
+            return std::nullopt;
+        named.push_back(QByteArray::fromPercentEncoding(line.mid(5)).toStdString());
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -56,8 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QObject::connect(&second, &QLocalSocket::disconnected, &answered, &QEventLoop::quit);
     if (second.state() == QLocalSocket::ConnectedState)
         answered.exec();
+    QCoreApplication::processEvents(); // what was asked is opened once the answer is sent
     const bool raised = g_raised != raisedBefore;
-    if (raised != sent.startsWith("raise\n"))
-        std::abort(); // comes forward for the request, and only for it
+    const auto request = RequestIn(sent);
+    if (raised != request.has_value() || (raised && g_named != *request))
+        std::abort(); // comes forward for the request, and only for it, with what it named
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "foundation/SecretText.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "lists/NamedSources.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qor::cli {
@@ -20,21 +20,10 @@ namespace qor::cli {
 void DropMissingSources(std::vector<std::string>& sources, CCliContext& context)
 {
     std::erase_if(sources, [&context](const std::string& source) {
-        struct stat status { };
-        if (stat(source.c_str(), &status) != 0) {
-            context.Fail(source,
-                errno == ENOENT             ? std::string("no such file or folder")
-                    : errno == ENAMETOOLONG ? std::string("cannot be read: name too long")
-                                            : "cannot be read: " + std::string(std::strerror(errno)));
-            return true;
-        }
-        if (S_ISDIR(status.st_mode) || S_ISREG(status.st_mode))
-            return false;
-        context.Fail(source,
-            S_ISFIFO(status.st_mode)       ? "is a named pipe, not a file or folder of calls"
-                : S_ISSOCK(status.st_mode) ? "is a socket, not a file or folder of calls"
-                                           : "is a device, not a file or folder of calls");
-        return true;
+        const std::string reason = UnusableSourceReason(source);
+        if (!reason.empty())
+            context.Fail(source, reason);
+        return !reason.empty();
     });
 }
 

@@ -6,15 +6,18 @@
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "lists/NamedSources.h"
 #include "platform/VirtualWaveOut.h"
 #include "platform/WaveOutFactory.h"
 #include "playback/PlaybackManager.h"
 #include "review/CallHistory.h"
 #include "review/HotLists.h"
 #include "review/ShortCuts.h"
+#include "shell/app/EndOnSignal.h"
 #include "shell/app/MainWindow.h"
 #include "shell/app/RecentFiles.h"
 #include "shell/app/SingleInstance.h"
+#include "shell/common/CallPath.h"
 #include "shell/common/ShellIcons.h"
 #include "shell/common/ShellTexts.h"
 
@@ -22,8 +25,12 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QResource>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace qor {
 namespace {
@@ -76,6 +83,21 @@ void RaiseWindow(QWidget& window)
     front->activateWindow();
 }
 
+// What the user named (Qt took its own options out): absolute, since a running copy has its own
+// working folder.
+std::vector<std::string> AbsoluteArguments(int argc, char** argv)
+{
+    std::error_code error;
+    const std::string workingFolder = std::filesystem::current_path(error).string();
+    std::vector<std::string> named;
+    for (int at = 1; at < argc; ++at) {
+        const std::string argument = argv[at];
+        const bool asGiven = argument.empty() || argument.front() == '/' || argument.front() == '-';
+        named.push_back(asGiven ? argument : workingFolder + "/" + argument);
+    }
+    return named;
+}
+
 } // namespace
 
 int CQorTolvaneApp::Run(int argc, char** argv)
@@ -89,7 +111,7 @@ int CQorTolvaneApp::Run(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Veltrane"));
     QApplication::setApplicationName(QStringLiteral("Qor Tolvane"));
-    QApplication::setApplicationVersion(QStringLiteral("3.0"));
+    QApplication::setApplicationVersion(QStringLiteral(QOR_VERSION));
     SetUpIconTheme();
     if (!LoadBrandingBundle())
         return 1; // nothing was loaded, so nothing is saved over the user's files
@@ -111,16 +133,20 @@ int CQorTolvaneApp::Run(int argc, char** argv)
             QMessageBox::critical(nullptr, ShellText(IDS_PRODUCT_NAME), text);
         return 1;
     }
+    const std::vector<std::string> named = AbsoluteArguments(argc, argv);
     // The running copy came forward (or is busy): this one ends and saves nothing over its files.
-    const auto handedOver = [&instance] {
-        const CSingleInstance::Answer answer = instance.HandOverToRunningCopy();
+    const auto handedOver = [&instance, &named] {
+        const CSingleInstance::Answer answer = instance.HandOverToRunningCopy(named);
         if (answer == CSingleInstance::Answer::Busy)
             std::fprintf(stderr, "qortolvane: a copy of the program is already running (busy just now)\n");
         return answer != CSingleInstance::Answer::NoCopy;
     };
     if (handedOver())
         return 0;
-    const auto raise = [&frame] { RaiseWindow(frame); };
+    const auto raise = [&frame](const std::vector<std::string>& othersNamed) {
+        RaiseWindow(frame);
+        frame.OpenNamed(SortNamedSources(othersNamed, "/"));
+    };
     if (!instance.Listen(raise) && (handedOver() || !instance.TakeOverStaleName()))
         return 0;
 
@@ -143,11 +169,15 @@ int CQorTolvaneApp::Run(int argc, char** argv)
     if (Singleton<CSettings>::Instance()->GetShowHistory())
         frame.ShowPlayHistory();
     if (const char* folder = std::getenv("QOR_START_FOLDER"); folder && *folder)
-        frame.CompileFolders({ QString::fromLocal8Bit(folder) }, false);
+        frame.CompileFolders({ PathToQString(folder) }, false);
+    // Opened in the event loop, where the end of the session can also end the questions it asks.
+    QTimer::singleShot(0, &frame, [&frame, &named] { frame.OpenNamed(SortNamedSources(named, "/")); });
+    const CEndOnSignal endOnSignal;
 
     const int result = QApplication::exec();
     playback->CloseRecording();
     SaveStores();
+    recentFiles.Save();
     return result;
 }
 

@@ -461,7 +461,6 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         list->Document().SetModifiedFlag(false); // already asked about
     }
     m_area->closeAllSubWindows();
-    m_recentFiles.Save();
     event->accept();
 }
 

@@ -20,6 +20,7 @@ class CArchiveCommands;
 class CListCompiler;
 class CListWindow;
 class CMainMenus;
+struct CNamedSources;
 class CPlayerPanel;
 class CRecentFiles;
 
@@ -39,6 +40,9 @@ public:
     CListWindow* ShowPlayHistory();
     // Compiles the folders into a new list, as a folder picked in the access panel does.
     void CompileFolders(const QStringList& folders, bool askFirst);
+    // Opens what the user named when starting the program: folders compiled into one list, lists
+    // opened, one call loaded into the player or several into a new list; the rest named.
+    void OpenNamed(const CNamedSources& named);
     CListCompiler& Compiler() { return *m_compiler; }
     CMainMenus& Menus() { return *m_menus; }
     CAccessPanel& AccessPanel() { return *m_accessPanel; }

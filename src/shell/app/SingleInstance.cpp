@@ -3,14 +3,52 @@
 #include "foundation/DataFolders.h"
 
 #include <QLocalSocket>
+#include <QTimer>
 #include <memory>
 
 namespace qor {
 namespace {
 
 constexpr int kAnswerMilliseconds = 2000;
+// A request is "open <percent-encoded path>" lines, then "raise"; more than this is no request.
+constexpr qsizetype kMostRequestBytes = 1 << 20;
+const QByteArray kOpen = "open ";
 const QByteArray kRaise = "raise\n";
 const QByteArray kRaised = "raised\n";
+
+// What a request asks for so far: keeps the paths of its complete lines and says whether it
+// ended, is still coming, or is not a request.
+class CRequest {
+public:
+    enum class State { Coming, Complete, Refused };
+
+    State Add(const QByteArray& bytes)
+    {
+        m_pending += bytes;
+        m_size += bytes.size();
+        if (m_size > kMostRequestBytes)
+            return State::Refused;
+        for (qsizetype end = m_pending.indexOf('\n'); end >= 0; end = m_pending.indexOf('\n')) {
+            const QByteArray line = m_pending.left(end + 1);
+            m_pending.remove(0, end + 1);
+            if (line == kRaise)
+                return State::Complete;
+            if (!line.startsWith(kOpen))
+                return State::Refused;
+            m_named.push_back(QByteArray::fromPercentEncoding(line.mid(kOpen.size()).chopped(1)).toStdString());
+        }
+        // An unfinished line that can no longer become one of ours is refused at once.
+        const bool mayBecomeRequest = kOpen.startsWith(m_pending.left(kOpen.size())) || kRaise.startsWith(m_pending);
+        return mayBecomeRequest ? State::Coming : State::Refused;
+    }
+
+    const std::vector<std::string>& Named() const { return m_named; }
+
+private:
+    QByteArray m_pending;
+    qsizetype m_size = 0;
+    std::vector<std::string> m_named;
+};
 
 } // namespace
 
@@ -19,20 +57,20 @@ CSingleInstance::CSingleInstance(QObject* parent)
 {
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-            // The request may come in pieces: read up to its line end before deciding.
-            auto received = std::make_shared<QByteArray>();
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket, received] {
-                *received += socket->readAll();
-                if (!received->contains('\n') && received->size() < kRaise.size())
+            // The request may come in pieces: read up to its last line before deciding.
+            auto request = std::make_shared<CRequest>();
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket, request] {
+                const CRequest::State state = request->Add(socket->readAll());
+                if (state == CRequest::State::Coming)
                     return;
-                if (!received->startsWith(kRaise))
+                if (state == CRequest::State::Refused)
                     return socket->disconnectFromServer();
-                received->clear();
-                if (m_raise)
-                    m_raise();
+                // Answered first: opening may ask the user something while the other copy waits.
                 socket->write(kRaised);
                 socket->flush();
                 socket->disconnectFromServer();
+                if (m_raise)
+                    QTimer::singleShot(0, this, [this, named = request->Named()] { m_raise(named); });
             });
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         }
@@ -49,7 +87,7 @@ QString CSingleInstance::ServerName(QString* why)
     return folder.empty() ? QString() : QString::fromStdString(folder) + QStringLiteral("/qortolvane.socket");
 }
 
-CSingleInstance::Answer CSingleInstance::HandOverToRunningCopy()
+CSingleInstance::Answer CSingleInstance::HandOverToRunningCopy(const std::vector<std::string>& named)
 {
     if (ServerName().isEmpty())
         return Answer::NoCopy;
@@ -57,7 +95,10 @@ CSingleInstance::Answer CSingleInstance::HandOverToRunningCopy()
     socket.connectToServer(ServerName());
     if (!socket.waitForConnected(kAnswerMilliseconds))
         return Answer::NoCopy; // refused: a name left behind by a copy that ended
-    socket.write(kRaise);
+    QByteArray request;
+    for (const std::string& path : named)
+        request += kOpen + QByteArray::fromStdString(path).toPercentEncoding() + '\n';
+    socket.write(request + kRaise);
     socket.waitForBytesWritten(kAnswerMilliseconds);
     QByteArray answer;
     while (!answer.contains('\n') && socket.waitForReadyRead(kAnswerMilliseconds))
@@ -68,7 +109,7 @@ CSingleInstance::Answer CSingleInstance::HandOverToRunningCopy()
     return answer.startsWith(kRaised) ? Answer::Raised : Answer::Busy;
 }
 
-bool CSingleInstance::Listen(std::function<void()> raise)
+bool CSingleInstance::Listen(Raise raise)
 {
     m_raise = std::move(raise);
     return m_server.listen(ServerName());

@@ -1,11 +1,13 @@
 // One program per user and desktop session: the first copy listens on a local socket in the user's
-// runtime folder; a second copy finds it, asks it to come forward (its open dialog included), waits
-// for the answer and ends.
+// runtime folder; a second copy finds it, hands it the files and folders it was started with, asks it
+// to come forward (its open dialog included), waits for the answer and ends.
 #pragma once
 
 #include <QLocalServer>
 #include <QObject>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace qor {
 
@@ -20,11 +22,15 @@ public:
         Raised, // the running copy came forward and said so
         Busy, // a copy took the call but did not answer in time (its window is busy): it runs all the same
     };
-    // Asks a running copy to come forward; unless NoCopy, this one should end.
-    Answer HandOverToRunningCopy();
-    // Becomes the copy others hand over to; raise is called when one does. False when the name is
-    // taken (by a copy starting at the same moment, or left behind by one that crashed).
-    bool Listen(std::function<void()> raise);
+    using Raise = std::function<void(const std::vector<std::string>& named)>;
+
+    // Asks a running copy to open the named paths (absolute, exact bytes) and come forward; unless
+    // NoCopy, this one should end.
+    Answer HandOverToRunningCopy(const std::vector<std::string>& named = {});
+    // Becomes the copy others hand over to; raise is called, after the answer, with what each one
+    // named. False when the name is taken (by a copy starting at the same moment, or left behind by
+    // one that crashed).
+    bool Listen(Raise raise);
     // Takes a name nobody listens on.
     bool TakeOverStaleName();
 
@@ -34,7 +40,7 @@ public:
 
 private:
     QLocalServer m_server;
-    std::function<void()> m_raise;
+    Raise m_raise;
 };
 
 } // namespace qor

@@ -5,6 +5,7 @@
 #include "MainWindowFixture.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "lists/NamedSources.h"
 #include "platform/VirtualWaveOut.h"
 #include "playback/PlaybackManager.h"
 #include "recording/RecordFileHdr.h"
@@ -51,8 +52,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace qor {
 namespace {
@@ -295,6 +298,43 @@ TEST_F(MainWindow, PlayingTwoSelectedCallsOpensACustomListOfThem)
     auto playback = Singleton<CPlaybackManager>::Instance();
     EXPECT_TRUE(QTest::qWaitFor([&] { return playback->IsPlaying(); }, 2000));
     EXPECT_EQ(playback->GetRecording().GetPath(), played->Document().GetEntry(0)->GetPath());
+}
+
+TEST_F(MainWindow, WhatTheUserNamedAtTheStartOpensAndWhatCannotBeIsNamed)
+{
+    const std::string a = Call("a.qor", 2);
+    const std::string b = Call("b.qor", 2);
+    mkfifo(calls.File("pipe.qor").c_str(), 0600);
+    const CNamedSources named = SortNamedSources(
+        { "calls", "calls/a.qor", a, "-x", "gone.qor", "pipe.qor", calls.File("calls/../calls/b.qor") }, calls.Path());
+    EXPECT_EQ(named.folders, std::vector<std::string>{ calls.File("calls") });
+    EXPECT_EQ(
+        named.calls, (std::vector<std::string>{ calls.File("calls/a.qor"), a, calls.File("calls/../calls/b.qor") }));
+    EXPECT_EQ(named.problems,
+        (std::vector<std::string>{ "-x: unknown option", "gone.qor: no such file or folder",
+            "pipe.qor: is a named pipe, not a file or folder of calls" }));
+
+    // One call is loaded into the player, without a list.
+    CNamedSources one;
+    one.calls = { b };
+    frame->OpenNamed(one);
+    auto playback = Singleton<CPlaybackManager>::Instance();
+    EXPECT_EQ(playback->GetRecording().GetPath(), b);
+    EXPECT_TRUE(frame->Lists().empty());
+
+    // A folder becomes a list, several calls another that plays them, and the rest are named.
+    QString said;
+    test::AnswerNextMessageBox(QMessageBox::Ok, &said);
+    frame->OpenNamed(named);
+    EXPECT_TRUE(test::RunEventsUntil([&] { return !frame->Compiler().IsRunning(); }, 10'000));
+    std::vector<int> counts;
+    for (CListWindow* list : frame->Lists())
+        counts.push_back(list->Document().GetCount());
+    std::ranges::sort(counts);
+    EXPECT_EQ(counts, (std::vector<int>{ 2, 2 })) << "the folder's calls, and those named (a call named twice once)";
+    EXPECT_EQ(playback->GetRecording().GetPath(), calls.File("calls/a.qor"));
+    EXPECT_TRUE(said.contains(QStringLiteral("These could not be opened:\n\n-x: unknown option\ngone.qor")))
+        << said.toStdString();
 }
 
 TEST_F(MainWindow, OpeningAListReadsItsCallsAndShowsWhereAFileIsMalformed)

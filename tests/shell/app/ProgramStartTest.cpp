@@ -1,8 +1,11 @@
 #include "archive/zip/ZipArchiver.h"
 #include "foundation/DataFolders.h"
+#include "lists/FileListEntry.h"
+#include "lists/QorTolvaneDoc.h"
 #include "shell/app/SingleInstance.h"
 #include "support/ChildProcess.h"
 #include "support/OtherUser.h"
+#include "support/RecordingFolder.h"
 #include "support/TestFolders.h"
 
 #include <QLocalServer>
@@ -69,6 +72,43 @@ TEST_F(ProgramStart, ASecondCopyRaisesTheRunningOneAndEndsWithZero)
     second.start(QStringLiteral(QOR_PROGRAM_PATH), {});
     EXPECT_FALSE(second.waitForFinished(3'000)) << "a name left behind by a killed copy is taken over";
     EXPECT_TRUE(Listening());
+}
+
+TEST_F(ProgramStart, OpensWhatItIsGivenAndASecondStartHandsItsOwnOver)
+{
+    const test::CRecordingFolder calls;
+    // A list of one call in each folder.
+    for (const std::string folder : { "mine", "theirs" }) {
+        CQorTolvaneDoc list;
+        auto entry = std::make_unique<CRvFileListEntry>();
+        entry->SetPath(calls.Write(folder + "/call.qor"));
+        entry->LoadDetails("");
+        list.AddEntry(std::move(entry));
+        ASSERT_TRUE(list.Save(calls.File(folder + "/" + folder + ".reclist")));
+    }
+    // Named relative to each start's own working folder, as a shell passes them.
+    first.setWorkingDirectory(QString::fromStdString(calls.File("mine")));
+    first.start(QStringLiteral(QOR_PROGRAM_PATH), { QStringLiteral("mine.reclist") });
+    ASSERT_TRUE(QTest::qWaitFor(Listening, 20'000)) << first.readAllStandardError().toStdString();
+    second.setWorkingDirectory(QString::fromStdString(calls.File("theirs")));
+    second.start(QStringLiteral(QOR_PROGRAM_PATH), { QStringLiteral("theirs.reclist"), QStringLiteral("gone.qor") });
+    ASSERT_TRUE(second.waitForFinished(20'000));
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    QByteArray said;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return (said += first.readAllStandardError()).contains("/theirs/gone.qor: no such file or folder"); },
+        20'000))
+        << said.toStdString();
+
+    // Its box still open, the end of the session ends it as Quit does: the lists it opened are kept
+    // among the recent files.
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(20'000));
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
+    const std::string recent = test::ReadFileText(sandbox.UserBase() + "/Veltrane/Qor Tolvane.conf");
+    EXPECT_NE(recent.find(calls.File("mine/mine.reclist")), std::string::npos) << recent;
+    EXPECT_NE(recent.find(calls.File("theirs/theirs.reclist")), std::string::npos) << recent;
 }
 
 TEST_F(ProgramStart, ACopyThatIsTooBusyToAnswerKeepsItsNameAndTheNewOneEnds)

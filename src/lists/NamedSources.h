@@ -1,0 +1,25 @@
+// Files and folders a person names by hand (on the command line, or through a file manager's "Open
+// With"): what each one is, and why one that cannot be used is left out.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qor {
+
+// Why the path cannot be listed, in words after its name ("no such file or folder"); empty for a
+// folder or a regular file.
+std::string UnusableSourceReason(const std::string& path);
+
+struct CNamedSources {
+    std::vector<std::string> folders; // compiled into a list
+    std::vector<std::string> lists; // .reclist files, opened as lists
+    std::vector<std::string> calls; // everything else that is a file: played
+    std::vector<std::string> problems; // "name: why", one per path left out
+};
+
+// Sorts the named paths, made absolute against workingFolder (a copy already running has its own);
+// options (starting with "-") are named as unknown.
+CNamedSources SortNamedSources(const std::vector<std::string>& arguments, const std::string& workingFolder);
+
+} // namespace qor
