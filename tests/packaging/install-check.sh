@@ -17,14 +17,18 @@ icon=$(sed -n 's/^Icon=//p' "$desktop")
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")
 [ -x "$prefix/bin/${exec_line%% *}" ] || { echo "the launcher runs $exec_line, which is not installed"; exit 1; }
 
-# The manual page formats without a single warning, and names every command and option --help does.
-page="$prefix/share/man/man1/qortolvane-cli.1"
-[ -s "$page" ] || { echo "not installed: share/man/man1/qortolvane-cli.1"; exit 1; }
-if ! warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1) || [ -n "$warnings" ]; then
-    echo "the manual page does not format cleanly:"
-    echo "$warnings"
-    exit 1
-fi
+# The manual pages format without a single warning; the companion's names every command and option
+# --help does.
+for name in qortolvane qortolvane-cli; do
+    [ -s "$prefix/share/man/man1/$name.1.gz" ] || { echo "not installed: share/man/man1/$name.1.gz"; exit 1; }
+    zcat "$prefix/share/man/man1/$name.1.gz" >"$scratch/$name.1"
+    if ! warnings=$(groff -man -Tutf8 -ww -z "$scratch/$name.1" 2>&1) || [ -n "$warnings" ]; then
+        echo "the manual page of $name does not format cleanly:"
+        echo "$warnings"
+        exit 1
+    fi
+done
+page="$scratch/qortolvane-cli.1"
 cli="$prefix/bin/qortolvane-cli"
 subcommands() { sed -n '/^Subcommands:/,/^$/s/^  \([a-z]\+\) .*/\1/p'; }
 describes() { # the command named by the arguments, its options and its own commands, each in turn
