@@ -14,6 +14,7 @@ enum ExitCode : int {
     kExitNothingFound = 1, // nothing matched, or there was nothing to do
     kExitSomeFailed = 2, // some items failed, each named on standard error; the others were handled
     kExitUsage = 64, // the command line was wrong; nothing was done (EX_USAGE)
+    kExitConfiguration = 78, // the branding bundle named by branding.xml cannot be used; nothing was done (EX_CONFIG)
 };
 
 // A command line that cannot be carried out as written; main prints it and ends with kExitUsage.

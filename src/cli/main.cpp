@@ -7,6 +7,7 @@
 #include "cli/StandardOutput.h"
 #include "foundation/DataFolders.h"
 #include "foundation/EarlierFiles.h"
+#include "foundation/ResourceBundle.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
@@ -54,6 +55,13 @@ int main(int argc, char** argv)
     using namespace qor;
     using namespace qor::cli;
     CheckStandardOutputAtExit();
+    // The bundle's names are the data folders' names: without it, the files would be another's.
+    const std::string bundle = Singleton<CSettings>::Instance()->GetResourceFile();
+    if (std::string why; !UseResourceBundle(bundle, why)) {
+        std::fprintf(
+            stderr, "qortolvane-cli: Unable to locate the resources file (%s): %s\n", bundle.c_str(), why.c_str());
+        return kExitConfiguration;
+    }
     SetDataFolderNames(LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME));
     const bool onlyLooks = OnlyLooks(argc, argv);
     if (onlyLooks)

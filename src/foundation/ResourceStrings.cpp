@@ -1,11 +1,15 @@
 #include "foundation/ResourceStrings.h"
 
+#include "foundation/ResourceBundle.h"
+
 #include <map>
 
 namespace qor {
 
 std::string LoadResourceString(int id)
 {
+    if (std::optional<std::string> branded = ResourceBundleString(id))
+        return std::move(*branded);
     static const std::map<int, std::string> table = {
         { IDS_PRODUCT_NAME, "Qor Tolvane" },
         { IDS_NO_CALLS_TO_DISPLAY, "No recorded calls to display" },

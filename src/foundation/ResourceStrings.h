@@ -1,5 +1,5 @@
-// The program's numbered message and name texts. Branding may later replace them; until then the
-// built-in table answers.
+// The program's numbered message and name texts: a branding bundle's where it has one (see
+// ResourceBundle.h), otherwise the built-in table's.
 #pragma once
 
 #include <string>

@@ -5,6 +5,7 @@
 #include "archive/JobArchScheduler.h"
 #include "archive/ScheduledRunLock.h"
 #include "cli/CliRun.h"
+#include "foundation/Settings.h"
 #include "support/OtherUser.h"
 
 #include <filesystem>
@@ -194,6 +195,25 @@ TEST_F(CliContract, TheExitStatusTellsNothingFoundFromFailedItemsFromAWrongComma
     }
     EXPECT_TRUE(RunCli({ "--version" }).output.starts_with("qortolvane-cli "));
     EXPECT_EQ(RunCli({ "-V" }).exitCode, 0);
+
+    // The branding bundle's names are the data folders' names; one that cannot be used stops every
+    // command before it reads or writes any (the desktop program would use other folders).
+    const std::string branding = CSettings::GetSystemConfigFilePath(CSettings::kBrandingFile);
+    const auto brand = [&](const std::string& bundle) {
+        test::WriteFileText(branding,
+            "<?xml version=\"1.0\"?>\r\n<profile version=\"1\">\r\n<section name=\"settings\"><ResourceFile>" + bundle
+                + "</ResourceFile></section>\r\n</profile>\r\n");
+    };
+    brand(QOR_BRANDING_EXAMPLE);
+    const CRun paths = RunCli({ "paths" });
+    EXPECT_TRUE(Has(paths.output, "/Tarnwell Telecom/Tarn Call Desk/")) << paths.output;
+    brand(folder.File("no-bundle"));
+    const CRun unbranded = RunCli({ "list", folder.File("calls") });
+    EXPECT_EQ(unbranded.exitCode, 78);
+    EXPECT_TRUE(
+        Has(unbranded.errors, "Unable to locate the resources file (" + folder.File("no-bundle") + "): not found"))
+        << unbranded.errors;
+    fs::remove(branding);
 }
 
 TEST_F(CliContract, AWriteToStandardOutputThatFailsIsAFailure)

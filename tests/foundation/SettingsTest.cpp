@@ -1,5 +1,7 @@
 #include "foundation/Settings.h"
 
+#include "foundation/ResourceBundle.h"
+#include "foundation/ResourceStrings.h"
 #include "support/ChildProcess.h"
 #include "support/TestFolders.h"
 #include "support/Unprivileged.h"
@@ -268,6 +270,50 @@ TEST_F(Settings, ResourceFileComesFromBranding)
     WriteFileText(CSettings::GetSystemConfigFilePath("branding.xml"),
         SettingsFile("<ResourceFile>/opt/brand/strings.qm</ResourceFile>"));
     EXPECT_EQ(settings.GetResourceFile(), "/opt/brand/strings.qm");
+}
+
+TEST_F(Settings, ABrandingBundleReplacesNamesAndTextsAndTheDataFoldersFollow)
+{
+    std::string why;
+    ASSERT_TRUE(UseResourceBundle(QOR_BRANDING_EXAMPLE, why)) << why;
+    EXPECT_EQ(LoadResourceString(IDS_PRODUCT_NAME), "Tarn Call Desk");
+    EXPECT_EQ(FormatResourceString(IDS_CONFIRM_DELETE, 2), "This will delete 2 call(s)\n\nAre you sure?")
+        << "a text the bundle leaves out is ours";
+    EXPECT_EQ(LoadResourceString(IDS_COLUMN_COMMENT), "Comment") << "an empty one too";
+    EXPECT_EQ(UserConfig(), sandbox.UserBase() + "/Tarnwell Telecom/Tarn Call Desk/Configuration/config.xml");
+    ASSERT_TRUE(UseResourceBundle("", why));
+    EXPECT_EQ(LoadResourceString(IDS_PRODUCT_NAME), "Qor Tolvane");
+
+    // A bare name is looked up in the system's data folders.
+    const test::CTempFolder data;
+    fs::create_directories(data.File("qortolvane/branding"));
+    fs::copy(QOR_BRANDING_EXAMPLE, data.File("qortolvane/branding/tarn"), fs::copy_options::recursive);
+    setenv("XDG_DATA_DIRS", ("/nowhere:" + data.Path()).c_str(), 1);
+    EXPECT_TRUE(UseResourceBundle("tarn", why)) << why;
+    EXPECT_EQ(LoadResourceString(IDS_COMPANY_NAME), "Tarnwell Telecom");
+
+    // What cannot be used replaces nothing, and says why.
+    const std::string bundle = data.File("qortolvane/branding/tarn");
+    const auto refused = [&](const std::string& name, const std::string& expected) {
+        ASSERT_TRUE(UseResourceBundle("", why));
+        why.clear();
+        EXPECT_FALSE(UseResourceBundle(name, why)) << name;
+        EXPECT_NE(why.find(expected), std::string::npos) << why;
+        EXPECT_EQ(LoadResourceString(IDS_PRODUCT_NAME), "Qor Tolvane");
+    };
+    refused("absent", "not found");
+    refused("/nowhere/bundle", "not found");
+    chmod(bundle.c_str(), 0777); // anybody could put his own strings there
+    refused(bundle, "others can change it");
+    chmod(bundle.c_str(), 0755);
+    const std::string strings = bundle + "/strings.xml";
+    WriteFileText(strings, "<strings><string id=\"128\">../../elsewhere</string></strings>");
+    refused(bundle, "cannot name a folder");
+    WriteFileText(strings, "<strings><string id=\"128\">Tarn</strings>");
+    refused(bundle, "not well-formed XML");
+    WriteFileText(strings, "<profile/>");
+    refused(bundle, "root element is not <strings>");
+    unsetenv("XDG_DATA_DIRS");
 }
 
 TEST_F(Settings, PassphraseMayBeSetWhileWorkersReadIt)

@@ -2,6 +2,7 @@
 
 #include "foundation/DataFolders.h"
 #include "foundation/Logger.h"
+#include "foundation/ResourceBundle.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
@@ -59,6 +60,10 @@ CDataFolderSandbox::CDataFolderSandbox()
 
 CDataFolderSandbox::~CDataFolderSandbox()
 {
+    // A branding bundle a test used goes with its sandbox.
+    std::string unused;
+    UseResourceBundle("", unused);
+    SetDataFolderNames(LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME));
     ReleaseSingletons();
     for (const auto& [name, value] : m_savedEnvironment)
         setenv(name.c_str(), value.c_str(), 1);

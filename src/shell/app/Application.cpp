@@ -13,6 +13,7 @@
 #include "review/CallHistory.h"
 #include "review/HotLists.h"
 #include "review/ShortCuts.h"
+#include "shell/app/Branding.h"
 #include "shell/app/EndOnSignal.h"
 #include "shell/app/MainWindow.h"
 #include "shell/app/RecentFiles.h"
@@ -24,7 +25,6 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QResource>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -40,19 +40,6 @@ bool HasDisplay()
     for (const char* variable : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
         if (const char* value = std::getenv(variable); value && *value)
             return true;
-    return false;
-}
-
-// A branding bundle named in branding.xml replaces the program's own look; one that cannot be
-// found ends the start.
-bool LoadBrandingBundle()
-{
-    const std::string bundle = Singleton<CSettings>::Instance()->GetResourceFile();
-    if (bundle.empty() || QResource::registerResource(QString::fromStdString(bundle)))
-        return true;
-    QMessageBox::critical(nullptr, QStringLiteral("Initialization error"),
-        QStringLiteral("Unable to locate the resources file\n\n(%1)\n\nin the system path. Unable to continue.")
-            .arg(QString::fromStdString(bundle)));
     return false;
 }
 
@@ -109,14 +96,10 @@ int CQorTolvaneApp::Run(int argc, char** argv)
         return 1;
     }
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Veltrane"));
-    QApplication::setApplicationName(QStringLiteral("Qor Tolvane"));
     QApplication::setApplicationVersion(QStringLiteral(QOR_VERSION));
     SetUpIconTheme();
-    if (!LoadBrandingBundle())
+    if (!UseBranding())
         return 1; // nothing was loaded, so nothing is saved over the user's files
-    SetDataFolderNames(LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME));
-    QApplication::setApplicationDisplayName(ShellText(IDS_PRODUCT_NAME));
     LoadStores();
 
     CRecentFiles recentFiles;

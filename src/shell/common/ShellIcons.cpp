@@ -1,5 +1,9 @@
 #include "shell/common/ShellIcons.h"
 
+#include "foundation/ResourceBundle.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIconEngine>
 #include <QPainter>
@@ -24,31 +28,31 @@ CIconSource SourceOf(ShellIcon icon)
 {
     switch (icon) {
     case ShellIcon::Application:
-        return { nullptr, ":/icons/qortolvane.svg" };
+        return { nullptr, "icons:qortolvane.svg" };
     case ShellIcon::Encrypted:
-        return { nullptr, ":/icons/encrypted.svg" };
+        return { nullptr, "icons:encrypted.svg" };
     case ShellIcon::Important:
     case ShellIcon::MarkImportant:
-        return { nullptr, ":/icons/important.svg" };
+        return { nullptr, "icons:important.svg" };
     case ShellIcon::Bookmark:
-        return { nullptr, ":/icons/bookmark.svg" };
+        return { nullptr, "icons:bookmark.svg" };
     case ShellIcon::Archived:
-        return { nullptr, ":/icons/archived.svg" };
+        return { nullptr, "icons:archived.svg" };
     case ShellIcon::ArchivedDisk:
-        return { nullptr, ":/icons/archived-disk.svg" };
+        return { nullptr, "icons:archived-disk.svg" };
     case ShellIcon::ArchivedIso:
-        return { nullptr, ":/icons/archived-iso.svg" };
+        return { nullptr, "icons:archived-iso.svg" };
     case ShellIcon::Archive:
-        return { "package-x-generic", ":/icons/archived.svg" };
+        return { "package-x-generic", "icons:archived.svg" };
     case ShellIcon::Play:
         return { "media-playback-start", nullptr };
     // Ours, coloured, so they show on light and dark themes alike.
     case ShellIcon::Group:
-        return { nullptr, ":/icons/group.svg" };
+        return { nullptr, "icons:group.svg" };
     case ShellIcon::Call:
-        return { nullptr, ":/icons/call-link.svg" };
+        return { nullptr, "icons:call-link.svg" };
     case ShellIcon::Shortcut:
-        return { nullptr, ":/icons/folder-shortcut.svg" };
+        return { nullptr, "icons:folder-shortcut.svg" };
     case ShellIcon::Validate:
         return { "emblem-default", nullptr };
     case ShellIcon::Refresh:
@@ -57,13 +61,13 @@ CIconSource SourceOf(ShellIcon icon)
         return { "edit-find", nullptr };
     // Ours, in every theme: an envelope or a save arrow, each marked with the format it sends.
     case ShellIcon::MailWav:
-        return { nullptr, ":/icons/mail-wav.svg" };
+        return { nullptr, "icons:mail-wav.svg" };
     case ShellIcon::MailNative:
-        return { nullptr, ":/icons/mail-qor.svg" };
+        return { nullptr, "icons:mail-qor.svg" };
     case ShellIcon::ExportWav:
-        return { nullptr, ":/icons/export-wav.svg" };
+        return { nullptr, "icons:export-wav.svg" };
     case ShellIcon::ExportNative:
-        return { nullptr, ":/icons/export-qor.svg" };
+        return { nullptr, "icons:export-qor.svg" };
     case ShellIcon::UnmarkImportant:
         return { "edit-clear", nullptr };
     case ShellIcon::Annotate:
@@ -153,6 +157,11 @@ QIcon LoadShellIcon(ShellIcon icon)
     const CIconSource source = SourceOf(icon);
     if (source.theme) {
         const QString name = QString::fromLatin1(source.theme);
+        // A bundle may replace a theme's icon too, under the theme's name.
+        for (const QString& picture : { name + QStringLiteral(".svg"), name + QStringLiteral(".png") })
+            if (const QString folder = QString::fromStdString(ResourceBundleFolder());
+                !folder.isEmpty() && QFileInfo::exists(folder + QStringLiteral("/icons/") + picture))
+                return QIcon(folder + QStringLiteral("/icons/") + picture);
         // The symbolic form keeps the buttons in one style; some themes have only the full-colour one.
         const QString symbolic = name + QStringLiteral("-symbolic");
         if (QIcon::hasThemeIcon(symbolic))
@@ -176,6 +185,16 @@ void SetUpIconTheme()
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
         QIcon::setThemeName(QStringLiteral("Adwaita"));
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    UseBundleIcons();
+}
+
+void UseBundleIcons()
+{
+    QStringList folders;
+    if (const std::string bundle = ResourceBundleFolder(); !bundle.empty())
+        folders.push_back(QString::fromStdString(bundle) + QStringLiteral("/icons"));
+    folders.push_back(QStringLiteral(":/icons"));
+    QDir::setSearchPaths(QStringLiteral("icons"), folders);
 }
 
 } // namespace qor

@@ -51,4 +51,8 @@ QIcon LoadShellIcon(ShellIcon icon);
 // program's dependencies). Called once at start-up.
 void SetUpIconTheme();
 
+// Our icons are named "icons:NAME.svg": found in the branding bundle's icons folder first, then
+// among the bundled ones. Called again once the bundle is known.
+void UseBundleIcons();
+
 } // namespace qor

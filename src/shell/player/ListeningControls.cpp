@@ -29,7 +29,7 @@ CListeningControls::CListeningControls(QWidget* parent)
     m_skipSilence->setObjectName(QStringLiteral("SkipSilence"));
     m_skipSilence->setAccessibleName(QStringLiteral("Skip silence"));
     m_skipSilence->setText(QStringLiteral("Skip silence"));
-    m_skipSilence->setIcon(QIcon(QStringLiteral(":/icons/skip-silence.svg")));
+    m_skipSilence->setIcon(QIcon(QStringLiteral("icons:skip-silence.svg")));
     m_skipSilence->setIconSize(QSize(20, 20));
     m_skipSilence->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_skipSilence->setToolTip(

@@ -84,8 +84,8 @@ CPlayerForm::CPlayerForm(QWidget* parent)
     buttons->setSpacing(2);
     // Icons of their own: the style's media icons are faint, and these read on light and dark.
     const auto bundled
-        = [](const char* name) { return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name))); };
-    const QIcon bookmark(QStringLiteral(":/icons/bookmark.svg"));
+        = [](const char* name) { return QIcon(QStringLiteral("icons:%1.svg").arg(QLatin1String(name))); };
+    const QIcon bookmark(QStringLiteral("icons:bookmark.svg"));
     m_back30 = AddButton(QStringLiteral("Back 30 seconds"), bundled("back-30"),
         QStringLiteral("Step the call back 30 seconds (Shift+Left)"), nullptr);
     m_back10 = AddButton(QStringLiteral("Back 10 seconds"), bundled("back-10"),

@@ -18,7 +18,7 @@ void CStateIcon::Show(bool on)
 {
     setAccessibleName(m_caption + (on ? QStringLiteral(": yes") : QStringLiteral(": no")));
     setToolTip(accessibleName());
-    const QIcon image(QStringLiteral(":/icons/%1.svg").arg(m_image));
+    const QIcon image(QStringLiteral("icons:%1.svg").arg(m_image));
     setPixmap(image.pixmap(QSize(16, 16), on ? QIcon::Normal : QIcon::Disabled));
     setEnabled(on);
 }

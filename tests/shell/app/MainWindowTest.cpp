@@ -12,6 +12,7 @@
 #include "review/CallHistory.h"
 #include "samplegen/DemoLibrary.h"
 #include "samplegen/SampleRecording.h"
+#include "shell/app/Branding.h"
 #include "shell/app/ListCompiler.h"
 #include "shell/app/MainMenus.h"
 #include "shell/app/RecentFiles.h"
@@ -335,6 +336,39 @@ TEST_F(MainWindow, WhatTheUserNamedAtTheStartOpensAndWhatCannotBeIsNamed)
     EXPECT_EQ(playback->GetRecording().GetPath(), calls.File("calls/a.qor"));
     EXPECT_TRUE(said.contains(QStringLiteral("These could not be opened:\n\n-x: unknown option\ngone.qor")))
         << said.toStdString();
+}
+
+TEST_F(MainWindow, ABrandingBundleNamesTheWindowItsMessagesItsIconAndItsFolders)
+{
+    const std::string branding = CSettings::GetSystemConfigFilePath(CSettings::kBrandingFile);
+    test::WriteFileText(branding,
+        "<?xml version=\"1.0\"?>\r\n<profile version=\"1\">\r\n<section "
+        "name=\"settings\"><ResourceFile>" QOR_BRANDING_EXAMPLE "</ResourceFile></section>\r\n</profile>\r\n");
+    ASSERT_TRUE(UseBranding());
+    frame->NewList();
+    EXPECT_TRUE(frame->windowTitle().endsWith(QStringLiteral(" - Tarn Call Desk")))
+        << frame->windowTitle().toStdString();
+    QString title;
+    QTimer::singleShot(0, [&title] { // runs in the box's own loop
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        box->accept();
+    });
+    CNamedSources gone;
+    gone.problems = { "gone.qor: no such file or folder" };
+    frame->OpenNamed(gone);
+    EXPECT_EQ(title, QStringLiteral("Tarn Call Desk"));
+    EXPECT_TRUE(QFileInfo(QStringLiteral("icons:qortolvane.svg"))
+                    .absoluteFilePath()
+                    .startsWith(QStringLiteral(QOR_BRANDING_EXAMPLE)));
+    EXPECT_NE(CCallHistory::FilePath().find("/Tarnwell Telecom/Tarn Call Desk/"), std::string::npos);
+    EXPECT_EQ(QApplication::organizationName(), QStringLiteral("Tarnwell Telecom")) << "the recent files' store";
+
+    std::filesystem::remove(branding);
+    ASSERT_TRUE(UseBranding());
+    EXPECT_EQ(QApplication::applicationDisplayName(), QStringLiteral("Qor Tolvane"));
+    EXPECT_TRUE(QFileInfo(QStringLiteral("icons:qortolvane.svg")).absoluteFilePath().startsWith(QStringLiteral(":/")));
 }
 
 TEST_F(MainWindow, OpeningAListReadsItsCallsAndShowsWhereAFileIsMalformed)

@@ -1,5 +1,6 @@
 #include "archive/zip/ZipArchiver.h"
 #include "foundation/DataFolders.h"
+#include "foundation/Settings.h"
 #include "lists/FileListEntry.h"
 #include "lists/QorTolvaneDoc.h"
 #include "shell/app/SingleInstance.h"
@@ -109,6 +110,18 @@ TEST_F(ProgramStart, OpensWhatItIsGivenAndASecondStartHandsItsOwnOver)
     const std::string recent = test::ReadFileText(sandbox.UserBase() + "/Veltrane/Qor Tolvane.conf");
     EXPECT_NE(recent.find(calls.File("mine/mine.reclist")), std::string::npos) << recent;
     EXPECT_NE(recent.find(calls.File("theirs/theirs.reclist")), std::string::npos) << recent;
+}
+
+TEST_F(ProgramStart, ABrandingBundleThatCannotBeFoundEndsTheStartBeforeAnyFileIsRead)
+{
+    test::WriteFileText(CSettings::GetSystemConfigFilePath(CSettings::kBrandingFile),
+        "<?xml version=\"1.0\"?>\r\n<profile version=\"1\">\r\n<section name=\"settings\">"
+        "<ResourceFile>tarn-nowhere</ResourceFile></section>\r\n</profile>\r\n");
+    first.start(QStringLiteral(QOR_PROGRAM_PATH), {});
+    ASSERT_TRUE(first.waitForFinished(20'000));
+    EXPECT_EQ(first.exitCode(), 1);
+    EXPECT_TRUE(first.readAllStandardError().contains("Unable to locate the resources file (tarn-nowhere): not found"));
+    EXPECT_FALSE(std::filesystem::exists(sandbox.UserBase() + "/Veltrane/Qor Tolvane/Configuration"));
 }
 
 TEST_F(ProgramStart, ACopyThatIsTooBusyToAnswerKeepsItsNameAndTheNewOneEnds)
