@@ -13,6 +13,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.veltrane.com/qortolvane/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads its SVG plugins at run time, so no library names them: the icons and buttons need them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6svg6)
 # The Help menu opens the manual in the desktop's browser, and mail goes through xdg-email.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

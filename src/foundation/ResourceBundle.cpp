@@ -7,9 +7,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <map>
 #include <mutex>
 #include <sstream>
+#include <sys/stat.h>
 #include <tinyxml2.h>
 
 namespace qor {
@@ -56,7 +59,8 @@ bool ReadStrings(const std::string& folder, std::map<int, std::string>& strings,
 {
     const std::string path = folder + "/strings.xml";
     std::string content, distrust;
-    switch (ReadConfiguration(path, content, distrust, kMostStringsBytes)) {
+    // Root stands as the owner: the file must then be writable by its owner alone, wherever it lies.
+    switch (ReadConfiguration(path, content, distrust, kMostStringsBytes, uid_t{ 0 })) {
     case CConfigurationRead::Missing:
         return true; // icons only
     case CConfigurationRead::Untrusted:
@@ -95,6 +99,44 @@ bool ReadStrings(const std::string& folder, std::map<int, std::string>& strings,
     return true;
 }
 
+// Qt reads the icons later, by name: each must already be a regular file of ours or root's that
+// nobody else can change, in a folder nobody else can add to.
+bool CheckIcons(const CFolderHandle& bundle, std::string& why)
+{
+    const std::string path = bundle.PathOf("icons");
+    CFolderHandle icons;
+    if (!OpenTrustedFolder(path, icons, CFolderWay{ .ownFoldersOnly = true })) {
+        if (errno == ENOENT)
+            return true; // texts only
+        why = path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (icons.OthersCanWrite()) {
+        why = path + ": others can change it";
+        return false;
+    }
+    DIR* listing = fdopendir(openat(icons.Descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!listing) {
+        why = path + ": " + std::strerror(errno);
+        return false;
+    }
+    bool usable = true;
+    while (const dirent* entry = readdir(listing)) {
+        const std::string name = entry->d_name;
+        struct stat icon { };
+        if (name == "." || name == "..")
+            continue;
+        if (fstatat(icons.Descriptor(), name.c_str(), &icon, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(icon.st_mode)
+            || !OwnedByUsOrRoot(icon.st_uid) || !OnlyItsOwnerCanWrite(icon)) {
+            why = icons.PathOf(name) + ": not a regular file of root's or yours that only its owner can write";
+            usable = false;
+            break;
+        }
+    }
+    closedir(listing);
+    return usable;
+}
+
 } // namespace
 
 bool UseResourceBundle(const std::string& name, std::string& why)
@@ -111,8 +153,13 @@ bool UseResourceBundle(const std::string& name, std::string& why)
                                   : std::strerror(errno);
             return false;
         }
+        // Sticky is not enough here: anybody could add an icon or a strings file of his own.
+        if (handle.OthersCanWrite()) {
+            why = "others can change it";
+            return false;
+        }
         folder = handle.Path();
-        if (!ReadStrings(folder, strings, why))
+        if (!ReadStrings(folder, strings, why) || !CheckIcons(handle, why))
             return false;
     }
     CBundle& bundle = Bundle();

@@ -303,10 +303,23 @@ TEST_F(Settings, ABrandingBundleReplacesNamesAndTextsAndTheDataFoldersFollow)
     };
     refused("absent", "not found");
     refused("/nowhere/bundle", "not found");
-    chmod(bundle.c_str(), 0777); // anybody could put his own strings there
-    refused(bundle, "others can change it");
+    for (const mode_t open : { 0777, 01777 }) { // anybody could put his own strings or icons there
+        chmod(bundle.c_str(), open);
+        refused(bundle, "others can change it");
+    }
     chmod(bundle.c_str(), 0755);
     const std::string strings = bundle + "/strings.xml";
+    chmod(strings.c_str(), 0666);
+    refused(bundle, "others than its owner can write it");
+    chmod(strings.c_str(), 0644);
+    const std::string icon = bundle + "/icons/important.svg";
+    ASSERT_EQ(mkfifo(icon.c_str(), 0644), 0); // Qt would wait on it for ever
+    refused(bundle, "important.svg: not a regular file");
+    fs::remove(icon);
+    WriteFileText(icon, "<svg/>");
+    chmod(icon.c_str(), 0666);
+    refused(bundle, "important.svg: not a regular file of root's or yours that only its owner can write");
+    fs::remove(icon);
     WriteFileText(strings, "<strings><string id=\"128\">../../elsewhere</string></strings>");
     refused(bundle, "cannot name a folder");
     WriteFileText(strings, "<strings><string id=\"128\">Tarn</strings>");

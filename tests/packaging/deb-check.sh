@@ -25,6 +25,8 @@ echo "== desktop-file-validate"
 desktop-file-validate "$scratch/unpacked/usr/share/applications/qortolvane.desktop" && echo "clean"
 echo "== appstreamcli validate --no-net"
 appstreamcli validate --no-net --pedantic "$scratch/unpacked/usr/share/metainfo/com.veltrane.qortolvane.metainfo.xml"
+# Qt's SVG plugins are loaded, not linked: their package is named by hand.
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6svg6' || fail "the package does not depend on libqt6svg6"
 # One version everywhere: the package, its metadata, its change log and the programs.
 grep -q "<release version=\"$version\"" "$scratch/unpacked/usr/share/metainfo/com.veltrane.qortolvane.metainfo.xml" \
     || fail "the metadata's release is not $version"

@@ -118,20 +118,32 @@ int CQorTolvaneApp::Run(int argc, char** argv)
     }
     const std::vector<std::string> named = AbsoluteArguments(argc, argv);
     // The running copy came forward (or is busy): this one ends and saves nothing over its files.
-    const auto handedOver = [&instance, &named] {
-        const CSingleInstance::Answer answer = instance.HandOverToRunningCopy(named);
-        if (answer == CSingleInstance::Answer::Busy)
+    // A request it refused (too large) is a failure of this start.
+    using Answer = CSingleInstance::Answer;
+    const auto handOver = [&instance, &named] {
+        const Answer answer = instance.HandOverToRunningCopy(named);
+        if (answer == Answer::Busy)
             std::fprintf(stderr, "qortolvane: a copy of the program is already running (busy just now)\n");
-        return answer != CSingleInstance::Answer::NoCopy;
+        if (answer == Answer::Refused)
+            std::fprintf(stderr, "qortolvane: the running copy refused to open what was named (too much at once)\n");
+        // The running copy names them in its window; whoever started this one reads them here.
+        if (answer == Answer::Raised)
+            for (const std::string& problem : SortNamedSources(named, "/").problems)
+                std::fprintf(stderr, "qortolvane: %s\n", problem.c_str());
+        return answer;
     };
-    if (handedOver())
-        return 0;
+    if (const Answer answer = handOver(); answer != Answer::NoCopy)
+        return answer == Answer::Refused ? 1 : 0;
     const auto raise = [&frame](const std::vector<std::string>& othersNamed) {
         RaiseWindow(frame);
         frame.OpenNamed(SortNamedSources(othersNamed, "/"));
     };
-    if (!instance.Listen(raise) && (handedOver() || !instance.TakeOverStaleName()))
-        return 0;
+    if (!instance.Listen(raise)) {
+        if (const Answer answer = handOver(); answer != Answer::NoCopy)
+            return answer == Answer::Refused ? 1 : 0;
+        if (!instance.TakeOverStaleName())
+            return 0;
+    }
 
     auto playback = Singleton<CPlaybackManager>::Instance();
     auto device = MakeWaveOut();

@@ -33,7 +33,9 @@ CEndOnSignal::CEndOnSignal(QObject* parent)
     connect(m_notifier, &QSocketNotifier::activated, this, [] {
         char bytes[16];
         while (read(g_signalPair[1], bytes, sizeof bytes) > 0) { }
-        QCoreApplication::quit(); // every open dialog's loop ends too
+        // Not quit(): that closes the windows first, and a list with changes would ask, with
+        // nobody left to answer. Every open dialog's loop ends too.
+        QCoreApplication::exit(0);
     });
     struct sigaction action { };
     action.sa_handler = NoteSignal;

@@ -1,6 +1,7 @@
 // A desktop session that ends, or "kill" without a signal number, asks the program to end with
-// SIGTERM (SIGHUP when its terminal goes): it ends as Quit does, saving the user's files, instead
-// of dying with them unsaved.
+// SIGTERM (SIGHUP when its terminal goes): it ends saving the user's settings, history and recent
+// files, instead of dying with them unsaved. It asks nothing: nobody may be there to answer, so a
+// list with unsaved changes is not saved.
 #pragma once
 
 #include <QObject>

@@ -34,11 +34,16 @@ void CMainFrame::OpenNamed(const CNamedSources& named)
         PlayInNewList(PathsToQStrings(named.calls));
     if (named.problems.empty())
         return;
+    // Every one on standard error; the box names the first few, which is what a person reads.
+    constexpr std::size_t kProblemsShown = 20;
     QStringList problems;
     for (const std::string& problem : named.problems) {
         std::fprintf(stderr, "qortolvane: %s\n", problem.c_str());
-        problems.push_back(PathToQString(problem));
+        if (problems.size() < static_cast<qsizetype>(kProblemsShown))
+            problems.push_back(PathToQString(problem));
     }
+    if (named.problems.size() > kProblemsShown)
+        problems.push_back(QStringLiteral("\u2026 and %1 more").arg(named.problems.size() - kProblemsShown));
     QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(),
         QStringLiteral("These could not be opened:"), QMessageBox::Ok, this);
     box.setInformativeText(problems.join(QLatin1Char('\n')));

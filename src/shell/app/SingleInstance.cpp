@@ -10,11 +10,13 @@ namespace qor {
 namespace {
 
 constexpr int kAnswerMilliseconds = 2000;
-// A request is "open <percent-encoded path>" lines, then "raise"; more than this is no request.
-constexpr qsizetype kMostRequestBytes = 1 << 20;
+// A request is "open <percent-encoded path>" lines, then "raise"; more than this is no request (a
+// command line holds a few megabytes at most, three times that encoded).
+constexpr qsizetype kMostRequestBytes = 64 << 20;
 const QByteArray kOpen = "open ";
 const QByteArray kRaise = "raise\n";
 const QByteArray kRaised = "raised\n";
+const QByteArray kRefused = "refused\n";
 
 // What a request asks for so far: keeps the paths of its complete lines and says whether it
 // ended, is still coming, or is not a request.
@@ -28,15 +30,18 @@ public:
         m_size += bytes.size();
         if (m_size > kMostRequestBytes)
             return State::Refused;
-        for (qsizetype end = m_pending.indexOf('\n'); end >= 0; end = m_pending.indexOf('\n')) {
-            const QByteArray line = m_pending.left(end + 1);
-            m_pending.remove(0, end + 1);
+        // The lines read are dropped once at the end: a megabyte of names arrives in many pieces.
+        qsizetype start = 0;
+        for (qsizetype end = m_pending.indexOf('\n'); end >= 0; start = end + 1, end = m_pending.indexOf('\n', start)) {
+            const QByteArrayView line = QByteArrayView(m_pending).sliced(start, end + 1 - start);
             if (line == kRaise)
                 return State::Complete;
             if (!line.startsWith(kOpen))
                 return State::Refused;
-            m_named.push_back(QByteArray::fromPercentEncoding(line.mid(kOpen.size()).chopped(1)).toStdString());
+            m_named.push_back(
+                QByteArray::fromPercentEncoding(line.sliced(kOpen.size()).chopped(1).toByteArray()).toStdString());
         }
+        m_pending.remove(0, start);
         // An unfinished line that can no longer become one of ours is refused at once.
         const bool mayBecomeRequest = kOpen.startsWith(m_pending.left(kOpen.size())) || kRaise.startsWith(m_pending);
         return mayBecomeRequest ? State::Coming : State::Refused;
@@ -63,8 +68,11 @@ CSingleInstance::CSingleInstance(QObject* parent)
                 const CRequest::State state = request->Add(socket->readAll());
                 if (state == CRequest::State::Coming)
                     return;
-                if (state == CRequest::State::Refused)
+                if (state == CRequest::State::Refused) {
+                    socket->write(kRefused); // a start that sent it says so, rather than "busy"
+                    socket->flush();
                     return socket->disconnectFromServer();
+                }
                 // Answered first: opening may ask the user something while the other copy waits.
                 socket->write(kRaised);
                 socket->flush();
@@ -106,7 +114,7 @@ CSingleInstance::Answer CSingleInstance::HandOverToRunningCopy(const std::vector
     answer += socket.readAll();
     // A copy that listens but does not answer is busy (loading, say), not gone: taking its name
     // would leave two copies saving over each other's files.
-    return answer.startsWith(kRaised) ? Answer::Raised : Answer::Busy;
+    return answer.startsWith(kRaised) ? Answer::Raised : answer.startsWith(kRefused) ? Answer::Refused : Answer::Busy;
 }
 
 bool CSingleInstance::Listen(Raise raise)

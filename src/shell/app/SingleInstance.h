@@ -21,6 +21,7 @@ public:
         NoCopy, // nobody listens: this copy may start
         Raised, // the running copy came forward and said so
         Busy, // a copy took the call but did not answer in time (its window is busy): it runs all the same
+        Refused, // the running copy would not take the request (too large)
     };
     using Raise = std::function<void(const std::vector<std::string>& named)>;
 

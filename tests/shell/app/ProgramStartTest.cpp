@@ -89,20 +89,34 @@ TEST_F(ProgramStart, OpensWhatItIsGivenAndASecondStartHandsItsOwnOver)
     }
     // Named relative to each start's own working folder, as a shell passes them.
     first.setWorkingDirectory(QString::fromStdString(calls.File("mine")));
-    first.start(QStringLiteral(QOR_PROGRAM_PATH), { QStringLiteral("mine.reclist") });
+    first.start(QStringLiteral(QOR_PROGRAM_PATH), { QStringLiteral("mine.reclist"), QStringLiteral(".") });
     ASSERT_TRUE(QTest::qWaitFor(Listening, 20'000)) << first.readAllStandardError().toStdString();
     second.setWorkingDirectory(QString::fromStdString(calls.File("theirs")));
     second.start(QStringLiteral(QOR_PROGRAM_PATH), { QStringLiteral("theirs.reclist"), QStringLiteral("gone.qor") });
     ASSERT_TRUE(second.waitForFinished(20'000));
-    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(second.exitCode(), 0);
+    // Both say what is gone: the running window to its user, this start to whoever ran it.
+    EXPECT_TRUE(second.readAllStandardError().contains("/theirs/gone.qor: no such file or folder"));
     QByteArray said;
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return (said += first.readAllStandardError()).contains("/theirs/gone.qor: no such file or folder"); },
         20'000))
         << said.toStdString();
 
-    // Its box still open, the end of the session ends it as Quit does: the lists it opened are kept
-    // among the recent files.
+    // As much as a command line holds (here 1.3 MB of names) is handed over whole.
+    QStringList many;
+    for (int name = 0; name < 5000; ++name)
+        many.push_back(QStringLiteral("%1-%2.qor").arg(QString(200, QLatin1Char('n'))).arg(name));
+    second.start(QStringLiteral(QOR_PROGRAM_PATH), many);
+    ASSERT_TRUE(second.waitForFinished(20'000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_FALSE(second.readAllStandardError().contains("busy")) << "answered, not given up on";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return (said += first.readAllStandardError()).contains("n-4999.qor: no such file or folder"); }, 20'000))
+        << said.right(300).toStdString();
+
+    // Its box still open, and the list of its folder never saved, the end of the session ends it
+    // without asking: the lists it opened are kept among the recent files.
     first.terminate();
     ASSERT_TRUE(first.waitForFinished(20'000));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
