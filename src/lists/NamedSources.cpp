@@ -22,18 +22,28 @@ std::string StatusReason(int error)
                                 : "cannot be read: " + std::string(std::strerror(error));
 }
 
-} // namespace
-
-std::string UnusableSourceReason(const std::string& path)
+// Why the file status makes the path unusable; empty for a folder or a regular file.
+std::string ReasonOf(const struct stat& status)
 {
-    struct stat status { };
-    if (stat(path.c_str(), &status) != 0)
-        return StatusReason(errno);
     if (S_ISDIR(status.st_mode) || S_ISREG(status.st_mode))
         return {};
     return S_ISFIFO(status.st_mode) ? "is a named pipe, not a file or folder of calls"
         : S_ISSOCK(status.st_mode)  ? "is a socket, not a file or folder of calls"
                                     : "is a device, not a file or folder of calls";
+}
+
+} // namespace
+
+std::string UnusableSourceReason(const std::string& path)
+{
+    struct stat status { };
+    return stat(path.c_str(), &status) != 0 ? StatusReason(errno) : ReasonOf(status);
+}
+
+std::string AbsoluteNamedPath(const std::string& argument, const std::string& workingFolder)
+{
+    const bool asGiven = argument.empty() || argument.front() == '/' || argument.front() == '-';
+    return asGiven ? argument : workingFolder + "/" + argument;
 }
 
 CNamedSources SortNamedSources(const std::vector<std::string>& arguments, const std::string& workingFolder)
@@ -46,13 +56,13 @@ CNamedSources SortNamedSources(const std::vector<std::string>& arguments, const 
             sorted.problems.push_back(argument + ": unknown option");
             continue;
         }
-        const std::string path = argument.front() == '/' ? argument : workingFolder + "/" + argument;
-        if (const std::string reason = UnusableSourceReason(path); !reason.empty()) {
+        const std::string path = AbsoluteNamedPath(argument, workingFolder);
+        struct stat status { };
+        const std::string reason = stat(path.c_str(), &status) != 0 ? StatusReason(errno) : ReasonOf(status);
+        if (!reason.empty()) {
             sorted.problems.push_back(argument + ": " + reason);
             continue;
         }
-        struct stat status { };
-        stat(path.c_str(), &status);
         if (S_ISDIR(status.st_mode)) {
             sorted.folders.push_back(path);
             continue;

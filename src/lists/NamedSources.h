@@ -11,6 +11,9 @@ namespace qor {
 // folder or a regular file.
 std::string UnusableSourceReason(const std::string& path);
 
+// The path an argument names, against the working folder it was given in; an option as it is.
+std::string AbsoluteNamedPath(const std::string& argument, const std::string& workingFolder);
+
 struct CNamedSources {
     std::vector<std::string> folders; // compiled into a list
     std::vector<std::string> lists; // .reclist files, opened as lists

@@ -77,11 +77,8 @@ std::vector<std::string> AbsoluteArguments(int argc, char** argv)
     std::error_code error;
     const std::string workingFolder = std::filesystem::current_path(error).string();
     std::vector<std::string> named;
-    for (int at = 1; at < argc; ++at) {
-        const std::string argument = argv[at];
-        const bool asGiven = argument.empty() || argument.front() == '/' || argument.front() == '-';
-        named.push_back(asGiven ? argument : workingFolder + "/" + argument);
-    }
+    for (int at = 1; at < argc; ++at)
+        named.push_back(AbsoluteNamedPath(argv[at], workingFolder));
     return named;
 }
 
