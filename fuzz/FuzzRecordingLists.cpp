@@ -1,8 +1,10 @@
 // Feeds arbitrary bytes as a ".reclist" to the list that opens it and as "history.reclist" to the
 // play history read at start-up. The files may name the calls in /tmp/qorfuzz-calls, which are
-// real. What a list or the history saves must open again to the same calls in the same order.
+// real. A list opens nothing but calls, and what a list or the history saves must open again to the
+// same calls in the same order.
 #include "FuzzFiles.h"
 #include "lists/QorTolvaneDoc.h"
+#include "lists/SearchFilters.h"
 #include "review/CallHistory.h"
 #include "samplegen/SampleRecording.h"
 
@@ -41,6 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qor::fuzz::WriteWholeFile(listPath, input.ConsumeRandomLengthString(size));
     qor::CQorTolvaneDoc list;
     list.Load(listPath, "");
+    for (const std::string& path : PathsOf(list))
+        if (!path.starts_with("/") || !qor::IsRecordingPath(path))
+            std::abort(); // a list opens calls only, whatever else it names
     const std::string savedPath = qor::fuzz::ScratchPath("saved.reclist");
     if (list.GetCount() > 0 && list.Save(savedPath)) {
         qor::CQorTolvaneDoc reopened;

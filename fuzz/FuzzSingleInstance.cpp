@@ -53,7 +53,10 @@ std::optional<std::vector<std::string>> RequestIn(const QByteArray& sent)
             return named;
         if (!line.startsWith("open "))
             return std::nullopt;
-        named.push_back(QByteArray::fromPercentEncoding(line.mid(5)).toStdString());
+        const QByteArray path = QByteArray::fromPercentEncoding(line.mid(5));
+        if (path.contains('\0')) // no path holds one
+            return std::nullopt;
+        named.push_back(path.toStdString());
     }
     return std::nullopt;
 }

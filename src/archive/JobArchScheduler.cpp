@@ -81,8 +81,9 @@ constexpr std::chrono::seconds kLockPatience{ 10 };
 
 std::string DefaultArchivePath()
 {
+    // Only proposed: a user who never archives keeps a home without a Documents folder of ours.
     std::string documents;
-    return GetSpecialFolderPath(kFolderUserDocuments, documents) ? documents + "/" : std::string("/tmp/");
+    return GetSpecialFolderPath(kFolderUserDocuments, documents, false) ? documents + "/" : std::string("/tmp/");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/ProgressBar.h"
 #include "foundation/DataFolders.h"
+#include "foundation/ResourceBundle.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "foundation/UserName.h"
@@ -16,6 +17,15 @@
 namespace qor::cli {
 namespace {
 
+// Where Qt keeps the window's settings (QSettings by company and product): no Qt here to ask.
+std::string RecentFilesPath()
+{
+    std::string configuration, company, product;
+    GetSpecialFolderPath(kFolderUserAppData, configuration, false);
+    GetDataFolderNames(company, product);
+    return configuration + "/" + company + "/" + product + ".conf";
+}
+
 void PrintPaths()
 {
     std::printf("Log folder:                  %s\n", GetLogFolder().c_str());
@@ -27,6 +37,8 @@ void PrintPaths()
         std::printf("                             (%s)\n", mistake.c_str());
     std::printf(
         "User settings file:          %s\n", CSettings::GetConfigFilePath(false, CSettings::kConfigFile).c_str());
+    std::printf("Recent lists (the window's): %s\n", RecentFilesPath().c_str());
+    std::printf("Branding file:               %s\n", CSettings::GetBrandingFilePath().c_str());
     std::printf("Administrator settings file: %s (per-user) or %s (per-machine)\n",
         CSettings::GetAdminConfigFilePath(false, CSettings::kConfigFile).c_str(),
         CSettings::GetAdminConfigFilePath(true, CSettings::kConfigFile).c_str());
@@ -35,8 +47,9 @@ void PrintPaths()
 void PrintSettings()
 {
     auto settings = Singleton<CSettings>::Instance();
-    const std::string resourceFile = settings->GetResourceFile();
-    std::printf("Resource library:    %s\n", resourceFile.empty() ? "(built in)" : resourceFile.c_str());
+    // The bundle in use, as the start took it from branding.xml.
+    const std::string bundle = ResourceBundleFolder();
+    std::printf("Resource library:    %s\n", bundle.empty() ? "(built in)" : bundle.c_str());
     std::printf("Column widths:      ");
     for (int column = 0; column < static_cast<int>(CSettings::kColumnCount); ++column)
         std::printf(" %d", settings->GetColumnWidth(column));

@@ -220,7 +220,11 @@ std::vector<std::string> ExpandSavedLists(const std::vector<std::string>& source
             continue;
         }
         CQorTolvaneDoc list;
-        if (!list.Load(source, context.Passphrase())) {
+        std::vector<std::string> notCalls;
+        const bool read = list.Load(source, context.Passphrase(), nullptr, &notCalls);
+        for (const std::string& notCall : notCalls)
+            context.Fail(notCall, "is no call, named in " + source + ": left out");
+        if (!read) {
             context.Fail(source, "cannot be read as a recording list");
             continue;
         }

@@ -56,8 +56,7 @@ int main(int argc, char** argv)
     using namespace qor::cli;
     CheckStandardOutputAtExit();
     // The bundle's names are the data folders' names: without it, the files would be another's.
-    const std::string bundle = Singleton<CSettings>::Instance()->GetResourceFile();
-    if (std::string why; !UseResourceBundle(bundle, why)) {
+    if (std::string bundle, why; !UseBrandingBundle(bundle, why)) {
         std::fprintf(
             stderr, "qortolvane-cli: Unable to locate the resources file (%s): %s\n", bundle.c_str(), why.c_str());
         return kExitConfiguration;

@@ -214,13 +214,13 @@ void GetDataFolderNames(std::string& company, std::string& product)
     product = names.product;
 }
 
-bool GetSpecialFolderPath(int kind, std::string& path)
+bool GetSpecialFolderPath(int kind, std::string& path, bool create)
 {
     const std::optional<std::string> base = BaseFolder(kind);
     if (!base)
         return false;
     std::error_code error;
-    if (!FoldersMayBeMade()) {
+    if (!create || !FoldersMayBeMade()) {
         path = WithoutTrailingSlashes(*base);
         return true;
     }

@@ -30,9 +30,9 @@ enum FolderKind : int {
 void SetDataFolderNames(const std::string& company, const std::string& product);
 void GetDataFolderNames(std::string& company, std::string& product);
 
-// Resolves one folder kind, creating the folder when it is missing (unless the process only looks,
-// see below). On failure returns false and leaves path as it was.
-bool GetSpecialFolderPath(int kind, std::string& path);
+// Resolves one folder kind, creating the folder when it is missing (unless create is false or the
+// process only looks, see below). On failure returns false and leaves path as it was.
+bool GetSpecialFolderPath(int kind, std::string& path, bool create = true);
 
 // For a run that only tells where the files are or how to use the program (--help, "paths"):
 // from then on, asking where a data folder is makes none, so such a run leaves no trace.

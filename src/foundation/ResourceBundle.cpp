@@ -4,7 +4,9 @@
 #include "foundation/TrustedFolder.h"
 #include "foundation/WriteTrust.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -14,6 +16,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <tinyxml2.h>
+#include <utf8proc.h>
 
 namespace qor {
 namespace {
@@ -49,10 +52,50 @@ std::string FindBundleFolder(const std::string& name)
     return {};
 }
 
-// The names become folder names: one that is no single name would put the data elsewhere.
-bool NamesAFolder(const std::string& name)
+// The names become folder names: one that is no single name would put the data elsewhere, and one
+// with control characters or that is not UTF-8 would be shown as another name than it is.
+std::string WhyNoFolderName(const std::string& name)
 {
-    return name != "." && name != ".." && name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
+    if (name == "." || name == ".." || name.find('/') != std::string::npos)
+        return "is no single folder name";
+    if (name.size() > NAME_MAX)
+        return "is longer than a folder name may be (" + std::to_string(NAME_MAX) + " bytes)";
+    if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
+        return "holds a control character";
+    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(name.data());
+    for (utf8proc_ssize_t at = 0, size = static_cast<utf8proc_ssize_t>(name.size()); at < size;) {
+        utf8proc_int32_t character = 0;
+        const utf8proc_ssize_t length = utf8proc_iterate(bytes + at, size - at, &character);
+        if (length <= 0)
+            return "is not UTF-8 text";
+        at += length;
+    }
+    return {};
+}
+
+std::string Effective(const std::map<int, std::string>& strings, int id)
+{
+    const auto found = strings.find(id);
+    return found == strings.end() ? BuiltInResourceString(id) : found->second;
+}
+
+// The names the data folders are made of, each one folder name; the product's folder must not be
+// the one the administrator's restrictions are kept in (company/configuration tool).
+bool CheckFolderNames(const std::string& path, const std::map<int, std::string>& strings, std::string& why)
+{
+    for (const int id : { IDS_COMPANY_NAME, IDS_PRODUCT_NAME, IDS_CONFIG_TOOL_NAME })
+        if (const auto found = strings.find(id); found != strings.end()) {
+            if (const std::string fault = WhyNoFolderName(found->second); !fault.empty()) {
+                why = path + ": \"" + found->second + "\" (string " + std::to_string(id) + ") " + fault;
+                return false;
+            }
+        }
+    if (Effective(strings, IDS_PRODUCT_NAME) == Effective(strings, IDS_CONFIG_TOOL_NAME)) {
+        why = path + ": the product is named \"" + Effective(strings, IDS_PRODUCT_NAME)
+            + "\" as the configuration tool is, whose folder holds the administrator's restrictions";
+        return false;
+    }
+    return true;
 }
 
 bool ReadStrings(const std::string& folder, std::map<int, std::string>& strings, std::string& why)
@@ -82,21 +125,24 @@ bool ReadStrings(const std::string& folder, std::map<int, std::string>& strings,
         why = path + ": its root element is not <strings>";
         return false;
     }
+    std::map<int, int> lines;
     for (auto* string = root->FirstChildElement("string"); string; string = string->NextSiblingElement("string")) {
         int id = 0;
+        const std::string line = "line " + std::to_string(string->GetLineNum());
         if (string->QueryIntAttribute("id", &id) != tinyxml2::XML_SUCCESS) {
-            why = path + ": line " + std::to_string(string->GetLineNum()) + ": a <string> without a number in id";
+            why = path + ": " + line + ": a <string> without a number in id";
+            return false;
+        }
+        // Which of two texts was meant cannot be told: the administrator is asked to say.
+        if (const auto [earlier, first] = lines.emplace(id, string->GetLineNum()); !first) {
+            why = path + ": " + line + ": string " + std::to_string(id) + " was given on line "
+                + std::to_string(earlier->second) + " already";
             return false;
         }
         if (const char* text = string->GetText(); text && *text)
             strings[id] = text;
     }
-    for (const int id : { IDS_COMPANY_NAME, IDS_PRODUCT_NAME })
-        if (const auto found = strings.find(id); found != strings.end() && !NamesAFolder(found->second)) {
-            why = path + ": \"" + found->second + "\" (string " + std::to_string(id) + ") cannot name a folder";
-            return false;
-        }
-    return true;
+    return CheckFolderNames(path, strings, why);
 }
 
 // Qt reads the icons later, by name: each must already be a regular file of ours or root's that
@@ -144,6 +190,11 @@ bool UseResourceBundle(const std::string& name, std::string& why)
     std::string folder;
     std::map<int, std::string> strings;
     if (!name.empty()) {
+        // Against the working folder, a relative path would name another bundle in every folder.
+        if (name.find('/') != std::string::npos && name.front() != '/') {
+            why = "a path must start at / (or be a bare name, looked up among the system's data folders)";
+            return false;
+        }
         folder = FindBundleFolder(name);
         CFolderHandle handle;
         if (folder.empty() || !OpenTrustedFolder(folder, handle, CFolderWay{ .ownFoldersOnly = true })) {

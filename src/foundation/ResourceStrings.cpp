@@ -10,6 +10,11 @@ std::string LoadResourceString(int id)
 {
     if (std::optional<std::string> branded = ResourceBundleString(id))
         return std::move(*branded);
+    return BuiltInResourceString(id);
+}
+
+std::string BuiltInResourceString(int id)
+{
     static const std::map<int, std::string> table = {
         { IDS_PRODUCT_NAME, "Qor Tolvane" },
         { IDS_NO_CALLS_TO_DISPLAY, "No recorded calls to display" },

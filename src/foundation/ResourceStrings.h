@@ -53,6 +53,8 @@ enum ResourceStringId : int {
 
 // The text of a numbered string; empty for a number the table does not hold.
 std::string LoadResourceString(int id);
+// The program's own text, whatever a branding bundle replaces.
+std::string BuiltInResourceString(int id);
 
 // The text with its first "%d" replaced by the number (and the second by second). Replacement
 // tables come from outside, so their texts are never used as printf formats.

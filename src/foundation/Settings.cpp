@@ -1,9 +1,11 @@
 #include "foundation/Settings.h"
 
 #include "foundation/DataFolders.h"
+#include "foundation/ResourceBundle.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/SecretText.h"
 #include "foundation/Singleton.h"
+#include "foundation/WriteTrust.h"
 #include "foundation/XMLSettings.h"
 
 #include <cstdio>
@@ -27,12 +29,9 @@ std::string TrimWhiteSpace(const std::string& text)
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-// Loads a settings file and finds its section named exactly "settings"; null when either is missing.
-CRvXMLSettings::Element* LoadSettingsSection(CRvXMLSettings& xml, const std::string& path)
+// The document's section named exactly "settings"; null when it has none.
+CRvXMLSettings::Element* SettingsSection(CRvXMLSettings& xml)
 {
-    std::string rootName, version;
-    if (!xml.LoadDocument(path, rootName, version))
-        return nullptr;
     for (auto* section = xml.FirstChild("section", xml.GetRootElement()); section;
          section = xml.NextSibling("section", section)) {
         std::string name;
@@ -41,6 +40,20 @@ CRvXMLSettings::Element* LoadSettingsSection(CRvXMLSettings& xml, const std::str
             return section;
     }
     return nullptr;
+}
+
+// Loads a settings file and finds its section named exactly "settings"; null when either is missing.
+CRvXMLSettings::Element* LoadSettingsSection(CRvXMLSettings& xml, const std::string& path)
+{
+    std::string rootName, version;
+    return xml.LoadDocument(path, rootName, version) ? SettingsSection(xml) : nullptr;
+}
+
+std::string Unusable(std::string* unusable, std::string why)
+{
+    if (unusable)
+        *unusable = std::move(why);
+    return {};
 }
 
 int ReadInt(const CRvXMLSettings& xml, const CRvXMLSettings::Element* section, const char* key, int defaultValue)
@@ -118,12 +131,38 @@ std::string CSettings::GetAdminConfigFilePath(bool common, const std::string& fi
     return GetConfigurationFolder(false, company, tool) + fileName;
 }
 
-std::string CSettings::GetResourceFile()
+std::string CSettings::GetBrandingFilePath()
+{
+    // Found by the program's own names: the bundle it names renames everything else.
+    return GetSystemConfigurationFile(
+        BuiltInResourceString(IDS_COMPANY_NAME), BuiltInResourceString(IDS_PRODUCT_NAME), kBrandingFile);
+}
+
+std::string CSettings::GetResourceFile(std::string* unusable)
 {
     QOR_SEMAPHORE_GUARD(m_lock);
+    if (unusable)
+        unusable->clear();
+    const std::string path = GetBrandingFilePath();
+    std::string content, why;
+    // The bundle names the folders everybody's files go to: the file naming it must be root's (or
+    // the user's own) and written by its owner alone, as the bundle is.
+    switch (ReadConfiguration(path, content, why, 1u << 20, uid_t{ 0 })) {
+    case CConfigurationRead::Missing:
+        return {};
+    case CConfigurationRead::Untrusted:
+        return Unusable(unusable, path + ": " + why);
+    case CConfigurationRead::Unreadable:
+        return Unusable(unusable, path + ": cannot be read" + (why.empty() ? std::string() : ": " + why));
+    case CConfigurationRead::Read:
+        break;
+    }
     auto xml = Singleton<CRvXMLSettings>::Instance();
+    std::string rootName, version;
+    if (!xml->ParseDocument(content, rootName, version))
+        return Unusable(unusable, path + ": not well-formed XML");
     std::string resourceFile;
-    if (auto* section = LoadSettingsSection(*xml, GetSystemConfigFilePath(kBrandingFile)))
+    if (auto* section = SettingsSection(*xml))
         xml->GetText(xml->FirstChild(kKeyResourceFile, section), "", resourceFile);
     return resourceFile;
 }
@@ -235,6 +274,16 @@ void CSettings::SetPassphrase(const std::string& passphrase)
     m_passphrase = TrimWhiteSpace(passphrase);
     if (!m_passphrase.empty())
         KeepSecretsOutOfDumps();
+}
+
+bool UseBrandingBundle(std::string& named, std::string& why)
+{
+    named = Singleton<CSettings>::Instance()->GetResourceFile(&why);
+    if (!why.empty()) {
+        named = CSettings::GetBrandingFilePath();
+        return false;
+    }
+    return UseResourceBundle(named, why);
 }
 
 } // namespace qor

@@ -46,8 +46,11 @@ public:
     // When Load found the user's config.xml, with a saved passphrase, readable by others: what
     // to tell her (once; then cleared). The file was made private already where it could be.
     std::string TakeExposureWarning();
-    // The replacement resource library named in branding.xml, or empty.
-    std::string GetResourceFile();
+    // The branding bundle named in branding.xml, or empty. A branding.xml that another user could
+    // have written, or that cannot be read or parsed, names none and says why in unusable.
+    std::string GetResourceFile(std::string* unusable = nullptr);
+    // Where branding.xml is: found by the program's own names, whatever bundle is in use.
+    static std::string GetBrandingFilePath();
 
     int GetColumnWidth(int index) const;
     void SetColumnWidth(int index, int width);
@@ -94,5 +97,9 @@ private:
     std::string m_passphrase;
     std::string m_exposureWarning;
 };
+
+// Takes the branding bundle branding.xml names (see UseResourceBundle). False, with why, when
+// branding.xml or its bundle cannot be used; named is then what could not be used.
+bool UseBrandingBundle(std::string& named, std::string& why);
 
 } // namespace qor

@@ -40,8 +40,12 @@ bool CRvXMLSettings::LoadDocument(const std::string& path, std::string& rootName
     // A settings file holds a few dozen values; anything far larger is not one, and parsing it
     // into a tree would cost many times its size.
     constexpr std::uint64_t kLargestSettingsFile = 1 << 20;
-    if (!ReadWholeFile(path, content, kLargestSettingsFile))
-        return false;
+    return ReadWholeFile(path, content, kLargestSettingsFile) && ParseDocument(content, rootName, version);
+}
+
+bool CRvXMLSettings::ParseDocument(const std::string& content, std::string& rootName, std::string& version)
+{
+    m_document = std::make_shared<tinyxml2::XMLDocument>();
     if (m_document->Parse(content.data(), content.size()) != tinyxml2::XML_SUCCESS)
         return false;
     const Element* root = GetRootElement();

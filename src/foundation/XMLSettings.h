@@ -18,6 +18,8 @@ public:
     // cannot be read or parsed, holds no element or is larger than any settings file (1 MiB);
     // rootName and version then stay as they were.
     bool LoadDocument(const std::string& path, std::string& rootName, std::string& version);
+    // The same for a file's content read already (through checks of its own).
+    bool ParseDocument(const std::string& content, std::string& rootName, std::string& version);
     // Remembers the path and starts a new document with a declaration and a root element.
     Element* CreateDocument(const std::string& path, const std::string& rootName, const std::string& version);
     // Writes the document to the remembered path, replacing the file in one step, with exactly

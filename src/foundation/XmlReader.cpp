@@ -369,6 +369,8 @@ const char* CXmlReader::ErrorText(int code)
         return "Nesting too deep";
     case kErrorCannotRead:
         return "File cannot be read";
+    case kErrorNotAList:
+        return "Not a recording list";
     default:
         return "Unknown error";
     }

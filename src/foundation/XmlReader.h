@@ -51,6 +51,7 @@ public:
         kErrorUnexpectedEndTag = 4,
         kErrorTooDeep = 5,
         kErrorCannotRead = 6,
+        kErrorNotAList = 7,
     };
 
     // Parses text into a new tree under the "[Root]" node; false on malformed input.

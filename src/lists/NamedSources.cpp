@@ -1,8 +1,10 @@
 #include "lists/NamedSources.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +34,21 @@ std::string ReasonOf(const struct stat& status)
                                     : "is a device, not a file or folder of calls";
 }
 
+// "/calls/./2026/" as "/calls/2026": a list is titled by its folder's last name. A ".." stays, as
+// it may lead elsewhere through a link.
+std::string WithoutDotsAndSlashes(const std::string& path)
+{
+    std::string clean;
+    for (std::size_t start = 0; start < path.size();) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        const std::string_view name(path.data() + start, end - start);
+        if (!name.empty() && name != ".")
+            clean.append("/").append(name);
+        start = end + 1;
+    }
+    return clean.empty() ? "/" : clean;
+}
+
 } // namespace
 
 std::string UnusableSourceReason(const std::string& path)
@@ -42,8 +59,9 @@ std::string UnusableSourceReason(const std::string& path)
 
 std::string AbsoluteNamedPath(const std::string& argument, const std::string& workingFolder)
 {
-    const bool asGiven = argument.empty() || argument.front() == '/' || argument.front() == '-';
-    return asGiven ? argument : workingFolder + "/" + argument;
+    if (argument.empty() || argument.front() == '-' || (argument.front() != '/' && workingFolder.empty()))
+        return argument;
+    return WithoutDotsAndSlashes(argument.front() == '/' ? argument : workingFolder + "/" + argument);
 }
 
 CNamedSources SortNamedSources(const std::vector<std::string>& arguments, const std::string& workingFolder)
@@ -57,24 +75,28 @@ CNamedSources SortNamedSources(const std::vector<std::string>& arguments, const 
             continue;
         }
         const std::string path = AbsoluteNamedPath(argument, workingFolder);
+        if (path.front() != '/') {
+            sorted.problems.push_back(argument + ": cannot be found: the folder it was named in is gone");
+            continue;
+        }
         struct stat status { };
         const std::string reason = stat(path.c_str(), &status) != 0 ? StatusReason(errno) : ReasonOf(status);
         if (!reason.empty()) {
             sorted.problems.push_back(argument + ": " + reason);
             continue;
         }
-        if (S_ISDIR(status.st_mode)) {
-            sorted.folders.push_back(path);
-            continue;
-        }
-        // Named now, while the person who named it is still looking, rather than by the player later.
+        // Named now, while the person who named it is still looking, rather than by the player or
+        // the search later; a folder that can be entered but not read would list nothing.
         const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (descriptor < 0) {
             sorted.problems.push_back(argument + ": " + StatusReason(errno));
             continue;
         }
         close(descriptor);
-        (EndsWithNoCase(path, ".reclist") ? sorted.lists : sorted.calls).push_back(path);
+        if (S_ISDIR(status.st_mode))
+            sorted.folders.push_back(path);
+        else
+            (EndsWithNoCase(path, ".reclist") ? sorted.lists : sorted.calls).push_back(path);
     }
     return sorted;
 }

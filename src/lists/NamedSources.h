@@ -11,7 +11,8 @@ namespace qor {
 // folder or a regular file.
 std::string UnusableSourceReason(const std::string& path);
 
-// The path an argument names, against the working folder it was given in; an option as it is.
+// The path an argument names, against the working folder it was given in; an option as it is, and
+// so is every name when the working folder is not known (it was deleted).
 std::string AbsoluteNamedPath(const std::string& argument, const std::string& workingFolder);
 
 struct CNamedSources {
@@ -21,8 +22,9 @@ struct CNamedSources {
     std::vector<std::string> problems; // "name: why", one per path left out
 };
 
-// Sorts the named paths, made absolute against workingFolder (a copy already running has its own);
-// options (starting with "-") are named as unknown.
+// Sorts the named paths, made absolute against workingFolder (a copy already running has its own;
+// empty when they are absolute already); options (starting with "-") are named as unknown, and a
+// path still relative as lost.
 CNamedSources SortNamedSources(const std::vector<std::string>& arguments, const std::string& workingFolder);
 
 } // namespace qor

@@ -4,11 +4,13 @@
 #include "foundation/XmlEscape.h"
 #include "lists/EntryLoading.h"
 #include "lists/EntrySort.h"
+#include "lists/SearchFilters.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string_view>
+#include <strings.h>
 #include <sys/stat.h>
 
 namespace qor {
@@ -24,6 +26,44 @@ std::size_t PathHash(std::string_view path)
 {
     return std::hash<std::string_view>{}(path);
 }
+
+// Takes the texts inside a list file's elements, and tells what it was: a list holds its calls in
+// a <root> element (or, written elsewhere, in another that names calls); plain text is none.
+class CListFileHandler final : public IXmlHandler {
+public:
+    explicit CListFileHandler(CXmlReader::TextVisitor visit)
+        : m_visit(std::move(visit))
+    {
+    }
+    bool IsList(bool namesCalls) const
+    {
+        if (m_first.empty())
+            return !m_strayText; // an empty file is the empty list Save writes
+        return namesCalls || strcasecmp(m_first.c_str(), "root") == 0;
+    }
+
+    void StartElement(CXmlNode&& element) override
+    {
+        if (m_depth++ == 0 && m_first.empty())
+            m_first = element.name;
+    }
+    void EndElement() override { --m_depth; }
+    void Text(std::string&& text, const std::string& parentName) override
+    {
+        if (text.empty())
+            return;
+        if (m_depth == 0)
+            m_strayText = true;
+        else
+            m_visit(text, parentName);
+    }
+
+private:
+    CXmlReader::TextVisitor m_visit;
+    std::string m_first;
+    int m_depth = 0;
+    bool m_strayText = false;
+};
 
 } // namespace
 
@@ -213,9 +253,10 @@ bool CQorTolvaneDoc::Save(const std::string& path, const std::function<void(int 
     return true;
 }
 
-bool CQorTolvaneDoc::Load(const std::string& path, const std::string& passphrase, CXmlError* error)
+bool CQorTolvaneDoc::Load(
+    const std::string& path, const std::string& passphrase, CXmlError* error, std::vector<std::string>* notCalls)
 {
-    return Adopt(ReadListFile(path, passphrase, ListedPaths()), error);
+    return Adopt(ReadListFile(path, passphrase, ListedPaths()), error, notCalls);
 }
 
 std::unordered_set<std::string> CQorTolvaneDoc::ListedPaths() const
@@ -233,14 +274,23 @@ CQorTolvaneDoc::ListFile CQorTolvaneDoc::ReadListFile(const std::string& path, c
     ListFile file;
     std::vector<std::string> paths;
     std::set<std::string> named;
-    CXmlReader reader;
-    file.parsed = reader.VisitFileTexts(path, [&](const std::string& text, const std::string& parentName) {
+    bool namesCalls = false;
+    CListFileHandler handler([&](const std::string& text, const std::string& parentName) {
         if (parentName == "Folder")
             file.folder = text;
-        else if (!alreadyListed.contains(text) && named.insert(text).second)
+        else if (text.front() != '/' || !IsRecordingPath(text))
+            file.notCalls.push_back(text);
+        else if (namesCalls = true; !alreadyListed.contains(text) && named.insert(text).second)
             paths.push_back(text);
     });
+    CXmlReader reader;
+    file.parsed = reader.ReadFile(path, handler);
     file.error = reader.Error();
+    if (file.parsed && !handler.IsList(namesCalls)) {
+        file.parsed = false;
+        file.error = { 1, 1, CXmlReader::kErrorNotAList, "A recording list holds its calls in a <root> element." };
+        file.notCalls.clear(); // another document's texts, not meant as calls
+    }
     // The headers are read several at once; the entries keep the file's order.
     for (auto& entry : LoadEntries(paths, passphrase, progress))
         if (entry)
@@ -248,8 +298,10 @@ CQorTolvaneDoc::ListFile CQorTolvaneDoc::ReadListFile(const std::string& path, c
     return file;
 }
 
-bool CQorTolvaneDoc::Adopt(ListFile&& file, CXmlError* error)
+bool CQorTolvaneDoc::Adopt(ListFile&& file, CXmlError* error, std::vector<std::string>* notCalls)
 {
+    if (notCalls)
+        *notCalls = std::move(file.notCalls);
     const bool wasEmpty = m_entries.empty();
     const bool wasModified = m_modified;
     if (file.folder)

@@ -80,17 +80,21 @@ public:
     bool Save(const std::string& path, const std::function<void(int index)>& progress = {});
     // The ".reclist" text Save writes.
     std::string ListText(const std::function<void(int index)>& progress = {}) const;
-    // Reads a ".reclist" file into this list: every piece of text names a recording, except the
-    // text of a "Folder" element. Listed paths and vanished files are skipped. On malformed input
-    // what was read before the error stays and the error is returned. Loading into an empty list
-    // leaves it unmodified; appending to one with entries modifies it.
-    bool Load(const std::string& path, const std::string& passphrase, CXmlError* error = nullptr);
+    // Reads a ".reclist" file into this list: every piece of text in its <root> element names a
+    // recording, except the text of a "Folder" element. Listed paths and vanished files are
+    // skipped; paths that name no call (no absolute ".qor" path: a list from elsewhere may name any
+    // file) are left out and given in notCalls. On malformed input, or a file whose first element
+    // is not <root>, what was read before the error stays and the error is returned. Loading into
+    // an empty list leaves it unmodified; appending to one with entries modifies it.
+    bool Load(const std::string& path, const std::string& passphrase, CXmlError* error = nullptr,
+        std::vector<std::string>* notCalls = nullptr);
 
     // What a ".reclist" file holds, read without touching any list, so that a worker thread can
     // read a long list while the window stays responsive; Adopt then adds it as Load does.
     struct ListFile {
         std::optional<std::string> folder;
         EntryList entries; // in the file's order, each path once, vanished files left out
+        std::vector<std::string> notCalls; // named in the file, left out
         bool parsed = false;
         CXmlError error;
     };
@@ -99,7 +103,7 @@ public:
         const std::unordered_set<std::string>& alreadyListed = {}, EntryLoadProgress* progress = nullptr);
     // The paths of the calls in the list, for a ReadListFile on another thread.
     std::unordered_set<std::string> ListedPaths() const;
-    bool Adopt(ListFile&& file, CXmlError* error = nullptr);
+    bool Adopt(ListFile&& file, CXmlError* error = nullptr, std::vector<std::string>* notCalls = nullptr);
 
     // The message a window shows for a file that could not be parsed.
     static std::string ParseErrorMessage(const std::string& path, const CXmlError& error);

@@ -207,6 +207,9 @@ TEST_F(CliContract, TheExitStatusTellsNothingFoundFromFailedItemsFromAWrongComma
     brand(QOR_BRANDING_EXAMPLE);
     const CRun paths = RunCli({ "paths" });
     EXPECT_TRUE(Has(paths.output, "/Tarnwell Telecom/Tarn Call Desk/")) << paths.output;
+    EXPECT_TRUE(Has(paths.output, "/Tarnwell Telecom/Tarn Call Desk.conf\n")) << "the window's recent lists";
+    EXPECT_TRUE(Has(paths.output, branding + "\n")) << "branding.xml where it was read, by our own names";
+    EXPECT_TRUE(Has(RunCli({ "settings" }).output, "Resource library:    " QOR_BRANDING_EXAMPLE "\n"));
     brand(folder.File("no-bundle"));
     const CRun unbranded = RunCli({ "list", folder.File("calls") });
     EXPECT_EQ(unbranded.exitCode, 78);

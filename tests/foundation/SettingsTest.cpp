@@ -265,11 +265,28 @@ TEST_F(Settings, TheFirstSystemFolderThatHoldsAFileWins)
     EXPECT_EQ(CSettings::GetSystemConfigFilePath("branding.xml"), "/etc/xdg" + leaf);
 }
 
-TEST_F(Settings, ResourceFileComesFromBranding)
+TEST_F(Settings, ResourceFileComesFromBrandingWhichOnlyItsOwnerMayWrite)
 {
-    WriteFileText(CSettings::GetSystemConfigFilePath("branding.xml"),
-        SettingsFile("<ResourceFile>/opt/brand/strings.qm</ResourceFile>"));
-    EXPECT_EQ(settings.GetResourceFile(), "/opt/brand/strings.qm");
+    const std::string branding = CSettings::GetSystemConfigFilePath("branding.xml");
+    WriteFileText(branding, SettingsFile("<ResourceFile>/opt/brand/strings.qm</ResourceFile>"));
+    std::string unusable;
+    EXPECT_EQ(settings.GetResourceFile(&unusable), "/opt/brand/strings.qm");
+    EXPECT_EQ(unusable, "");
+    // It names the folders everybody's files go to: nobody else may have written it.
+    chmod(branding.c_str(), 0666);
+    EXPECT_EQ(settings.GetResourceFile(&unusable), "");
+    EXPECT_NE(unusable.find(branding + ": "), std::string::npos) << unusable;
+    chmod(branding.c_str(), 0644);
+    WriteFileText(branding, "<profile><section name=\"settings\"><ResourceFile>x</ResourceFile>");
+    EXPECT_EQ(settings.GetResourceFile(&unusable), "");
+    EXPECT_EQ(unusable, branding + ": not well-formed XML");
+    // Found by our own names, whatever bundle is in use.
+    WriteFileText(branding, SettingsFile("<ResourceFile>" QOR_BRANDING_EXAMPLE "</ResourceFile>"));
+    std::string named, why;
+    ASSERT_TRUE(UseBrandingBundle(named, why)) << why;
+    EXPECT_EQ(CSettings::GetBrandingFilePath(), branding);
+    EXPECT_EQ(settings.GetResourceFile(), QOR_BRANDING_EXAMPLE);
+    ASSERT_TRUE(UseResourceBundle("", why));
 }
 
 TEST_F(Settings, ABrandingBundleReplacesNamesAndTextsAndTheDataFoldersFollow)
@@ -303,15 +320,23 @@ TEST_F(Settings, ABrandingBundleReplacesNamesAndTextsAndTheDataFoldersFollow)
     };
     refused("absent", "not found");
     refused("/nowhere/bundle", "not found");
-    for (const mode_t open : { 0777, 01777 }) { // anybody could put his own strings or icons there
+    // Anybody could put his own strings or icons there; or a colleague, through the office's group
+    // (umask 002 in a setgid folder gives every file group write).
+    constexpr gid_t kSharedGroup = 100;
+    ASSERT_EQ(chown(bundle.c_str(), -1, kSharedGroup), 0);
+    for (const mode_t open : { 0777, 01777, 02775 }) {
         chmod(bundle.c_str(), open);
         refused(bundle, "others can change it");
     }
     chmod(bundle.c_str(), 0755);
     const std::string strings = bundle + "/strings.xml";
-    chmod(strings.c_str(), 0666);
-    refused(bundle, "others than its owner can write it");
+    ASSERT_EQ(chown(strings.c_str(), -1, kSharedGroup), 0);
+    for (const mode_t open : { 0666, 0664 }) {
+        chmod(strings.c_str(), open);
+        refused(bundle, "others than its owner can write it");
+    }
     chmod(strings.c_str(), 0644);
+    refused("brand/" + fs::path(bundle).filename().string(), "a path must start at /");
     const std::string icon = bundle + "/icons/important.svg";
     ASSERT_EQ(mkfifo(icon.c_str(), 0644), 0); // Qt would wait on it for ever
     refused(bundle, "important.svg: not a regular file");
@@ -320,8 +345,19 @@ TEST_F(Settings, ABrandingBundleReplacesNamesAndTextsAndTheDataFoldersFollow)
     chmod(icon.c_str(), 0666);
     refused(bundle, "important.svg: not a regular file of root's or yours that only its owner can write");
     fs::remove(icon);
-    WriteFileText(strings, "<strings><string id=\"128\">../../elsewhere</string></strings>");
-    refused(bundle, "cannot name a folder");
+    // The names become folder names, and the product's folder is not the administrator's.
+    const auto names = [&](const std::string& text, const std::string& expected) {
+        WriteFileText(strings, "<strings>\n<string id=\"128\">" + text + "</string>\n</strings>");
+        refused(bundle, expected);
+    };
+    names("../../elsewhere", "is no single folder name");
+    names("Tarn&#10;Desk", "holds a control character");
+    names(std::string(300, 'T'), "is longer than a folder name may be");
+    names("Tarn\xff", "is not UTF-8 text");
+    WriteFileText(strings, "<strings><string id=\"128\">Qor Config</string></strings>");
+    refused(bundle, "as the configuration tool is");
+    WriteFileText(strings, "<strings>\n<string id=\"128\">Tarn</string>\n<string id=\"128\">Desk</string>\n</strings>");
+    refused(bundle, "line 3: string 128 was given on line 2 already");
     WriteFileText(strings, "<strings><string id=\"128\">Tarn</strings>");
     refused(bundle, "not well-formed XML");
     WriteFileText(strings, "<profile/>");

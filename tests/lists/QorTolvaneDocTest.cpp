@@ -150,6 +150,30 @@ TEST_F(QorTolvaneDoc, MalformedFilesKeepWhatCameBeforeAndExplainWhere)
 
     EXPECT_FALSE(document.Load(folder.File("missing.reclist"), "", &error));
     EXPECT_EQ(error.code, CXmlReader::kErrorCannotRead);
+
+    // Plain text, or another document, is no list: said so, rather than opened as an empty one.
+    for (const std::string& text : { a + "\n", std::string("<html><body>Notes</body></html>") }) {
+        WriteFileText(folder.File("other.reclist"), text);
+        CQorTolvaneDoc other;
+        std::vector<std::string> notCalls;
+        EXPECT_FALSE(other.Load(folder.File("other.reclist"), "", &error, &notCalls)) << text;
+        EXPECT_EQ(error.code, CXmlReader::kErrorNotAList);
+        EXPECT_EQ(other.GetCount(), 0);
+        EXPECT_TRUE(notCalls.empty());
+    }
+}
+
+TEST_F(QorTolvaneDoc, AListFromElsewhereOpensOnlyCalls)
+{
+    // Shown in a list, a private file could be exported or mailed without a second look.
+    const std::string a = Write("a.qor");
+    WriteFileText(folder.File("other.reclist"),
+        "<root><rec>/etc/passwd</rec><rec>a.qor</rec><rec>" + a + "</rec><rec>" + folder.Path() + "</rec></root>");
+    std::vector<std::string> notCalls;
+    EXPECT_TRUE(document.Load(folder.File("other.reclist"), "", nullptr, &notCalls));
+    ASSERT_EQ(document.GetCount(), 1);
+    EXPECT_EQ(document.GetEntry(0)->GetPath(), a);
+    EXPECT_EQ(notCalls, (std::vector<std::string>{ "/etc/passwd", "a.qor", folder.Path() }));
 }
 
 TEST_F(QorTolvaneDoc, TotalsFollowEveryChange)

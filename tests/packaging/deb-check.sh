@@ -82,8 +82,15 @@ grep -q "^file:///usr/share/doc/qortolvane/manual/index.html" "$scratch/opened" 
 grep -rqF --include=history.reclist "$call" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$HOME" \
     || fail "the call given to the window was not played"
 
+# The timers, enabled as an administrator enables them: the purge must take their links too.
+systemctl enable qortolvane-office-schedule.timer >/dev/null 2>&1 || fail "the office timer cannot be enabled"
+systemctl --global enable qortolvane-schedule.timer >/dev/null 2>&1 || fail "the user timer cannot be enabled"
+links() { find /etc/systemd -name 'qortolvane*' 2>/dev/null; }
+[ "$(links | wc -l)" -eq 2 ] || fail "enabling the timers made these links: $(links)"
+
 echo "== apt-get purge qortolvane"
 DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq qortolvane >/dev/null
 left=$(while read -r path; do [ ! -e "$path" ] || echo "$path"; done <"$scratch/installed")
 [ -z "$left" ] || fail "left behind: $left"
+[ -z "$(links)" ] || fail "the enabled timers' links were left behind: $(links)"
 echo "installed $(wc -l <"$scratch/installed") files, used them and removed them all"

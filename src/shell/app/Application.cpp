@@ -18,6 +18,7 @@
 #include "shell/app/MainWindow.h"
 #include "shell/app/RecentFiles.h"
 #include "shell/app/SingleInstance.h"
+#include "shell/app/StartArguments.h"
 #include "shell/common/CallPath.h"
 #include "shell/common/ShellIcons.h"
 #include "shell/common/ShellTexts.h"
@@ -29,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,29 +72,21 @@ void RaiseWindow(QWidget& window)
     front->activateWindow();
 }
 
-// What the user named (Qt took its own options out): absolute, since a running copy has its own
-// working folder.
-std::vector<std::string> AbsoluteArguments(int argc, char** argv)
-{
-    std::error_code error;
-    const std::string workingFolder = std::filesystem::current_path(error).string();
-    std::vector<std::string> named;
-    for (int at = 1; at < argc; ++at)
-        named.push_back(AbsoluteNamedPath(argv[at], workingFolder));
-    return named;
-}
-
 } // namespace
 
 int CQorTolvaneApp::Run(int argc, char** argv)
 {
+    if (const std::optional<int> answered = AnswerHelpOrVersion(argc, argv))
+        return *answered;
     if (!HasDisplay()) {
         std::fprintf(stderr,
             "qortolvane: no display to open its window on (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
             "Run it on a desktop, or without one under a virtual display: xvfb-run -a qortolvane\n");
         return 1;
     }
-    QApplication application(argc, argv);
+    CStartArguments arguments = SplitAtDashes(argc, argv);
+    int qtArgc = static_cast<int>(arguments.forQt.size()) - 1;
+    QApplication application(qtArgc, arguments.forQt.data());
     QApplication::setApplicationVersion(QStringLiteral(QOR_VERSION));
     SetUpIconTheme();
     if (!UseBranding())
@@ -105,15 +99,17 @@ int CQorTolvaneApp::Run(int argc, char** argv)
     CSingleInstance instance;
     if (QString why; CSingleInstance::ServerName(&why).isEmpty()) {
         // Another user's folder could answer for a running copy, or listen for ours.
-        const QString text = QStringLiteral("Qor Tolvane cannot start safely: %1. Set XDG_RUNTIME_DIR to a "
+        const QString text = QStringLiteral("%1 cannot start safely: %2. Set XDG_RUNTIME_DIR to a "
                                             "folder of yours that only you may enter.")
-                                 .arg(why);
+                                 .arg(ShellText(IDS_PRODUCT_NAME), why);
         std::fprintf(stderr, "qortolvane: %s\n", text.toLocal8Bit().constData());
         if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
             QMessageBox::critical(nullptr, ShellText(IDS_PRODUCT_NAME), text);
         return 1;
     }
-    const std::vector<std::string> named = AbsoluteArguments(argc, argv);
+    std::error_code noWorkingFolder;
+    const std::vector<std::string> named = NamedPaths(
+        qtArgc, arguments.forQt.data(), arguments.afterDashes, std::filesystem::current_path(noWorkingFolder).string());
     // The running copy came forward (or is busy): this one ends and saves nothing over its files.
     // A request it refused (too large) is a failure of this start.
     using Answer = CSingleInstance::Answer;
@@ -125,7 +121,7 @@ int CQorTolvaneApp::Run(int argc, char** argv)
             std::fprintf(stderr, "qortolvane: the running copy refused to open what was named (too much at once)\n");
         // The running copy names them in its window; whoever started this one reads them here.
         if (answer == Answer::Raised)
-            for (const std::string& problem : SortNamedSources(named, "/").problems)
+            for (const std::string& problem : SortNamedSources(named, std::string()).problems)
                 std::fprintf(stderr, "qortolvane: %s\n", problem.c_str());
         return answer;
     };
@@ -133,13 +129,21 @@ int CQorTolvaneApp::Run(int argc, char** argv)
         return answer == Answer::Refused ? 1 : 0;
     const auto raise = [&frame](const std::vector<std::string>& othersNamed) {
         RaiseWindow(frame);
-        frame.OpenNamed(SortNamedSources(othersNamed, "/"));
+        frame.OpenNamed(SortNamedSources(othersNamed, std::string()));
     };
     if (!instance.Listen(raise)) {
         if (const Answer answer = handOver(); answer != Answer::NoCopy)
             return answer == Answer::Refused ? 1 : 0;
-        if (!instance.TakeOverStaleName())
-            return 0;
+        if (!instance.TakeOverStaleName()) {
+            // Without its name a second copy would run beside this one, saving over its files.
+            const QString text
+                = QStringLiteral("%1 cannot start: it cannot listen at %2 for later starts (%3).")
+                      .arg(ShellText(IDS_PRODUCT_NAME), CSingleInstance::ServerName(), instance.ListenError());
+            std::fprintf(stderr, "qortolvane: %s\n", text.toLocal8Bit().constData());
+            if (QGuiApplication::platformName() != QStringLiteral("offscreen"))
+                QMessageBox::critical(nullptr, ShellText(IDS_PRODUCT_NAME), text);
+            return 1;
+        }
     }
 
     auto playback = Singleton<CPlaybackManager>::Instance();
@@ -163,7 +167,7 @@ int CQorTolvaneApp::Run(int argc, char** argv)
     if (const char* folder = std::getenv("QOR_START_FOLDER"); folder && *folder)
         frame.CompileFolders({ PathToQString(folder) }, false);
     // Opened in the event loop, where the end of the session can also end the questions it asks.
-    QTimer::singleShot(0, &frame, [&frame, &named] { frame.OpenNamed(SortNamedSources(named, "/")); });
+    QTimer::singleShot(0, &frame, [&frame, &named] { frame.OpenNamed(SortNamedSources(named, std::string())); });
     const CEndOnSignal endOnSignal;
 
     const int result = QApplication::exec();

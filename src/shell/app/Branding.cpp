@@ -15,8 +15,7 @@ namespace qor {
 
 bool UseBranding()
 {
-    const std::string bundle = Singleton<CSettings>::Instance()->GetResourceFile();
-    if (std::string why; !UseResourceBundle(bundle, why)) {
+    if (std::string bundle, why; !UseBrandingBundle(bundle, why)) {
         std::fprintf(stderr, "qortolvane: Unable to locate the resources file (%s): %s\n", bundle.c_str(), why.c_str());
         if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
             return false;

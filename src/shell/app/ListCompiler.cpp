@@ -5,13 +5,20 @@
 #include "foundation/Singleton.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/dialogs/ProgressDialog.h"
+#include "shell/lists/FailureMessages.h"
 #include "shell/lists/ListWindow.h"
 #include "shell/lists/RecordingListView.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstring>
 
 namespace qor {
+namespace {
+
+const QString kUnreadableHeading = QStringLiteral("These folders could not be searched:");
+
+} // namespace
 
 CListCompiler::CListCompiler(
     QWidget& mainWindow, std::function<CListWindow*()> activeList, std::function<CListWindow*()> newList)
@@ -84,14 +91,22 @@ void CListCompiler::Tick()
 
 void CListCompiler::HandOff()
 {
+    // Folders the search could not read are named, so that a list is never taken for all there is.
+    QStringList unreadable;
+    for (const auto& [folder, error] : m_search.GetUnreadableFolders())
+        unreadable.push_back(NamedFailure(folder, std::string("cannot be searched: ") + std::strerror(error)));
     // Nothing passed the filters: said so, and no list changes (a list's own search run again
     // does empty it: none of its calls match any more, unless its folders hold no calls at all).
+    const QString noneFoundText = QStringLiteral("No recordings found which match your specified criteria.");
     const bool noneFound = m_search.GetStatus().total == 0;
     if (noneFound || (m_into != Into::SameList && m_search.GetResultCount() == 0)) {
-        QMessageBox::information(&m_mainWindow, QApplication::applicationDisplayName(),
-            QStringLiteral("No recordings found which match your specified criteria."));
+        if (unreadable.isEmpty())
+            QMessageBox::information(&m_mainWindow, QApplication::applicationDisplayName(), noneFoundText);
+        else
+            ShowFailures(m_mainWindow, noneFoundText + QStringLiteral("\n\n") + kUnreadableHeading, unreadable);
         return;
     }
+    ShowFailures(m_mainWindow, kUnreadableHeading, unreadable);
     CListWindow* list = m_into == Into::ActiveList ? m_activeList() : m_list.data();
     // The play history only ever holds played calls; without a list to take them the calls get one
     // of their own.

@@ -365,17 +365,16 @@ void CMainFrame::AppendList()
     if (path.isEmpty())
         return;
     CXmlError error;
+    std::vector<std::string> notCalls;
     const int before = list->Document().GetCount();
-    const ListReadOutcome outcome = ReadListInto(*this, list->Document(), path, error);
+    const ListReadOutcome outcome = ReadListInto(*this, list->Document(), path, error, notCalls);
     if (outcome == ListReadOutcome::Cancelled)
         return;
     if (list->Document().GetCount() > before)
         list->Document().SetModifiedFlag(true); // closing it asks before the appended calls are lost
     list->Document().SetSearchCompiled(false);
     list->View().ShowList(kListCustom, list->Document().GetFolder());
-    if (outcome == ListReadOutcome::Malformed)
-        QMessageBox::warning(this, QApplication::applicationDisplayName(),
-            QString::fromStdString(CQorTolvaneDoc::ParseErrorMessage(path.toStdString(), error)));
+    ShowListProblems(*this, path, outcome, error, notCalls);
 }
 
 void CMainFrame::FindCalls(CListWindow& list)

@@ -38,8 +38,10 @@ public:
                 return State::Complete;
             if (!line.startsWith(kOpen))
                 return State::Refused;
-            m_named.push_back(
-                QByteArray::fromPercentEncoding(line.sliced(kOpen.size()).chopped(1).toByteArray()).toStdString());
+            QByteArray path = QByteArray::fromPercentEncoding(line.sliced(kOpen.size()).chopped(1).toByteArray());
+            if (path.contains('\0')) // no path holds one: the name would end early, at another file
+                return State::Refused;
+            m_named.push_back(path.toStdString());
         }
         m_pending.remove(0, start);
         // An unfinished line that can no longer become one of ours is refused at once.

@@ -38,6 +38,8 @@ public:
     // The socket's path, in a runtime folder of the user's own; empty (with why) when there is no
     // such folder, and then no copy may start: another user's folder could answer in its place.
     static QString ServerName(QString* why = nullptr);
+    // Why the last Listen or TakeOverStaleName failed.
+    QString ListenError() const { return m_server.errorString(); }
 
 private:
     QLocalServer m_server;

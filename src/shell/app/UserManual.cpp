@@ -14,7 +14,7 @@ QStringList Candidates()
 {
     const QString relative = QStringLiteral(QOR_MANUAL_RELATIVE_PATH);
     return { QDir(QApplication::applicationDirPath() + QStringLiteral("/..")).filePath(relative),
-        QStringLiteral(QOR_MANUAL_INSTALLED_PATH), QStringLiteral(QOR_MANUAL_SOURCE_PATH) };
+        QStringLiteral(QOR_MANUAL_INSTALLED_PATH) };
 }
 
 } // namespace

@@ -3,12 +3,17 @@
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "lists/QorTolvaneDoc.h"
+#include "shell/common/CallPath.h"
 #include "shell/dialogs/ProgressDialog.h"
+#include "shell/lists/FailureMessages.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QTimer>
+#include <cstdio>
 #include <thread>
 
 namespace qor {
@@ -20,7 +25,8 @@ constexpr int kProgressUpdateMs = 100;
 
 } // namespace
 
-ListReadOutcome ReadListInto(QWidget& owner, CQorTolvaneDoc& document, const QString& path, CXmlError& error)
+ListReadOutcome ReadListInto(
+    QWidget& owner, CQorTolvaneDoc& document, const QString& path, CXmlError& error, std::vector<std::string>& notCalls)
 {
     const std::string file = QFile::encodeName(path).toStdString();
     const std::string passphrase = Singleton<CSettings>::Instance()->GetPassphrase();
@@ -53,7 +59,28 @@ ListReadOutcome ReadListInto(QWidget& owner, CQorTolvaneDoc& document, const QSt
 
     if (progress.stop || window.IsCancelled())
         return ListReadOutcome::Cancelled;
-    return document.Adopt(std::move(read), &error) ? ListReadOutcome::Read : ListReadOutcome::Malformed;
+    return document.Adopt(std::move(read), &error, &notCalls) ? ListReadOutcome::Read : ListReadOutcome::Malformed;
+}
+
+void ShowListProblems(QWidget& owner, const QString& path, ListReadOutcome outcome, const CXmlError& error,
+    const std::vector<std::string>& notCalls)
+{
+    const std::string file = QFile::encodeName(path).toStdString();
+    if (outcome == ListReadOutcome::Malformed) {
+        std::fprintf(stderr, "qortolvane: %s: line %d, column %d: %s. %s\n", file.c_str(), error.line, error.column,
+            CXmlReader::ErrorText(error.code), error.message.c_str());
+        QMessageBox::warning(&owner, QApplication::applicationDisplayName(),
+            QString::fromStdString(CQorTolvaneDoc::ParseErrorMessage(file, error)));
+    }
+    if (notCalls.empty())
+        return;
+    QStringList named;
+    for (const std::string& notCall : notCalls) {
+        std::fprintf(stderr, "qortolvane: %s names %s, which is no call: left out\n", file.c_str(), notCall.c_str());
+        named.push_back(PathToQString(notCall));
+    }
+    ShowFailures(
+        owner, QStringLiteral("The list %1 names files that are no calls. They were left out:").arg(path), named);
 }
 
 } // namespace qor

@@ -6,6 +6,8 @@
 #include "foundation/XmlReader.h"
 
 #include <QString>
+#include <string>
+#include <vector>
 
 class QWidget;
 
@@ -19,6 +21,13 @@ enum class ListReadOutcome {
     Cancelled, // the list is as it was
 };
 
-ListReadOutcome ReadListInto(QWidget& owner, CQorTolvaneDoc& document, const QString& path, CXmlError& error);
+// notCalls gets the paths the file names that are no calls, which were left out.
+ListReadOutcome ReadListInto(QWidget& owner, CQorTolvaneDoc& document, const QString& path, CXmlError& error,
+    std::vector<std::string>& notCalls);
+
+// Says what was wrong with a list file that was read: where it is malformed, and what it names
+// that is no call. Also on standard error, where a list named when the program started is reported.
+void ShowListProblems(QWidget& owner, const QString& path, ListReadOutcome outcome, const CXmlError& error,
+    const std::vector<std::string>& notCalls);
 
 } // namespace qor

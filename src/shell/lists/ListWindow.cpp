@@ -41,16 +41,15 @@ CListWindow::~CListWindow() = default;
 bool CListWindow::Open(const QString& path)
 {
     CXmlError error;
-    const ListReadOutcome outcome = ReadListInto(*this, *m_document, path, error);
+    std::vector<std::string> notCalls;
+    const ListReadOutcome outcome = ReadListInto(*this, *m_document, path, error, notCalls);
     if (outcome == ListReadOutcome::Cancelled)
         return false;
     m_filePath = path;
     m_view->ShowList(kListCustom, m_document->GetFolder());
     m_document->SetModifiedFlag(false);
     RefreshTitle();
-    if (outcome == ListReadOutcome::Malformed)
-        QMessageBox::warning(this, QApplication::applicationDisplayName(),
-            QString::fromStdString(CQorTolvaneDoc::ParseErrorMessage(path.toStdString(), error)));
+    ShowListProblems(*this, path, outcome, error, notCalls);
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include "shell/app/ListCompiler.h"
 #include "shell/app/MainMenus.h"
 #include "shell/app/RecentFiles.h"
+#include "shell/common/CallPath.h"
 #include "shell/lists/CallClipboard.h"
 #include "shell/lists/CreateListDialog.h"
 #include "shell/lists/ListCallCommands.h"
@@ -54,9 +55,12 @@
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qor {
 namespace {
@@ -314,6 +318,11 @@ TEST_F(MainWindow, WhatTheUserNamedAtTheStartOpensAndWhatCannotBeIsNamed)
     EXPECT_EQ(named.problems,
         (std::vector<std::string>{ "-x: unknown option", "gone.qor: no such file or folder",
             "pipe.qor: is a named pipe, not a file or folder of calls" }));
+    // "." names the folder itself (a list is titled by its last name); a deleted working folder
+    // makes a relative name lost, not one at the root.
+    EXPECT_EQ(AbsoluteNamedPath("./calls/.//", "/w/."), "/w/calls");
+    EXPECT_EQ(SortNamedSources({ "a.qor" }, std::string()).problems,
+        std::vector<std::string>{ "a.qor: cannot be found: the folder it was named in is gone" });
 
     // One call is loaded into the player, without a list.
     CNamedSources one;
@@ -335,6 +344,33 @@ TEST_F(MainWindow, WhatTheUserNamedAtTheStartOpensAndWhatCannotBeIsNamed)
     EXPECT_EQ(counts, (std::vector<int>{ 2, 2 })) << "the folder's calls, and those named (a call named twice once)";
     EXPECT_EQ(playback->GetRecording().GetPath(), calls.File("calls/a.qor"));
     EXPECT_TRUE(said.contains(QStringLiteral("These could not be opened:\n\n-x: unknown option\ngone.qor")))
+        << said.toStdString();
+
+    // A folder the search cannot read (here one too deep for a path, which root cannot read either)
+    // is named with the calls that were found; so is what a list names that is no call.
+    int folder = open(calls.File("calls").c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = 0; level < 18; ++level) { // 18 names of 250 bytes: longer than any path may be
+        const std::string name(250, static_cast<char>('a' + level));
+        ASSERT_EQ(mkdirat(folder, name.c_str(), 0755), 0);
+        const int below = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY);
+        close(folder);
+        folder = below;
+    }
+    close(folder);
+    said.clear();
+    test::AnswerNextMessageBox(QMessageBox::Ok, &said);
+    EXPECT_EQ(Compile(calls.File("calls")).Document().GetCount(), 2);
+    EXPECT_TRUE(said.startsWith(
+        QStringLiteral("These folders could not be searched:\n\n") + PathToQString(calls.File("calls/"))))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("cannot be searched: File name too long"))) << said.toStdString();
+    EXPECT_EQ(std::system(("rm -rf '" + calls.File("calls/" + std::string(250, 'a')) + "'").c_str()), 0);
+    test::WriteFileText(calls.File("other.reclist"), "<root><rec>/etc/passwd</rec><rec>" + a + "</rec></root>");
+    said.clear();
+    test::AnswerNextMessageBox(QMessageBox::Ok, &said);
+    ASSERT_NE(frame->OpenList(PathToQString(calls.File("other.reclist"))), nullptr);
+    EXPECT_EQ(frame->ActiveList()->Document().GetCount(), 1);
+    EXPECT_TRUE(said.contains(QStringLiteral("names files that are no calls. They were left out:\n\n/etc/passwd")))
         << said.toStdString();
 }
 

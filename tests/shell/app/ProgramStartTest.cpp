@@ -67,6 +67,7 @@ TEST_F(ProgramStart, ASecondCopyRaisesTheRunningOneAndEndsWithZero)
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
     EXPECT_EQ(first.state(), QProcess::Running) << "the first copy goes on";
+    EXPECT_FALSE(std::filesystem::exists(sandbox.Home() + "/Documents")) << "proposed for archives, not made";
 
     first.kill();
     first.waitForFinished();
@@ -124,6 +125,59 @@ TEST_F(ProgramStart, OpensWhatItIsGivenAndASecondStartHandsItsOwnOver)
     const std::string recent = test::ReadFileText(sandbox.UserBase() + "/Veltrane/Qor Tolvane.conf");
     EXPECT_NE(recent.find(calls.File("mine/mine.reclist")), std::string::npos) << recent;
     EXPECT_NE(recent.find(calls.File("theirs/theirs.reclist")), std::string::npos) << recent;
+}
+
+TEST_F(ProgramStart, AnswersHelpAndVersionAndTakesEveryNameAfterTwoDashes)
+{
+    // Without a display, as from a terminal or a script.
+    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+    for (const char* variable : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
+        noDisplay.remove(QString::fromLatin1(variable));
+    first.setProcessEnvironment(noDisplay);
+    for (const QString& option : { QStringLiteral("--version"), QStringLiteral("--help") }) {
+        first.start(QStringLiteral(QOR_PROGRAM_PATH), { option });
+        ASSERT_TRUE(first.waitForFinished(20'000));
+        EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+        const QByteArray said = first.readAllStandardOutput();
+        EXPECT_TRUE(said.startsWith(option == QStringLiteral("--help") ? "Lists, plays" : "qortolvane "))
+            << said.toStdString();
+    }
+    EXPECT_FALSE(Listening());
+
+    // After "--" a name is a name, even one that looks like an option (of Qt's too).
+    first.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    first.start(QStringLiteral(QOR_PROGRAM_PATH), {});
+    ASSERT_TRUE(QTest::qWaitFor(Listening, 20'000)) << first.readAllStandardError().toStdString();
+    second.setWorkingDirectory(QString::fromStdString(sandbox.Root()));
+    second.start(QStringLiteral(QOR_PROGRAM_PATH),
+        { QStringLiteral("-x"), QStringLiteral("--"), QStringLiteral("-style"), QStringLiteral("--help") });
+    ASSERT_TRUE(second.waitForFinished(20'000));
+    const QByteArray said = second.readAllStandardError();
+    EXPECT_TRUE(said.contains("-x: unknown option")) << said.toStdString();
+    for (const char* name : { "/-style: no such file or folder", "/--help: no such file or folder" })
+        EXPECT_TRUE(said.contains(QByteArray::fromStdString(sandbox.Root()) + name)) << said.toStdString();
+
+    // No path holds a zero byte: a request naming one would open another file, and is refused.
+    QLocalSocket request;
+    request.connectToServer(CSingleInstance::ServerName());
+    ASSERT_TRUE(request.waitForConnected(5'000));
+    request.write("open /calls/a.qor%00.reclist\nraise\n");
+    QByteArray answer;
+    while (!answer.contains('\n') && request.waitForReadyRead(5'000))
+        answer += request.readAll();
+    EXPECT_EQ(answer, "refused\n");
+}
+
+TEST_F(ProgramStart, ARuntimeFolderItCannotListenInEndsTheStartSayingWhy)
+{
+    // A socket's path holds at most 107 bytes.
+    const std::string runtime = sandbox.Root() + "/" + std::string(110, 'r');
+    ASSERT_EQ(mkdir(runtime.c_str(), 0700), 0);
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
+    first.start(QStringLiteral(QOR_PROGRAM_PATH), {});
+    ASSERT_TRUE(first.waitForFinished(20'000)) << "it ran without a name later starts could find";
+    EXPECT_EQ(first.exitCode(), 1);
+    EXPECT_TRUE(first.readAllStandardError().contains("cannot start: it cannot listen at " + runtime));
 }
 
 TEST_F(ProgramStart, ABrandingBundleThatCannotBeFoundEndsTheStartBeforeAnyFileIsRead)
