@@ -1,9 +1,9 @@
 #include "cli/CliContext.h"
 
-#include "cli/TerminalText.h"
 #include "foundation/SecretText.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "foundation/TerminalText.h"
 #include "lists/NamedSources.h"
 
 #include <cerrno>

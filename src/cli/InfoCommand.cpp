@@ -4,8 +4,8 @@
 #include "cli/Commands.h"
 #include "cli/JsonText.h"
 #include "cli/RecordingErrors.h"
-#include "cli/TerminalText.h"
 #include "foundation/CallTime.h"
+#include "foundation/TerminalText.h"
 #include "recording/RecordFileHdr.h"
 
 #include <CLI/CLI.hpp>

@@ -8,9 +8,9 @@
 #include "cli/ProgressBar.h"
 #include "cli/RecordingErrors.h"
 #include "cli/StandardOutput.h"
-#include "cli/TerminalText.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/Singleton.h"
+#include "foundation/TerminalText.h"
 #include "lists/EntrySort.h"
 #include "lists/ParallelReads.h"
 #include "lists/QorTolvaneDoc.h"
@@ -223,7 +223,7 @@ std::vector<std::string> ExpandSavedLists(const std::vector<std::string>& source
         std::vector<std::string> notCalls;
         const bool read = list.Load(source, context.Passphrase(), nullptr, &notCalls);
         for (const std::string& notCall : notCalls)
-            context.Fail(notCall, "is no call, named in " + source + ": left out");
+            context.Fail(notCall, "is not a call, named in " + source + ": left out");
         if (!read) {
             context.Fail(source, "cannot be read as a recording list");
             continue;

@@ -13,10 +13,10 @@
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
 #include "cli/JsonText.h"
-#include "cli/TerminalText.h"
 #include "foundation/CallTime.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "foundation/TerminalText.h"
 #include "foundation/UserName.h"
 #include "foundation/Utf8Text.h"
 

@@ -11,6 +11,7 @@
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "foundation/TerminalText.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -56,13 +57,16 @@ int main(int argc, char** argv)
     using namespace qor::cli;
     CheckStandardOutputAtExit();
     // The bundle's names are the data folders' names: without it, the files would be another's.
+    // What only looks (help, the version, where the files are) still answers, saying so.
+    const bool onlyLooks = OnlyLooks(argc, argv);
     if (std::string bundle, why; !UseBrandingBundle(bundle, why)) {
-        std::fprintf(
-            stderr, "qortolvane-cli: Unable to locate the resources file (%s): %s\n", bundle.c_str(), why.c_str());
-        return kExitConfiguration;
+        std::fprintf(stderr, "qortolvane-cli: Unable to locate the resources file (%s): %s%s\n",
+            TerminalText(bundle).c_str(), TerminalText(why).c_str(),
+            onlyLooks ? " (what follows is by the program's own names)" : "");
+        if (!onlyLooks)
+            return kExitConfiguration;
     }
     SetDataFolderNames(LoadResourceString(IDS_COMPANY_NAME), LoadResourceString(IDS_PRODUCT_NAME));
-    const bool onlyLooks = OnlyLooks(argc, argv);
     if (onlyLooks)
         OnlyLookAtDataFolders();
     CCliContext context;

@@ -52,10 +52,10 @@ CEarlierFiles TakeOverEarlierFiles()
         const std::string own = CSettings::GetConfigFilePath(true, file.name);
         // Another name for it (a hard link another user made) or write access for others: he
         // could have put his own job or links into it.
-        const char* refusal = !hers          ? nullptr
-            : earlier.st_nlink != 1          ? "it has another name, which another user may have made"
-            : !OnlyItsOwnerCanWrite(earlier) ? "others can write it"
-                                             : nullptr;
+        const char* refusal = !hers                      ? nullptr
+            : earlier.st_nlink != 1                      ? "it has another name, which another user may have made"
+            : !OnlyItsOwnerCanWrite(earlier, descriptor) ? "others can write it"
+                                                         : nullptr;
         std::string content;
         struct stat there { };
         const bool take

@@ -16,6 +16,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <tinyxml2.h>
+#include <unistd.h>
 #include <utf8proc.h>
 
 namespace qor {
@@ -68,6 +69,13 @@ std::string WhyNoFolderName(const std::string& name)
         const utf8proc_ssize_t length = utf8proc_iterate(bytes + at, size - at, &character);
         if (length <= 0)
             return "is not UTF-8 text";
+        // C1 controls reach terminals; format characters (a right-to-left override) show a name
+        // as another.
+        const utf8proc_category_t category = utf8proc_category(character);
+        if (category == UTF8PROC_CATEGORY_CC)
+            return "holds a control character";
+        if (category == UTF8PROC_CATEGORY_CF)
+            return "holds an invisible formatting character";
         at += length;
     }
     return {};
@@ -172,10 +180,13 @@ bool CheckIcons(const CFolderHandle& bundle, std::string& why)
         struct stat icon { };
         if (name == "." || name == "..")
             continue;
-        if (fstatat(icons.Descriptor(), name.c_str(), &icon, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(icon.st_mode)
-            || !OwnedByUsOrRoot(icon.st_uid) || !OnlyItsOwnerCanWrite(icon)) {
+        const int descriptor = openat(icons.Descriptor(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        usable = descriptor >= 0 && fstat(descriptor, &icon) == 0 && S_ISREG(icon.st_mode)
+            && OwnedByUsOrRoot(icon.st_uid) && OnlyItsOwnerCanWrite(icon, descriptor);
+        if (descriptor >= 0)
+            close(descriptor);
+        if (!usable) {
             why = icons.PathOf(name) + ": not a regular file of root's or yours that only its owner can write";
-            usable = false;
             break;
         }
     }

@@ -52,7 +52,7 @@ bool FolderKeptFromOthers(int descriptor, uid_t alsoTrusted = 0)
         return false;
     if ((status.st_mode & S_ISVTX) != 0)
         return true;
-    if ((status.st_mode & S_IWOTH) != 0)
+    if ((status.st_mode & S_IWOTH) != 0 || AclLetsOthersWrite(descriptor))
         return false;
     return (status.st_mode & S_IWGRP) == 0 || (status.st_uid == geteuid() && IsOurPrivateGroup(status.st_gid));
 }
@@ -284,7 +284,7 @@ int CFolderHandle::Sync() const
 bool CFolderHandle::OthersCanWrite() const
 {
     struct stat status { };
-    if (fstat(m_descriptor, &status) != 0 || (status.st_mode & S_IWOTH) != 0)
+    if (fstat(m_descriptor, &status) != 0 || (status.st_mode & S_IWOTH) != 0 || AclLetsOthersWrite(m_descriptor))
         return true;
     return (status.st_mode & S_IWGRP) != 0 && !(status.st_uid == geteuid() && IsOurPrivateGroup(status.st_gid));
 }

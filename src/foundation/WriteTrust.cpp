@@ -4,12 +4,15 @@
 
 #include <cerrno>
 #include <cstring>
+#include <endian.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <mutex>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace qor {
 
@@ -60,11 +63,45 @@ bool IsOurPrivateGroup(gid_t groupId)
     return alone;
 }
 
-bool OnlyItsOwnerCanWrite(const struct stat& file)
+bool OnlyItsOwnerCanWrite(const struct stat& file, int descriptor)
 {
     if ((file.st_mode & S_IWOTH) != 0)
         return false;
-    return (file.st_mode & S_IWGRP) == 0 || (file.st_uid == geteuid() && IsOurPrivateGroup(file.st_gid));
+    const bool byMode = (file.st_mode & S_IWGRP) == 0 || (file.st_uid == geteuid() && IsOurPrivateGroup(file.st_gid));
+    return byMode && !AclLetsOthersWrite(descriptor);
+}
+
+bool AclLetsOthersWrite(int descriptor)
+{
+    // The kernel's form of an access ACL: a 4-byte version, then 8-byte entries of tag, permissions
+    // and id, little-endian.
+    constexpr std::uint16_t kNamedUser = 0x02, kNamedGroup = 0x08, kMask = 0x10, kWrite = 0x02;
+    const std::string self = "/proc/self/fd/" + std::to_string(descriptor);
+    const ssize_t needed = getxattr(self.c_str(), "system.posix_acl_access", nullptr, 0);
+    if (needed <= 0)
+        return false; // no ACL: the mode says it all
+    std::vector<unsigned char> acl(static_cast<std::size_t>(needed));
+    const ssize_t size = getxattr(self.c_str(), "system.posix_acl_access", acl.data(), acl.size());
+    if (size < 0)
+        return true; // changed meanwhile: taken as open to others
+    bool maskLetsWrite = true;
+    bool namedMayWrite = false;
+    for (ssize_t at = 4; at + 8 <= size; at += 8) {
+        std::uint16_t tag = 0, permissions = 0;
+        std::uint32_t id = 0;
+        std::memcpy(&tag, &acl[at], 2);
+        std::memcpy(&permissions, &acl[at + 2], 2);
+        std::memcpy(&id, &acl[at + 4], 4);
+        tag = le16toh(tag);
+        permissions = le16toh(permissions);
+        id = le32toh(id);
+        if (tag == kMask)
+            maskLetsWrite = (permissions & kWrite) != 0;
+        else if ((permissions & kWrite) != 0
+            && ((tag == kNamedUser && id != geteuid()) || (tag == kNamedGroup && !IsOurPrivateGroup(id))))
+            namedMayWrite = true;
+    }
+    return namedMayWrite && maskLetsWrite;
 }
 
 CConfigurationRead ReadConfiguration(
@@ -98,9 +135,10 @@ CConfigurationRead ReadConfiguration(
         result = CConfigurationRead::Untrusted;
     } else if (!trusted(file.st_uid)) {
         // Even in a folder of ours: he may have put it there before we closed the folder.
-        why = owner ? "it belongs to another user than the office account" : "it belongs to another user";
+        why = owner.value_or(0) != 0 ? "it belongs to another user than the office account"
+                                     : "it belongs to another user";
         result = CConfigurationRead::Untrusted;
-    } else if ((folder.OthersCanWrite() || owner) && !OnlyItsOwnerCanWrite(file)) {
+    } else if ((folder.OthersCanWrite() || owner) && !OnlyItsOwnerCanWrite(file, descriptor)) {
         why = owner ? "others than its owner can write it" : "others can write it, in a folder others can write";
         result = CConfigurationRead::Untrusted;
     } else if (!ReadAll(descriptor, content, maxBytes)) {

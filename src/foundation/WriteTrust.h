@@ -35,8 +35,13 @@ CConfigurationRead ReadConfiguration(const std::string& path, std::string& conte
     std::uint64_t maxBytes = 64u << 20, std::optional<uid_t> owner = std::nullopt);
 
 // Whether a file of ours, or of an account we trust, may be taken as written by its owner alone:
-// nobody else may write it (a group of ours alone is nobody else).
-bool OnlyItsOwnerCanWrite(const struct stat& file);
+// nobody else may write it (a group of ours alone is nobody else), by its mode or its ACL.
+bool OnlyItsOwnerCanWrite(const struct stat& file, int descriptor);
+
+// Whether a POSIX access ACL on the open file or folder (a path-only descriptor serves too) lets a
+// named user or group other than us write it. With an ACL the mode's group bits show its mask, so
+// they alone cannot tell whether a colleague may write.
+bool AclLetsOthersWrite(int descriptor);
 
 // Reads the open file to its end into content; false on a read error or beyond maxBytes.
 bool ReadAll(int descriptor, std::string& content, std::uint64_t maxBytes);

@@ -6,10 +6,12 @@
 #include "support/TestFolders.h"
 #include "support/Unprivileged.h"
 
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 
@@ -24,6 +26,23 @@ std::string SettingsFile(const std::string& body, const std::string& sectionName
 {
     return "<?xml version=\"1.0\"?>\r\n<profile version=\"1\">\r\n  <section name=\"" + sectionName + "\">" + body
         + "</section>\r\n</profile>\r\n";
+}
+
+// An access ACL as setfacl writes it, giving a named group (a colleague's, through the office)
+// write access besides the owner's: its mode then shows only the mask.
+void LetGroupWrite(const std::string& path, gid_t group)
+{
+    const auto entry = [](std::uint16_t tag, std::uint16_t permissions, std::uint32_t id) {
+        std::string bytes(8, '\0');
+        std::memcpy(bytes.data(), &tag, 2);
+        std::memcpy(bytes.data() + 2, &permissions, 2);
+        std::memcpy(bytes.data() + 4, &id, 4);
+        return bytes;
+    };
+    constexpr std::uint32_t kNoId = 0xffffffff;
+    const std::string acl = std::string("\2\0\0\0", 4) + entry(0x01, 7, kNoId) + entry(0x04, 5, kNoId)
+        + entry(0x08, 7, group) + entry(0x10, 7, kNoId) + entry(0x20, 5, kNoId);
+    ASSERT_EQ(setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0) << path;
 }
 
 std::vector<int> Widths(const CSettings& settings)
@@ -277,6 +296,10 @@ TEST_F(Settings, ResourceFileComesFromBrandingWhichOnlyItsOwnerMayWrite)
     EXPECT_EQ(settings.GetResourceFile(&unusable), "");
     EXPECT_NE(unusable.find(branding + ": "), std::string::npos) << unusable;
     chmod(branding.c_str(), 0644);
+    LetGroupWrite(branding, 100);
+    EXPECT_EQ(settings.GetResourceFile(&unusable), "") << "nor through an ACL";
+    removexattr(branding.c_str(), "system.posix_acl_access");
+    chmod(branding.c_str(), 0644);
     WriteFileText(branding, "<profile><section name=\"settings\"><ResourceFile>x</ResourceFile>");
     EXPECT_EQ(settings.GetResourceFile(&unusable), "");
     EXPECT_EQ(unusable, branding + ": not well-formed XML");
@@ -336,6 +359,15 @@ TEST_F(Settings, ABrandingBundleReplacesNamesAndTextsAndTheDataFoldersFollow)
         refused(bundle, "others than its owner can write it");
     }
     chmod(strings.c_str(), 0644);
+    // The same through an ACL, which a default ACL on a shared folder gives every file made there.
+    LetGroupWrite(strings, kSharedGroup);
+    refused(bundle, "others than its owner can write it");
+    removexattr(strings.c_str(), "system.posix_acl_access");
+    chmod(strings.c_str(), 0644);
+    LetGroupWrite(bundle, kSharedGroup);
+    refused(bundle, "others can change it");
+    removexattr(bundle.c_str(), "system.posix_acl_access");
+    chmod(bundle.c_str(), 0755);
     refused("brand/" + fs::path(bundle).filename().string(), "a path must start at /");
     const std::string icon = bundle + "/icons/important.svg";
     ASSERT_EQ(mkfifo(icon.c_str(), 0644), 0); // Qt would wait on it for ever
@@ -354,6 +386,8 @@ TEST_F(Settings, ABrandingBundleReplacesNamesAndTextsAndTheDataFoldersFollow)
     names("Tarn&#10;Desk", "holds a control character");
     names(std::string(300, 'T'), "is longer than a folder name may be");
     names("Tarn\xff", "is not UTF-8 text");
+    names("Tarn\xc2\x9b[31m", "holds a control character");
+    names("Desk\xe2\x80\xaegpj.exe", "holds an invisible formatting character");
     WriteFileText(strings, "<strings><string id=\"128\">Qor Config</string></strings>");
     refused(bundle, "as the configuration tool is");
     WriteFileText(strings, "<strings>\n<string id=\"128\">Tarn</string>\n<string id=\"128\">Desk</string>\n</strings>");

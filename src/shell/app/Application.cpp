@@ -6,6 +6,7 @@
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "foundation/TerminalText.h"
 #include "lists/NamedSources.h"
 #include "platform/VirtualWaveOut.h"
 #include "platform/WaveOutFactory.h"
@@ -27,8 +28,10 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -37,12 +40,15 @@
 namespace qor {
 namespace {
 
-bool HasDisplay()
+// A display to open on, or Qt's own choice of one (-platform before any "--").
+bool HasDisplay(const std::vector<char*>& forQt)
 {
     for (const char* variable : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
         if (const char* value = std::getenv(variable); value && *value)
             return true;
-    return false;
+    return std::any_of(forQt.begin(), forQt.end(), [](const char* argument) {
+        return argument && (std::strcmp(argument, "-platform") == 0 || std::strcmp(argument, "--platform") == 0);
+    });
 }
 
 void LoadStores()
@@ -78,13 +84,13 @@ int CQorTolvaneApp::Run(int argc, char** argv)
 {
     if (const std::optional<int> answered = AnswerHelpOrVersion(argc, argv))
         return *answered;
-    if (!HasDisplay()) {
+    CStartArguments arguments = SplitAtDashes(argc, argv);
+    if (!HasDisplay(arguments.forQt)) {
         std::fprintf(stderr,
             "qortolvane: no display to open its window on (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
             "Run it on a desktop, or without one under a virtual display: xvfb-run -a qortolvane\n");
         return 1;
     }
-    CStartArguments arguments = SplitAtDashes(argc, argv);
     int qtArgc = static_cast<int>(arguments.forQt.size()) - 1;
     QApplication application(qtArgc, arguments.forQt.data());
     QApplication::setApplicationVersion(QStringLiteral(QOR_VERSION));
@@ -122,7 +128,7 @@ int CQorTolvaneApp::Run(int argc, char** argv)
         // The running copy names them in its window; whoever started this one reads them here.
         if (answer == Answer::Raised)
             for (const std::string& problem : SortNamedSources(named, std::string()).problems)
-                std::fprintf(stderr, "qortolvane: %s\n", problem.c_str());
+                std::fprintf(stderr, "qortolvane: %s\n", TerminalText(problem).c_str());
         return answer;
     };
     if (const Answer answer = handOver(); answer != Answer::NoCopy)

@@ -4,7 +4,7 @@
 #include "foundation/ResourceBundle.h"
 #include "foundation/ResourceStrings.h"
 #include "foundation/Settings.h"
-#include "foundation/Singleton.h"
+#include "foundation/TerminalText.h"
 #include "shell/common/ShellIcons.h"
 
 #include <QApplication>
@@ -16,7 +16,8 @@ namespace qor {
 bool UseBranding()
 {
     if (std::string bundle, why; !UseBrandingBundle(bundle, why)) {
-        std::fprintf(stderr, "qortolvane: Unable to locate the resources file (%s): %s\n", bundle.c_str(), why.c_str());
+        std::fprintf(stderr, "qortolvane: Unable to locate the resources file (%s): %s\n", TerminalText(bundle).c_str(),
+            TerminalText(why).c_str());
         if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
             return false;
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Initialization error"),

@@ -1,5 +1,6 @@
 // What the user named when starting the program (or a second start handed over): the way a file
 // manager's "Open With" and a shell's arguments reach the window.
+#include "foundation/TerminalText.h"
 #include "lists/NamedSources.h"
 #include "shell/app/MainWindow.h"
 #include "shell/common/CallPath.h"
@@ -38,7 +39,7 @@ void CMainFrame::OpenNamed(const CNamedSources& named)
     constexpr std::size_t kProblemsShown = 20;
     QStringList problems;
     for (const std::string& problem : named.problems) {
-        std::fprintf(stderr, "qortolvane: %s\n", problem.c_str());
+        std::fprintf(stderr, "qortolvane: %s\n", TerminalText(problem).c_str());
         if (problems.size() < static_cast<qsizetype>(kProblemsShown))
             problems.push_back(PathToQString(problem));
     }

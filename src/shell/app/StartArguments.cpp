@@ -47,8 +47,11 @@ std::vector<std::string> NamedPaths(
     std::vector<std::string> named;
     for (int at = 1; at < qtArgc; ++at)
         named.push_back(AbsoluteNamedPath(qtArgv[at], workingFolder));
+    // An empty name names nothing (an unset variable in a script), never the working folder; one
+    // named in a folder that is gone is lost, whatever it starts with.
     for (const std::string& name : afterDashes)
-        named.push_back(name.front() == '/' || workingFolder.empty() ? name : workingFolder + "/" + name);
+        if (!name.empty())
+            named.push_back(name.front() == '/' ? name : (workingFolder.empty() ? "." : workingFolder) + "/" + name);
     return named;
 }
 

@@ -2,6 +2,7 @@
 
 #include "foundation/Settings.h"
 #include "foundation/Singleton.h"
+#include "foundation/TerminalText.h"
 #include "lists/QorTolvaneDoc.h"
 #include "shell/common/CallPath.h"
 #include "shell/dialogs/ProgressDialog.h"
@@ -67,8 +68,8 @@ void ShowListProblems(QWidget& owner, const QString& path, ListReadOutcome outco
 {
     const std::string file = QFile::encodeName(path).toStdString();
     if (outcome == ListReadOutcome::Malformed) {
-        std::fprintf(stderr, "qortolvane: %s: line %d, column %d: %s. %s\n", file.c_str(), error.line, error.column,
-            CXmlReader::ErrorText(error.code), error.message.c_str());
+        std::fprintf(stderr, "qortolvane: %s: line %d, column %d: %s. %s\n", TerminalText(file).c_str(), error.line,
+            error.column, CXmlReader::ErrorText(error.code), TerminalText(error.message).c_str());
         QMessageBox::warning(&owner, QApplication::applicationDisplayName(),
             QString::fromStdString(CQorTolvaneDoc::ParseErrorMessage(file, error)));
     }
@@ -76,11 +77,12 @@ void ShowListProblems(QWidget& owner, const QString& path, ListReadOutcome outco
         return;
     QStringList named;
     for (const std::string& notCall : notCalls) {
-        std::fprintf(stderr, "qortolvane: %s names %s, which is no call: left out\n", file.c_str(), notCall.c_str());
+        std::fprintf(stderr, "qortolvane: %s names %s, which is not a call: left out\n", TerminalText(file).c_str(),
+            TerminalText(notCall).c_str());
         named.push_back(PathToQString(notCall));
     }
     ShowFailures(
-        owner, QStringLiteral("The list %1 names files that are no calls. They were left out:").arg(path), named);
+        owner, QStringLiteral("The list %1 names files that are not calls. They were left out:").arg(path), named);
 }
 
 } // namespace qor

@@ -16,6 +16,7 @@
 #include "shell/app/ListCompiler.h"
 #include "shell/app/MainMenus.h"
 #include "shell/app/RecentFiles.h"
+#include "shell/app/StartArguments.h"
 #include "shell/common/CallPath.h"
 #include "shell/lists/CallClipboard.h"
 #include "shell/lists/CreateListDialog.h"
@@ -321,6 +322,10 @@ TEST_F(MainWindow, WhatTheUserNamedAtTheStartOpensAndWhatCannotBeIsNamed)
     // "." names the folder itself (a list is titled by its last name); a deleted working folder
     // makes a relative name lost, not one at the root.
     EXPECT_EQ(AbsoluteNamedPath("./calls/.//", "/w/."), "/w/calls");
+    char program[] = "qortolvane";
+    char* qtArguments[] = { program, nullptr };
+    EXPECT_EQ(NamedPaths(1, qtArguments, { "", "-x.qor" }, std::string()), std::vector<std::string>{ "./-x.qor" })
+        << "an empty name is none, not the working folder";
     EXPECT_EQ(SortNamedSources({ "a.qor" }, std::string()).problems,
         std::vector<std::string>{ "a.qor: cannot be found: the folder it was named in is gone" });
 
@@ -358,7 +363,7 @@ TEST_F(MainWindow, WhatTheUserNamedAtTheStartOpensAndWhatCannotBeIsNamed)
     }
     close(folder);
     said.clear();
-    test::AnswerNextMessageBox(QMessageBox::Ok, &said);
+    test::AnswerNextMessageBox(QMessageBox::Ok, &said, QStringLiteral("folders-not-searched"));
     EXPECT_EQ(Compile(calls.File("calls")).Document().GetCount(), 2);
     EXPECT_TRUE(said.startsWith(
         QStringLiteral("These folders could not be searched:\n\n") + PathToQString(calls.File("calls/"))))
@@ -367,10 +372,10 @@ TEST_F(MainWindow, WhatTheUserNamedAtTheStartOpensAndWhatCannotBeIsNamed)
     EXPECT_EQ(std::system(("rm -rf '" + calls.File("calls/" + std::string(250, 'a')) + "'").c_str()), 0);
     test::WriteFileText(calls.File("other.reclist"), "<root><rec>/etc/passwd</rec><rec>" + a + "</rec></root>");
     said.clear();
-    test::AnswerNextMessageBox(QMessageBox::Ok, &said);
+    test::AnswerNextMessageBox(QMessageBox::Ok, &said, QStringLiteral("list-names-no-calls"));
     ASSERT_NE(frame->OpenList(PathToQString(calls.File("other.reclist"))), nullptr);
     EXPECT_EQ(frame->ActiveList()->Document().GetCount(), 1);
-    EXPECT_TRUE(said.contains(QStringLiteral("names files that are no calls. They were left out:\n\n/etc/passwd")))
+    EXPECT_TRUE(said.contains(QStringLiteral("names files that are not calls. They were left out:\n\n/etc/passwd")))
         << said.toStdString();
 }
 

@@ -1,11 +1,11 @@
-#include "cli/TerminalText.h"
+#include "foundation/TerminalText.h"
 
 #include "foundation/Utf8Text.h"
 
 #include <algorithm>
 #include <utf8proc.h>
 
-namespace qor::cli {
+namespace qor {
 
 std::string TerminalText(std::string_view text)
 {
@@ -50,4 +50,4 @@ std::string TerminalCell(std::string_view text, std::size_t width)
     return shown;
 }
 
-} // namespace qor::cli
+} // namespace qor

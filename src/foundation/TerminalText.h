@@ -1,14 +1,14 @@
 // Text printed for a person on a terminal: a header field or a file name can hold control
 // characters (an escape sequence that moves the cursor, clears the screen or retitles the window),
-// which the terminal would obey, or a line break that would forge the next line. In the table, the
-// text views and the messages each becomes "?" (a tab stays); the data formats (CSV, JSON, lists)
-// keep the text exactly.
+// which the terminal would obey, or a line break that would forge the next line. In the command
+// line's table, text views and messages, and in what either program says on standard error, each
+// becomes "?" (a tab stays); the data formats (CSV, JSON, lists) keep the text exactly.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace qor::cli {
+namespace qor {
 
 std::string TerminalText(std::string_view text);
 
@@ -16,4 +16,4 @@ std::string TerminalText(std::string_view text);
 // takes one, a CJK character two, a combining mark none. Longer text is left whole.
 std::string TerminalCell(std::string_view text, std::size_t width);
 
-} // namespace qor::cli
+} // namespace qor
