@@ -97,6 +97,38 @@ void CRvFileListEntry::LoadDetailsFrom(const CRvRecordFileHdr& header, int loadR
     ReportTotals(durationBefore, importantBefore);
 }
 
+CEntryDetails CRvFileListEntry::Details() const
+{
+    return { m_important, m_displayTime, m_durationSeconds, m_extraSeconds, m_extraCode, m_readFailed,
+        m_hasBookmark != 0, m_encrypted != 0, static_cast<std::uint8_t>(m_dateSource), m_callerIdText, m_userIdText,
+        m_durationText, m_dateTimeText, m_commentText, m_extraSecondsText };
+}
+
+void CRvFileListEntry::TakeDetails(const CEntryDetails& details)
+{
+    const std::int32_t durationBefore = m_durationSeconds;
+    const std::int32_t importantBefore = m_important;
+    m_loaded = 1;
+    m_important = details.important;
+    m_displayTime = details.displayTime;
+    m_durationSeconds = details.durationSeconds;
+    m_extraSeconds = details.extraSeconds;
+    m_extraCode = details.extraCode;
+    m_readFailed = details.readFailed;
+    m_hasBookmark = details.hasBookmark ? 1 : 0;
+    m_encrypted = details.encrypted ? 1 : 0;
+    m_dateSource = details.dateSource <= static_cast<std::uint8_t>(DateSource::Stored)
+        ? static_cast<DateSource>(details.dateSource)
+        : DateSource::Stored;
+    m_callerIdText = details.callerId;
+    m_userIdText = details.userId;
+    m_durationText = details.durationText;
+    m_dateTimeText = details.dateText;
+    m_commentText = details.comment;
+    m_extraSecondsText = details.extraSecondsText;
+    ReportTotals(durationBefore, importantBefore);
+}
+
 std::string CRvFileListEntry::GetDateTimeText() const
 {
     switch (m_dateSource) {

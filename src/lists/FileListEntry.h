@@ -24,6 +24,27 @@ protected:
     ~IListEntryOwner() = default;
 };
 
+// What an entry shows of its call once its header was read: the call index keeps it, so that the
+// entry is made again, byte for byte, without reading the file.
+struct CEntryDetails {
+    std::int32_t important = 0;
+    std::int32_t displayTime = 0;
+    std::int32_t durationSeconds = 0;
+    std::int32_t extraSeconds = 0;
+    std::int32_t extraCode = 0;
+    bool readFailed = false;
+    bool hasBookmark = false;
+    bool encrypted = false;
+    std::uint8_t dateSource = 0;
+    std::string callerId;
+    std::string userId;
+    std::string durationText;
+    std::string dateText;
+    std::string comment;
+    std::string extraSecondsText;
+    bool operator==(const CEntryDetails&) const = default;
+};
+
 class CRvFileListEntry {
 public:
     static constexpr std::size_t kTextCapacity = 127;
@@ -43,6 +64,10 @@ public:
     void ReloadDetails(const std::string& passphrase);
     // The same from a header the caller has loaded already (loadResult is what Load returned).
     void LoadDetailsFrom(const CRvRecordFileHdr& header, int loadResult);
+    // The details as loaded (LoadDetails first), and an unloaded entry given them instead of
+    // reading its file; the owner's totals follow.
+    CEntryDetails Details() const;
+    void TakeDetails(const CEntryDetails& details);
     // True when loading found no regular file at the path (gone, a dangling link, a FIFO).
     bool IsMissing() const { return m_missing; }
     // True when the last load could not read the header (its columns show the error texts).

@@ -62,7 +62,7 @@ TEST_F(IndexDatabase, IsMadePrivateAndKeptAsItWasLeft)
     EXPECT_EQ(Pragma(index.Handle(), "journal_mode"), "wal");
     EXPECT_EQ(Pragma(index.Handle(), "application_id"), std::to_string(CIndexDatabase::kApplicationId));
     ASSERT_EQ(sqlite3_exec(index.Handle(),
-                  "INSERT INTO calls VALUES(x'2f612e716f72', x'2f', 1, 2, 3, 4, 5, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0,"
+                  "INSERT INTO calls VALUES(x'2f612e716f72', x'2f', 1, 2, 3, 4, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0,"
                   " '?', '?', '?', '?', '', '?')",
                   nullptr, nullptr, nullptr),
         SQLITE_OK);

@@ -34,17 +34,16 @@ CREATE TABLE calls(
     duration_seconds INTEGER NOT NULL,
     extra_seconds INTEGER NOT NULL,
     extra_code INTEGER NOT NULL,
-    loaded INTEGER NOT NULL,
     read_failed INTEGER NOT NULL,
     has_bookmark INTEGER NOT NULL,
     encrypted INTEGER NOT NULL,
     date_source INTEGER NOT NULL,
-    caller_id TEXT NOT NULL,
-    user_id TEXT NOT NULL,
-    duration_text TEXT NOT NULL,
-    date_text TEXT NOT NULL,
-    comment TEXT NOT NULL,
-    extra_seconds_text TEXT NOT NULL
+    caller_id BLOB NOT NULL,
+    user_id BLOB NOT NULL,
+    duration_text BLOB NOT NULL,
+    date_text BLOB NOT NULL,
+    comment BLOB NOT NULL,
+    extra_seconds_text BLOB NOT NULL
 ) WITHOUT ROWID;
 CREATE INDEX calls_in_folder ON calls(folder);
 )";

@@ -1,0 +1,193 @@
+#include "lists/index/CallIndex.h"
+
+#include "lists/index/IndexDatabase.h"
+
+#include <sqlite3.h>
+
+namespace qor {
+namespace {
+
+constexpr const char* kKeep = "INSERT OR REPLACE INTO calls VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, "
+                              "?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22)";
+constexpr const char* kColumns
+    = "path, device, inode, size, modified_ns, changed_ns, encrypted, important, display_time, "
+      "duration_seconds, extra_seconds, extra_code, read_failed, has_bookmark, date_source, "
+      "caller_id, user_id, duration_text, date_text, comment, extra_seconds_text";
+const std::string kRecall = std::string("SELECT ") + kColumns + " FROM calls WHERE path = ?1";
+const std::string kInFolder = std::string("SELECT ") + kColumns + " FROM calls WHERE folder = ?1";
+constexpr const char* kForget = "DELETE FROM calls WHERE path = ?1";
+
+// The folder a path is in, "/" for one at the root.
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// Paths and texts are bytes: a name or a comment that is not UTF-8 comes back as it went in.
+void BindBytes(sqlite3_stmt* statement, int column, const std::string& bytes)
+{
+    sqlite3_bind_blob64(statement, column, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
+}
+
+std::string ColumnBytes(sqlite3_stmt* statement, int column)
+{
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
+    return bytes ? std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
+                 : std::string();
+}
+
+CKeptCall ReadRow(sqlite3_stmt* row)
+{
+    CKeptCall kept;
+    kept.path = ColumnBytes(row, 0);
+    kept.stamp = { static_cast<std::uint64_t>(sqlite3_column_int64(row, 1)),
+        static_cast<std::uint64_t>(sqlite3_column_int64(row, 2)),
+        static_cast<std::uint64_t>(sqlite3_column_int64(row, 3)), sqlite3_column_int64(row, 4),
+        sqlite3_column_int64(row, 5) };
+    kept.encrypted = sqlite3_column_int(row, 6) != 0;
+    CEntryDetails& details = kept.details;
+    details.encrypted = kept.encrypted;
+    details.important = sqlite3_column_int(row, 7);
+    details.displayTime = sqlite3_column_int(row, 8);
+    details.durationSeconds = sqlite3_column_int(row, 9);
+    details.extraSeconds = sqlite3_column_int(row, 10);
+    details.extraCode = sqlite3_column_int(row, 11);
+    details.readFailed = sqlite3_column_int(row, 12) != 0;
+    details.hasBookmark = sqlite3_column_int(row, 13) != 0;
+    details.dateSource = static_cast<std::uint8_t>(sqlite3_column_int(row, 14));
+    details.callerId = ColumnBytes(row, 15);
+    details.userId = ColumnBytes(row, 16);
+    details.durationText = ColumnBytes(row, 17);
+    details.dateText = ColumnBytes(row, 18);
+    details.comment = ColumnBytes(row, 19);
+    details.extraSecondsText = ColumnBytes(row, 20);
+    return kept;
+}
+
+} // namespace
+
+CSqliteCallIndex::CSqliteCallIndex(CIndexDatabase& database)
+    : m_database(database.Handle())
+{
+}
+
+CSqliteCallIndex::~CSqliteCallIndex()
+{
+    for (sqlite3_stmt* statement : { m_keep, m_recall, m_inFolder, m_forget })
+        sqlite3_finalize(statement);
+}
+
+sqlite3_stmt* CSqliteCallIndex::Prepared(sqlite3_stmt*& statement, const char* text)
+{
+    if (!statement
+        && sqlite3_prepare_v3(m_database, text, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK)
+        return nullptr;
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    return statement;
+}
+
+bool CSqliteCallIndex::InTransaction(const std::function<bool()>& work)
+{
+    if (sqlite3_exec(m_database, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+    if (work() && sqlite3_exec(m_database, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    sqlite3_exec(m_database, "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
+}
+
+bool CSqliteCallIndex::Keep(const std::vector<const CRvFileListEntry*>& entries, const std::vector<CIndexStamp>& stamps)
+{
+    if (entries.size() != stamps.size())
+        return false;
+    return InTransaction([&] {
+        for (std::size_t at = 0; at < entries.size(); ++at) {
+            sqlite3_stmt* keep = Prepared(m_keep, kKeep);
+            if (!keep)
+                return false;
+            const CRvFileListEntry& entry = *entries[at];
+            const CIndexStamp& stamp = stamps[at];
+            // Of an encrypted call only that it is one: its details were the passphrase's to show.
+            CEntryDetails details;
+            if (entry.IsEncrypted())
+                details.encrypted = true;
+            else
+                details = entry.Details();
+            BindBytes(keep, 1, entry.GetPath());
+            BindBytes(keep, 2, FolderOf(entry.GetPath()));
+            sqlite3_bind_int64(keep, 3, static_cast<sqlite3_int64>(stamp.device));
+            sqlite3_bind_int64(keep, 4, static_cast<sqlite3_int64>(stamp.inode));
+            sqlite3_bind_int64(keep, 5, static_cast<sqlite3_int64>(stamp.size));
+            sqlite3_bind_int64(keep, 6, stamp.modifiedNs);
+            sqlite3_bind_int64(keep, 7, stamp.changedNs);
+            sqlite3_bind_int(keep, 8, details.important);
+            sqlite3_bind_int(keep, 9, details.displayTime);
+            sqlite3_bind_int(keep, 10, details.durationSeconds);
+            sqlite3_bind_int(keep, 11, details.extraSeconds);
+            sqlite3_bind_int(keep, 12, details.extraCode);
+            sqlite3_bind_int(keep, 13, details.readFailed ? 1 : 0);
+            sqlite3_bind_int(keep, 14, details.hasBookmark ? 1 : 0);
+            sqlite3_bind_int(keep, 15, details.encrypted ? 1 : 0);
+            sqlite3_bind_int(keep, 16, details.dateSource);
+            BindBytes(keep, 17, details.callerId);
+            BindBytes(keep, 18, details.userId);
+            BindBytes(keep, 19, details.durationText);
+            BindBytes(keep, 20, details.dateText);
+            BindBytes(keep, 21, details.comment);
+            BindBytes(keep, 22, details.extraSecondsText);
+            if (sqlite3_step(keep) != SQLITE_DONE)
+                return false;
+        }
+        return true;
+    });
+}
+
+std::unique_ptr<CRvFileListEntry> CSqliteCallIndex::Recall(const std::string& path, const CIndexStamp& stamp)
+{
+    sqlite3_stmt* recall = Prepared(m_recall, kRecall.c_str());
+    if (!recall)
+        return nullptr;
+    BindBytes(recall, 1, path);
+    if (sqlite3_step(recall) != SQLITE_ROW)
+        return nullptr;
+    const CKeptCall kept = ReadRow(recall);
+    sqlite3_reset(recall);
+    if (kept.encrypted || kept.stamp != stamp)
+        return nullptr;
+    auto entry = std::make_unique<CRvFileListEntry>();
+    entry->SetPath(kept.path);
+    entry->TakeDetails(kept.details);
+    return entry;
+}
+
+std::vector<CKeptCall> CSqliteCallIndex::InFolder(const std::string& folder)
+{
+    std::vector<CKeptCall> kept;
+    sqlite3_stmt* inFolder = Prepared(m_inFolder, kInFolder.c_str());
+    if (!inFolder)
+        return kept;
+    BindBytes(inFolder, 1, folder);
+    while (sqlite3_step(inFolder) == SQLITE_ROW)
+        kept.push_back(ReadRow(inFolder));
+    sqlite3_reset(inFolder);
+    return kept;
+}
+
+bool CSqliteCallIndex::Forget(const std::vector<std::string>& paths)
+{
+    return InTransaction([&] {
+        for (const std::string& path : paths) {
+            sqlite3_stmt* forget = Prepared(m_forget, kForget);
+            if (!forget)
+                return false;
+            BindBytes(forget, 1, path);
+            if (sqlite3_step(forget) != SQLITE_DONE)
+                return false;
+        }
+        return true;
+    });
+}
+
+} // namespace qor

@@ -1,0 +1,78 @@
+// The call index: what a list showed of each call, with what its file was when it was read, so that
+// a list is made again from it for every file that is still as it was. Behind a small interface, so
+// that a store an office shares can stand where the user's own SQLite file stands.
+#pragma once
+
+#include "lists/FileListEntry.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace qor {
+
+class CIndexDatabase;
+
+// What a file was: another file at the path, or the same one changed, stamps differently.
+struct CIndexStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+    bool operator==(const CIndexStamp&) const = default;
+};
+
+// A call as the index keeps it. An encrypted call keeps no details: what its file keeps encrypted
+// stays there, and it is read again with the passphrase whenever it is listed.
+struct CKeptCall {
+    std::string path;
+    CIndexStamp stamp;
+    bool encrypted = false;
+    CEntryDetails details;
+};
+
+class ICallIndex {
+public:
+    virtual ~ICallIndex() = default;
+    // Keeps what each loaded entry shows, as its file was (stamps in the same order), all or none.
+    virtual bool Keep(const std::vector<const CRvFileListEntry*>& entries, const std::vector<CIndexStamp>& stamps) = 0;
+    // The entry for path when its file is still as it was kept; null when it is not, was never
+    // kept, or is encrypted.
+    virtual std::unique_ptr<CRvFileListEntry> Recall(const std::string& path, const CIndexStamp& stamp) = 0;
+    // The calls kept directly in a folder (not in its sub-folders).
+    virtual std::vector<CKeptCall> InFolder(const std::string& folder) = 0;
+    // Takes the calls out (gone from disk, or changed by us and to be read again); all or none.
+    virtual bool Forget(const std::vector<std::string>& paths) = 0;
+};
+
+// The index in the user's own SQLite file (see CIndexDatabase), which must stay open meanwhile.
+class CSqliteCallIndex final : public ICallIndex {
+public:
+    explicit CSqliteCallIndex(CIndexDatabase& database);
+    ~CSqliteCallIndex() override;
+    CSqliteCallIndex(const CSqliteCallIndex&) = delete;
+    CSqliteCallIndex& operator=(const CSqliteCallIndex&) = delete;
+
+    bool Keep(const std::vector<const CRvFileListEntry*>& entries, const std::vector<CIndexStamp>& stamps) override;
+    std::unique_ptr<CRvFileListEntry> Recall(const std::string& path, const CIndexStamp& stamp) override;
+    std::vector<CKeptCall> InFolder(const std::string& folder) override;
+    bool Forget(const std::vector<std::string>& paths) override;
+
+private:
+    sqlite3_stmt* Prepared(sqlite3_stmt*& statement, const char* text);
+    bool InTransaction(const std::function<bool()>& work);
+
+    sqlite3* m_database;
+    sqlite3_stmt* m_keep = nullptr;
+    sqlite3_stmt* m_recall = nullptr;
+    sqlite3_stmt* m_inFolder = nullptr;
+    sqlite3_stmt* m_forget = nullptr;
+};
+
+} // namespace qor
