@@ -11,7 +11,7 @@ void CCandidateFeed::Add(std::vector<std::string>& paths)
     {
         const std::lock_guard lock(m_mutex);
         for (std::string& path : paths)
-            m_candidates.push_back({ std::move(path), nullptr });
+            m_candidates.push_back({ std::move(path), nullptr, {} });
     }
     paths.clear();
     m_added.notify_all();

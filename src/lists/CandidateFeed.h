@@ -3,6 +3,7 @@
 // and gets the entry its reader made of it.
 #pragma once
 
+#include "lists/CandidateReader.h"
 #include "lists/FileListEntry.h"
 
 #include <condition_variable>
@@ -22,6 +23,7 @@ public:
     struct Candidate {
         std::string path;
         std::unique_ptr<CRvFileListEntry> entry; // set by the reader; null when filtered out
+        CFreshRead fresh; // read from its file although there was an index: to be kept in it
     };
 
     // The walk's side: paths found, then the end of the walk.

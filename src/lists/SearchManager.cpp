@@ -14,6 +14,7 @@
 #include <ctime>
 #include <filesystem>
 #include <map>
+#include <string_view>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -136,6 +137,7 @@ int CSearchManager::Run()
     } catch (const std::system_error&) {
         Walk(feed);
     }
+    const CIndexSnapshot snapshot = m_index ? IndexSnapshot() : CIndexSnapshot();
     // Several reads in flight; each file lands in its own slot, so the list comes out in walk
     // order whatever the number of readers.
     const int readers = m_readerCount != kAdaptiveReaders ? m_readerCount : ConfiguredReaders();
@@ -143,11 +145,15 @@ int CSearchManager::Run()
         readers, [&] { return feed.Take(keepGoing); },
         [&](std::size_t index) {
             CCandidateFeed::Candidate& candidate = feed.At(index);
-            candidate.entry = filters.Read(std::move(candidate.path), passphrase);
+            // With the index the path stays, to tell what is gone from what was found.
+            candidate.entry = m_index ? filters.Read(candidate.path, passphrase, &snapshot, &candidate.fresh)
+                                      : filters.Read(std::move(candidate.path), passphrase);
             ++m_scanned;
         });
     if (walker.joinable())
         walker.join();
+    if (m_index && m_walkCompleted && IsRunning())
+        UpdateIndex(feed, snapshot);
     for (CCandidateFeed::Candidate& candidate : feed.All())
         if (candidate.entry)
             m_results.push_back(std::move(candidate.entry));
@@ -167,6 +173,7 @@ void CSearchManager::Walk(CCandidateFeed& feed)
     rules.keepGoing = [this] { return IsRunning(); };
     CWalkMemory memory; // sources that overlap, also through links, give each call once
     rules.memory = &memory;
+    m_walkCompleted = false;
     rules.unreadable = [this](const std::string& folder, int error) { m_unreadable.emplace_back(folder, error); };
     for (const std::string& root : m_roots) {
         const bool walked = WalkRecordings(
@@ -181,11 +188,45 @@ void CSearchManager::Walk(CCandidateFeed& feed)
             rules);
         if (!walked)
             break;
+        m_walkCompleted = &root == &m_roots.back();
     }
     feed.Add(found);
     feed.Close();
     m_pathsMayRepeat = memory.pathsMayRepeat;
     m_walkFinished = true;
+}
+
+CIndexSnapshot CSearchManager::IndexSnapshot() const
+{
+    CIndexSnapshot snapshot;
+    for (const std::string& root : m_roots)
+        for (CKeptCall& kept : m_criteria.includeSubFolders ? m_index->Under(root) : m_index->InFolder(root)) {
+            std::string path = kept.path;
+            snapshot.emplace(std::move(path), std::move(kept));
+        }
+    return snapshot;
+}
+
+void CSearchManager::UpdateIndex(CCandidateFeed& feed, const CIndexSnapshot& snapshot)
+{
+    // What was read is kept; what the index held under the sources that the walk found no more
+    // (deleted, renamed, or in a folder that can no longer be read) goes.
+    std::vector<const CRvFileListEntry*> read;
+    std::vector<CIndexStamp> stamps;
+    std::unordered_set<std::string_view> found;
+    for (const CCandidateFeed::Candidate& candidate : feed.All()) {
+        found.insert(candidate.path);
+        if (candidate.fresh.entry) {
+            read.push_back(candidate.fresh.entry.get());
+            stamps.push_back(candidate.fresh.stamp);
+        }
+    }
+    std::vector<std::string> gone;
+    for (const auto& [path, kept] : snapshot)
+        if (!found.contains(path))
+            gone.push_back(path);
+    m_index->Keep(read, stamps);
+    m_index->Forget(gone);
 }
 
 void CSearchManager::MoveResultsTo(CQorTolvaneDoc* document)

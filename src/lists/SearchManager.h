@@ -6,6 +6,7 @@
 
 #include "foundation/LoggedSemaphore.h"
 #include "foundation/Thread.h"
+#include "lists/CandidateReader.h"
 #include "lists/EntrySort.h"
 #include "lists/FileListEntry.h"
 #include "lists/SearchCriteria.h"
@@ -56,6 +57,10 @@ public:
 
     // Where the "Archived" column looks up archive times.
     void SetArchiveLookup(std::shared_ptr<IArchiveLookup> archive);
+    // Lists through the call index (null: reads every file): a file still as the index kept it is
+    // not read, and the index learns what was read and what is gone. Used on the search's thread,
+    // which must have finished before the index goes.
+    void SetCallIndex(ICallIndex* index) { m_index = index; }
     // How many files the worker reads at once; 0 (the default) adapts to the storage, or follows
     // QOR_SEARCH_READERS when that is set.
     void SetReaderCount(int readers) { m_readerCount = readers; }
@@ -66,6 +71,8 @@ protected:
 private:
     CRvLoggedSemaphore m_lock{ "SEARCH_MANAGER" };
     void Walk(CCandidateFeed& feed);
+    CIndexSnapshot IndexSnapshot() const;
+    void UpdateIndex(CCandidateFeed& feed, const CIndexSnapshot& snapshot);
 
     std::vector<std::string> m_roots; // the sources as full paths
     std::vector<std::pair<std::string, int>> m_unreadable; // written by the walk, read once it is over
@@ -75,6 +82,8 @@ private:
     std::atomic<std::int32_t> m_total{ 0 };
     std::atomic<bool> m_walkFinished{ false };
     bool m_pathsMayRepeat = false; // set by the walk before the reads end
+    bool m_walkCompleted = false; // every source walked to its end
+    ICallIndex* m_index = nullptr;
     SearchCriteria m_criteria;
     int m_sortColumn = kColumnDateTime;
     bool m_naturalOrder = true;

@@ -5,6 +5,9 @@
 #include "lists/CandidateReader.h"
 #include "lists/QorTolvaneDoc.h"
 #include "lists/RecordingWalk.h"
+#include "lists/index/CallIndex.h"
+#include "lists/index/IndexDatabase.h"
+#include "recording/HeaderUpdate.h"
 #include "samplegen/SampleRecording.h"
 #include "support/RecordingFolder.h"
 #include "support/Unprivileged.h"
@@ -14,6 +17,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <random>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -367,6 +371,123 @@ TEST_F(SearchManager, OneReaderAndManyGiveTheSameList)
     });
     EXPECT_EQ(result, 7) << "1: the same list, order and totals; 2: the 300 calls and the linked one; "
                             "4: the locked folder named as unreadable";
+}
+
+// What a list shows, in its order: each entry's path, details and date text.
+using Shown = std::vector<std::tuple<std::string, CEntryDetails, std::string>>;
+
+Shown CompileShown(const SearchCriteria& criteria, ICallIndex* index)
+{
+    CSearchManager search;
+    search.SetCallIndex(index);
+    search.Prepare(criteria);
+    EXPECT_TRUE(search.StartSearch());
+    while (search.IsRunning())
+        std::this_thread::sleep_for(1ms);
+    CQorTolvaneDoc document;
+    search.HandOffTo(&document);
+    Shown shown;
+    for (const auto& entry : document.Entries())
+        shown.emplace_back(entry->GetPath(), entry->Details(), entry->GetDateTimeText());
+    return shown;
+}
+
+TEST_F(SearchManager, AListThroughTheIndexIsTheListOfEveryFileReadAfterAnyChange)
+{
+    Singleton<CSettings>::Instance()->SetPassphrase("demo");
+    test::CTempFolder cache;
+    CIndexDatabase database;
+    std::string notice;
+    ASSERT_NE(database.Open(cache.File("qortolvane"), notice), CIndexDatabase::Opened::Unavailable) << notice;
+    CSqliteCallIndex index(database);
+    for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+        std::mt19937 random(seed);
+        const auto pick = [&](int below) { return static_cast<int>(random() % static_cast<unsigned>(below)); };
+        const std::string root = folder.File("seed" + std::to_string(seed));
+        std::vector<std::string> calls;
+        for (int i = 0; i < 40; ++i) {
+            CSampleCall call;
+            call.startTime += pick(100'000);
+            call.durationSeconds = 1 + pick(3);
+            call.important = pick(4) == 0;
+            call.comment = pick(3) == 0 ? std::string("Kunde M\xfcller \xe2\x80\x94 ") + std::to_string(i) : "";
+            call.callerId = pick(2) == 0 ? ">555" + std::to_string(pick(1000)) : "<" + std::to_string(pick(1000));
+            if (pick(8) == 0) {
+                call.version = 5;
+                call.passphrase = "demo";
+            }
+            calls.push_back(folder.Write("seed" + std::to_string(seed) + "/" + std::to_string(pick(3)) + "/Line"
+                    + std::to_string(i) + "-2016.qor",
+                call));
+        }
+        for (const char* sub : { "/0", "/1", "/2" })
+            fs::create_directories(root + sub);
+        test::WriteFileText(root + "/0/damaged.qor", "no call at all");
+        std::this_thread::sleep_for(1100ms); // older than a tick of the file system's clock: kept
+        const SearchCriteria criteria = AllOf({ root });
+        EXPECT_EQ(CompileShown(criteria, &index), CompileShown(criteria, nullptr)) << "seed " << seed;
+        EXPECT_GT(index.Under(root).size(), 30u) << "the calls were kept";
+
+        // Changed between lists by another program, in every way a file can change.
+        for (int round = 0; round < 3; ++round) {
+            for (int change = 0; change < 8; ++change) {
+                const std::string& call = calls[static_cast<std::size_t>(pick(static_cast<int>(calls.size())))];
+                if (!fs::exists(call))
+                    continue;
+                CRvRecordFileHdr header;
+                int loaded = 0;
+                const std::string other
+                    = root + "/" + std::to_string(pick(3)) + "/X" + std::to_string(round * 8 + change);
+                switch (change) {
+                case 0: // a comment written in place: same size, same inode
+                    UpdateRecordingHeader(
+                        call, "demo",
+                        [&](CRvRecordFileHdr& h) {
+                            h.SetComment("changed " + std::to_string(round));
+                            return true;
+                        },
+                        header, loaded);
+                    break;
+                case 1: { // replaced by another call
+                    const auto source = std::find_if(calls.begin(), calls.end(),
+                        [&](const std::string& candidate) { return candidate != call && fs::exists(candidate); });
+                    if (source != calls.end()) {
+                        fs::copy_file(*source, other + ".tmp");
+                        fs::rename(other + ".tmp", call);
+                    }
+                    break;
+                }
+                case 2:
+                    fs::rename(call, other + "-2016.qor");
+                    break;
+                case 3:
+                    fs::remove(call);
+                    break;
+                case 4: { // touched
+                    const timespec times[2] = { { 0, UTIME_NOW }, { 1'500'000'000, 0 } };
+                    utimensat(AT_FDCWD, call.c_str(), times, 0);
+                    break;
+                }
+                case 5:
+                    fs::resize_file(call, 1000);
+                    break;
+                case 6:
+                    fs::create_hard_link(call, other + "-hard.qor");
+                    break;
+                case 7:
+                    fs::create_symlink(call, other + "-link.qor");
+                    break;
+                }
+            }
+            EXPECT_EQ(CompileShown(criteria, &index), CompileShown(criteria, nullptr))
+                << "seed " << seed << " round " << round;
+            std::vector<std::string> kept;
+            for (const CKeptCall& call : index.Under(root))
+                if (!fs::exists(call.path))
+                    kept.push_back(call.path);
+            EXPECT_TRUE(kept.empty()) << "gone from disk, gone from the index: " << kept.front();
+        }
+    }
 }
 
 } // namespace

@@ -15,6 +15,9 @@ constexpr const char* kColumns
       "caller_id, user_id, duration_text, date_text, comment, extra_seconds_text";
 const std::string kRecall = std::string("SELECT ") + kColumns + " FROM calls WHERE path = ?1";
 const std::string kInFolder = std::string("SELECT ") + kColumns + " FROM calls WHERE folder = ?1";
+// A folder's sub-folders are the folders between "F/" and "F0" ('0' follows '/'), found by the index.
+const std::string kUnder
+    = std::string("SELECT ") + kColumns + " FROM calls WHERE folder = ?1 OR (folder >= ?2 AND folder < ?3)";
 constexpr const char* kForget = "DELETE FROM calls WHERE path = ?1";
 
 // The folder a path is in, "/" for one at the root.
@@ -74,7 +77,7 @@ CSqliteCallIndex::CSqliteCallIndex(CIndexDatabase& database)
 
 CSqliteCallIndex::~CSqliteCallIndex()
 {
-    for (sqlite3_stmt* statement : { m_keep, m_recall, m_inFolder, m_forget })
+    for (sqlite3_stmt* statement : { m_keep, m_recall, m_inFolder, m_under, m_forget })
         sqlite3_finalize(statement);
 }
 
@@ -162,17 +165,34 @@ std::unique_ptr<CRvFileListEntry> CSqliteCallIndex::Recall(const std::string& pa
     return entry;
 }
 
-std::vector<CKeptCall> CSqliteCallIndex::InFolder(const std::string& folder)
+std::vector<CKeptCall> CSqliteCallIndex::Rows(sqlite3_stmt* query)
 {
     std::vector<CKeptCall> kept;
+    while (sqlite3_step(query) == SQLITE_ROW)
+        kept.push_back(ReadRow(query));
+    sqlite3_reset(query);
+    return kept;
+}
+
+std::vector<CKeptCall> CSqliteCallIndex::InFolder(const std::string& folder)
+{
     sqlite3_stmt* inFolder = Prepared(m_inFolder, kInFolder.c_str());
     if (!inFolder)
-        return kept;
+        return {};
     BindBytes(inFolder, 1, folder);
-    while (sqlite3_step(inFolder) == SQLITE_ROW)
-        kept.push_back(ReadRow(inFolder));
-    sqlite3_reset(inFolder);
-    return kept;
+    return Rows(inFolder);
+}
+
+std::vector<CKeptCall> CSqliteCallIndex::Under(const std::string& folder)
+{
+    sqlite3_stmt* under = Prepared(m_under, kUnder.c_str());
+    if (!under)
+        return {};
+    const std::string base = folder == "/" ? std::string() : folder;
+    BindBytes(under, 1, folder);
+    BindBytes(under, 2, base + "/");
+    BindBytes(under, 3, base + "0");
+    return Rows(under);
 }
 
 bool CSqliteCallIndex::Forget(const std::vector<std::string>& paths)

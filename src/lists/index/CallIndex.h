@@ -45,8 +45,9 @@ public:
     // The entry for path when its file is still as it was kept; null when it is not, was never
     // kept, or is encrypted.
     virtual std::unique_ptr<CRvFileListEntry> Recall(const std::string& path, const CIndexStamp& stamp) = 0;
-    // The calls kept directly in a folder (not in its sub-folders).
+    // The calls kept directly in a folder (not in its sub-folders), and those in it or below it.
     virtual std::vector<CKeptCall> InFolder(const std::string& folder) = 0;
+    virtual std::vector<CKeptCall> Under(const std::string& folder) = 0;
     // Takes the calls out (gone from disk, or changed by us and to be read again); all or none.
     virtual bool Forget(const std::vector<std::string>& paths) = 0;
 };
@@ -62,6 +63,7 @@ public:
     bool Keep(const std::vector<const CRvFileListEntry*>& entries, const std::vector<CIndexStamp>& stamps) override;
     std::unique_ptr<CRvFileListEntry> Recall(const std::string& path, const CIndexStamp& stamp) override;
     std::vector<CKeptCall> InFolder(const std::string& folder) override;
+    std::vector<CKeptCall> Under(const std::string& folder) override;
     bool Forget(const std::vector<std::string>& paths) override;
 
 private:
@@ -71,7 +73,10 @@ private:
     sqlite3* m_database;
     sqlite3_stmt* m_keep = nullptr;
     sqlite3_stmt* m_recall = nullptr;
+    std::vector<CKeptCall> Rows(sqlite3_stmt* query);
+
     sqlite3_stmt* m_inFolder = nullptr;
+    sqlite3_stmt* m_under = nullptr;
     sqlite3_stmt* m_forget = nullptr;
 };
 
