@@ -115,6 +115,9 @@ bool ReadStrings(const std::string& folder, std::map<int, std::string>& strings,
     case CConfigurationRead::Missing:
         return true; // icons only
     case CConfigurationRead::Untrusted:
+        // Root stood in as the owner to ask for the strict rule; no office account is involved.
+        if (distrust == "it belongs to another user than the office account")
+            distrust = "it belongs to another user";
         why = path + ": " + distrust;
         return false;
     case CConfigurationRead::Unreadable:

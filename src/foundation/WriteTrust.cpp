@@ -135,8 +135,7 @@ CConfigurationRead ReadConfiguration(
         result = CConfigurationRead::Untrusted;
     } else if (!trusted(file.st_uid)) {
         // Even in a folder of ours: he may have put it there before we closed the folder.
-        why = owner.value_or(0) != 0 ? "it belongs to another user than the office account"
-                                     : "it belongs to another user";
+        why = owner ? "it belongs to another user than the office account" : "it belongs to another user";
         result = CConfigurationRead::Untrusted;
     } else if ((folder.OthersCanWrite() || owner) && !OnlyItsOwnerCanWrite(file, descriptor)) {
         why = owner ? "others than its owner can write it" : "others can write it, in a folder others can write";

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -359,6 +360,12 @@ TEST_F(Settings, ABrandingBundleReplacesNamesAndTextsAndTheDataFoldersFollow)
         refused(bundle, "others than its owner can write it");
     }
     chmod(strings.c_str(), 0644);
+    const passwd* nobody = getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    ASSERT_EQ(chown(strings.c_str(), nobody->pw_uid, -1), 0);
+    refused(bundle, "strings.xml: it belongs to another user");
+    EXPECT_EQ(why.find("office"), std::string::npos) << why;
+    ASSERT_EQ(chown(strings.c_str(), 0, -1), 0);
     // The same through an ACL, which a default ACL on a shared folder gives every file made there.
     LetGroupWrite(strings, kSharedGroup);
     refused(bundle, "others than its owner can write it");
