@@ -110,14 +110,10 @@ bool ReadStrings(const std::string& folder, std::map<int, std::string>& strings,
 {
     const std::string path = folder + "/strings.xml";
     std::string content, distrust;
-    // Root stands as the owner: the file must then be writable by its owner alone, wherever it lies.
-    switch (ReadConfiguration(path, content, distrust, kMostStringsBytes, uid_t{ 0 })) {
+    switch (ReadOwnerOnlyConfiguration(path, content, distrust, kMostStringsBytes)) {
     case CConfigurationRead::Missing:
         return true; // icons only
     case CConfigurationRead::Untrusted:
-        // Root stood in as the owner to ask for the strict rule; no office account is involved.
-        if (distrust == "it belongs to another user than the office account")
-            distrust = "it belongs to another user";
         why = path + ": " + distrust;
         return false;
     case CConfigurationRead::Unreadable:

@@ -147,7 +147,7 @@ std::string CSettings::GetResourceFile(std::string* unusable)
     std::string content, why;
     // The bundle names the folders everybody's files go to: the file naming it must be root's (or
     // the user's own) and written by its owner alone, as the bundle is.
-    switch (ReadConfiguration(path, content, why, 1u << 20, uid_t{ 0 })) {
+    switch (ReadOwnerOnlyConfiguration(path, content, why, 1u << 20)) {
     case CConfigurationRead::Missing:
         return {};
     case CConfigurationRead::Untrusted:

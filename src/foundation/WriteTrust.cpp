@@ -104,9 +104,19 @@ bool AclLetsOthersWrite(int descriptor)
     return namedMayWrite && maskLetsWrite;
 }
 
-CConfigurationRead ReadConfiguration(
-    const std::string& path, std::string& content, std::string& why, std::uint64_t maxBytes, std::optional<uid_t> owner)
+namespace {
+
+// How strictly a configuration file is read: an owner's account trusted besides us and root, and
+// whether it must be writable by its owner alone wherever it lies.
+struct CReadRule {
+    std::optional<uid_t> owner; // the office account, for the office job's files
+    bool ownerAlone = false;
+};
+
+CConfigurationRead ReadUnder(
+    const std::string& path, std::string& content, std::string& why, std::uint64_t maxBytes, const CReadRule& rule)
 {
+    const std::optional<uid_t>& owner = rule.owner;
     const uid_t alsoTrusted = owner.value_or(0);
     const auto trusted = [alsoTrusted](uid_t uid) { return OwnedByUsOrRoot(uid) || uid == alsoTrusted; };
     CFolderHandle folder;
@@ -137,14 +147,29 @@ CConfigurationRead ReadConfiguration(
         // Even in a folder of ours: he may have put it there before we closed the folder.
         why = owner ? "it belongs to another user than the office account" : "it belongs to another user";
         result = CConfigurationRead::Untrusted;
-    } else if ((folder.OthersCanWrite() || owner) && !OnlyItsOwnerCanWrite(file, descriptor)) {
-        why = owner ? "others than its owner can write it" : "others can write it, in a folder others can write";
+    } else if ((folder.OthersCanWrite() || rule.ownerAlone) && !OnlyItsOwnerCanWrite(file, descriptor)) {
+        why = rule.ownerAlone ? "others than its owner can write it"
+                              : "others can write it, in a folder others can write";
         result = CConfigurationRead::Untrusted;
     } else if (!ReadAll(descriptor, content, maxBytes)) {
         result = CConfigurationRead::Unreadable;
     }
     close(descriptor);
     return result;
+}
+
+} // namespace
+
+CConfigurationRead ReadConfiguration(
+    const std::string& path, std::string& content, std::string& why, std::uint64_t maxBytes, std::optional<uid_t> owner)
+{
+    return ReadUnder(path, content, why, maxBytes, CReadRule{ owner, owner.has_value() });
+}
+
+CConfigurationRead ReadOwnerOnlyConfiguration(
+    const std::string& path, std::string& content, std::string& why, std::uint64_t maxBytes)
+{
+    return ReadUnder(path, content, why, maxBytes, CReadRule{ std::nullopt, true });
 }
 
 } // namespace qor

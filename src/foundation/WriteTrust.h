@@ -34,6 +34,11 @@ enum class CConfigurationRead {
 CConfigurationRead ReadConfiguration(const std::string& path, std::string& content, std::string& why,
     std::uint64_t maxBytes = 64u << 20, std::optional<uid_t> owner = std::nullopt);
 
+// The same for a file that decides where everybody's files go (branding): ours or root's, and
+// writable by its owner alone wherever it lies.
+CConfigurationRead ReadOwnerOnlyConfiguration(
+    const std::string& path, std::string& content, std::string& why, std::uint64_t maxBytes);
+
 // Whether a file of ours, or of an account we trust, may be taken as written by its owner alone:
 // nobody else may write it (a group of ours alone is nobody else), by its mode or its ACL.
 bool OnlyItsOwnerCanWrite(const struct stat& file, int descriptor);

@@ -57,10 +57,12 @@ std::string UnusableSourceReason(const std::string& path)
     return stat(path.c_str(), &status) != 0 ? StatusReason(errno) : ReasonOf(status);
 }
 
-std::string AbsoluteNamedPath(const std::string& argument, const std::string& workingFolder)
+std::string AbsoluteNamedPath(const std::string& argument, const std::string& workingFolder, bool mayBeOption)
 {
-    if (argument.empty() || argument.front() == '-' || (argument.front() != '/' && workingFolder.empty()))
+    if (argument.empty() || (mayBeOption && argument.front() == '-'))
         return argument;
+    if (argument.front() != '/' && workingFolder.empty())
+        return mayBeOption ? argument : "./" + argument;
     return WithoutDotsAndSlashes(argument.front() == '/' ? argument : workingFolder + "/" + argument);
 }
 

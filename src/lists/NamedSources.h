@@ -13,7 +13,9 @@ std::string UnusableSourceReason(const std::string& path);
 
 // The path an argument names, against the working folder it was given in; an option as it is, and
 // so is every name when the working folder is not known (it was deleted).
-std::string AbsoluteNamedPath(const std::string& argument, const std::string& workingFolder);
+// After "--" nothing is an option (mayBeOption false): a name starting with "-" is a path too, and
+// one left relative starts with "./", so that it is not taken for an option later.
+std::string AbsoluteNamedPath(const std::string& argument, const std::string& workingFolder, bool mayBeOption = true);
 
 struct CNamedSources {
     std::vector<std::string> folders; // compiled into a list

@@ -19,12 +19,9 @@ std::optional<int> AnswerHelpOrVersion(int argc, char** argv)
     parser.allow_extras();
     try {
         parser.parse(argc, argv);
-    } catch (const CLI::CallForHelp& answered) {
-        return parser.exit(answered);
-    } catch (const CLI::CallForVersion& answered) {
+    } catch (const CLI::Success& answered) { // --help or --version
         return parser.exit(answered);
     } catch (const CLI::ParseError&) {
-        return std::nullopt;
     }
     return std::nullopt;
 }
@@ -51,7 +48,7 @@ std::vector<std::string> NamedPaths(
     // named in a folder that is gone is lost, whatever it starts with.
     for (const std::string& name : afterDashes)
         if (!name.empty())
-            named.push_back(name.front() == '/' ? name : (workingFolder.empty() ? "." : workingFolder) + "/" + name);
+            named.push_back(AbsoluteNamedPath(name, workingFolder, false));
     return named;
 }
 
