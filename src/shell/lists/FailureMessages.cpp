@@ -39,7 +39,14 @@ void ShowFailures(QWidget& owner, const QString& heading, const QStringList& fai
     if (failures.isEmpty())
         return;
     constexpr int kShown = 10;
-    QString text = heading + QStringLiteral("\n\n") + failures.mid(0, kShown).join(QLatin1Char('\n'));
+    // A name longer than a box is wide keeps its beginning and its end (with why), not a wall of text.
+    constexpr qsizetype kLongest = 120;
+    QStringList shown;
+    for (const QString& failure : failures.mid(0, kShown))
+        shown.push_back(failure.size() <= kLongest
+                ? failure
+                : failure.left(kLongest / 2) + QChar(0x2026) + failure.right(kLongest / 2));
+    QString text = heading + QStringLiteral("\n\n") + shown.join(QLatin1Char('\n'));
     if (failures.size() > kShown)
         text += QStringLiteral("\n... and %1 more").arg(failures.size() - kShown);
     QMessageBox::warning(&owner, QApplication::applicationDisplayName(), text);

@@ -27,7 +27,7 @@ QString ChangeHeaderOrSayWhy(const std::string& path, const std::function<bool(C
     CRvRecordFileHdr& header, const CFileIdentity* expected = nullptr);
 
 // One box for the calls a command could not handle, each named with why (the first ten, then
-// how many more).
+// how many more; a line too long for the box shortened in its middle).
 void ShowFailures(QWidget& owner, const QString& heading, const QStringList& failures);
 
 } // namespace qor
