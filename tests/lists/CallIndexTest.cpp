@@ -2,10 +2,18 @@
 
 #include "lists/index/IndexDatabase.h"
 #include "support/RecordingFolder.h"
+#include "support/SmallFileSystem.h"
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <random>
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace qor {
 namespace {
@@ -107,6 +115,100 @@ TEST_F(CallIndex, GivesBackWhatTheListShowedWhileTheFileIsAsItWas)
             EXPECT_EQ(test::ReadFileText(path).find("4711"), std::string::npos) << file;
         }
     }
+}
+
+// As many entries as asked, each a loaded call under folder, all with the details of one file.
+std::vector<std::unique_ptr<CRvFileListEntry>> Copies(const std::string& call, const std::string& folder, int count)
+{
+    std::vector<std::unique_ptr<CRvFileListEntry>> entries;
+    for (int at = 0; at < count; ++at) {
+        auto entry = std::make_unique<CRvFileListEntry>();
+        entry->SetPath(call);
+        entry->LoadDetails("");
+        auto copy = std::make_unique<CRvFileListEntry>();
+        copy->SetPath(folder + "/" + std::to_string(at) + ".qor");
+        copy->TakeDetails(entry->Details());
+        entries.push_back(std::move(copy));
+    }
+    return entries;
+}
+
+// Keeps the entries in batches of kBatch, each its own transaction, under folder "/b<n>".
+constexpr int kBatch = 200;
+bool KeepBatch(ICallIndex& index, const std::string& call, int batch)
+{
+    const auto entries = Copies(call, "/b" + std::to_string(batch), kBatch);
+    std::vector<const CRvFileListEntry*> kept;
+    for (const auto& entry : entries)
+        kept.push_back(entry.get());
+    return index.Keep(kept, std::vector<CIndexStamp>(kept.size(), StampOf(call)));
+}
+
+// Every batch is there whole or not at all, and the file is sound.
+void ExpectWholeBatches(const std::string& folder, int batches)
+{
+    CIndexDatabase database;
+    std::string notice;
+    ASSERT_EQ(database.Open(folder, notice), CIndexDatabase::Opened::Existing) << notice;
+    CSqliteCallIndex index(database);
+    for (int batch = 0; batch < batches; ++batch) {
+        const std::size_t count = index.InFolder("/b" + std::to_string(batch)).size();
+        EXPECT_TRUE(count == 0 || count == kBatch) << "batch " << batch << ": " << count;
+    }
+}
+
+TEST_F(CallIndex, AKillAtAnyMomentAFullDiskOrASecondWriterLeavesItWhole)
+{
+    const std::string call = calls.Write("call.qor");
+    index.reset();
+    database.Close();
+    // Killed while it keeps one batch after another: no half batch, no damaged file.
+    std::mt19937 random(7);
+    for (int round = 0; round < 12; ++round) {
+        const pid_t writer = fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            CIndexDatabase own;
+            std::string notice;
+            if (own.Open(cache.File("qortolvane"), notice) == CIndexDatabase::Opened::Unavailable)
+                _exit(1);
+            CSqliteCallIndex writing(own);
+            for (int batch = 0;; batch = (batch + 1) % 40)
+                KeepBatch(writing, call, batch);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 60));
+        kill(writer, SIGKILL);
+        waitpid(writer, nullptr, 0);
+        ExpectWholeBatches(cache.File("qortolvane"), 40);
+    }
+
+    // A second writer holding it: a Keep gives up after a while rather than waiting for ever.
+    CIndexDatabase first, second;
+    std::string notice;
+    ASSERT_NE(first.Open(cache.File("qortolvane"), notice), CIndexDatabase::Opened::Unavailable);
+    ASSERT_NE(second.Open(cache.File("qortolvane"), notice), CIndexDatabase::Opened::Unavailable);
+    CSqliteCallIndex other(second);
+    ASSERT_EQ(sqlite3_exec(first.Handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_FALSE(KeepBatch(other, call, 41));
+    sqlite3_exec(first.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    EXPECT_TRUE(KeepBatch(other, call, 41));
+
+    // A disk that fills up: the batch that no longer fits is not kept, and nothing else is lost.
+    test::CSmallFileSystem small(4 << 20);
+    if (!small.Mounted())
+        GTEST_SKIP() << "no small file system to fill (not root)";
+    chmod(small.Path().c_str(), 0700); // a home's cache, not a folder everybody may write
+    CIndexDatabase full;
+    ASSERT_EQ(full.Open(small.File("qortolvane"), notice), CIndexDatabase::Opened::Made) << notice;
+    CSqliteCallIndex filling(full);
+    ASSERT_TRUE(KeepBatch(filling, call, 0));
+    small.FillLeaving(64 << 10);
+    int batch = 1;
+    while (batch < 40 && KeepBatch(filling, call, batch))
+        ++batch;
+    EXPECT_LT(batch, 40) << "the disk never filled";
+    full.Close();
+    ExpectWholeBatches(small.File("qortolvane"), 40);
 }
 
 } // namespace

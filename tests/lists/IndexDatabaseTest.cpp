@@ -75,8 +75,13 @@ TEST_F(IndexDatabase, IsMadePrivateAndKeptAsItWasLeft)
     EXPECT_EQ(Pragma(index.Handle(), "user_version"), std::to_string(CIndexDatabase::kSchemaVersion));
     EXPECT_FALSE(fs::exists(db + ".damaged"));
 
-    // A folder on the way that another user could change: no index is kept there.
+    // A folder on the way that another user could change: no index is kept there, whether it is
+    // shared with the office's group (setgid, as umask 002 leaves it) or belongs to him.
     index.Close();
+    ASSERT_EQ(chown(temp.File("cache").c_str(), -1, 100), 0);
+    chmod(temp.File("cache").c_str(), 02775);
+    EXPECT_EQ(index.Open(folder, notice), Opened::Unavailable);
+    chmod(temp.File("cache").c_str(), 0755);
     const passwd* nobody = getpwnam("nobody");
     ASSERT_NE(nobody, nullptr);
     ASSERT_EQ(chown(temp.File("cache").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
