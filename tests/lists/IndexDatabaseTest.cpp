@@ -8,6 +8,7 @@
 #include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace qor {
@@ -88,6 +89,35 @@ TEST_F(IndexDatabase, IsMadePrivateAndKeptAsItWasLeft)
     EXPECT_EQ(index.Open(folder, notice), Opened::Unavailable);
     EXPECT_NE(notice.find("cannot be kept in"), std::string::npos) << notice;
     EXPECT_EQ(index.Handle(), nullptr);
+}
+
+// Programs started together (a script listing several folders at once) on a first run: one makes
+// the file, and the others must wait for it rather than take its empty start for a foreign file.
+TEST_F(IndexDatabase, ProgramsStartingTogetherShareTheFileOneOfThemMakes)
+{
+    for (int round = 0; round < 8; ++round) {
+        const std::string fresh = temp.File("round" + std::to_string(round) + "/qortolvane");
+        std::vector<pid_t> children;
+        for (int child = 0; child < 6; ++child) {
+            const pid_t pid = fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                CIndexDatabase own;
+                std::string said;
+                const Opened opened = own.Open(fresh, said);
+                const bool usable = (opened == Opened::Made || opened == Opened::Existing)
+                    && sqlite3_exec(own.Handle(), "SELECT count(*) FROM calls", nullptr, nullptr, nullptr) == SQLITE_OK;
+                _exit(usable ? 0 : 1);
+            }
+            children.push_back(pid);
+        }
+        for (const pid_t pid : children) {
+            int status = 0;
+            ASSERT_EQ(waitpid(pid, &status, 0), pid);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+        }
+        EXPECT_FALSE(fs::exists(fs::symlink_status(fresh + "/calls.db.damaged"))) << "round " << round;
+    }
 }
 
 TEST_F(IndexDatabase, WhatCannotServeIsSetAsideOnceAndMadeAnew)

@@ -3,11 +3,13 @@
 #include "foundation/TrustedFolder.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace qor {
@@ -21,7 +23,7 @@ constexpr int kBusyMilliseconds = 2000;
 // One row per call: what the file was when it was read (to tell when it changed since), and every
 // detail a list shows of it, as the list shows it.
 constexpr const char* kSchema = R"(
-CREATE TABLE calls(
+CREATE TABLE IF NOT EXISTS calls(
     path BLOB PRIMARY KEY,
     folder BLOB NOT NULL,
     device INTEGER NOT NULL,
@@ -45,7 +47,7 @@ CREATE TABLE calls(
     comment BLOB NOT NULL,
     extra_seconds_text BLOB NOT NULL
 ) WITHOUT ROWID;
-CREATE INDEX calls_in_folder ON calls(folder);
+CREATE INDEX IF NOT EXISTS calls_in_folder ON calls(folder);
 )";
 
 bool IsBusy(int result)
@@ -136,8 +138,15 @@ CIndexDatabase::Opened CIndexDatabase::Open(const std::string& folder, std::stri
         why = std::strerror(errno);
     else if (!S_ISREG(file.st_mode) || file.st_uid != geteuid() || file.st_nlink != 1)
         why = "it is not a file of yours alone";
-    if (why.empty() && OpenFile(why))
-        why = Unusable(isNew);
+    // SQLite answers "busy" at once where waiting could deadlock (another program switching the
+    // fresh file to WAL); the whole opening is tried again until the wait is over.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyMilliseconds);
+    while (why.empty() && OpenFile(why) && (why = Unusable(isNew)).starts_with("busy")
+        && std::chrono::steady_clock::now() < giveUp) {
+        Close();
+        why.clear();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     if (why.empty())
         return isNew ? Opened::Made : Opened::Existing;
     Close();
@@ -185,18 +194,30 @@ bool CIndexDatabase::OpenFile(std::string& why)
 std::string CIndexDatabase::Unusable(bool made)
 {
     int result = SQLITE_OK;
+    std::string value;
+    if (!made) {
+        // Both in one read, so that another's making is seen whole or not at all.
+        if (!QueryText(m_database,
+                "SELECT (SELECT application_id FROM pragma_application_id()) || ' '"
+                " || (SELECT count(*) FROM sqlite_master)",
+                value, result))
+            return IsBusy(result) ? "busy: another program holds it" : std::string(sqlite3_errstr(result));
+        // Empty: another of our programs has just made it and is making its schema, or died doing
+        // so. Making it again is the same work, done after it in one transaction.
+        made = value == "0 0";
+        value = value.substr(0, value.find(' '));
+    }
     if (made) {
         std::string error = Execute(m_database, "PRAGMA journal_mode=WAL", &result);
         if (error.empty())
             error = Execute(m_database,
-                "BEGIN; PRAGMA application_id=" + std::to_string(kApplicationId)
+                "BEGIN IMMEDIATE; PRAGMA application_id=" + std::to_string(kApplicationId)
                     + "; PRAGMA user_version=" + std::to_string(kSchemaVersion) + ";" + kSchema + "COMMIT;",
                 &result);
+        if (!error.empty())
+            Execute(m_database, "ROLLBACK");
         return error.empty() ? error : (IsBusy(result) ? "busy: " : "") + error;
     }
-    std::string value;
-    if (!QueryText(m_database, "PRAGMA application_id", value, result))
-        return IsBusy(result) ? "busy: another program holds it" : std::string(sqlite3_errstr(result));
     if (value != std::to_string(kApplicationId))
         return "it is no call index of this program";
     if (!QueryText(m_database, "PRAGMA user_version", value, result))
