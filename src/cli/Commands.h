@@ -11,6 +11,7 @@ class CCliContext;
 
 void AddListCommand(CLI::App& program, CCliContext& context);
 void AddInfoCommand(CLI::App& program, CCliContext& context);
+void AddIndexCommand(CLI::App& program, CCliContext& context);
 void AddExportCommands(CLI::App& program, CCliContext& context);
 void AddAnnotationCommands(CLI::App& program, CCliContext& context);
 void AddArchiveCommand(CLI::App& program, CCliContext& context);

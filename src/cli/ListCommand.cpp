@@ -5,8 +5,8 @@
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
 #include "cli/JsonText.h"
-#include "cli/ProgressBar.h"
 #include "cli/RecordingErrors.h"
+#include "cli/SearchRun.h"
 #include "cli/StandardOutput.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/Singleton.h"
@@ -15,12 +15,12 @@
 #include "lists/ParallelReads.h"
 #include "lists/QorTolvaneDoc.h"
 #include "lists/SearchManager.h"
+#include "lists/index/UserCallIndex.h"
 #include "recording/Bookmark.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -44,6 +44,7 @@ struct ListOptions {
     std::string sort = "date";
     std::string format = "table";
     std::string save;
+    bool noIndex = false;
 };
 
 // A list with no calls is still a list that reads back (the desktop program saves it as an empty file).
@@ -103,26 +104,6 @@ SearchCriteria CriteriaFrom(const ListOptions& options)
         criteria.minimumMinutes = options.longerThan;
     }
     return criteria;
-}
-
-// Runs the search to its end, with a progress bar while the headers are read.
-void Search(CSearchManager& search, CQorTolvaneDoc& list)
-{
-    CProgressBar progress("reading", 0);
-    if (!search.StartSearch())
-        return;
-    while (search.IsRunning()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        const auto status = search.GetStatus(); // the total grows while the folders are walked
-        progress.SetTotal(static_cast<std::size_t>(status.total), status.walkFinished);
-        progress.Update(static_cast<std::size_t>(status.scanned));
-    }
-    search.Wait(); // the run is over; its thread is joined before anything else
-    const auto done = search.GetStatus(); // the counts as they ended, before the line is cleared
-    progress.SetTotal(static_cast<std::size_t>(done.total), true);
-    progress.Update(static_cast<std::size_t>(done.scanned));
-    progress.Finish();
-    search.HandOffTo(&list);
 }
 
 void KeepDirection(CQorTolvaneDoc& list, const std::string& direction)
@@ -256,12 +237,15 @@ void RunList(const ListOptions& options, CCliContext& context)
     criteria.sources = ExpandSavedLists(options.sources, context);
     DropMissingSources(criteria.sources, context);
     CQorTolvaneDoc list;
+    CUserCallIndex index;
+    if (!options.noIndex && !criteria.sources.empty())
+        UseCallIndex(index, search, context);
     if (!criteria.sources.empty()) {
         search.Prepare(criteria, sortColumn->second, !reversed);
         if (search.GetStatus().sourceMissing)
             context.Fail("a source vanished while it was searched");
         else
-            Search(search, list);
+            RunSearch(search, list, context);
     }
     // A folder that could not be read is a failed item, as find says "Permission denied".
     for (const auto& [folder, error] : search.GetUnreadableFolders())
@@ -310,6 +294,7 @@ void AddListCommand(CLI::App& program, CCliContext& context)
     list->add_option("--format", options->format, "table, csv, json or reclist")
         ->check(CLI::IsMember({ "table", "csv", "json", "reclist" }));
     list->add_option("--save", options->save, "Also save the calls as a recording list (.reclist)");
+    list->add_flag("--no-index", options->noIndex, "Read every call's file instead of using the call index");
     list->callback([options, &context] { RunList(*options, context); });
 }
 

@@ -12,6 +12,7 @@
 #include "cli/CallRecords.h"
 #include "cli/CliContext.h"
 #include "cli/Commands.h"
+#include "cli/IndexCommand.h"
 #include "cli/JsonText.h"
 #include "foundation/CallTime.h"
 #include "foundation/Settings.h"
@@ -314,6 +315,7 @@ void RunSchedule(bool ifDue, CJobScope scope, CCliContext& context)
         context.Fail("the scheduled archive job failed; no recording was changed");
     ReportArchiveLogDamage(scheduler.Log().TakeDamageNote(), context);
     ReportArchiveOutcome(scheduler.LastOutcome(), results, context);
+    KeepCallIndexCurrent(scheduler.GetSettings().spaceFolders, context);
 }
 
 } // namespace

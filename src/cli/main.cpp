@@ -82,6 +82,7 @@ int main(int argc, char** argv)
     program.add_flag("-v,--verbose", context.verbose, "Say more of what is done");
     AddListCommand(program, context);
     AddInfoCommand(program, context);
+    AddIndexCommand(program, context);
     AddExportCommands(program, context);
     AddAnnotationCommands(program, context);
     AddArchiveCommand(program, context);

@@ -205,6 +205,7 @@ void CSettings::LoadUserSettings()
     }
     m_showHistory = ReadInt(*xml, section, kKeyShowHistory, 0);
     m_savePassphrase = ReadInt(*xml, section, kKeySavePassphrase, 0);
+    m_useCallIndex = ReadInt(*xml, section, kKeyUseCallIndex, 1);
     std::string passphrase;
     if (m_savePassphrase != 0)
         xml->GetText(xml->FirstChild(kKeyPassphrase, section), "", passphrase);
@@ -245,6 +246,8 @@ bool CSettings::Save()
     xml->AddIntText(m_showHistory, xml->AddElement(section, kKeyShowHistory));
     xml->AddIntText(m_savePassphrase, xml->AddElement(section, kKeySavePassphrase));
     xml->AddText(xml->AddElement(section, kKeyPassphrase), m_savePassphrase != 0 ? GetPassphrase() : "");
+    if (m_useCallIndex == 0)
+        xml->AddIntText(m_useCallIndex, xml->AddElement(section, kKeyUseCallIndex));
     return xml->SaveDocument(kUserConfigMode);
 }
 

@@ -34,6 +34,8 @@ public:
     static constexpr const char* kKeyShowHistory = "ShowHistory";
     static constexpr const char* kKeySavePassphrase = "SavePassphrase";
     static constexpr const char* kKeyPassphrase = "Passphrase";
+    // Written only when off, so that a file of the default settings stays as it always was.
+    static constexpr const char* kKeyUseCallIndex = "UseCallIndex";
 
     CSettings();
     ~CSettings();
@@ -61,6 +63,9 @@ public:
     void SetShowHistory(bool show) { m_showHistory = show ? 1 : 0; }
     bool GetSavePassphrase() const { return m_savePassphrase != 0; }
     void SetSavePassphrase(bool save) { m_savePassphrase = save ? 1 : 0; }
+    // Whether the desktop program's lists go through the call index.
+    bool GetUseCallIndex() const { return m_useCallIndex != 0; }
+    void SetUseCallIndex(bool use) { m_useCallIndex = use ? 1 : 0; }
 
     // The passphrase without leading and trailing white space. Safe to call from worker threads.
     std::string GetPassphrase() const;
@@ -92,6 +97,7 @@ private:
     int m_exportBlocked = 0;
     int m_showHistory = 1;
     int m_savePassphrase = 0;
+    int m_useCallIndex = 1;
     // The decryption dialog may set the passphrase while a search or archive worker reads it.
     mutable std::mutex m_passphraseMutex;
     std::string m_passphrase;

@@ -109,6 +109,7 @@ bool CSearchManager::StartSearch()
         m_scanned = 0;
         m_total = 0;
         m_walkFinished = false;
+        m_indexKeptUp = true;
     }
     return Start(kPriorityNormal);
 }
@@ -225,8 +226,7 @@ void CSearchManager::UpdateIndex(CCandidateFeed& feed, const CIndexSnapshot& sna
     for (const auto& [path, kept] : snapshot)
         if (!found.contains(path))
             gone.push_back(path);
-    m_index->Keep(read, stamps);
-    m_index->Forget(gone);
+    m_indexKeptUp = m_index->Keep(read, stamps) && m_index->Forget(gone);
 }
 
 void CSearchManager::MoveResultsTo(CQorTolvaneDoc* document)

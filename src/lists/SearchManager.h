@@ -61,6 +61,9 @@ public:
     // not read, and the index learns what was read and what is gone. Used on the search's thread,
     // which must have finished before the index goes.
     void SetCallIndex(ICallIndex* index) { m_index = index; }
+    // False when the last search could not bring the index up to date (another program held it
+    // too long, a full disk): the list is right, only the next one reads those files again.
+    bool IndexKeptUp() const { return m_indexKeptUp; }
     // How many files the worker reads at once; 0 (the default) adapts to the storage, or follows
     // QOR_SEARCH_READERS when that is set.
     void SetReaderCount(int readers) { m_readerCount = readers; }
@@ -84,6 +87,7 @@ private:
     bool m_pathsMayRepeat = false; // set by the walk before the reads end
     bool m_walkCompleted = false; // every source walked to its end
     ICallIndex* m_index = nullptr;
+    bool m_indexKeptUp = true; // written by the worker, read once it is over
     SearchCriteria m_criteria;
     int m_sortColumn = kColumnDateTime;
     bool m_naturalOrder = true;

@@ -6,6 +6,7 @@
 #include "support/RecordingFolder.h"
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 
 namespace qor {
 namespace {
@@ -389,8 +391,12 @@ TEST_F(Cli, RunsTheScheduledJobWhenDueAndRefusesAMalformedSchedule)
     settings.archivePath = folder.File("archives");
     settings.archiveName = "Nightly";
     settings.scheduledTime = 0; // due at once
+    settings.mediaProcessing = kDeleteOriginals;
     fs::create_directories(settings.archivePath);
     test::WriteFileText(CJobArchScheduler::FilePath(), ScheduleFileText(settings));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100)); // settled: a list keeps it in the index
+    EXPECT_EQ(RunCli({ "list", folder.File("calls") }).exitCode, 0);
+    EXPECT_TRUE(Has(RunCli({ "index", "status" }).output, "Calls:    1\n"));
 
     const CRun shown = RunCli({ "schedule", "show" });
     EXPECT_EQ(shown.exitCode, 0) << shown.errors;
@@ -404,6 +410,8 @@ TEST_F(Cli, RunsTheScheduledJobWhenDueAndRefusesAMalformedSchedule)
     ASSERT_EQ(archives.size(), 1u);
     EXPECT_EQ(archives[0].extension(), ".zip");
     EXPECT_EQ(nlohmann::json::parse(RunCli({ "log", "--format", "json" }).output).size(), 1u);
+    EXPECT_FALSE(fs::exists(folder.File("calls/a.qor")));
+    EXPECT_TRUE(Has(RunCli({ "index", "status" }).output, "Calls:    0\n")) << "the job keeps the index current";
 
     const CRun notYet = RunCli({ "schedule", "run", "--if-due" });
     EXPECT_EQ(notYet.exitCode, 0);

@@ -186,6 +186,18 @@ TEST_F(Settings, SaveWritesTheWholeSectionInOrder)
     EXPECT_EQ(reloaded.GetColumnWidth(9), -1);
     EXPECT_FALSE(reloaded.GetShowHistory());
     EXPECT_EQ(reloaded.GetPassphrase(), "pass phrase");
+    EXPECT_TRUE(reloaded.GetUseCallIndex()) << "on unless the file says otherwise";
+
+    // Turned off, the call index is the one key more, and stays off.
+    reloaded.SetUseCallIndex(false);
+    ASSERT_TRUE(reloaded.Save());
+    EXPECT_NE(ReadFileText(UserConfig())
+                  .find("        <Passphrase>pass phrase</Passphrase>\n"
+                        "        <UseCallIndex>0</UseCallIndex>\n    </section>"),
+        std::string::npos);
+    CSettings again;
+    again.Load();
+    EXPECT_FALSE(again.GetUseCallIndex());
 }
 
 TEST_F(Settings, UserFileIsPrivateAndReplacedInOneStep)

@@ -45,6 +45,7 @@ CDataFolderSandbox::CDataFolderSandbox()
         { "XDG_DATA_HOME", UserData() },
         { "QOR_MACHINE_DATA_DIR", MachineBase() },
         { "HOME", Home() },
+        { "XDG_CACHE_HOME", Cache() },
         { "XDG_CONFIG_DIRS", SystemConfig() },
     };
     for (const auto& [name, value] : variables) {

@@ -33,6 +33,7 @@ public:
     std::string MachineBase() const { return m_root.File("machine-data"); }
     std::string UserData() const { return m_root.File("user-data"); }
     std::string Home() const { return m_root.File("home"); }
+    std::string Cache() const { return m_root.File("cache"); }
     std::string SystemConfig() const { return m_root.File("system-config"); }
     const std::string& Root() const { return m_root.Path(); }
 

@@ -210,4 +210,35 @@ bool CSqliteCallIndex::Forget(const std::vector<std::string>& paths)
     });
 }
 
+bool CSqliteCallIndex::ForgetAll()
+{
+    return InTransaction(
+        [&] { return sqlite3_exec(m_database, "DELETE FROM calls", nullptr, nullptr, nullptr) == SQLITE_OK; });
+}
+
+std::vector<std::string> CSqliteCallIndex::Folders()
+{
+    std::vector<std::string> folders;
+    sqlite3_stmt* query = nullptr;
+    if (sqlite3_prepare_v2(m_database, "SELECT DISTINCT folder FROM calls ORDER BY folder", -1, &query, nullptr)
+        == SQLITE_OK)
+        while (sqlite3_step(query) == SQLITE_ROW)
+            folders.push_back(ColumnBytes(query, 0));
+    sqlite3_finalize(query);
+    return folders;
+}
+
+CIndexSummary CSqliteCallIndex::Summary()
+{
+    CIndexSummary summary;
+    sqlite3_stmt* query = nullptr;
+    if (sqlite3_prepare_v2(m_database,
+            "SELECT count(*), coalesce(sum(encrypted), 0), count(DISTINCT folder) FROM calls", -1, &query, nullptr)
+            == SQLITE_OK
+        && sqlite3_step(query) == SQLITE_ROW)
+        summary = { sqlite3_column_int64(query, 0), sqlite3_column_int64(query, 1), sqlite3_column_int64(query, 2) };
+    sqlite3_finalize(query);
+    return summary;
+}
+
 } // namespace qor

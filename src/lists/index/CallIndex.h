@@ -37,6 +37,13 @@ struct CKeptCall {
     CEntryDetails details;
 };
 
+// What the index holds, for a user who asks.
+struct CIndexSummary {
+    std::int64_t calls = 0;
+    std::int64_t encrypted = 0; // kept without their details
+    std::int64_t folders = 0;
+};
+
 class ICallIndex {
 public:
     virtual ~ICallIndex() = default;
@@ -50,6 +57,11 @@ public:
     virtual std::vector<CKeptCall> Under(const std::string& folder) = 0;
     // Takes the calls out (gone from disk, or changed by us and to be read again); all or none.
     virtual bool Forget(const std::vector<std::string>& paths) = 0;
+    // Takes every call out, to be read again.
+    virtual bool ForgetAll() = 0;
+    // The folders that hold kept calls, sorted.
+    virtual std::vector<std::string> Folders() = 0;
+    virtual CIndexSummary Summary() = 0;
 };
 
 // The index in the user's own SQLite file (see CIndexDatabase), which must stay open meanwhile.
@@ -65,6 +77,9 @@ public:
     std::vector<CKeptCall> InFolder(const std::string& folder) override;
     std::vector<CKeptCall> Under(const std::string& folder) override;
     bool Forget(const std::vector<std::string>& paths) override;
+    bool ForgetAll() override;
+    std::vector<std::string> Folders() override;
+    CIndexSummary Summary() override;
 
 private:
     sqlite3_stmt* Prepared(sqlite3_stmt*& statement, const char* text);

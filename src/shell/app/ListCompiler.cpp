@@ -2,6 +2,7 @@
 
 #include "archive/ArchiveLogs.h"
 #include "foundation/ResourceStrings.h"
+#include "foundation/Settings.h"
 #include "foundation/Singleton.h"
 #include "shell/common/ShellTexts.h"
 #include "shell/dialogs/ProgressDialog.h"
@@ -49,6 +50,7 @@ bool CListCompiler::Compile(const SearchCriteria& criteria, Into into, CListWind
     m_progress->SetRange(0, 0);
     m_progress->Begin();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_search.SetCallIndex(CallIndex());
     m_search.Prepare(criteria);
     if (m_search.GetStatus().sourceMissing) {
         End();
@@ -89,8 +91,30 @@ void CListCompiler::Tick()
     End();
 }
 
+ICallIndex* CListCompiler::CallIndex()
+{
+    if (!Singleton<CSettings>::Instance()->GetUseCallIndex())
+        return nullptr;
+    // Opened once a run; a busy one is tried again at the next list.
+    if (!m_index.Get()) {
+        std::string notice;
+        m_index.Open(notice);
+        Tell(notice);
+    }
+    return m_index.Get();
+}
+
+void CListCompiler::Tell(const std::string& text)
+{
+    if (!text.empty() && m_told.insert(text).second)
+        Q_EMIT Notice(QString::fromStdString(text));
+}
+
 void CListCompiler::HandOff()
 {
+    if (!m_search.IndexKeptUp())
+        Tell("The call index could not be brought up to date (another program holds it, or the disk is full); "
+             "the next list reads these calls from their files again.");
     // Folders the search could not read are named, so that a list is never taken for all there is.
     QStringList unreadable;
     for (const auto& [folder, error] : m_search.GetUnreadableFolders())

@@ -5,12 +5,14 @@
 
 #include "lists/SearchCriteria.h"
 #include "lists/SearchManager.h"
+#include "lists/index/UserCallIndex.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <set>
 
 class QWidget;
 
@@ -40,15 +42,23 @@ public:
 
 Q_SIGNALS:
     void Finished();
+    // What the user should hear of the call index (set aside, busy, not kept up), each once a run.
+    void Notice(const QString& text);
 
 private:
     void Tick();
     void HandOff();
     void End();
+    // The call index for the next search, when the settings want one and it can be had.
+    ICallIndex* CallIndex();
+    void Tell(const std::string& text);
 
     QWidget& m_mainWindow;
     std::function<CListWindow*()> m_activeList;
     std::function<CListWindow*()> m_newList;
+    // Before the search, so that it outlives the search's thread.
+    CUserCallIndex m_index;
+    std::set<std::string> m_told;
     CSearchManager m_search;
     QTimer m_timer;
     std::unique_ptr<CProgressDialog> m_progress;

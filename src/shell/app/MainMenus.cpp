@@ -55,6 +55,10 @@ CMainMenus::CMainMenus(QMainWindow& window)
     archiveLogs = Make(this, "View &Logs...", {}, LoadShellIcon(ShellIcon::Archive));
     runScheduled = Make(this, "&Run Scheduled Now...", {}, LoadShellIcon(ShellIcon::Archive));
     encryption = Make(this, "&Encryption");
+    useCallIndex = Make(this, "Use the Call &Index");
+    useCallIndex->setCheckable(true);
+    useCallIndex->setStatusTip(
+        QStringLiteral("Lists read only the calls that are new or changed since they were last listed"));
     cascade = Make(this, "&Cascade");
     tile = Make(this, "Tile &Horizontal");
     tabbed = Make(this, "&Tabbed");
@@ -88,7 +92,7 @@ CMainMenus::CMainMenus(QMainWindow& window)
     QMenu* settings = bar->addMenu(QStringLiteral("&Settings"));
     QMenu* archiving = settings->addMenu(QStringLiteral("&Stowmere"));
     archiving->addActions({ archiveSettings, archiveLogs, runScheduled });
-    settings->addAction(encryption);
+    settings->addActions({ encryption, useCallIndex });
     m_window = bar->addMenu(QStringLiteral("&Window"));
     m_window->addActions({ cascade, tile, tabbed });
     m_window->addSeparator();

@@ -44,6 +44,7 @@ public:
     QAction* archiveLogs;
     QAction* runScheduled;
     QAction* encryption;
+    QAction* useCallIndex;
     QAction* cascade;
     QAction* tile;
     QAction* tabbed;

@@ -127,6 +127,10 @@ CMainFrame::CMainFrame(CRecentFiles& recentFiles, QWidget* parent)
     connect(&m_playerPanel->Form(), &CPlayerForm::Played, this,
         [](const QString& path) { Singleton<CCallHistory>::Instance()->AddPlayed(PathFromQString(path)); });
     connect(menus.encryption, &QAction::triggered, this, &CMainFrame::EnterPassphrase);
+    menus.useCallIndex->setChecked(Singleton<CSettings>::Instance()->GetUseCallIndex());
+    connect(menus.useCallIndex, &QAction::toggled, this,
+        [](bool use) { Singleton<CSettings>::Instance()->SetUseCallIndex(use); });
+    connect(m_compiler, &CListCompiler::Notice, this, &CMainFrame::ShowStatus);
     ConnectArchiving();
     ConnectAccessPanel();
     connect(menus.cascade, &QAction::triggered, this, [this] {
