@@ -49,6 +49,7 @@ std::unique_ptr<CRvFileListEntry> CCandidateFilters::Read(
     // The filters in their order: name, date, length, caller ID.
     if (!PassesNameFilter(m_criteria.fileNamePattern, path))
         return nullptr;
+    bool keptAsItIs = false; // an encrypted call, whose details the index does not hold
     if (index) {
         struct statx status { };
         if (statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, kStampFields, &status) != 0) {
@@ -63,6 +64,8 @@ std::unique_ptr<CRvFileListEntry> CCandidateFilters::Read(
             entry->SetPath(std::move(path));
             entry->TakeDetails(kept->second.details);
             return Filtered(std::move(entry), modified, passphrase);
+        } else {
+            keptAsItIs = kept != index->end() && kept->second.stamp == StampOf(status);
         }
     }
     // The walk found a regular file here; opened without waiting, something else put in its place
@@ -104,7 +107,7 @@ std::unique_ptr<CRvFileListEntry> CCandidateFilters::Read(
     // Kept as the file was before it was read: a change while it was read shows as another stamp.
     // A file changed within the last second is not kept: a second change within the same tick of
     // the file system's clock would leave its stamp as it was.
-    if (fresh && stamp && !entry->ReadFailed() && Settled(*stamp)) {
+    if (fresh && stamp && !keptAsItIs && !entry->ReadFailed() && Settled(*stamp)) {
         fresh->entry = std::make_unique<CRvFileListEntry>(*entry);
         fresh->stamp = *stamp;
     }

@@ -15,9 +15,9 @@ constexpr const char* kColumns
       "caller_id, user_id, duration_text, date_text, comment, extra_seconds_text";
 const std::string kRecall = std::string("SELECT ") + kColumns + " FROM calls WHERE path = ?1";
 const std::string kInFolder = std::string("SELECT ") + kColumns + " FROM calls WHERE folder = ?1";
-// A folder's sub-folders are the folders between "F/" and "F0" ('0' follows '/'), found by the index.
-const std::string kUnder
-    = std::string("SELECT ") + kColumns + " FROM calls WHERE folder = ?1 OR (folder >= ?2 AND folder < ?3)";
+// The paths in a folder or below it lie between "F/" and "F0" ('0' follows '/'): one stretch of
+// the table, which is kept in the order of its paths.
+const std::string kUnder = std::string("SELECT ") + kColumns + " FROM calls WHERE path >= ?1 AND path < ?2";
 constexpr const char* kForget = "DELETE FROM calls WHERE path = ?1";
 
 // The folder a path is in, "/" for one at the root.
@@ -189,9 +189,8 @@ std::vector<CKeptCall> CSqliteCallIndex::Under(const std::string& folder)
     if (!under)
         return {};
     const std::string base = folder == "/" ? std::string() : folder;
-    BindBytes(under, 1, folder);
-    BindBytes(under, 2, base + "/");
-    BindBytes(under, 3, base + "0");
+    BindBytes(under, 1, base + "/");
+    BindBytes(under, 2, base + "0");
     return Rows(under);
 }
 

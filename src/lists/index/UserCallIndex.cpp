@@ -13,6 +13,12 @@ bool CUserCallIndex::Open(std::string& notice, const std::string& folder)
     return true;
 }
 
+void CUserCallIndex::Close()
+{
+    m_index.reset();
+    m_database.Close();
+}
+
 void CUserCallIndex::Compact()
 {
     if (m_database.Handle())

@@ -20,6 +20,8 @@ public:
     const std::string& Path() const { return m_database.Path(); }
     // Gives back the room of forgotten calls, after a rebuild.
     void Compact();
+    // Closes it, which also folds its write-ahead log back into the file.
+    void Close();
 
 private:
     CIndexDatabase m_database;
