@@ -90,7 +90,7 @@ void Update(CUserCallIndex& index, const IndexOptions& options, CCliContext& con
         if (search.GetStatus().sourceMissing)
             fail(index.Path(), "a folder vanished while it was searched");
         else
-            RunSearch(search, list, context);
+            RunSearch(search, list, context, byTheWay);
         for (const auto& [folder, error] : search.GetUnreadableFolders())
             fail(folder, std::string("cannot be searched: ") + std::strerror(error));
         if (!search.IndexKeptUp() && !byTheWay)

@@ -18,12 +18,12 @@ bool UseCallIndex(CUserCallIndex& index, CSearchManager& search, const CCliConte
     const bool open = index.Open(notice);
     // Without a home folder there is nowhere to keep it: said only to who asks for more.
     if (!notice.empty() && (context.verbose || !CIndexDatabase::DefaultFolder().empty()))
-        context.Note(notice);
+        context.Note(open ? notice : notice + ". The calls are read from their files this time.");
     search.SetCallIndex(index.Get());
     return open;
 }
 
-void RunSearch(CSearchManager& search, CQorTolvaneDoc& list, const CCliContext& context)
+void RunSearch(CSearchManager& search, CQorTolvaneDoc& list, const CCliContext& context, bool tellIndexLag)
 {
     CProgressBar progress("reading", 0);
     if (!search.StartSearch())
@@ -39,7 +39,7 @@ void RunSearch(CSearchManager& search, CQorTolvaneDoc& list, const CCliContext& 
     progress.SetTotal(static_cast<std::size_t>(done.total), true);
     progress.Update(static_cast<std::size_t>(done.scanned));
     progress.Finish();
-    if (!search.IndexKeptUp())
+    if (tellIndexLag && !search.IndexKeptUp())
         context.Note("The call index could not be brought up to date (another program holds it, or the disk is "
                      "full); the next list reads these calls from their files again");
     search.HandOffTo(&list);

@@ -18,6 +18,7 @@ bool UseCallIndex(CUserCallIndex& index, CSearchManager& search, const CCliConte
 
 // Runs the search to its end and hands its calls to the list; says once when the index could
 // not be brought up to date (the list is right all the same).
-void RunSearch(CSearchManager& search, CQorTolvaneDoc& list, const CCliContext& context);
+// tellIndexLag false: the caller says it in its own words.
+void RunSearch(CSearchManager& search, CQorTolvaneDoc& list, const CCliContext& context, bool tellIndexLag = true);
 
 } // namespace qor::cli

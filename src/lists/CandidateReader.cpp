@@ -24,6 +24,13 @@ CIndexStamp StampOf(const struct statx& status)
         status.stx_ctime.tv_sec * 1'000'000'000LL + status.stx_ctime.tv_nsec };
 }
 
+// Whether we may still read the file: leaving a group takes the right away without changing the
+// file, and the index must then show no more than the file would.
+bool MayRead(const std::string& path)
+{
+    return faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) == 0;
+}
+
 bool Settled(const CIndexStamp& stamp)
 {
     constexpr std::int64_t kSettledNs = 1'000'000'000;
@@ -55,8 +62,8 @@ std::unique_ptr<CRvFileListEntry> CCandidateFilters::Read(
         if (statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, kStampFields, &status) != 0) {
             if (errno == ENOENT)
                 return nullptr; // deleted since it was counted
-        } else if (const auto kept = index->find(path);
-                   kept != index->end() && !kept->second.encrypted && kept->second.stamp == StampOf(status)) {
+        } else if (const auto kept = index->find(path); kept != index->end() && !kept->second.encrypted
+                   && kept->second.stamp == StampOf(status) && MayRead(path)) {
             const std::int64_t modified = status.stx_mtime.tv_sec;
             if (m_filterDates && modified < m_earliest)
                 return nullptr;

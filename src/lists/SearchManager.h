@@ -87,7 +87,7 @@ private:
     bool m_pathsMayRepeat = false; // set by the walk before the reads end
     bool m_walkCompleted = false; // every source walked to its end
     ICallIndex* m_index = nullptr;
-    bool m_indexKeptUp = true; // written by the worker, read once it is over
+    std::atomic<bool> m_indexKeptUp{ true }; // written by the worker, read once it is over
     SearchCriteria m_criteria;
     int m_sortColumn = kColumnDateTime;
     bool m_naturalOrder = true;

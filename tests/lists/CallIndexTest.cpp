@@ -202,11 +202,15 @@ TEST_F(CallIndex, AKillAtAnyMomentAFullDiskOrASecondWriterLeavesItWhole)
     ASSERT_EQ(full.Open(small.File("qortolvane"), notice), CIndexDatabase::Opened::Made) << notice;
     CSqliteCallIndex filling(full);
     ASSERT_TRUE(KeepBatch(filling, call, 0));
+    std::error_code missing;
+    const auto logBefore = fs::file_size(small.File("qortolvane/calls.db-wal"), missing);
     small.FillLeaving(64 << 10);
     int batch = 1;
     while (batch < 40 && KeepBatch(filling, call, batch))
         ++batch;
     EXPECT_LT(batch, 40) << "the disk never filled";
+    EXPECT_EQ(fs::file_size(small.File("qortolvane/calls.db-wal"), missing), logBefore)
+        << "the index leaves the disk's last room to its other users";
     full.Close();
     ExpectWholeBatches(small.File("qortolvane"), 40);
 }

@@ -9,6 +9,7 @@
 #include "lists/index/IndexDatabase.h"
 #include "recording/HeaderUpdate.h"
 #include "samplegen/SampleRecording.h"
+#include "support/ChildProcess.h"
 #include "support/RecordingFolder.h"
 #include "support/Unprivileged.h"
 
@@ -16,6 +17,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
@@ -488,6 +490,48 @@ TEST_F(SearchManager, AListThroughTheIndexIsTheListOfEveryFileReadAfterAnyChange
             EXPECT_TRUE(kept.empty()) << "gone from disk, gone from the index: " << kept.front();
         }
     }
+}
+
+// Leaving a group takes the right to read a call without changing its file: the index must then
+// show no more of it than the file would.
+TEST_F(SearchManager, AKeptCallShowsNoMoreThanItsFileWouldAfterTheRightToReadItIsGone)
+{
+    CSampleCall call;
+    call.comment = "for the group only";
+    const std::string path = folder.Write("shared/a.qor", call);
+    constexpr gid_t kGroup = 100;
+    constexpr uid_t kNobody = 65534;
+    ASSERT_EQ(chown(path.c_str(), 0, kGroup), 0);
+    chmod(path.c_str(), 0640);
+    chmod(folder.Path().c_str(), 0755);
+    chmod(folder.File("shared").c_str(), 0755);
+    test::CTempFolder cache;
+    chmod(cache.Path().c_str(), 0755);
+    fs::create_directory(cache.File("qortolvane"));
+    ASSERT_EQ(chown(cache.File("qortolvane").c_str(), kNobody, kNobody), 0);
+    std::this_thread::sleep_for(1100ms); // settled: kept by the first list
+    const auto listAs = [&](bool inGroup) {
+        return test::RunInChild(
+            [&] {
+                const gid_t groups[] = { kGroup };
+                return setgroups(inGroup ? 1 : 0, groups) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0;
+            },
+            [&] {
+                CIndexDatabase database;
+                std::string notice;
+                if (database.Open(cache.File("qortolvane"), notice) == CIndexDatabase::Opened::Unavailable)
+                    return 9;
+                CSqliteCallIndex index(database);
+                const SearchCriteria criteria = AllOf({ folder.File("shared") });
+                const Shown through = CompileShown(criteria, &index);
+                if (through != CompileShown(criteria, nullptr))
+                    return 1;
+                return through.size() == 1 && !std::get<1>(through.front()).readFailed ? 2 : 3;
+            });
+    };
+    ASSERT_EQ(listAs(true), 2) << "read, and kept";
+    ASSERT_EQ(listAs(true), 2);
+    EXPECT_EQ(listAs(false), 3) << "1: the index showed what the file no longer shows";
 }
 
 } // namespace

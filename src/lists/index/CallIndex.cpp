@@ -2,7 +2,9 @@
 
 #include "lists/index/IndexDatabase.h"
 
+#include <algorithm>
 #include <sqlite3.h>
+#include <sys/statvfs.h>
 
 namespace qor {
 namespace {
@@ -101,9 +103,24 @@ bool CSqliteCallIndex::InTransaction(const std::function<bool()>& work)
     return false;
 }
 
+bool CSqliteCallIndex::RoomFor(std::size_t calls) const
+{
+    // A cache must not take a disk's last room from its other users: what a batch takes (a row
+    // in the file and in the log, about 2 KiB a call at most) must leave a twentieth of the disk,
+    // or 8 MiB, free. A batch that fails half-way would keep its room in the log.
+    const char* file = sqlite3_db_filename(m_database, "main");
+    struct statvfs disk { };
+    if (!file || !*file || statvfs(file, &disk) != 0)
+        return true;
+    const std::uint64_t free = static_cast<std::uint64_t>(disk.f_bavail) * disk.f_frsize;
+    const std::uint64_t total = static_cast<std::uint64_t>(disk.f_blocks) * disk.f_frsize;
+    const std::uint64_t leave = std::min<std::uint64_t>(8u << 20, total / 20);
+    return free >= leave + calls * 2048;
+}
+
 bool CSqliteCallIndex::Keep(const std::vector<const CRvFileListEntry*>& entries, const std::vector<CIndexStamp>& stamps)
 {
-    if (entries.size() != stamps.size())
+    if (entries.size() != stamps.size() || !RoomFor(entries.size()))
         return false;
     return InTransaction([&] {
         for (std::size_t at = 0; at < entries.size(); ++at) {

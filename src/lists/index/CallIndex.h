@@ -84,6 +84,8 @@ public:
 private:
     sqlite3_stmt* Prepared(sqlite3_stmt*& statement, const char* text);
     bool InTransaction(const std::function<bool()>& work);
+    // Whether the disk has room for a batch of calls and still some for everybody else.
+    bool RoomFor(std::size_t calls) const;
 
     sqlite3* m_database;
     sqlite3_stmt* m_keep = nullptr;

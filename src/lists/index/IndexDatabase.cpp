@@ -114,8 +114,12 @@ CIndexDatabase::Opened CIndexDatabase::Open(const std::string& folder, std::stri
     CFolderHandle handle;
     const CFolderWay way{ .makeMissing = true, .folderMode = 0700, .ownFoldersOnly = true };
     if (folder.empty() || !OpenTrustedFolder(folder, handle, way)) {
+        const int error = errno;
         notice = "The call index cannot be kept in " + (folder.empty() ? std::string("a cache folder") : folder) + ": "
-            + (folder.empty() ? "there is no home folder" : std::strerror(errno));
+            + (folder.empty()         ? std::string("there is no home folder")
+                    : error == EACCES ? std::string("other users could change it or a folder on the way, or it "
+                                                    "cannot be entered")
+                                      : std::string(std::strerror(error)));
         return Opened::Unavailable;
     }
     // Only we may read it: it holds the comments and caller IDs of calls others may not read.
