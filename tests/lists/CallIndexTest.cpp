@@ -157,6 +157,56 @@ void ExpectWholeBatches(const std::string& folder, int batches)
     }
 }
 
+TEST_F(CallIndex, FindsCallsByTheBeginningsOfTheirWordsButNeverAnEncryptedOnesOrAForgottenOnes)
+{
+    CSampleCall mueller;
+    mueller.comment = "R\xc3\xbc" "ckruf Herr M\xc3\xbcller wegen Angebot";
+    mueller.callerId = ">0301234";
+    mueller.userId = "Anna";
+    CSampleCall other;
+    other.comment = "Angebot angenommen";
+    other.userId = "Bruno";
+    CSampleCall secret = mueller;
+    secret.version = 5;
+    secret.passphrase = "demo";
+    const std::string first = calls.Write("Kunde-Alpha.qor", mueller);
+    const std::string second = calls.Write("Kunde-Beta.qor", other);
+    const std::string hidden = calls.Write("secret.qor", secret);
+    const auto keep = [&](const std::vector<std::string>& paths) {
+        std::vector<std::unique_ptr<CRvFileListEntry>> entries;
+        std::vector<const CRvFileListEntry*> kept;
+        std::vector<CIndexStamp> stamps;
+        for (const std::string& path : paths) {
+            entries.push_back(Loaded(path, "demo"));
+            kept.push_back(entries.back().get());
+            stamps.push_back(StampOf(path));
+        }
+        return index->Keep(kept, stamps);
+    };
+    ASSERT_TRUE(keep({ first, second, hidden }));
+    using Paths = std::vector<std::string>;
+    EXPECT_EQ(index->Find("mueller"), Paths{}) << "a word begins where it begins";
+    EXPECT_EQ(index->Find("MULL"), Paths{ first }) << "any case, without its accent";
+    EXPECT_EQ(index->Find("r\xc3\xbc" "ckruf anna 030"), Paths{ first }) << "every word, in any field";
+    EXPECT_EQ(index->Find("alpha"), Paths{ first }) << "the file's name";
+    EXPECT_EQ(index->Find("bruno angebot"), Paths{ second });
+    EXPECT_EQ(index->Find("angebot").size(), 2u) << "the encrypted call keeps no words";
+    for (const char* hostile : { "\"", "AND", "NEAR(", "*", "angebot OR anna", "a:b", "\xff\xfe", "", "   " })
+        EXPECT_NO_THROW(index->Find(hostile)) << hostile;
+    EXPECT_EQ(index->Find("angebot OR zzz"), Paths{}) << "OR is a word here, not an operator";
+
+    // Changed and kept again: its old words go with it; forgotten: all of them.
+    other.comment = "Termin verschoben";
+    calls.Write("Kunde-Beta.qor", other);
+    ASSERT_TRUE(keep({ second }));
+    EXPECT_EQ(index->Find("angebot"), Paths{ first });
+    EXPECT_EQ(index->Find("termin"), Paths{ second });
+    ASSERT_TRUE(index->Forget({ first }));
+    EXPECT_EQ(index->Find("angebot"), Paths{});
+    ASSERT_TRUE(index->ForgetAll());
+    EXPECT_EQ(index->Find("termin"), Paths{});
+}
+
 TEST_F(CallIndex, AKillAtAnyMomentAFullDiskOrASecondWriterLeavesItWhole)
 {
     const std::string call = calls.Write("call.qor");

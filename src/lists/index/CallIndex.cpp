@@ -21,12 +21,40 @@ const std::string kInFolder = std::string("SELECT ") + kColumns + " FROM calls W
 // the table, which is kept in the order of its paths.
 const std::string kUnder = std::string("SELECT ") + kColumns + " FROM calls WHERE path >= ?1 AND path < ?2";
 constexpr const char* kForget = "DELETE FROM calls WHERE path = ?1";
+constexpr const char* kForgetWords = "DELETE FROM words WHERE rowid = (SELECT word_row FROM word_rows WHERE path = ?1)";
+constexpr const char* kForgetWordRow = "DELETE FROM word_rows WHERE path = ?1";
+constexpr const char* kKeepWords = "INSERT INTO words(name, caller_id, user_id, comment) VALUES(?1, ?2, ?3, ?4)";
+constexpr const char* kKeepWordRow = "INSERT OR REPLACE INTO word_rows VALUES(?1, last_insert_rowid())";
+constexpr const char* kFind = "SELECT word_rows.path FROM words JOIN word_rows ON word_rows.word_row = words.rowid "
+                              "WHERE words MATCH ?1 ORDER BY rank";
 
 // The folder a path is in, "/" for one at the root.
 std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+void BindText(sqlite3_stmt* statement, int column, std::string_view text)
+{
+    sqlite3_bind_text64(statement, column, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+// Every word of the text must begin a word of the call, in any case and with or without accents:
+// each is quoted, so that no word is taken for the search language's own.
+std::string MatchExpression(const std::string& text)
+{
+    std::string expression;
+    std::size_t at = 0;
+    while ((at = text.find_first_not_of(" \t\r\n", at)) != std::string::npos) {
+        const std::size_t end = std::min(text.find_first_of(" \t\r\n", at), text.size());
+        std::string word = "\"";
+        for (const char c : std::string_view(text).substr(at, end - at))
+            word += c == '"' ? std::string("\"\"") : std::string(1, c);
+        expression += (expression.empty() ? "" : " ") + word + "\"*";
+        at = end;
+    }
+    return expression;
 }
 
 // Paths and texts are bytes: a name or a comment that is not UTF-8 comes back as it went in.
@@ -79,7 +107,8 @@ CSqliteCallIndex::CSqliteCallIndex(CIndexDatabase& database)
 
 CSqliteCallIndex::~CSqliteCallIndex()
 {
-    for (sqlite3_stmt* statement : { m_keep, m_recall, m_inFolder, m_under, m_forget })
+    for (sqlite3_stmt* statement : { m_keep, m_recall, m_inFolder, m_under, m_forget, m_forgetWords, m_forgetWordRow,
+             m_keepWords, m_keepWordRow, m_find })
         sqlite3_finalize(statement);
 }
 
@@ -157,11 +186,56 @@ bool CSqliteCallIndex::Keep(const std::vector<const CRvFileListEntry*>& entries,
             BindBytes(keep, 20, details.dateText);
             BindBytes(keep, 21, details.comment);
             BindBytes(keep, 22, details.extraSecondsText);
-            if (sqlite3_step(keep) != SQLITE_DONE)
+            if (sqlite3_step(keep) != SQLITE_DONE || !KeepWords(entry.GetPath(), details))
                 return false;
         }
         return true;
     });
+}
+
+bool CSqliteCallIndex::Step(sqlite3_stmt*& statement, const char* text, const std::string& path)
+{
+    sqlite3_stmt* prepared = Prepared(statement, text);
+    if (!prepared)
+        return false;
+    BindBytes(prepared, 1, path);
+    return sqlite3_step(prepared) == SQLITE_DONE;
+}
+
+bool CSqliteCallIndex::ForgetWords(const std::string& path)
+{
+    return Step(m_forgetWords, kForgetWords, path) && Step(m_forgetWordRow, kForgetWordRow, path);
+}
+
+bool CSqliteCallIndex::KeepWords(const std::string& path, const CEntryDetails& details)
+{
+    if (!ForgetWords(path))
+        return false;
+    if (details.encrypted)
+        return true;
+    sqlite3_stmt* words = Prepared(m_keepWords, kKeepWords);
+    if (!words)
+        return false;
+    const std::size_t slash = path.rfind('/');
+    BindText(words, 1, slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1));
+    BindText(words, 2, details.callerId);
+    BindText(words, 3, details.userId);
+    BindText(words, 4, details.comment);
+    return sqlite3_step(words) == SQLITE_DONE && Step(m_keepWordRow, kKeepWordRow, path);
+}
+
+std::vector<std::string> CSqliteCallIndex::Find(const std::string& text)
+{
+    std::vector<std::string> paths;
+    const std::string expression = MatchExpression(text);
+    sqlite3_stmt* find = expression.empty() ? nullptr : Prepared(m_find, kFind);
+    if (!find)
+        return paths;
+    BindText(find, 1, expression);
+    while (sqlite3_step(find) == SQLITE_ROW)
+        paths.push_back(ColumnBytes(find, 0));
+    sqlite3_reset(find);
+    return paths;
 }
 
 std::unique_ptr<CRvFileListEntry> CSqliteCallIndex::Recall(const std::string& path, const CIndexStamp& stamp)
@@ -219,7 +293,7 @@ bool CSqliteCallIndex::Forget(const std::vector<std::string>& paths)
             if (!forget)
                 return false;
             BindBytes(forget, 1, path);
-            if (sqlite3_step(forget) != SQLITE_DONE)
+            if (sqlite3_step(forget) != SQLITE_DONE || !ForgetWords(path))
                 return false;
         }
         return true;
@@ -228,8 +302,11 @@ bool CSqliteCallIndex::Forget(const std::vector<std::string>& paths)
 
 bool CSqliteCallIndex::ForgetAll()
 {
-    return InTransaction(
-        [&] { return sqlite3_exec(m_database, "DELETE FROM calls", nullptr, nullptr, nullptr) == SQLITE_OK; });
+    return InTransaction([&] {
+        return sqlite3_exec(m_database, "DELETE FROM calls; DELETE FROM words; DELETE FROM word_rows;", nullptr,
+                   nullptr, nullptr)
+            == SQLITE_OK;
+    });
 }
 
 std::vector<std::string> CSqliteCallIndex::Folders()

@@ -59,6 +59,9 @@ public:
     virtual bool Forget(const std::vector<std::string>& paths) = 0;
     // Takes every call out, to be read again.
     virtual bool ForgetAll() = 0;
+    // The kept calls whose words begin with every word of text (file name, caller ID, user ID,
+    // comment; any case, accents or none), best first. Encrypted calls keep no words.
+    virtual std::vector<std::string> Find(const std::string& text) = 0;
     // The folders that hold kept calls, sorted.
     virtual std::vector<std::string> Folders() = 0;
     virtual CIndexSummary Summary() = 0;
@@ -78,6 +81,7 @@ public:
     std::vector<CKeptCall> Under(const std::string& folder) override;
     bool Forget(const std::vector<std::string>& paths) override;
     bool ForgetAll() override;
+    std::vector<std::string> Find(const std::string& text) override;
     std::vector<std::string> Folders() override;
     CIndexSummary Summary() override;
 
@@ -95,6 +99,14 @@ private:
     sqlite3_stmt* m_inFolder = nullptr;
     sqlite3_stmt* m_under = nullptr;
     sqlite3_stmt* m_forget = nullptr;
+    bool Step(sqlite3_stmt*& statement, const char* text, const std::string& path);
+    bool KeepWords(const std::string& path, const CEntryDetails& details);
+    bool ForgetWords(const std::string& path);
+    sqlite3_stmt* m_forgetWords = nullptr;
+    sqlite3_stmt* m_forgetWordRow = nullptr;
+    sqlite3_stmt* m_keepWords = nullptr;
+    sqlite3_stmt* m_keepWordRow = nullptr;
+    sqlite3_stmt* m_find = nullptr;
 };
 
 } // namespace qor

@@ -48,6 +48,12 @@ CREATE TABLE IF NOT EXISTS calls(
     extra_seconds_text BLOB NOT NULL
 ) WITHOUT ROWID;
 CREATE INDEX IF NOT EXISTS calls_in_folder ON calls(folder);
+-- The words of each call that is not encrypted (its file name, caller ID, user ID and comment),
+-- for a search by words over every kept call; word_rows ties each to its call.
+CREATE VIRTUAL TABLE IF NOT EXISTS words USING fts5(name, caller_id, user_id, comment,
+    tokenize = 'unicode61 remove_diacritics 2');
+CREATE TABLE IF NOT EXISTS word_rows(path BLOB PRIMARY KEY, word_row INTEGER NOT NULL) WITHOUT ROWID;
+CREATE INDEX IF NOT EXISTS word_rows_by_row ON word_rows(word_row);
 )";
 
 bool IsBusy(int result)

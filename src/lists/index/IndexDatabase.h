@@ -12,7 +12,7 @@ namespace qor {
 class CIndexDatabase {
 public:
     // The schema this program writes; a file of another version is made anew.
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
     // "QTCI" in the file's header, so that no other program's database is taken for ours.
     static constexpr int kApplicationId = 0x51544349;
 
