@@ -27,8 +27,10 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <strings.h>
 #include <thread>
+#include <unordered_set>
 
 namespace qor::cli {
 namespace {
@@ -45,6 +47,7 @@ struct ListOptions {
     std::string format = "table";
     std::string save;
     bool noIndex = false;
+    std::string text;
 };
 
 // A list with no calls is still a list that reads back (the desktop program saves it as an empty file).
@@ -215,8 +218,46 @@ std::vector<std::string> ExpandSavedLists(const std::vector<std::string>& source
     return expanded;
 }
 
+// The folders of those the index holds that are still there: where a search by words over every
+// call it knows walks first, so that what it finds is what the calls hold now.
+std::vector<std::string> HeldFolders(ICallIndex& index)
+{
+    std::vector<std::string> folders = index.Folders();
+    std::erase_if(folders, [](const std::string& folder) {
+        std::error_code error;
+        return !std::filesystem::is_directory(folder, error);
+    });
+    return folders;
+}
+
+// Keeps the calls whose words the index finds now that their folders were brought up to date; a
+// call changed too lately to be kept is matched by what it holds now.
+void KeepFound(
+    CQorTolvaneDoc& list, ICallIndex& index, const std::string& text, const std::vector<std::string>& unsettled)
+{
+    const std::unordered_set<std::string> lately(unsettled.begin(), unsettled.end());
+    std::vector<const CRvFileListEntry*> changed;
+    for (const auto& entry : list.Entries())
+        if (lately.contains(entry->GetPath()))
+            changed.push_back(entry.get());
+    std::unordered_set<std::string> found;
+    for (std::string& path : index.Find(text))
+        if (!lately.contains(path))
+            found.insert(std::move(path));
+    for (std::string& path : index.FindAmong(text, changed))
+        found.insert(std::move(path));
+    for (int at = list.GetCount() - 1; at >= 0; --at)
+        if (!found.contains(list.GetEntry(at)->GetPath()))
+            list.RemoveEntry(at);
+}
+
 void RunList(const ListOptions& options, CCliContext& context)
 {
+    const bool byWords = !options.text.empty();
+    if (options.sources.empty() && !byWords)
+        throw UsageError("name the folders or recordings to list, or --text WORDS to search the call index");
+    if (byWords && options.noIndex)
+        throw UsageError("--text searches the call index, which --no-index leaves alone");
     const std::size_t colon = std::min(options.sort.find(':'), options.sort.size());
     const auto sortColumn = kSortColumns.find(options.sort.substr(0, colon));
     const std::string direction = options.sort.substr(colon);
@@ -238,8 +279,19 @@ void RunList(const ListOptions& options, CCliContext& context)
     DropMissingSources(criteria.sources, context);
     CQorTolvaneDoc list;
     CUserCallIndex index;
-    if (!options.noIndex && !criteria.sources.empty())
+    if (byWords) {
+        if (!UseCallIndex(index, search, context)) {
+            context.Fail("the words cannot be searched without the call index");
+            std::exit(context.Status());
+        }
+        // Without folders: every folder it holds, each brought up to date first.
+        if (options.sources.empty()) {
+            criteria.sources = HeldFolders(*index.Get());
+            criteria.includeSubFolders = false;
+        }
+    } else if (!options.noIndex && !criteria.sources.empty()) {
         UseCallIndex(index, search, context);
+    }
     if (!criteria.sources.empty()) {
         search.Prepare(criteria, sortColumn->second, !reversed);
         if (search.GetStatus().sourceMissing)
@@ -250,6 +302,8 @@ void RunList(const ListOptions& options, CCliContext& context)
     // A folder that could not be read is a failed item, as find says "Permission denied".
     for (const auto& [folder, error] : search.GetUnreadableFolders())
         context.Fail(folder, std::string("cannot be searched: ") + std::strerror(error));
+    if (byWords)
+        KeepFound(list, *index.Get(), options.text, search.UnsettledPaths());
     KeepDirection(list, options.direction);
     for (const auto& entry : list.Entries())
         if (entry->ReadFailed()) // listed with its error texts, as the desktop program shows it
@@ -281,7 +335,7 @@ void AddListCommand(CLI::App& program, CCliContext& context)
 {
     auto options = std::make_shared<ListOptions>();
     CLI::App* list = program.add_subcommand("list", "List the calls in folders and recordings, newest first");
-    list->add_option("SOURCE", options->sources, "Folders to search, or recordings")->required();
+    list->add_option("SOURCE", options->sources, "Folders to search, or recordings (with --text: optional)");
     list->add_flag("--subdirs,--sub", options->subFolders, "Search the folders' sub-folders too");
     list->add_option("--name", options->name, "Only file names matching this pattern (* and ?)");
     list->add_option("--caller", options->caller, "Only caller IDs matching this pattern (* and ?)");
@@ -295,6 +349,9 @@ void AddListCommand(CLI::App& program, CCliContext& context)
     list->add_option("--format", options->format, "table, csv, json or reclist")
         ->check(CLI::IsMember({ "table", "csv", "json", "reclist" }));
     list->add_option("--save", options->save, "Also save the calls as a recording list (.reclist)");
+    list->add_option("--text", options->text,
+        "Only calls with words beginning with each of these (file name, caller ID, user ID, comment), "
+        "found through the call index: in the folders named, or wherever it knows of");
     list->add_flag("--no-index", options->noIndex, "Read every call's file instead of using the call index");
     list->callback([options, &context] { RunList(*options, context); });
 }

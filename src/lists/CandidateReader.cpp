@@ -114,9 +114,12 @@ std::unique_ptr<CRvFileListEntry> CCandidateFilters::Read(
     // Kept as the file was before it was read: a change while it was read shows as another stamp.
     // A file changed within the last second is not kept: a second change within the same tick of
     // the file system's clock would leave its stamp as it was.
-    if (fresh && stamp && !keptAsItIs && !entry->ReadFailed() && Settled(*stamp)) {
-        fresh->entry = std::make_unique<CRvFileListEntry>(*entry);
-        fresh->stamp = *stamp;
+    if (fresh && stamp && !keptAsItIs && !entry->ReadFailed()) {
+        fresh->unsettled = !Settled(*stamp);
+        if (!fresh->unsettled) {
+            fresh->entry = std::make_unique<CRvFileListEntry>(*entry);
+            fresh->stamp = *stamp;
+        }
     }
     return Filtered(std::move(entry), modified, passphrase);
 }

@@ -23,6 +23,8 @@ using CIndexSnapshot = std::unordered_map<std::string, CKeptCall>;
 struct CFreshRead {
     std::unique_ptr<CRvFileListEntry> entry; // as read, before the filters; null when not to be kept
     CIndexStamp stamp;
+    // Read, but changed too lately to be kept: the index does not know what it holds now.
+    bool unsettled = false;
 };
 
 // What the filters need that is the same for every file of a search, worked out once.

@@ -110,6 +110,7 @@ bool CSearchManager::StartSearch()
         m_total = 0;
         m_walkFinished = false;
         m_indexKeptUp = true;
+        m_unsettled.clear();
     }
     return Start(kPriorityNormal);
 }
@@ -217,6 +218,8 @@ void CSearchManager::UpdateIndex(CCandidateFeed& feed, const CIndexSnapshot& sna
     std::unordered_set<std::string_view> found;
     for (const CCandidateFeed::Candidate& candidate : feed.All()) {
         found.insert(candidate.path);
+        if (candidate.fresh.unsettled)
+            m_unsettled.push_back(candidate.path);
         if (candidate.fresh.entry) {
             read.push_back(candidate.fresh.entry.get());
             stamps.push_back(candidate.fresh.stamp);

@@ -64,6 +64,9 @@ public:
     // False when the last search could not bring the index up to date (another program held it
     // too long, a full disk): the list is right, only the next one reads those files again.
     bool IndexKeptUp() const { return m_indexKeptUp; }
+    // The calls the last search read but could not keep, changed too lately: what the index holds
+    // of them is not what they hold now. Read once the search is over.
+    const std::vector<std::string>& UnsettledPaths() const { return m_unsettled; }
     // How many files the worker reads at once; 0 (the default) adapts to the storage, or follows
     // QOR_SEARCH_READERS when that is set.
     void SetReaderCount(int readers) { m_readerCount = readers; }
@@ -88,6 +91,7 @@ private:
     bool m_walkCompleted = false; // every source walked to its end
     ICallIndex* m_index = nullptr;
     std::atomic<bool> m_indexKeptUp{ true }; // written by the worker, read once it is over
+    std::vector<std::string> m_unsettled; // likewise
     SearchCriteria m_criteria;
     int m_sortColumn = kColumnDateTime;
     bool m_naturalOrder = true;

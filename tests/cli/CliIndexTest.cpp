@@ -162,5 +162,57 @@ TEST_F(CliIndex, StatusUpdateAndRebuildTellWhatItHoldsAndAHeldIndexOnlyCostsTime
     EXPECT_TRUE(Has(plain.output, "6 calls")) << plain.output;
 }
 
+// A search by words lists what the calls hold now, whether they changed a moment ago or long since,
+// in the folders named or in every folder the index holds.
+TEST_F(CliIndex, WordsFindWhatTheCallsHoldNowAndNeverAnEncryptedCallsWords)
+{
+    const auto write = [&](const std::string& name, const std::string& comment, int version = 4) {
+        samplegen::CSampleCall call;
+        call.comment = comment;
+        call.version = version;
+        call.passphrase = version == 5 ? "demo" : "";
+        return folder.Write(name, call);
+    };
+    const std::string first = write("a/Kunde-Alpha.qor",
+        "R\xc3\xbc"
+        "ckruf Herr M\xc3\xbcller");
+    const std::string second = write("b/Kunde-Beta.qor", "Angebot angenommen");
+    write("b/secret.qor", "M\xc3\xbcller geheim", 5);
+    const std::string passphraseFile = folder.File("passphrase");
+    test::WriteFileText(passphraseFile, "demo\n");
+    const auto found = [&](const std::string& words, std::vector<std::string> sources = {}) {
+        std::vector<std::string> arguments
+            = { "list", "--format", "csv", "--passphrase-file", passphraseFile, "--text", words };
+        arguments.insert(arguments.end(), sources.begin(), sources.end());
+        const CRun run = RunCli(arguments);
+        std::vector<std::string> paths;
+        std::size_t at = run.output.find("\r\n");
+        while (at != std::string::npos && at + 2 < run.output.size()) {
+            const std::size_t end = run.output.find("\r\n", at + 2);
+            const std::string line = run.output.substr(at + 2, end - at - 2);
+            paths.push_back(line.substr(0, line.find(',')));
+            at = end;
+        }
+        return paths;
+    };
+    using Paths = std::vector<std::string>;
+    EXPECT_EQ(found("m\xc3\xbcller", { folder.File("a"), folder.File("b") }), Paths{ first })
+        << "read just now: matched as it is; the encrypted call's words are nobody's to search";
+    std::this_thread::sleep_for(1100ms);
+    EXPECT_EQ(found("muell"), Paths{}) << "nothing kept yet outside the folders named";
+    EXPECT_EQ(found("MULL", { folder.File("a"), folder.File("b") }), Paths{ first });
+    EXPECT_EQ(found("angebot"), Paths{ second }) << "every folder the index holds";
+
+    // Changed by our own command a moment ago, and later: found by its new words, not its old.
+    ASSERT_EQ(RunCli({ "comment", second, "--set", "Termin verschoben" }).exitCode, 0);
+    EXPECT_EQ(found("termin"), Paths{ second });
+    EXPECT_EQ(found("angebot"), Paths{});
+    std::this_thread::sleep_for(1100ms);
+    EXPECT_EQ(found("termin verschob"), Paths{ second });
+    fs::remove(first);
+    EXPECT_EQ(found("m\xc3\xbcller"), Paths{}) << "a call gone from disk is not found";
+    EXPECT_EQ(RunCli({ "list", "--text", "termin", "--no-index" }).exitCode, 64);
+}
+
 } // namespace
 } // namespace qor

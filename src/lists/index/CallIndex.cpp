@@ -224,6 +224,53 @@ bool CSqliteCallIndex::KeepWords(const std::string& path, const CEntryDetails& d
     return sqlite3_step(words) == SQLITE_DONE && Step(m_keepWordRow, kKeepWordRow, path);
 }
 
+std::vector<std::string> CSqliteCallIndex::FindAmong(
+    const std::string& text, const std::vector<const CRvFileListEntry*>& entries)
+{
+    // A word table of their own, in memory, matched by SQLite as the kept words are.
+    std::vector<std::string> paths;
+    const std::string expression = MatchExpression(text);
+    if (expression.empty() || entries.empty()
+        || sqlite3_exec(m_database,
+               "CREATE VIRTUAL TABLE temp.fresh_words USING fts5(name, caller_id, user_id, comment, "
+               "tokenize = 'unicode61 remove_diacritics 2')",
+               nullptr, nullptr, nullptr)
+            != SQLITE_OK)
+        return paths;
+    sqlite3_stmt* add = nullptr;
+    sqlite3_stmt* find = nullptr;
+    if (sqlite3_prepare_v2(m_database,
+            "INSERT INTO temp.fresh_words(rowid, name, caller_id, user_id, comment) VALUES(?1, ?2, ?3, ?4, ?5)", -1,
+            &add, nullptr)
+            == SQLITE_OK
+        && sqlite3_prepare_v2(
+               m_database, "SELECT rowid FROM temp.fresh_words WHERE fresh_words MATCH ?1", -1, &find, nullptr)
+            == SQLITE_OK) {
+        for (std::size_t at = 0; at < entries.size(); ++at) {
+            if (entries[at]->IsEncrypted())
+                continue;
+            const CEntryDetails details = entries[at]->Details();
+            const std::string& path = entries[at]->GetPath();
+            const std::size_t slash = path.rfind('/');
+            sqlite3_bind_int64(add, 1, static_cast<sqlite3_int64>(at));
+            BindText(
+                add, 2, slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1));
+            BindText(add, 3, details.callerId);
+            BindText(add, 4, details.userId);
+            BindText(add, 5, details.comment);
+            sqlite3_step(add);
+            sqlite3_reset(add);
+        }
+        BindText(find, 1, expression);
+        while (sqlite3_step(find) == SQLITE_ROW)
+            paths.push_back(entries[static_cast<std::size_t>(sqlite3_column_int64(find, 0))]->GetPath());
+    }
+    sqlite3_finalize(add);
+    sqlite3_finalize(find);
+    sqlite3_exec(m_database, "DROP TABLE temp.fresh_words", nullptr, nullptr, nullptr);
+    return paths;
+}
+
 std::vector<std::string> CSqliteCallIndex::Find(const std::string& text)
 {
     std::vector<std::string> paths;

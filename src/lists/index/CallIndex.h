@@ -62,6 +62,10 @@ public:
     // The kept calls whose words begin with every word of text (file name, caller ID, user ID,
     // comment; any case, accents or none), best first. Encrypted calls keep no words.
     virtual std::vector<std::string> Find(const std::string& text) = 0;
+    // Which of the entries (read from their files, not kept) the same words find, by the same rule.
+    virtual std::vector<std::string> FindAmong(
+        const std::string& text, const std::vector<const CRvFileListEntry*>& entries)
+        = 0;
     // The folders that hold kept calls, sorted.
     virtual std::vector<std::string> Folders() = 0;
     virtual CIndexSummary Summary() = 0;
@@ -82,6 +86,8 @@ public:
     bool Forget(const std::vector<std::string>& paths) override;
     bool ForgetAll() override;
     std::vector<std::string> Find(const std::string& text) override;
+    std::vector<std::string> FindAmong(
+        const std::string& text, const std::vector<const CRvFileListEntry*>& entries) override;
     std::vector<std::string> Folders() override;
     CIndexSummary Summary() override;
 

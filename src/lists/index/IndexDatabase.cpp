@@ -200,6 +200,8 @@ bool CIndexDatabase::OpenFile(std::string& why)
     sqlite3_busy_timeout(m_database, kBusyMilliseconds);
     // Read from the mapped file instead of a call per page: a list reads every row of its folders.
     sqlite3_exec(m_database, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
+    // Temporary tables hold words of calls too: in memory, never in a shared temporary folder.
+    sqlite3_exec(m_database, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
     return true;
 }
 
