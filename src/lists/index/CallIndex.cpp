@@ -26,7 +26,7 @@ constexpr const char* kForgetWordRow = "DELETE FROM word_rows WHERE path = ?1";
 constexpr const char* kKeepWords = "INSERT INTO words(name, caller_id, user_id, comment) VALUES(?1, ?2, ?3, ?4)";
 constexpr const char* kKeepWordRow = "INSERT OR REPLACE INTO word_rows VALUES(?1, last_insert_rowid())";
 constexpr const char* kFind = "SELECT word_rows.path FROM words JOIN word_rows ON word_rows.word_row = words.rowid "
-                              "WHERE words MATCH ?1 ORDER BY rank";
+                              "WHERE words MATCH ?1";
 
 // The folder a path is in, "/" for one at the root.
 std::string FolderOf(const std::string& path)

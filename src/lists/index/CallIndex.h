@@ -60,7 +60,8 @@ public:
     // Takes every call out, to be read again.
     virtual bool ForgetAll() = 0;
     // The kept calls whose words begin with every word of text (file name, caller ID, user ID,
-    // comment; any case, accents or none), best first. Encrypted calls keep no words.
+    // comment; any case, accents or none), in no set order: a list sorts them its own way.
+    // Encrypted calls keep no words.
     virtual std::vector<std::string> Find(const std::string& text) = 0;
     // Which of the entries (read from their files, not kept) the same words find, by the same rule.
     virtual std::vector<std::string> FindAmong(
