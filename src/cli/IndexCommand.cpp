@@ -24,6 +24,15 @@ struct IndexOptions {
     bool subFolders = false;
 };
 
+// Folders no longer there (or no longer folders) have nothing to read.
+void DropGoneFolders(std::vector<std::string>& folders)
+{
+    std::erase_if(folders, [](const std::string& folder) {
+        struct stat status { };
+        return stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode);
+    });
+}
+
 // The index, or a failure saying why there is none.
 bool Opened(CUserCallIndex& index, CCliContext& context)
 {
@@ -112,10 +121,7 @@ void KeepCallIndexCurrent(const std::vector<std::string>& folders, CCliContext& 
     IndexOptions options;
     options.folders = folders;
     options.subFolders = true;
-    std::erase_if(options.folders, [](const std::string& folder) {
-        struct stat status { };
-        return stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode);
-    });
+    DropGoneFolders(options.folders);
     Update(index, options, context, true);
 }
 
@@ -155,10 +161,7 @@ void AddIndexCommand(CLI::App& program, CCliContext& context)
                 return;
             }
             opened.Compact();
-            std::erase_if(every.folders, [](const std::string& folder) {
-                struct stat status { };
-                return stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode);
-            });
+            DropGoneFolders(every.folders);
             if (!every.folders.empty())
                 Update(opened, every, context);
             PrintSummary(opened);

@@ -27,7 +27,6 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <set>
 #include <strings.h>
 #include <thread>
 #include <unordered_set>
